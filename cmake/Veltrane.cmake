@@ -1,0 +1,36 @@
+# Helpers shared by the module CMake files.
+
+# A logic target: plain C++ and at most QtCore. Linking Qt Widgets or Gui here is a build error.
+function(vt_logic_library name)
+  cmake_parse_arguments(A "SHARED" "" "SOURCES;LINK" ${ARGN})
+  if(A_SHARED)
+    add_library(${name} SHARED ${A_SOURCES})
+  else()
+    add_library(${name} STATIC ${A_SOURCES})
+  endif()
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${A_LINK})
+  set_property(TARGET ${name} PROPERTY VT_LOGIC TRUE)
+  foreach(lib IN LISTS A_LINK)
+    if(lib MATCHES "Qt6::(Widgets|Gui|PrintSupport)")
+      message(FATAL_ERROR "${name} is a logic target and must not link ${lib}")
+    endif()
+  endforeach()
+endfunction()
+
+# A GoogleTest executable, registered with CTest as one test.
+function(vt_test name)
+  cmake_parse_arguments(A "" "" "SOURCES;LINK" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE ${A_LINK} GTest::gtest GTest::gtest_main)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VELTRANE_DATA_DIR=${PROJECT_BINARY_DIR}/data;VELTRANE_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endfunction()
+
+# A Google Benchmark executable: built with everything, run on demand.
+function(vt_benchmark name)
+  cmake_parse_arguments(A "" "" "SOURCES;LINK" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE ${A_LINK} benchmark::benchmark benchmark::benchmark_main)
+endfunction()

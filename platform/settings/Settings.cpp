@@ -1,0 +1,155 @@
+#include "Settings.h"
+
+#include "platform/text/AnsiQt.h"
+
+#include <QFile>
+#include <QSettings>
+
+#include <cstdlib>
+#include <strings.h>
+#include <sys/stat.h>
+
+namespace vt {
+
+namespace {
+
+// The settings store compares section and key names without case; QSettings on this platform
+// does not, so a name is matched against the stored ones first.
+QString resolve(const QStringList& stored, const QString& name) {
+    for (const QString& s : stored)
+        if (s.compare(name, Qt::CaseInsensitive) == 0) return s;
+    return name;
+}
+
+QString groupKey(QSettings& qs, std::string_view section, std::string_view key) {
+    QString group = resolve(qs.childGroups(), text::fromAnsi(section));
+    qs.beginGroup(group);
+    QString k = resolve(qs.childKeys(), text::fromAnsi(key));
+    qs.endGroup();
+    return group + QLatin1Char('/') + k;
+}
+
+std::filesystem::path envPath(const char* name) {
+    const char* v = std::getenv(name);
+    return (v && *v) ? std::filesystem::path(v) : std::filesystem::path();
+}
+
+}  // namespace
+
+// ---- MemorySettings ----
+
+bool MemorySettings::NoCase::operator()(const std::string& a, const std::string& b) const {
+    return strcasecmp(a.c_str(), b.c_str()) < 0;
+}
+
+std::string MemorySettings::get(std::string_view section, std::string_view key, std::string_view def) const {
+    auto s = data_.find(std::string(section));
+    if (s == data_.end()) return std::string(def);
+    auto k = s->second.find(std::string(key));
+    return k == s->second.end() ? std::string(def) : k->second;
+}
+
+void MemorySettings::set(std::string_view section, std::string_view key, std::string_view value) {
+    data_[std::string(section)][std::string(key)] = std::string(value);
+}
+
+void MemorySettings::remove(std::string_view section, std::string_view key) {
+    auto s = data_.find(std::string(section));
+    if (s != data_.end()) s->second.erase(std::string(key));
+}
+
+void MemorySettings::removeSection(std::string_view section) { data_.erase(std::string(section)); }
+
+bool MemorySettings::contains(std::string_view section, std::string_view key) const {
+    auto s = data_.find(std::string(section));
+    return s != data_.end() && s->second.count(std::string(key));
+}
+
+// ---- FileSettings ----
+
+struct FileSettings::Impl {
+    explicit Impl(const QString& file) : qs(file, QSettings::IniFormat) {}
+    QSettings qs;
+    void protect() {
+        qs.sync();
+        ::chmod(QFile::encodeName(qs.fileName()).constData(), 0600);
+    }
+};
+
+static std::filesystem::path defaultIniFile() {
+    std::filesystem::path config = envPath("XDG_CONFIG_HOME");
+    if (config.empty()) {
+        std::filesystem::path home = envPath("HOME");
+        config = (home.empty() ? std::filesystem::path("/tmp") : home) / ".config";
+    }
+    return config / "Veltrane" / "Veltrane.conf";
+}
+
+FileSettings::FileSettings() : FileSettings(defaultIniFile()) {}
+
+FileSettings::FileSettings(const std::filesystem::path& iniFile)
+    : d_(std::make_unique<Impl>(QString::fromStdString(iniFile.string()))) {}
+
+FileSettings::~FileSettings() {
+    d_->protect();
+}
+
+std::string FileSettings::get(std::string_view section, std::string_view key, std::string_view def) const {
+    QVariant v = d_->qs.value(groupKey(d_->qs, section, key));
+    if (!v.isValid()) return std::string(def);
+    return text::toAnsi(v.toString());
+}
+
+void FileSettings::set(std::string_view section, std::string_view key, std::string_view value) {
+    d_->qs.setValue(groupKey(d_->qs, section, key), text::fromAnsi(value));
+    d_->protect();
+}
+
+void FileSettings::remove(std::string_view section, std::string_view key) {
+    d_->qs.remove(groupKey(d_->qs, section, key));
+    d_->protect();
+}
+
+void FileSettings::removeSection(std::string_view section) {
+    d_->qs.remove(resolve(d_->qs.childGroups(), text::fromAnsi(section)));
+    d_->protect();
+}
+
+bool FileSettings::contains(std::string_view section, std::string_view key) const {
+    return d_->qs.contains(groupKey(d_->qs, section, key));
+}
+
+void FileSettings::sync() { d_->protect(); }
+
+std::filesystem::path FileSettings::fileName() const { return d_->qs.fileName().toStdString(); }
+
+// ---- Folders ----
+
+std::filesystem::path dataRoot() {
+    if (auto p = envPath("VELTRANE_HOME"); !p.empty()) return p;
+    if (auto p = envPath("XDG_DATA_HOME"); !p.empty()) return p / "Veltrane";
+    std::filesystem::path home = envPath("HOME");
+    return (home.empty() ? std::filesystem::path("/tmp") : home) / ".local" / "share" / "Veltrane";
+}
+
+std::filesystem::path defaultFolder(std::string_view name) {
+    std::filesystem::path p = dataRoot() / std::string(name);
+    std::error_code ec;
+    std::filesystem::create_directories(p, ec);
+    return p;
+}
+
+std::filesystem::path shareFolder() {
+    if (auto p = envPath("VELTRANE_DATA_DIR"); !p.empty()) return p;
+    std::error_code ec;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        std::filesystem::path bin = exe.parent_path();
+        for (auto candidate : {bin / ".." / "share" / "veltrane", bin / ".." / "data", bin / ".." / ".." / "data"}) {
+            if (std::filesystem::exists(candidate / "Veltrane.mdb", ec)) return candidate.lexically_normal();
+        }
+    }
+    return "/usr/local/share/veltrane";
+}
+
+}  // namespace vt

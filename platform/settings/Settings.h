@@ -1,0 +1,71 @@
+#pragma once
+// Per-user settings: string values by section and key under the application name.
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace vt {
+
+class Settings {
+public:
+    virtual ~Settings() = default;
+    // The stored value, or `def` when the key is absent.
+    virtual std::string get(std::string_view section, std::string_view key,
+                            std::string_view def = {}) const = 0;
+    virtual void set(std::string_view section, std::string_view key, std::string_view value) = 0;
+    virtual void remove(std::string_view section, std::string_view key) = 0;
+    virtual void removeSection(std::string_view section) = 0;
+    virtual bool contains(std::string_view section, std::string_view key) const = 0;
+};
+
+// In memory, for tests.
+class MemorySettings final : public Settings {
+public:
+    std::string get(std::string_view section, std::string_view key, std::string_view def = {}) const override;
+    void set(std::string_view section, std::string_view key, std::string_view value) override;
+    void remove(std::string_view section, std::string_view key) override;
+    void removeSection(std::string_view section) override;
+    bool contains(std::string_view section, std::string_view key) const override;
+
+private:
+    // Section and key compare without case, as the settings store does.
+    struct NoCase {
+        bool operator()(const std::string& a, const std::string& b) const;
+    };
+    std::map<std::string, std::map<std::string, std::string, NoCase>, NoCase> data_;
+};
+
+// The user's INI file ($XDG_CONFIG_HOME/Veltrane/Veltrane.conf), mode 0600. Values are 1252 text.
+class FileSettings final : public Settings {
+public:
+    FileSettings();
+    explicit FileSettings(const std::filesystem::path& iniFile);
+    ~FileSettings() override;
+    std::string get(std::string_view section, std::string_view key, std::string_view def = {}) const override;
+    void set(std::string_view section, std::string_view key, std::string_view value) override;
+    void remove(std::string_view section, std::string_view key) override;
+    void removeSection(std::string_view section) override;
+    bool contains(std::string_view section, std::string_view key) const override;
+    void sync();
+    std::filesystem::path fileName() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d_;
+};
+
+// ---- Folders ----
+// The per-user data root: $VELTRANE_HOME, else $XDG_DATA_HOME/Veltrane, else
+// ~/.local/share/Veltrane. Stands in for "the program's own folder" as a default.
+std::filesystem::path dataRoot();
+// The default working folder of that name under the data root ("Export", "Import", "Inbound",
+// "Outbound", "Sent", "Reports", "ActiveX", "Database"); created when missing.
+std::filesystem::path defaultFolder(std::string_view name);
+// Where the delivered database and templates are installed ($VELTRANE_DATA_DIR, else the share
+// folder beside the program, else the build's data folder).
+std::filesystem::path shareFolder();
+
+}  // namespace vt

@@ -1,0 +1,68 @@
+#include "platform/settings/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path tempDir(const char* name) {
+    fs::path d = fs::temp_directory_path() / (std::string("vt_settings_") + name + std::to_string(::getpid()));
+    fs::remove_all(d);
+    fs::create_directories(d);
+    return d;
+}
+
+// Both stores behave alike.
+void exercise(vt::Settings& s) {
+    EXPECT_EQ(s.get("Folders", "Inbound", "dflt"), "dflt");
+    s.set("Folders", "Inbound", "/data/in");
+    EXPECT_EQ(s.get("folders", "INBOUND"), "/data/in");
+    EXPECT_TRUE(s.contains("Folders", "Inbound"));
+    s.set("Main", "Left", "1200");
+    s.remove("Folders", "Inbound");
+    EXPECT_EQ(s.get("Folders", "Inbound", "x"), "x");
+    s.removeSection("Main");
+    EXPECT_FALSE(s.contains("Main", "Left"));
+    s.set("Account", "User", "Ren\xE9");   // 1252 text survives
+    EXPECT_EQ(s.get("Account", "User"), "Ren\xE9");
+}
+
+TEST(Settings, MemoryStore) {
+    vt::MemorySettings s;
+    exercise(s);
+}
+
+TEST(Settings, FileStorePersistsPrivately) {
+    fs::path dir = tempDir("file");
+    fs::path ini = dir / "Veltrane" / "Veltrane.conf";
+    {
+        vt::FileSettings s(ini);
+        exercise(s);
+        s.set("Viewer", "Zoom", "True");
+    }
+    vt::FileSettings again(ini);
+    EXPECT_EQ(again.get("Viewer", "Zoom"), "True");
+    EXPECT_EQ(again.get("Account", "User"), "Ren\xE9");
+    struct stat st {};
+    ASSERT_EQ(::stat(ini.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600);
+    fs::remove_all(dir);
+}
+
+TEST(Settings, DataRootFollowsXdg) {
+    fs::path dir = tempDir("root");
+    ::unsetenv("VELTRANE_HOME");
+    ::setenv("XDG_DATA_HOME", dir.c_str(), 1);
+    EXPECT_EQ(vt::dataRoot(), dir / "Veltrane");
+    EXPECT_EQ(vt::defaultFolder("Inbound"), dir / "Veltrane" / "Inbound");
+    EXPECT_TRUE(fs::is_directory(dir / "Veltrane" / "Inbound"));
+    fs::remove_all(dir);
+}
+
+}  // namespace
