@@ -1,0 +1,469 @@
+#include "InterchangeReader.h"
+
+#include "EnvelopeTables.h"
+#include "core/Envelopes.h"
+#include "core/ErrorReporter.h"
+#include "core/Registry.h"
+#include "core/UiSink.h"
+#include "platform/db/Database.h"
+#include "platform/text/Clock.h"
+#include "platform/text/Text.h"
+
+#include <cctype>
+#include <cstdint>
+#include <fstream>
+#include <map>
+#include <vector>
+
+namespace vt::mainwindow {
+
+namespace {
+
+bool gReading = false;
+
+// A check that failed: its message is the read's result.
+struct Refusal {
+    std::string message;
+};
+
+const char* const kMissingElement = "Missing: Expected Segment or Element";
+
+[[noreturn]] void refuse(std::string message) { throw Refusal{std::move(message)}; }
+
+std::string readWholeFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return {};
+    std::string text;
+    in.seekg(0, std::ios::end);
+    auto size = in.tellg();
+    if (size <= 0) return {};
+    text.resize(static_cast<size_t>(size));
+    in.seekg(0);
+    in.read(text.data(), size);
+    text.resize(static_cast<size_t>(in.gcount()));
+    return text;
+}
+
+// Separators are found without regard to letter case.
+class Separator {
+public:
+    Separator() = default;
+    explicit Separator(std::string_view s) : s_(s) {
+        for (char c : s_) letters_ |= std::isalpha(static_cast<unsigned char>(c)) != 0;
+    }
+    const std::string& text() const { return s_; }
+    size_t size() const { return s_.size(); }
+    bool empty() const { return s_.empty(); }
+
+    size_t find(std::string_view hay, size_t from) const {
+        if (s_.empty()) return std::string_view::npos;
+        if (!letters_) return hay.find(s_, from);
+        for (size_t i = from; i + s_.size() <= hay.size(); ++i) {
+            size_t k = 0;
+            while (k < s_.size() && std::tolower(static_cast<unsigned char>(hay[i + k])) ==
+                                        std::tolower(static_cast<unsigned char>(s_[k])))
+                ++k;
+            if (k == s_.size()) return i;
+        }
+        return std::string_view::npos;
+    }
+
+    void split(std::string_view piece, std::vector<std::string_view>& out) const {
+        out.clear();
+        size_t start = 0;
+        for (size_t at; (at = find(piece, start)) != std::string_view::npos; start = at + s_.size())
+            out.push_back(piece.substr(start, at - start));
+        out.push_back(piece.substr(start));
+    }
+
+private:
+    std::string s_;
+    bool letters_ = false;
+};
+
+std::string_view mid(std::string_view s, size_t start1, size_t len) {
+    if (start1 - 1 >= s.size()) return {};
+    return s.substr(start1 - 1, len);
+}
+
+void replaceAll(std::string& s, std::string_view from, std::string_view to) {
+    if (from.empty() || from == to) return;
+    std::string out;
+    out.reserve(s.size());
+    size_t start = 0;
+    for (size_t at; (at = s.find(from, start)) != std::string::npos; start = at + from.size()) {
+        out.append(s, start, at - start);
+        out.append(to);
+    }
+    out.append(s, start, std::string::npos);
+    s.swap(out);
+}
+
+// An ISA of the wrong length moves the terminator taken from character 106 into the next
+// segment; what gives it away is where its sixteenth element separator stands.
+bool isaEndsAt105(std::string_view text) {
+    if (text.size() < 105) return false;
+    const char sep = text[3];
+    int seen = 0;
+    for (size_t i = 3; i < text.size() && i <= 103; ++i)
+        if (text[i] == sep && ++seen == 16) return i == 103;
+    return false;
+}
+
+bool isTimeOfDay(std::string_view t) {
+    // H:MM or HH:MM, optionally :SS
+    auto digits = [](std::string_view d) {
+        if (d.empty() || d.size() > 2) return -1;
+        int v = 0;
+        for (char c : d) {
+            if (c < '0' || c > '9') return -1;
+            v = v * 10 + (c - '0');
+        }
+        return v;
+    };
+    std::vector<std::string_view> parts;
+    size_t start = 0;
+    for (size_t at; (at = t.find(':', start)) != std::string_view::npos; start = at + 1)
+        parts.push_back(t.substr(start, at - start));
+    parts.push_back(t.substr(start));
+    if (parts.size() < 2 || parts.size() > 3) return false;
+    int h = digits(parts[0]), m = digits(parts[1]), s = parts.size() == 3 ? digits(parts[2]) : 0;
+    return h >= 0 && h < 24 && m >= 0 && m < 60 && s >= 0 && s < 60 && parts[1].size() == 2 &&
+           (parts.size() == 2 || parts[2].size() == 2);
+}
+
+class Reader {
+public:
+    Reader(const core::Services& s, std::string_view direction)
+        : s_(s), dir_(direction), inbound_(direction == "I"), table_(inbound_ ? "Inbox" : "Outbox") {}
+
+    std::string run(const std::filesystem::path& file);
+
+private:
+    void walk(std::string_view text);
+    void onISA(std::string_view piece);
+    void onGS(std::string_view piece);
+    void onST(std::string_view piece);
+    void onSE(std::string_view piece);
+    void onGE(std::string_view piece);
+    void onIEA(std::string_view piece);
+    void appendToSet(std::string_view piece) {
+        set_.append(piece);
+        set_.append(term_.text());
+    }
+    std::string_view need(size_t n) const {
+        if (n >= el_.size()) refuse(kMissingElement);
+        return el_[n];
+    }
+    void refuseElements() const {
+        refuse("Expected Element missing: Segment = " + std::string(el_[0]) +
+               ": Included Elements = " + std::to_string(el_.size()));
+    }
+    const std::pair<std::string, std::string>& partnerSeparators();
+    void progress(size_t position, size_t pieces);
+
+    enum class Env { None, ISA, GS, ST, SE, GE, IEA };
+
+    const core::Services& s_;
+    std::string dir_;
+    bool inbound_;
+    std::string table_;
+
+    Separator term_, elem_;
+    std::string sub_;
+    std::vector<std::string_view> el_;
+    Env last_ = Env::None;
+
+    std::string isaText_, icn_, partnerId_, ownId_, used_;
+    bool headerPending_ = false;
+    std::string gsText_, gcn_, gs01_, version_, date_, time_, partnerDiv_, ownDiv_, partner_;
+    std::string st01_, st02_, ack_;
+    std::string set_;
+    std::int64_t segments_ = 0, sets_ = 0, groups_ = 0;   // wide: a group may hold 100,000 sets
+    int lastPercent_ = -1;
+    std::map<std::string, std::pair<std::string, std::string>> separators_;
+};
+
+std::string Reader::run(const std::filesystem::path& file) {
+    s_.ui.status(1, "Reading file please wait...");
+    s_.ui.yield();
+    std::string text = readWholeFile(file);
+    if (text.compare(0, 3, "ISA") != 0) refuse("Missing ISA Segment");
+
+    elem_ = Separator(mid(text, 4, 1));
+    sub_ = std::string(mid(text, 105, 1));
+    if (text.size() >= 107 && text[105] == '\r' && text[106] == '\n')
+        term_ = Separator("\r\n");
+    else
+        term_ = Separator(mid(text, 106, 1));
+
+    // A CR LF-terminated file that ends with empty lines: the extra line breaks are not segments.
+    if (term_.text() == "\r\n")
+        while (text.size() >= 4 && text.compare(text.size() - 4, 4, "\r\n\r\n") == 0) text.resize(text.size() - 2);
+
+    size_t first = term_.find(text, 0);
+    size_t firstLen = first == std::string::npos ? text.size() : first;
+    if (firstLen != 105 || !isaEndsAt105(text)) refuse("Corrupt ISA Segment");
+
+    walk(text);
+    if (last_ != Env::IEA) refuse("Missing Interchange Control Trailer Segment");
+    return {};
+}
+
+void Reader::walk(std::string_view text) {
+    // Line breaks right after a one-character terminator are layout ("~" at the end of each line).
+    const bool skipBreaks = term_.size() == 1 && term_.text()[0] != '\r' && term_.text()[0] != '\n';
+    auto nextStart = [&](size_t at) {
+        size_t p = at + term_.size();
+        if (skipBreaks)
+            while (p < text.size() && (text[p] == '\r' || text[p] == '\n')) ++p;
+        return p;
+    };
+    size_t pieces = 1;
+    for (size_t at = 0; (at = term_.find(text, at)) != std::string_view::npos; at = nextStart(at)) ++pieces;
+
+    size_t start = 0, position = 0;
+    for (size_t at; (at = term_.find(text, start)) != std::string_view::npos; start = nextStart(at)) {
+        std::string_view piece = text.substr(start, at - start);
+        ++position;
+        if (piece.size() >= 3 && piece.compare(0, 3, "ISA") == 0) {
+            elem_ = Separator(mid(piece, 4, 1));
+            sub_ = std::string(mid(piece, 105, 1));
+        }
+        progress(position, pieces);
+        if (piece.empty()) refuse(kMissingElement);
+        if (elem_.empty()) {
+            el_.assign(1, piece);
+        } else {
+            elem_.split(piece, el_);
+        }
+        std::string_view id = el_[0];
+        if (id == "ISA") onISA(piece);
+        else if (id == "GS") onGS(piece);
+        else if (id == "ST") onST(piece);
+        else if (id == "SE") onSE(piece);
+        else if (id == "GE") onGE(piece);
+        else if (id == "IEA") onIEA(piece);
+        else {
+            ++segments_;
+            appendToSet(piece);
+        }
+    }
+}
+
+void Reader::progress(size_t position, size_t pieces) {
+    int percent = pieces > 1 ? static_cast<int>(double(position) / double(pieces - 1) * 100.0) : 100;
+    if (percent != lastPercent_) {
+        lastPercent_ = percent;
+        s_.ui.progress(static_cast<int>(std::min<size_t>(position, INT32_MAX)),
+                       static_cast<int>(std::min<size_t>(pieces, INT32_MAX)));
+        s_.ui.status(3, text::formatNumber(percent, "###0") + "% Complete");
+    }
+    if ((position & 255) == 0) s_.ui.yield();
+}
+
+void Reader::onISA(std::string_view piece) {
+    if (piece.size() != 105 || el_.size() != 17) refuseElements();
+    icn_ = std::string(el_[13]);
+    partnerId_ = std::string(inbound_ ? el_[6] : el_[8]);
+    ownId_ = std::string(inbound_ ? el_[8] : el_[6]);
+    used_ = std::string(el_[15]);
+    isaText_ = std::string(piece);
+    headerPending_ = true;
+    last_ = Env::ISA;
+}
+
+void Reader::onGS(std::string_view piece) {
+    if (el_.size() != 9) refuseElements();
+    ++groups_;
+    gcn_ = std::string(el_[6]);
+    gsText_ = std::string(piece);
+    std::string gs02(el_[2]), gs03(el_[3]), gs01(el_[1]), gs04(el_[4]), gs05(el_[5]), gs08(el_[8]);
+
+    partner_ = core::FindPartnerByIds(s_, partnerId_, ownId_);
+    if (partner_.empty()) {
+        partner_ = core::AddPartnerFromEnvelope(s_, isaText_, gsText_, term_.text(), elem_.text(), sub_, dir_);
+        // A partner without a name would file every set under nobody.
+        if (partner_.empty()) refuse("Trading Partner Registration Failed");
+        core::LogHistory(s_, "Info", "Trading Partner Registered - [" + partner_ + "]");
+    }
+    partnerDiv_ = inbound_ ? gs02 : gs03;
+    ownDiv_ = inbound_ ? gs03 : gs02;
+
+    if (headerPending_) {
+        if (!WriteOutISA(s_, isaText_, elem_.text(), partner_, dir_))
+            refuse("Error Saving Interchange Control Header Segment");
+        headerPending_ = false;
+    }
+    if (!WriteOutGS(s_, gsText_, gcn_, elem_.text(), partner_, dir_))
+        refuse("Error Saving Functional Group Header Segment");
+
+    gs01_ = gs01;
+    version_ = std::string(mid(gs08, 1, 6));
+    date_ = ConvertGroupDate(gs04);
+    time_ = ConvertGroupTime(gs05, s_.clock);
+    last_ = Env::GS;
+}
+
+void Reader::onST(std::string_view piece) {
+    // ST03 (implementation convention reference) of newer versions is allowed.
+    if (el_.size() != 3 && el_.size() != 4) refuseElements();
+    st02_ = std::string(el_[2]);
+    ++segments_;
+    ++sets_;
+    st01_ = std::string(el_[1]);
+
+    if (!core::SaveTransactionControlNumber(s_, partner_, st01_, gs01_, version_, dir_, st02_)) {
+        if (!core::AddPartnerTransaction(s_, partner_, st01_, gs01_, version_, dir_))
+            refuse("Transaction Set Registration Failed");
+        core::SaveTransactionControlNumber(s_, partner_, st01_, gs01_, version_, dir_, st02_);
+    }
+    if (st01_ == "997")
+        ack_ = "Void";
+    else
+        ack_ = core::IsAcknowledgementExpected(s_, partner_, st01_, version_, dir_) ? "No" : "Void";
+    appendToSet(piece);
+    last_ = Env::ST;
+}
+
+const std::pair<std::string, std::string>& Reader::partnerSeparators() {
+    auto it = separators_.find(partner_);
+    if (it == separators_.end()) {
+        std::string t = core::GetSegmentTerminator(s_, partner_);
+        std::string e = core::GetElementSeparator(s_, partner_);
+        // No stored separator: keep the file's rather than strip them from the set.
+        if (t.empty()) t = term_.text();
+        if (e.empty()) e = elem_.text();
+        it = separators_.emplace(partner_, std::make_pair(t, e)).first;
+    }
+    return it->second;
+}
+
+void Reader::onSE(std::string_view piece) {
+    if (last_ != Env::ST) refuse("Missing Transaction Set Header Segment");
+    ++segments_;
+    std::string_view se01 = need(1), se02 = need(2);
+    if (se02 != st02_)
+        refuse("Transaction Set Header Control Number " + st02_ +
+               " Do Not Match Transaction Set Trailer Control Number " + std::string(se02));
+    if (text::val(se01) != double(segments_))
+        refuse("Included Number of Segments " + std::to_string(segments_) + " Are Not Equal " + std::string(se01));
+    segments_ = 0;
+    appendToSet(piece);
+
+    // Only a 997 received from a partner acknowledges what we sent; our own (outbound) does not.
+    if (st01_ == "997" && inbound_) core::MarkSentAcknowledged(s_, partner_, set_, term_.text(), elem_.text());
+
+    const auto& [pTerm, pElem] = partnerSeparators();
+    if (pTerm != term_.text()) replaceAll(set_, term_.text(), pTerm);
+    if (pElem != elem_.text()) replaceAll(set_, elem_.text(), pElem);
+
+    auto& row = s_.db.cached(inbound_
+        ? "INSERT INTO Inbox (Partner, \"Transaction\", Version, \"Date\", \"Time\", Used, InterchangeControlNumber, "
+          "GroupControlNumber, FunctionalGroup, SenderID, SenderDivision, ReceiverID, ReceiverDivision, Direction, "
+          "Acknowledged, Status, TSet) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17)"
+        : "INSERT INTO Outbox (Partner, \"Transaction\", Version, \"Date\", \"Time\", Used, InterchangeControlNumber, "
+          "GroupControlNumber, FunctionalGroup, SenderID, SenderDivision, ReceiverID, ReceiverDivision, Direction, "
+          "Acknowledged, Status, TSet) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17)");
+    row.bindAll(partner_, st01_, version_, date_, time_, used_, icn_, gcn_, gs01_, partnerId_, partnerDiv_, ownId_,
+                ownDiv_, dir_, ack_, std::string("Closed"), set_);
+    row.run();
+    set_.clear();
+    last_ = Env::SE;
+}
+
+void Reader::onGE(std::string_view piece) {
+    if (last_ != Env::SE) refuse("Missing Transaction Set Trailer Segment");
+    std::string_view ge01 = need(1), ge02 = need(2);
+    if (text::val(ge01) != double(sets_))
+        refuse("Number of Included Transaction Sets " + std::to_string(sets_) + " Are Not Equal " + std::string(ge01));
+    if (ge02 != gcn_)
+        refuse("Functional Group Control Number " + gcn_ + " Does Not Match GE Group Control Number " +
+               std::string(ge02));
+    sets_ = 0;
+    if (!WriteOutGE(s_, piece, elem_.text(), partner_)) refuse("Error Saving Functional Group Trailer Segment");
+    last_ = Env::GE;
+}
+
+void Reader::onIEA(std::string_view piece) {
+    if (last_ != Env::GE) refuse("Missing Functional Group Trailer Segment");
+    std::string_view iea01 = need(1), iea02 = need(2);
+    if (text::val(iea01) != double(groups_))
+        refuse("Number of Included Functional Groups " + std::to_string(groups_) + " Are Not Equal " +
+               std::string(iea01));
+    if (iea02 != icn_)
+        refuse("Interchange Header Control Number " + icn_ + " Do Not Match Interchange Trailer Control Number " +
+               std::string(iea02));
+    groups_ = 0;
+    if (!WriteOutIEA(s_, piece, elem_.text(), partner_)) refuse("Error Saving Interchange Control Trailer Segment");
+    last_ = Env::IEA;
+}
+
+}  // namespace
+
+bool IsReadingInterchange() { return gReading; }
+
+std::string ConvertGroupDate(std::string_view gs04) {
+    std::string out;
+    if (gs04.size() < 7) {
+        out.append(mid(gs04, 3, 2)).append("/").append(mid(gs04, 5, 2)).append("/").append(mid(gs04, 1, 2));
+    } else {
+        out.append(mid(gs04, 5, 2)).append("/").append(mid(gs04, 7, 2)).append("/").append(mid(gs04, 1, 4));
+    }
+    return out;
+}
+
+std::string ConvertGroupTime(std::string_view gs05, const Clock& clock) {
+    std::string out;
+    switch (gs05.size()) {
+    case 4: out.append(mid(gs05, 1, 2)).append(":").append(mid(gs05, 3, 2)); break;
+    case 6:
+    case 8: out.append(mid(gs05, 1, 2)).append(":").append(mid(gs05, 3, 2)).append(":").append(mid(gs05, 5, 2)); break;
+    default: out = std::string(gs05);
+    }
+    if (!isTimeOfDay(out)) out = text::formatDate(clock.now(), "hh:nn");
+    return out;
+}
+
+std::string LoadBox(const core::Services& s, const std::filesystem::path& file, std::string_view direction) {
+    if (direction != "I" && direction != "O") return "Unknown direction: " + std::string(direction);
+    // A second read started from a window event while one runs must not share its transaction.
+    if (gReading || s.db.inTransaction())
+        return "Another interchange file is being read. Try again when it has finished.";
+    struct Flag {
+        Flag() { gReading = true; }
+        ~Flag() { gReading = false; }
+    } flag;
+
+    std::string result;
+    try {
+        db::Transaction tx(s.db);
+        try {
+            Reader reader(s, direction);
+            reader.run(file);
+            tx.commit();
+        } catch (const Refusal& r) {
+            result = r.message;
+        } catch (...) {
+            tx.rollback();
+            // An unexpected fault still fails the read, with its own text.
+            core::ErrorInfo info = core::describeError(std::current_exception());
+            core::ReportError(s, info);
+            result = info.description.empty() ? "Error " + std::to_string(info.number) : info.description;
+        }
+    } catch (...) {
+        // BEGIN itself failed.
+        core::ErrorInfo info = core::describeError(std::current_exception());
+        core::ReportError(s, info);
+        result = info.description.empty() ? "Error " + std::to_string(info.number) : info.description;
+    }
+    s.ui.clearProgress();
+    s.ui.status(3, "");
+    if (result.empty()) {
+        s.ui.folderChanged(direction == "I" ? "Inbox" : "Outbox");
+        s.ui.status(1, "");
+    }
+    return result;
+}
+
+}  // namespace vt::mainwindow
