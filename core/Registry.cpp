@@ -28,9 +28,10 @@ std::vector<std::string_view> split(std::string_view text, std::string_view sepa
     return pieces;
 }
 
-db::Statement selectSet(db::Database& db, const char* columns, std::string_view p, std::string_view t,
-                        std::string_view v, std::string_view d) {
-    auto q = db.prepare(std::string("SELECT ") + columns + " FROM Transactions" + kWhereSet);
+// Kept prepared: the interchange reader asks for every set it files.
+db::Statement& selectSet(db::Database& db, const char* columns, std::string_view p, std::string_view t,
+                         std::string_view v, std::string_view d) {
+    auto& q = db.cached(std::string("SELECT ") + columns + " FROM Transactions" + kWhereSet);
     q.bindAll(p, t, v, d);
     return q;
 }
@@ -64,7 +65,7 @@ bool MarkSentAcknowledged(const Services& s, std::string_view partner, std::stri
 bool IsAcknowledgementExpected(const Services& s, std::string_view partner, std::string_view transaction,
                                std::string_view version, std::string_view direction) {
     try {
-        auto q = selectSet(s.db, "Acknowledge", partner, transaction, version, direction);
+        auto& q = selectSet(s.db, "Acknowledge", partner, transaction, version, direction);
         if (!q.step()) throw noCurrentRecordError();
         return q.int64(0) != 0;
     } catch (...) {
@@ -114,7 +115,7 @@ std::string AddPartnerFromEnvelope(const Services& s, std::string_view isaText, 
 
 std::string FindPartnerByIds(const Services& s, std::string_view partnerId, std::string_view ownId) {
     try {
-        auto q = s.db.prepare("SELECT Partner FROM Partner WHERE ISA06 = ?1 AND ISA08 = ?2 ORDER BY Id LIMIT 1");
+        auto& q = s.db.cached("SELECT Partner FROM Partner WHERE ISA06 = ?1 AND ISA08 = ?2 ORDER BY Id LIMIT 1");
         q.bindAll(ownId, partnerId);
         return q.step() ? q.text(0) : "";
     } catch (...) {
@@ -127,9 +128,9 @@ bool SaveTransactionControlNumber(const Services& s, std::string_view partner, s
                                   std::string_view group, std::string_view version, std::string_view direction,
                                   std::string_view controlNumber) {
     try {
-        auto q = selectSet(s.db, "Id", partner, transaction, version, direction);
+        auto& q = selectSet(s.db, "Id", partner, transaction, version, direction);
         if (!q.step()) return false;
-        auto u = s.db.prepare("UPDATE Transactions SET ControlNumber = ?1 WHERE Id = ?2");
+        auto& u = s.db.cached("UPDATE Transactions SET ControlNumber = ?1 WHERE Id = ?2");
         u.bindAll(controlNumber, q.int64(0));
         u.run();
         return true;
@@ -142,10 +143,10 @@ bool SaveTransactionControlNumber(const Services& s, std::string_view partner, s
 std::string NextTransactionControlNumber(const Services& s, std::string_view partner, std::string_view transaction,
                                          std::string_view version, std::string_view direction) {
     try {
-        auto q = selectSet(s.db, "Id, ControlNumber", partner, transaction, version, direction);
+        auto& q = selectSet(s.db, "Id, ControlNumber", partner, transaction, version, direction);
         if (!q.step()) throw noCurrentRecordError();
         const std::int64_t current = storedWholeNumber(q.value(1));
-        auto u = s.db.prepare("UPDATE Transactions SET ControlNumber = ?1 WHERE Id = ?2");
+        auto& u = s.db.cached("UPDATE Transactions SET ControlNumber = ?1 WHERE Id = ?2");
         u.bindAll(std::to_string(nextControlNumber(current)), q.int64(0));
         u.run();
         return std::to_string(current);
@@ -159,7 +160,7 @@ std::string GetTransactionActiveX(const Services& s, std::string_view partner, s
                                   std::string_view version, std::string_view direction, bool showMessage) {
     std::string className;
     try {
-        auto q = selectSet(s.db, "ActiveX", partner, transaction, version, direction);
+        auto& q = selectSet(s.db, "ActiveX", partner, transaction, version, direction);
         if (q.step()) className = q.text(0);
     } catch (...) {
         ReportError(s);

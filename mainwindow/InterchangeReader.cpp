@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <fstream>
 #include <map>
+#include <unordered_map>
 #include <vector>
 
 namespace vt::mainwindow {
@@ -179,9 +180,23 @@ private:
     std::string gsText_, gcn_, gs01_, version_, date_, time_, partnerDiv_, ownDiv_, partner_;
     std::string st01_, st02_, ack_;
     std::string set_;
-    std::int64_t segments_ = 0, sets_ = 0, groups_ = 0;   // wide: a group may hold 100,000 sets
+    std::int64_t segments_ = 0, setCount_ = 0, groups_ = 0;   // wide: a group may hold 100,000 sets
     int lastPercent_ = -1;
     std::map<std::string, std::pair<std::string, std::string>> separators_;
+    struct KnownSet {
+        std::string partner, transaction, group, version, controlNumber;
+        bool pending;       // controlNumber not yet stored
+        bool acknowledge;   // a 997 is expected
+    };
+    std::unordered_map<std::string, KnownSet> sets_;
+
+public:
+    void storeControlNumbers() {
+        for (auto& [key, k] : sets_)
+            if (k.pending && !core::SaveTransactionControlNumber(s_, k.partner, k.transaction, k.group, k.version,
+                                                                 dir_, k.controlNumber))
+                refuse("Transaction Set Registration Failed");
+    }
 };
 
 std::string Reader::run(const std::filesystem::path& file) {
@@ -207,6 +222,7 @@ std::string Reader::run(const std::filesystem::path& file) {
 
     walk(text);
     if (last_ != Env::IEA) refuse("Missing Interchange Control Trailer Segment");
+    storeControlNumbers();
     return {};
 }
 
@@ -310,18 +326,29 @@ void Reader::onST(std::string_view piece) {
     if (el_.size() != 3 && el_.size() != 4) refuseElements();
     st02_ = std::string(el_[2]);
     ++segments_;
-    ++sets_;
+    ++setCount_;
     st01_ = std::string(el_[1]);
 
-    if (!core::SaveTransactionControlNumber(s_, partner_, st01_, gs01_, version_, dir_, st02_)) {
-        if (!core::AddPartnerTransaction(s_, partner_, st01_, gs01_, version_, dir_))
-            refuse("Transaction Set Registration Failed");
-        core::SaveTransactionControlNumber(s_, partner_, st01_, gs01_, version_, dir_, st02_);
+    // A set met again in this read is known: only its latest control number is kept, and
+    // written once before the commit (the same end state as one write per set, without the
+    // per-set cost).
+    std::string key = partner_ + '\x1f' + st01_ + '\x1f' + version_;
+    auto known = sets_.find(key);
+    if (known == sets_.end()) {
+        if (!core::SaveTransactionControlNumber(s_, partner_, st01_, gs01_, version_, dir_, st02_)) {
+            if (!core::AddPartnerTransaction(s_, partner_, st01_, gs01_, version_, dir_))
+                refuse("Transaction Set Registration Failed");
+            if (!core::SaveTransactionControlNumber(s_, partner_, st01_, gs01_, version_, dir_, st02_))
+                refuse("Transaction Set Registration Failed");
+        }
+        KnownSet k{partner_, st01_, gs01_, version_, st02_, false,
+                   st01_ != "997" && core::IsAcknowledgementExpected(s_, partner_, st01_, version_, dir_)};
+        known = sets_.emplace(std::move(key), std::move(k)).first;
+    } else {
+        known->second.controlNumber = st02_;
+        known->second.pending = true;
     }
-    if (st01_ == "997")
-        ack_ = "Void";
-    else
-        ack_ = core::IsAcknowledgementExpected(s_, partner_, st01_, version_, dir_) ? "No" : "Void";
+    ack_ = known->second.acknowledge ? "No" : "Void";
     appendToSet(piece);
     last_ = Env::ST;
 }
@@ -375,12 +402,12 @@ void Reader::onSE(std::string_view piece) {
 void Reader::onGE(std::string_view piece) {
     if (last_ != Env::SE) refuse("Missing Transaction Set Trailer Segment");
     std::string_view ge01 = need(1), ge02 = need(2);
-    if (text::val(ge01) != double(sets_))
-        refuse("Number of Included Transaction Sets " + std::to_string(sets_) + " Are Not Equal " + std::string(ge01));
+    if (text::val(ge01) != double(setCount_))
+        refuse("Number of Included Transaction Sets " + std::to_string(setCount_) + " Are Not Equal " + std::string(ge01));
     if (ge02 != gcn_)
         refuse("Functional Group Control Number " + gcn_ + " Does Not Match GE Group Control Number " +
                std::string(ge02));
-    sets_ = 0;
+    setCount_ = 0;
     if (!WriteOutGE(s_, piece, elem_.text(), partner_)) refuse("Error Saving Functional Group Trailer Segment");
     last_ = Env::GE;
 }

@@ -159,7 +159,8 @@ void Database::open(const std::filesystem::path& file, std::string_view key, boo
     sqlite3* db = nullptr;
     // CREATE always: databases attached to this connection (compaction's target) inherit the
     // flags. A missing main file was refused above.
-    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    // One connection is only ever used from one thread: no per-call mutex.
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
     int rc = sqlite3_open_v2(file.c_str(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
@@ -220,7 +221,7 @@ Statement Database::prepare(std::string_view sql) {
 
 Statement& Database::cached(std::string_view sql) {
     require();
-    auto it = cache_.find(std::string(sql));
+    auto it = cache_.find(sql);
     if (it == cache_.end()) it = cache_.emplace(std::string(sql), prepare(sql)).first;
     it->second.reset();
     it->second.clearBindings();

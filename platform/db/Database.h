@@ -127,7 +127,11 @@ private:
     void require() const;
     sqlite3* db_ = nullptr;
     std::filesystem::path path_;
-    std::unordered_map<std::string, Statement> cache_;
+    struct TextHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view s) const noexcept { return std::hash<std::string_view>{}(s); }
+    };
+    std::unordered_map<std::string, Statement, TextHash, std::equal_to<>> cache_;
 };
 
 // Begins on construction; rolls back on destruction unless committed.

@@ -175,6 +175,7 @@ TEST_F(Reader, TwoInterchangesCommitAndFailTogether) {
     EXPECT_EQ(count("Inbox"), 3);
     EXPECT_EQ(count("ISA"), 2);
     EXPECT_EQ(count("Partner"), 1);   // the second interchange finds the partner registered by the first
+    EXPECT_EQ(scratch.db.scalarText("SELECT ControlNumber FROM Transactions"), "0003");   // the last set's
 
     Db fresh;
     X12 bad = onePo();
