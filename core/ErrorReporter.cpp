@@ -3,6 +3,7 @@
 #include "core/Globals.h"
 #include "core/RunError.h"
 #include "core/UiSink.h"
+#include "platform/automation/Object.h"
 #include "platform/db/Database.h"
 #include "platform/text/Clock.h"
 
@@ -21,6 +22,8 @@ ErrorInfo describeError(std::exception_ptr error) {
         return {e.number(), e.what()};
     } catch (const db::Error& e) {
         return {e.number(), e.what()};
+    } catch (const automation::Error& e) {
+        return {e.number, e.description};
     } catch (const std::bad_alloc&) {
         return {7, "Out of memory"};
     } catch (const std::filesystem::filesystem_error& e) {

@@ -1,0 +1,121 @@
+#include "ClassRegistry.h"
+
+#include "platform/text/Text.h"
+
+#include <dlfcn.h>
+
+namespace vt::automation {
+
+namespace {
+
+[[noreturn]] void cannotCreate(std::string_view progId, std::string_view why = {}) {
+    std::string text = "ActiveX component can't create object: '" + std::string(progId) + "'";
+    if (!why.empty()) text += " (" + std::string(why) + ")";
+    throw Error(err::CannotCreateObject, {}, text);
+}
+
+// A library name is one file name: no folder parts, nothing that leaves the plug-in folder.
+bool isPlainName(std::string_view name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    for (char c : name)
+        if (c == '/' || c == '\\' || c == '\0') return false;
+    return true;
+}
+
+}  // namespace
+
+struct ClassRegistry::Library {
+    void* handle = nullptr;
+    PluginClassNamesFn classNames = nullptr;
+    PluginCreateFn create = nullptr;
+};
+
+ClassRegistry::ClassRegistry() = default;
+
+// Libraries are never unloaded: objects they made may live until the process ends.
+ClassRegistry::~ClassRegistry() = default;
+
+ClassRegistry& ClassRegistry::instance() {
+    static ClassRegistry* registry = new ClassRegistry();   // outlives every static object
+    return *registry;
+}
+
+void ClassRegistry::registerBuiltin(std::string_view progId, Factory factory) {
+    builtins_[text::toLower(progId)] = std::move(factory);
+}
+
+bool ClassRegistry::hasBuiltin(std::string_view progId) const { return builtins_.count(text::toLower(progId)) != 0; }
+
+void ClassRegistry::setPluginFolder(std::function<std::filesystem::path()> folder) { folder_ = std::move(folder); }
+
+void ClassRegistry::setPluginFolder(const std::filesystem::path& folder) {
+    folder_ = [folder] { return folder; };
+}
+
+ClassRegistry::Library& ClassRegistry::load(const std::filesystem::path& file, std::string_view progId) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) cannotCreate(progId);
+    const std::filesystem::path full = std::filesystem::canonical(file, ec);
+    if (ec) cannotCreate(progId, ec.message());
+    const std::string key = full.string();
+    if (auto it = libraries_.find(key); it != libraries_.end()) return *it->second;
+
+    void* handle = dlopen(key.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        const char* why = dlerror();
+        cannotCreate(progId, why ? why : "the library cannot be loaded");
+    }
+    auto version = reinterpret_cast<PluginAbiVersionFn>(dlsym(handle, "vt_plugin_abi_version"));
+    auto names = reinterpret_cast<PluginClassNamesFn>(dlsym(handle, "vt_plugin_class_names"));
+    auto create = reinterpret_cast<PluginCreateFn>(dlsym(handle, "vt_plugin_create"));
+    if (!version || !names || !create) {
+        dlclose(handle);
+        cannotCreate(progId, "not a plug-in library");
+    }
+    if (version() != kPluginAbiVersion) {
+        dlclose(handle);
+        cannotCreate(progId, "plug-in interface version " + std::to_string(version()) + ", expected " +
+                                 std::to_string(kPluginAbiVersion));
+    }
+    auto lib = std::make_unique<Library>();
+    lib->handle = handle;
+    lib->classNames = names;
+    lib->create = create;
+    return *libraries_.emplace(key, std::move(lib)).first->second;
+}
+
+ObjectRef ClassRegistry::create(std::string_view progId) {
+    if (auto it = builtins_.find(text::toLower(progId)); it != builtins_.end()) {
+        ObjectRef o = it->second();
+        if (!o) cannotCreate(progId);
+        return o;
+    }
+    const std::size_t dot = progId.find('.');
+    if (dot == std::string_view::npos || dot == 0 || dot + 1 == progId.size()) cannotCreate(progId);
+    const std::string_view library = progId.substr(0, dot);
+    const std::string className(progId.substr(dot + 1));
+    if (!isPlainName(library) || !folder_) cannotCreate(progId);
+    const std::filesystem::path folder = folder_();
+    if (folder.empty()) cannotCreate(progId);
+    Library& lib = load(folder / (std::string(library) + ".so"), progId);
+
+    // The class must be one the library lists (names without regard to case, as COM's were).
+    std::string listed;
+    if (const char* const* names = lib.classNames())
+        for (; *names; ++names)
+            if (text::equalsNoCase(*names, className)) listed = *names;
+    if (listed.empty()) cannotCreate(progId);
+    Object* raw = lib.create(listed.c_str(), host_);
+    if (!raw) cannotCreate(progId);
+    return ObjectRef(raw);
+}
+
+std::vector<std::string> ClassRegistry::pluginClassNames(const std::filesystem::path& library) {
+    Library& lib = load(library, library.stem().string());
+    std::vector<std::string> out;
+    if (const char* const* names = lib.classNames())
+        for (; *names; ++names) out.emplace_back(*names);
+    return out;
+}
+
+}  // namespace vt::automation

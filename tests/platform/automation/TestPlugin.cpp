@@ -1,0 +1,67 @@
+// A plug-in library for the registry tests: "VtTestPlugin.Echo" and "VtTestPlugin.Failing".
+
+#include "platform/automation/Plugin.h"
+#include "platform/automation/Recordset.h"
+
+#include <cstring>
+
+namespace {
+
+using namespace vt::automation;
+
+HostServices* gHost = nullptr;
+
+// Its ActiveX handler replaces argument 0 with a record set of its own holding what it was given.
+class Echo final : public Dispatch<Echo> {
+public:
+    static const Members<Echo>& members() {
+        static const Members<Echo> m = [] {
+            Members<Echo> t("Echo");
+            t.method("ActiveX", {6, 6}, [](Echo&, Args& a) {
+                auto rs = Recordset::create();
+                rs->appendField("Key", adtype::VarChar, 50);
+                rs->appendField("Rows", adtype::Integer);
+                rs->appendField("Import", adtype::VarChar, 255);
+                rs->open();
+                rs->addNew();
+                rs->setValue(0, Variant(a.string(2) + "_" + a.string(3) + "_" + a.string(4) + "_" + a.string(5)));
+                auto* in = a.raw(0).objectAs<Recordset>();
+                rs->setValue(1, Variant(in ? in->recordCount() : -1));
+                if (gHost) rs->setValue(2, Variant(gHost->setting("Folders", "Import", "(none)")));
+                rs->update();
+                a.ref(0) = Variant(rs);
+                return Variant(true);
+            })
+                .get("Folder", [](Echo& e, Args&) { return Variant(libraryFolder(reinterpret_cast<const void*>(&gHost)).string()); });
+            return t;
+        }();
+        return m;
+    }
+};
+
+class Failing final : public Dispatch<Failing> {
+public:
+    static const Members<Failing>& members() {
+        static const Members<Failing> m = [] {
+            Members<Failing> t("Failing");
+            t.method("ActiveX", {0, kAnyCount}, [](Failing&, Args&) -> Variant { throw Error(1001, "", "ActiveX Failed"); });
+            return t;
+        }();
+        return m;
+    }
+};
+
+const char* const kClasses[] = {"Echo", "Failing", nullptr};
+
+}  // namespace
+
+VT_PLUGIN_EXPORT int vt_plugin_abi_version() { return kPluginAbiVersion; }
+
+VT_PLUGIN_EXPORT const char* const* vt_plugin_class_names() { return kClasses; }
+
+VT_PLUGIN_EXPORT vt::automation::Object* vt_plugin_create(const char* className, vt::automation::HostServices* host) {
+    gHost = host;
+    if (std::strcmp(className, "Echo") == 0) return new Echo();
+    if (std::strcmp(className, "Failing") == 0) return new Failing();
+    return nullptr;
+}
