@@ -1,0 +1,19 @@
+#pragma once
+// Edit > Select All and Edit > Selection Filter on a folder list. Both hand the new selection back
+// in the list; the window applies it.
+
+#include "core/Services.h"
+#include "mainwindow/Selection.h"
+
+namespace vt::mainwindow {
+
+// Selects every row, but only when at least one is selected already.
+void SelectAllItems(FolderSelection& list);
+
+// Adds to the selection every row that agrees with the last selected row in the fields ticked in
+// settings section "Filter" (Partner, Transaction, Version, Date and Time by default); rows that
+// do not agree keep their state. Fields are compared exactly, from the folder table, so a ticked
+// field counts also when its column is hidden. Only the four transaction-set folders are filtered.
+void SelectionFilter(const core::Services& s, FolderSelection& list);
+
+}  // namespace vt::mainwindow
