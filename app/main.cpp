@@ -1,32 +1,44 @@
-// Veltrane: opens the application database and reports what it holds. The windows come next.
+// Veltrane: the program's start. Shows the main window, which opens the application database.
 
-#include "core/Globals.h"
+#include "mainwindow/frmMain.h"
 #include "platform/settings/Settings.h"
+#include "platform/text/Clock.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
 #include <cstdlib>
 #include <iostream>
 
+namespace {
+
+bool hasDisplay() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    const bool hasDisplay = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
-    try {
-        vt::FileSettings settings;
-        auto folder = vt::core::databaseFolder(settings);
-        auto& db = vt::core::gConnection();
-        vt::core::openApplicationDatabase(db, folder);
-        std::cout << "Veltrane opened its database " << db.path().string() << " ("
-                  << db.scalarInt("SELECT count(*) FROM Standard") << " standard transaction sets, "
-                  << db.scalarInt("SELECT count(*) FROM Partner") << " trading partners).\n"
-                  << "The main window is not built yet; nothing more to show.\n";
-        if (!hasDisplay)
-            std::cout << "No display found: to see the windows once they exist, run it on a desktop "
-                         "session or under a virtual one, e.g. xvfb-run veltrane.\n";
-        db.close();
-    } catch (const std::exception& e) {
-        std::cerr << "Veltrane: " << e.what() << "\n";
+    if (!hasDisplay()) {
+        std::cerr << "Veltrane is a desktop program and needs a display.\n"
+                     "Start it on a desktop session, or under a virtual display, e.g.\n"
+                     "  xvfb-run ./build/app/veltrane\n";
         return 1;
     }
-    return 0;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Veltrane"));
+    QApplication::setOrganizationName(QStringLiteral("Veltrane"));
+    QApplication::setStyle(QStringLiteral("Fusion"));
+
+    vt::FileSettings settings;
+    vt::SystemClock clock;
+    vt::mainwindow::frmMain main(settings, clock);
+    if (!main.Form_Load()) return 0;
+    main.show();
+    const int code = app.exec();
+    settings.sync();
+    return code;
 }

@@ -1,0 +1,390 @@
+// The main window's command vocabulary: menu bar, toolbar, pop-up menu and command state.
+
+#include "mainwindow/frmMain.h"
+
+#include "core/ErrorReporter.h"
+#include "mainwindow/FolderModel.h"
+#include "mainwindow/OpenInterchange.h"
+#include "mainwindow/frmMainIcons.h"
+#include "platform/settings/Settings.h"
+#include "platform/text/AnsiQt.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <QUrl>
+
+namespace vt::mainwindow {
+
+void frmMain::logCommand(std::string_view history) { core::LogHistory(services_, "Info", history); }
+
+QAction* frmMain::addCommand(QMenu* menu, const char* name, const char* caption, const char* shortcut,
+                             const char* history, std::function<void()> action) {
+    auto* a = new QAction(QString::fromLatin1(caption), this);
+    a->setObjectName(QString::fromLatin1(name));
+    if (shortcut && *shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(shortcut)));
+    const std::string logged = history ? history : "";
+    handlers_[name] = [this, logged, action = std::move(action)] {
+        if (!logged.empty()) logCommand(logged);
+        action();
+    };
+    const std::string key = name;
+    connect(a, &QAction::triggered, this, [this, key] { runCommand(key); });
+    if (menu) menu->addAction(a);
+    return a;
+}
+
+void frmMain::runCommand(std::string_view name) {
+    auto it = handlers_.find(name);
+    if (it == handlers_.end()) return;
+    // A handler may rebuild menus; run a copy.
+    auto handler = it->second;
+    handler();
+}
+
+QAction* frmMain::commandAction(std::string_view name) const {
+    return findChild<QAction*>(QString::fromLatin1(name.data(), int(name.size())));
+}
+
+void frmMain::buildCommands() {
+    buildMenus();
+    buildToolbar();
+    buildPopup();
+}
+
+namespace {
+
+QMenu* submenu(QMenu* parent, const char* name, const char* caption) {
+    QMenu* m = parent->addMenu(QString::fromLatin1(caption));
+    m->setObjectName(QString::fromLatin1(name) + QStringLiteral("Menu"));
+    m->menuAction()->setObjectName(QString::fromLatin1(name));
+    return m;
+}
+
+}  // namespace
+
+void frmMain::buildMenus() {
+    QMenuBar* bar = menuBar();
+
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    QMenu* open = submenu(file, "mnuOpen", "&Open");
+    // Opening logs its own row.
+    addCommand(open, "mnuOpenInbound", "&Inbound...", nullptr, nullptr, [this] { OpenInterchangeFiles(services_, "I"); });
+    addCommand(open, "mnuOpenOutbound", "&Outbound...", nullptr, nullptr, [this] { OpenInterchangeFiles(services_, "O"); });
+    file->addSeparator();
+    addCommand(file, "mnuExport", "&Export", "Ctrl+E", "Selected [File] - [Export]", [this] { cmdExport(); });
+    file->addSeparator();
+    addCommand(file, "mnuPrint", "Print...", nullptr, "Selected [Print] - [Report]", [this] { cmdPrint(); });
+    addCommand(file, "mnuPrintSetup", "Print Set&up...", nullptr, nullptr, [this] { mnuPrintSetup_Click(); });
+    file->addSeparator();
+    addCommand(file, "mnuProperties", "Properties...", "Ctrl+P", "Selected [File] - [Properties]", [this] { cmdProperties(); });
+    file->addSeparator();
+    addCommand(file, "mnuExit", "E&xit", "Ctrl+X", nullptr, [this] { mnuExit_Click(); });
+
+    QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("mnuEdit"));
+    addCommand(edit, "mnuSelectionFilter", "Selection &Filter", nullptr, "Selected [Edit] - [Selection Filter]",
+               [this] { cmdSelectionFilter(); });
+    addCommand(edit, "mnuSelectAll", "Select &All", "Ctrl+A", "Selected [Edit] - [Select All]", [this] { cmdSelectAll(); });
+    edit->addSeparator();
+    addCommand(edit, "mnuEditData", "&Edit Data", nullptr, "Selected [Edit] - [Edit Data]", [this] { cmdEditData(); });
+    edit->addSeparator();
+    addCommand(edit, "mnuFind", "&Find...", "Ctrl+F", "Selected [Edit] - [Find]", [this] { cmdFind(); });
+    edit->addSeparator();
+    addCommand(edit, "mnuDelete", "&Delete", "Shift+Del", "Selected [Edit] - [Delete]", [this] { cmdDelete(); });
+    edit->addSeparator();
+    addCommand(edit, "mnuMarkAsClosed", "Mark as Closed", nullptr, "Selected [Edit] - [Mark As Closed]",
+               [this] { cmdMarkAsClosed(); });
+
+    QMenu* view = bar->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("mnuView"));
+    mnuFolderBar_ = addCommand(view, "mnuFolderBar", "Folder Bar", nullptr, nullptr, [this] { mnuFolderBar_Click(); });
+    mnuStatusBar_ = addCommand(view, "mnuStatusBar", "Status Bar", nullptr, nullptr, [this] { mnuStatusBar_Click(); });
+    for (QAction* a : {mnuFolderBar_, mnuStatusBar_}) {
+        a->setCheckable(true);
+        a->setChecked(true);
+        // The handler flips the mark itself; undo the flip the action makes before it reports.
+        disconnect(a, &QAction::triggered, this, nullptr);
+        const std::string key = text::toAnsi(a->objectName());
+        connect(a, &QAction::triggered, this, [this, a, key] {
+            a->setChecked(!a->isChecked());
+            runCommand(key);
+        });
+    }
+    view->addSeparator();
+    mnuSortBy_ = submenu(view, "mnuSortBy", "Sort By");
+    QMenu* order = submenu(view, "mnuSortOrder", "Sort Order");
+    mnuAscending_ = addCommand(order, "mnuAscending", "Ascending", nullptr, "Selected [View] - [Sort Order] - [Ascending]",
+                               [this] { cmdSortAscending(); restoreSortMarks(); });
+    mnuDescending_ = addCommand(order, "mnuDescending", "Descending", nullptr,
+                                "Selected [View] - [Sort Order] - [Descending]",
+                                [this] { cmdSortDescending(); restoreSortMarks(); });
+    mnuAscending_->setCheckable(true);
+    mnuDescending_->setCheckable(true);
+    mnuAscending_->setChecked(true);
+    // Entry 0 of Sort By always exists; the refresh gives it its caption.
+    QAction* first = addCommand(mnuSortBy_, "mnuSortByColumn", "(Column)", nullptr, "Selected [View] - [Sort By]",
+                                [this] { cmdSortByColumn(0); restoreSortMarks(); });
+    first->setCheckable(true);
+    mnuSortByColumn_.push_back(first);
+    addCommand(view, "mnuColumns", "Columns...", nullptr, "Selected [View] - [Columns]", [this] { cmdColumns(); });
+    view->addSeparator();
+    addCommand(view, "mnuReportViewer", "Report Viewer...", nullptr, "Selected [View] - [Report]", [this] { cmdReportViewer(); });
+    view->addSeparator();
+    mnuRefresh_ = addCommand(view, "mnuRefresh", "Refresh", nullptr, nullptr, [this] { mnuRefresh_Click(); });
+
+    QMenu* setup = bar->addMenu(QStringLiteral("&Setup"));
+    setup->setObjectName(QStringLiteral("mnuSetup"));
+    addCommand(setup, "mnuPartners", "&Partners...", "Ctrl+T", "Selected [Setup] - [Partners]", [this] { showPartners(); });
+    setup->addSeparator();
+    addCommand(setup, "mnuMap", "&Map Designer...", nullptr, "Selected [Setup] - [Map Designer]", [this] { showMapDesigner(); });
+    setup->addSeparator();
+    addCommand(setup, "mnuOptions", "O&ptions...", nullptr, "Selected [Setup] - [Options]", [this] { showOptions(); });
+    setup->addSeparator();
+    addCommand(setup, "mnuAccount", "Account...", nullptr, "Selected [Setup] - [Account]", [this] { showAccount(); });
+
+    QMenu* tools = bar->addMenu(QStringLiteral("&Tools"));
+    tools->setObjectName(QStringLiteral("mnuTools"));
+    addCommand(tools, "mnuExchange", "Exchange...", nullptr, "Selected [Tools] - [Exchange]", [this] { showExchange(); });
+    tools->addSeparator();
+    addCommand(tools, "mnuActiveX", "ActiveX", nullptr, "Selected [ActiveX]", [this] { cmdActiveX(); });
+    tools->addSeparator();
+    addCommand(tools, "mnuGenerateAcknowledgement", "Generate Acknowledgement", nullptr,
+               "Selected [Tools] - [Generate Acknowledgement]", [this] { cmdGenerateAcknowledgement(); });
+    tools->addSeparator();
+    addCommand(tools, "mnuIntegrator", "&Integrator...", nullptr, "Selected [Tools] - [Integrator]", [this] { showIntegrator(); });
+    tools->addSeparator();
+    addCommand(tools, "mnuValidate", "&Validate", "Ctrl+V", "Selected [Tools] - [Validate]", [this] { cmdValidate(); });
+    tools->addSeparator();
+    QMenu* designer = submenu(tools, "mnuDesigner", "&Designer");
+    addCommand(designer, "mnuDesignReport", "Viewer Report...", nullptr, "Selected [Tools] - [Designer] - [Viewer Report]",
+               [this] { cmdDesignReport(); });
+    addCommand(designer, "mnuDesignExport", "Export Report...", nullptr, "Selected [Tools] - [Designer] - [Export Report]",
+               [this] { cmdDesignExport(); });
+    addCommand(designer, "mnuDesignActiveX", "ActiveX Report...", nullptr,
+               "Selected [Tools] - [Designer] - [ActiveX Report]", [this] { cmdDesignActiveX(); });
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    addCommand(help, "mnuHelpContents", "Contents...", "F1", nullptr, [this] { mnuHelpContents_Click(); });
+    help->addSeparator();
+    addCommand(help, "mnuAbout", "&About Veltrane...", nullptr, nullptr, [this] { showAbout(); });
+}
+
+void frmMain::buildToolbar() {
+    tbrToolbar_ = addToolBar(QStringLiteral("Toolbar"));
+    tbrToolbar_->setObjectName(QStringLiteral("tbrToolbar"));
+    tbrToolbar_->setMovable(false);
+    tbrToolbar_->setFloatable(false);
+    tbrToolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    tbrToolbar_->setIconSize(QSize(24, 24));
+    tbrToolbar_->toggleViewAction()->setVisible(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+
+    auto button = [this](const char* caption, const char* tooltip, int image) {
+        auto* a = new QAction(icons::toolbar(image), QString::fromLatin1(caption), this);
+        a->setObjectName(QStringLiteral("tbr") + QString::fromLatin1(caption));
+        a->setToolTip(QString::fromLatin1(tooltip));
+        const std::string key = caption;
+        connect(a, &QAction::triggered, this, [this, key] { tbrToolbar_ButtonClick(key); });
+        tbrToolbar_->addAction(a);
+        return a;
+    };
+    auto dropDown = [this](QAction* a, std::initializer_list<std::pair<const char*, const char*>> entries) {
+        auto* menu = new QMenu(this);
+        menu->setObjectName(a->objectName() + QStringLiteral("Menu"));
+        for (const auto& [text, key] : entries) {
+            QAction* entry = menu->addAction(QString::fromLatin1(text));
+            entry->setData(QString::fromLatin1(key));
+            const std::string k = key;
+            connect(entry, &QAction::triggered, this, [this, k] { tbrToolbar_ButtonMenuClick(k); });
+        }
+        a->setMenu(menu);
+        if (auto* tool = qobject_cast<QToolButton*>(tbrToolbar_->widgetForAction(a)))
+            tool->setPopupMode(QToolButton::MenuButtonPopup);
+    };
+
+    QAction* openButton = button("Open", "Open", 1);
+    dropDown(openButton, {{"Inbound...", "Inbound"}, {"Outbound...", "Outbound"}});
+    tbrToolbar_->addSeparator();
+    button("Options", "Options", 2);
+    button("Partners", "Partners", 3);
+    tbrToolbar_->addSeparator();
+    button("Properties", "Properties", 4);
+    tbrToolbar_->addSeparator();
+    button("Delete", "Delete", 5);
+    tbrSeparatorAfterDelete_ = tbrToolbar_->addSeparator();
+    tbrSeparatorAfterDelete_->setObjectName(QStringLiteral("tbrSeparatorAfterDelete"));
+    button("Viewer", "Report Viewer", 6);
+    QAction* designerButton = button("Designer", "Report Designer", 7);
+    dropDown(designerButton, {{"Viewer Report...", "Viewer"}, {"Export Report...", "Export"}, {"ActiveX Report...", "ActiveX"}});
+    tbrToolbar_->addSeparator();
+    button("Find", "Find", 8);
+}
+
+void frmMain::buildPopup() {
+    mnuPopup_ = new QMenu(QStringLiteral(" "), this);
+    mnuPopup_->setObjectName(QStringLiteral("mnuPopup"));
+    auto forward = [this](const char* name, const char* caption, const char* target) {
+        auto* a = mnuPopup_->addAction(QString::fromLatin1(caption));
+        a->setObjectName(QString::fromLatin1(name));
+        const std::string t = target;
+        connect(a, &QAction::triggered, this, [this, t] { runCommand(t); });
+        return a;
+    };
+    forward("mnuPopupSelectionFilter", "Selection Filter", "mnuSelectionFilter");
+    forward("mnuPopupSelectAll", "Select All", "mnuSelectAll");
+    mnuPopup_->addSeparator();
+    forward("mnuPopupReportViewer", "Report Viewer...", "mnuReportViewer");
+    mnuPopup_->addSeparator();
+    forward("mnuPopupProperties", "Properties", "mnuProperties");
+    mnuPopup_->addSeparator();
+    forward("mnuPopupValidate", "Validate", "mnuValidate");
+    mnuPopup_->addSeparator();
+    forward("mnuPopUpRefresh", "Refresh", "mnuRefresh");
+    mnuPopup_->addSeparator();
+    QMenu* moveTo = mnuPopup_->addMenu(QStringLiteral("Move To"));
+    moveTo->setObjectName(QStringLiteral("mnuMoveToMenu"));
+    moveTo->menuAction()->setObjectName(QStringLiteral("mnuMoveTo"));
+    // The moves write their own History rows.
+    mnuOutbox_ = addCommand(moveTo, "mnuOutbox", "Outbox", nullptr, nullptr, [this] { cmdMoveToOutbox(); });
+    mnuSent_ = addCommand(moveTo, "mnuSent", "Sent", nullptr, nullptr, [this] { cmdMoveToSent(); });
+}
+
+// ---- Command state ----
+
+void frmMain::SetCommandState(bool enable) {
+    const bool inboxShown = !folder("Inbox")->view->isHidden();
+    struct Rule {
+        const char* name;
+        int state;   // 0 always on, 1 the flag, 2 the flag with the Inbox shown
+    };
+    static const Rule rules[] = {
+        {"mnuOpen", 0},          {"mnuExport", 2},       {"mnuPrintSetup", 0},     {"mnuPrint", 1},
+        {"mnuProperties", 1},    {"mnuExit", 0},         {"mnuSelectionFilter", 1}, {"mnuSelectAll", 1},
+        {"mnuColumns", 1},       {"mnuEditData", 1},     {"mnuFind", 1},           {"mnuDelete", 1},
+        {"mnuMarkAsClosed", 1},  {"mnuFolderBar", 0},    {"mnuStatusBar", 0},      {"mnuSortBy", 1},
+        {"mnuSortOrder", 1},     {"mnuReportViewer", 1}, {"mnuRefresh", 1},        {"mnuGenerateAcknowledgement", 2},
+        {"mnuIntegrator", 0},    {"mnuValidate", 1},     {"mnuDesigner", 1},       {"mnuPartners", 0},
+        {"tbrProperties", 1},    {"tbrDelete", 1},       {"tbrSeparatorAfterDelete", 1},
+        {"tbrViewer", 1},        {"tbrDesigner", 1},     {"tbrFind", 1},
+    };
+    for (const Rule& r : rules) {
+        QAction* a = commandAction(r.name);
+        if (!a) continue;
+        a->setEnabled(r.state == 0 ? true : r.state == 1 ? enable : enable && inboxShown);
+    }
+}
+
+// ---- Sort menus ----
+
+void frmMain::BuildSortMenu(Folder& f) {
+    while (mnuSortByColumn_.size() > 1) {
+        QAction* a = mnuSortByColumn_.back();
+        mnuSortByColumn_.pop_back();
+        handlers_.erase(text::toAnsi(a->objectName()));
+        // The entry may be the one whose click is running.
+        mnuSortBy_->removeAction(a);
+        a->setObjectName(QString());
+        a->deleteLater();
+    }
+    const auto& columns = f.model->columns();
+    for (size_t i = 0; i < columns.size(); ++i) {
+        QAction* entry;
+        if (i == 0) {
+            entry = mnuSortByColumn_[0];
+            entry->setText(QString::fromStdString(columns[0].key == "Acknowledged" ? std::string("Acknowledged")
+                                                                                 : columns[0].caption));
+        } else {
+            const std::string name = "mnuSortByColumn" + std::to_string(i);
+            const int index = int(i);
+            entry = addCommand(mnuSortBy_, name.c_str(), "", nullptr, "Selected [View] - [Sort By]",
+                               [this, index] { cmdSortByColumn(index); restoreSortMarks(); });
+            entry->setText(text::fromAnsi(columns[i].caption));
+            entry->setCheckable(true);
+            mnuSortByColumn_.push_back(entry);
+        }
+        entry->setChecked(int(i) == f.model->sortKey());
+    }
+    if (columns.empty()) mnuSortByColumn_[0]->setChecked(false);
+    mnuAscending_->setChecked(f.model->sortOrder() <= 0);
+    mnuDescending_->setChecked(f.model->sortOrder() > 0);
+    sortMenuTable_ = f.table;
+}
+
+// The sort entries are check marks that describe the list; clicking one must not change them
+// by itself.
+void frmMain::restoreSortMarks() {
+    if (Folder* f = folder(sortMenuTable_)) BuildSortMenu(*f);
+}
+
+// ---- Commands with work of their own here ----
+
+void frmMain::mnuRefresh_Click() {
+    logCommand("Selected [View] - [Refresh]");
+    const std::string key = selectedNodeKey();
+    if (folder(key)) RefreshBox(key);
+}
+
+void frmMain::mnuPrintSetup_Click() {
+    logCommand("Selected [File] - [Print Setup]");
+    try {
+        showPrinterSetup();
+    } catch (...) {
+        core::ReportError(services_);
+    }
+}
+
+void frmMain::showPrinterSetup() {
+    QPrinter printer;
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("Print Setup"));
+    dialog.exec();
+}
+
+void frmMain::mnuHelpContents_Click() {
+    try {
+        showHelpTopic(shareFolder() / "Welcome.htm");
+    } catch (...) {
+    }
+}
+
+void frmMain::showHelpTopic(const std::filesystem::path& page) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page.string())));
+}
+
+// ---- Toolbar ----
+
+void frmMain::tbrToolbar_ButtonClick(std::string_view caption) {
+    static const std::pair<std::string_view, const char*> buttons[] = {
+        {"Open", "mnuOpenInbound"}, {"Options", "mnuOptions"},     {"Partners", "mnuPartners"},
+        {"Properties", "mnuProperties"}, {"Delete", "mnuDelete"}, {"Viewer", "mnuReportViewer"},
+        {"Designer", "mnuDesignReport"}, {"Find", "mnuFind"},
+    };
+    for (const auto& [text, command] : buttons)
+        if (caption == text) {
+            runCommand(command);
+            return;
+        }
+}
+
+void frmMain::tbrToolbar_ButtonMenuClick(std::string_view key) {
+    static const std::pair<std::string_view, const char*> entries[] = {
+        {"Inbound", "mnuOpenInbound"}, {"Outbound", "mnuOpenOutbound"}, {"Viewer", "mnuDesignReport"},
+        {"Export", "mnuDesignExport"}, {"ActiveX", "mnuDesignActiveX"},
+    };
+    for (const auto& [text, command] : entries)
+        if (key == text) {
+            runCommand(command);
+            return;
+        }
+}
+
+}  // namespace vt::mainwindow

@@ -1,0 +1,52 @@
+// Commands whose work lives in windows and operations that this build does not have yet. Each
+// command has logged its History row before it gets here; these tell the user what is missing.
+
+#include "mainwindow/frmMain.h"
+
+#include "core/UiSink.h"
+
+#include <string>
+
+namespace vt::mainwindow {
+
+void frmMain::notAvailable(std::string_view what) {
+    messageBox(std::string(what) + " is not available in this version yet.", core::vbInformation | core::vbOKOnly,
+               "Veltrane");
+}
+
+// ---- Folder views ----
+void frmMain::cmdProperties() { notAvailable("The Properties window"); }
+void frmMain::cmdSelectionFilter() { notAvailable("Selection Filter"); }
+void frmMain::cmdSelectAll() { notAvailable("Select All"); }
+void frmMain::cmdEditData() { notAvailable("Editing a transaction set"); }
+void frmMain::cmdFind() { notAvailable("Find"); }
+void frmMain::cmdDelete() { notAvailable("Deleting items"); }
+void frmMain::cmdMarkAsClosed() { notAvailable("Mark as Closed"); }
+void frmMain::cmdSortByColumn(int) { notAvailable("Sorting by another column"); }
+void frmMain::cmdSortAscending() { notAvailable("Changing the sort order"); }
+void frmMain::cmdSortDescending() { notAvailable("Changing the sort order"); }
+void frmMain::cmdColumns() { notAvailable("The Columns window"); }
+void frmMain::cmdValidate() { notAvailable("Validation"); }
+void frmMain::cmdGenerateAcknowledgement() { notAvailable("Generating acknowledgements"); }
+void frmMain::cmdMoveToOutbox() { notAvailable("Moving items to the Outbox"); }
+void frmMain::cmdMoveToSent() { notAvailable("Moving items to Sent"); }
+
+// ---- Reports and plug-ins ----
+void frmMain::cmdExport() { notAvailable("Exporting reports"); }
+void frmMain::cmdPrint() { notAvailable("Printing reports"); }
+void frmMain::cmdReportViewer() { notAvailable("The Report Viewer"); }
+void frmMain::cmdDesignReport() { notAvailable("The Report Designer"); }
+void frmMain::cmdDesignExport() { notAvailable("The Report Designer"); }
+void frmMain::cmdDesignActiveX() { notAvailable("The Report Designer"); }
+void frmMain::cmdActiveX() { notAvailable("Running partner plug-ins"); }
+
+// ---- Other windows ----
+void frmMain::showPartners() { notAvailable("The Partners window"); }
+void frmMain::showMapDesigner() { notAvailable("The Map Designer"); }
+void frmMain::showOptions() { notAvailable("The Options window"); }
+void frmMain::showAccount() { notAvailable("The Account window"); }
+void frmMain::showExchange() { notAvailable("The Exchange window"); }
+void frmMain::showIntegrator() { notAvailable("The Integrator window"); }
+void frmMain::showAbout() { notAvailable("The About window"); }
+
+}  // namespace vt::mainwindow
