@@ -23,12 +23,6 @@ bool ArrayBox::operator==(const ArrayBox& o) const {
 // ---- Variant ----
 
 namespace {
-// Order of the alternatives of Variant::v_.
-constexpr VarType kTypes[] = {VarType::Empty,  VarType::Null,   VarType::Integer, VarType::Long,
-                              VarType::Single, VarType::Double, VarType::Currency, VarType::Date,
-                              VarType::String, VarType::Object, VarType::Error,   VarType::Boolean,
-                              VarType::Decimal, VarType::Byte,  VarType::Array};
-
 [[noreturn]] void mismatch() { raise(err::TypeMismatch); }
 
 template <class T, class V>
@@ -64,8 +58,6 @@ Variant Variant::integerLiteral(std::int64_t v) noexcept {
         return Variant(std::int32_t(v));
     return Variant(double(v));
 }
-
-VarType Variant::type() const noexcept { return kTypes[v_.index()]; }
 
 std::uint16_t Variant::varType() const noexcept {
     if (const ArrayBox* a = std::get_if<ArrayBox>(&v_))

@@ -230,7 +230,15 @@ public:
     static Variant integerLiteral(std::int64_t v) noexcept;
 
     // Scalar subtype; for an array VarType::Array (see varType() for the full number).
-    VarType type() const noexcept;
+    // Inline: the interpreter asks for it on every operation.
+    VarType type() const noexcept {
+        // Order of the alternatives of v_.
+        constexpr VarType kTypes[] = {VarType::Empty,   VarType::Null,   VarType::Integer, VarType::Long,
+                                      VarType::Single,  VarType::Double, VarType::Currency, VarType::Date,
+                                      VarType::String,  VarType::Object, VarType::Error,    VarType::Boolean,
+                                      VarType::Decimal, VarType::Byte,   VarType::Array};
+        return kTypes[v_.index()];
+    }
     // The number VarType() returns: the subtype, or kArrayFlag | element type for an array.
     std::uint16_t varType() const noexcept;
 
@@ -283,6 +291,20 @@ class SafeArray {
 public:
     SafeArray() = default;
     explicit SafeArray(std::vector<ArrayBound> bounds, VarType elementType = VarType::Variant);
+    // A copy (b = a) is a new dynamic array: neither fixed nor locked like its source.
+    SafeArray(const SafeArray& o) : bounds_(o.bounds_), data_(o.data_), elementType_(o.elementType_) {}
+    SafeArray& operator=(const SafeArray& o) {
+        if (this != &o) {
+            bounds_ = o.bounds_;
+            data_ = o.data_;
+            elementType_ = o.elementType_;
+            fixedSize = false;
+            locks_ = 0;
+        }
+        return *this;
+    }
+    SafeArray(SafeArray&&) noexcept = default;
+    SafeArray& operator=(SafeArray&&) noexcept = default;
 
     int dimensions() const noexcept { return int(bounds_.size()); }
     const std::vector<ArrayBound>& bounds() const noexcept { return bounds_; }

@@ -1,0 +1,438 @@
+#include "Engine.h"
+
+#include "Builtins.h"
+#include "ScriptObject.h"
+
+#include <pthread.h>
+
+#include <stdexcept>
+
+namespace vt::vbscript {
+
+using automation::Object;
+using automation::ObjectRef;
+using automation::SafeArray;
+using Clk = std::chrono::steady_clock;
+
+// ---- ArgBuffer ----
+
+ArgBuffer::~ArgBuffer() {
+    for (SafeArray* a : locks_) a->unlock();
+}
+
+void ArgBuffer::reserve(std::size_t n) {
+    if (n + 1 <= cap_) return;
+    heapTemps_ = std::make_unique<Variant[]>(n + 1);
+    heapPtrs_ = std::make_unique<Variant*[]>(n + 1);
+    for (std::size_t i = 0; i < tempCount_; ++i) heapTemps_[i] = std::move(temps_[i]);
+    for (std::size_t i = 0; i < n_; ++i) {
+        Variant* p = ptrs_[i];
+        // Temporaries move with their storage.
+        if (p >= temps_ && p < temps_ + tempCount_) p = heapTemps_.get() + (p - temps_);
+        heapPtrs_[i] = p;
+    }
+    temps_ = heapTemps_.get();
+    ptrs_ = heapPtrs_.get();
+    cap_ = n + 1;
+}
+
+void ArgBuffer::addValue(Variant v) {
+    reserve(n_ + 1);
+    temps_[tempCount_] = std::move(v);
+    ptrs_[n_++] = &temps_[tempCount_++];
+}
+
+void ArgBuffer::addRef(Variant* slot, SafeArray* lockedArray) {
+    reserve(n_ + 1);
+    ptrs_[n_++] = slot;
+    if (lockedArray) {
+        lockedArray->lock();
+        locks_.push_back(lockedArray);
+    }
+}
+
+// ---- Engine ----
+
+Engine::Engine() : errObject_(automation::makeRef<ErrObject>()), clock_(&systemClock_) {}
+
+Engine::~Engine() = default;
+
+ErrInfo& Engine::err() noexcept { return static_cast<ErrObject*>(errObject_.get())->info(); }
+const ObjectRef& Engine::errObject() const noexcept { return errObject_; }
+void Engine::clearErr() { err() = ErrInfo{}; }
+
+void Engine::setErr(const automation::Error& e) {
+    ErrInfo& i = err();
+    i.number = e.number;
+    // An HRESULT of the VB facility carries a VBScript error number.
+    if ((std::uint32_t(e.number) & 0xFFFF0000u) == 0x800A0000u) i.number = e.number & 0xFFFF;
+    i.description = e.description;
+    i.source = e.source.empty() ? std::string(kRuntimeSource) : e.source;
+    i.helpFile.clear();
+    i.helpContext = 0;
+}
+
+// ---- Run budget ----
+
+Engine::RunScope::RunScope(Engine& e) : e_(e) {
+    if (e_.runDepth_++ == 0) e_.startRun();
+}
+Engine::RunScope::~RunScope() { --e_.runDepth_; }
+
+void Engine::hostBegin() noexcept {
+    if (hostDepth_++ == 0) hostStart_ = now();
+}
+void Engine::hostEnd() noexcept {
+    if (--hostDepth_ == 0) excluded_ += now() - hostStart_;
+}
+
+void Engine::startRun() {
+    runStart_ = now();
+    excluded_ = {};
+    timedOut_ = false;
+    ticks_ = std::max(1, limits.checkInterval);
+    callDepth_ = 0;
+    // The lowest stack address script calls may reach.
+    const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+    pthread_attr_t attr;
+    void* base = nullptr;
+    std::size_t size = 0;
+    if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+        pthread_attr_getstack(&attr, &base, &size);
+        pthread_attr_destroy(&attr);
+    }
+    std::uintptr_t low = reinterpret_cast<std::uintptr_t>(base);
+    if (!low || low >= here) low = here - std::min<std::uintptr_t>(8u << 20, 4 * limits.stackReserve);
+    stackLimit_ = low + limits.stackReserve;
+    if (stackLimit_ >= here) stackLimit_ = here - 64 * 1024;
+}
+
+void Engine::checkBudget() {
+    ticks_ = std::max(1, limits.checkInterval);
+    if (cancelFlag && cancelFlag->load(std::memory_order_relaxed)) throw ScriptAbort(ScriptAbort::Cancelled);
+    if (timeoutMs < 0 || runDepth_ == 0) return;
+    const auto t = now();
+    auto used = t - runStart_ - excluded_;
+    if (hostDepth_ > 0) used -= t - hostStart_;
+    if (used >= std::chrono::milliseconds(timeoutMs)) {
+        if (!timedOut_) {
+            timedOut_ = true;
+            if (onTimeout) {
+                HostCall hc(*this);
+                onTimeout();
+            }
+        }
+        throw ScriptAbort(ScriptAbort::Timeout);
+    }
+}
+
+void Engine::enterCall() {
+    if (callDepth_ >= limits.maxCallDepth || stackLow()) raiseRuntime(err::OutOfStackSpace);
+    ++callDepth_;
+}
+
+// ---- Reports ----
+
+void Engine::fail(ScriptError e, bool notify) {
+    lastError_ = e;
+    if (notify && onError) {
+        HostCall hc(*this);
+        onError(lastError_);
+    }
+    throw ScriptException(std::move(e));
+}
+
+void Engine::failCompile(const CompileError& ce, const SourceText& src) {
+    ScriptError e;
+    e.number = ce.number;
+    e.description = errorText(ce.number);
+    e.source = std::string(kCompileSource);
+    e.line = ce.line;
+    e.column = ce.column;
+    e.lineText = std::string(src.line(ce.line));
+    fail(std::move(e), true);
+}
+
+void Engine::failRuntime(const automation::Error& ex, const SourceText* fallback) {
+    ScriptError e;
+    e.number = ex.number;
+    if ((std::uint32_t(ex.number) & 0xFFFF0000u) == 0x800A0000u) e.number = ex.number & 0xFFFF;
+    e.description = ex.description;
+    e.source = ex.source.empty() ? std::string(kRuntimeSource) : ex.source;
+    if (const auto* rt = dynamic_cast<const RuntimeError*>(&ex); rt && !rt->detail.empty() &&
+                                                                  ex.description == errorText(ex.number))
+        e.description += ": '" + rt->detail + "'";
+    if (const auto* le = dynamic_cast<const LocatedError*>(&ex)) {
+        e.line = le->where.line;
+        e.column = le->where.column;
+        if (le->source) e.lineText = std::string(le->source->line(e.line));
+    } else if (fallback) {
+        e.line = 1;
+        e.lineText = std::string(fallback->line(1));
+    }
+    fail(std::move(e), true);
+}
+
+void Engine::failAbort(const ScriptAbort& a) {
+    ScriptError e;
+    e.number = err::Aborted;
+    e.description = a.what();
+    e.source = std::string(kRuntimeSource);
+    fail(std::move(e), false);
+}
+
+template <class F>
+auto Engine::guarded(const SourceText* src, F&& f) -> decltype(f()) {
+    try {
+        return f();
+    } catch (const ScriptException&) {
+        throw;
+    } catch (const ScriptAbort& a) {
+        failAbort(a);
+    } catch (const CompileError& ce) {
+        failCompile(ce, *src);
+    } catch (const automation::Error& e) {
+        failRuntime(e, src);
+    } catch (const std::bad_alloc&) {
+        failRuntime(RuntimeError(automation::err::OutOfMemory), src);
+    } catch (const std::exception& e) {
+        failRuntime(automation::Error(51, std::string(kRuntimeSource), e.what()), src);
+    }
+}
+
+// ---- Host API ----
+
+namespace {
+// Where an expression begins (a binary node's own position is its operator).
+Pos startOf(const Expr& e) {
+    switch (e.kind) {
+    case ExprKind::Binary: return startOf(*static_cast<const BinaryExpr&>(e).lhs);
+    case ExprKind::Member: {
+        const auto& m = static_cast<const MemberExpr&>(e);
+        return m.object ? startOf(*m.object) : e.pos;
+    }
+    case ExprKind::Index: return startOf(*static_cast<const IndexExpr&>(e).target);
+    default: return e.pos;
+    }
+}
+}  // namespace
+
+std::shared_ptr<const SourceText> Engine::makeSource(std::string_view text) {
+    return std::make_shared<const SourceText>(std::string(text));
+}
+
+void Engine::reset() {
+    if (runDepth_ > 0) throw std::logic_error("ScriptControl::reset while a script runs");
+    lastError_ = {};
+    {
+        RunScope rs(*this);
+        // Objects still referenced run their Terminate now, while the names still exist.
+        for (Variant& v : globals_) {
+            Variant old = std::move(v);
+            v.clear();
+        }
+        for (NamedItem& item : items_) {
+            Variant old = std::move(item.object);
+            item.object.clear();
+        }
+    }
+    symbols_.forEach([](Symbol& s) {
+        s.kind = Symbol::Kind::None;
+        s.var = nullptr;
+        s.constant.clear();
+        s.proc.reset();
+        s.cls.reset();
+        s.fallbackEpoch = 0;
+    });
+    globals_.clear();
+    items_.clear();
+    ++epoch_;
+    clearErr();
+}
+
+void Engine::addObject(std::string_view name, const Variant& object, bool addMembers) {
+    lastError_ = {};
+    if (!object.isObject() || object.isNothing()) automation::raise(automation::err::ObjectRequired);
+    for (const NamedItem& item : items_)
+        if (lowerName(item.name) == lowerName(name)) automation::raise(457);
+    items_.push_back(NamedItem{std::string(name), object, addMembers});
+    ++epoch_;
+}
+
+void Engine::bindUnit(Unit& unit) {
+    for (const VarDecl& d : unit.dims) {
+        Symbol& s = symbols_.intern(d.name);
+        if (!s.var) s.var = &globals_.emplace_back();
+        s.kind = Symbol::Kind::Variable;
+        s.proc.reset();
+        s.cls.reset();
+        if (d.isArray) *s.var = makeArray(d.bounds, !d.bounds.empty());
+    }
+    for (const ConstDecl& c : unit.consts) {
+        Symbol& s = symbols_.intern(c.name);
+        s.kind = Symbol::Kind::Constant;
+        s.constant = c.value;
+        s.proc.reset();
+        s.cls.reset();
+    }
+    for (const auto& cls : unit.classes) {
+        Symbol& s = symbols_.intern(cls->name);
+        s.kind = Symbol::Kind::Class;
+        s.cls = cls;
+        s.proc.reset();
+    }
+    for (const auto& p : unit.procs) {
+        Symbol& s = symbols_.intern(p->name);
+        s.kind = Symbol::Kind::Procedure;
+        s.proc = p;
+        s.cls.reset();
+    }
+}
+
+Variant Engine::runProcMain(const ProcDef& main) {
+    RunScope rs(*this);
+    return callProc(main, nullptr, {});
+}
+
+void Engine::addCode(std::string_view text) {
+    lastError_ = {};
+    const std::shared_ptr<const SourceText> src = makeSource(text);
+    std::shared_ptr<ProcDef> main;
+    guarded(src.get(), [&] {
+        ParseLimits pl{limits.maxNesting, limits.maxOperators};
+        std::unique_ptr<Unit> unit = parseUnit(src, pl);
+        compileUnit(*unit, symbols_);
+        bindUnit(*unit);
+        main = unit->main;
+    });
+    guarded(src.get(), [&] { runProcMain(*main); });
+}
+
+Variant Engine::eval(std::string_view text) {
+    lastError_ = {};
+    const std::shared_ptr<const SourceText> src = makeSource(text);
+    ProcDef frame;
+    frame.source = src;
+    ExprPtr e;
+    guarded(src.get(), [&] {
+        ParseLimits pl{limits.maxNesting, limits.maxOperators};
+        e = parseExpressionText(*src, pl);
+        compileExpression(*e, frame, symbols_, false);
+    });
+    return guarded(src.get(), [&]() -> Variant {
+        RunScope rs(*this);
+        std::vector<Variant> store(std::size_t(frame.slotCount));
+        std::vector<Variant*> slots;
+        for (Variant& v : store) slots.push_back(&v);
+        Frame f{&frame, slots.data(), nullptr, false};
+        try {
+            return eval(*e, f);
+        } catch (const LocatedError&) {
+            throw;
+        } catch (const automation::Error& ex) {
+            const auto* rt = dynamic_cast<const RuntimeError*>(&ex);
+            throw LocatedError(ex, rt ? rt->detail : std::string(), startOf(*e), src);
+        }
+    });
+}
+
+Variant Engine::run(std::string_view name, std::span<Variant> args) {
+    lastError_ = {};
+    Symbol* s = symbols_.find(name);
+    if (!s || s->kind != Symbol::Kind::Procedure) {
+        ScriptError e;
+        e.number = 35;
+        e.description = errorText(35) + ": '" + std::string(name) + "'";
+        e.source = std::string(kRuntimeSource);
+        fail(std::move(e), true);
+    }
+    const std::shared_ptr<ProcDef> p = s->proc;
+    return guarded(p->source.get(), [&]() -> Variant {
+        RunScope rs(*this);
+        std::vector<Variant*> slots;
+        for (Variant& a : args) slots.push_back(&a);
+        return callProc(*p, nullptr, ArgSpan(slots.data(), slots.size()));
+    });
+}
+
+// ---- Script objects ----
+
+Variant Engine::invokeScriptObject(ScriptObject& o, std::string_view name, InvokeKind kind, ArgSpan args) {
+    const ClassDef& c = o.cls();
+    const ClassMember* m = nullptr;
+    if (name.empty()) {
+        if (c.defaultMember >= 0) m = &c.members[std::size_t(c.defaultMember)];
+    } else {
+        m = c.find(lowerName(name));
+    }
+    if (!m) automation::raise(automation::err::NoSuchMember);
+    RunScope rs(*this);
+    const ObjectRef keep(&o);
+    return invokeMember(o, *m, kind, args, false);
+}
+
+void Engine::runTerminate(ScriptObject& o) noexcept {
+    try {
+        RunScope rs(*this);
+        callProc(*o.cls().terminate, &o, {});
+    } catch (...) {
+        // A failing Terminate has nobody to report to; the object goes all the same.
+    }
+}
+
+Variant Engine::newObject(const std::shared_ptr<ClassDef>& cls) {
+    auto obj = automation::makeRef<ScriptObject>(cls, shared_from_this());
+    obj->fields.resize(cls->fields.size());
+    for (std::size_t i = 0; i < cls->fields.size(); ++i)
+        if (cls->fields[i].isArray) obj->fields[i] = makeArray(cls->fields[i].bounds, !cls->fields[i].bounds.empty());
+    if (cls->initialize) callProc(*cls->initialize, obj.get(), {});
+    return Variant(obj);
+}
+
+Variant Engine::makeArray(const std::vector<std::int32_t>& bounds, bool fixed) {
+    std::vector<automation::ArrayBound> b;
+    for (std::int32_t ub : bounds) b.push_back({0, std::max(0, ub + 1)});
+    SafeArray a(std::move(b));
+    a.fixedSize = fixed;
+    return Variant(std::move(a));
+}
+
+// ---- ScriptControl ----
+
+ScriptException::ScriptException(ScriptError e)
+    : automation::Error(e.number, e.source, e.description), error(std::move(e)) {}
+
+ScriptControl::ScriptControl() : engine_(std::make_shared<Engine>()) {}
+
+ScriptControl::~ScriptControl() {
+    try {
+        engine_->reset();
+    } catch (...) {
+    }
+}
+
+void ScriptControl::reset() { engine_->reset(); }
+void ScriptControl::addObject(std::string_view name, const Variant& object, bool addMembers) {
+    engine_->addObject(name, object, addMembers);
+}
+void ScriptControl::addCode(std::string_view text) { engine_->addCode(text); }
+Variant ScriptControl::eval(std::string_view expression) { return engine_->eval(expression); }
+void ScriptControl::executeStatement(std::string_view text) { engine_->addCode(text); }
+Variant ScriptControl::run(std::string_view procedure, std::span<Variant> args) { return engine_->run(procedure, args); }
+const ScriptError& ScriptControl::error() const { return engine_->lastError(); }
+void ScriptControl::setTimeout(long milliseconds) { engine_->timeoutMs = milliseconds; }
+long ScriptControl::timeout() const { return engine_->timeoutMs; }
+void ScriptControl::setTimeoutHandler(std::function<void()> handler) { engine_->onTimeout = std::move(handler); }
+void ScriptControl::setCancelFlag(const std::atomic<bool>* flag) { engine_->cancelFlag = flag; }
+void ScriptControl::setErrorHandler(std::function<void(const ScriptError&)> handler) { engine_->onError = std::move(handler); }
+void ScriptControl::setUi(ScriptUi ui) { engine_->ui = std::move(ui); }
+void ScriptControl::setClock(const Clock* clock) { engine_->setClock(clock); }
+void ScriptControl::setLimits(const ScriptLimits& limits) { engine_->limits = limits; }
+void ScriptControl::setTimeSource(std::function<std::chrono::steady_clock::time_point()> now) {
+    engine_->timeSource = std::move(now);
+}
+
+ScriptControl::HostTime::HostTime(ScriptControl& sc) : engine_(*sc.engine_) { engine_.hostBegin(); }
+ScriptControl::HostTime::~HostTime() { engine_.hostEnd(); }
+
+}  // namespace vt::vbscript

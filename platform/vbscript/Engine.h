@@ -1,0 +1,255 @@
+#pragma once
+// The interpreter behind ScriptControl: global state, the run budget, and the tree-walking
+// evaluation of compiled units (Engine.cpp: host calls and units; Exec.cpp: statements;
+// Eval.cpp: expressions, calls and assignments).
+
+#include "Ast.h"
+#include "Compiler.h"
+#include "Errors.h"
+#include "Parser.h"
+#include "ScriptControl.h"
+
+#include "platform/text/Clock.h"
+
+#include <chrono>
+#include <deque>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vt::vbscript {
+
+class ScriptObject;
+class ErrObject;
+struct Builtin;
+
+using automation::ArgSpan;
+using automation::InvokeKind;
+
+struct NamedItem {
+    std::string name;
+    Variant object;
+    bool addMembers = false;
+};
+
+enum class Flow : std::uint8_t { Normal, ExitDo, ExitFor, ExitProc };
+
+struct Frame {
+    const ProcDef* proc = nullptr;
+    Variant** slots = nullptr;
+    ScriptObject* me = nullptr;
+    bool resumeNext = false;
+};
+
+// A run-time error tied to the statement where it happened.
+class LocatedError : public RuntimeError {
+public:
+    LocatedError(const automation::Error& e, std::string detail, Pos where, std::shared_ptr<const SourceText> src)
+        : RuntimeError(e, std::move(detail)), where(where), source(std::move(src)) {}
+    Pos where;
+    std::shared_ptr<const SourceText> source;
+};
+
+// Arguments of one call: by-reference slots for plain variables and array elements (the
+// array is locked meanwhile), temporaries for everything else.
+class ArgBuffer {
+public:
+    static constexpr std::size_t kInline = 6;
+    ArgBuffer() = default;
+    ~ArgBuffer();
+    ArgBuffer(const ArgBuffer&) = delete;
+    ArgBuffer& operator=(const ArgBuffer&) = delete;
+
+    void reserve(std::size_t n);
+    // A temporary holding `v`.
+    void addValue(Variant v);
+    // The caller's own slot.
+    void addRef(Variant* slot, automation::SafeArray* lockedArray = nullptr);
+    ArgSpan span() const noexcept { return ArgSpan(ptrs_, n_); }
+    std::size_t size() const noexcept { return n_; }
+
+private:
+    Variant inlineTemps_[kInline];
+    Variant* inlinePtrs_[kInline + 1];
+    std::unique_ptr<Variant[]> heapTemps_;
+    std::unique_ptr<Variant*[]> heapPtrs_;
+    Variant* temps_ = inlineTemps_;
+    Variant** ptrs_ = inlinePtrs_;
+    std::size_t cap_ = kInline + 1;
+    std::size_t n_ = 0;
+    std::size_t tempCount_ = 0;
+    std::vector<automation::SafeArray*> locks_;
+};
+
+struct ErrInfo {
+    std::int32_t number = 0;
+    std::string description;
+    std::string source;
+    std::string helpFile;
+    std::int32_t helpContext = 0;
+};
+
+class Engine : public std::enable_shared_from_this<Engine> {
+public:
+    Engine();
+    ~Engine();
+
+    // ---- Host API (ScriptControl) ----
+    void reset();
+    void addObject(std::string_view name, const Variant& object, bool addMembers);
+    void addCode(std::string_view text);
+    Variant eval(std::string_view text);
+    Variant run(std::string_view name, std::span<Variant> args);
+    const ScriptError& lastError() const noexcept { return lastError_; }
+
+    long timeoutMs = 60000;
+    std::function<void()> onTimeout;
+    std::function<void(const ScriptError&)> onError;
+    const std::atomic<bool>* cancelFlag = nullptr;
+    ScriptUi ui;
+    ScriptLimits limits;
+    std::function<std::chrono::steady_clock::time_point()> timeSource;
+    void setClock(const Clock* c) noexcept { clock_ = c ? c : &systemClock_; }
+    const Clock& clock() const noexcept { return *clock_; }
+
+    // ---- Run budget ----
+    // The outermost entry into script code starts the clock of a run.
+    class RunScope {
+    public:
+        explicit RunScope(Engine& e);
+        ~RunScope();
+        RunScope(const RunScope&) = delete;
+        RunScope& operator=(const RunScope&) = delete;
+
+    private:
+        Engine& e_;
+    };
+    // Time inside host code, not counted by the time-out.
+    class HostCall {
+    public:
+        explicit HostCall(Engine& e) : e_(e) { e_.hostBegin(); }
+        ~HostCall() { e_.hostEnd(); }
+        HostCall(const HostCall&) = delete;
+        HostCall& operator=(const HostCall&) = delete;
+
+    private:
+        Engine& e_;
+    };
+    void hostBegin() noexcept;
+    void hostEnd() noexcept;
+    void tick() {
+        if (--ticks_ <= 0) checkBudget();
+    }
+
+    // ---- Services for built-ins ----
+    ErrInfo& err() noexcept;
+    const automation::ObjectRef& errObject() const noexcept;
+    // Rnd state (VB's 24-bit generator).
+    std::uint32_t rndSeed = 0x50000;
+    float rndLast = 0;
+
+private:
+    friend class ScriptObject;
+
+    // Units and reports (Engine.cpp).
+    std::shared_ptr<const SourceText> makeSource(std::string_view text);
+    void bindUnit(Unit& unit);
+    Variant runProcMain(const ProcDef& main);
+    [[noreturn]] void fail(ScriptError e, bool notify);
+    [[noreturn]] void failCompile(const CompileError& ce, const SourceText& src);
+    [[noreturn]] void failRuntime(const automation::Error& e, const SourceText* fallback);
+    [[noreturn]] void failAbort(const ScriptAbort& a);
+    template <class F>
+    auto guarded(const SourceText* src, F&& f) -> decltype(f());
+    void checkBudget();
+    void enterCall();
+    void leaveCall() noexcept { --callDepth_; }
+    void startRun();
+    // True when the native stack is nearly used up.
+    bool stackLow() const noexcept {
+        return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) < stackLimit_;
+    }
+    std::chrono::steady_clock::time_point now() const {
+        return timeSource ? timeSource() : std::chrono::steady_clock::now();
+    }
+    void clearErr();
+    void setErr(const automation::Error& e);
+    Variant newObject(const std::shared_ptr<ClassDef>& cls);
+    static Variant makeArray(const std::vector<std::int32_t>& bounds, bool fixed);
+    // Script objects (called by ScriptObject).
+    Variant invokeScriptObject(ScriptObject& o, std::string_view name, InvokeKind kind, ArgSpan args);
+    void runTerminate(ScriptObject& o) noexcept;
+
+    // Statements (Exec.cpp).
+    Flow execBlock(const Block& b, Frame& f);
+    Flow exec(const Stmt& s, Frame& f);
+    Flow execIf(const IfStmt& s, Frame& f);
+    Flow execLoop(const LoopStmt& s, Frame& f);
+    Flow execFor(const ForStmt& s, Frame& f);
+    Flow execForEach(const ForEachStmt& s, Frame& f);
+    Flow execSelect(const SelectStmt& s, Frame& f);
+    Flow execWith(const WithStmt& s, Frame& f);
+    void execReDim(const ReDimStmt& s, Frame& f);
+    void execErase(const EraseStmt& s, Frame& f);
+    bool condition(const Expr& e, Frame& f, bool onError);
+    bool caseMatches(const Variant& test, const SelectStmt::Item& item, Frame& f);
+    [[noreturn]] void rethrowLocated(const automation::Error& e, const Stmt& s, const Frame& f);
+
+    // Expressions, calls and assignments (Eval.cpp).
+    Variant eval(const Expr& e, Frame& f);
+    Variant callProc(const ProcDef& p, ScriptObject* me, ArgSpan args);
+    Variant invokeMember(ScriptObject& o, const ClassMember& m, InvokeKind kind, ArgSpan args, bool inside);
+    Variant evalIdent(const IdentExpr& id, Frame& f, bool statement);
+    Variant evalGlobal(const IdentExpr& id, Frame& f, bool statement);
+    Variant evalMember(const MemberExpr& m, Frame& f);
+    Variant evalIndex(const IndexExpr& ix, Frame& f);
+    Variant evalBinary(const BinaryExpr& b, Frame& f);
+    Variant evalUnary(const UnaryExpr& u, Frame& f);
+    Variant evalNew(const NewExpr& n);
+    Variant valueWithArgs(const Variant& v, const IdentExpr& id, Frame& f, bool statement);
+    Variant applyArgs(const Variant& v, const ArgList& args, Frame& f, std::string_view detail);
+    Variant applyArgValues(const Variant& v, ArgSpan args, std::string_view detail);
+    Variant callBuiltin(const Builtin& b, const ArgList& args, Frame& f, std::string_view name);
+    Variant invokeOn(const Variant& target, const MemberExpr& m, InvokeKind kind, ArgSpan args, Frame& f);
+    Variant hostInvoke(automation::Object& o, std::string_view name, InvokeKind kind, ArgSpan args);
+    const Variant& withObject(const MemberExpr& m, Frame& f);
+    void buildArgs(const ArgList& args, Frame& f, ArgBuffer& out, bool byRef);
+    void resolveFallback(Symbol& s);
+    Variant* variableSlot(const IdentExpr& id, Frame& f, int create);
+    Variant* lvalue(const Expr& e, Frame& f, automation::SafeArray** owner);
+    std::int32_t index(const Variant& v);
+    Variant& element(automation::SafeArray& a, ArgSpan indices);
+    const Variant& element(const automation::SafeArray& a, ArgSpan indices);
+    void execCallStatement(const Expr& e, Frame& f);
+    void assign(const Expr& target, Variant value, bool isSet, Frame& f);
+    void assignToValue(Variant& base, const ArgList& args, Variant value, bool isSet, Frame& f, std::string_view detail);
+    static Variant letValue(Variant v);
+    static void store(Variant& slot, Variant value);
+
+    SymbolTable symbols_;
+    std::deque<Variant> globals_;
+    std::vector<NamedItem> items_;
+    std::uint32_t epoch_ = 1;
+    automation::ObjectRef errObject_;
+    ScriptError lastError_;
+
+    const Clock* clock_ = nullptr;
+    SystemClock systemClock_;
+
+    // Run state.
+    int runDepth_ = 0;
+    int hostDepth_ = 0;
+    int ticks_ = 1;
+    int callDepth_ = 0;
+    bool timedOut_ = false;
+    std::chrono::steady_clock::time_point runStart_{};
+    std::chrono::steady_clock::time_point hostStart_{};
+    std::chrono::steady_clock::duration excluded_{};
+    std::uintptr_t stackLimit_ = 0;   // lowest stack address script calls may reach
+};
+
+// The ScriptObject of a class instance, or null.
+ScriptObject* asScriptObject(automation::Object* o);
+
+}  // namespace vt::vbscript

@@ -1,0 +1,675 @@
+// Expressions, calls and assignments.
+
+#include "Builtins.h"
+#include "Engine.h"
+#include "Operators.h"
+#include "ScriptObject.h"
+
+#include "platform/text/Text.h"
+
+namespace vt::vbscript {
+
+using automation::Object;
+using automation::ObjectRef;
+using automation::SafeArray;
+
+namespace {
+
+constexpr InvokeKind kGet = InvokeKind::Method | InvokeKind::PropertyGet;
+
+// Indices of one array access (VBScript arrays have at most 60 dimensions).
+struct Indices {
+    std::int32_t v[64];
+    std::size_t n = 0;
+    std::span<const std::int32_t> span() const { return {v, n}; }
+};
+
+bool isLiteral(const Expr& e) {
+    switch (e.kind) {
+    case ExprKind::Literal: return true;
+    case ExprKind::Ident: return static_cast<const IdentExpr&>(e).ref.kind == NameKind::Constant;
+    case ExprKind::Unary: {
+        const auto& u = static_cast<const UnaryExpr&>(e);
+        return u.op != UnaryOp::Not && isLiteral(*u.operand);
+    }
+    default: return false;
+    }
+}
+
+// The object expression's name for "Object required: 'x'".
+std::string describe(const MemberExpr& m) {
+    if (m.object && m.object->kind == ExprKind::Ident) return static_cast<const IdentExpr&>(*m.object).name;
+    return m.name;
+}
+
+// "obj.Member" for "Object doesn't support this property or method: 'obj.Member'".
+std::string describeMember(const MemberExpr& m) {
+    if (m.object && m.object->kind == ExprKind::Ident)
+        return static_cast<const IdentExpr&>(*m.object).name + "." + m.name;
+    return m.name;
+}
+
+}  // namespace
+
+std::int32_t Engine::index(const Variant& v) {
+    if (v.isMissing()) raiseRuntime(automation::err::SubscriptOutOfRange);
+    return automation::toInt32(v);
+}
+
+Variant& Engine::element(SafeArray& a, ArgSpan args) {
+    Indices ix;
+    if (args.size() > 60) raiseRuntime(automation::err::SubscriptOutOfRange);
+    for (Variant* p : args) ix.v[ix.n++] = index(*p);
+    return a.at(ix.span());
+}
+
+const Variant& Engine::element(const SafeArray& a, ArgSpan args) {
+    Indices ix;
+    if (args.size() > 60) raiseRuntime(automation::err::SubscriptOutOfRange);
+    for (Variant* p : args) ix.v[ix.n++] = index(*p);
+    return a.at(ix.span());
+}
+
+void Engine::store(Variant& slot, Variant value) {
+    if (slot.isArray()) {
+        const SafeArray& old = slot.arrayValue();
+        if (old.locked()) raiseRuntime(automation::err::ArrayLocked);
+        if (old.fixedSize) raiseRuntime(automation::err::TypeMismatch);
+    }
+    slot = std::move(value);
+    if (slot.isArray()) {
+        // A copy of a fixed or locked array is an ordinary dynamic one.
+        SafeArray& a = slot.arrayValue();
+        a.fixedSize = false;
+        while (a.locked()) a.unlock();
+    }
+}
+
+Variant Engine::letValue(Variant v) {
+    if (!v.isObject()) return v;
+    if (!v.object()) raiseRuntime(automation::err::ObjectNotSet);
+    return automation::defaultValue(v);
+}
+
+// ---- Names ----
+
+void Engine::resolveFallback(Symbol& s) {
+    if (s.fallbackEpoch == epoch_) return;
+    s.fallbackEpoch = epoch_;
+    s.fallback = Symbol::Fallback::None;
+    s.builtin = nullptr;
+    s.builtinConstant = nullptr;
+    s.item = -1;
+    const std::string k = lowerName(s.name);
+    const BuiltinTable& t = builtins();
+    if (const Builtin* b = t.find(k)) {
+        s.fallback = Symbol::Fallback::Builtin;
+        s.builtin = b;
+        return;
+    }
+    if (const Variant* c = t.findConstant(k)) {
+        s.fallback = Symbol::Fallback::Constant;
+        s.builtinConstant = c;
+        return;
+    }
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        if (lowerName(items_[i].name) == k) {
+            s.fallback = Symbol::Fallback::Item;
+            s.item = std::int32_t(i);
+            return;
+        }
+    }
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        if (!items_[i].addMembers) continue;
+        Object* o = items_[i].object.object();
+        if (o && o->hasMember(s.name)) {
+            s.fallback = Symbol::Fallback::ItemMember;
+            s.item = std::int32_t(i);
+            return;
+        }
+    }
+}
+
+// The storage of a plain variable, or null for anything else (constants, procedures, host
+// names). `create`: 0 finds only, 1 creates an undeclared variable (500 under Option Explicit),
+// 2 declares it whatever the option says (ReDim).
+Variant* Engine::variableSlot(const IdentExpr& id, Frame& f, int create) {
+    const NameRef& r = id.ref;
+    switch (r.kind) {
+    case NameKind::Local: return f.slots[r.slot];
+    case NameKind::Field: return &f.me->fields[std::size_t(r.slot)];
+    case NameKind::Global: {
+        Symbol& s = *r.symbol;
+        if (s.kind == Symbol::Kind::Variable) return s.var;
+        if (s.kind != Symbol::Kind::None) return nullptr;
+        resolveFallback(s);
+        if (s.fallback != Symbol::Fallback::None) return nullptr;
+        if (r.explicitMode && create != 2) {
+            if (create == 0) return nullptr;
+            raiseRuntime(err::VariableUndefined, id.name);
+        }
+        // Inside a procedure an undeclared name is a variable of its own.
+        if (r.implicitSlot >= 0) return f.slots[r.implicitSlot];
+        if (create == 0) return nullptr;
+        if (!s.var) s.var = &globals_.emplace_back();
+        s.kind = Symbol::Kind::Variable;
+        return s.var;
+    }
+    default: return nullptr;
+    }
+}
+
+// The storage of a variable or of an array element (whose array is returned in `owner`).
+Variant* Engine::lvalue(const Expr& e, Frame& f, SafeArray** owner) {
+    const ArgList* args = nullptr;
+    Variant* base = nullptr;
+    if (e.kind == ExprKind::Ident) {
+        const auto& id = static_cast<const IdentExpr&>(e);
+        if (!id.hasArgs) return variableSlot(id, f, 1);
+        base = variableSlot(id, f, 0);
+        args = &id.args;
+    } else if (e.kind == ExprKind::Index) {
+        const auto& ix = static_cast<const IndexExpr&>(e);
+        base = lvalue(*ix.target, f, nullptr);
+        args = &ix.args;
+    } else {
+        return nullptr;
+    }
+    if (!base || !base->isArray()) return nullptr;
+    Indices ix;
+    if (args->size() > 60) raiseRuntime(automation::err::SubscriptOutOfRange);
+    for (const ExprPtr& a : *args) ix.v[ix.n++] = a ? index(eval(*a, f)) : index(Variant::missing());
+    if (!base->isArray()) return nullptr;
+    SafeArray& arr = base->arrayValue();
+    Variant& el = arr.at(ix.span());
+    if (owner) *owner = &arr;
+    return &el;
+}
+
+void Engine::buildArgs(const ArgList& args, Frame& f, ArgBuffer& out, bool byRef) {
+    out.reserve(args.size());
+    for (const ExprPtr& a : args) {
+        if (!a) {
+            out.addValue(Variant::missing());
+            continue;
+        }
+        if (byRef && (a->kind == ExprKind::Ident || a->kind == ExprKind::Index)) {
+            SafeArray* owner = nullptr;
+            // lvalue() evaluates nothing unless it finds an array, so the fallback below does
+            // not repeat side effects.
+            if (Variant* p = lvalue(*a, f, &owner)) {
+                out.addRef(p, owner);
+                continue;
+            }
+        }
+        out.addValue(eval(*a, f));
+    }
+}
+
+// ---- Evaluation ----
+
+Variant Engine::eval(const Expr& e, Frame& f) {
+    switch (e.kind) {
+    case ExprKind::Literal: return static_cast<const LiteralExpr&>(e).value;
+    case ExprKind::Ident: return evalIdent(static_cast<const IdentExpr&>(e), f, false);
+    case ExprKind::Member: return evalMember(static_cast<const MemberExpr&>(e), f);
+    case ExprKind::Index: return evalIndex(static_cast<const IndexExpr&>(e), f);
+    case ExprKind::Paren: return eval(*static_cast<const ParenExpr&>(e).inner, f);
+    case ExprKind::Unary: return evalUnary(static_cast<const UnaryExpr&>(e), f);
+    case ExprKind::Binary: return evalBinary(static_cast<const BinaryExpr&>(e), f);
+    case ExprKind::New: return evalNew(static_cast<const NewExpr&>(e));
+    case ExprKind::Me:
+        if (!f.me) raiseRuntime(automation::err::ObjectRequired, "Me");
+        return Variant(ObjectRef(f.me));
+    }
+    return {};
+}
+
+Variant Engine::evalUnary(const UnaryExpr& u, Frame& f) {
+    switch (u.op) {
+    case UnaryOp::Neg: return ops::neg(eval(*u.operand, f));
+    case UnaryOp::Plus: return eval(*u.operand, f);
+    case UnaryOp::Not: return ops::logicalNot(eval(*u.operand, f));
+    }
+    return {};
+}
+
+Variant Engine::evalBinary(const BinaryExpr& b, Frame& f) {
+    if (stackLow()) raiseRuntime(err::OutOfStackSpace);
+    // Plain variables are read in place; everything else into a temporary.
+    auto operand = [&](const Expr& e, Variant& tmp) -> const Variant& {
+        if (e.kind == ExprKind::Ident) {
+            const auto& id = static_cast<const IdentExpr&>(e);
+            if (!id.hasArgs) {
+                const NameRef& r = id.ref;
+                if (r.kind == NameKind::Local) return *f.slots[r.slot];
+                if (r.kind == NameKind::Global && r.symbol->kind == Symbol::Kind::Variable) return *r.symbol->var;
+            }
+        }
+        tmp = eval(e, f);
+        return tmp;
+    };
+    Variant ta, tb;
+    const Variant& a = operand(*b.lhs, ta);
+    const Variant& c = operand(*b.rhs, tb);
+    switch (b.op) {
+    case BinaryOp::Eq: case BinaryOp::Ne: case BinaryOp::Lt: case BinaryOp::Gt: case BinaryOp::Le: case BinaryOp::Ge:
+        return ops::compare(b.op, a, c, isLiteral(*b.lhs), isLiteral(*b.rhs));
+    default:
+        return ops::binary(b.op, a, c);
+    }
+}
+
+Variant Engine::evalNew(const NewExpr& n) {
+    const Symbol& s = *n.symbol;
+    if (s.kind != Symbol::Kind::Class) raiseRuntime(err::ClassNotDefined, n.className);
+    return newObject(s.cls);
+}
+
+Variant Engine::evalIdent(const IdentExpr& id, Frame& f, bool statement) {
+    const NameRef& r = id.ref;
+    switch (r.kind) {
+    case NameKind::Local: return valueWithArgs(*f.slots[r.slot], id, f, statement);
+    case NameKind::Field: return valueWithArgs(f.me->fields[std::size_t(r.slot)], id, f, statement);
+    case NameKind::Constant:
+        if (!id.args.empty() || statement) raiseRuntime(automation::err::TypeMismatch, id.name);
+        return *r.constant;
+    case NameKind::ClassMember: {
+        ArgBuffer args;
+        buildArgs(id.args, f, args, true);
+        const ObjectRef keep(f.me);
+        return invokeMember(*f.me, f.me->cls().members[std::size_t(r.member)], kGet, args.span(), true);
+    }
+    case NameKind::Global: return evalGlobal(id, f, statement);
+    case NameKind::Unresolved: break;
+    }
+    raiseRuntime(automation::err::TypeMismatch, id.name);
+}
+
+Variant Engine::evalGlobal(const IdentExpr& id, Frame& f, bool statement) {
+    Symbol& s = *id.ref.symbol;
+    switch (s.kind) {
+    case Symbol::Kind::Variable: return valueWithArgs(*s.var, id, f, statement);
+    case Symbol::Kind::Constant:
+        if (!id.args.empty() || statement) raiseRuntime(automation::err::TypeMismatch, id.name);
+        return s.constant;
+    case Symbol::Kind::Procedure: {
+        const std::shared_ptr<ProcDef> p = s.proc;
+        ArgBuffer args;
+        buildArgs(id.args, f, args, true);
+        return callProc(*p, nullptr, args.span());
+    }
+    case Symbol::Kind::Class: raiseRuntime(automation::err::TypeMismatch, id.name);
+    case Symbol::Kind::None: break;
+    }
+    resolveFallback(s);
+    switch (s.fallback) {
+    case Symbol::Fallback::Builtin: return callBuiltin(*s.builtin, id.args, f, id.name);
+    case Symbol::Fallback::Constant:
+        if (!id.args.empty() || statement) raiseRuntime(automation::err::TypeMismatch, id.name);
+        return *s.builtinConstant;
+    case Symbol::Fallback::Item: {
+        const Variant target = items_[std::size_t(s.item)].object;
+        return valueWithArgs(target, id, f, statement);
+    }
+    case Symbol::Fallback::ItemMember: {
+        const Variant target = items_[std::size_t(s.item)].object;
+        ArgBuffer args;
+        buildArgs(id.args, f, args, true);
+        return hostInvoke(*target.object(), id.name, kGet, args.span());
+    }
+    case Symbol::Fallback::None: break;
+    }
+    // An undeclared name: a new Empty variable (in a procedure its own), unless Option Explicit
+    // holds; called, it is a type mismatch.
+    if (id.ref.explicitMode) raiseRuntime(err::VariableUndefined, id.name);
+    if (id.ref.implicitSlot >= 0) return valueWithArgs(*f.slots[id.ref.implicitSlot], id, f, statement);
+    if (id.hasArgs || statement) raiseRuntime(automation::err::TypeMismatch, id.name);
+    return *variableSlot(id, f, 1);
+}
+
+Variant Engine::valueWithArgs(const Variant& v, const IdentExpr& id, Frame& f, bool statement) {
+    if (!id.hasArgs) {
+        if (!statement) return v;
+        // A name alone as a statement calls an object's default method.
+        if (v.isObject() && v.object()) {
+            const Variant keep = v;
+            return applyArgValues(keep, {}, id.name);
+        }
+        raiseRuntime(automation::err::TypeMismatch, id.name);
+    }
+    return applyArgs(v, id.args, f, id.name);
+}
+
+Variant Engine::applyArgs(const Variant& v, const ArgList& args, Frame& f, std::string_view detail) {
+    if (v.isArray()) {
+        Indices ix;
+        if (args.size() > 60) raiseRuntime(automation::err::SubscriptOutOfRange, detail);
+        for (const ExprPtr& a : args) ix.v[ix.n++] = a ? index(eval(*a, f)) : index(Variant::missing());
+        if (!v.isArray()) raiseRuntime(automation::err::TypeMismatch, detail);
+        try {
+            return v.arrayValue().at(ix.span());
+        } catch (const automation::Error& e) {
+            throw RuntimeError(e, std::string(detail));
+        }
+    }
+    if (v.isObject()) {
+        if (!v.object()) raiseRuntime(automation::err::ObjectRequired, detail);
+        const Variant keep = v;
+        ArgBuffer ab;
+        buildArgs(args, f, ab, true);
+        return applyArgValues(keep, ab.span(), detail);
+    }
+    raiseRuntime(automation::err::TypeMismatch, detail);
+}
+
+Variant Engine::applyArgValues(const Variant& v, ArgSpan args, std::string_view detail) {
+    if (v.isArray()) {
+        if (args.empty()) return v;
+        try {
+            return element(v.arrayValue(), args);
+        } catch (const RuntimeError&) {
+            throw;
+        } catch (const automation::Error& e) {
+            throw RuntimeError(e, std::string(detail));
+        }
+    }
+    if (v.isObject()) {
+        Object* o = v.object();
+        if (!o) raiseRuntime(automation::err::ObjectRequired, detail);
+        const Variant keep = v;
+        if (ScriptObject* so = asScriptObject(o); so && so->engine() == this) {
+            const ClassDef& c = so->cls();
+            if (c.defaultMember < 0) raiseRuntime(automation::err::NoSuchMember, detail);
+            return invokeMember(*so, c.members[std::size_t(c.defaultMember)], kGet, args, false);
+        }
+        return hostInvoke(*o, "", kGet, args);
+    }
+    raiseRuntime(automation::err::TypeMismatch, detail);
+}
+
+Variant Engine::callBuiltin(const Builtin& b, const ArgList& args, Frame& f, std::string_view name) {
+    const int n = int(args.size());
+    if (n < b.minArgs || n > b.maxArgs) raiseRuntime(automation::err::WrongArgumentCount, name);
+    ArgBuffer ab;
+    buildArgs(args, f, ab, true);
+    try {
+        return b.fn(*this, ab.span());
+    } catch (const LocatedError&) {
+        throw;
+    } catch (const RuntimeError& e) {
+        if (!e.detail.empty()) throw;
+        throw RuntimeError(e, std::string(b.name));
+    } catch (const automation::Error& e) {
+        throw RuntimeError(e, std::string(b.name));
+    }
+}
+
+Variant Engine::hostInvoke(Object& o, std::string_view name, InvokeKind kind, ArgSpan args) {
+    if (ScriptObject* so = asScriptObject(&o); so && so->engine() == this) return o.invoke(name, kind, args);
+    HostCall hc(*this);
+    try {
+        return o.invoke(name, kind, args);
+    } catch (const RuntimeError&) {
+        throw;
+    } catch (const automation::Error& e) {
+        if (e.number == automation::err::NoSuchMember || e.number == automation::err::WrongArgumentCount)
+            throw RuntimeError(e, std::string(name));
+        throw;
+    }
+}
+
+const Variant& Engine::withObject(const MemberExpr& m, Frame& f) {
+    if (m.withSlot < 0) raiseRuntime(err::UnqualifiedReference, m.name);
+    return *f.slots[m.withSlot];
+}
+
+Variant Engine::invokeOn(const Variant& target, const MemberExpr& m, InvokeKind kind, ArgSpan args, Frame& f) {
+    Object* o = target.object();
+    if (!o) raiseRuntime(automation::err::ObjectRequired, describe(m));
+    const Variant keep = target;
+    if (ScriptObject* so = asScriptObject(o); so && so->engine() == this) {
+        const ClassDef& c = so->cls();
+        const ClassMember* member = nullptr;
+        if (m.cachedClass == &c && std::size_t(m.cachedMember) < c.members.size() &&
+            text::equalsNoCase(c.members[std::size_t(m.cachedMember)].name, m.name)) {
+            member = &c.members[std::size_t(m.cachedMember)];
+        } else {
+            member = c.find(lowerName(m.name));
+            if (!member) raiseRuntime(automation::err::NoSuchMember, describeMember(m));
+            m.cachedClass = &c;
+            m.cachedMember = std::int32_t(member - c.members.data());
+        }
+        return invokeMember(*so, *member, kind, args, so == f.me);
+    }
+    const bool assigning =
+        automation::hasKind(kind, InvokeKind::PropertyLet) || automation::hasKind(kind, InvokeKind::PropertySet);
+    try {
+        return hostInvoke(*o, m.name, kind, args);
+    } catch (const RuntimeError& e) {
+        if (e.number == automation::err::NoSuchMember && e.detail == m.name) throw RuntimeError(e, describeMember(m));
+        if (e.number != automation::err::WrongArgumentCount || args.size() < (assigning ? 2u : 1u)) throw;
+    }
+    // A property that takes no index but returns an array (obj.Lines(0)), or one that returns an
+    // object whose default member takes the assignment (Fields.Item("x") = v).
+    if (!assigning) {
+        const Variant whole = hostInvoke(*o, m.name, kGet, {});
+        if (!whole.isArray()) raiseRuntime(automation::err::WrongArgumentCount, m.name);
+        return applyArgValues(whole, args, m.name);
+    }
+    const Variant inner = hostInvoke(*o, m.name, kGet, args.first(args.size() - 1));
+    if (!inner.isObject() || !inner.object()) raiseRuntime(automation::err::WrongArgumentCount, m.name);
+    return hostInvoke(*inner.object(), "", kind, args.last(1));
+}
+
+Variant Engine::evalMember(const MemberExpr& m, Frame& f) {
+    const Variant target = m.object ? eval(*m.object, f) : withObject(m, f);
+    ArgBuffer args;
+    buildArgs(m.args, f, args, true);
+    return invokeOn(target, m, kGet, args.span(), f);
+}
+
+Variant Engine::evalIndex(const IndexExpr& ix, Frame& f) {
+    const Variant base = eval(*ix.target, f);
+    return applyArgs(base, ix.args, f, "");
+}
+
+// ---- Calls ----
+
+Variant Engine::callProc(const ProcDef& p, ScriptObject* me, ArgSpan args) {
+    if (args.size() != p.params.size()) raiseRuntime(automation::err::WrongArgumentCount, p.name);
+    enterCall();
+    struct Leave {
+        Engine& e;
+        ~Leave() { e.leaveCall(); }
+    } leave{*this};
+    constexpr int kInline = 8;
+    const int n = p.slotCount;
+    Variant inlineVals[kInline];
+    Variant* inlinePtrs[kInline];
+    std::unique_ptr<Variant[]> heapVals;
+    std::unique_ptr<Variant*[]> heapPtrs;
+    Variant* vals = inlineVals;
+    Variant** ptrs = inlinePtrs;
+    if (n > kInline) {
+        heapVals = std::make_unique<Variant[]>(std::size_t(n));
+        heapPtrs = std::make_unique<Variant*[]>(std::size_t(n));
+        vals = heapVals.get();
+        ptrs = heapPtrs.get();
+    }
+    for (int i = 0; i < n; ++i) ptrs[i] = &vals[i];
+    for (std::size_t i = 0; i < p.params.size(); ++i) {
+        if (p.params[i].byVal) store(vals[i], *args[i]);
+        else ptrs[i] = args[i];
+    }
+    for (const LocalArray& la : p.arrays) vals[la.slot] = makeArray(la.bounds, !la.bounds.empty());
+    Frame f{&p, ptrs, me, false};
+    execBlock(p.body, f);
+    return p.resultSlot >= 0 ? std::move(vals[p.resultSlot]) : Variant();
+}
+
+Variant Engine::invokeMember(ScriptObject& o, const ClassMember& m, InvokeKind kind, ArgSpan args, bool inside) {
+    const bool let = automation::hasKind(kind, InvokeKind::PropertyLet);
+    const bool set = !let && automation::hasKind(kind, InvokeKind::PropertySet);
+    if (m.field >= 0) {
+        if (!inside && !m.isPublic) raiseRuntime(automation::err::NoSuchMember, m.name);
+        Variant& fv = o.fields[std::size_t(m.field)];
+        if (!let && !set) return args.empty() ? fv : applyArgValues(fv, args, m.name);
+        if (args.empty()) raiseRuntime(automation::err::WrongArgumentCount, m.name);
+        Variant value = *args[args.size() - 1];
+        if (set && !value.isObject()) raiseRuntime(automation::err::ObjectRequired, m.name);
+        if (let) value = letValue(std::move(value));
+        const ArgSpan index = args.first(args.size() - 1);
+        if (index.empty()) {
+            store(fv, std::move(value));
+        } else if (fv.isArray()) {
+            store(element(fv.arrayValue(), index), std::move(value));
+        } else if (fv.isObject() && fv.object()) {
+            const Variant target = fv;
+            ArgBuffer ab;
+            ab.reserve(args.size());
+            for (Variant* a : index) ab.addRef(a);
+            ab.addValue(std::move(value));
+            hostInvoke(*target.object(), "", kind, ab.span());
+        } else {
+            raiseRuntime(automation::err::TypeMismatch, m.name);
+        }
+        return {};
+    }
+    const ProcDef* p = let ? m.let.get() : set ? m.set.get() : (m.get ? m.get.get() : m.method.get());
+    if (!p) raiseRuntime(automation::err::WrongArgumentCount, m.name);
+    if (!inside && !p->isPublic) raiseRuntime(automation::err::NoSuchMember, m.name);
+    if (!let && !set && args.size() > p->params.size() && p->params.empty()) {
+        // obj.List(1) where List returns an array or an object.
+        const Variant r = callProc(*p, &o, {});
+        return applyArgValues(r, args, m.name);
+    }
+    if (let && !args.empty() && args[args.size() - 1]->isObject()) {
+        ArgBuffer ab;
+        ab.reserve(args.size());
+        for (std::size_t i = 0; i + 1 < args.size(); ++i) ab.addRef(args[i]);
+        ab.addValue(letValue(*args[args.size() - 1]));
+        return callProc(*p, &o, ab.span());
+    }
+    return callProc(*p, &o, args);
+}
+
+void Engine::execCallStatement(const Expr& e, Frame& f) {
+    switch (e.kind) {
+    case ExprKind::Ident: evalIdent(static_cast<const IdentExpr&>(e), f, true); return;
+    case ExprKind::Member: evalMember(static_cast<const MemberExpr&>(e), f); return;
+    case ExprKind::Index: evalIndex(static_cast<const IndexExpr&>(e), f); return;
+    default: eval(e, f); return;
+    }
+}
+
+// ---- Assignment ----
+
+void Engine::assignToValue(Variant& base, const ArgList& args, Variant value, bool isSet, Frame& f,
+                           std::string_view detail) {
+    const InvokeKind kind = isSet ? InvokeKind::PropertySet : InvokeKind::PropertyLet;
+    if (base.isArray()) {
+        Indices ix;
+        if (args.size() > 60) raiseRuntime(automation::err::SubscriptOutOfRange, detail);
+        for (const ExprPtr& a : args) ix.v[ix.n++] = a ? index(eval(*a, f)) : index(Variant::missing());
+        if (!base.isArray()) raiseRuntime(automation::err::TypeMismatch, detail);
+        try {
+            store(base.arrayValue().at(ix.span()), std::move(value));
+        } catch (const RuntimeError&) {
+            throw;
+        } catch (const automation::Error& e) {
+            throw RuntimeError(e, std::string(detail));
+        }
+        return;
+    }
+    if (base.isObject()) {
+        if (!base.object()) raiseRuntime(automation::err::ObjectRequired, detail);
+        const Variant target = base;
+        ArgBuffer ab;
+        buildArgs(args, f, ab, true);
+        ab.addValue(std::move(value));
+        hostInvoke(*target.object(), "", kind, ab.span());
+        return;
+    }
+    raiseRuntime(automation::err::TypeMismatch, detail);
+}
+
+void Engine::assign(const Expr& target, Variant value, bool isSet, Frame& f) {
+    const InvokeKind kind = isSet ? InvokeKind::PropertySet : InvokeKind::PropertyLet;
+    if (isSet) {
+        if (!value.isObject()) {
+            std::string name = target.kind == ExprKind::Ident ? static_cast<const IdentExpr&>(target).name : "";
+            raiseRuntime(automation::err::ObjectRequired, name);
+        }
+    } else {
+        value = letValue(std::move(value));
+    }
+    switch (target.kind) {
+    case ExprKind::Ident: {
+        const auto& id = static_cast<const IdentExpr&>(target);
+        const NameRef& r = id.ref;
+        if (r.kind == NameKind::Constant) raiseRuntime(err::IllegalAssignment, id.name);
+        if (r.kind == NameKind::ClassMember) {
+            ArgBuffer ab;
+            buildArgs(id.args, f, ab, true);
+            ab.addValue(std::move(value));
+            const ObjectRef keep(f.me);
+            invokeMember(*f.me, f.me->cls().members[std::size_t(r.member)], kind, ab.span(), true);
+            return;
+        }
+        if (r.kind == NameKind::Global) {
+            Symbol& s = *r.symbol;
+            if (s.kind != Symbol::Kind::Variable && s.kind != Symbol::Kind::None)
+                raiseRuntime(err::IllegalAssignment, id.name);
+            if (s.kind == Symbol::Kind::None) {
+                resolveFallback(s);
+                if (s.fallback == Symbol::Fallback::ItemMember || s.fallback == Symbol::Fallback::Item) {
+                    const Variant t = items_[std::size_t(s.item)].object;
+                    if (s.fallback == Symbol::Fallback::Item && !id.hasArgs)
+                        raiseRuntime(err::IllegalAssignment, id.name);
+                    ArgBuffer ab;
+                    buildArgs(id.args, f, ab, true);
+                    ab.addValue(std::move(value));
+                    hostInvoke(*t.object(), s.fallback == Symbol::Fallback::Item ? "" : id.name, kind, ab.span());
+                    return;
+                }
+                if (s.fallback != Symbol::Fallback::None) raiseRuntime(err::IllegalAssignment, id.name);
+                if (id.hasArgs) {
+                    if (r.explicitMode) raiseRuntime(err::VariableUndefined, id.name);
+                    if (r.implicitSlot < 0) raiseRuntime(automation::err::TypeMismatch, id.name);
+                    assignToValue(*f.slots[r.implicitSlot], id.args, std::move(value), isSet, f, id.name);
+                    return;
+                }
+            }
+        }
+        Variant* slot = variableSlot(id, f, id.hasArgs ? 0 : 1);
+        if (!slot) raiseRuntime(err::IllegalAssignment, id.name);
+        if (!id.hasArgs) store(*slot, std::move(value));
+        else assignToValue(*slot, id.args, std::move(value), isSet, f, id.name);
+        return;
+    }
+    case ExprKind::Member: {
+        const auto& m = static_cast<const MemberExpr&>(target);
+        const Variant obj = m.object ? eval(*m.object, f) : withObject(m, f);
+        ArgBuffer ab;
+        buildArgs(m.args, f, ab, true);
+        ab.addValue(std::move(value));
+        invokeOn(obj, m, kind, ab.span(), f);
+        return;
+    }
+    case ExprKind::Index: {
+        const auto& ix = static_cast<const IndexExpr&>(target);
+        if (Variant* base = lvalue(*ix.target, f, nullptr)) {
+            assignToValue(*base, ix.args, std::move(value), isSet, f, "");
+            return;
+        }
+        Variant base = eval(*ix.target, f);
+        assignToValue(base, ix.args, std::move(value), isSet, f, "");
+        return;
+    }
+    default:
+        raiseRuntime(err::IllegalAssignment);
+    }
+}
+
+}  // namespace vt::vbscript

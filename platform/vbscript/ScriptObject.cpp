@@ -1,0 +1,84 @@
+#include "ScriptObject.h"
+
+#include "Engine.h"
+
+namespace vt::vbscript {
+
+using automation::Args;
+using automation::Members;
+
+ScriptObject::ScriptObject(std::shared_ptr<const ClassDef> cls, const std::shared_ptr<Engine>& engine)
+    : cls_(std::move(cls)), engine_(engine), engineRaw_(engine.get()) {}
+
+ScriptObject::~ScriptObject() = default;
+
+std::string ScriptObject::className() const { return cls_->name; }
+
+Variant ScriptObject::invoke(std::string_view name, automation::InvokeKind kind, automation::ArgSpan args) {
+    const std::shared_ptr<Engine> e = engine_.lock();
+    if (!e) automation::raise(automation::err::ObjectRequired);
+    return e->invokeScriptObject(*this, name, kind, args);
+}
+
+bool ScriptObject::hasMember(std::string_view name) const {
+    const ClassMember* m = cls_->find(lowerName(name));
+    if (!m) return false;
+    if (m->field >= 0) return m->isPublic;
+    for (const auto* p : {m->method.get(), m->get.get(), m->let.get(), m->set.get()})
+        if (p && p->isPublic) return true;
+    return false;
+}
+
+void ScriptObject::finalRelease() noexcept {
+    if (!terminating_) {
+        terminating_ = true;
+        if (cls_->terminate) {
+            if (const std::shared_ptr<Engine> e = engine_.lock()) {
+                // Alive again while Terminate runs; the last release below deletes it.
+                automation::ObjectRef keep(this);
+                e->runTerminate(*this);
+                return;
+            }
+        }
+    }
+    delete this;
+}
+
+ScriptObject* asScriptObject(automation::Object* o) { return dynamic_cast<ScriptObject*>(o); }
+
+// ---- Err ----
+
+ErrObject::ErrObject() : info_(std::make_unique<ErrInfo>()) {}
+ErrObject::~ErrObject() = default;
+
+const Members<ErrObject>& ErrObject::members() {
+    static const Members<ErrObject> m = [] {
+        Members<ErrObject> t("ErrObject");
+        t.get("Number", [](ErrObject& o, Args&) { return Variant(o.info().number); });
+        t.let("Number", [](ErrObject& o, Args&, const Variant& v) { o.info().number = automation::toInt32(v); });
+        t.get("Description", [](ErrObject& o, Args&) { return Variant(o.info().description); });
+        t.let("Description", [](ErrObject& o, Args&, const Variant& v) { o.info().description = automation::toString(v); });
+        t.get("Source", [](ErrObject& o, Args&) { return Variant(o.info().source); });
+        t.let("Source", [](ErrObject& o, Args&, const Variant& v) { o.info().source = automation::toString(v); });
+        t.get("HelpFile", [](ErrObject& o, Args&) { return Variant(o.info().helpFile); });
+        t.let("HelpFile", [](ErrObject& o, Args&, const Variant& v) { o.info().helpFile = automation::toString(v); });
+        t.get("HelpContext", [](ErrObject& o, Args&) { return Variant(o.info().helpContext); });
+        t.let("HelpContext", [](ErrObject& o, Args&, const Variant& v) { o.info().helpContext = automation::toInt32(v); });
+        t.method("Clear", {0, 0}, [](ErrObject& o, Args&) {
+            o.info() = ErrInfo{};
+            return Variant();
+        });
+        t.method("Raise", {1, 5}, [](ErrObject&, Args& a) -> Variant {
+            const std::int32_t number = a.int32(0);
+            if (number == 0) automation::raise(automation::err::InvalidCall);
+            std::string description = a.has(2) ? a.string(2) : errorText(number);
+            std::string source = a.has(1) ? a.string(1) : std::string(kRuntimeSource);
+            throw automation::Error(number, std::move(source), std::move(description));
+        });
+        t.defaultMember("Number");
+        return t;
+    }();
+    return m;
+}
+
+}  // namespace vt::vbscript

@@ -1,0 +1,53 @@
+#pragma once
+// Instances of script classes and the Err object, both late-bound automation objects, so a host
+// or another object can call them by name. A script object runs its Class_Terminate the moment
+// its last reference goes.
+
+#include "Ast.h"
+
+#include "platform/automation/Object.h"
+
+#include <memory>
+#include <vector>
+
+namespace vt::vbscript {
+
+class Engine;
+struct ErrInfo;
+
+class ScriptObject final : public automation::Object {
+public:
+    ScriptObject(std::shared_ptr<const ClassDef> cls, const std::shared_ptr<Engine>& engine);
+    ~ScriptObject() override;
+
+    std::string className() const override;
+    Variant invoke(std::string_view name, automation::InvokeKind kind, automation::ArgSpan args) override;
+    bool hasMember(std::string_view name) const override;
+
+    const ClassDef& cls() const noexcept { return *cls_; }
+    Engine* engine() const noexcept { return engineRaw_; }
+    std::vector<Variant> fields;
+
+protected:
+    void finalRelease() noexcept override;
+
+private:
+    std::shared_ptr<const ClassDef> cls_;
+    std::weak_ptr<Engine> engine_;
+    Engine* engineRaw_;
+    bool terminating_ = false;
+};
+
+// Err: Number (default), Description, Source, HelpFile, HelpContext, Clear, Raise.
+class ErrObject final : public automation::Dispatch<ErrObject> {
+public:
+    ErrObject();
+    ~ErrObject() override;
+    static const automation::Members<ErrObject>& members();
+    ErrInfo& info() noexcept { return *info_; }
+
+private:
+    std::unique_ptr<ErrInfo> info_;
+};
+
+}  // namespace vt::vbscript

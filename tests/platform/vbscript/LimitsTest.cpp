@@ -1,0 +1,117 @@
+// Deep nesting and deep recursion fail cleanly with "Out of stack space" (28), in the parser and
+// at run time; the limits can be made tiny. Scripts that once brought the engine down stay here.
+
+#include "ScriptHarness.h"
+
+namespace vt::vbscript::test {
+
+namespace {
+std::string repeat(std::string_view s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+}
+}  // namespace
+
+TEST(Limits, DeepSourceNestingIsACompileError) {
+    Harness h;
+    for (const std::string& code : {
+             "x = " + repeat("(", 100000) + "1" + repeat(")", 100000),
+             "x = " + repeat("-", 100000) + "1",
+             "x = " + repeat("Not ", 100000) + "1",
+             "x = " + repeat("f(", 100000) + "1" + repeat(")", 100000),
+             repeat("If True Then\n", 5000) + repeat("End If\n", 5000),
+             repeat("Do\n", 5000) + repeat("Loop\n", 5000),
+             "x = 1" + repeat(" + 1", 100000),
+             "x = \"\"" + repeat(" & \"a\"", 100000),
+         }) {
+        SCOPED_TRACE(code.substr(0, 40));
+        const Outcome o = h.run(code);
+        EXPECT_EQ(o.error.number, 28);
+        EXPECT_EQ(o.error.description, "Out of stack space");
+        EXPECT_EQ(o.error.source, "VBScript compilation error");
+    }
+}
+
+TEST(Limits, NestingBelowTheLimitsRuns) {
+    Harness h;
+    EXPECT_EQ(h.run("x = " + repeat("(", 40) + "1" + repeat(")", 40) + " : Print x").output, "1");
+    EXPECT_EQ(h.run("x = 0" + repeat(" + 1", 3000) + " : Print x").output, "3000");
+    EXPECT_EQ(h.run(repeat("If True Then\n", 60) + "Print \"deep\"\n" + repeat("End If\n", 60)).output, "deep");
+}
+
+TEST(Limits, DeepRecursionIsAnErrorNotACrash) {
+    expectErrors({
+        {"Function F(n)\n  F = F(n + 1)\nEnd Function\nx = F(1)", 28, 2, 2, "Out of stack space"},
+        {"Sub S : S : End Sub\nS", 28, 1, 8},
+        {"Class C\n Public Default Property Get V : V = Me.V : End Property\nEnd Class\nSet o = New C : x = o", 28, 2, 33},
+    });
+    expectOutputs({
+        {"Function F(n)\n  F = F(n + 1)\nEnd Function\nOn Error Resume Next\nx = F(1) : Print Err.Number, Err.Description",
+         "28 Out of stack space"},
+        {"Function Depth(n) : If n = 0 Then Depth = 0 Else Depth = 1 + Depth(n - 1)\nEnd Function\nPrint Depth(500)",
+         "500"},
+    });
+}
+
+TEST(Limits, NativeStackIsGuardedWhateverTheCallDepthLimit) {
+    Harness h;
+    ScriptLimits limits;
+    limits.maxCallDepth = 100000000;
+    h.sc.setLimits(limits);
+    const Outcome o = h.run("Function F(n) : F = F(n + 1) + 1 : End Function\nx = F(1)");
+    EXPECT_EQ(o.error.number, 28);
+}
+
+TEST(Limits, TinyLimits) {
+    Harness h;
+    ScriptLimits limits;
+    limits.maxCallDepth = 10;
+    limits.maxNesting = 20;
+    limits.maxOperators = 5;
+    h.sc.setLimits(limits);
+    const std::string rec = "Function D(n) : If n = 0 Then D = 0 Else D = 1 + D(n - 1)\nEnd Function\n";
+    EXPECT_EQ(h.run(rec + "Print D(8)").output, "8");
+    EXPECT_EQ(h.run(rec + "Print D(10)").error.number, 28);
+    EXPECT_EQ(h.run("x = 1 + 1 + 1 + 1 + 1 + 1 : Print x").output, "6");
+    EXPECT_EQ(h.run("x = 1 + 1 + 1 + 1 + 1 + 1 + 1").error.number, 28);
+    EXPECT_EQ(h.run("x = (((((1)))))").error.number, 0);
+    EXPECT_EQ(h.run("x = ((((((((((1))))))))))").error.number, 28);
+}
+
+// Scripts that broke the engine once.
+TEST(Limits, CrashedBefore) {
+    Harness h;
+    for (const char* code : {
+             "",
+             "\n\n",
+             "_",
+             "x = _",
+             "Class",
+             "Class C",
+             "Sub",
+             "Function F(",
+             "If",
+             "Select Case",
+             "ReDim",
+             "x = Array(1)(0)(0)",
+             "Set x = New",
+             "Dim a(1) : Sub S(v) : Erase a : End Sub : S a(0)",
+             "Dim a : a = Array(1, 2) : For Each e In a : a = 0 : Next",
+             "Class C : Sub Class_Terminate : Set g = Me : End Sub : End Class\nSet o = New C : Set o = Nothing : Set g = Nothing",
+             "With New C : End With",
+             ". : .",
+             "x = 1 (2)",
+             "Call",
+             "Call 5",
+             "On Error",
+             "x = &H",
+             "x = #1/1/2000",
+             "Print Out",
+         }) {
+        SCOPED_TRACE(code);
+        h.run(code);
+    }
+}
+
+}  // namespace vt::vbscript::test
