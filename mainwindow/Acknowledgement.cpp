@@ -5,6 +5,7 @@
 #include "core/RunError.h"
 #include "core/Savepoint.h"
 #include "core/UiSink.h"
+#include "mainwindow/FolderOperations.h"
 #include "mainwindow/InterchangeReader.h"
 #include "mainwindow/OutputFile.h"
 #include "mainwindow/UniqueSelection.h"
@@ -48,18 +49,7 @@ struct Group {
 
 bool SetAcknowledged(const core::Services& s, const FolderSelection& list, std::string_view value) {
     try {
-        const std::string table(itemTable(list.table));
-        if (list.ids.empty()) throw core::noCurrentRecordError();
-        core::Savepoint batch(s.db, "set_acknowledged");
-        // A one-row statement has nothing of its own to undo: OR FAIL spares it a statement journal.
-        auto& update = s.db.cached("UPDATE OR FAIL \"" + table + "\" SET Acknowledged = ?1 WHERE Id = ?2");
-        for (std::int64_t id : list.selectedIds()) {
-            update.reset();
-            update.bindAll(value, id);
-            update.run();
-        }
-        batch.release();
-        s.ui.folderChanged(table);
+        SetFieldOfSelected(s, list, SelectedField::Acknowledged, value);
         return true;
     } catch (...) {
         core::ReportError(s);

@@ -140,21 +140,27 @@ void SetStatus(const core::Services& s, const FolderSelection& list, std::string
     if (RefuseWhileBusy(s)) return;
     FolderCommand running;
     try {
-        const std::string table(itemTable(list.table));
-        if (list.ids.empty()) throw core::noCurrentRecordError();
-        core::Savepoint batch(s.db, "set_status");
-        // A one-row statement has nothing of its own to undo: OR FAIL spares it a statement journal.
-        auto& update = s.db.cached("UPDATE OR FAIL \"" + table + "\" SET Status = ?1 WHERE Id = ?2");
-        for (std::int64_t id : list.selectedIds()) {
-            update.reset();
-            update.bindAll(value, id);
-            update.run();
-        }
-        batch.release();
-        s.ui.folderChanged(table);
+        SetFieldOfSelected(s, list, SelectedField::Status, value);
     } catch (...) {
         core::ReportError(s);
     }
+}
+
+void SetFieldOfSelected(const core::Services& s, const FolderSelection& list, SelectedField field,
+                        std::string_view value) {
+    const std::string table(itemTable(list.table));
+    if (list.ids.empty()) throw core::noCurrentRecordError();
+    core::Savepoint batch(s.db, "set_selected_field");
+    // A one-row statement has nothing of its own to undo: OR FAIL spares it a statement journal.
+    auto& update = s.db.cached("UPDATE OR FAIL \"" + table + "\" SET " +
+                               (field == SelectedField::Status ? "Status" : "Acknowledged") + " = ?1 WHERE Id = ?2");
+    for (std::int64_t id : list.selectedIds()) {
+        update.reset();
+        update.bindAll(value, id);
+        update.run();
+    }
+    batch.release();
+    s.ui.folderChanged(table);
 }
 
 }  // namespace vt::mainwindow

@@ -25,4 +25,10 @@ void DeleteItems(const core::Services& s, const FolderSelection& list);
 // Writes `value` into Status of the selected rows and refreshes the list; no question, no History.
 void SetStatus(const core::Services& s, const FolderSelection& list, std::string_view value);
 
+// Sets Status or Acknowledged of every selected row, all or nothing, and refreshes the list.
+// Throws on failure (callers report).
+enum class SelectedField { Status, Acknowledged };
+void SetFieldOfSelected(const core::Services& s, const FolderSelection& list, SelectedField field,
+                        std::string_view value);
+
 }  // namespace vt::mainwindow

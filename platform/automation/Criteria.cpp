@@ -12,15 +12,6 @@ constexpr std::string_view kSource = "ADODB.Recordset";
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-bool isTextType(int t) {
-    switch (t) {
-    case adtype::BSTR: case adtype::Char: case adtype::WChar: case adtype::VarChar:
-    case adtype::LongVarChar: case adtype::VarWChar: case adtype::LongVarWChar: case adtype::GUID:
-        return true;
-    default:
-        return false;
-    }
-}
 
 bool isDateType(int t) {
     return t == adtype::Date || t == adtype::DBDate || t == adtype::DBTime || t == adtype::DBTimeStamp || t == adtype::FileTime;

@@ -9,13 +9,7 @@
 
 namespace vt::automation {
 
-namespace {
-
-constexpr std::string_view kRecordset = "ADODB.Recordset";
-constexpr std::string_view kFields = "ADODB.Fields";
-constexpr std::string_view kField = "ADODB.Field";
-
-bool isText(int t) {
+bool isTextType(int t) {
     switch (t) {
     case adtype::BSTR: case adtype::Char: case adtype::WChar: case adtype::VarChar:
     case adtype::LongVarChar: case adtype::VarWChar: case adtype::LongVarWChar: case adtype::GUID:
@@ -24,6 +18,13 @@ bool isText(int t) {
         return false;
     }
 }
+
+namespace {
+
+constexpr std::string_view kRecordset = "ADODB.Recordset";
+constexpr std::string_view kFields = "ADODB.Fields";
+constexpr std::string_view kField = "ADODB.Field";
+
 
 bool isNumeric(int t) { return t == adtype::Numeric || t == adtype::Decimal || t == adtype::VarNumeric; }
 
@@ -57,7 +58,7 @@ Variant coerce(const FieldDef& def, const Variant& in) {
         if (v.isEmpty() || v.isNull()) return Variant::null();
         if (v.isArray() && !isBinary(def.type) && def.type != adtype::Variant) raise(err::TypeMismatch);
         const int t = def.type;
-        if (isText(t)) {
+        if (isTextType(t)) {
             std::string s = toString(v);
             if (def.definedSize > 0 && s.size() > std::size_t(def.definedSize)) raise(err::Overflow);
             return Variant(std::move(s));

@@ -58,6 +58,8 @@ inline constexpr int LongVarBinary = 205;
 
 // Whether a field of that type number can be appended to an in-memory record set.
 bool isSupportedFieldType(int adoType) noexcept;
+// Whether values of that type are text (compared and filtered as text).
+bool isTextType(int adoType);
 
 // ADO error numbers.
 namespace aderr {

@@ -3,6 +3,7 @@
 #include "FileOps.h"
 #include "Folder.h"
 #include "TextStream.h"
+#include "platform/text/Clock.h"
 #include "platform/text/Text.h"
 
 #include <cerrno>
@@ -23,15 +24,7 @@ Variant sizeValue(double bytes) {
 Variant modifiedDate(const fs::path& path, std::int32_t missing) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) raiseFor(std::error_code(errno, std::system_category()), missing);
-    std::tm local{};
-    localtime_r(&st.st_mtim.tv_sec, &local);
-    text::DateTime dt;
-    dt.year = local.tm_year + 1900;
-    dt.month = local.tm_mon + 1;
-    dt.day = local.tm_mday;
-    dt.hour = local.tm_hour;
-    dt.minute = local.tm_min;
-    dt.second = local.tm_sec > 59 ? 59 : local.tm_sec;
+    const text::DateTime dt = localDateTime(st.st_mtim.tv_sec);
     return Variant(Date{text::toOleDate(dt)});
 }
 

@@ -2,7 +2,12 @@
 // The current date and time, as a port so tests can fix it.
 #include "Text.h"
 
+#include <ctime>
+
 namespace vt {
+
+// A moment of the system clock as local date and time (no leap second).
+text::DateTime localDateTime(std::time_t seconds, int millisecond = 0);
 
 class Clock {
 public:
