@@ -2,6 +2,9 @@
 // One folder list as a model: the rows of a folder table in the order of its folder query, each
 // tied to its row id, with the values of the list's columns cached for display. The list's
 // columns, sort column and order live here too, because the folder query is built from them.
+//
+// A folder may hold a hundred thousand rows, so a row costs an id, two icon bytes and its shown
+// texts in one shared buffer; nothing else of the table (the set's text least of all) is read.
 
 #include "core/FolderQuery.h"
 #include "core/UiSink.h"
@@ -10,8 +13,10 @@
 #include <QAbstractTableModel>
 #include <QIcon>
 
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +46,8 @@ public:
     void setSort(int sortKey, int sortOrder);
     // What BuildBoxQuery needs of this list.
     core::FolderList folderList() const;
+    // True when the first column is the icon-only acknowledgement column.
+    bool ackFirst() const;
 
     // Reads the whole table again in the list's order. On failure the old rows stay and the
     // error propagates.
@@ -49,15 +56,20 @@ public:
     // Appends one log row as the History log shows a freshly written row.
     void appendHistoryItem(const core::HistoryItem& item);
 
-    std::int64_t rowId(int row) const { return rows_.at(size_t(row)).id; }
+    std::int64_t rowId(int row) const { return rows_.ids.at(size_t(row)); }
+    // Row ids in list order.
+    const std::vector<std::int64_t>& rowIds() const { return rows_.ids; }
     // The cached value of a shown column ("" when the list has no such column).
     std::string value(int row, std::string_view key) const;
-    // The row's status (transaction sets) or log type, trimmed: the key of its item icon.
-    const std::string& iconKey(int row) const { return rows_.at(size_t(row)).iconKey; }
+    // The row's status (transaction sets) or log type, trimmed, when it names a list image;
+    // "" otherwise. The key of its item icon.
+    std::string_view iconKey(int row) const;
+    // The row's Acknowledged, trimmed, when it names a list image; "" otherwise.
+    std::string_view ackKey(int row) const;
 
     // Icons come from the main window's image list by key ("Closed", "Yes", "Info", ...).
     using IconProvider = std::function<QIcon(std::string_view key)>;
-    void setIconProvider(IconProvider provider) { icons_ = std::move(provider); }
+    void setIconProvider(IconProvider provider);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -65,23 +77,28 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    struct Row {
-        std::int64_t id = 0;
-        std::vector<std::string> values;   // one per column, as stored
-        std::string iconKey;               // trimmed Status or Type
-        std::string ackKey;                // trimmed Acknowledged
+    // Cell (r, c) of n columns is pool[cellEnd[r * n + c - 1], cellEnd[r * n + c]), from 0 for the first.
+    struct Rows {
+        std::vector<std::int64_t> ids;
+        std::vector<std::uint8_t> icon, ack;   // indexes into the image keys, 0 for none
+        std::string pool;
+        std::vector<std::uint32_t> cellEnd;
+        void clear();
+        void reserve(size_t rows, size_t columns);
     };
     int columnOf(std::string_view key) const;
-    bool ackFirst() const;
-    QIcon icon(std::string_view key) const;
+    std::string_view cell(int row, int column) const;
+    QIcon icon(std::uint8_t key) const;
+    void adopt(Rows&& rows);
 
     std::string table_;
     bool isLog_ = false;
     std::vector<FolderColumn> columns_;
     int sortKey_ = 0;
     int sortOrder_ = 0;
-    std::vector<Row> rows_;
+    Rows rows_;
     IconProvider icons_;
+    mutable std::array<std::optional<QIcon>, 11> iconCache_;
 };
 
 }  // namespace vt::mainwindow

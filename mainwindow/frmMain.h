@@ -8,12 +8,16 @@
 
 #include "core/Services.h"
 #include "core/UiSink.h"
+#include "mainwindow/Selection.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -22,9 +26,11 @@
 #include <vector>
 
 class QAction;
+class QDialog;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPoint;
 class QProgressBar;
 class QTabWidget;
 class QTextBrowser;
@@ -43,6 +49,8 @@ namespace vt::mainwindow {
 
 class FolderModel;
 class SplitterBar;
+class frmColumns;
+class frmProperties;
 
 class frmMain : public QMainWindow, public core::UiSink {
     Q_OBJECT
@@ -63,7 +71,8 @@ public:
     const core::Services& services() const { return services_; }
 
     // ---- Public operations ----
-    // Refills a folder list ("Inbox" ... "Exchange") from its table; dropped while another runs.
+    // Refills a folder list ("Inbox" ... "Exchange") from its table. Asked for while a refresh
+    // runs, it runs once when that refresh is over.
     void RefreshBox(std::string_view table);
     // Rebuilds the header row of an X12 list from the "Columns" choice.
     void CreateColumns(std::string_view table);
@@ -75,12 +84,32 @@ public:
     void Form_Resize();
     // Enables or disables the commands that need a selected item.
     void SetCommandState(bool enable);
+    // Shows (or hides) the sort arrow of order 0 (up) or 1 (down) on a column header of a list.
+    void ShowHeaderIcon(std::string_view table, int column, int order, bool show);
+    // Tools > Validate on a transaction-set list; Tools > Generate Acknowledgement on the Inbox.
+    void ValidateBox(std::string_view table);
+    void GenerateAcknowledgement();
+    // Edit > Selection Filter on a transaction-set list.
+    void SelectionFilter(std::string_view table);
+    // The selected items of a list, counted.
+    int CountSelected(std::string_view table) const;
+    // What operations need of a list: its ids in list order, the selection and the current item.
+    FolderSelection folderSelection(std::string_view table) const;
+    // Selects exactly the rows flagged in `selection`; the current item stays where it is.
+    void applySelection(const FolderSelection& selection);
 
     // ---- Events, callable by key or caption as the controls raise them ----
     void tvwFolderList_NodeClick(std::string_view key);
     void tvwFolderList_Collapse(std::string_view key);
     void tbrToolbar_ButtonClick(std::string_view caption);
     void tbrToolbar_ButtonMenuClick(std::string_view key);
+    // Events of the folder lists (table "Inbox" ... "Exchange"). Column positions count from 0.
+    void lvw_ColumnClick(std::string_view table, int column);
+    void lvw_ItemClick(std::string_view table, int row);
+    // Button as the mouse reports it (1 left, 2 right); `at` is the pointer in the list's viewport.
+    void lvw_MouseDown(std::string_view table, int button, const QPoint& at);
+    // Key codes as the keyboard reports them: 46 Delete, 116 F5.
+    void lvw_KeyDown(std::string_view table, int keyCode);
     // Mouse events of the splitter bars: button as the mouse reports it (1 left, 2 right,
     // 4 middle), position relative to the bar in twips.
     void picVSplit_MouseDown(int button, double x, double y);
@@ -131,6 +160,9 @@ public:
     std::string messageText() const;
     bool messageShown() const;
     std::string previewText() const;
+    QTextEdit* previewPane() const { return rtfTSet_; }
+    // The preview is in the edit state: bold and writable.
+    bool previewEditing() const;
     std::string folderBarText() const;
     bool previewShown() const;
     bool welcomeShown() const;
@@ -156,12 +188,16 @@ protected:
     // Platform dialogs that tests replace.
     virtual void showHelpTopic(const std::filesystem::path& page);
     virtual void showPrinterSetup();
+    // Shows a dialog of the program modally and returns its result.
+    virtual int execDialog(QDialog& dialog);
 
 private:
     struct Folder {
         std::string table;   // also the key of its tree node
         FolderModel* model = nullptr;
         QTreeView* view = nullptr;
+        bool refreshPending = false;   // asked for while another refresh ran
+        int keepRow = -1;              // the selected row when the columns were rebuilt
     };
 
     // Construction (frmMainLayout.cpp, frmMainMenus.cpp).
@@ -183,8 +219,22 @@ private:
     // Folder list helpers.
     Folder* folder(std::string_view table);
     const Folder* folder(std::string_view table) const;
+    void refreshList(Folder& f);
     void ShowPreview(Folder& f);
     void BuildSortMenu(Folder& f);
+    void SortAscending(Folder& f);
+    void SortDescending(Folder& f);
+    void SortByColumn(Folder& f, int column);
+    void widthFix(Folder& f, bool always);
+    // The folder of the selected tree node when it is one of the four transaction-set folders
+    // (`logs`: or one of the two logs); null otherwise.
+    Folder* selectedFolder(bool logs);
+    void EditTransactionCommand();
+    void setPreviewEditing(bool editing);
+    // The preview's text as the logic reads it: 1252 bytes, CR LF line ends.
+    std::string previewAnsi() const;
+    // Selects `length` characters of the preview from a byte offset into previewAnsi()'s text.
+    void selectInPreview(std::string_view text, std::size_t offset, std::size_t length);
     int selectedRow(const Folder& f) const;
     void selectRow(Folder& f, int row);
     void showFolderPane(const Folder* shown);
@@ -242,6 +292,17 @@ private:
     bool loaded_ = false;
     bool unloaded_ = false;
     bool refreshing_ = false;
+    // The row whose set the preview shows (Edit Data writes into it).
+    std::string previewTable_;
+    std::int64_t previewId_ = 0;
+    bool previewHasRow_ = false;
+    // Validation shows its sets in the preview; painting each of many would cost more than
+    // validating it, so the pane takes a set only as often as the window can show it.
+    QElapsedTimer lastValidationShow_;
+    bool validationShown_ = false;
+    std::string validationText_;
+    QPointer<frmProperties> frmProperties_;
+    QPointer<frmColumns> frmColumns_;
     double tpp_ = 15.0;
 
     // Panes.
@@ -280,6 +341,7 @@ private:
     QAction* mnuFolderBar_ = nullptr;
     QAction* mnuStatusBar_ = nullptr;
     QAction* mnuRefresh_ = nullptr;
+    QAction* mnuEditData_ = nullptr;
     QAction* mnuAscending_ = nullptr;
     QAction* mnuDescending_ = nullptr;
     QMenu* mnuSortBy_ = nullptr;

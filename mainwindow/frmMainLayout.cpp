@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
@@ -19,7 +20,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QProgressBar>
+#include <QProxyStyle>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -70,6 +73,25 @@ int imageOfNode(std::string_view key) {
     return 0;
 }
 
+// Header arrows from the lists' image list: the upward triangle for an ascending sort, the
+// downward one for a descending sort, whatever the platform style would draw.
+class HeaderArrowStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        const auto* header = qobject_cast<const QHeaderView*>(widget);
+        if (element != PE_IndicatorHeaderArrow || !header) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        const int order = header->sortIndicatorOrder() == Qt::AscendingOrder ? 0 : 1;
+        const int side = 16;
+        const QRect box(option->rect.center().x() - side / 2, option->rect.center().y() - side / 2, side, side);
+        icons::sortArrow(order).paint(painter, box);
+    }
+};
+
 QTreeView* makeList(QWidget* parent, const std::string& table, FolderModel* model) {
     auto* view = new QTreeView(parent);
     view->setObjectName(QString::fromStdString("lvw" + table));
@@ -87,6 +109,11 @@ QTreeView* makeList(QWidget* parent, const std::string& table, FolderModel* mode
     header->setSectionsMovable(false);
     header->setMinimumSectionSize(0);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(false);
+    auto* style = new HeaderArrowStyle;
+    style->setParent(header);
+    header->setStyle(style);
     view->hide();
     return view;
 }
@@ -142,15 +169,19 @@ void frmMain::buildPanes() {
 
     for (Folder& f : folders_) {
         f.view = makeList(client_, f.table, f.model);
+        // Key presses of the list and mouse presses on its items.
+        f.view->installEventFilter(this);
+        f.view->viewport()->installEventFilter(this);
+        const std::string table = f.table;
+        connect(f.view->header(), &QHeaderView::sectionClicked, this,
+                [this, table](int section) { lvw_ColumnClick(table, section); });
         if (!f.model->isLog()) {
             f.view->setContextMenuPolicy(Qt::CustomContextMenu);
-            connect(f.view, &QWidget::customContextMenuRequested, this, [this, &f](const QPoint& at) {
-                if (selectedRow(f) < 0 || !mnuPopup_) return;
-                mnuPopup_->exec(f.view->viewport()->mapToGlobal(at));
-            });
-            connect(f.view, &QAbstractItemView::clicked, this, [this, &f] {
-                if (f.view->selectionModel()->selectedRows().size() == 1) ShowPreview(f);
-            });
+            // The right button's press has reached the list (and selected under the pointer) by now.
+            connect(f.view, &QWidget::customContextMenuRequested, this,
+                    [this, table](const QPoint& at) { lvw_MouseDown(table, 2, at); });
+            connect(f.view, &QAbstractItemView::clicked, this,
+                    [this, table](const QModelIndex& index) { lvw_ItemClick(table, index.row()); });
         }
     }
 
@@ -306,6 +337,36 @@ bool frmMain::place(QWidget* pane, double left, double top, double width, double
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == client_ && event->type() == QEvent::Resize) Form_Resize();
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease ||
+        event->type() == QEvent::MouseButtonPress) {
+        for (Folder& f : folders_) {
+            if (!f.view) continue;
+            // Moving to an item with the keyboard selects it as a click does.
+            if (watched == f.view && event->type() == QEvent::KeyRelease) {
+                switch (static_cast<QKeyEvent*>(event)->key()) {
+                case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_PageUp: case Qt::Key_PageDown:
+                case Qt::Key_Home: case Qt::Key_End:
+                    if (f.view->currentIndex().isValid()) lvw_ItemClick(f.table, f.view->currentIndex().row());
+                    break;
+                default:
+                    break;
+                }
+                continue;
+            }
+            if (watched == f.view && event->type() == QEvent::KeyPress) {
+                const int key = static_cast<QKeyEvent*>(event)->key();
+                if (key == Qt::Key_Delete || key == Qt::Key_F5) {
+                    lvw_KeyDown(f.table, key == Qt::Key_Delete ? 46 : 116);
+                    return true;
+                }
+            } else if (watched == f.view->viewport() && event->type() == QEvent::MouseButtonPress) {
+                auto* e = static_cast<QMouseEvent*>(event);
+                // The right button comes back as the context-menu request.
+                if (e->button() == Qt::LeftButton) lvw_MouseDown(f.table, 1, e->position().toPoint());
+                else if (e->button() == Qt::MiddleButton) lvw_MouseDown(f.table, 4, e->position().toPoint());
+            }
+        }
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 

@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QDesktopServices>
+#include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrintDialog>
@@ -94,7 +95,8 @@ void frmMain::buildMenus() {
                [this] { cmdSelectionFilter(); });
     addCommand(edit, "mnuSelectAll", "Select &All", "Ctrl+A", "Selected [Edit] - [Select All]", [this] { cmdSelectAll(); });
     edit->addSeparator();
-    addCommand(edit, "mnuEditData", "&Edit Data", nullptr, "Selected [Edit] - [Edit Data]", [this] { cmdEditData(); });
+    mnuEditData_ = addCommand(edit, "mnuEditData", "&Edit Data", nullptr, "Selected [Edit] - [Edit Data]",
+                              [this] { cmdEditData(); });
     edit->addSeparator();
     addCommand(edit, "mnuFind", "&Find...", "Ctrl+F", "Selected [Edit] - [Find]", [this] { cmdFind(); });
     edit->addSeparator();
@@ -107,9 +109,10 @@ void frmMain::buildMenus() {
     view->setObjectName(QStringLiteral("mnuView"));
     mnuFolderBar_ = addCommand(view, "mnuFolderBar", "Folder Bar", nullptr, nullptr, [this] { mnuFolderBar_Click(); });
     mnuStatusBar_ = addCommand(view, "mnuStatusBar", "Status Bar", nullptr, nullptr, [this] { mnuStatusBar_Click(); });
-    for (QAction* a : {mnuFolderBar_, mnuStatusBar_}) {
+    mnuEditData_->setCheckable(true);
+    for (QAction* a : {mnuFolderBar_, mnuStatusBar_, mnuEditData_}) {
         a->setCheckable(true);
-        a->setChecked(true);
+        a->setChecked(a != mnuEditData_);
         // The handler flips the mark itself; undo the flip the action makes before it reports.
         disconnect(a, &QAction::triggered, this, nullptr);
         const std::string key = text::toAnsi(a->objectName());
@@ -314,6 +317,15 @@ void frmMain::BuildSortMenu(Folder& f) {
         entry->setChecked(int(i) == f.model->sortKey());
     }
     if (columns.empty()) mnuSortByColumn_[0]->setChecked(false);
+    // The acknowledgement column shows its own image, never an arrow.
+    const int first = f.model->ackFirst() ? 1 : 0;
+    if (first == 1 && f.view->header()->sortIndicatorSection() == 0) ShowHeaderIcon(f.table, 0, 0, false);
+    for (int i = first; i < int(columns.size()); ++i) {
+        if (i == f.model->sortKey()) ShowHeaderIcon(f.table, i, f.model->sortOrder(), true);
+        else ShowHeaderIcon(f.table, i, 0, false);
+    }
+    if (f.model->sortKey() < first || f.model->sortKey() >= int(columns.size()))
+        ShowHeaderIcon(f.table, f.view->header()->sortIndicatorSection(), 0, false);
     mnuAscending_->setChecked(f.model->sortOrder() <= 0);
     mnuDescending_->setChecked(f.model->sortOrder() > 0);
     sortMenuTable_ = f.table;

@@ -5,6 +5,7 @@
 
 #include "core/ErrorReporter.h"
 #include "core/RunError.h"
+#include "mainwindow/ColumnChoices.h"
 #include "mainwindow/FolderModel.h"
 #include "platform/settings/Settings.h"
 #include "platform/text/Text.h"
@@ -61,29 +62,6 @@ void tryStep(F&& step) {
     }
 }
 
-struct ColumnChoice {
-    const char* choice;    // key in "Columns"
-    const char* field;     // header key and width key
-    const char* caption;
-    bool shown;
-};
-
-constexpr ColumnChoice kColumnChoices[] = {
-    {"Acknowledged", "Acknowledged", "", true},
-    {"Partner", "Partner", "Partner", true},
-    {"Transaction", "Transaction", "Transaction", true},
-    {"Version", "Version", "Version", true},
-    {"Date", "Date", "Date", true},
-    {"Time", "Time", "Time", true},
-    {"Used", "Used", "Used", false},
-    {"Interchange Control Number", "InterchangeControlNumber", "Interchange Control Number", false},
-    {"Group Control Number", "GroupControlNumber", "Group Control Number", false},
-    {"Sender ID", "SenderID", "Sender ID", false},
-    {"Sender Division", "SenderDivision", "Sender Division", false},
-    {"Receiver ID", "ReceiverID", "Receiver ID", false},
-    {"Receiver Division", "ReceiverDivision", "Receiver Division", false},
-};
-
 }  // namespace
 
 // ---- Columns ----
@@ -101,6 +79,8 @@ void frmMain::createLogColumns(std::string_view table) {
 void frmMain::CreateColumns(std::string_view table) {
     Folder* f = folder(table);
     if (!f || f->model->isLog()) return;
+    // The refresh that follows a rebuild keeps the selected position.
+    if (const int row = selectedRow(*f); row >= 0) f->keepRow = row;
     std::vector<FolderColumn> cols;
     std::vector<int> widths;
     auto apply = [&] {

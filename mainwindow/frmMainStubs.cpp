@@ -14,23 +14,6 @@ void frmMain::notAvailable(std::string_view what) {
                "Veltrane");
 }
 
-// ---- Folder views ----
-void frmMain::cmdProperties() { notAvailable("The Properties window"); }
-void frmMain::cmdSelectionFilter() { notAvailable("Selection Filter"); }
-void frmMain::cmdSelectAll() { notAvailable("Select All"); }
-void frmMain::cmdEditData() { notAvailable("Editing a transaction set"); }
-void frmMain::cmdFind() { notAvailable("Find"); }
-void frmMain::cmdDelete() { notAvailable("Deleting items"); }
-void frmMain::cmdMarkAsClosed() { notAvailable("Mark as Closed"); }
-void frmMain::cmdSortByColumn(int) { notAvailable("Sorting by another column"); }
-void frmMain::cmdSortAscending() { notAvailable("Changing the sort order"); }
-void frmMain::cmdSortDescending() { notAvailable("Changing the sort order"); }
-void frmMain::cmdColumns() { notAvailable("The Columns window"); }
-void frmMain::cmdValidate() { notAvailable("Validation"); }
-void frmMain::cmdGenerateAcknowledgement() { notAvailable("Generating acknowledgements"); }
-void frmMain::cmdMoveToOutbox() { notAvailable("Moving items to the Outbox"); }
-void frmMain::cmdMoveToSent() { notAvailable("Moving items to Sent"); }
-
 // ---- Reports and plug-ins ----
 void frmMain::cmdExport() { notAvailable("Exporting reports"); }
 void frmMain::cmdPrint() { notAvailable("Printing reports"); }

@@ -86,6 +86,11 @@ protected:
     static std::vector<std::string> expected(const char* history) {
         return history ? std::vector<std::string>{history} : std::vector<std::string>{};
     }
+    // The command's own row comes first; what the command then does may log more.
+    static std::vector<std::string> first(std::vector<std::string> rows) {
+        if (rows.size() > 1) rows.resize(1);
+        return rows;
+    }
 };
 
 TEST_F(Commands, EveryMenuCommandWritesItsHistoryTextFirst) {
@@ -95,7 +100,7 @@ TEST_F(Commands, EveryMenuCommandWritesItsHistoryTextFirst) {
         ASSERT_NE(a, nullptr) << c.name;
         // Move To is enabled only where it moves from; the handler is what is tested here.
         if (!a->isEnabled()) a->setEnabled(true);
-        EXPECT_EQ(logged([&] { a->trigger(); }), expected(c.history)) << c.name;
+        EXPECT_EQ(first(logged([&] { a->trigger(); })), expected(c.history)) << c.name;
     }
     EXPECT_TRUE(main->isVisible());
     // The windows and operations of later versions say so instead of doing nothing.
@@ -103,7 +108,8 @@ TEST_F(Commands, EveryMenuCommandWritesItsHistoryTextFirst) {
                         "64 Veltrane: The Integrator window is not available in this version yet."),
               main->boxes.end());
     EXPECT_EQ(main->dialogs, (std::vector<std::string>{"open Open Inbound", "open Open Outbound", "printer",
-                                                       "help Welcome.htm"}));
+                                                       "dialog frmProperties", "input Find: Find What:",
+                                                       "dialog frmColumns", "help Welcome.htm"}));
 }
 
 TEST_F(Commands, ToolbarButtonsAndDropDownsRunTheMenuCommands) {
@@ -135,7 +141,7 @@ TEST_F(Commands, ToolbarButtonsAndDropDownsRunTheMenuCommands) {
         if (!c.entry) {
             auto* tool = qobject_cast<QToolButton*>(main->toolbar()->widgetForAction(button));
             ASSERT_NE(tool, nullptr);
-            EXPECT_EQ(logged([&] { QTest::mouseClick(tool, Qt::LeftButton, {}, QPoint(8, tool->height() / 2)); }),
+            EXPECT_EQ(first(logged([&] { QTest::mouseClick(tool, Qt::LeftButton, {}, QPoint(8, tool->height() / 2)); })),
                       expected(c.history));
             continue;
         }
@@ -144,7 +150,7 @@ TEST_F(Commands, ToolbarButtonsAndDropDownsRunTheMenuCommands) {
         for (QAction* e : button->menu()->actions())
             if (e->data().toString() == QLatin1String(c.entry)) entry = e;
         ASSERT_NE(entry, nullptr);
-        EXPECT_EQ(logged([&] { entry->trigger(); }), expected(c.history));
+        EXPECT_EQ(first(logged([&] { entry->trigger(); })), expected(c.history));
     }
     // Captions and tooltips as the toolbar shows them.
     QStringList captions, tips;
@@ -178,7 +184,7 @@ TEST_F(Commands, PopupEntriesRunTheMenuCommandsAndMoveToWritesNoneOfItsOwn) {
         QAction* a = main->commandAction(c.name);
         ASSERT_NE(a, nullptr) << c.name;
         a->setEnabled(true);
-        EXPECT_EQ(logged([&] { a->trigger(); }), expected(c.history)) << c.name;
+        EXPECT_EQ(first(logged([&] { a->trigger(); })), expected(c.history)) << c.name;
     }
 }
 

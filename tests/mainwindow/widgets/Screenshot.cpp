@@ -1,5 +1,7 @@
 // Saves a picture of the main window with a few received interchanges, for the documentation:
-//   xvfb-run -s "-screen 0 1280x800x24" vt_mainwindow_screenshot out.png [welcome]
+//   xvfb-run -s "-screen 0 1280x800x24" vt_mainwindow_screenshot out.png [welcome|sorted|properties|columns]
+// "sorted" shows the Inbox sorted by partner with an extra column, a set previewed; "properties"
+// and "columns" picture those dialogs.
 // Built with the tests, never run by them.
 
 #include "core/Globals.h"
@@ -13,6 +15,7 @@
 #include <QApplication>
 #include <QItemSelectionModel>
 #include <QPixmap>
+#include <QTest>
 #include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -72,7 +75,7 @@ std::string shipNotice(const std::string& sender, const std::string& app, const 
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::cerr << "usage: vt_mainwindow_screenshot out.png [welcome]\n";
+        std::cerr << "usage: vt_mainwindow_screenshot out.png [welcome|sorted|properties|columns]\n";
         return 2;
     }
     QApplication app(argc, argv);
@@ -95,6 +98,14 @@ int main(int argc, char** argv) {
                                                           {"Transaction", "1500"}, {"Version", "1300"},
                                                           {"Date", "1500"},        {"Time", "1200"}};
     for (const auto& [column, width] : widths) settings.set("Inbox", column, width);
+    const std::string mode = argc > 2 ? argv[2] : "";
+    if (mode != "" && mode != "welcome") {
+        settings.set("Columns", "Interchange Control Number", "True");
+        const std::pair<const char*, const char*> wider[] = {{"Partner", "3000"}, {"Transaction", "1700"},
+                                                             {"Version", "1500"}, {"Date", "1700"},
+                                                             {"Time", "1300"}, {"InterchangeControlNumber", "3300"}};
+        for (const auto& [column, width] : wider) settings.set("Inbox", column, width);
+    }
     vt::SystemClock clock;
     vt::test::ScriptedMain main(settings, clock);
     if (!main.Form_Load()) return 1;
@@ -105,6 +116,8 @@ int main(int argc, char** argv) {
         write(home / "Inbound", "NORTH0305.EDI", orders("NORTH", "WIND", "000000457", 3)),
         write(home / "Inbound", "BLUE0306.EDI", shipNotice("BLUE", "RIVER", "000000077")),
     };
+    if (mode != "" && mode != "welcome")
+        files.push_back(write(home / "Inbound", "CEDAR0306.EDI", orders("CEDAR", "HOME", "000000318", 3)));
     vt::mainwindow::LoadInterchangeFiles(main.services(), files, "I");
     // A folder that has seen some work.
     auto& db = vt::core::gConnection();
@@ -113,16 +126,32 @@ int main(int argc, char** argv) {
     db.exec("UPDATE Inbox SET Status = 'Error', Acknowledged = 'No' WHERE Id = 8");
     main.RefreshBox("Inbox");
     main.folderTree()->expandAll();
+    main.folderTree()->setCurrentItem(main.folderNode("Inbox"));
     main.tvwFolderList_NodeClick("Inbox");
+    if (mode != "" && mode != "welcome") main.lvw_ColumnClick("Inbox", 1);
     if (QTreeView* list = main.folderList("Inbox")) {
-        const QModelIndex row = list->model()->index(2, 0);
+        const QModelIndex row = list->model()->index(mode != "" && mode != "welcome" ? 3 : 2, 0);
         list->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         emit list->clicked(row);
     }
-    if (argc > 2 && std::string(argv[2]) == "welcome") main.tvwFolderList_NodeClick("Top");
-    main.status(1, "3 interchanges received");
+    if (mode == "welcome") main.tvwFolderList_NodeClick("Top");
+    if (mode == "" || mode == "welcome") main.status(1, "3 interchanges received");
 
     int code = 0;
+    // The dialogs are pictured on their own, over the sorted Inbox.
+    if (mode == "properties" || mode == "columns") {
+        main.onDialog = [&](QDialog& dialog) {
+            dialog.show();
+            QTest::qWait(400);
+            if (!dialog.grab().save(QString::fromLocal8Bit(argv[1]))) code = 1;
+            dialog.reject();
+            return int(QDialog::Rejected);
+        };
+        main.runCommand(mode == "properties" ? "mnuProperties" : "mnuColumns");
+        main.close();
+        fs::remove_all(home);
+        return code;
+    }
     QTimer::singleShot(800, [&] {
         if (!main.grab().save(QString::fromLocal8Bit(argv[1]))) code = 1;
         main.close();

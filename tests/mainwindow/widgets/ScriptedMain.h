@@ -4,8 +4,11 @@
 
 #include "mainwindow/frmMain.h"
 
+#include <QDialog>
+
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,7 +24,15 @@ public:
     std::deque<int> boxAnswers;        // empty: the first button
     std::deque<std::optional<std::filesystem::path>> folderAnswers;   // empty: cancelled
     std::deque<std::vector<std::filesystem::path>> fileAnswers;       // empty: cancelled
-
+    std::deque<std::optional<std::string>> inputAnswers;              // empty: cancelled
+    // Plays the user's part in a dialog of the program ("dialog <name>" is recorded); without it
+    // the dialog is closed as by its close box.
+    std::function<int(QDialog&)> onDialog;
+    struct OpenRequest {
+        std::string filter;
+        std::filesystem::path folder;
+        bool multiSelect = false;
+    } lastOpen;
     int messageBox(std::string_view text, int style, std::string_view title) override {
         boxes.push_back(std::to_string(style) + " " + std::string(title) + ": " + std::string(text));
         if (!boxAnswers.empty()) {
@@ -40,7 +51,10 @@ public:
     }
     std::optional<std::string> inputBox(std::string_view prompt, std::string_view title, std::string_view) override {
         dialogs.push_back("input " + std::string(title) + ": " + std::string(prompt));
-        return std::nullopt;
+        if (inputAnswers.empty()) return std::nullopt;
+        auto answer = inputAnswers.front();
+        inputAnswers.pop_front();
+        return answer;
     }
     std::optional<std::filesystem::path> chooseFolder(std::string_view title,
                                                       const std::filesystem::path& start) override {
@@ -51,8 +65,9 @@ public:
         return answer;
     }
     std::vector<std::filesystem::path> openFiles(std::string_view title, std::string_view filter,
-                                                 const std::filesystem::path&, bool) override {
+                                                 const std::filesystem::path& folder, bool multiSelect) override {
         dialogs.push_back("open " + std::string(title));
+        lastOpen = {std::string(filter), folder, multiSelect};
         if (fileAnswers.empty()) return {};
         auto answer = fileAnswers.front();
         fileAnswers.pop_front();
@@ -64,6 +79,12 @@ protected:
         dialogs.push_back("help " + page.filename().string());
     }
     void showPrinterSetup() override { dialogs.push_back("printer"); }
+    int execDialog(QDialog& dialog) override {
+        dialogs.push_back("dialog " + dialog.objectName().toStdString());
+        if (onDialog) return onDialog(dialog);
+        dialog.reject();
+        return QDialog::Rejected;
+    }
 };
 
 }  // namespace vt::test
