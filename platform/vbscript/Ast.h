@@ -293,6 +293,11 @@ struct ProcDef {
     ClassDef* owner = nullptr;
     std::shared_ptr<const SourceText> source;
     bool explicitMode = false;
+    bool topLevel = false;   // the statements of a unit or the host's expression: global scope
+    // Names of the frame's slots for code compiled while it runs (Execute, Eval): parameters,
+    // Dims and ReDims, and the undeclared names the body uses (lower-case name -> slot).
+    std::unordered_map<std::string, std::int32_t> localSlots;
+    std::unordered_map<std::string, std::int32_t> implicitSlots;
 
     bool returnsValue() const noexcept { return kind == ProcKind::Function || kind == ProcKind::PropertyGet; }
 };

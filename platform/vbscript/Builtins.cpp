@@ -28,6 +28,10 @@ const BuiltinTable& builtins() {
         addMathBuiltins(t);
         addArrayBuiltins(t);
         addObjectBuiltins(t);
+        addDateBuiltins(t);
+        addFormatBuiltins(t);
+        addScriptBuiltins(t);
+        addUiBuiltins(t);
         addConstants(t);
         return t;
     }();

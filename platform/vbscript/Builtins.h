@@ -44,6 +44,10 @@ void addStringBuiltins(BuiltinTable& t);
 void addMathBuiltins(BuiltinTable& t);
 void addArrayBuiltins(BuiltinTable& t);
 void addObjectBuiltins(BuiltinTable& t);
+void addDateBuiltins(BuiltinTable& t);
+void addFormatBuiltins(BuiltinTable& t);
+void addScriptBuiltins(BuiltinTable& t);
+void addUiBuiltins(BuiltinTable& t);
 void addConstants(BuiltinTable& t);
 
 // Helpers for the areas.

@@ -1,4 +1,4 @@
-// Numeric functions: Abs, Atn, Cos, Exp, Fix, Int, Log, Round, Sgn, Sin, Sqr, Tan, and the
+// Numeric functions: Abs, Atn, Cos, Exp, Fix, Int, Log, Round, Sgn, Sin, Sqr, Tan, RGB, and the
 // generator behind Randomize and Rnd.
 
 #include "Builtins.h"
@@ -91,6 +91,7 @@ Variant roundOf(Engine&, ArgSpan a) {
         if (digits < 0) invalidCall();
     }
     const Variant v = arg::value(a, 0);
+    if (v.type() == VarType::Boolean) return v;
     if (v.type() == VarType::Currency || v.type() == VarType::Decimal) {
         const Decimal r = toDecimal(v).rounded(digits);
         return v.type() == VarType::Currency ? Variant(r.toCurrency()) : Variant(r);
@@ -154,6 +155,19 @@ Variant randomize(Engine& e, ArgSpan a) {
     return {};
 }
 
+// Red, green and blue of 0..255 (more counts as 255) as the Long &HBBGGRR.
+Variant rgb(Engine&, ArgSpan a) {
+    std::int32_t c = 0;
+    for (std::size_t i = 0; i < 3; ++i) {
+        const Variant v = arg::value(a, i);
+        if (v.isNull()) raise(automation::err::InvalidUseOfNull);
+        const std::int32_t n = toInt32(v);
+        if (n < 0) invalidCall();
+        c |= std::min<std::int32_t>(n, 255) << (8 * i);
+    }
+    return Variant(c);
+}
+
 }  // namespace
 
 void addMathBuiltins(BuiltinTable& t) {
@@ -165,6 +179,7 @@ void addMathBuiltins(BuiltinTable& t) {
     t.add("Int", 1, 1, intOf);
     t.add("Log", 1, 1, logOf);
     t.add("Randomize", 0, 1, randomize);
+    t.add("RGB", 3, 3, rgb);
     t.add("Rnd", 0, 1, rnd);
     t.add("Round", 1, 2, roundOf);
     t.add("Sgn", 1, 1, sgn);

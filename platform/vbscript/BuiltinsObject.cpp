@@ -1,4 +1,4 @@
-// Err and CreateObject.
+// Err, CreateObject and GetObject.
 
 #include "Builtins.h"
 #include "Engine.h"
@@ -18,11 +18,15 @@ Variant createObject(Engine& e, ArgSpan a) {
     return Variant(ClassRegistry::instance().create(progId));
 }
 
+// No running objects or documents to attach to here.
+Variant getObject(Engine&, ArgSpan) { raise(automation::err::CannotCreateObject); }
+
 }  // namespace
 
 void addObjectBuiltins(BuiltinTable& t) {
     t.add("Err", 0, 0, errOf);
     t.add("CreateObject", 1, 2, createObject);
+    t.add("GetObject", 0, 2, getObject);
 }
 
 }  // namespace vt::vbscript

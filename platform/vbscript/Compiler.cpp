@@ -48,10 +48,62 @@ public:
     }
 
     void expression(Expr& e, ProcDef& frame) {
+        frame.topLevel = true;
         Scope sc(&frame, nullptr, true);
         sc.nextSlot = frame.slotCount;
         resolveExpr(e, sc);
         frame.slotCount = sc.nextSlot;
+    }
+
+    // The unit's statements run in the frame of a running procedure (Execute there): they see
+    // its slots by name, then the variables earlier such runs added. Procedures and classes of
+    // the unit are global as always.
+    void inFrame(const FrameScope& fs, std::vector<FrameAddition>& added) {
+        checkUnitNames();
+        for (const ConstDecl& c : unit_.consts) unitConsts_.emplace(lowerName(c.name), &c.value);
+        for (auto& cls : unit_.classes) buildClass(*cls);
+        for (auto& p : unit_.procs) resolveProc(*p, nullptr, false);
+        for (auto& cls : unit_.classes)
+            for (auto& p : cls->procs) resolveProc(*p, cls.get(), false);
+
+        ProcDef& m = *unit_.main;
+        Scope sc(&m, fs.cls, false);
+        seed(m, sc, fs);
+        m.explicitMode = unit_.explicitMode;
+        const std::int32_t firstNew = sc.nextSlot;
+        for (const VarDecl& d : unit_.dims) {
+            const std::string k = lowerName(d.name);
+            if (sc.locals.count(k) || k == sc.resultName) redefined(d.pos);
+            std::int32_t slot;
+            if (auto it = sc.implicit.find(k); it != sc.implicit.end()) {
+                slot = it->second;
+                sc.implicit.erase(it);
+            } else {
+                slot = newSlot(sc, d.name);
+            }
+            sc.locals.emplace(k, slot);
+            if (d.isArray) m.arrays.push_back(LocalArray{slot, d.bounds});
+        }
+        collectReDims(m.body, sc);
+        resolveBlock(m.body, sc);
+        m.slotCount = sc.nextSlot;
+        for (const auto& [k, slot] : sc.locals)
+            if (slot >= firstNew) added.push_back(FrameAddition{k, slot, true});
+        for (const auto& [k, slot] : sc.implicit)
+            if (slot >= firstNew) added.push_back(FrameAddition{k, slot, false});
+        m.localSlots = std::move(sc.locals);
+        m.implicitSlots = std::move(sc.implicit);
+    }
+
+    // An expression evaluated in the frame of a running procedure (Eval there).
+    void expressionInFrame(Expr& e, ProcDef& frame, const FrameScope& fs) {
+        Scope sc(&frame, fs.cls, false);
+        seed(frame, sc, fs);
+        frame.explicitMode = unit_.explicitMode;
+        resolveExpr(e, sc);
+        frame.slotCount = sc.nextSlot;
+        frame.localSlots = std::move(sc.locals);
+        frame.implicitSlots = std::move(sc.implicit);
     }
 
 private:
@@ -60,6 +112,8 @@ private:
         ProcDef* proc;
         ClassDef* cls;
         bool topLevel;
+        std::string resultName;          // lower-case name that stands for the function's result
+        std::int32_t resultSlot = -1;
         std::unordered_map<std::string, std::int32_t> locals;
         std::unordered_map<std::string, std::int32_t> implicit;
         std::unordered_map<std::string, int> redimmed;   // names a ReDim of this procedure declares
@@ -138,10 +192,34 @@ private:
         }
     }
 
+    // The frame of `code` starts with the slots of the running procedure, then the variables
+    // earlier runs added; it sees the procedure's constants and its result.
+    void seed(ProcDef& code, Scope& sc, const FrameScope& fs) {
+        const ProcDef& p = *fs.proc;
+        code.owner = fs.cls;
+        code.topLevel = false;
+        code.name = p.name;
+        code.kind = p.kind;
+        code.resultSlot = p.resultSlot;
+        code.constValues = p.constValues;
+        code.arrays.clear();
+        sc.locals = p.localSlots;
+        sc.implicit = p.implicitSlots;
+        if (p.returnsValue() && p.resultSlot >= 0) {
+            sc.resultName = lowerName(p.name);
+            sc.resultSlot = p.resultSlot;
+        }
+        std::int32_t slot = p.slotCount;
+        for (const auto& [name, declared] : fs.added) (declared ? sc.locals : sc.implicit).emplace(name, slot++);
+        sc.nextSlot = slot;
+        code.slotNames.assign(std::size_t(slot), std::string());
+    }
+
     void resolveProc(ProcDef& p, ClassDef* cls, bool topLevel) {
         Scope sc(&p, cls, topLevel);
         p.explicitMode = unit_.explicitMode;
         p.owner = cls;
+        p.topLevel = topLevel;
         p.slotNames.clear();
         p.arrays.clear();
         std::int32_t slot = 0;
@@ -157,6 +235,8 @@ private:
                 if (sc.locals.count(self)) redefined(p.pos);
                 p.resultSlot = slot++;
                 p.slotNames.push_back(p.name);
+                sc.resultName = self;
+                sc.resultSlot = p.resultSlot;
             }
             for (const VarDecl& d : p.dims) {
                 const std::string k = lowerName(d.name);
@@ -174,6 +254,8 @@ private:
         if (!topLevel) collectReDims(p.body, sc);
         resolveBlock(p.body, sc);
         p.slotCount = sc.nextSlot;
+        p.localSlots = std::move(sc.locals);
+        p.implicitSlots = std::move(sc.implicit);
     }
 
     // ReDim declares the array it sizes, Option Explicit or not.
@@ -341,9 +423,9 @@ private:
         r.explicitMode = unit_.explicitMode;
         ProcDef& p = *sc.proc;
         if (!sc.topLevel) {
-            if (!id.hasArgs && p.returnsValue() && p.resultSlot >= 0 && k == lowerName(p.name)) {
+            if (!id.hasArgs && sc.resultSlot >= 0 && k == sc.resultName) {
                 r.kind = NameKind::Local;
-                r.slot = p.resultSlot;
+                r.slot = sc.resultSlot;
                 r.resultSlot = true;
                 return;
             }
@@ -401,6 +483,16 @@ void compileExpression(Expr& e, ProcDef& frame, SymbolTable& symbols, bool expli
     Unit u;
     u.explicitMode = explicitMode;
     Resolver(u, symbols).expression(e, frame);
+}
+
+void compileUnitInFrame(Unit& unit, SymbolTable& symbols, const FrameScope& frame, std::vector<FrameAddition>& added) {
+    Resolver(unit, symbols).inFrame(frame, added);
+}
+
+void compileExpressionInFrame(Expr& e, ProcDef& code, SymbolTable& symbols, const FrameScope& frame, bool explicitMode) {
+    Unit u;
+    u.explicitMode = explicitMode;
+    Resolver(u, symbols).expressionInFrame(e, code, frame);
 }
 
 }  // namespace vt::vbscript

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace vt::vbscript {
 
@@ -53,6 +55,27 @@ void compileUnit(Unit& unit, SymbolTable& symbols);
 
 // Resolves an expression at the top level (the host's Eval); `explicitMode` as Option Explicit.
 void compileExpression(Expr& e, ProcDef& frame, SymbolTable& symbols, bool explicitMode);
+
+// What code compiled while a procedure runs (Execute and Eval inside it) sees of its frame: the
+// procedure's own slots by name, then variables that earlier such code added, in this order.
+struct FrameScope {
+    const ProcDef* proc = nullptr;   // the running procedure (not top-level code)
+    ClassDef* cls = nullptr;         // the class of Me, or null
+    std::vector<std::pair<std::string, bool>> added;   // lower-case name, declared with Dim
+};
+// A variable the compiled code adds to the frame (a Dim, or an undeclared name it uses).
+struct FrameAddition {
+    std::string name;   // lower-case
+    std::int32_t slot;
+    bool declared;
+};
+
+// Resolves a unit whose statements run in that frame: the main procedure's slots start with the
+// frame's (FrameScope order), then `added` ones, then hidden ones. Its procedures and classes are
+// resolved as global ones. Throws CompileError as compileUnit.
+void compileUnitInFrame(Unit& unit, SymbolTable& symbols, const FrameScope& frame, std::vector<FrameAddition>& added);
+// Resolves an expression evaluated in that frame into `code` (its slots laid out the same way).
+void compileExpressionInFrame(Expr& e, ProcDef& code, SymbolTable& symbols, const FrameScope& frame, bool explicitMode);
 
 std::string lowerName(std::string_view name);
 

@@ -3,6 +3,8 @@
 #include "Builtins.h"
 #include "ScriptObject.h"
 
+#include "platform/scripting/Register.h"
+
 #include <pthread.h>
 
 #include <stdexcept>
@@ -84,6 +86,20 @@ void Engine::hostBegin() noexcept {
 }
 void Engine::hostEnd() noexcept {
     if (--hostDepth_ == 0) excluded_ += now() - hostStart_;
+}
+
+Engine::ScriptTime::ScriptTime(Engine& e) : e_(e), saved_(e.hostDepth_) {
+    if (saved_ > 0) {
+        e_.excluded_ += e_.now() - e_.hostStart_;
+        e_.hostDepth_ = 0;
+    }
+}
+
+Engine::ScriptTime::~ScriptTime() {
+    if (saved_ > 0) {
+        e_.hostDepth_ = saved_;
+        e_.hostStart_ = e_.now();
+    }
 }
 
 void Engine::startRun() {
@@ -324,7 +340,7 @@ Variant Engine::eval(std::string_view text) {
         std::vector<Variant> store(std::size_t(frame.slotCount));
         std::vector<Variant*> slots;
         for (Variant& v : store) slots.push_back(&v);
-        Frame f{&frame, slots.data(), nullptr, false};
+        Frame f{&frame, slots.data(), nullptr, false, nullptr};
         try {
             return eval(*e, f);
         } catch (const LocatedError&) {
@@ -402,7 +418,11 @@ Variant Engine::makeArray(const std::vector<std::int32_t>& bounds, bool fixed) {
 ScriptException::ScriptException(ScriptError e)
     : automation::Error(e.number, e.source, e.description), error(std::move(e)) {}
 
-ScriptControl::ScriptControl() : engine_(std::make_shared<Engine>()) {}
+ScriptControl::ScriptControl() : engine_(std::make_shared<Engine>()) {
+    // The classes every script may create: Scripting.Dictionary and Scripting.FileSystemObject.
+    static const bool registered = (scripting::registerScriptingClasses(), true);
+    (void)registered;
+}
 
 ScriptControl::~ScriptControl() {
     try {

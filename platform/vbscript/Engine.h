@@ -16,6 +16,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vt::vbscript {
@@ -35,11 +36,18 @@ struct NamedItem {
 
 enum class Flow : std::uint8_t { Normal, ExitDo, ExitFor, ExitProc };
 
+// Variables that Execute added to a procedure's frame; their slots follow the procedure's own.
+struct FrameVars {
+    std::vector<std::pair<std::string, bool>> names;   // lower-case name, declared with Dim
+    std::vector<std::unique_ptr<Variant>> values;
+};
+
 struct Frame {
     const ProcDef* proc = nullptr;
     Variant** slots = nullptr;
     ScriptObject* me = nullptr;
     bool resumeNext = false;
+    std::unique_ptr<FrameVars> added;   // made by the first Execute that adds a variable
 };
 
 // A run-time error tied to the statement where it happened.
@@ -142,6 +150,34 @@ public:
         if (--ticks_ <= 0) checkBudget();
     }
 
+    // Script code called back from inside host code (a GetRef reference) counts again.
+    class ScriptTime {
+    public:
+        explicit ScriptTime(Engine& e);
+        ~ScriptTime();
+        ScriptTime(const ScriptTime&) = delete;
+        ScriptTime& operator=(const ScriptTime&) = delete;
+
+    private:
+        Engine& e_;
+        int saved_;
+    };
+
+    // ---- Code compiled while a script runs (Dynamic.cpp) ----
+    // The frame of the statement whose built-in function is running: Eval and Execute work in it.
+    Frame& callerFrame() const noexcept { return *callerFrame_; }
+    // The value of an expression in the frame's scope (Eval).
+    Variant evalIn(std::string_view text, Frame& f);
+    // Statements in the frame's scope (Execute): a procedure's locals stay local.
+    void executeIn(std::string_view text, Frame& f);
+    // Statements in the global scope (ExecuteGlobal; Execute at the top level).
+    void executeGlobal(std::string_view text);
+    // A reference to a global procedure, called through its default member (GetRef); 5 when
+    // there is none.
+    Variant procRef(std::string_view name);
+    // The call behind such a reference.
+    Variant callRef(const ProcDef& p, ArgSpan args);
+
     // ---- Services for built-ins ----
     ErrInfo& err() noexcept;
     const automation::ObjectRef& errObject() const noexcept;
@@ -236,6 +272,8 @@ private:
 
     const Clock* clock_ = nullptr;
     SystemClock systemClock_;
+
+    Frame* callerFrame_ = nullptr;
 
     // Run state.
     int runDepth_ = 0;

@@ -62,6 +62,7 @@ std::string errorText(std::int32_t number) {
     };
     if (auto it = compileTexts.find(number); it != compileTexts.end()) return std::string(it->second);
     if (number == err::Aborted) return "Operation aborted";
+    if (number == err::InvalidPicture) return "Invalid picture";
     const std::string_view text = automation::standardErrorText(number);
     return text.empty() ? std::string("Unknown runtime error") : std::string(text);
 }

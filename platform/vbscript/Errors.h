@@ -15,6 +15,8 @@ namespace vt::vbscript {
 namespace err {
 // Run-time errors the engine raises itself (the rest are in vt::automation::err).
 inline constexpr std::int32_t OutOfStackSpace = 28;
+inline constexpr std::int32_t PermissionDenied = 70;
+inline constexpr std::int32_t InvalidPicture = 481;
 inline constexpr std::int32_t ForLoopNotInitialized = 92;
 inline constexpr std::int32_t VariableUndefined = 500;
 inline constexpr std::int32_t IllegalAssignment = 501;

@@ -393,6 +393,7 @@ Variant Engine::callBuiltin(const Builtin& b, const ArgList& args, Frame& f, std
     if (n < b.minArgs || n > b.maxArgs) raiseRuntime(automation::err::WrongArgumentCount, name);
     ArgBuffer ab;
     buildArgs(args, f, ab, true);
+    callerFrame_ = &f;
     try {
         return b.fn(*this, ab.span());
     } catch (const LocatedError&) {
@@ -503,7 +504,7 @@ Variant Engine::callProc(const ProcDef& p, ScriptObject* me, ArgSpan args) {
         else ptrs[i] = args[i];
     }
     for (const LocalArray& la : p.arrays) vals[la.slot] = makeArray(la.bounds, !la.bounds.empty());
-    Frame f{&p, ptrs, me, false};
+    Frame f{&p, ptrs, me, false, nullptr};
     execBlock(p.body, f);
     return p.resultSlot >= 0 ? std::move(vals[p.resultSlot]) : Variant();
 }

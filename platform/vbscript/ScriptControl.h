@@ -7,7 +7,11 @@
 //   sc.setTimeout(60000);
 //   sc.addObject("objScript", script);            // reached as objScript.Member only
 //   sc.addObject("Form", form, /*addMembers*/true); // also LogSession "x" without "Form."
+//   sc.setUi(vt::vbscript::scriptUiFor(uiSink));    // MsgBox, InputBox (ScriptUiFor.h)
 //   sc.addCode(text);                               // throws ScriptException on failure
+//
+// CreateObject reaches the program's class registry; the first ScriptControl registers the
+// scripting classes (Scripting.Dictionary, Scripting.FileSystemObject) there.
 //
 // Everything runs on the calling thread; one ScriptControl is used by one thread at a time
 // (the cancel flag may be set from any thread).
@@ -61,7 +65,9 @@ struct ScriptLimits {
     std::size_t stackReserve = 512 * 1024;   // native stack bytes kept free; beyond: error 28
 };
 
-// How scripts reach the user (MsgBox, InputBox). Unset members refuse the call.
+// How scripts reach the user (MsgBox, InputBox). A call whose hook is unset, or any call while
+// `unattended` answers true, fails with run-time error 70 instead of waiting for an answer.
+// ScriptUiFor.h binds these to a host's window port. `title` is empty when the script gives none.
 struct ScriptUi {
     // Returns the answer (1 OK, 2 Cancel, 6 Yes, 7 No, ...).
     std::function<int(std::string_view prompt, int buttons, std::string_view title)> messageBox;
@@ -69,6 +75,8 @@ struct ScriptUi {
     std::function<std::optional<std::string>(std::string_view prompt, std::string_view title,
                                              std::string_view defaultText)>
         inputBox;
+    // True while nobody watches the runs (schedulers, batch runs); asked at every call.
+    std::function<bool()> unattended;
 };
 
 class ScriptControl {
@@ -114,7 +122,7 @@ public:
     void setCancelFlag(const std::atomic<bool>* flag);
     void setErrorHandler(std::function<void(const ScriptError&)> handler);
     void setUi(ScriptUi ui);
-    // The clock of the date and time functions; null restores the system clock.
+    // The clock of Date, Time, Now, Timer and Randomize; null restores the system clock.
     void setClock(const Clock* clock);
     void setLimits(const ScriptLimits& limits);
     // The clock the time-out reads (null restores the steady clock); tests drive it.

@@ -46,6 +46,24 @@ void ScriptObject::finalRelease() noexcept {
 
 ScriptObject* asScriptObject(automation::Object* o) { return dynamic_cast<ScriptObject*>(o); }
 
+// ---- GetRef ----
+
+ProcRef::ProcRef(std::shared_ptr<const ProcDef> proc, const std::shared_ptr<Engine>& engine)
+    : proc_(std::move(proc)), engine_(engine) {}
+
+ProcRef::~ProcRef() = default;
+
+std::string ProcRef::className() const { return "Object"; }
+
+Variant ProcRef::invoke(std::string_view name, automation::InvokeKind kind, automation::ArgSpan args) {
+    if (!name.empty() || automation::hasKind(kind, automation::InvokeKind::PropertyLet) ||
+        automation::hasKind(kind, automation::InvokeKind::PropertySet))
+        automation::raise(automation::err::NoSuchMember);
+    const std::shared_ptr<Engine> e = engine_.lock();
+    if (!e) automation::raise(automation::err::ObjectRequired);
+    return e->callRef(*proc_, args);
+}
+
 // ---- Err ----
 
 ErrObject::ErrObject() : info_(std::make_unique<ErrInfo>()) {}

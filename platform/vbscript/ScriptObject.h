@@ -1,6 +1,6 @@
 #pragma once
-// Instances of script classes and the Err object, both late-bound automation objects, so a host
-// or another object can call them by name. A script object runs its Class_Terminate the moment
+// Instances of script classes, procedure references and the Err object, all late-bound
+// automation objects, so a host or another object can call them by name. A script object runs its Class_Terminate the moment
 // its last reference goes.
 
 #include "Ast.h"
@@ -36,6 +36,20 @@ private:
     std::weak_ptr<Engine> engine_;
     Engine* engineRaw_;
     bool terminating_ = false;
+};
+
+// What GetRef gives: an object whose default member calls a global procedure of the script.
+class ProcRef final : public automation::Object {
+public:
+    ProcRef(std::shared_ptr<const ProcDef> proc, const std::shared_ptr<Engine>& engine);
+    ~ProcRef() override;
+
+    std::string className() const override;
+    Variant invoke(std::string_view name, automation::InvokeKind kind, automation::ArgSpan args) override;
+
+private:
+    std::shared_ptr<const ProcDef> proc_;
+    std::weak_ptr<Engine> engine_;
 };
 
 // Err: Number (default), Description, Source, HelpFile, HelpContext, Clear, Raise.

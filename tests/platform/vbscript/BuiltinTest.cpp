@@ -151,4 +151,51 @@ TEST(Builtins, ArraysAndTypeTests) {
     });
 }
 
+TEST(Builtins, HexOctAndRounding) {
+    expectOutputs({
+        // Negative Integers show 16 bits, anything else is rounded to a Long and shows 32.
+        {"Print Hex(255), Hex(-1), Hex(-32767), Hex(-32768), Hex(65536), Hex(-1.5), Hex(CLng(-1))",
+         "FF FFFF 8001 FFFF8000 10000 FFFFFFFE FFFFFFFF"},
+        {"Print Hex(228.5), Hex(229.5), Hex(\"17\"), Hex(Empty), IsNull(Hex(Null)), Hex(True), Hex(CByte(200))",
+         "E4 E6 11 0 True FFFF C8"},
+        {"Print Hex(2147483647.49), Hex(-2147483647.5), Hex(&HDEADBEEF), TypeName(Hex(1))",
+         "7FFFFFFF 80000000 DEADBEEF String"},
+        {"Print Oct(8), Oct(-1), Oct(-32768), Oct(8.5), Oct(9.5), Oct(Empty), IsNull(Oct(Null))",
+         "10 177777 37777700000 10 12 0 True"},
+        // Round: halves to even, Boolean kept; Int floors, Fix truncates.
+        {"Print Round(0.5), Round(1.5), Round(2.5), Round(-0.5), Round(-2.5), Round(2.345, 2), Round(True), "
+         "TypeName(Round(True))",
+         "0 2 2 0 -2 2.34 True Boolean"},
+        {"Print Int(-0.5), Fix(-0.5), Int(-2.0000001), Fix(-2.9), Int(Empty), Sgn(-0.001), Sgn(Empty)",
+         "-1 0 -3 -2 0 -1 0"},
+        {"Print RGB(255, 0, 0), RGB(0, 255, 0), RGB(1, 256, 273), TypeName(RGB(0, 0, 0)), RGB(0, 0, 255) = vbBlue, "
+         "RGB(1.5, 0, 0)",
+         "255 65280 16776961 Long True 2"},
+    });
+    expectErrors({
+        {"x = Hex(\"test\")", 13, 1, 0},
+        {"x = Hex(2147483647.5)", 6, 1, 0},
+        {"x = Oct(-2147483648.51)", 6, 1, 0},
+        {"x = RGB(-1, 0, 0)", 5, 1, 0},
+        {"x = RGB(0, Null, 0)", 94, 1, 0},
+    });
+}
+
+TEST(Builtins, EngineLocaleAndUnavailableObjects) {
+    expectOutputs({
+        {"Print ScriptEngine, ScriptEngineMajorVersion, ScriptEngineMinorVersion, TypeName(ScriptEngineBuildVersion), "
+         "ScriptEngineBuildVersion > 0",
+         "VBScript 5 8 Long True"},
+        {"Print GetLocale, SetLocale(1033), SetLocale(\"en-US\"), SetLocale(0), GetLocale, TypeName(GetLocale)",
+         "1033 1033 1033 1033 1033 Long"},
+    });
+    expectErrors({
+        {"x = SetLocale(1031)", 5, 1, 0},
+        {"x = SetLocale(\"de-de\")", 5, 1, 0},
+        {"Set p = LoadPicture(\"logo.bmp\")", 481, 1, 0, "Invalid picture: scripts cannot load pictures here"},
+        {"Set o = GetObject(\"C:\\file.xls\")", 429, 1, 0, "ActiveX component can't create object: 'GetObject'"},
+        {"Set o = GetObject(, \"Excel.Application\")", 429, 1, 0},
+    });
+}
+
 }  // namespace vt::vbscript::test

@@ -98,8 +98,8 @@ struct ErrorCase {
     const char* description = nullptr;   // checked when given
 };
 
-inline void expectOutputs(std::initializer_list<OutputCase> cases) {
-    Harness h;
+// Each case runs in a fresh script state of `h` (its clock, UI and limits stay).
+inline void expectOutputs(Harness& h, std::initializer_list<OutputCase> cases) {
     for (const OutputCase& c : cases) {
         SCOPED_TRACE(c.code);
         const Outcome o = h.run(c.code);
@@ -108,8 +108,7 @@ inline void expectOutputs(std::initializer_list<OutputCase> cases) {
     }
 }
 
-inline void expectErrors(std::initializer_list<ErrorCase> cases) {
-    Harness h;
+inline void expectErrors(Harness& h, std::initializer_list<ErrorCase> cases) {
     for (const ErrorCase& c : cases) {
         SCOPED_TRACE(c.code);
         const Outcome o = h.run(c.code);
@@ -120,6 +119,16 @@ inline void expectErrors(std::initializer_list<ErrorCase> cases) {
             EXPECT_EQ(o.error.description, c.description);
         }
     }
+}
+
+inline void expectOutputs(std::initializer_list<OutputCase> cases) {
+    Harness h;
+    expectOutputs(h, cases);
+}
+
+inline void expectErrors(std::initializer_list<ErrorCase> cases) {
+    Harness h;
+    expectErrors(h, cases);
 }
 
 }  // namespace vt::vbscript::test
