@@ -58,7 +58,8 @@ void LogHistory(const Services& s, std::string_view logType, std::string_view de
     try {
         // One reading of the clock, so the row's date and time belong together.
         const text::DateTime now = s.clock.now();
-        auto insert = s.db.prepare(
+        // Kept prepared: a validation run may log a finding for every set it checks.
+        auto& insert = s.db.cached(
             "INSERT INTO History (Type, Date, Time, User, Description) VALUES (?1, ?2, ?3, ?4, ?5)");
         insert.bindAll(logType, text::formatDate(now, "mm/d/yyyy"), text::formatDate(now, "hh:mm:ss AMPM"),
                        gUserName, description);

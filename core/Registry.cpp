@@ -49,7 +49,7 @@ bool MarkSentAcknowledged(const Services& s, std::string_view partner, std::stri
         std::string_view id = ak1[0];
         while (!id.empty() && (id.front() == '\r' || id.front() == '\n' || id.front() == ' ')) id.remove_prefix(1);
         if (id != "AK1") throw invalidCallError();
-        auto u = s.db.prepare(
+        auto& u = s.db.cached(
             "UPDATE Sent SET Acknowledged = 'Yes' "
             "WHERE Partner = ?1 AND GroupControlNumber = ?2 AND Acknowledged <> 'Void'");
         u.bindAll(partner, ak1[2]);

@@ -101,15 +101,10 @@ void replaceAll(std::string& s, std::string_view from, std::string_view to) {
 }
 
 // An ISA of the wrong length moves the terminator taken from character 106 into the next
-// segment; what gives it away is where its sixteenth element separator stands.
-bool isaEndsAt105(std::string_view text) {
-    if (text.size() < 105) return false;
-    const char sep = text[3];
-    int seen = 0;
-    for (size_t i = 3; i < text.size() && i <= 103; ++i)
-        if (text[i] == sep && ++seen == 16) return i == 103;
-    return false;
-}
+// segment, where the split may still give a first piece of 105 characters; what gives it away
+// is that character 104 is no longer the element separator before ISA16. An ISA of the right
+// length with too many or too few elements is left to the element check.
+bool isaEndsAt105(std::string_view text) { return text.size() >= 105 && text[103] == text[3]; }
 
 bool isTimeOfDay(std::string_view t) {
     // H:MM or HH:MM, optionally :SS
@@ -268,7 +263,10 @@ void Reader::walk(std::string_view text) {
 }
 
 void Reader::progress(size_t position, size_t pieces) {
-    int percent = pieces > 1 ? static_cast<int>(double(position) / double(pieces - 1) * 100.0) : 100;
+    // position / (pieces - 1) x 100 rounded as "###0" rounds, halves away from zero; in whole
+    // numbers, so the exact half of a fraction is never lost to floating point.
+    const std::uint64_t whole = pieces > 1 ? pieces - 1 : 1;
+    const int percent = static_cast<int>((200 * std::uint64_t(position) + whole) / (2 * whole));
     if (percent != lastPercent_) {
         lastPercent_ = percent;
         s_.ui.progress(static_cast<int>(std::min<size_t>(position, INT32_MAX)),

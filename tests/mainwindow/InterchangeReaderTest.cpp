@@ -67,12 +67,19 @@ TEST_F(Reader, RefusalsAndAcceptedLayouts) {
     isa104.erase(10, 1);
     std::string isa106 = good;
     isa106.insert(10, " ");
+    std::string isaExtraElement = good;   // right length, a separator inside ISA02
+    isaExtraElement[10] = '*';
+    std::string isaMissingSeparator = good;   // right length, ISA01 and ISA02 run together
+    isaMissingSeparator[6] = ' ';
     const std::string element = "Expected Element missing: Segment = ";
     const Case cases[] = {
         {"empty file", "", "Missing ISA Segment"},
         {"lower-case isa", "isa" + good.substr(3), "Missing ISA Segment"},
         {"first ISA 104", isa104, "Corrupt ISA Segment"},
         {"first ISA 106", isa106, "Corrupt ISA Segment"},
+        {"first ISA 104, one segment a CR LF line", onePo().text("~\r\n").erase(10, 1), "Corrupt ISA Segment"},
+        {"first ISA of 105 characters with 18 elements", isaExtraElement, element + "ISA: Included Elements = 18"},
+        {"first ISA of 105 characters with 16 elements", isaMissingSeparator, element + "ISA: Included Elements = 16"},
         {"exactly 105 characters", good.substr(0, 105), "Missing Interchange Control Trailer Segment"},
         {"only ISA", good.substr(0, 106), "Missing Interchange Control Trailer Segment"},
         {"clean", good, ""},
@@ -157,6 +164,15 @@ TEST_F(Reader, FilesTheSetWithItsEnvelope) {
     EXPECT_EQ(scratch.db.scalarText("SELECT Description FROM History"), "Trading Partner Registered - [SENDERAPPSRECEIVERAPPR]");
     EXPECT_EQ(scratch.ui.refreshed, std::vector<std::string>{"Inbox"});
     EXPECT_EQ(scratch.ui.panels[1], "");
+}
+
+// Eight segments: each shows position / 8 x 100 as "###0" shows it (halves away from zero).
+TEST_F(Reader, ProgressRoundsAsTheFormatDoes) {
+    ASSERT_EQ(load(onePo().text()), "");
+    EXPECT_EQ(scratch.ui.eventsStartingWith("status 3"),
+              (std::vector<std::string>{"status 3: 13% Complete", "status 3: 25% Complete", "status 3: 38% Complete",
+                                        "status 3: 50% Complete", "status 3: 63% Complete", "status 3: 75% Complete",
+                                        "status 3: 88% Complete", "status 3: 100% Complete", "status 3: "}));
 }
 
 TEST_F(Reader, OutboundRolesAndOutbox) {
