@@ -5,6 +5,7 @@
 #include "core/Globals.h"
 #include "mainwindow/FolderModel.h"
 #include "mainwindow/InterchangeReader.h"
+#include "mainwindow/Selection.h"
 #include "mainwindow/frmMainIcons.h"
 #include "platform/settings/Settings.h"
 #include "platform/text/AnsiQt.h"
@@ -152,9 +153,9 @@ void frmMain::mnuExit_Click() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-    // A close that arrives while a read or a refresh yields would pull the connection from under
-    // it: the window closes as soon as that work is done.
-    if (loaded_ && !unloaded_ && (IsReadingInterchange() || refreshing_)) {
+    // A close that arrives while a read, a refresh or a folder command yields would pull the
+    // connection from under it: the window closes as soon as that work is done.
+    if (loaded_ && !unloaded_ && (IsReadingInterchange() || IsFolderCommandRunning() || refreshing_)) {
         event->ignore();
         QTimer::singleShot(100, this, [this] { close(); });
         return;

@@ -221,6 +221,7 @@ private:
     const Folder* folder(std::string_view table) const;
     void refreshList(Folder& f);
     void ShowPreview(Folder& f);
+    void hideGeneratingView();
     void BuildSortMenu(Folder& f);
     void SortAscending(Folder& f);
     void SortDescending(Folder& f);
@@ -236,6 +237,7 @@ private:
     // Selects `length` characters of the preview from a byte offset into previewAnsi()'s text.
     void selectInPreview(std::string_view text, std::size_t offset, std::size_t length);
     int selectedRow(const Folder& f) const;
+    int firstSelectedRow(const Folder& f) const;
     void selectRow(Folder& f, int row);
     void showFolderPane(const Folder* shown);
     void setFolderIcon(int image);

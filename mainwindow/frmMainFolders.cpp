@@ -44,6 +44,12 @@ int frmMain::selectedRow(const Folder& f) const {
     if (!sel) return -1;
     const QModelIndex current = sel->currentIndex();
     if (current.isValid() && sel->isRowSelected(current.row(), {})) return current.row();
+    return firstSelectedRow(f);
+}
+
+int frmMain::firstSelectedRow(const Folder& f) const {
+    QItemSelectionModel* sel = f.view->selectionModel();
+    if (!sel) return -1;
     int first = -1;
     for (const QItemSelectionRange& r : sel->selection())
         if (first < 0 || r.top() < first) first = r.top();
@@ -130,7 +136,8 @@ void frmMain::RefreshBox(std::string_view table) {
 
 void frmMain::refreshList(Folder& f) {
     try {
-        int remembered = selectedRow(f);
+        // The first selected item, not the one clicked last: the refresh keeps the upper one.
+        int remembered = firstSelectedRow(f);
         if (remembered < 0) remembered = f.keepRow;
         f.keepRow = -1;
         ++remembered;   // a position counted from 1, 0 for none
@@ -146,17 +153,24 @@ void frmMain::refreshList(Folder& f) {
         }
         QCoreApplication::processEvents();
         f.model->load(core::gConnection());
-        txtMessage_->hide();
+        hideGeneratingView();
 
         const int count = f.model->rowCount();
         if (count > 0) selectRow(f, remembered >= 2 ? std::min(remembered, count) - 1 : 0);
         setFolderNodeText(f.table, f.table + " (" + std::to_string(count) + ")");
-        if (!f.model->isLog() && shown) ShowPreview(f);
+        // The folder on view may have changed while the list was being filled.
+        if (!f.model->isLog() && !f.view->isHidden()) ShowPreview(f);
         f.view->viewport()->update();
     } catch (...) {
-        txtMessage_->hide();
+        hideGeneratingView();
         core::ReportError(services_);
     }
+}
+
+// Only the refresh's own message: "There are no Items in this view." of the folder on view
+// stays while another list is filled.
+void frmMain::hideGeneratingView() {
+    if (txtMessage_->text() == QLatin1String("Generating View")) txtMessage_->hide();
 }
 
 void frmMain::ShowPreview(Folder& f) {

@@ -204,6 +204,12 @@ void frmMain::buildPanes() {
     txtMessage_->setFrame(false);
     txtMessage_->setAlignment(Qt::AlignCenter);
     txtMessage_->setFocusPolicy(Qt::NoFocus);
+    {
+        // The message lies on the list and reaches its right edge: let the list's frame show.
+        QPalette pal = txtMessage_->palette();
+        pal.setColor(QPalette::Base, Qt::transparent);
+        txtMessage_->setPalette(pal);
+    }
     txtMessage_->hide();
 
     tabPreview_ = new QTabWidget(client_);

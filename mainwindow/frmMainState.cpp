@@ -20,6 +20,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <optional>
 
 namespace vt::mainwindow {
 
@@ -80,7 +81,7 @@ void frmMain::CreateColumns(std::string_view table) {
     Folder* f = folder(table);
     if (!f || f->model->isLog()) return;
     // The refresh that follows a rebuild keeps the selected position.
-    if (const int row = selectedRow(*f); row >= 0) f->keepRow = row;
+    if (const int row = firstSelectedRow(*f); row >= 0) f->keepRow = row;
     std::vector<FolderColumn> cols;
     std::vector<int> widths;
     auto apply = [&] {
@@ -90,9 +91,24 @@ void frmMain::CreateColumns(std::string_view table) {
     };
     try {
         const int defaultWidth = int(text::roundHalfEven(folderBarWidth_ / 12.0));
+        // A list without columns cannot start the program (its layout has nothing to divide
+        // by) nor reach the column chooser: a choice that cannot be read is reported and counts
+        // as its default, and a choice of no column at all counts as the defaults.
         bool flags[std::size(kColumnChoices)];
-        for (size_t i = 0; i < std::size(kColumnChoices); ++i)
-            flags[i] = storedBoolean(settings_.get("Columns", kColumnChoices[i].choice, boolText(kColumnChoices[i].shown)));
+        std::optional<core::ErrorInfo> unreadable;
+        bool any = false;
+        for (size_t i = 0; i < std::size(kColumnChoices); ++i) {
+            try {
+                flags[i] = storedBoolean(settings_.get("Columns", kColumnChoices[i].choice, boolText(kColumnChoices[i].shown)));
+            } catch (...) {
+                if (!unreadable) unreadable = core::describeError(std::current_exception());
+                flags[i] = kColumnChoices[i].shown;
+            }
+            any = any || flags[i];
+        }
+        if (!any)
+            for (size_t i = 0; i < std::size(kColumnChoices); ++i) flags[i] = kColumnChoices[i].shown;
+        if (unreadable) core::ReportError(services_, *unreadable);
         for (size_t i = 0; i < std::size(kColumnChoices); ++i) {
             if (!flags[i]) continue;
             const ColumnChoice& c = kColumnChoices[i];

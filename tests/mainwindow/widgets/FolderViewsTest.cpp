@@ -136,6 +136,8 @@ TEST_F(FolderViews, RefreshRestoresOneSelectedPosition) {
         QItemSelectionModel* sel = list("Inbox")->selectionModel();
         sel->clear();
         for (int r : c.before) sel->select(model("Inbox")->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        // The item clicked last is the current one; the first selected is what is kept.
+        if (!c.before.empty()) sel->setCurrentIndex(model("Inbox")->index(c.before.back(), 0), QItemSelectionModel::NoUpdate);
         conn().exec("DELETE FROM Inbox WHERE Id NOT IN (SELECT Id FROM Inbox ORDER BY Id LIMIT " +
                     std::to_string(c.remaining) + ")");
         main->RefreshBox("Inbox");
@@ -168,6 +170,30 @@ TEST_F(FolderViews, AListNotShownGetsItsLabelButNoMessageOrPreview) {
     main->RefreshBox("History");
     EXPECT_EQ(main->folderNode("History")->text(0), QStringLiteral("History (0)"));
     EXPECT_FALSE(main->messageShown());
+}
+
+TEST_F(FolderViews, ARefreshLeavesThePreviewAndMessageOfTheFolderOnView) {
+    before([](vt::db::Database& db) { addItem(db, "Inbox"); });
+    start();
+    // The empty Outbox on view while the Inbox is refilled behind it.
+    click("Outbox");
+    addItem(conn(), "Inbox");
+    main->RefreshBox("Inbox");
+    EXPECT_EQ(main->folderNode("Inbox")->text(0), QStringLiteral("Inbox (2)"));
+    EXPECT_TRUE(main->messageShown());
+    EXPECT_EQ(main->messageText(), "There are no Items in this view.");
+    EXPECT_EQ(main->previewText(), "");
+    EXPECT_FALSE(main->commandAction("mnuProperties")->isEnabled());
+
+    // The user moves to the Outbox while the Inbox on view is being filled.
+    click("Inbox");
+    QTimer::singleShot(0, [&] { click("Outbox"); });
+    main->RefreshBox("Inbox");
+    EXPECT_TRUE(main->folderList("Inbox")->isHidden());
+    EXPECT_TRUE(main->messageShown());
+    EXPECT_EQ(main->messageText(), "There are no Items in this view.");
+    EXPECT_EQ(main->previewText(), "");
+    EXPECT_FALSE(main->commandAction("mnuProperties")->isEnabled());
 }
 
 TEST_F(FolderViews, PreviewShowsOneSegmentALineWithThePartnersTerminator) {

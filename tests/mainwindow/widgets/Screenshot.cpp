@@ -1,7 +1,8 @@
 // Saves a picture of the main window with a few received interchanges, for the documentation:
-//   xvfb-run -s "-screen 0 1280x800x24" vt_mainwindow_screenshot out.png [welcome|sorted|properties|columns]
+//   xvfb-run -s "-screen 0 1280x800x24" vt_mainwindow_screenshot out.png
+//       [welcome|sorted|properties|columns|outbox|history]
 // "sorted" shows the Inbox sorted by partner with an extra column, a set previewed; "properties"
-// and "columns" picture those dialogs.
+// and "columns" picture those dialogs; "outbox" an empty folder, "history" the log.
 // Built with the tests, never run by them.
 
 #include "core/Globals.h"
@@ -75,7 +76,7 @@ std::string shipNotice(const std::string& sender, const std::string& app, const 
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::cerr << "usage: vt_mainwindow_screenshot out.png [welcome|sorted|properties|columns]\n";
+        std::cerr << "usage: vt_mainwindow_screenshot out.png [welcome|sorted|properties|columns|outbox|history]\n";
         return 2;
     }
     QApplication app(argc, argv);
@@ -135,6 +136,12 @@ int main(int argc, char** argv) {
         emit list->clicked(row);
     }
     if (mode == "welcome") main.tvwFolderList_NodeClick("Top");
+    // An empty folder with its message, and the History log.
+    for (const char* other : {"Outbox", "History"})
+        if (mode == QString::fromLatin1(other).toLower().toStdString()) {
+            main.folderTree()->setCurrentItem(main.folderNode(other));
+            main.tvwFolderList_NodeClick(other);
+        }
     if (mode == "" || mode == "welcome") main.status(1, "3 interchanges received");
 
     int code = 0;

@@ -1,3 +1,5 @@
+#include "mainwindow/ColumnChoices.h"
+#include "mainwindow/Selection.h"
 #include "tests/mainwindow/widgets/MainWindowFixture.h"
 
 #include <QAbstractItemModelTester>
@@ -302,6 +304,20 @@ TEST_F(MainWindow, UnloadClosesTheOtherWindowsExceptThoseThatRefuse) {
     EXPECT_TRUE(main->boxes.empty());
 }
 
+TEST_F(MainWindow, CloseDuringAFolderCommandWaitsForItToEnd) {
+    start();
+    {
+        // A validation or an acknowledgement that yields to events while it holds its rows.
+        vt::mainwindow::FolderCommand running;
+        main->close();
+        EXPECT_FALSE(main->isUnloaded());
+        EXPECT_TRUE(conn().isOpen());
+    }
+    for (int i = 0; i < 50 && !main->isUnloaded(); ++i) QTest::qWait(20);
+    EXPECT_TRUE(main->isUnloaded());
+    EXPECT_FALSE(conn().isOpen());
+}
+
 TEST_F(MainWindow, CloseDuringARefreshWaitsForItToEnd) {
     before([](vt::db::Database& db) { addItem(db, "Inbox"); });
     start();
@@ -315,6 +331,48 @@ TEST_F(MainWindow, CloseDuringARefreshWaitsForItToEnd) {
     for (int i = 0; i < 50 && !main->isUnloaded(); ++i) QTest::qWait(20);
     EXPECT_TRUE(main->isUnloaded());
     EXPECT_FALSE(conn().isOpen());
+}
+
+}  // namespace
+
+namespace {
+
+// A hand-edited "Columns" section must not leave a list without columns: the program could then
+// neither start nor reach the column chooser that would put it right.
+TEST_F(MainWindow, ColumnChoicesThatWouldLeaveAListEmptyStillLetTheProgramStart) {
+    const char* const defaults = "Acknowledged,Partner,Transaction,Version,Date,Time";
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> stored;
+        const char* headers;
+        size_t reports;   // "Type mismatch" reported, once per list
+    };
+    std::vector<std::pair<std::string, std::string>> none;
+    for (const auto& c : vt::mainwindow::kColumnChoices) none.emplace_back(c.choice, "False");
+    const Case cases[] = {
+        {"an unreadable choice", {{"Used", "maybe"}}, defaults, 4},
+        {"an unreadable choice beside readable ones",
+         {{"Acknowledged", "False"}, {"Partner", "yes please"}, {"Receiver ID", "True"}},
+         "Partner,Transaction,Version,Date,Time,ReceiverID", 4},
+        {"no column at all", none, defaults, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        settings.removeSection("Columns");
+        for (const auto& [key, value] : c.stored) settings.set("Columns", key, value);
+        create();
+        EXPECT_TRUE(main->Form_Load());
+        EXPECT_TRUE(conn().isOpen());
+        for (const char* table : {"Inbox", "Outbox", "Sent", "Recycled"}) {
+            QStringList keys;
+            for (const auto& column : main->folderModel(table)->columns()) keys << QString::fromStdString(column.key);
+            EXPECT_EQ(keys.join(','), QString::fromLatin1(c.headers)) << table;
+        }
+        EXPECT_EQ(size_t(std::count(main->boxes.begin(), main->boxes.end(), "16 Veltrane: Type mismatch")), c.reports);
+        main->close();
+        EXPECT_TRUE(settings.contains("Main", "VSplitPos"));
+        main.reset();
+    }
 }
 
 }  // namespace
