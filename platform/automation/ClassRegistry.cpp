@@ -4,6 +4,8 @@
 
 #include <dlfcn.h>
 
+#include <exception>
+
 namespace vt::automation {
 
 namespace {
@@ -20,6 +22,21 @@ bool isPlainName(std::string_view name) {
     for (char c : name)
         if (c == '/' || c == '\\' || c == '\0') return false;
     return true;
+}
+
+// Runs a call into a plug-in's code. Whatever else than an Error escapes it (a bad_alloc, an
+// exception of the plug-in's own) must not cross into the caller's script or handler as such.
+template <class F>
+auto guarded(std::string_view progId, F&& f) -> decltype(f()) {
+    try {
+        return f();
+    } catch (const Error&) {
+        throw;
+    } catch (const std::exception& e) {
+        cannotCreate(progId, e.what());
+    } catch (...) {
+        cannotCreate(progId, "the plug-in failed");
+    }
 }
 
 }  // namespace
@@ -72,9 +89,15 @@ ClassRegistry::Library& ClassRegistry::load(const std::filesystem::path& file, s
         dlclose(handle);
         cannotCreate(progId, "not a plug-in library");
     }
-    if (version() != kPluginAbiVersion) {
+    int abi = 0;
+    try {
+        abi = version();
+    } catch (...) {
+        abi = -1;
+    }
+    if (abi != kPluginAbiVersion) {
         dlclose(handle);
-        cannotCreate(progId, "plug-in interface version " + std::to_string(version()) + ", expected " +
+        cannotCreate(progId, "plug-in interface version " + std::to_string(abi) + ", expected " +
                                  std::to_string(kPluginAbiVersion));
     }
     auto lib = std::make_unique<Library>();
@@ -101,11 +124,11 @@ ObjectRef ClassRegistry::create(std::string_view progId) {
 
     // The class must be one the library lists (names without regard to case, as COM's were).
     std::string listed;
-    if (const char* const* names = lib.classNames())
+    if (const char* const* names = guarded(progId, lib.classNames))
         for (; *names; ++names)
             if (text::equalsNoCase(*names, className)) listed = *names;
     if (listed.empty()) cannotCreate(progId);
-    Object* raw = lib.create(listed.c_str(), host_);
+    Object* raw = guarded(progId, [&] { return lib.create(listed.c_str(), host_); });
     if (!raw) cannotCreate(progId);
     return ObjectRef(raw);
 }
@@ -113,7 +136,7 @@ ObjectRef ClassRegistry::create(std::string_view progId) {
 std::vector<std::string> ClassRegistry::pluginClassNames(const std::filesystem::path& library) {
     Library& lib = load(library, library.stem().string());
     std::vector<std::string> out;
-    if (const char* const* names = lib.classNames())
+    if (const char* const* names = guarded(library.stem().string(), lib.classNames))
         for (; *names; ++names) out.emplace_back(*names);
     return out;
 }

@@ -338,9 +338,13 @@ std::string boolText(bool v) { return v ? "True" : "False"; }
 std::string formatDate(double oleDate) {
     double day = std::trunc(oleDate);
     long secs = std::lround(std::fabs(oleDate - day) * 86400.0);
-    if (secs >= 86400) {   // rounds up to the next midnight
-        secs = 0;
-        day += 1;
+    if (secs >= 86400) {   // rounds up to the next midnight, unless that is past the last day
+        if (day >= std::trunc(kMaxDate)) {
+            secs = 86399;
+        } else {
+            secs = 0;
+            day += 1;
+        }
     }
     const text::DateTime d = text::fromOleDate(day);
     char date[32], time[32];
@@ -575,13 +579,20 @@ std::string typeName(const Variant& v) {
 // ---- Comparison ----
 
 int compareStrings(std::string_view a, std::string_view b, CompareMode mode) {
-    if (mode == CompareMode::Text) {
-        const std::string la = text::toLower(a), lb = text::toLower(b);
-        return compareStrings(la, lb, CompareMode::Binary);
-    }
+    // The lower case of every 1252 byte, taken once: Text comparisons run inside sorts and filters.
+    static const std::array<unsigned char, 256> kLower = [] {
+        std::array<unsigned char, 256> t{};
+        for (int c = 0; c < 256; ++c) t[std::size_t(c)] = static_cast<unsigned char>(text::toLower(std::string(1, char(c)))[0]);
+        return t;
+    }();
+    const bool fold = mode == CompareMode::Text;
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
-        const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (fold) {
+            x = kLower[x];
+            y = kLower[y];
+        }
         if (x != y) return x < y ? -1 : 1;
     }
     return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;

@@ -2,6 +2,8 @@
 
 #include "platform/text/Text.h"
 
+#include <optional>
+
 namespace vt::automation::criteria {
 
 namespace {
@@ -38,6 +40,37 @@ bool like(std::string_view s, std::string_view p) {
     return pi == p.size();
 }
 
+bool plainNumber(const Variant& v, double& out) {
+    switch (v.type()) {
+    case VarType::Integer: out = v.integerValue(); return true;
+    case VarType::Long: out = v.longValue(); return true;
+    case VarType::Single: out = v.singleValue(); return true;
+    case VarType::Double: out = v.doubleValue(); return true;
+    case VarType::Date: out = v.dateValue().value; return true;
+    case VarType::Byte: out = v.byteValue(); return true;
+    case VarType::Boolean: out = v.boolValue() ? -1 : 0; return true;
+    default: return false;
+    }
+}
+
+// Two values of one field compared without the general rules' copies and conversions when
+// both are plain numbers (or dates), both Decimal or both Currency; nullopt otherwise.
+std::optional<int> quickCompare(const Variant& a, const Variant& b) {
+    double x = 0, y = 0;
+    if (plainNumber(a, x) && plainNumber(b, y)) return x < y ? -1 : x > y ? 1 : 0;
+    if (a.type() == VarType::Decimal && b.type() == VarType::Decimal) {
+        const auto c = a.decimalValue() <=> b.decimalValue();
+        return c < 0 ? -1 : c > 0 ? 1 : 0;
+    }
+    if (a.type() == VarType::Currency && b.type() == VarType::Currency) {
+        const auto c = a.currencyValue() <=> b.currencyValue();
+        return c < 0 ? -1 : c > 0 ? 1 : 0;
+    }
+    return std::nullopt;
+}
+
+bool isDecimalType(int t) { return t == adtype::Numeric || t == adtype::Decimal || t == adtype::VarNumeric; }
+
 enum class Op { Eq, Ne, Lt, Gt, Le, Ge, Like };
 
 struct Clause final : Filter {
@@ -51,11 +84,14 @@ struct Clause final : Filter {
         const Variant& v = values[field];
         if (isNullTest) return (op == Op::Eq) == v.isNull();
         if (v.isNull() || v.isEmpty()) return false;
-        if (op == Op::Like) return like(toText(v), literal.stringValue());
+        if (op == Op::Like) return v.isString() ? like(v.stringValue(), literal.stringValue()) : like(toText(v), literal.stringValue());
         int c = 0;
         try {
             if (text) {
-                c = compareStrings(toText(v), literal.stringValue(), CompareMode::Text);
+                c = v.isString() ? compareStrings(v.stringValue(), literal.stringValue(), CompareMode::Text)
+                                 : compareStrings(toText(v), literal.stringValue(), CompareMode::Text);
+            } else if (const auto q = quickCompare(v, literal)) {
+                c = *q;
             } else {
                 const auto r = compare(v, literal);
                 if (!r) return false;
@@ -224,9 +260,12 @@ private:
         } else {
             const std::size_t start = i_;
             while (i_ < s_.size() && !isSpace(s_[i_]) && s_[i_] != ')') ++i_;
-            const auto n = parseNumber(s_.substr(start, i_ - start));
+            const std::string_view number = s_.substr(start, i_ - start);
+            const auto n = parseNumber(number);
             if (!n) malformed();
             c->literal = Variant(*n);
+            // Decimal and Currency fields take the digits as written, not their nearest double.
+            if (isDecimalType(def.type) || def.type == adtype::Currency) c->literal = Variant(std::string(number));
         }
         if (c->op == Op::Like) {
             if (!c->text) malformed();
@@ -237,6 +276,8 @@ private:
         try {
             if (c->text) c->literal = Variant(toText(c->literal));
             else if (isDateType(def.type)) c->literal = Variant(Date{toDate(c->literal)});
+            else if (isDecimalType(def.type)) c->literal = Variant(toDecimal(c->literal));
+            else if (def.type == adtype::Currency) c->literal = Variant(toCurrency(c->literal));
             else if (c->literal.isString() && def.type != adtype::Variant) c->literal = Variant(toDouble(c->literal));
         } catch (const Error&) {
             malformed();
@@ -296,11 +337,12 @@ std::vector<SortKey> parseSort(std::string_view text, const std::vector<FieldDef
 int orderValues(const Variant& a, const Variant& b) {
     const bool an = a.isNull() || a.isEmpty(), bn = b.isNull() || b.isEmpty();
     if (an || bn) return an == bn ? 0 : an ? -1 : 1;
+    if (a.isString() && b.isString()) {
+        const int c = compareStrings(a.stringValue(), b.stringValue(), CompareMode::Text);
+        return c != 0 ? c : compareStrings(a.stringValue(), b.stringValue(), CompareMode::Binary);
+    }
+    if (const auto q = quickCompare(a, b)) return *q;
     try {
-        if (a.isString() && b.isString()) {
-            const int c = compareStrings(a.stringValue(), b.stringValue(), CompareMode::Text);
-            return c != 0 ? c : compareStrings(a.stringValue(), b.stringValue(), CompareMode::Binary);
-        }
         const auto c = compare(a, b);
         return c ? *c : 0;
     } catch (const Error&) {

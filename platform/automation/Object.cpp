@@ -72,6 +72,7 @@ std::string_view standardErrorText(std::int32_t number) {
         {3705, "Operation is not allowed when the object is open."},
         {3709, "The connection cannot be used to perform this operation. It is either closed or invalid in this context."},
         {-2147217887, "Multiple-step operation generated errors. Check each status value."},
+        {-2147217885, "Row handle referred to a deleted row or a row marked for deletion."},
     };
     auto it = texts.find(number);
     return it == texts.end() ? std::string_view() : it->second;

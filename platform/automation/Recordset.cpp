@@ -140,6 +140,10 @@ struct Recordset::Impl {
     std::vector<std::unique_ptr<Row>> rows;   // in order of addition
     std::vector<Row*> view;                    // visible rows: filtered, sorted
     std::ptrdiff_t pos = -1;                   // into view; -1 BOF, view.size() EOF
+    // Deleted rows stay in the view until it is built again; these many at its front and at its
+    // back are known to be deleted, so MoveFirst and MoveLast after many deletions stay cheap.
+    std::size_t headDeleted = 0;
+    std::size_t tailDeleted = 0;
     std::string filterText;
     std::unique_ptr<criteria::Filter> filter;
     std::string sortText;
@@ -148,6 +152,7 @@ struct Recordset::Impl {
     EditMode edit = EditNone;
     std::vector<Variant> pending;              // values of an edit in progress
     Row* rowBeforeAdd = nullptr;               // current before AddNew (null at BOF/EOF)
+    std::ptrdiff_t posBeforeAdd = -1;          // and its place in the view
     bool eofBeforeAdd = false;
 
     std::size_t visibleCount() const { return live; }
@@ -161,7 +166,8 @@ struct Recordset::Impl {
     Row& requireCurrent() const {
         requireOpen();
         Row* r = current();
-        if (!r || r->deleted) raise(aderr::NoCurrentRecord, kRecordset);
+        if (!r) raise(aderr::NoCurrentRecord, kRecordset);
+        if (r->deleted) raise(aderr::DeletedRow, kRecordset);
         return *r;
     }
 
@@ -172,17 +178,40 @@ struct Recordset::Impl {
         for (const auto& r : rows)
             if (!filter || filter->matches(r->values)) view.push_back(r.get());
         if (!sortKeys.empty()) {
-            std::stable_sort(view.begin(), view.end(), [this](const Row* a, const Row* b) {
-                for (const auto& k : sortKeys) {
-                    int c = criteria::orderValues(a->values[k.field], b->values[k.field]);
-                    if (k.descending) c = -c;
+            // The keys side by side, so that the sort does not chase every row through memory.
+            const std::size_t width = sortKeys.size();
+            std::vector<Variant> keys;
+            keys.reserve(view.size() * width);
+            for (const Row* r : view)
+                for (const auto& k : sortKeys) keys.push_back(r->values[k.field]);
+            std::vector<std::size_t> order(view.size());
+            for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+            std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+                for (std::size_t j = 0; j < width; ++j) {
+                    int c = criteria::orderValues(keys[a * width + j], keys[b * width + j]);
+                    if (sortKeys[j].descending) c = -c;
                     if (c != 0) return c < 0;
                 }
                 return false;
             });
+            std::vector<Row*> sorted(view.size());
+            for (std::size_t i = 0; i < order.size(); ++i) sorted[i] = view[order[i]];
+            view = std::move(sorted);
         }
         live = view.size();
         pos = view.empty() ? -1 : 0;
+        headDeleted = tailDeleted = 0;
+    }
+
+    // Drops deleted rows from the view once they outnumber the others, so that walks do not
+    // keep stepping over them. Only while no row is current (a move follows).
+    void compact() {
+        const std::size_t deleted = view.size() - live;
+        if (deleted < 64 || deleted < live) return;
+        view.erase(std::remove_if(view.begin(), view.end(), [](const Row* r) { return r->deleted; }), view.end());
+        rows.erase(std::remove_if(rows.begin(), rows.end(), [](const auto& r) { return r->deleted; }), rows.end());
+        headDeleted = tailDeleted = 0;
+        pos = -1;
     }
 
     void commitEdit() {
@@ -194,10 +223,15 @@ struct Recordset::Impl {
         rowBeforeAdd = nullptr;
     }
 
+    // Removes a row that is in the view (a new record being cancelled: the last of both lists).
     void removeRow(Row* row) {
-        if (!row->deleted && std::find(view.begin(), view.end(), row) != view.end()) --live;
-        view.erase(std::remove(view.begin(), view.end(), row), view.end());
-        rows.erase(std::remove_if(rows.begin(), rows.end(), [row](const auto& r) { return r.get() == row; }), rows.end());
+        if (!row->deleted) --live;
+        if (!view.empty() && view.back() == row) view.pop_back();
+        else view.erase(std::remove(view.begin(), view.end(), row), view.end());
+        if (!rows.empty() && rows.back().get() == row) rows.pop_back();
+        else rows.erase(std::remove_if(rows.begin(), rows.end(), [row](const auto& r) { return r.get() == row; }), rows.end());
+        headDeleted = std::min(headDeleted, view.size());
+        tailDeleted = std::min(tailDeleted, view.size());
     }
 };
 
@@ -290,7 +324,11 @@ Variant Recordset::value(std::size_t field) const {
     return r.values[field];
 }
 
-Variant Recordset::value(std::string_view name) const { return value(resolveField(Variant(name))); }
+Variant Recordset::value(std::string_view name) const {
+    const int i = findField(name);
+    if (i < 0) raise(aderr::ItemNotFound, kFields);
+    return value(std::size_t(i));
+}
 
 void Recordset::setValue(std::size_t field, const Variant& v) {
     Row& r = d_->requireCurrent();
@@ -304,7 +342,11 @@ void Recordset::setValue(std::size_t field, const Variant& v) {
     else r.values[field] = std::move(stored);
 }
 
-void Recordset::setValue(std::string_view name, const Variant& v) { setValue(resolveField(Variant(name)), v); }
+void Recordset::setValue(std::string_view name, const Variant& v) {
+    const int i = findField(name);
+    if (i < 0) raise(aderr::ItemNotFound, kFields);
+    setValue(std::size_t(i), v);
+}
 
 // ---- Editing ----
 
@@ -312,15 +354,18 @@ void Recordset::addNew() {
     d_->requireOpen();
     d_->commitEdit();
     Row* before = d_->current();
+    const std::ptrdiff_t posBefore = d_->pos;
     const bool wasEof = d_->pos >= std::ptrdiff_t(d_->view.size());
     auto row = std::make_unique<Row>();
     row->values.assign(d_->fields.size(), Variant::null());
     d_->view.push_back(row.get());
     d_->rows.push_back(std::move(row));
     ++d_->live;
+    d_->tailDeleted = 0;
     d_->pos = std::ptrdiff_t(d_->view.size()) - 1;
     d_->edit = EditAdd;
     d_->rowBeforeAdd = before && !before->deleted ? before : nullptr;
+    d_->posBeforeAdd = before ? posBefore : -1;
     d_->eofBeforeAdd = wasEof;
 }
 
@@ -338,8 +383,14 @@ void Recordset::cancelUpdate() {
         if (added) d_->removeRow(added);
         d_->pos = -1;
         if (back) {
-            auto it = std::find(d_->view.begin(), d_->view.end(), back);
-            if (it != d_->view.end()) d_->pos = it - d_->view.begin();
+            // Only the new record left the view since AddNew, so the old place still holds.
+            const std::ptrdiff_t p = d_->posBeforeAdd;
+            if (p >= 0 && p < std::ptrdiff_t(d_->view.size()) && d_->view[std::size_t(p)] == back) {
+                d_->pos = p;
+            } else {
+                auto it = std::find(d_->view.begin(), d_->view.end(), back);
+                if (it != d_->view.end()) d_->pos = it - d_->view.begin();
+            }
         } else if (wasEof) {
             d_->pos = std::ptrdiff_t(d_->view.size());
         }
@@ -365,23 +416,23 @@ Recordset::EditMode Recordset::editMode() const noexcept { return d_->edit; }
 void Recordset::moveFirst() {
     d_->requireOpen();
     d_->commitEdit();
-    for (std::size_t i = 0; i < d_->view.size(); ++i)
-        if (!d_->view[i]->deleted) {
-            d_->pos = std::ptrdiff_t(i);
-            return;
-        }
-    raise(aderr::NoCurrentRecord, kRecordset);
+    if (d_->live == 0) raise(aderr::NoCurrentRecord, kRecordset);
+    d_->compact();
+    std::size_t i = d_->headDeleted;
+    while (d_->view[i]->deleted) ++i;
+    d_->headDeleted = i;
+    d_->pos = std::ptrdiff_t(i);
 }
 
 void Recordset::moveLast() {
     d_->requireOpen();
     d_->commitEdit();
-    for (std::size_t i = d_->view.size(); i-- > 0;)
-        if (!d_->view[i]->deleted) {
-            d_->pos = std::ptrdiff_t(i);
-            return;
-        }
-    raise(aderr::NoCurrentRecord, kRecordset);
+    if (d_->live == 0) raise(aderr::NoCurrentRecord, kRecordset);
+    d_->compact();
+    std::size_t i = d_->view.size() - 1 - d_->tailDeleted;
+    while (d_->view[i]->deleted) --i;
+    d_->tailDeleted = d_->view.size() - 1 - i;
+    d_->pos = std::ptrdiff_t(i);
 }
 
 void Recordset::moveNext() {
@@ -424,8 +475,9 @@ std::int32_t Recordset::absolutePosition() const {
     d_->requireOpen();
     if (bof()) return -2;
     if (eof()) return -3;
+    if (d_->live == d_->view.size()) return std::int32_t(d_->pos + 1);
     std::int32_t n = 0;
-    for (std::ptrdiff_t i = 0; i <= d_->pos; ++i) n += !d_->view[std::size_t(i)]->deleted;
+    for (auto i = std::ptrdiff_t(d_->headDeleted); i <= d_->pos; ++i) n += !d_->view[std::size_t(i)]->deleted;
     return std::max(n, 1);
 }
 

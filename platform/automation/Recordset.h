@@ -64,7 +64,7 @@ bool isTextType(int adoType);
 // ADO error numbers.
 namespace aderr {
 inline constexpr std::int32_t InvalidArgument = 3001;        // wrong type / out of range / in conflict
-inline constexpr std::int32_t NoCurrentRecord = 3021;        // BOF or EOF, or deleted record
+inline constexpr std::int32_t NoCurrentRecord = 3021;        // BOF or EOF
 inline constexpr std::int32_t IllegalOperation = 3219;       // not allowed in this context
 inline constexpr std::int32_t ItemNotFound = 3265;           // not in the collection
 inline constexpr std::int32_t ObjectInCollection = 3367;     // already in the collection
@@ -72,6 +72,7 @@ inline constexpr std::int32_t ObjectClosed = 3704;           // not allowed when
 inline constexpr std::int32_t ObjectOpen = 3705;             // not allowed when open
 inline constexpr std::int32_t InvalidConnection = 3709;      // no connection, no fields
 inline constexpr std::int32_t ErrorsOccurred = -2147217887;  // Multiple-step operation generated errors
+inline constexpr std::int32_t DeletedRow = -2147217885;      // the current record has been deleted
 }  // namespace aderr
 
 struct FieldDef {
@@ -114,7 +115,7 @@ public:
     // A field by name or 0-based ordinal (any numeric subtype); 3265 when there is none.
     std::size_t resolveField(const Variant& nameOrOrdinal) const;
 
-    // ---- Values of the current record (3021 without one) ----
+    // ---- Values of the current record (3021 without one, -2147217885 when it was deleted) ----
     Variant value(std::size_t field) const;
     Variant value(std::string_view name) const;
     // Converts to the field's type: text longer than the defined size, a value the type cannot
@@ -129,8 +130,8 @@ public:
     void update();
     // Drops the pending edit; a new record disappears and the record current before it returns.
     void cancelUpdate();
-    // Deletes the current record. It stays current (its values unreadable) until the next move;
-    // RecordCount drops at once.
+    // Deletes the current record. It stays current (its values unreadable: -2147217885) until the
+    // next move; RecordCount drops at once.
     void deleteCurrent();
     EditMode editMode() const noexcept;
 

@@ -117,6 +117,20 @@ TEST_F(ClassRegistryTest, AFileThatIsNoPluginIsRefusedWithItsReason) {
     fs::remove_all(scratch);
 }
 
+TEST_F(ClassRegistryTest, BrokenPluginsAreRefusedWith429AndTheirReason) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"VtWrongAbi.Echo", "plug-in interface version 2, expected 1"},
+        {"VtNoCreate.Echo", "not a plug-in library"},
+        {"VtUnresolved.Echo", "undefined symbol: vt_test_symbol_nobody_defines"},
+        {"VtThrowing.Echo", "no resources for Echo"},   // an exception that is not an Error
+    };
+    for (const auto& [progId, reason] : cases) {
+        const std::string text = failure(progId);
+        EXPECT_EQ(text.rfind(std::string("429 ActiveX component can't create object: '") + progId + "' (", 0), 0u) << text;
+        EXPECT_NE(text.find(reason), std::string::npos) << text;
+    }
+}
+
 TEST_F(ClassRegistryTest, WithoutAPluginFolderOnlyBuiltinsExist) {
     ClassRegistry bare;
     EXPECT_THROW(bare.create("VtTestPlugin.Echo"), Error);

@@ -144,8 +144,10 @@ TEST_F(RecordsetTest, DeleteWhileScanning) {
     while (!rs->eof()) {
         if (toInt32(rs->value("Qty")) % 2 == 0) {
             rs->deleteCurrent();
-            EXPECT_EQ(errorOf([&] { rs->value("Qty"); }), 3021);
-            EXPECT_EQ(errorOf([&] { rs->deleteCurrent(); }), 3021);
+            // A deleted record stays current but refuses its values (the cursor's deleted-row error).
+            EXPECT_EQ(errorOf([&] { rs->value("Qty"); }), -2147217885);
+            EXPECT_EQ(errorOf([&] { rs->setValue("Qty", Variant(1)); }), -2147217885);
+            EXPECT_EQ(errorOf([&] { rs->deleteCurrent(); }), -2147217885);
         }
         rs->moveNext();
     }
@@ -164,6 +166,71 @@ TEST_F(RecordsetTest, DeleteWhileScanning) {
     EXPECT_EQ(rs->recordCount(), 0);
     EXPECT_TRUE(rs->bof());
     EXPECT_TRUE(rs->eof());
+}
+
+TEST_F(RecordsetTest, MovesAndPositionsAfterManyDeletions) {
+    for (int i = 1; i <= 200; ++i) add("r" + std::to_string(i), i);
+    // From the front, as a matching walk does it, then from the back.
+    for (int i = 0; i < 150; ++i) {
+        rs->moveFirst();
+        rs->deleteCurrent();
+    }
+    for (int i = 0; i < 20; ++i) {
+        rs->moveLast();
+        rs->deleteCurrent();
+    }
+    EXPECT_EQ(rs->recordCount(), 30);
+    rs->moveFirst();
+    EXPECT_EQ(toInt32(rs->value("Qty")), 151);
+    EXPECT_EQ(rs->absolutePosition(), 1);
+    rs->moveLast();
+    EXPECT_EQ(toInt32(rs->value("Qty")), 180);
+    EXPECT_EQ(rs->absolutePosition(), 30);
+    rs->moveFirst();
+    rs->moveNext();
+    rs->moveNext();
+    rs->deleteCurrent();   // 153
+    rs->moveNext();
+    EXPECT_EQ(toInt32(rs->value("Qty")), 154);
+    EXPECT_EQ(rs->absolutePosition(), 3);
+    rs->addNew();
+    rs->cancelUpdate();
+    EXPECT_EQ(toInt32(rs->value("Qty")), 154);
+    rs->addNew();
+    rs->setValue("Qty", Variant(999));
+    rs->moveFirst();
+    rs->moveLast();
+    EXPECT_EQ(toInt32(rs->value("Qty")), 999);
+    EXPECT_EQ(rs->absolutePosition(), 30);
+}
+
+TEST(RecordsetFilter, ExactNumbersCompareBeyondDoublePrecision) {
+    auto rs = Recordset::create();
+    rs->appendField("Big", adtype::Numeric, 20);
+    rs->setPrecision(0, 20);
+    rs->setNumericScale(0, 2);
+    rs->appendField("Cash", adtype::Currency);
+    rs->open();
+    for (const char* v : {"123456789012345678.91", "123456789012345678.9"}) {
+        rs->addNew();
+        rs->setValue("Big", Variant(v));
+    }
+    for (const char* v : {"922337203685477.5807", "922337203685477.5806"}) {
+        rs->addNew();
+        rs->setValue("Cash", Variant(v));
+    }
+    rs->update();
+    const std::pair<const char*, int> cases[] = {
+        {"Big = 123456789012345678.91", 1},
+        {"Big > 123456789012345678.9", 1},
+        {"Big >= '123456789012345678.9'", 2},
+        {"Cash = 922337203685477.5807", 1},
+        {"Cash < 922337203685477.5807", 1},
+    };
+    for (const auto& [criteria, count] : cases) {
+        rs->setFilter(criteria);
+        EXPECT_EQ(rs->recordCount(), count) << criteria;
+    }
 }
 
 TEST_F(RecordsetTest, Filter) {

@@ -4,6 +4,8 @@
 #include "platform/automation/Recordset.h"
 
 #include <cstring>
+#include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -55,13 +57,32 @@ const char* const kClasses[] = {"Echo", "Failing", nullptr};
 
 }  // namespace
 
-VT_PLUGIN_EXPORT int vt_plugin_abi_version() { return kPluginAbiVersion; }
+// Broken builds of the same library for the registry's refusals: CMake defines one of
+// VT_BROKEN_WRONG_ABI, VT_BROKEN_NO_CREATE, VT_BROKEN_UNRESOLVED, VT_BROKEN_THROWING.
+#ifdef VT_BROKEN_UNRESOLVED
+extern "C" int vt_test_symbol_nobody_defines();
+#endif
+
+VT_PLUGIN_EXPORT int vt_plugin_abi_version() {
+#if defined(VT_BROKEN_WRONG_ABI)
+    return kPluginAbiVersion + 1;
+#elif defined(VT_BROKEN_UNRESOLVED)
+    return vt_test_symbol_nobody_defines();
+#else
+    return kPluginAbiVersion;
+#endif
+}
 
 VT_PLUGIN_EXPORT const char* const* vt_plugin_class_names() { return kClasses; }
 
+#ifndef VT_BROKEN_NO_CREATE
 VT_PLUGIN_EXPORT vt::automation::Object* vt_plugin_create(const char* className, vt::automation::HostServices* host) {
+#ifdef VT_BROKEN_THROWING
+    throw std::runtime_error(std::string("no resources for ") + className);
+#endif
     gHost = host;
     if (std::strcmp(className, "Echo") == 0) return new Echo();
     if (std::strcmp(className, "Failing") == 0) return new Failing();
     return nullptr;
 }
+#endif

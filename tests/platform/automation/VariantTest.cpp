@@ -136,6 +136,7 @@ TEST(VariantText, NumbersAndDatesPrintAsTheScriptLanguageShowsThem) {
         {Variant(Date{-1.25}), "12/29/1899 6:00:00 AM"},
         {Variant(Date{ole(2024, 3, 7, 23, 59, 59)}), "3/7/2024 11:59:59 PM"},
         {Variant(Date{ole(2024, 3, 7) + 0.99999999}), "3/8/2024"},   // rounds to the next midnight
+        {Variant(Date{2958465.99999999}), "12/31/9999 11:59:59 PM"},   // but not past the last day
     };
     for (const Case& c : cases) EXPECT_EQ(toString(c.in), c.text) << typeName(c.in);
 }
