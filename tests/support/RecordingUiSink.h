@@ -14,6 +14,18 @@
 
 namespace vt::test {
 
+// The answer of a box's first button: what a user who just presses Enter gives.
+inline int firstButton(int style) {
+    switch (style & 7) {
+    case core::vbOKCancel: return core::vbOK;
+    case core::vbAbortRetryIgnore: return core::vbAbort;
+    case core::vbYesNoCancel:
+    case core::vbYesNo: return core::vbYes;
+    case core::vbRetryCancel: return core::vbRetry;
+    default: return core::vbOK;
+    }
+}
+
 class RecordingUiSink : public core::UiSink {
 public:
     // Printed calls, e.g. "status 1: text", "box 16 Veltrane: text", "refresh Sent",
@@ -54,14 +66,7 @@ public:
             boxAnswers.pop_front();
             return answer;
         }
-        switch (style & 7) {
-        case core::vbOKCancel: return core::vbOK;
-        case core::vbAbortRetryIgnore: return core::vbAbort;
-        case core::vbYesNoCancel:
-        case core::vbYesNo: return core::vbYes;
-        case core::vbRetryCancel: return core::vbRetry;
-        default: return core::vbOK;
-        }
+        return firstButton(style);
     }
     std::optional<std::string> inputBox(std::string_view prompt, std::string_view title,
                                         std::string_view defaultText) override {

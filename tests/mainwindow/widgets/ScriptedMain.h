@@ -2,6 +2,7 @@
 // The main window with its boxes and dialogs answered from scripts, for widget tests and the
 // screenshot tool. Every call is recorded as a printed line.
 
+#include "tests/support/RecordingUiSink.h"
 #include "mainwindow/frmMain.h"
 
 #include <QDialog>
@@ -40,14 +41,7 @@ public:
             boxAnswers.pop_front();
             return answer;
         }
-        switch (style & 7) {
-        case core::vbOKCancel: return core::vbOK;
-        case core::vbAbortRetryIgnore: return core::vbAbort;
-        case core::vbYesNoCancel:
-        case core::vbYesNo: return core::vbYes;
-        case core::vbRetryCancel: return core::vbRetry;
-        default: return core::vbOK;
-        }
+        return test::firstButton(style);
     }
     std::optional<std::string> inputBox(std::string_view prompt, std::string_view title, std::string_view) override {
         dialogs.push_back("input " + std::string(title) + ": " + std::string(prompt));
