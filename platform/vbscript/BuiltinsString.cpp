@@ -144,6 +144,12 @@ Variant split(Engine&, ArgSpan a) {
     if (delim.empty()) return Variant::array({Variant(s)});
     const std::string hay = mode == 0 ? s : text::toLower(s);
     const std::string needle = mode == 0 ? delim : text::toLower(delim);
+    if (s.size() / needle.size() >= kMaxArrayElements && (count < 0 || std::size_t(count) > kMaxArrayElements)) {
+        // Too many pieces for one array? Count them before building any.
+        std::size_t n = 1;
+        for (std::size_t p = hay.find(needle); p != std::string::npos; p = hay.find(needle, p + needle.size())) ++n;
+        checkArrayElements(n);
+    }
     std::size_t pos = 0;
     for (;;) {
         if (count > 0 && std::int32_t(parts.size()) == count - 1) break;
@@ -156,19 +162,31 @@ Variant split(Engine&, ArgSpan a) {
     return Variant::array(std::move(parts));
 }
 
+// The text of element `i` of the array in `list` (a caller's variable); false past its end. The
+// default property of an element may run script code that changes the variable, so the array
+// is looked up afresh for every element.
+bool elementText(const Variant& list, std::size_t i, std::string& out) {
+    if (!list.isArray() || i >= list.arrayValue().size()) return false;
+    const Variant& v = list.arrayValue().elements()[i];
+    if (v.isObject()) {
+        const Variant keep = v;
+        out = toText(keep);
+    } else {
+        out = toText(v);
+    }
+    return true;
+}
+
 Variant join(Engine&, ArgSpan a) {
     const Variant& list = arg::raw(a, 0);
-    if (!list.isArray()) raise(automation::err::TypeMismatch);
-    const SafeArray& arr = list.arrayValue();
-    if (arr.dimensions() > 1) raise(automation::err::TypeMismatch);
+    if (!list.isArray() || list.arrayValue().dimensions() > 1) raise(automation::err::TypeMismatch);
     if (isNull(a, 1)) raise(automation::err::InvalidUseOfNull);
     const std::string delim = arg::has(a, 1) ? arg::text(a, 1) : std::string(" ");
-    std::string out;
-    bool first = true;
-    for (const Variant& v : arr.elements()) {
-        if (!first) out += delim;
-        first = false;
-        out += toText(v);
+    std::string out, item;
+    for (std::size_t i = 0; elementText(list, i, item); ++i) {
+        if (i) out += delim;
+        out += item;
+        checkStringLength(out.size());
     }
     return Variant(std::move(out));
 }
@@ -242,8 +260,8 @@ Variant filter(Engine&, ArgSpan a) {
     const bool include = arg::has(a, 2) ? toBool(arg::value(a, 2)) : true;
     const int mode = arg::compareMode(a, 3);
     std::vector<Variant> out;
-    for (const Variant& v : list.arrayValue().elements()) {
-        const std::string s = toText(v);
+    std::string s;
+    for (std::size_t i = 0; elementText(list, i, s); ++i) {
         const bool found = findText(s, what, 0, mode) != std::string::npos;
         if (found == include) out.emplace_back(s);
     }

@@ -6,6 +6,9 @@
 #include "platform/scripting/Register.h"
 
 #include <pthread.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include <stdexcept>
 
@@ -18,9 +21,7 @@ using Clk = std::chrono::steady_clock;
 
 // ---- ArgBuffer ----
 
-ArgBuffer::~ArgBuffer() {
-    for (SafeArray* a : locks_) a->unlock();
-}
+ArgBuffer::~ArgBuffer() = default;
 
 void ArgBuffer::reserve(std::size_t n) {
     if (n + 1 <= cap_) return;
@@ -44,13 +45,9 @@ void ArgBuffer::addValue(Variant v) {
     ptrs_[n_++] = &temps_[tempCount_++];
 }
 
-void ArgBuffer::addRef(Variant* slot, SafeArray* lockedArray) {
+void ArgBuffer::addRef(Variant* slot) {
     reserve(n_ + 1);
     ptrs_[n_++] = slot;
-    if (lockedArray) {
-        lockedArray->lock();
-        locks_.push_back(lockedArray);
-    }
 }
 
 // ---- Engine ----
@@ -106,7 +103,11 @@ void Engine::startRun() {
     runStart_ = now();
     excluded_ = {};
     timedOut_ = false;
-    ticks_ = std::max(1, limits.checkInterval);
+    // The first checks come soon, so that a run whose first statements are slow is seen early.
+    interval_ = 1;
+    ticks_ = 1;
+    lastCheck_ = lastMemoryCheck_ = runStart_;
+    memoryBase_ = 0;
     callDepth_ = 0;
     // The lowest stack address script calls may reach.
     const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
@@ -124,10 +125,27 @@ void Engine::startRun() {
 }
 
 void Engine::checkBudget() {
-    ticks_ = std::max(1, limits.checkInterval);
+    const int most = std::max(1, limits.checkInterval);
     if (cancelFlag && cancelFlag->load(std::memory_order_relaxed)) throw ScriptAbort(ScriptAbort::Cancelled);
-    if (timeoutMs < 0 || runDepth_ == 0) return;
+    if (runDepth_ == 0) {
+        ticks_ = most;
+        return;
+    }
     const auto t = now();
+    // Slow statements (huge texts, slow objects) would make the checks rare in time: check more
+    // often while they last, and less often again while statements are quick.
+    using std::chrono::milliseconds;
+    const auto since = t - lastCheck_;
+    lastCheck_ = t;
+    if (since > milliseconds(10)) interval_ = std::max(1, interval_ / 8);
+    else if (since < milliseconds(1)) interval_ = std::min(most, interval_ * 2);
+    interval_ = std::min(interval_, most);
+    ticks_ = interval_;
+    if (t - lastMemoryCheck_ >= milliseconds(100)) {
+        lastMemoryCheck_ = t;
+        checkMemory();
+    }
+    if (timeoutMs < 0) return;
     auto used = t - runStart_ - excluded_;
     if (hostDepth_ > 0) used -= t - hostStart_;
     if (used >= std::chrono::milliseconds(timeoutMs)) {
@@ -140,6 +158,32 @@ void Engine::checkBudget() {
         }
         throw ScriptAbort(ScriptAbort::Timeout);
     }
+}
+
+namespace {
+// Resident bytes of the process, 0 when unknown.
+std::size_t residentBytes() {
+    std::FILE* f = std::fopen("/proc/self/statm", "r");
+    if (!f) return 0;
+    unsigned long size = 0, resident = 0;
+    const int n = std::fscanf(f, "%lu %lu", &size, &resident);
+    std::fclose(f);
+    if (n != 2) return 0;
+    return std::size_t(resident) * std::size_t(sysconf(_SC_PAGESIZE));
+}
+}  // namespace
+
+// A run that keeps allocating (a runaway loop filling an array or a dictionary) stops before it
+// exhausts the machine; each statement alone is limited elsewhere (texts, arrays).
+void Engine::checkMemory() {
+    if (limits.maxMemoryGrowth == 0) return;
+    const std::size_t rss = residentBytes();
+    if (rss == 0) return;
+    if (memoryBase_ == 0) {
+        memoryBase_ = rss;
+        return;
+    }
+    if (rss > memoryBase_ && rss - memoryBase_ > limits.maxMemoryGrowth) throw ScriptAbort(ScriptAbort::OutOfMemory);
 }
 
 void Engine::enterCall() {
@@ -191,9 +235,14 @@ void Engine::failRuntime(const automation::Error& ex, const SourceText* fallback
 
 void Engine::failAbort(const ScriptAbort& a) {
     ScriptError e;
-    e.number = err::Aborted;
-    e.description = a.what();
     e.source = std::string(kRuntimeSource);
+    e.description = a.what();
+    if (a.reason == ScriptAbort::OutOfMemory) {
+        // A failure of the script, reported as one.
+        e.number = automation::err::OutOfMemory;
+        fail(std::move(e), true);
+    }
+    e.number = err::Aborted;
     fail(std::move(e), false);
 }
 
@@ -282,7 +331,7 @@ void Engine::bindUnit(Unit& unit) {
         s.kind = Symbol::Kind::Variable;
         s.proc.reset();
         s.cls.reset();
-        if (d.isArray) *s.var = makeArray(d.bounds, !d.bounds.empty());
+        if (d.isArray) overwrite(*s.var, makeArray(d.bounds, !d.bounds.empty()));
     }
     for (const ConstDecl& c : unit.consts) {
         Symbol& s = symbols_.intern(c.name);
@@ -406,6 +455,7 @@ Variant Engine::newObject(const std::shared_ptr<ClassDef>& cls) {
 }
 
 Variant Engine::makeArray(const std::vector<std::int32_t>& bounds, bool fixed) {
+    checkedElementCount(bounds);
     std::vector<automation::ArrayBound> b;
     for (std::int32_t ub : bounds) b.push_back({0, std::max(0, ub + 1)});
     SafeArray a(std::move(b));

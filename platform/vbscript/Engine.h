@@ -59,8 +59,35 @@ public:
     std::shared_ptr<const SourceText> source;
 };
 
+// Arrays holding an element that is in use (a by-reference argument, an element being assigned
+// while its indices are worked out). Locked, they can be neither resized, erased nor replaced,
+// so the element stays where it is; they are unlocked when the set goes.
+class ArrayLocks {
+public:
+    ArrayLocks() = default;
+    ~ArrayLocks() { unlockFrom(0); }
+    ArrayLocks(const ArrayLocks&) = delete;
+    ArrayLocks& operator=(const ArrayLocks&) = delete;
+
+    void add(automation::SafeArray& a) {
+        locks_.push_back(&a);
+        a.lock();
+    }
+    std::size_t size() const noexcept { return locks_.size(); }
+    // Unlocks the arrays added after the first `n`.
+    void unlockFrom(std::size_t n) noexcept {
+        while (locks_.size() > n) {
+            locks_.back()->unlock();
+            locks_.pop_back();
+        }
+    }
+
+private:
+    std::vector<automation::SafeArray*> locks_;
+};
+
 // Arguments of one call: by-reference slots for plain variables and array elements (the
-// array is locked meanwhile), temporaries for everything else.
+// arrays are locked meanwhile), temporaries for everything else.
 class ArgBuffer {
 public:
     static constexpr std::size_t kInline = 6;
@@ -73,7 +100,9 @@ public:
     // A temporary holding `v`.
     void addValue(Variant v);
     // The caller's own slot.
-    void addRef(Variant* slot, automation::SafeArray* lockedArray = nullptr);
+    void addRef(Variant* slot);
+    // The arrays that hold by-reference elements; unlocked when the call is over.
+    ArrayLocks& locks() noexcept { return locks_; }
     ArgSpan span() const noexcept { return ArgSpan(ptrs_, n_); }
     std::size_t size() const noexcept { return n_; }
 
@@ -87,7 +116,7 @@ private:
     std::size_t cap_ = kInline + 1;
     std::size_t n_ = 0;
     std::size_t tempCount_ = 0;
-    std::vector<automation::SafeArray*> locks_;
+    ArrayLocks locks_;
 };
 
 struct ErrInfo {
@@ -199,6 +228,7 @@ private:
     template <class F>
     auto guarded(const SourceText* src, F&& f) -> decltype(f());
     void checkBudget();
+    void checkMemory();
     void enterCall();
     void leaveCall() noexcept { --callDepth_; }
     void startRun();
@@ -253,7 +283,7 @@ private:
     void buildArgs(const ArgList& args, Frame& f, ArgBuffer& out, bool byRef);
     void resolveFallback(Symbol& s);
     Variant* variableSlot(const IdentExpr& id, Frame& f, int create);
-    Variant* lvalue(const Expr& e, Frame& f, automation::SafeArray** owner);
+    Variant* lvalue(const Expr& e, Frame& f, ArrayLocks& locks);
     std::int32_t index(const Variant& v);
     Variant& element(automation::SafeArray& a, ArgSpan indices);
     const Variant& element(const automation::SafeArray& a, ArgSpan indices);
@@ -262,6 +292,16 @@ private:
     void assignToValue(Variant& base, const ArgList& args, Variant value, bool isSet, Frame& f, std::string_view detail);
     static Variant letValue(Variant v);
     static void store(Variant& slot, Variant value);
+    // Puts `value` into `slot`; an object or array the slot held is released only afterwards,
+    // so a Class_Terminate it runs finds the slot already changed, never half-assigned.
+    static void overwrite(Variant& slot, Variant value) {
+        if (slot.isObject() || slot.isArray()) {
+            Variant old = std::move(slot);
+            slot = std::move(value);
+            return;
+        }
+        slot = std::move(value);
+    }
 
     SymbolTable symbols_;
     std::deque<Variant> globals_;
@@ -279,6 +319,10 @@ private:
     int runDepth_ = 0;
     int hostDepth_ = 0;
     int ticks_ = 1;
+    int interval_ = 1;   // statements between two checks, adapted to how long they take
+    std::chrono::steady_clock::time_point lastCheck_{};
+    std::chrono::steady_clock::time_point lastMemoryCheck_{};
+    std::size_t memoryBase_ = 0;   // resident bytes at the run's first memory check (0: none yet)
     int callDepth_ = 0;
     bool timedOut_ = false;
     std::chrono::steady_clock::time_point runStart_{};

@@ -76,7 +76,11 @@ RuntimeError::RuntimeError(const automation::Error& e, std::string d)
 void raiseRuntime(std::int32_t number, std::string_view detail) { throw RuntimeError(number, std::string(detail)); }
 
 const char* ScriptAbort::what() const noexcept {
-    return reason == Timeout ? "Script timed out" : "Script cancelled";
+    switch (reason) {
+    case Timeout: return "Script timed out";
+    case Cancelled: return "Script cancelled";
+    default: return "Out of memory";
+    }
 }
 
 }  // namespace vt::vbscript

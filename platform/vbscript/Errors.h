@@ -117,11 +117,30 @@ inline void checkStringLength(std::size_t n) {
     if (n > kMaxStringLength) raiseRuntime(err::OutOfStringSpace);
 }
 
-// The run was stopped by the time-out or the cancel flag. Not a run-time error: On Error does
-// not catch it.
+// Most elements one array may hold (16M); more is error 7 "Out of memory" before anything is
+// allocated, so ReDim a(1E9) or a Split of a huge text cannot exhaust the machine.
+inline constexpr std::size_t kMaxArrayElements = std::size_t(1) << 24;
+inline void checkArrayElements(std::size_t n) {
+    if (n > kMaxArrayElements) raiseRuntime(automation::err::OutOfMemory);
+}
+// The element count of an array with these upper bounds (each dimension from 0), checked.
+template <class Bounds>
+std::size_t checkedElementCount(const Bounds& upperBounds) {
+    std::size_t n = 1;
+    for (const auto ub : upperBounds) {
+        const std::size_t count = ub < 0 ? 0 : std::size_t(ub) + 1;
+        if (count == 0) return 0;
+        if (count > kMaxArrayElements || n > kMaxArrayElements / count) raiseRuntime(automation::err::OutOfMemory);
+        n *= count;
+    }
+    return n;
+}
+
+// The run was stopped by the time-out, the cancel flag or the memory limit. Not a run-time
+// error: On Error does not catch it.
 class ScriptAbort : public std::exception {
 public:
-    enum Reason { Timeout, Cancelled };
+    enum Reason { Timeout, Cancelled, OutOfMemory };
     explicit ScriptAbort(Reason r) : reason(r) {}
     const char* what() const noexcept override;
     Reason reason;

@@ -5,7 +5,15 @@
 #include "Operators.h"
 #include "ScriptObject.h"
 
+#include "platform/scripting/Dictionary.h"
+#include "platform/scripting/File.h"
+#include "platform/scripting/FileSystem.h"
+#include "platform/scripting/Folder.h"
+#include "platform/scripting/TextStream.h"
 #include "platform/text/Text.h"
+
+#include <optional>
+#include <typeinfo>
 
 namespace vt::vbscript {
 
@@ -76,7 +84,7 @@ void Engine::store(Variant& slot, Variant value) {
         if (old.locked()) raiseRuntime(automation::err::ArrayLocked);
         if (old.fixedSize) raiseRuntime(automation::err::TypeMismatch);
     }
-    slot = std::move(value);
+    overwrite(slot, std::move(value));
     if (slot.isArray()) {
         // A copy of a fixed or locked array is an ordinary dynamic one.
         SafeArray& a = slot.arrayValue();
@@ -159,10 +167,13 @@ Variant* Engine::variableSlot(const IdentExpr& id, Frame& f, int create) {
     }
 }
 
-// The storage of a variable or of an array element (whose array is returned in `owner`).
-Variant* Engine::lvalue(const Expr& e, Frame& f, SafeArray** owner) {
+// The storage of a variable or of an array element. The arrays that hold the element, at every
+// level of x(i)(j), are added to `locks`: code run by a later index, or by the procedure the
+// element is passed to, cannot free it.
+Variant* Engine::lvalue(const Expr& e, Frame& f, ArrayLocks& locks) {
     const ArgList* args = nullptr;
     Variant* base = nullptr;
+    const std::size_t mark = locks.size();
     if (e.kind == ExprKind::Ident) {
         const auto& id = static_cast<const IdentExpr&>(e);
         if (!id.hasArgs) return variableSlot(id, f, 1);
@@ -170,19 +181,25 @@ Variant* Engine::lvalue(const Expr& e, Frame& f, SafeArray** owner) {
         args = &id.args;
     } else if (e.kind == ExprKind::Index) {
         const auto& ix = static_cast<const IndexExpr&>(e);
-        base = lvalue(*ix.target, f, nullptr);
+        base = lvalue(*ix.target, f, locks);
         args = &ix.args;
     } else {
         return nullptr;
     }
-    if (!base || !base->isArray()) return nullptr;
+    if (!base || !base->isArray()) {
+        locks.unlockFrom(mark);
+        return nullptr;
+    }
     Indices ix;
     if (args->size() > 60) raiseRuntime(automation::err::SubscriptOutOfRange);
     for (const ExprPtr& a : *args) ix.v[ix.n++] = a ? index(eval(*a, f)) : index(Variant::missing());
-    if (!base->isArray()) return nullptr;
+    if (!base->isArray()) {
+        locks.unlockFrom(mark);
+        return nullptr;
+    }
     SafeArray& arr = base->arrayValue();
     Variant& el = arr.at(ix.span());
-    if (owner) *owner = &arr;
+    locks.add(arr);
     return &el;
 }
 
@@ -194,11 +211,10 @@ void Engine::buildArgs(const ArgList& args, Frame& f, ArgBuffer& out, bool byRef
             continue;
         }
         if (byRef && (a->kind == ExprKind::Ident || a->kind == ExprKind::Index)) {
-            SafeArray* owner = nullptr;
             // lvalue() evaluates nothing unless it finds an array, so the fallback below does
             // not repeat side effects.
-            if (Variant* p = lvalue(*a, f, &owner)) {
-                out.addRef(p, owner);
+            if (Variant* p = lvalue(*a, f, out.locks())) {
+                out.addRef(p);
                 continue;
             }
         }
@@ -406,9 +422,21 @@ Variant Engine::callBuiltin(const Builtin& b, const ArgList& args, Frame& f, std
     }
 }
 
+namespace {
+// The scripting objects (dictionaries, files) belong to the language: time spent in them counts
+// towards the time-out like the script's own, so a runaway loop over a dictionary stops too.
+bool languageObject(const Object& o) {
+    const std::type_info& t = typeid(o);
+    return t == typeid(scripting::Dictionary) || t == typeid(scripting::TextStream) ||
+           t == typeid(scripting::FileSystemObject) || t == typeid(scripting::File) || t == typeid(scripting::Folder) ||
+           t == typeid(scripting::Files) || t == typeid(scripting::Folders);
+}
+}  // namespace
+
 Variant Engine::hostInvoke(Object& o, std::string_view name, InvokeKind kind, ArgSpan args) {
     if (ScriptObject* so = asScriptObject(&o); so && so->engine() == this) return o.invoke(name, kind, args);
-    HostCall hc(*this);
+    std::optional<HostCall> hc;
+    if (!languageObject(o)) hc.emplace(*this);
     try {
         return o.invoke(name, kind, args);
     } catch (const RuntimeError&) {
@@ -660,7 +688,8 @@ void Engine::assign(const Expr& target, Variant value, bool isSet, Frame& f) {
     }
     case ExprKind::Index: {
         const auto& ix = static_cast<const IndexExpr&>(target);
-        if (Variant* base = lvalue(*ix.target, f, nullptr)) {
+        ArrayLocks locks;
+        if (Variant* base = lvalue(*ix.target, f, locks)) {
             assignToValue(*base, ix.args, std::move(value), isSet, f, "");
             return;
         }

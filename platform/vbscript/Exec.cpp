@@ -220,7 +220,7 @@ Flow Engine::execForEach(const ForEachStmt& s, Frame& f) {
         if (fl != Flow::Normal) return fl;
         tick();
     }
-    if (Variant* var = variableSlot(*s.var, f, 0)) var->clear();
+    if (Variant* var = variableSlot(*s.var, f, 0)) overwrite(*var, Variant());
     return Flow::Normal;
 }
 
@@ -296,17 +296,31 @@ void Engine::execReDim(const ReDimStmt& s, Frame& f) {
         if (!var) raiseRuntime(err::IllegalAssignment, item.var->name);
         if (var->isArray() && (var->arrayValue().fixedSize || var->arrayValue().locked()))
             automation::raise(automation::err::ArrayLocked);
+        std::vector<std::int32_t> upper;
+        for (const ExprPtr& b : item.bounds) upper.push_back(index(eval(*b, f)));
+        const std::size_t total = checkedElementCount(upper);
         std::vector<automation::ArrayBound> bounds;
-        for (const ExprPtr& b : item.bounds) {
-            const std::int32_t ub = index(eval(*b, f));
-            bounds.push_back({0, std::max(0, ub + 1)});
-        }
+        for (const std::int32_t ub : upper) bounds.push_back({0, std::max(0, ub + 1)});
         // Evaluating the bounds may have moved the variable (a new implicit one).
         var = variableSlot(*item.var, f, 2);
         if (s.preserve && var->isArray()) {
-            var->arrayValue().redim(std::move(bounds), true);
+            SafeArray& a = var->arrayValue();
+            // Elements a smaller size drops go only once the array has its new size: a
+            // Class_Terminate they run may use the array.
+            std::vector<Variant> dropped;
+            if (total < a.size()) {
+                auto& el = a.elements();
+                dropped.assign(std::make_move_iterator(el.begin() + std::ptrdiff_t(total)),
+                               std::make_move_iterator(el.end()));
+            }
+            try {
+                a.redim(std::move(bounds), true);
+            } catch (...) {
+                std::move(dropped.begin(), dropped.end(), a.elements().begin() + std::ptrdiff_t(total));
+                throw;
+            }
         } else {
-            *var = Variant(SafeArray(std::move(bounds)));
+            overwrite(*var, Variant(SafeArray(std::move(bounds))));
         }
     }
 }
@@ -317,9 +331,9 @@ void Engine::execErase(const EraseStmt& s, Frame& f) {
     SafeArray& a = var->arrayValue();
     if (a.locked()) automation::raise(automation::err::ArrayLocked);
     if (a.fixedSize) {
-        for (Variant& v : a.elements()) v.clear();
+        for (Variant& v : a.elements()) overwrite(v, Variant());
     } else {
-        *var = Variant(SafeArray());
+        overwrite(*var, Variant(SafeArray()));
     }
 }
 

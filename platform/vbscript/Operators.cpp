@@ -424,7 +424,11 @@ Variant logicalNot(const Variant& v) {
     case VarType::Byte: return Variant(std::uint8_t(~v.byteValue()));
     case VarType::Integer: return Variant(std::int16_t(~v.integerValue()));
     case VarType::Long: return Variant(std::int32_t(~v.longValue()));
-    case VarType::String: return Variant(!automation::toBool(v));
+    case VarType::String: {
+        // A number in text is complemented as a Long ("1" gives -2); "True" / "False" as a Boolean.
+        const Bits b = toBits(v);
+        return fromBits(~b.v, b.isBool, b.rank);
+    }
     case VarType::Object: return logicalNot(plain(v));
     case VarType::Single: case VarType::Double: case VarType::Currency: case VarType::Decimal: case VarType::Date:
         return Variant(std::int32_t(~automation::toInt32(v)));
@@ -464,15 +468,28 @@ std::optional<int> order(const Variant& a0, const Variant& b0, bool aLiteral, bo
     }
     if (ta == VarType::String && tb == VarType::String)
         return automation::compareStrings(a0.stringValue(), b0.stringValue());
-    Variant a = plain(a0), b = plain(b0);
+    const Variant a = plain(a0), b = plain(b0);
     if (a.isNull() || b.isNull()) return std::nullopt;
-    if (aLiteral != bLiteral) {
-        Variant& lit = aLiteral ? a : b;
-        const Variant& other = aLiteral ? b : a;
-        if (lit.isString() && numberLike(other.type())) {
-            if (const auto d = automation::parseNumber(lit.stringValue())) lit = Variant(*d);
-        } else if (other.isString() && numberLike(lit.type()) && lit.type() != VarType::Boolean) {
-            lit = Variant(automation::toString(lit));
+    if ((aLiteral || bLiteral) && a.isString() != b.isString()) {
+        // Text against a number: a literal keeps its own kind and the value it meets is
+        // compared that way, as in VB (without literals the number is the smaller).
+        const bool textLeft = a.isString();
+        const Variant& text = textLeft ? a : b;
+        const Variant& number = textLeft ? b : a;
+        const bool textLiteral = textLeft ? aLiteral : bLiteral;
+        const bool numberLiteral = textLeft ? bLiteral : aLiteral;
+        if (numberLike(number.type())) {
+            int c;   // the text against the number
+            if (textLiteral && !numberLiteral) {
+                c = automation::compareStrings(text.stringValue(), automation::toString(number));
+                c = c < 0 ? -1 : c > 0 ? 1 : 0;
+            } else {
+                const auto d = automation::parseNumber(text.stringValue());
+                if (!d) c = 1;                                       // text that is no number is greater
+                else if (textLiteral) c = *d >= 0 ? 1 : -1;          // two literals: the text's sign decides
+                else c = *automation::compare(Variant(*d), number);  // a number in text meets a numeric literal
+            }
+            return textLeft ? c : -c;
         }
     }
     return automation::compare(a, b);

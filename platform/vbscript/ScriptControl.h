@@ -62,7 +62,12 @@ struct ScriptLimits {
     int maxNesting = 200;             // nested blocks, parentheses and calls in the source: compile error 28
     int maxOperators = 4000;          // operators in one statement (a chain nests as deep): compile error 28
     int checkInterval = 1000;         // statements and loop turns between two time-out / cancel checks
+                                      // at most (fewer while statements are slow)
     std::size_t stackReserve = 512 * 1024;   // native stack bytes kept free; beyond: error 28
+    // Bytes the process may grow by while a run lasts (resident memory, looked at ten times a
+    // second); beyond, the run stops with error 7 "Out of memory", which On Error does not
+    // catch. 0: no limit.
+    std::size_t maxMemoryGrowth = std::size_t(2) << 30;
 };
 
 // How scripts reach the user (MsgBox, InputBox). A call whose hook is unset, or any call while

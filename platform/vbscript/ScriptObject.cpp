@@ -2,6 +2,8 @@
 
 #include "Engine.h"
 
+#include <deque>
+
 namespace vt::vbscript {
 
 using automation::Args;
@@ -29,7 +31,33 @@ bool ScriptObject::hasMember(std::string_view name) const {
     return false;
 }
 
+namespace {
+// Releasing an object releases its fields, which may release the next object, and so on: a
+// linked list of a hundred thousand nodes would use up the native stack. Beyond this depth the
+// objects wait in a queue that the outermost release works off.
+constexpr int kMaxReleaseDepth = 200;
+thread_local int releaseDepth = 0;
+thread_local std::deque<ScriptObject*> releaseQueue;
+}  // namespace
+
 void ScriptObject::finalRelease() noexcept {
+    if (releaseDepth >= kMaxReleaseDepth) {
+        releaseQueue.push_back(this);
+        return;
+    }
+    ++releaseDepth;
+    destroy();
+    if (releaseDepth == 1) {
+        while (!releaseQueue.empty()) {
+            ScriptObject* next = releaseQueue.front();
+            releaseQueue.pop_front();
+            next->destroy();
+        }
+    }
+    --releaseDepth;
+}
+
+void ScriptObject::destroy() noexcept {
     if (!terminating_) {
         terminating_ = true;
         if (cls_->terminate) {

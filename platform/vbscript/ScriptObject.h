@@ -32,6 +32,9 @@ protected:
     void finalRelease() noexcept override;
 
 private:
+    // Runs Class_Terminate (once) or deletes the object.
+    void destroy() noexcept;
+
     std::shared_ptr<const ClassDef> cls_;
     std::weak_ptr<Engine> engine_;
     Engine* engineRaw_;

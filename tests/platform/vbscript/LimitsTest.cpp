@@ -3,6 +3,8 @@
 
 #include "ScriptHarness.h"
 
+#include <chrono>
+
 namespace vt::vbscript::test {
 
 namespace {
@@ -79,6 +81,63 @@ TEST(Limits, TinyLimits) {
     EXPECT_EQ(h.run("x = ((((((((((1))))))))))").error.number, 28);
 }
 
+TEST(Limits, LongChainsOfObjectsAreReleasedWithoutDeepRecursion) {
+    expectOutputs({
+        {"Dim gone\nClass Node : Public nxt : Sub Class_Terminate : gone = gone + 1 : End Sub : End Class\n"
+         "Set head = Nothing\n"
+         "For i = 1 To 200000 : Set n = New Node : Set n.nxt = head : Set head = n : Next\n"
+         "Set n = Nothing : Set head = Nothing : Print gone",
+         "200000"},
+        {"Class Node : Public kids : End Class\nSet root = New Node : Set cur = root\n"
+         "For i = 1 To 100000 : Set k = New Node : cur.kids = Array(k) : Set cur = k : Next\n"
+         "Set k = Nothing : Set cur = Nothing : Set root = Nothing : Print \"gone\"",
+         "gone"},
+    });
+}
+
+TEST(Limits, HugeArraysAreOutOfMemoryBeforeAnythingIsAllocated) {
+    expectErrors({
+        {"ReDim a(100000000)", 7, 1, 0, "Out of memory"},
+        {"ReDim a(2147483647)", 7, 1, 0},
+        {"x = 1\nReDim a(100000, 100000, 100000)", 7, 2, 0},
+        {"Sub S : Dim q(50000000) : End Sub\nS", 7, 2, 0},
+        {"x = Split(String(20000000, \",\"), \",\")", 7, 1, 0},
+    });
+    expectOutputs({{"ReDim a(100) : ReDim Preserve a(1000000) : Print UBound(a)", "1000000"}});
+}
+
+TEST(Limits, SlowStatementsAreCheckedSooner) {
+    // Each reading of the clock is 20 ms later: the first statements already see the time-out,
+    // long before the thousand statements between two checks of quick ones.
+    ScriptControl sc;
+    std::chrono::steady_clock::time_point t{};
+    sc.setTimeSource([&t] { return t += std::chrono::milliseconds(20); });
+    sc.setTimeout(100);
+    int timeouts = 0;
+    sc.setTimeoutHandler([&] { ++timeouts; });
+    EXPECT_THROW(sc.addCode("For i = 1 To 500 : n = n + 1 : Next"), ScriptException);
+    EXPECT_EQ(timeouts, 1);
+    EXPECT_LT(automation::toInt32(sc.eval("n")), 50);
+}
+
+TEST(Limits, ARunThatKeepsAllocatingStops) {
+    Harness h;
+    std::chrono::steady_clock::time_point t{};
+    h.sc.setTimeSource([&t] { return t += std::chrono::milliseconds(1); });
+    ScriptLimits limits;
+    limits.checkInterval = 1;
+    limits.maxMemoryGrowth = 64 << 20;
+    h.sc.setLimits(limits);
+    int errors = 0;
+    h.sc.setErrorHandler([&](const ScriptError&) { ++errors; });
+    const Outcome o = h.run("On Error Resume Next\nReDim a(0)\n"
+                            "Do : a(UBound(a)) = Space(1000000) : ReDim Preserve a(UBound(a) + 1) : Loop");
+    EXPECT_EQ(o.error.number, 7);
+    EXPECT_EQ(o.error.description, "Out of memory");
+    EXPECT_EQ(errors, 1);
+    EXPECT_EQ(h.run("Print \"next run\"").output, "next run");
+}
+
 // Scripts that broke the engine once.
 TEST(Limits, CrashedBefore) {
     Harness h;
@@ -108,6 +167,14 @@ TEST(Limits, CrashedBefore) {
              "x = &H",
              "x = #1/1/2000",
              "Print Out",
+             // Script code run while an array or a variable is being changed.
+             "Class C : Public Default Property Get V : a = 0 : V = \"x\" : End Property : End Class\n"
+             "a = Array(New C, New C, \"z\") : x = Join(a, \",\") : a = Array(New C, 1) : y = Filter(a, \"x\")",
+             "Class C : Sub Class_Terminate : g = 1 : End Sub : End Class\nSet g = New C : g = 5",
+             "Class C : Sub Class_Terminate : a(0) = 1 : ReDim a(3) : End Sub : End Class\n"
+             "ReDim a(1) : Set a(1) = New C : ReDim Preserve a(0)",
+             "Class C : Sub Class_Terminate : Erase a : End Sub : End Class\nDim a(1) : Set a(0) = New C : Erase a",
+             "Class C : Sub Class_Terminate : e = 0 : End Sub : End Class\nFor Each e In Array(New C) : Next",
          }) {
         SCOPED_TRACE(code);
         h.run(code);

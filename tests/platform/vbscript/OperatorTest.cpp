@@ -68,8 +68,13 @@ TEST(Operators, Comparisons) {
         {"Print \"a\" < \"b\", \"a\" < \"B\", \"abc\" = \"ABC\", \"abc\" < \"abcd\"", "True False False True"},
         {"Print Empty = 0, Empty = \"\", Empty = Empty, Empty < 1", "True True True True"},
         {"Print True = -1, False = 0, False > True, 0 > True", "True True True True"},
-        {"Dim n : n = 5 : Print n = \"5\", n < \"10\", n = \"abc\"", "True True False"},
+        // A literal keeps its kind: a text literal compares the number as text, a numeric literal
+        // compares a number in text as a number (other text is greater).
+        {"Dim n : n = 5 : Print n = \"5\", n < \"10\", n = \"abc\", n > \"40\"", "True False False True"},
         {"Dim s : s = \"5\" : Print s = 5", "True"},
+        {"s = \"10\" : Print s > 9, s = 10.0, s < 9.5, Mid(\"AB12\", 3) > 9", "True True False True"},
+        {"s = \"\" : t = \"abc\" : Print s = 0, s > 0, t > 100, t < 100", "False True True False"},
+        {"d = #1/2/2020# : b = True : Print d = \"1/2/2020\", b = \"True\"", "True True"},
         {"Dim a, b : a = 5 : b = \"5\" : Print a = b, a < b", "False True"},
         {"Print \"true\" <> True, \"\" <> False", "True True"},
         {"Print #1/1/2020# < #1/2/2020#, #1/1/2020# = 43831", "True True"},
@@ -99,6 +104,8 @@ TEST(Operators, LogicOnNumbersAndBooleans) {
         {"Print (&h01or&h02), 5 Eqv 3, 0 Imp 0", "3 -7 -1"},
         {"Print TypeName(CLng(1) And 1), TypeName(1.5 Or 0), 1.5 Or 0", "Long Long 2"},
         {"Print Not \"False\", True And \"True\"", "True True"},
+        // A number in text is complemented as a Long.
+        {"Print Not \"1\", TypeName(Not \"1\"), Not \"0\", Not \" 2.5 \"", "-2 Long -1 -3"},
     });
 }
 

@@ -64,6 +64,7 @@ TEST(Statements, SelectCase) {
         {"Select Case 9 : Case 1 : Print 1 : End Select : Print \"after\"", "after"},
         {"Select Case 2 : Case 1, 2 : Print \"first\" : Case 2 : Print \"second\" : End Select", "first"},
         {"y = \"3\" : Select Case y : Case 3 : Print \"n\" : End Select", "n"},
+        {"y = \"10\" : Select Case y : Case 9 : Print 9 : Case Is > 9 : Print \"more\" : End Select", "more"},
         {"Select Case Null : Case Null : Print 1 : Case Else : Print 2 : End Select", "2"},
         {"Function T(x)\nSelect Case x\ncase 0: T = 100\ncase 1  T = 200\ncase else T = 500\nend select\nEnd Function\n"
          "Print T(0), T(1), T(2)",
@@ -159,6 +160,7 @@ TEST(Statements, Arrays) {
         {"Option Explicit\nredim undeclared(3) : undeclared(3) = 10 : Print undeclared(3)", "10"},
         {"Option Explicit\nSub S : ReDim local(1) : local(1) = 2 : Print local(1) : End Sub\nS", "2"},
         {"Sub T(v) : v = 3 : End Sub\nSub S : ReDim q(1) : T q(1) : Print q(1) : End Sub\nS : Print IsEmpty(q)", "3|True"},
+        {"x = Array(Array(1, 2))\nSub S(v) : v = 9 : End Sub\nS x(0)(1) : Print x(0)(1)", "9"},
     });
     expectErrors({
         {"Dim a(2) : a(3) = 1", 9, 1, 11},
@@ -174,6 +176,10 @@ TEST(Statements, Arrays) {
         {"Sub S(v) : ReDim x(5) : End Sub\nDim x(1) : x = Array(1)", 13, 2, 11},
         {"Sub S(v) : ReDim arr(5) : End Sub\nReDim arr(2) : S arr(1)", 10, 1, 11},
         {"ReDim x(\"abc\")", 13, 1, 0},
+        // The arrays around an element in use stay put at every level.
+        {"x = Array(Array(1, 2))\nSub S(v) : x = 0 : v = 9 : End Sub\nS x(0)(1)", 10, 2, 11},
+        {"Dim x(1) : x(0) = Array(1, 2)\nSub S(v) : Erase x : End Sub\nS x(0)(1)", 10, 2, 11},
+        {"x = Array(Array(1, 2))\nFunction F : x = 0 : F = 1 : End Function\nx(0)(F()) = 5", 10, 2, 13},
     });
 }
 
