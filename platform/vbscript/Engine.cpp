@@ -25,18 +25,22 @@ ArgBuffer::~ArgBuffer() = default;
 
 void ArgBuffer::reserve(std::size_t n) {
     if (n + 1 <= cap_) return;
-    heapTemps_ = std::make_unique<Variant[]>(n + 1);
-    heapPtrs_ = std::make_unique<Variant*[]>(n + 1);
-    for (std::size_t i = 0; i < tempCount_; ++i) heapTemps_[i] = std::move(temps_[i]);
+    const std::size_t cap = std::max(n + 1, 2 * cap_);
+    // The old storage (inline or an earlier heap block) stays until everything has moved.
+    auto temps = std::make_unique<Variant[]>(cap);
+    auto ptrs = std::make_unique<Variant*[]>(cap);
+    for (std::size_t i = 0; i < tempCount_; ++i) temps[i] = std::move(temps_[i]);
     for (std::size_t i = 0; i < n_; ++i) {
         Variant* p = ptrs_[i];
         // Temporaries move with their storage.
-        if (p >= temps_ && p < temps_ + tempCount_) p = heapTemps_.get() + (p - temps_);
-        heapPtrs_[i] = p;
+        if (p >= temps_ && p < temps_ + tempCount_) p = temps.get() + (p - temps_);
+        ptrs[i] = p;
     }
+    heapTemps_ = std::move(temps);
+    heapPtrs_ = std::move(ptrs);
     temps_ = heapTemps_.get();
     ptrs_ = heapPtrs_.get();
-    cap_ = n + 1;
+    cap_ = cap;
 }
 
 void ArgBuffer::addValue(Variant v) {
@@ -103,6 +107,7 @@ void Engine::startRun() {
     runStart_ = now();
     excluded_ = {};
     timedOut_ = false;
+    aborted_ = false;
     // The first checks come soon, so that a run whose first statements are slow is seen early.
     interval_ = 1;
     ticks_ = 1;
@@ -124,9 +129,18 @@ void Engine::startRun() {
     if (stackLimit_ >= here) stackLimit_ = here - 64 * 1024;
 }
 
+void Engine::abort(ScriptAbort::Reason why) {
+    // A Terminate that swallows the stop leaves the flag: the next check stops the run again.
+    aborted_ = true;
+    abortReason_ = why;
+    ticks_ = 0;
+    throw ScriptAbort(why);
+}
+
 void Engine::checkBudget() {
     const int most = std::max(1, limits.checkInterval);
-    if (cancelFlag && cancelFlag->load(std::memory_order_relaxed)) throw ScriptAbort(ScriptAbort::Cancelled);
+    if (aborted_ && runDepth_ > 0) abort(abortReason_);
+    if (cancelFlag && cancelFlag->load(std::memory_order_relaxed)) abort(ScriptAbort::Cancelled);
     if (runDepth_ == 0) {
         ticks_ = most;
         return;
@@ -156,7 +170,7 @@ void Engine::checkBudget() {
                 onTimeout();
             }
         }
-        throw ScriptAbort(ScriptAbort::Timeout);
+        abort(ScriptAbort::Timeout);
     }
 }
 
@@ -183,7 +197,7 @@ void Engine::checkMemory() {
         memoryBase_ = rss;
         return;
     }
-    if (rss > memoryBase_ && rss - memoryBase_ > limits.maxMemoryGrowth) throw ScriptAbort(ScriptAbort::OutOfMemory);
+    if (rss > memoryBase_ && rss - memoryBase_ > limits.maxMemoryGrowth) abort(ScriptAbort::OutOfMemory);
 }
 
 void Engine::enterCall() {
@@ -249,7 +263,15 @@ void Engine::failAbort(const ScriptAbort& a) {
 template <class F>
 auto Engine::guarded(const SourceText* src, F&& f) -> decltype(f()) {
     try {
-        return f();
+        if constexpr (std::is_void_v<decltype(f())>) {
+            f();
+            // Stopped where nothing could pass the stop on (a Terminate at the very end).
+            if (aborted_ && runDepth_ == 0) throw ScriptAbort(abortReason_);
+        } else {
+            auto r = f();
+            if (aborted_ && runDepth_ == 0) throw ScriptAbort(abortReason_);
+            return r;
+        }
     } catch (const ScriptException&) {
         throw;
     } catch (const ScriptAbort& a) {
@@ -289,18 +311,28 @@ std::shared_ptr<const SourceText> Engine::makeSource(std::string_view text) {
 void Engine::reset() {
     if (runDepth_ > 0) throw std::logic_error("ScriptControl::reset while a script runs");
     lastError_ = {};
+    aborted_ = false;
     {
         RunScope rs(*this);
-        // Objects still referenced run their Terminate now, while the names still exist.
-        for (Variant& v : globals_) {
-            Variant old = std::move(v);
-            v.clear();
+        // Objects still referenced run their Terminate now, while the names still exist. A
+        // Terminate may store new objects or add variables: a few more rounds release those.
+        for (int round = 0; round < 4; ++round) {
+            bool more = false;
+            for (std::size_t i = 0; i < globals_.size(); ++i) {
+                if (!globals_[i].isObject() && !globals_[i].isArray()) continue;
+                more = true;
+                overwrite(globals_[i], Variant());
+            }
+            if (!more) break;
         }
-        for (NamedItem& item : items_) {
-            Variant old = std::move(item.object);
-            item.object.clear();
-        }
+        for (std::size_t i = 0; i < items_.size(); ++i) overwrite(items_[i].object, Variant());
     }
+    // What is left goes without running script code: the names are about to go.
+    closing_ = true;
+    struct Open {
+        bool& flag;
+        ~Open() { flag = false; }
+    } open{closing_};
     symbols_.forEach([](Symbol& s) {
         s.kind = Symbol::Kind::None;
         s.var = nullptr;
@@ -317,6 +349,7 @@ void Engine::reset() {
 
 void Engine::addObject(std::string_view name, const Variant& object, bool addMembers) {
     lastError_ = {};
+    aborted_ = false;
     if (!object.isObject() || object.isNothing()) automation::raise(automation::err::ObjectRequired);
     for (const NamedItem& item : items_)
         if (lowerName(item.name) == lowerName(name)) automation::raise(457);
@@ -361,6 +394,7 @@ Variant Engine::runProcMain(const ProcDef& main) {
 
 void Engine::addCode(std::string_view text) {
     lastError_ = {};
+    aborted_ = false;
     const std::shared_ptr<const SourceText> src = makeSource(text);
     std::shared_ptr<ProcDef> main;
     guarded(src.get(), [&] {
@@ -375,6 +409,7 @@ void Engine::addCode(std::string_view text) {
 
 Variant Engine::eval(std::string_view text) {
     lastError_ = {};
+    aborted_ = false;
     const std::shared_ptr<const SourceText> src = makeSource(text);
     ProcDef frame;
     frame.source = src;
@@ -403,6 +438,7 @@ Variant Engine::eval(std::string_view text) {
 
 Variant Engine::run(std::string_view name, std::span<Variant> args) {
     lastError_ = {};
+    aborted_ = false;
     Symbol* s = symbols_.find(name);
     if (!s || s->kind != Symbol::Kind::Procedure) {
         ScriptError e;
@@ -437,6 +473,9 @@ Variant Engine::invokeScriptObject(ScriptObject& o, std::string_view name, Invok
 }
 
 void Engine::runTerminate(ScriptObject& o) noexcept {
+    // A stopped run runs no more script code, not even the Terminate of the objects it drops (a
+    // Terminate cannot pass the stop on, and one that makes new objects would go on forever).
+    if ((aborted_ && runDepth_ > 0) || closing_) return;
     try {
         RunScope rs(*this);
         callProc(*o.cls().terminate, &o, {});

@@ -229,6 +229,7 @@ private:
     auto guarded(const SourceText* src, F&& f) -> decltype(f());
     void checkBudget();
     void checkMemory();
+    [[noreturn]] void abort(ScriptAbort::Reason why);
     void enterCall();
     void leaveCall() noexcept { --callDepth_; }
     void startRun();
@@ -293,7 +294,8 @@ private:
     static Variant letValue(Variant v);
     static void store(Variant& slot, Variant value);
     // Puts `value` into `slot`; an object or array the slot held is released only afterwards,
-    // so a Class_Terminate it runs finds the slot already changed, never half-assigned.
+    // so a Class_Terminate it runs finds the slot already changed, never half-assigned. The
+    // caller must not touch `slot` after the call: that Terminate may have freed it.
     static void overwrite(Variant& slot, Variant value) {
         if (slot.isObject() || slot.isArray()) {
             Variant old = std::move(slot);
@@ -325,6 +327,9 @@ private:
     std::size_t memoryBase_ = 0;   // resident bytes at the run's first memory check (0: none yet)
     int callDepth_ = 0;
     bool timedOut_ = false;
+    bool aborted_ = false;   // the run was stopped (time-out, cancel, memory): no more script code
+    ScriptAbort::Reason abortReason_ = ScriptAbort::Timeout;
+    bool closing_ = false;   // reset is dropping what is left: no Terminate runs
     std::chrono::steady_clock::time_point runStart_{};
     std::chrono::steady_clock::time_point hostStart_{};
     std::chrono::steady_clock::duration excluded_{};

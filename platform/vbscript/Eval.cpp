@@ -84,7 +84,11 @@ void Engine::store(Variant& slot, Variant value) {
         if (old.locked()) raiseRuntime(automation::err::ArrayLocked);
         if (old.fixedSize) raiseRuntime(automation::err::TypeMismatch);
     }
-    overwrite(slot, std::move(value));
+    // The object or array the slot held goes last (see overwrite()): its Class_Terminate may
+    // even free the array that holds `slot`, which is not touched after that.
+    Variant old;
+    if (slot.isObject() || slot.isArray()) old = std::move(slot);
+    slot = std::move(value);
     if (slot.isArray()) {
         // A copy of a fixed or locked array is an ordinary dynamic one.
         SafeArray& a = slot.arrayValue();

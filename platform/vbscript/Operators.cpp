@@ -472,7 +472,7 @@ std::optional<int> order(const Variant& a0, const Variant& b0, bool aLiteral, bo
     if (a.isNull() || b.isNull()) return std::nullopt;
     if ((aLiteral || bLiteral) && a.isString() != b.isString()) {
         // Text against a number: a literal keeps its own kind and the value it meets is
-        // compared that way, as in VB (without literals the number is the smaller).
+        // compared that way, as VBScript does (without literals the number is the smaller).
         const bool textLeft = a.isString();
         const Variant& text = textLeft ? a : b;
         const Variant& number = textLeft ? b : a;

@@ -138,6 +138,19 @@ TEST(Limits, ARunThatKeepsAllocatingStops) {
     EXPECT_EQ(h.run("Print \"next run\"").output, "next run");
 }
 
+TEST(Limits, ATerminateThatKeepsMakingObjectsIsStoppedByTheTimeOut) {
+    Harness h;
+    std::chrono::steady_clock::time_point t{};
+    h.sc.setTimeSource([&t] { return t += std::chrono::milliseconds(1); });
+    h.sc.setTimeout(50);
+    const Outcome o = h.run("Class C : Public Default Property Get V : V = 1 : End Property\n"
+                            " Sub Class_Terminate : b = New C : End Sub : End Class\n"
+                            "b = New C");
+    EXPECT_EQ(o.error.number, static_cast<std::int32_t>(0x80004004u));
+    EXPECT_EQ(o.error.description, "Script timed out");
+    EXPECT_EQ(h.run("Print \"next run\"").output, "next run");
+}
+
 // Scripts that broke the engine once.
 TEST(Limits, CrashedBefore) {
     Harness h;
@@ -171,10 +184,13 @@ TEST(Limits, CrashedBefore) {
              "Class C : Public Default Property Get V : a = 0 : V = \"x\" : End Property : End Class\n"
              "a = Array(New C, New C, \"z\") : x = Join(a, \",\") : a = Array(New C, 1) : y = Filter(a, \"x\")",
              "Class C : Sub Class_Terminate : g = 1 : End Sub : End Class\nSet g = New C : g = 5",
+             "Class C : Sub Class_Terminate : a = 0 : End Sub : End Class\na = Array(New C, 1) : a(0) = 5",
              "Class C : Sub Class_Terminate : a(0) = 1 : ReDim a(3) : End Sub : End Class\n"
              "ReDim a(1) : Set a(1) = New C : ReDim Preserve a(0)",
              "Class C : Sub Class_Terminate : Erase a : End Sub : End Class\nDim a(1) : Set a(0) = New C : Erase a",
              "Class C : Sub Class_Terminate : e = 0 : End Sub : End Class\nFor Each e In Array(New C) : Next",
+             // ... and while the next run's reset drops the objects.
+             "Class C : Sub Class_Terminate : Set g = New C : y = 1 : z = 2 : End Sub : End Class\nSet g = New C",
          }) {
         SCOPED_TRACE(code);
         h.run(code);

@@ -222,6 +222,9 @@ TEST(Statements, Classes) {
          "Set o = New C : o.P(1, 2) = 3 : Print o.P(4, 5)",
          "1 2 3|9"},
         {"Class C : Public x : End Class\nSet a = New C : Set b = a : b.x = 1 : Print a.x", "1"},
+        {"Class C : Public x\n Public Property Let Ten(a, b, c, d, e, f, g, h, i, j) : x = a & b & c & d & e & f & g & h & i & j"
+         " : End Property\nEnd Class\nSet o = New C : o.Ten(1, 2, 3, 4, 5, 6, 7, 8, 9) = 0 : Print o.x",
+         "1234567890"},
         {"Class C\n Sub Class_Terminate : Print \"t\" & Me.id : End Sub\n Public id\nEnd Class\n"
          "Sub Make : Dim o : Set o = New C : o.id = 1 : End Sub\nMake : Print \"back\"",
          "t1|back"},
