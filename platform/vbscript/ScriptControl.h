@@ -117,9 +117,9 @@ public:
     const ScriptError& error() const;
 
     // Milliseconds a run may take (kNoTimeout: no limit). Time spent inside calls to the host's
-    // objects and in the UI hooks is not counted. When it runs out: the time-out handler is
-    // called once and the run stops with an error (number 0x80004004, "Script timed out"); the
-    // error handler is not called.
+    // objects and in the UI hooks is not counted (time in dictionaries and files is). When it
+    // runs out: the time-out handler is called once and the run stops with an error (number
+    // 0x80004004, "Script timed out"); the error handler is not called.
     void setTimeout(long milliseconds);
     long timeout() const;
     void setTimeoutHandler(std::function<void()> handler);
