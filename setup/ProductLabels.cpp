@@ -12,7 +12,9 @@ namespace vt::setup {
 
 QPixmap productPicture(int size) {
     const QIcon icon = QApplication::windowIcon();
-    return icon.isNull() ? QPixmap() : icon.pixmap(size, size);
+    if (icon.isNull()) return {};
+    const QPixmap p = icon.pixmap(size, size);
+    return p.width() >= size ? p : p.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
 void ProductLabels::create(QWidget* parent, int pictureSize) {
