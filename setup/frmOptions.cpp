@@ -72,7 +72,8 @@ frmOptions::frmOptions(const core::Services& s, std::function<int(std::string_vi
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(sstOptions_);
     outer->addLayout(buttons);
-    setFixedSize(520, 470);
+    // Room for the longest tab at any font size, and no smaller than the usual size.
+    setFixedSize(sizeHint().expandedTo(QSize(520, 470)));
 
     connect(cmdOk_, &QPushButton::clicked, this, &frmOptions::cmdOk_Click);
     connect(cmdCancel_, &QPushButton::clicked, this, &frmOptions::cmdCancel_Click);
