@@ -1,8 +1,15 @@
-// Veltrane: the program's start. Shows the main window, which opens the application database.
+// Veltrane: the program's start. The splash refuses a second copy and shows the product, the
+// login shows the main window (which opens the application database) behind it and asks for the
+// account; after a successful login only the main window remains.
 
+#include "core/Globals.h"
 #include "mainwindow/frmMain.h"
+#include "mainwindow/frmMainIcons.h"
 #include "platform/settings/Settings.h"
 #include "platform/text/Clock.h"
+#include "setup/SingleInstance.h"
+#include "setup/frmLogin.h"
+#include "setup/frmSplash.h"
 
 #include <QApplication>
 
@@ -19,6 +26,13 @@ bool hasDisplay() {
     return false;
 }
 
+// The splash's time on screen in milliseconds; VELTRANE_SPLASH_MS shortens it for scripted runs.
+int splashTime() {
+    const char* value = std::getenv("VELTRANE_SPLASH_MS");
+    if (!value || !*value) return 5000;
+    return std::clamp(std::atoi(value), 0, 5000);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -32,12 +46,30 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Veltrane"));
     QApplication::setOrganizationName(QStringLiteral("Veltrane"));
     QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication::setWindowIcon(vt::mainwindow::icons::application());
+
+    // Held for the whole run; the kernel lets go of it however the program ends.
+    vt::setup::InstanceLock instance;
+    {
+        vt::setup::frmSplash splash;
+        if (!splash.Form_Load(instance)) return 0;
+        splash.Activate(splashTime());
+    }
 
     vt::FileSettings settings;
     vt::SystemClock clock;
     vt::mainwindow::frmMain main(settings, clock);
-    if (!main.Form_Load()) return 0;
-    main.show();
+    vt::setup::frmLogin login(main.services(), [&main] {
+        if (!main.Form_Load()) return false;
+        main.show();
+        return true;
+    });
+    if (!login.Form_Load()) return 0;
+    if (login.exec() != QDialog::Accepted) {
+        // Cancel: the login has closed the database; the main window's closing steps do not run.
+        settings.sync();
+        return 0;
+    }
     const int code = app.exec();
     settings.sync();
     return code;

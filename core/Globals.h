@@ -22,7 +22,7 @@ inline constexpr std::string_view kCompactFileName = "NewVeltrane.mdb";
 db::Database& gConnection();
 
 extern std::string gUserName;   // "System" until the login sets it
-extern std::string gPassword;   // the stored account password, as the login compares it
+extern std::string gPassword;   // the stored account password (its hash), as the login compares it
 extern bool gCancel;            // the transaction-set picker was cancelled
 extern bool gSilent;            // the translator logs script errors instead of showing them
 

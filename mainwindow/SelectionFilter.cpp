@@ -14,31 +14,25 @@
 
 namespace vt::mainwindow {
 
-namespace {
+const std::array<FilterField, 12>& filterFields() {
+    static constexpr std::array<FilterField, 12> fields = {{
+        {"Partner", "Partner", true},
+        {"Transaction", "Transaction", true},
+        {"Version", "Version", true},
+        {"Date", "Date", true},
+        {"Time", "Time", true},
+        {"Used", "Used", false},
+        {"Interchange Control Number", "InterchangeControlNumber", false},
+        {"Group Control Number", "GroupControlNumber", false},
+        {"Sender ID", "SenderID", false},
+        {"Sender Division", "SenderDivision", false},
+        {"Receiver ID", "ReceiverID", false},
+        {"Receiver Division", "ReceiverDivision", false},
+    }};
+    return fields;
+}
 
-struct FilterField {
-    std::string_view key;     // the setting, as the column caption
-    std::string_view field;   // the folder table's field
-    bool byDefault;
-};
-
-constexpr std::array<FilterField, 12> kFilterFields = {{
-    {"Partner", "Partner", true},
-    {"Transaction", "Transaction", true},
-    {"Version", "Version", true},
-    {"Date", "Date", true},
-    {"Time", "Time", true},
-    {"Used", "Used", false},
-    {"Interchange Control Number", "InterchangeControlNumber", false},
-    {"Group Control Number", "GroupControlNumber", false},
-    {"Sender ID", "SenderID", false},
-    {"Sender Division", "SenderDivision", false},
-    {"Receiver ID", "ReceiverID", false},
-    {"Receiver Division", "ReceiverDivision", false},
-}};
-
-// A setting read as a Boolean: "True"/"False" in any case, or a number (0 is False).
-bool settingFlag(const Settings& settings, const FilterField& f) {
+bool filterSetting(const Settings& settings, const FilterField& f) {
     const std::string value = text::trim(settings.get("Filter", f.key, f.byDefault ? "True" : "False"));
     if (text::equalsNoCase(value, "True")) return true;
     if (text::equalsNoCase(value, "False")) return false;
@@ -46,8 +40,6 @@ bool settingFlag(const Settings& settings, const FilterField& f) {
     if (!numeric) throw core::typeMismatchError();
     return text::val(value) != 0.0;
 }
-
-}  // namespace
 
 void SelectAllItems(FolderSelection& list) {
     if (!list.anySelected()) return;
@@ -60,8 +52,8 @@ void SelectionFilter(const core::Services& s, FolderSelection& list) {
     try {
         const std::string table(itemTable(list.table));
         std::vector<std::string_view> ticked;
-        for (const FilterField& f : kFilterFields)
-            if (settingFlag(s.settings, f)) ticked.push_back(f.field);
+        for (const FilterField& f : filterFields())
+            if (filterSetting(s.settings, f)) ticked.push_back(f.field);
 
         // The ticked values of every row as one text, each value behind its length.
         std::string sql = "SELECT Id";

@@ -5,7 +5,26 @@
 #include "core/Services.h"
 #include "mainwindow/Selection.h"
 
+#include <array>
+#include <string_view>
+
+namespace vt {
+class Settings;
+}
+
 namespace vt::mainwindow {
+
+// A field the selection filter can compare, as settings section "Filter" names it.
+struct FilterField {
+    std::string_view key;     // the setting, as the column caption
+    std::string_view field;   // the folder table's field
+    bool byDefault;
+};
+// The twelve, in the order the options window lists them.
+const std::array<FilterField, 12>& filterFields();
+// The field's setting as a truth value: "True"/"False" in any case, or a number (0 is False);
+// anything else throws a type mismatch.
+bool filterSetting(const Settings& settings, const FilterField& f);
 
 // Selects every row, but only when at least one is selected already.
 void SelectAllItems(FolderSelection& list);

@@ -26,10 +26,7 @@ void frmMain::cmdActiveX() { notAvailable("Running partner plug-ins"); }
 // ---- Other windows ----
 void frmMain::showPartners() { notAvailable("The Partners window"); }
 void frmMain::showMapDesigner() { notAvailable("The Map Designer"); }
-void frmMain::showOptions() { notAvailable("The Options window"); }
-void frmMain::showAccount() { notAvailable("The Account window"); }
 void frmMain::showExchange() { notAvailable("The Exchange window"); }
 void frmMain::showIntegrator() { notAvailable("The Integrator window"); }
-void frmMain::showAbout() { notAvailable("The About window"); }
 
 }  // namespace vt::mainwindow

@@ -70,9 +70,19 @@ bool MemorySettings::contains(std::string_view section, std::string_view key) co
 struct FileSettings::Impl {
     explicit Impl(const QString& file) : qs(file, QSettings::IniFormat) {}
     QSettings qs;
+    // The file holds the account's password hash. Each sync writes a new file and renames it
+    // into place, created with the process's umask, so the application's own folder is kept
+    // private as well (a file placed elsewhere leaves its folder alone).
     void protect() {
+        const QByteArray file = QFile::encodeName(qs.fileName());
+        const std::filesystem::path folder = std::filesystem::path(file.constData()).parent_path();
+        if (folder.filename() == "Veltrane") {
+            std::error_code ec;
+            std::filesystem::create_directories(folder, ec);
+            ::chmod(folder.c_str(), 0700);
+        }
         qs.sync();
-        ::chmod(QFile::encodeName(qs.fileName()).constData(), 0600);
+        ::chmod(file.constData(), 0600);
     }
 };
 

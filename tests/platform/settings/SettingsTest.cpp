@@ -52,6 +52,8 @@ TEST(Settings, FileStorePersistsPrivately) {
     struct stat st {};
     ASSERT_EQ(::stat(ini.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600);
+    ASSERT_EQ(::stat(ini.parent_path().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700);
     fs::remove_all(dir);
 }
 

@@ -1,0 +1,451 @@
+#include "core/Globals.h"
+#include "setup/Password.h"
+#include "setup/PasswordBox.h"
+#include "setup/SetupSettings.h"
+#include "setup/SingleInstance.h"
+#include "setup/VersionInfo.h"
+#include "setup/frmAbout.h"
+#include "setup/frmAccount.h"
+#include "setup/frmLogin.h"
+#include "setup/frmOptions.h"
+#include "setup/frmSplash.h"
+#include "tests/mainwindow/widgets/MainWindowFixture.h"
+#include "tests/setup/SetupFixture.h"
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+
+#include <fstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace core = vt::core;
+using namespace vt::setup;
+using vt::test::application;
+
+class SetupWindows : public vt::test::SetupTest {
+protected:
+    static void SetUpTestSuite() { application(); }
+    static void type(QLineEdit* box, const QString& text) {
+        box->setFocus();
+        QTest::keyClicks(box, text);
+    }
+    static void clear(QLineEdit* box) {
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_Backspace);
+    }
+};
+
+// ---- Splash ----
+
+class RecordingSplash : public frmSplash {
+public:
+    std::vector<std::string> messages;
+
+protected:
+    void alreadyOpen(std::string_view text) override { messages.emplace_back(text); }
+};
+
+TEST_F(SetupWindows, SplashRefusesASecondCopyAndOtherwiseShowsTheProductForItsTime) {
+    InstanceLock running;
+    ASSERT_TRUE(running.acquire(instanceLockFile()));
+    {
+        InstanceLock mine;
+        RecordingSplash splash;
+        EXPECT_FALSE(splash.Form_Load(mine));
+        EXPECT_EQ(splash.messages, std::vector<std::string>{alreadyOpenText(executablePath())});
+        EXPECT_FALSE(splash.isVisible());
+        EXPECT_TRUE(splash.labels().lblVersion->text().isEmpty());   // nothing further loaded
+    }
+    running.release();
+
+    InstanceLock mine;
+    RecordingSplash splash;
+    ASSERT_TRUE(splash.Form_Load(mine));
+    EXPECT_TRUE(mine.held());
+    EXPECT_TRUE(splash.messages.empty());
+    EXPECT_TRUE(splash.labels().lblVersion->text().startsWith(QStringLiteral("Version ")));
+    EXPECT_TRUE(splash.labels().lblBuildDate->text().startsWith(QStringLiteral("Build Date: ")));
+    EXPECT_EQ(splash.labels().lblProductName->text(), QStringLiteral("Veltrane"));
+    EXPECT_FALSE(splash.labels().lblCopyright->text().isEmpty());
+    EXPECT_EQ(splash.labels().lblVersion->font().family(), QStringLiteral("Arial"));
+
+    bool shownWhileWaiting = false;
+    QTimer::singleShot(20, [&] { shownWhileWaiting = splash.isVisible() && QApplication::overrideCursor(); });
+    QElapsedTimer waited;
+    waited.start();
+    splash.Activate(150);
+    EXPECT_GE(waited.elapsed(), 150);
+    EXPECT_TRUE(shownWhileWaiting);
+    EXPECT_FALSE(splash.isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// ---- Login ----
+
+class Login : public SetupWindows {
+protected:
+    std::unique_ptr<frmLogin> open(bool mainLoads = true) {
+        auto login = std::make_unique<frmLogin>(s, [this, mainLoads] {
+            events().push_back("main window shown");
+            return mainLoads;
+        });
+        loaded = login->Form_Load();
+        login->show();
+        return login;
+    }
+    bool loaded = false;
+};
+
+TEST_F(Login, FirstStartLogsInWithTheRememberedDefaultAccount) {
+    auto login = open();
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(events().front(), "main window shown");   // before the account is read
+    EXPECT_EQ(login->windowTitle(), QStringLiteral("Login"));
+    EXPECT_EQ(login->txtUser()->text(), QStringLiteral("tulip"));
+    EXPECT_TRUE(login->chkRemember()->isChecked());
+    EXPECT_TRUE(login->txtPassword()->holdsStored());
+    EXPECT_EQ(login->txtPassword()->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(settings.get("Account", "Remember"), "1");
+
+    QTest::mouseClick(login->cmdOk(), Qt::LeftButton);
+    EXPECT_TRUE(login->loggedIn());
+    EXPECT_EQ(login->result(), QDialog::Accepted);
+    EXPECT_FALSE(login->isVisible());
+    EXPECT_EQ(history(), std::vector<std::string>{"Info tulip: User Login: tulip"});
+    for (const char* key : {"Export", "Import", "Inbound", "Outbound", "Sent", "Reports", "ActiveX"})
+        EXPECT_EQ(settings.get("Folders", key), (home / key).string()) << key;
+    EXPECT_FALSE(settings.contains("Folders", "Database"));
+}
+
+TEST_F(Login, AFailedAttemptSelectsTheUserNameAndKeepsThePassword) {
+    settings.stored.set("Account", "Password", hashPassword("Secret1"));
+    settings.stored.set("Account", "Remember", "0");
+    auto login = open();
+    EXPECT_TRUE(login->txtPassword()->text().isEmpty());
+    login->txtUser()->end(false);
+    QTest::keyClick(login->txtUser(), Qt::Key_Space);   // "tulip " with a trailing blank
+    type(login->txtPassword(), QStringLiteral("Secret1"));
+    login->cmdOk_Click();
+    EXPECT_EQ(db.ui.eventsStartingWith("box"),
+              std::vector<std::string>{"box 16 Login: Invalid User Name or Password, try again!"});
+    EXPECT_FALSE(login->loggedIn());
+    EXPECT_TRUE(login->isVisible());
+    EXPECT_EQ(login->txtUser()->selectedText(), QStringLiteral("tulip "));
+    EXPECT_EQ(login->txtPassword()->text(), QStringLiteral("Secret1"));
+    EXPECT_TRUE(history().empty());
+
+    QTest::keyClick(login->txtUser(), Qt::Key_Backspace);   // the selection goes; type the name again
+    type(login->txtUser(), QStringLiteral("tulip"));
+    login->cmdOk_Click();
+    EXPECT_TRUE(login->loggedIn());
+}
+
+TEST_F(Login, EditingTheRememberedPasswordReplacesIt) {
+    auto login = open();
+    QTest::keyClick(login->txtPassword(), Qt::Key_Backspace);
+    EXPECT_FALSE(login->txtPassword()->holdsStored());
+    EXPECT_TRUE(login->txtPassword()->text().isEmpty());
+    login->cmdOk_Click();   // an empty password is not the remembered one
+    EXPECT_FALSE(login->loggedIn());
+    type(login->txtPassword(), QStringLiteral("tulip"));
+    login->cmdOk_Click();
+    EXPECT_TRUE(login->loggedIn());
+}
+
+TEST_F(Login, OnlyOkAndCancelCloseIt) {
+    auto login = open();
+    login->close();
+    QTest::keyClick(login.get(), Qt::Key_Escape);
+    EXPECT_TRUE(login->isVisible());
+
+    // Unchecking Remember is stored at once, whatever follows.
+    QTest::mouseClick(login->chkRemember(), Qt::LeftButton, {}, QPoint(8, login->chkRemember()->height() / 2));
+    EXPECT_EQ(settings.get("Account", "Remember"), "0");
+
+    vt::test::TempFolder folder("login");
+    core::createApplicationDatabase(core::gConnection(), folder.path / "Veltrane.mdb");
+    ASSERT_TRUE(core::gConnection().isOpen());
+    QTest::mouseClick(login->cmdCancel(), Qt::LeftButton);
+    EXPECT_EQ(login->result(), QDialog::Rejected);
+    EXPECT_FALSE(login->isVisible());
+    EXPECT_FALSE(core::gConnection().isOpen());   // closed, not left to the end of the process
+    EXPECT_TRUE(history().empty());
+}
+
+TEST_F(Login, AMainWindowThatEndsTheProgramEndsTheLogin) {
+    auto login = open(false);
+    EXPECT_FALSE(loaded);
+    EXPECT_FALSE(settings.contains("Account", "Remember"));
+}
+
+TEST_F(Login, AFailedCompletionLeavesTheWindowOpenButClosable) {
+    auto login = open();
+    settings.failOn = "Folders/Export";
+    login->cmdOk_Click();
+    EXPECT_TRUE(login->loggedIn());
+    EXPECT_TRUE(login->isVisible());
+    login->close();
+    EXPECT_FALSE(login->isVisible());
+}
+
+// ---- Account ----
+
+TEST_F(SetupWindows, AccountWindowRunsTheSameChecksForApplyAndOk) {
+    frmAccount account(settings, db.ui);
+    account.Form_Load();
+    account.show();
+    EXPECT_EQ(account.windowTitle(), QStringLiteral("Account"));
+    EXPECT_EQ(account.txtUserName()->text(), QStringLiteral("tulip"));
+    EXPECT_TRUE(account.txtPassword()->holdsStored());
+    EXPECT_TRUE(account.txtConfirm()->holdsStored());
+    EXPECT_FALSE(account.cmdApply()->isEnabled());
+    for (QLineEdit* box : {account.txtUserName(), static_cast<QLineEdit*>(account.txtPassword()),
+                           static_cast<QLineEdit*>(account.txtConfirm())})
+        EXPECT_EQ(box->maxLength(), 32);
+
+    // OK with an empty password and confirmation is refused like Apply.
+    clear(account.txtPassword());
+    clear(account.txtConfirm());
+    EXPECT_TRUE(account.cmdApply()->isEnabled());
+    account.cmdOk_Click();
+    EXPECT_TRUE(account.isVisible());
+    EXPECT_EQ(db.ui.eventsStartingWith("box"),
+              std::vector<std::string>{"box 48 Veltrane: Password to short Min. 4!"});
+    EXPECT_FALSE(settings.contains("Account", "Password"));
+
+    type(account.txtPassword(), QStringLiteral("Opened4"));
+    type(account.txtConfirm(), QStringLiteral("opened4"));
+    events().clear();
+    account.cmdApply_Click();
+    EXPECT_EQ(db.ui.eventsStartingWith("box"), std::vector<std::string>{"box 48 Veltrane: Confirm Password!"});
+
+    clear(account.txtConfirm());
+    type(account.txtConfirm(), QStringLiteral("Opened4"));
+    account.cmdApply_Click();
+    EXPECT_FALSE(account.cmdApply()->isEnabled());
+    EXPECT_TRUE(account.isVisible());
+    EXPECT_TRUE(verifyPassword(settings.get("Account", "Password"), "Opened4"));
+    EXPECT_TRUE(isPasswordHash(settings.get("Account", "Password")));
+
+    // Cancel keeps what Apply saved and saves nothing more.
+    type(account.txtUserName(), QStringLiteral("X"));
+    account.cmdCancel_Click();
+    EXPECT_FALSE(account.isVisible());
+    EXPECT_EQ(settings.get("Account", "UserName"), "tulip");
+}
+
+// ---- Options ----
+
+class Options : public SetupWindows {
+protected:
+    Options() {
+        options.Form_Load();
+        options.show();
+    }
+    std::vector<bool> filter() const {
+        std::vector<bool> out;
+        for (int i = 0; i < options.lvwFilter()->count(); ++i)
+            out.push_back(options.lvwFilter()->item(i)->checkState() == Qt::Checked);
+        return out;
+    }
+    int historyItems = 0;
+    frmOptions options{s, [this](std::string_view table) { return table == "History" ? historyItems : 0; }};
+};
+
+TEST_F(Options, OpensOnTheDefaultsWithApplyOff) {
+    EXPECT_EQ(options.windowTitle(), QStringLiteral("Options"));
+    EXPECT_EQ(options.sstOptions()->currentIndex(), 0);
+    QStringList tabs;
+    for (int i = 0; i < options.sstOptions()->count(); ++i) tabs << options.sstOptions()->tabText(i);
+    EXPECT_EQ(tabs.join(','), QStringLiteral("General,Folders,Selection Filter,Report Viewer"));
+    for (int row = 0; row < 8; ++row) {
+        EXPECT_EQ(options.folderBox(row)->text().toStdString(), home.string());
+        EXPECT_EQ(options.browseButton(row)->toolTip().toStdString(), kFolderKeys[row].tip);
+    }
+    QStringList items;
+    for (int i = 0; i < options.lvwFilter()->count(); ++i) items << options.lvwFilter()->item(i)->text();
+    EXPECT_EQ(items.join(','), QStringLiteral("Partner,Transaction,Version,Date,Time,Used,Interchange Control Number,"
+                                              "Group Control Number,Sender ID,Sender Division,Receiver ID,"
+                                              "Receiver Division"));
+    EXPECT_EQ(filter(), (std::vector<bool>{true, true, true, true, true, false, false, false, false, false, false, false}));
+    for (int i = 0; i < 22; ++i) EXPECT_TRUE(options.viewerBox(i)->isChecked());
+    EXPECT_EQ(options.viewerBox(21)->objectName(), QStringLiteral("chkPopupMenu"));
+    EXPECT_FALSE(options.cmdApply()->isEnabled());
+    EXPECT_TRUE(events().empty());   // opening writes nothing
+}
+
+TEST_F(Options, EditsEnableApplyAndARefusedFolderShowsTheStoredValueAgain) {
+    struct Edit {
+        const char* what;
+        std::function<void()> run;
+    } edits[] = {
+        {"folder text", [&] { type(options.folderBox(2), QStringLiteral("x")); }},
+        {"viewer box", [&] { QTest::mouseClick(options.viewerBox(3), Qt::LeftButton, {}, QPoint(6, 6)); }},
+        {"filter check", [&] { options.lvwFilter()->item(7)->setCheckState(Qt::Checked); }},
+        {"include", [&] { options.cmdInclude_Click(); }},
+        {"exclude", [&] { options.cmdExclude_Click(); }},
+        {"reset", [&] { options.cmdReset_Click(); }},
+    };
+    for (const Edit& e : edits) {
+        options.cmdApply()->setEnabled(false);
+        e.run();
+        EXPECT_TRUE(options.cmdApply()->isEnabled()) << e.what;
+    }
+    // Reset ticks four fields: Time is off, unlike the defaults.
+    EXPECT_EQ(filter(), (std::vector<bool>{true, true, true, true, false, false, false, false, false, false, false, false}));
+
+    clear(options.folderBox(1));
+    events().clear();
+    options.cmdApply_Click();
+    EXPECT_EQ(db.ui.eventsStartingWith("box"),
+              (std::vector<std::string>{"box 16 Veltrane: Specified folder does not exist\r\n\r\n\r\n",
+                                        "box 16 Veltrane: Specified folder does not exist\r\n\r\n" + home.string() +
+                                            "x\r\n"}));
+    EXPECT_EQ(options.folderBox(1)->text().toStdString(), home.string());
+    EXPECT_EQ(options.folderBox(2)->text().toStdString(), home.string());
+    EXPECT_FALSE(options.cmdApply()->isEnabled());
+    EXPECT_TRUE(options.isVisible());
+    EXPECT_EQ(settings.get("Filter", "Time"), "False");
+    EXPECT_EQ(settings.get("Viewer", "DisplayGroupTree"), "0");
+}
+
+TEST_F(Options, OkRightAfterOpeningRewritesEveryKeyAndCloses) {
+    options.cmdOk_Click();
+    EXPECT_FALSE(options.isVisible());
+    EXPECT_EQ(db.ui.eventsStartingWith("set Filter").size(), 12u);
+    EXPECT_EQ(db.ui.eventsStartingWith("set Folders").size(), 8u);
+    EXPECT_EQ(db.ui.eventsStartingWith("set Viewer").size(), 22u);
+    EXPECT_TRUE(db.ui.eventsStartingWith("box").empty());
+}
+
+TEST_F(Options, BrowsingAFolder) {
+    const fs::path chosen = home / "picked";
+    struct Case {
+        int row;
+        std::deque<int> answers;   // the database warning
+        std::optional<fs::path> folder;
+        std::vector<std::string> shown;
+        bool changed;
+    } cases[] = {
+        {0, {core::vbNo}, chosen, {"box 36 Veltrane"}, false},
+        {0, {core::vbYes}, std::nullopt, {"box 36 Veltrane", "folder Browse for Folder"}, false},
+        {0, {core::vbYes}, chosen, {"box 36 Veltrane", "folder Browse for Folder"}, true},
+        {6, {}, chosen, {"folder Browse for Folder"}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.row);
+        options.folderBox(c.row)->setText(QString::fromStdString(home.string()));
+        options.cmdApply()->setEnabled(false);
+        events().clear();
+        db.ui.boxAnswers = c.answers;
+        db.ui.folderAnswers = {c.folder};
+        QTest::mouseClick(options.browseButton(c.row), Qt::LeftButton);
+        std::vector<std::string> shown;
+        for (const std::string& e : events()) shown.push_back(e.substr(0, e.find(':')));
+        EXPECT_EQ(shown, c.shown);
+        if (c.shown.size() > 1 || c.row != 0) EXPECT_EQ(events().back(), "folder Browse for Folder: " + home.string());
+        EXPECT_EQ(options.folderBox(c.row)->text().toStdString(), c.changed ? chosen.string() : home.string());
+        EXPECT_EQ(options.cmdApply()->isEnabled(), c.changed);
+    }
+    EXPECT_TRUE(db.ui.eventsStartingWith("set").empty());   // nothing stored before OK or Apply
+}
+
+TEST_F(Options, ClearHistoryAsksAndDeletesOnlyWhenTheListHasItems) {
+    db.db.exec("INSERT INTO History (Type, Description) VALUES ('Info', 'a'), ('Info', 'b')");
+    db.ui.boxAnswers = {core::vbYes};
+    options.cmdClearHistory_Click();
+    EXPECT_EQ(db.db.scalarInt("SELECT count(*) FROM History"), 2);
+    historyItems = 2;
+    db.ui.boxAnswers = {core::vbYes};
+    options.cmdClearHistory_Click();
+    EXPECT_EQ(db.db.scalarInt("SELECT count(*) FROM History"), 0);
+    EXPECT_EQ(db.ui.refreshed, std::vector<std::string>{"History"});
+}
+
+// ---- About ----
+
+class TestAbout : public frmAbout {
+public:
+    using frmAbout::frmAbout;
+    std::string path;
+    bool starts = true;
+    std::vector<std::string> started, opened;
+
+protected:
+    bool startProgram(const fs::path& program) override {
+        started.push_back(program.string());
+        return starts;
+    }
+    void openAddress(const QString& address) override { opened.push_back(address.toStdString()); }
+    std::string searchPath() const override { return path; }
+};
+
+TEST_F(SetupWindows, AboutBoxLinkFollowsThePointerAndOpensItsAddress) {
+    TestAbout about(db.ui);
+    about.Form_Load();
+    about.show();
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("About Veltrane"));
+    EXPECT_TRUE(about.labels().lblVersion->text().startsWith(QStringLiteral("Version ")));
+    EXPECT_EQ(about.Picture1()->size(), about.lblURL()->size());
+    EXPECT_EQ(about.lblURL()->pos(), QPoint(0, 0));
+    EXPECT_EQ(about.linkState(), "black");
+    EXPECT_FALSE(about.tmrURL()->isActive());
+
+    QTest::mouseMove(about.lblURL(), QPoint(3, 3));
+    about.lblURL_MouseMove();
+    EXPECT_EQ(about.linkState(), "blue");
+    EXPECT_TRUE(about.linkUnderlined());
+    EXPECT_TRUE(about.tmrURL()->isActive());
+    EXPECT_EQ(about.tmrURL()->interval(), 100);
+
+    // On the frame's right and bottom edge the pointer still counts as inside.
+    const QWidget* frame = about.Picture1();
+    about.tmrURL_Timer(frame->mapToGlobal(QPoint(frame->width(), frame->height())));
+    EXPECT_EQ(about.linkState(), "blue");
+
+    QTest::mousePress(about.lblURL(), Qt::LeftButton, {}, QPoint(3, 3));
+    EXPECT_EQ(about.linkState(), "red");
+    QTest::mouseRelease(about.lblURL(), Qt::LeftButton, {}, QPoint(3, 3));
+    EXPECT_EQ(about.linkState(), "blue");
+    EXPECT_EQ(about.opened, std::vector<std::string>{about.lblURL()->text().toStdString()});
+
+    about.tmrURL_Timer(frame->mapToGlobal(QPoint(frame->width() + 1, 0)));
+    EXPECT_EQ(about.linkState(), "black");
+    EXPECT_FALSE(about.linkUnderlined());
+    EXPECT_FALSE(about.tmrURL()->isActive());
+    about.lblURL_MouseDown();   // pressing the idle link changes nothing
+    EXPECT_EQ(about.linkState(), "black");
+}
+
+TEST_F(SetupWindows, SystemInfoStartsTheDesktopsProgramOrSaysItIsUnavailable) {
+    vt::test::TempFolder bin("bin");
+    const fs::path program = bin.path / "kinfocenter";
+    std::ofstream(program) << "#!/bin/sh\n";
+    fs::permissions(program, fs::perms::owner_all);
+    std::ofstream(bin.path / "hardinfo") << "not executable";
+
+    TestAbout about(db.ui);
+    about.Form_Load();
+    about.path = "/nonexistent:" + bin.path.string();
+    QTest::mouseClick(about.cmdSysInfo(), Qt::LeftButton);
+    EXPECT_EQ(about.started, std::vector<std::string>{program.string()});
+    EXPECT_TRUE(events().empty());
+
+    about.starts = false;   // it would not start
+    about.cmdSysInfo()->click();
+    about.path = "/nonexistent";   // none installed
+    about.cmdSysInfo()->click();
+    EXPECT_EQ(about.started.size(), 2u);
+    EXPECT_EQ(events(), std::vector<std::string>(2, "box 0 Veltrane: System Information Is Unavailable At This Time"));
+}
+
+}  // namespace
