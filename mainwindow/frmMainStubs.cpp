@@ -4,6 +4,8 @@
 #include "mainwindow/frmMain.h"
 
 #include "core/UiSink.h"
+#include "setup/PluginChoice.h"
+#include "setup/frmPartners.h"
 
 #include <string>
 
@@ -24,7 +26,11 @@ void frmMain::cmdDesignActiveX() { notAvailable("The Report Designer"); }
 void frmMain::cmdActiveX() { notAvailable("Running partner plug-ins"); }
 
 // ---- Other windows ----
-void frmMain::showPartners() { notAvailable("The Partners window"); }
+void frmMain::showPartners() {
+    setup::frmPartners partners(services_, setup::pluginRegistry(settings_), this);
+    partners.Form_Load();
+    execDialog(partners);
+}
 void frmMain::showMapDesigner() { notAvailable("The Map Designer"); }
 void frmMain::showOptions() { notAvailable("The Options window"); }
 void frmMain::showAccount() { notAvailable("The Account window"); }

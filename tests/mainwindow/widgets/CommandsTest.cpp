@@ -109,7 +109,8 @@ TEST_F(Commands, EveryMenuCommandWritesItsHistoryTextFirst) {
               main->boxes.end());
     EXPECT_EQ(main->dialogs, (std::vector<std::string>{"open Open Inbound", "open Open Outbound", "printer",
                                                        "dialog frmProperties", "input Find: Find What:",
-                                                       "dialog frmColumns", "help Welcome.htm"}));
+                                                       "dialog frmColumns", "dialog frmPartners",
+                                                       "help Welcome.htm"}));
 }
 
 TEST_F(Commands, ToolbarButtonsAndDropDownsRunTheMenuCommands) {
