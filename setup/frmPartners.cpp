@@ -43,6 +43,19 @@ QString separatorItemText(const std::string& item) {
     return out;
 }
 
+// The version list's item for a row: its stored position, unless the row names another version
+// (partners registered by the reader store the version but not its position), which saving
+// would otherwise overwrite with the first version of the list.
+int versionListIndexOf(const QComboBox* list, const PartnerRow& r) {
+    const int count = list->count();
+    const bool positionFits = r.isaVersionIndex >= 0 && r.isaVersionIndex < count;
+    if (positionFits && (r.isaVersion.empty() || text::toAnsi(list->itemText(r.isaVersionIndex)) == r.isaVersion))
+        return r.isaVersionIndex;
+    const int named = r.isaVersion.empty() ? -1 : list->findText(text::fromAnsi(r.isaVersion), Qt::MatchExactly);
+    if (named >= 0) return named;
+    return positionFits ? r.isaVersionIndex : -1;
+}
+
 // Room for `length` characters of the box's font.
 int widthFor(const QWidget* w, int length) {
     return w->fontMetrics().horizontalAdvance(QLatin1Char('W')) * std::max(length, 2) + 14;
@@ -125,7 +138,7 @@ frmPartners::frmPartners(const core::Services& services, automation::ClassRegist
     tmrDateTime_->setObjectName(QStringLiteral("tmrDateTime"));
     tmrDateTime_->setInterval(1000);
     connect(tmrDateTime_, &QTimer::timeout, this, [this] { tmrDateTime_Timer(); });
-    resize(760, 600);
+    resize(840, 620);
 }
 
 frmPartners::~frmPartners() = default;
@@ -299,20 +312,23 @@ void frmPartners::ShowPartner() {
             mnuRemovePartner_->setEnabled(false);
             mnuEditPartner_->setEnabled(false);
             tmrDateTime_->stop();
+            for (QPushButton* b : {cmdMoveFirst_, cmdMovePrevious_, cmdMoveNext_, cmdMoveLast_}) b->setEnabled(false);
             ClearPartnerFields();
             SetState(0, false);
             SetState(1, false);
             return;
         }
-        mnuRemovePartner_->setEnabled(true);
+        mnuRemovePartner_->setEnabled(!editor_.editing());
         mnuEditPartner_->setEnabled(true);
+        for (QPushButton* b : {cmdMoveFirst_, cmdMovePrevious_, cmdMoveNext_, cmdMoveLast_})
+            b->setEnabled(!editor_.editing());
         tmrDateTime_->start();
         const PartnerRow& r = editor_.row();
         txtPartner_->setText(text::fromAnsi(r.partner));
         cboPartnerSt_->setCurrentIndex(r.segment);
         cboPartnerEd_->setCurrentIndex(r.element);
         cboPartnerSed_->setCurrentIndex(r.sub);
-        cboISAVersion_->setCurrentIndex(r.isaVersionIndex < cboISAVersion_->count() ? r.isaVersionIndex : -1);
+        cboISAVersion_->setCurrentIndex(versionListIndex(r));
         for (const auto& f : kPartnerTextFields) fields_[f.control]->setText(text::fromAnsi(r.*f.member));
         fields_["txtISA13"]->setText(text::fromAnsi(r.isa13));
         cboIntAck_->setCurrentIndex(ackListIndex(r.isa14));
@@ -324,6 +340,8 @@ void frmPartners::ShowPartner() {
         core::ReportError(services_);
     }
 }
+
+int frmPartners::versionListIndex(const PartnerRow& r) const { return versionListIndexOf(cboISAVersion_, r); }
 
 void frmPartners::ClearPartnerFields() {
     SetState(0, false);

@@ -111,6 +111,7 @@ private:
     void EnablePartnerFields(bool enable);
     void setNavigationEnabled(bool enable);
     PartnerRow screenRow() const;
+    int versionListIndex(const PartnerRow& r) const;
     void cboISAVersion_Click();
 
     // Transaction-set tabs.

@@ -97,6 +97,8 @@ TEST_F(PartnersWindow, ShowsAPartnerTheReaderRegistered) {
     EXPECT_EQ(w.fieldText("txtGS03"), "SUPPLY");
     EXPECT_EQ(w.fieldText("cboIntAck"), "No");
     EXPECT_EQ(w.fieldText("cboTestIndicator"), "Production");
+    // The reader stores the version without its list position.
+    EXPECT_EQ(w.fieldText("cboISAVersion"), "004010");
     EXPECT_EQ(w.fieldText("txtISA09"), "240305");
     EXPECT_EQ(w.fieldText("txtISA10"), "1407");
     // The reader's set is listed with the control number it last read, and previewed; its version
@@ -194,12 +196,14 @@ TEST_F(PartnersWindow, EmptyTableShowsTheSetupTitle) {
     EXPECT_FALSE(w.mnuRemovePartner()->isEnabled());
     EXPECT_TRUE(w.mnuAddPartner()->isEnabled());
     EXPECT_FALSE(w.tmrDateTime()->isActive());
+    EXPECT_FALSE(button("cmdMoveNext")->isEnabled());
     w.cmdAdd_Click(0);
     EXPECT_TRUE(static_cast<ScriptedPartners&>(w).dialogs.empty());
     ui.inputAnswers = {std::string("FIRST01")};
     w.mnuAddPartner_Click();
     EXPECT_EQ(title(), "Partner 1 of 1 -- FIRST01");
     EXPECT_TRUE(w.tmrDateTime()->isActive());
+    EXPECT_TRUE(button("cmdMoveNext")->isEnabled());
 }
 
 }  // namespace
