@@ -189,6 +189,24 @@ TEST_F(PartnersWindow, AddsASetPickedInTheStandardList) {
     EXPECT_FALSE(w.control("cmdDeleteOutbound")->isEnabled());
 }
 
+TEST_F(PartnersWindow, OnlyTheActiveXHeaderAsksForAPluginLibrary) {
+    receive("ACME", "SUPPLY", "000000101");
+    db.exec("UPDATE Transactions SET ActiveX = 'Kept.ACMESUPPLYVTHQ_850_004010_I'");
+    scratch.settings.set("Folders", "ActiveX", scratch.folder().string());
+    frmPartners& w = open();
+    w.sstPartner()->setCurrentIndex(2);
+    w.lvw_ColumnClick(0, 1);
+    EXPECT_TRUE(ui.eventsStartingWith("open").empty());
+    w.lvw_ColumnClick(0, 3);   // cancelled
+    EXPECT_EQ(ui.eventsStartingWith("open"),
+              std::vector<std::string>{"open : " + scratch.folder().string() + " [ActiveX Files(*.so)|*.so]"});
+    EXPECT_EQ(w.transactionList(0)->topLevelItem(0)->text(3), QStringLiteral("Kept.ACMESUPPLYVTHQ_850_004010_I"));
+    ui.boxAnswers = {vt::core::vbYes};
+    w.mnuClearActiveX_Click(0);
+    EXPECT_EQ(w.transactionList(0)->topLevelItem(0)->text(3), QString());
+    EXPECT_EQ(vt::test::rows(db, "Transactions", "ActiveX"), std::vector<std::string>{""});
+}
+
 TEST_F(PartnersWindow, EmptyTableShowsTheSetupTitle) {
     frmPartners& w = open();
     EXPECT_EQ(title(), "Trading Partner Setup");
