@@ -161,9 +161,12 @@ void frmPartners::LoadTransactions(int tab) {
         return;
     }
     const auto items = LoadTransactionSets(services_, partnerName(), t.direction);
-    for (const auto& i : items)
-        t.list->addTopLevelItem(new QTreeWidgetItem(QStringList{text::fromAnsi(i.transaction), text::fromAnsi(i.version),
-                                                                text::fromAnsi(i.group), text::fromAnsi(i.activeX)}));
+    for (const auto& i : items) {
+        auto* item = new QTreeWidgetItem(QStringList{text::fromAnsi(i.transaction), text::fromAnsi(i.version),
+                                                     text::fromAnsi(i.group), text::fromAnsi(i.activeX)});
+        item->setToolTip(3, item->text(3));   // class names are longer than the column
+        t.list->addTopLevelItem(item);
+    }
     if (items.empty()) {
         SetState(tab, false);
         return;

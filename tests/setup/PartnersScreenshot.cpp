@@ -1,5 +1,5 @@
 // Saves a picture of the partner window over a partner registered by reading an interchange:
-//   xvfb-run -a -s "-screen 0 1280x900x24" vt_partners_screenshot out.png [isa|gs|transactions|picker|empty]
+//   xvfb-run -a -s "-screen 0 1280x900x24" vt_partners_screenshot out.png [isa|gs|transactions|picker|empty|edit]
 // Built with the tests, never run by them.
 
 #include "core/Globals.h"
@@ -47,7 +47,7 @@ protected:
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::cerr << "usage: vt_partners_screenshot out.png [isa|gs|transactions|picker|empty]\n";
+        std::cerr << "usage: vt_partners_screenshot out.png [isa|gs|transactions|picker|empty|edit]\n";
         return 2;
     }
     QApplication app(argc, argv);
@@ -86,7 +86,8 @@ int main(int argc, char** argv) {
     w.picture = QString::fromLocal8Bit(argv[1]);
     w.Form_Load();
     w.show();
-    if (mode == "gs") w.sstPartner()->setCurrentIndex(1);
+    if (mode == "gs" || mode == "edit") w.sstPartner()->setCurrentIndex(1);
+    if (mode == "edit") w.mnuEditPartner_Click();
     if (mode == "transactions" || mode == "picker") w.sstPartner()->setCurrentIndex(2);
     QTimer::singleShot(600, &w, [&] {
         if (mode == "picker") {
