@@ -4,6 +4,7 @@
 #include "mainwindow/frmMain.h"
 
 #include "core/UiSink.h"
+#include "mainwindow/Selection.h"
 #include "setup/PluginChoice.h"
 #include "setup/frmPartners.h"
 
@@ -27,6 +28,8 @@ void frmMain::cmdActiveX() { notAvailable("Running partner plug-ins"); }
 
 // ---- Other windows ----
 void frmMain::showPartners() {
+    // The window writes partners and their sets; not into a read or a folder command still running.
+    if (RefuseWhileBusy(services_)) return;
     setup::frmPartners partners(services_, setup::pluginRegistry(settings_), this);
     partners.Form_Load();
     execDialog(partners);

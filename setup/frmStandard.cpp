@@ -34,7 +34,7 @@ frmStandard::frmStandard(const core::Services& services, QWidget* parent) : QDia
     lvwStandard_->setColumnWidth(1, 800 / 15);
     lvwStandard_->setColumnWidth(2, 5500 / 15);
     lvwStandard_->header()->setSectionsClickable(false);
-    lvwStandard_->setMinimumSize(7700 / 15 + 30, 300);
+    lvwStandard_->setFixedSize(7700 / 15 + 30, 360);
     lblInstructions_->setBuddy(lvwStandard_);
 
     lblVersion_ = new QLabel(QStringLiteral("&Version"), this);
@@ -59,6 +59,7 @@ frmStandard::frmStandard(const core::Services& services, QWidget* parent) : QDia
     layout->addWidget(lblInstructions_);
     layout->addWidget(lvwStandard_, 1);
     layout->addLayout(bottom);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(cmdOK_, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(cmdCancel_, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
