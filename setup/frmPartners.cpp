@@ -168,6 +168,15 @@ QLineEdit* frmPartners::addField(const char* control, int length, bool display) 
     return box;
 }
 
+const char* frmPartners::addDisplayField(const char* control) {
+    for (const auto& f : kPartnerDisplayFields)
+        if (std::string_view(f.control) == control) {
+            addField(f.control, f.length, true);
+            return f.caption;
+        }
+    return "";
+}
+
 QComboBox* frmPartners::addList(const char* control) {
     auto* list = new QComboBox(grid_->parentWidget());
     list->setEditable(false);
@@ -190,10 +199,8 @@ QWidget* frmPartners::buildIsaTab() {
         addField(f.control, f.length, false);
         name(f.caption);
     }
-    addField("txtISA09", 6, true);
-    name("Interchange Date");
-    addField("txtISA10", 4, true);
-    name("Interchange Time");
+    name(addDisplayField("txtISA09"));
+    name(addDisplayField("txtISA10"));
     for (int i = 8; i < 10; ++i) {
         const auto& f = kPartnerTextFields[i];
         addField(f.control, f.length, false);
@@ -255,23 +262,19 @@ QWidget* frmPartners::buildGsTab() {
         grid_->addWidget(new QLabel(QString::fromLatin1(caption), gs), gridRow_, 2);
         ++gridRow_;
     };
-    addField("txtGS01", 2, true);
-    name("Functional Identifier Code");
+    name(addDisplayField("txtGS01"));
     for (int i = 10; i < 12; ++i) {
         addField(kPartnerTextFields[i].control, kPartnerTextFields[i].length, false);
         name(kPartnerTextFields[i].caption);
     }
-    addField("txtGS04", 8, true);
-    name("Group Date");
-    addField("txtGS05", 8, true);
-    name("Group Time");
+    name(addDisplayField("txtGS04"));
+    name(addDisplayField("txtGS05"));
     QLineEdit* gs06 = addField("txtGS06", 9, false);
     gs06->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9 ]{0,9}")), gs06));
     name("Group Control Number");
     addField(kPartnerTextFields[12].control, kPartnerTextFields[12].length, false);
     name(kPartnerTextFields[12].caption);
-    addField("txtGS08", 12, true);
-    name("Version/Release");
+    name(addDisplayField("txtGS08"));
     grid_->setColumnStretch(2, 1);
 
     auto* layout = new QVBoxLayout(page);

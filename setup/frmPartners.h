@@ -103,6 +103,8 @@ private:
     QWidget* buildTransactionTab(int tab);
     QLineEdit* addField(const char* control, int length, bool display);
     QComboBox* addList(const char* control);
+    // A box the window fills itself; returns its caption.
+    const char* addDisplayField(const char* control);
     void registerControl(const char* name, QWidget* w);
 
     // Partner display.
