@@ -4,6 +4,9 @@
 #include "mainwindow/frmMain.h"
 
 #include "core/UiSink.h"
+#include "mainwindow/Selection.h"
+#include "setup/PluginChoice.h"
+#include "setup/frmPartners.h"
 
 #include <string>
 
@@ -24,7 +27,13 @@ void frmMain::cmdDesignActiveX() { notAvailable("The Report Designer"); }
 void frmMain::cmdActiveX() { notAvailable("Running partner plug-ins"); }
 
 // ---- Other windows ----
-void frmMain::showPartners() { notAvailable("The Partners window"); }
+void frmMain::showPartners() {
+    // The window writes partners and their sets; not into a read or a folder command still running.
+    if (RefuseWhileBusy(services_)) return;
+    setup::frmPartners partners(services_, setup::pluginRegistry(settings_), this);
+    partners.Form_Load();
+    execDialog(partners);
+}
 void frmMain::showMapDesigner() { notAvailable("The Map Designer"); }
 void frmMain::showExchange() { notAvailable("The Exchange window"); }
 void frmMain::showIntegrator() { notAvailable("The Integrator window"); }

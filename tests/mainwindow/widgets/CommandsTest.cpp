@@ -109,8 +109,8 @@ TEST_F(Commands, EveryMenuCommandWritesItsHistoryTextFirst) {
               main->boxes.end());
     EXPECT_EQ(main->dialogs, (std::vector<std::string>{"open Open Inbound", "open Open Outbound", "printer",
                                                        "dialog frmProperties", "input Find: Find What:",
-                                                       "dialog frmColumns", "dialog frmOptions", "dialog frmAccount",
-                                                       "help Welcome.htm", "dialog frmAbout"}));
+                                                       "dialog frmColumns", "dialog frmPartners", "dialog frmOptions",
+                                                       "dialog frmAccount", "help Welcome.htm", "dialog frmAbout"}));
 }
 
 TEST_F(Commands, ToolbarButtonsAndDropDownsRunTheMenuCommands) {

@@ -1,0 +1,227 @@
+// The partner window over partners that the interchange reader registered.
+
+#include "core/Globals.h"
+#include "mainwindow/InterchangeReader.h"
+#include "platform/automation/ClassRegistry.h"
+#include "setup/frmPartners.h"
+#include "setup/frmStandard.h"
+#include "tests/mainwindow/X12Builder.h"
+#include "tests/setup/PartnersFixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+
+namespace {
+
+namespace fs = std::filesystem;
+using vt::setup::frmPartners;
+using vt::setup::frmStandard;
+
+QApplication& application() {
+    static int argc = 1;
+    static char name[] = "test_setup_widgets";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+class ScriptedPartners : public frmPartners {
+public:
+    using frmPartners::frmPartners;
+    std::function<int(QDialog&)> onDialog;
+    std::vector<std::string> dialogs;
+
+protected:
+    int execDialog(QDialog& dialog) override {
+        dialogs.push_back(dialog.objectName().toStdString());
+        if (onDialog) return onDialog(dialog);
+        dialog.close();
+        return QDialog::Rejected;
+    }
+};
+
+std::string interchange(const std::string& sender, const std::string& app, const std::string& icn) {
+    vt::test::X12 x;
+    x.isa(icn, sender, "VT").gs("1", "PO", "20240305", "1407", "004010", app, "HQ").po("0001").ge().iea();
+    return x.text("~\n");
+}
+
+class PartnersWindow : public vt::test::SetupTest {
+protected:
+    static void SetUpTestSuite() { application(); }
+    PartnersWindow() {
+        for (const char* f : {"Export", "Import"}) {
+            fs::create_directories(scratch.folder() / f);
+            scratch.settings.set("Folders", f, (scratch.folder() / f).string());
+        }
+    }
+    void receive(const std::string& sender, const std::string& app, const std::string& icn) {
+        const fs::path file = scratch.folder() / (sender + ".EDI");
+        std::ofstream(file, std::ios::binary) << interchange(sender, app, icn);
+        ASSERT_EQ(vt::mainwindow::LoadBox(s, file, "I"), "");
+    }
+    frmPartners& open() {
+        window = std::make_unique<ScriptedPartners>(s, registry);
+        window->Form_Load();
+        return *window;
+    }
+    QPushButton* button(const char* name) { return static_cast<QPushButton*>(window->control(name)); }
+    std::string title() { return window->windowTitle().toStdString(); }
+
+    vt::automation::ClassRegistry registry;
+    std::unique_ptr<ScriptedPartners> window;
+};
+
+TEST_F(PartnersWindow, ShowsAPartnerTheReaderRegistered) {
+    receive("ACME", "SUPPLY", "000000101");
+    frmPartners& w = open();
+    EXPECT_EQ(title(), "Partner 1 of 1 -- ACMESUPPLYVTHQ");
+    EXPECT_EQ(w.fieldText("txtPartner"), "ACMESUPPLYVTHQ");
+    EXPECT_EQ(w.fieldText("cboPartnerSt"), "126 -- (~)");
+    EXPECT_EQ(w.fieldText("cboPartnerEd"), "042 -- (*)");
+    EXPECT_EQ(w.fieldText("cboPartnerSed"), "062 -- (>)");
+    EXPECT_EQ(w.fieldText("txtISA08"), vt::test::pad("ACME", 15));
+    EXPECT_EQ(w.fieldText("txtISA06"), vt::test::pad("VT", 15));
+    EXPECT_EQ(w.fieldText("txtGS03"), "SUPPLY");
+    EXPECT_EQ(w.fieldText("cboIntAck"), "No");
+    EXPECT_EQ(w.fieldText("cboTestIndicator"), "Production");
+    // The reader stores the version without its list position.
+    EXPECT_EQ(w.fieldText("cboISAVersion"), "004010");
+    EXPECT_EQ(w.fieldText("txtISA09"), "240305");
+    EXPECT_EQ(w.fieldText("txtISA10"), "1407");
+    // The reader's set is listed with the control number it last read, and previewed; its version
+    // dates groups with eight digits.
+    ASSERT_EQ(w.transactionList(0)->topLevelItemCount(), 1);
+    EXPECT_EQ(w.transactionList(0)->topLevelItem(0)->text(0), QStringLiteral("850"));
+    EXPECT_EQ(w.fieldText("txtGS08"), "004010");
+    EXPECT_EQ(w.fieldText("txtGS04"), "20240305");
+    EXPECT_EQ(w.fieldText("txtGS05"), "140709");
+    EXPECT_EQ(w.fieldText("lblInboundDesc"), "850: Purchase Order");
+    const std::string preview = w.fieldText("txtPreview");
+    EXPECT_EQ(preview.substr(0, preview.find("\r\n")),
+              "ISA*00*" + std::string(10, ' ') + "*00*" + std::string(10, ' ') + "*ZZ*" + vt::test::pad("ACME", 15) +
+                  "*ZZ*" + vt::test::pad("VT", 15) + "*240305*1407*U*00401*000000000*0*P*>~");
+    EXPECT_NE(preview.find("\r\n\tGS*PO*SUPPLY*HQ*20240305*140709*000000000*X*004010~\r\n\t\tST*850*000000001~"),
+              std::string::npos);
+    EXPECT_FALSE(w.control("txtISA06")->isEnabled());
+    EXPECT_TRUE(w.mnuEditPartner()->isEnabled());
+}
+
+TEST_F(PartnersWindow, EditModeEnablesTheFieldsAndStopsNavigation) {
+    receive("ACME", "SUPPLY", "000000101");
+    receive("NORTH", "WIND", "000000102");
+    frmPartners& w = open();
+    QTest::keyClick(button("cmdMoveNext"), Qt::Key_N);
+    EXPECT_EQ(title(), "Partner 2 of 2 -- NORTHWINDVTHQ");
+    QTest::keyClick(w.sstPartner()->tabBar(), Qt::Key_P);
+    EXPECT_EQ(title(), "Partner 1 of 2 -- ACMESUPPLYVTHQ");
+
+    w.mnuEditPartner_Click();
+    EXPECT_TRUE(w.control("txtISA06")->isEnabled());
+    EXPECT_FALSE(w.control("txtISA09")->isEnabled());
+    EXPECT_FALSE(button("cmdMoveNext")->isEnabled());
+    EXPECT_FALSE(w.mnuAddPartner()->isEnabled());
+    EXPECT_EQ(w.mnuEditPartner()->text(), QStringLiteral("&Save"));
+    w.NavigateByKey('>');
+    EXPECT_EQ(title(), "Partner 1 of 2 -- ACMESUPPLYVTHQ");
+
+    // Choosing a version sets ISA12; No drops the edits.
+    auto* version = static_cast<QComboBox*>(w.control("cboISAVersion"));
+    version->setCurrentIndex(2);
+    EXPECT_EQ(w.fieldText("txtISA12"), "00501");
+    static_cast<QLineEdit*>(w.control("txtPartner"))->setText(QStringLiteral("RENAMED1"));
+    ui.boxAnswers = {vt::core::vbNo};
+    w.mnuEditPartner_Click();
+    EXPECT_EQ(w.fieldText("txtPartner"), "ACMESUPPLYVTHQ");
+    EXPECT_EQ(w.fieldText("txtISA12"), "00401");
+    EXPECT_FALSE(w.control("txtISA06")->isEnabled());
+    EXPECT_TRUE(button("cmdMoveNext")->isEnabled());
+}
+
+TEST_F(PartnersWindow, AddsASetPickedInTheStandardList) {
+    receive("ACME", "SUPPLY", "000000101");
+    ScriptedPartners& w = static_cast<ScriptedPartners&>(open());
+    w.sstPartner()->setCurrentIndex(2);
+    w.sstTransaction()->setCurrentIndex(1);
+    EXPECT_EQ(w.transactionList(1)->topLevelItemCount(), 0);
+    EXPECT_FALSE(w.control("cmdSaveOutbound")->isEnabled());
+    EXPECT_TRUE(w.control("cmdAddOutbound")->isEnabled());
+
+    // Closed by its close box: nothing chosen.
+    vt::core::gCancel = false;
+    w.cmdAdd_Click(1);
+    EXPECT_EQ(w.dialogs, std::vector<std::string>{"frmStandard"});
+    EXPECT_EQ(w.transactionList(1)->topLevelItemCount(), 0);
+
+    w.onDialog = [](QDialog& d) {
+        auto& picker = static_cast<frmStandard&>(d);
+        EXPECT_EQ(picker.cboVersion()->currentText(), QStringLiteral("003020"));
+        EXPECT_EQ(picker.lvwStandard()->topLevelItem(0)->text(0), QStringLiteral("810"));
+        picker.cboVersion()->setCurrentIndex(1);
+        picker.lvwStandard()->setCurrentItem(picker.lvwStandard()->topLevelItem(2));   // 856
+        picker.cmdOK()->click();
+        return int(QDialog::Accepted);
+    };
+    w.cmdAdd_Click(1);
+    ASSERT_EQ(w.transactionList(1)->topLevelItemCount(), 1);
+    EXPECT_EQ(w.transactionList(1)->topLevelItem(0)->text(0), QStringLiteral("856"));
+    EXPECT_EQ(w.fieldText("lblOutboundDesc"), "856: Ship Notice/Manifest");
+    EXPECT_TRUE(w.control("cmdSaveOutbound")->isEnabled());
+    EXPECT_TRUE(fs::exists(scratch.folder() / "Import" / "ACMESUPPLYVTHQ_856_004010_O.IMP"));
+    EXPECT_NE(w.fieldText("txtPreview").find("\tGS*SH*HQ*SUPPLY*"), std::string::npos);
+
+    // Delete with Yes empties the tab again.
+    w.cmdDelete_Click(1);
+    EXPECT_EQ(w.transactionList(1)->topLevelItemCount(), 0);
+    EXPECT_EQ(w.fieldText("txtPreview"), "");
+    EXPECT_FALSE(w.control("cmdDeleteOutbound")->isEnabled());
+}
+
+TEST_F(PartnersWindow, OnlyTheActiveXHeaderAsksForAPluginLibrary) {
+    receive("ACME", "SUPPLY", "000000101");
+    db.exec("UPDATE Transactions SET ActiveX = 'Kept.ACMESUPPLYVTHQ_850_004010_I'");
+    scratch.settings.set("Folders", "ActiveX", scratch.folder().string());
+    frmPartners& w = open();
+    w.sstPartner()->setCurrentIndex(2);
+    w.lvw_ColumnClick(0, 1);
+    EXPECT_TRUE(ui.eventsStartingWith("open").empty());
+    w.lvw_ColumnClick(0, 3);   // cancelled
+    EXPECT_EQ(ui.eventsStartingWith("open"),
+              std::vector<std::string>{"open : " + scratch.folder().string() + " [ActiveX Files(*.so)|*.so]"});
+    EXPECT_EQ(w.transactionList(0)->topLevelItem(0)->text(3), QStringLiteral("Kept.ACMESUPPLYVTHQ_850_004010_I"));
+    ui.boxAnswers = {vt::core::vbYes};
+    w.mnuClearActiveX_Click(0);
+    EXPECT_EQ(w.transactionList(0)->topLevelItem(0)->text(3), QString());
+    EXPECT_EQ(vt::test::rows(db, "Transactions", "ActiveX"), std::vector<std::string>{""});
+}
+
+TEST_F(PartnersWindow, EmptyTableShowsTheSetupTitle) {
+    frmPartners& w = open();
+    EXPECT_EQ(title(), "Trading Partner Setup");
+    EXPECT_FALSE(w.mnuEditPartner()->isEnabled());
+    EXPECT_FALSE(w.mnuRemovePartner()->isEnabled());
+    EXPECT_TRUE(w.mnuAddPartner()->isEnabled());
+    EXPECT_FALSE(w.tmrDateTime()->isActive());
+    EXPECT_FALSE(button("cmdMoveNext")->isEnabled());
+    w.cmdAdd_Click(0);
+    EXPECT_TRUE(static_cast<ScriptedPartners&>(w).dialogs.empty());
+    ui.inputAnswers = {std::string("FIRST01")};
+    w.mnuAddPartner_Click();
+    EXPECT_EQ(title(), "Partner 1 of 1 -- FIRST01");
+    EXPECT_TRUE(w.tmrDateTime()->isActive());
+    EXPECT_TRUE(button("cmdMoveNext")->isEnabled());
+}
+
+}  // namespace
