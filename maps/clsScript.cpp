@@ -178,13 +178,14 @@ const std::string& clsScript::ReadLines(std::int64_t index) const {
 
 void clsScript::SetRecord(std::vector<std::string> lines) { lines_ = std::move(lines); }
 
-std::string clsScript::typeDefault(int adoType) const {
+std::optional<std::string> clsScript::typeDefault(int adoType) const {
     switch (adoType) {
+    case adtype::VarChar: return std::string();
     case adtype::Date: return text::formatDate(s_.clock.now(), "MM/DD/YYYY");
     case adtype::DBTime: return text::formatDate(s_.clock.now(), "HHMM");
     case adtype::Single:
-    case adtype::Numeric: return "0";
-    default: return {};
+    case adtype::Numeric: return std::string("0");
+    default: return std::nullopt;
     }
 }
 
@@ -220,14 +221,15 @@ void clsScript::LinesToRecord(Recordset& record) {
                         value.assign(rest.substr(0, at));
                         rest.remove_prefix(at + delimiter.size());
                     }
-                    if (value == SubElementSeparator) {
-                        if (type == adtype::VarChar || type == adtype::Date || type == adtype::DBTime ||
-                            type == adtype::Single || type == adtype::Numeric)
-                            value = typeDefault(type);
-                    }
-                } else {
+                    if (value == SubElementSeparator)
+                        if (auto def = typeDefault(type)) value = std::move(*def);
+                } else if (auto def = typeDefault(type)) {
                     // Past the last piece of a short line.
-                    value = typeDefault(type);
+                    value = std::move(*def);
+                } else {
+                    value.clear();
+                    if (echo) echo_(record.fieldDef(field).name + " = \r\n");
+                    continue;   // left Null
                 }
                 record.setValue(field, Variant(value));
                 if (echo) echo_(record.fieldDef(field).name + " = " + value + "\r\n");

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,7 +57,8 @@ public:
     void LinesToRecord(automation::Recordset& record);
 
 private:
-    std::string typeDefault(int adoType) const;
+    // The value a missing element of a field of that type gets; nothing for other types.
+    std::optional<std::string> typeDefault(int adoType) const;
 
     const core::Services& s_;
     std::function<void(std::string_view)> echo_;
