@@ -8,6 +8,7 @@
 
 #include "core/Services.h"
 #include "mainwindow/Selection.h"
+#include "mainwindow/UniqueSelection.h"
 #include "maps/MapModel.h"
 #include "platform/automation/Recordset.h"
 
@@ -100,6 +101,11 @@ private:
     bool running_ = false;
     std::string paneText_;   // what the Transaction pane shows
 };
+
+// The map of a unique selection (UniqueSelection's kind).
+inline MapKey MapKeyOf(const mainwindow::SelectionKind& kind) {
+    return MapKey{kind.partner, kind.transaction, kind.version, kind.direction};
+}
 
 // The program's one translator and script host (the map designer's).
 MapTranslator& SharedTranslator();

@@ -268,6 +268,48 @@ TEST_F(Translator, ProcessInboundChecksTheSelectionAgainstTheMap) {
     EXPECT_FALSE(core::gSilent);
 }
 
+// The designer's panes as printed events.
+struct RecordingView : maps::TranslatorView {
+    std::vector<std::string> events;
+    std::string immediate;
+    void setControlsEnabled(bool enabled) override { events.push_back(enabled ? "enable" : "disable"); }
+    void clearImmediate() override {
+        immediate.clear();
+        events.push_back("clear");
+    }
+    void appendImmediate(std::string_view text) override { immediate += text; }
+    void showTransaction(std::string_view text) override { events.push_back("transaction " + std::string(text)); }
+    void selectTransaction(std::size_t offset, std::size_t length) override {
+        events.push_back("select " + std::to_string(offset) + "," + std::to_string(length));
+    }
+    void showPreview(std::string_view text) override { events.push_back("preview " + std::string(text)); }
+};
+
+TEST_F(Translator, ATestRunShowsTheSetItsSegmentsAndTheStoredFields) {
+    storeMap(k850, {{"BEG", 1, {{}}},
+                    {"REF", 1, {{}}, "", 2},
+                    {"CTT", 1, {{"AN", 30, "objScript.ElementToSegment\nobjScript.SegmentToSegments\n"
+                                           "objScript.WriteToLines\nobjScript.LinesToRecord Record"}}}});
+    d.addSet("ST*850*1~BEG*A~REF*X~REF*Y~CTT*1~SE*6*1~");
+    RecordingView view;
+    tr.setView(&view);
+    tr.ProcessInbound(d.services, d.list("Inbox", {0}), k850);
+    const std::string pane = "ST*850*1\r\nBEG*A\r\nREF*X\r\nREF*Y\r\nCTT*1\r\nSE*6*1\r\n";
+    EXPECT_EQ(view.events, (std::vector<std::string>{"clear", "disable", "preview " + pane, "transaction " + pane,
+                                                     "select 10,3", "select 17,3", "select 24,3", "select 31,3",
+                                                     "enable"}));
+    EXPECT_EQ(view.immediate, "1BEG01 = A\r\n2REF01 = X\r\n3REF01 = Y\r\n4CTT01 = 1\r\n");
+    EXPECT_EQ(d.ui.eventsStartingWith("status 3"),
+              (std::vector<std::string>{"status 3: 25% Complete", "status 3: 50% Complete", "status 3: 75% Complete",
+                                        "status 3: 100% Complete", "status 3: ", "status 3: "}));
+
+    // A silent run shows only the preview.
+    view.events.clear();
+    tr.TranslateAll(d.services, d.list("Inbox", {0}), k850, false, true);
+    EXPECT_EQ(view.events, (std::vector<std::string>{"clear", "disable", "preview " + pane, "enable"}));
+    EXPECT_EQ(view.immediate, "");
+}
+
 TEST(FormatElementValue, AppliesNumberAndDatePictures) {
     const struct {
         const char *value, *picture, *expected;
