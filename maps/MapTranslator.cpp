@@ -223,7 +223,7 @@ bool MapTranslator::MapInbound(const core::Services& s, const Ref<Recordset>& re
             id = elements[0];
 
             const SegmentRow* row = matcher.match(id, [&](bool repeated) {
-                if (!searching) return;
+                if (!searching || id.empty()) return;
                 if (auto hit = mainwindow::FindWholeWord(paneText_, id, repeated ? searchAt + 1 : searchAt)) {
                     searchAt = hit->offset;
                     view_->selectTransaction(hit->offset, hit->length);
@@ -298,6 +298,9 @@ Ref<Recordset> MapTranslator::TranslateAll(const core::Services& s, const mainwi
         view_->setControlsEnabled(false);
     }
     auto endRun = [&] {
+        // The hooks point at this run's ports, which may not outlive it.
+        control_->setUi(vbscript::ScriptUi{});
+        control_->setClock(nullptr);
         s.ui.clearProgress();
         s.ui.status(3, "");
         if (view_) view_->setControlsEnabled(true);

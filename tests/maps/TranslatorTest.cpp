@@ -98,7 +98,9 @@ TEST_F(Translator, MatchesSegmentsToMapRowsAndPadsShortSegments) {
     // from the map.
     d.addSet("ST*850*1~BEG*A~REF*R1~REF*R2*X~N1*7~N3*C~N1*8~N3*D*E~CTT*1~SE*10*1~");
     d.addSet("ST*850*2~BEG*A~DTM*002~SE*4*2~");
-    auto record = run(k850, {0, 1});
+    // N3 three positions after BEG is found on the third probe.
+    d.addSet("ST*850*3~BEG*B~N3*Q~CTT*1~SE*5*3~");
+    auto record = run(k850, {0, 1, 2});
     ASSERT_TRUE(record);
     std::vector<std::string> got;
     for (const std::string& r : rows(*record)) got.push_back(r.substr(0, r.find('|')));
@@ -116,11 +118,15 @@ TEST_F(Translator, MatchesSegmentsToMapRowsAndPadsShortSegments) {
                        "N1<D>CTT p=D n=E",
                        "N1<E>CTT p=D n=>",
                        "N1<>>CTT p=> n=>",
+                       "ST<B>N3 p=B n=B",
+                       "BEG<Q>CTT p=Q n=>",
+                       "BEG<>>CTT p=Q n=>",
+                       "BEG<>>CTT p=> n=>",
                    }));
-    EXPECT_EQ(d.column("Inbox", "Status"), "Opened|Error");
+    EXPECT_EQ(d.column("Inbox", "Status"), "Opened|Error|Opened");
     EXPECT_EQ(d.history(),
               "Error:DTM - Segment Sequence - Verify Mapping|Error:Translation Failed|"
-              "Info:ACME_850_004010_I Translated: 2 Errors: 1");
+              "Info:ACME_850_004010_I Translated: 3 Errors: 1");
 }
 
 TEST_F(Translator, FailsASetAtItsFirstSurplusElement) {
@@ -171,6 +177,22 @@ TEST_F(Translator, ReportsScriptErrorsBoxedOrSilent) {
         EXPECT_EQ(db.history(), c.history);
         EXPECT_EQ(db.column("Inbox", "Status"), "Error");
     }
+}
+
+TEST_F(Translator, AValueTheRecordRefusesFailsItsSetWithoutARow) {
+    d.addSet("ST*810*1~BIG*20240310*INV-1*20240305*PO-1~IT1*1*X*EA*14.95~IT1*2*1*EA*5~TDS*4985~CTT*2~SE*7*1~", "810");
+    d.addSet(set810("0002"), "810");
+    auto record = run(k810, {0, 1});
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->recordCount(), 2);
+    EXPECT_EQ(d.column("Inbox", "Status"), "Error|Opened");
+    EXPECT_EQ(d.history(),
+              "Error:Type = N|Error:Name = 2IT102|Error:Value = X|"
+              "Error:Description: Multiple-step operation generated errors. Check each status value.|"
+              "Error:Script Text: objScript.LinesToRecord Record|Error:Error Number: -2147217887|"
+              "Error:Line Number: 5|Error:Column Number: 0|"
+              "Error:Error - Multiple-step operation generated errors. Check each status value. - Element = CTT01 "
+              "Verify Mapping|Error:Translation Failed|Info:ACME_810_004010_I Translated: 2 Errors: 1");
 }
 
 TEST_F(Translator, ASegmentScriptErrorNamesTheSegmentAlone) {
