@@ -165,6 +165,16 @@ void MapTranslator::reportScriptError(const vbscript::ScriptError& e) {
 
 bool MapTranslator::MapInbound(const core::Services& s, const Ref<Recordset>& record, const Map& map,
                                std::string_view tset, const Separators& separators) {
+    // Resetting the host under a set in progress would pull its objects and code away.
+    if (inSet_) {
+        core::LogHistory(s, "Error", "Translation Refused: a translation is already running");
+        return false;
+    }
+    struct InSet {
+        bool& flag;
+        explicit InSet(bool& f) : flag(f) { flag = true; }
+        ~InSet() { flag = false; }
+    } inSet(inSet_);
     const core::Services* outer = std::exchange(services_, &s);
     struct Restore {
         const core::Services*& slot;

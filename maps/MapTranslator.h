@@ -74,7 +74,8 @@ public:
                                                         const MapKey& key, bool exportRun, bool silent);
 
     // Translates one set (ST to SE, each segment followed by the terminator) into `record` with
-    // `map`; true when the set ran to its end. Failures are logged here.
+    // `map`; true when the set ran to its end. Failures are logged here. Refused (false, with an
+    // "Error" History row) while another set runs on this host.
     bool MapInbound(const core::Services& s, const automation::Ref<automation::Recordset>& record, const Map& map,
                     std::string_view tset, const Separators& separators);
 
@@ -99,6 +100,7 @@ private:
     const core::Services* services_ = nullptr;   // of the run in progress
     bool timedOut_ = false;
     bool running_ = false;
+    bool inSet_ = false;
     std::string paneText_;   // what the Transaction pane shows
 };
 

@@ -247,12 +247,14 @@ TEST_F(Translator, AnUnreadableLayoutEndsTheRunWithoutARecord) {
     }
 }
 
-// A sink that starts a second translation the first time the run yields.
+// A sink that starts a second translation when the run yields for the n-th time.
 struct ReenteringSink : RecordingUiSink {
     std::function<void()> onYield;
+    int fireAt = 1;
     void yield() override {
         RecordingUiSink::yield();
-        if (auto f = std::exchange(onYield, nullptr)) f();
+        if (yields == fireAt)
+            if (auto f = std::exchange(onYield, nullptr)) f();
     }
 };
 
@@ -273,6 +275,22 @@ TEST_F(Translator, RefusesATranslationStartedWhileOneRuns) {
     EXPECT_EQ(outer->recordCount(), 2);
     EXPECT_EQ(d.history(),
               "Error:ACME_850_004010_I Translation Refused: a translation is already running|"
+              "Info:ACME_850_004010_I Translated: 1 Errors: 0");
+
+    // Inside a set (a timer or a plug-in calling in while a script runs) the set is refused too.
+    d.db.exec("DELETE FROM History");
+    sink.fireAt = sink.yields + 5;
+    bool mapped = true;
+    sink.onYield = [&] {
+        mapped = tr.MapInbound(s, automation::Recordset::create(), maps::LoadMap(d.db, k850), set850(),
+                               maps::Separators{"~", "*", ">"});
+    };
+    outer = tr.TranslateAll(s, d.list("Inbox", {0}), k850, false, true);
+    EXPECT_FALSE(mapped);
+    ASSERT_TRUE(outer);
+    EXPECT_EQ(outer->recordCount(), 2);
+    EXPECT_EQ(d.history(),
+              "Error:Translation Refused: a translation is already running|"
               "Info:ACME_850_004010_I Translated: 1 Errors: 0");
 }
 
