@@ -101,7 +101,7 @@ CREATE TABLE "Segment" (
     "SegmentIndex"    INTEGER NOT NULL DEFAULT 0,
     "Node"            INTEGER NOT NULL DEFAULT 1,
     "SegmentName"     TEXT    NOT NULL DEFAULT '' COLLATE NOCASE,
-    "SegmentUsage"    TEXT    NOT NULL DEFAULT '' COLLATE NOCASE,
+    "SegmentUsage"    TEXT    NOT NULL DEFAULT 'O' COLLATE NOCASE,
     "Level"           TEXT    NOT NULL DEFAULT '' COLLATE NOCASE,
     "Looping"         INTEGER NOT NULL DEFAULT 0,
     "MaxUsageLoop"    INTEGER NOT NULL DEFAULT 1,
@@ -112,7 +112,8 @@ CREATE TABLE "Segment" (
 );
 CREATE INDEX "Segment_Key" ON "Segment" ("Partner", "Version", "Transaction", "Direction", "SegmentIndex");
 
--- Map elements. Length bounds start at 1, the value the designer stores for anything unusable.
+-- Map elements. Length bounds start at 1, the value the designer stores for anything unusable;
+-- a new element is an optional alphanumeric one, which the record layout can always describe.
 CREATE TABLE "Element" (
     "Id"              INTEGER PRIMARY KEY,
     "Partner"         TEXT    NOT NULL DEFAULT '' COLLATE NOCASE,
@@ -124,8 +125,8 @@ CREATE TABLE "Element" (
     "ElementIndex"    INTEGER NOT NULL DEFAULT 0,
     "Element"         TEXT    NOT NULL DEFAULT '' COLLATE NOCASE,
     "ElementName"     TEXT    NOT NULL DEFAULT '' COLLATE NOCASE,
-    "ElementUsage"    TEXT    NOT NULL DEFAULT '' COLLATE NOCASE,
-    "Type"            TEXT    NOT NULL DEFAULT '' COLLATE NOCASE,
+    "ElementUsage"    TEXT    NOT NULL DEFAULT 'O' COLLATE NOCASE,
+    "Type"            TEXT    NOT NULL DEFAULT 'AN' COLLATE NOCASE,
     "Minimum"         INTEGER NOT NULL DEFAULT 1,
     "Maximum"         INTEGER NOT NULL DEFAULT 1,
     "Reference"       INTEGER NOT NULL DEFAULT 0,

@@ -69,6 +69,12 @@ public:
         fail("cannot name the file", target, error);
     }
 
+    // Gives the written file the target's name, replacing a file there in one step.
+    void replace(const std::filesystem::path& target) {
+        if (::rename(path_.c_str(), target.c_str()) != 0) fail("cannot name the file", target, errno);
+        path_.clear();
+    }
+
 private:
     int fd_ = -1;
     std::filesystem::path path_;
@@ -90,6 +96,16 @@ std::filesystem::path WriteNewFile(const std::filesystem::path& folder, std::str
         name += extension;
         if (temp.placeAs(folder / name)) return folder / name;
     }
+}
+
+void ReplaceFile(const std::filesystem::path& file, std::string_view bytes) {
+    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folder, ec)) throw core::RunError(76, "Path not found");
+    if (std::filesystem::is_directory(file, ec)) throw core::RunError(75, "Path/File access error");
+    TempFile temp(folder);
+    temp.write(bytes);
+    temp.replace(file);
 }
 
 }  // namespace vt::mainwindow

@@ -14,4 +14,8 @@ namespace vt::mainwindow {
 std::filesystem::path WriteNewFile(const std::filesystem::path& folder, std::string_view stem,
                                    std::string_view extension, std::string_view bytes);
 
+// Writes `bytes` as `file`, replacing it: through a temporary file in its folder renamed over it,
+// so a failure keeps the previous file whole. A missing folder is RunError 76 "Path not found".
+void ReplaceFile(const std::filesystem::path& file, std::string_view bytes);
+
 }  // namespace vt::mainwindow

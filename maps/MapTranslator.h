@@ -1,0 +1,119 @@
+#pragma once
+// The inbound translator and the map script host. TranslateAll walks the selected sets of a
+// folder list through the partner's map: each set gets a freshly reset host, a new objScript
+// (clsScript) and the shared Record; the map's segment and element scripts fill Record through
+// objScript.LinesToRecord. Status of each row becomes "Opened"/"Exported" or "Error"; History gets
+// the failures and a summary. One MapTranslator is the program's host (SharedTranslator()); the
+// designer window, the main window's reports and plug-in runs and the Integrator all use it.
+
+#include "core/Services.h"
+#include "mainwindow/Selection.h"
+#include "mainwindow/UniqueSelection.h"
+#include "maps/MapModel.h"
+#include "platform/automation/Recordset.h"
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace vt::vbscript {
+class ScriptControl;
+struct ScriptError;
+}  // namespace vt::vbscript
+
+namespace vt::maps {
+
+// The designer's panes and controls while a translation runs; every member does nothing unless
+// overridden. The designer window (and, for the preview, the main window) implement it.
+class TranslatorView {
+public:
+    virtual ~TranslatorView() = default;
+    // The map list, segment tree, property panels and tab control; off for the whole run.
+    virtual void setControlsEnabled(bool enabled) {}
+    virtual void clearImmediate() {}
+    // Appends "name = value" CR LF lines of the stored fields (not in silent runs).
+    virtual void appendImmediate(std::string_view text) {}
+    // The Transaction pane: the set one segment a line (not in silent runs), and the segment
+    // being matched.
+    virtual void showTransaction(std::string_view text) {}
+    virtual void selectTransaction(std::size_t offset, std::size_t length) {}
+    // The main window's preview of the set being translated, one segment a line.
+    virtual void showPreview(std::string_view text) {}
+};
+
+struct Separators {
+    std::string segmentTerminator, elementSeparator, subElementSeparator;
+};
+
+// The Format picture of a map element applied to an element's text: numbers by number pictures
+// (0, #, ",", "."), dates and times by date pictures (y, m, d, h, n, s, AMPM); a value the picture
+// cannot take is left as it is.
+std::string FormatElementValue(std::string_view value, std::string_view picture);
+
+class MapTranslator {
+public:
+    static constexpr long kScriptTimeout = 60000;   // milliseconds a script run may take
+
+    MapTranslator();
+    ~MapTranslator();
+    MapTranslator(const MapTranslator&) = delete;
+    MapTranslator& operator=(const MapTranslator&) = delete;
+
+    void setView(TranslatorView* view) { view_ = view; }
+    TranslatorView* view() const { return view_; }
+
+    // Translates the selected rows of `list` (in list order, by row id) through the map of `key`.
+    // Sets core::gSilent to `silent` (it stays so). Returns the filled record set, or nothing when
+    // the run itself failed: layout file unreadable ("Error" History row, boxed unless silent),
+    // a database failure (its description as an "Error" row), or a translation already running
+    // on this host (refused with an "Error" row). Rows: "Exported" when `exportRun`, else
+    // "Opened", "Error" for a failed set (History "Translation Failed"). Summary row:
+    // "<key> Translated: n Errors: m"; the list is refreshed.
+    automation::Ref<automation::Recordset> TranslateAll(const core::Services& s, const mainwindow::FolderSelection& list,
+                                                        const MapKey& key, bool exportRun, bool silent);
+
+    // Translates one set (ST to SE, each segment followed by the terminator) into `record` with
+    // `map`; true when the set ran to its end. Failures are logged here. Refused (false, with an
+    // "Error" History row) while another set runs on this host.
+    bool MapInbound(const core::Services& s, const automation::Ref<automation::Recordset>& record, const Map& map,
+                    std::string_view tset, const Separators& separators);
+
+    // The designer's test run of map `mapOfList` over the Inbox selection: refuses an empty
+    // selection ("The Inbox is empty! ") or one of another map ("Selected Inbox Transaction does
+    // not match currently selected Transaction"), else translates it (not silent).
+    void ProcessInbound(const core::Services& s, const mainwindow::FolderSelection& inbox, const MapKey& mapOfList);
+
+    // Set by a script time-out; every later set of the same run fails before its next segment.
+    // Cleared at the start of each TranslateAll.
+    bool scriptTimedOut() const { return timedOut_; }
+    bool running() const { return running_; }
+
+    // The script host, for hosts that tune it (time-out, limits, a test clock).
+    vbscript::ScriptControl& scriptControl() { return *control_; }
+
+private:
+    void reportScriptError(const vbscript::ScriptError& e);
+
+    std::unique_ptr<vbscript::ScriptControl> control_;
+    TranslatorView* view_ = nullptr;
+    const core::Services* services_ = nullptr;   // of the run in progress
+    bool timedOut_ = false;
+    bool running_ = false;
+    bool inSet_ = false;
+    std::string paneText_;   // what the Transaction pane shows
+};
+
+// The map of a unique selection (UniqueSelection's kind).
+inline MapKey MapKeyOf(const mainwindow::SelectionKind& kind) {
+    return MapKey{kind.partner, kind.transaction, kind.version, kind.direction};
+}
+
+// The program's one translator and script host (the map designer's).
+MapTranslator& SharedTranslator();
+
+// Shorthands over SharedTranslator().
+automation::Ref<automation::Recordset> TranslateAll(const core::Services& s, const mainwindow::FolderSelection& list,
+                                                    const MapKey& key, bool exportRun, bool silent);
+
+}  // namespace vt::maps
