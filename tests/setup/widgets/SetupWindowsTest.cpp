@@ -79,7 +79,7 @@ TEST_F(SetupWindows, SplashRefusesASecondCopyAndOtherwiseShowsTheProductForItsTi
     EXPECT_EQ(splash.labels().lblVersion->font().family(), QStringLiteral("Arial"));
 
     bool shownWhileWaiting = false;
-    QTimer::singleShot(20, [&] { shownWhileWaiting = splash.isVisible() && QApplication::overrideCursor(); });
+    QTimer::singleShot(0, [&] { shownWhileWaiting = splash.isVisible() && QApplication::overrideCursor(); });
     QElapsedTimer waited;
     waited.start();
     splash.Activate(150);
