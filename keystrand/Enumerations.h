@@ -1,0 +1,129 @@
+#pragma once
+// The constants Keystrand's members take and return, under the names its clients use. Every
+// enumeration is a 32-bit integer type.
+
+#include <cstdint>
+
+namespace keystrand {
+
+enum HashTypes : std::int32_t {
+    CALG_MD2 = 0x8001, CALG_MD4 = 0x8002, CALG_MD5 = 0x8003, CALG_SHA = 0x8004, CALG_SHA1 = 0x8004,
+    CALG_MAC = 0x8005, CALG_HMAC = 0x8009, CALG_SSL3_SHAMD5 = 0x8008,
+};
+
+enum Encoding : std::int32_t {
+    CRYPT_NO_ENCODING = 0, CRYPT_HEX_ENCODING = 1, CRYPT_URL_ENCODING = 2, CRYPT_UU_ENCODING = 3,
+    CRYPT_BASE64_ENCODING = 4,
+};
+
+enum AlgorithmClass : std::int32_t {
+    ALG_CLASS_ANY = 0, ALG_CLASS_SIGNATURE = 1 << 13, ALG_CLASS_MSG_ENCRYPT = 2 << 13,
+    ALG_CLASS_DATA_ENCRYPT = 3 << 13, ALG_CLASS_HASH = 4 << 13, ALG_CLASS_KEY_EXCHANGE = 5 << 13,
+};
+
+enum AlgorithmTypes : std::int32_t {
+    ALG_TYPE_ANY = 0, ALG_TYPE_DSS = 1 << 9, ALG_TYPE_RSA = 2 << 9, ALG_TYPE_BLOCK = 3 << 9,
+    ALG_TYPE_STREAM = 4 << 9, ALG_TYPE_DH = 5 << 9, ALG_TYPE_SECURECHANNEL = 6 << 9,
+};
+
+// Algorithm identifiers: the published ones, plus the ones the providers of this library list.
+namespace alg {
+inline constexpr std::int32_t MD2 = 0x8001, MD4 = 0x8002, MD5 = 0x8003, SHA1 = 0x8004, MAC = 0x8005,
+    SSL3_SHAMD5 = 0x8008, HMAC = 0x8009, SHA_256 = 0x800C, SHA_384 = 0x800D, SHA_512 = 0x800E;
+inline constexpr std::int32_t RC2 = 0x6602, DES = 0x6601, TRIPLE_DES = 0x6603, TRIPLE_DES_112 = 0x6609,
+    CAST = 0x6606, SKIPJACK = 0x660A, TEK = 0x660B, CYLINK_MEK = 0x660C, RC5 = 0x660D,
+    AES_128 = 0x660E, AES_192 = 0x660F, AES_256 = 0x6610, RC4 = 0x6801, SEAL = 0x6802;
+inline constexpr std::int32_t RSA_SIGN = 0x2400, DSS_SIGN = 0x2200, RSA_KEYX = 0xA400,
+    DH_SF = 0xAA01, DH_EPHEM = 0xAA02, AGREEDKEY_ANY = 0xAA03, KEA_KEYX = 0xAA04, HUGHES_MD5 = 0xA003;
+inline constexpr std::int32_t SSL3_MASTER = 0x4C01, SCHANNEL_MASTER_HASH = 0x4C02, SCHANNEL_MAC_KEY = 0x4C03,
+    PCT1_MASTER = 0x4C04, SSL2_MASTER = 0x4C05, TLS1_MASTER = 0x4C06, SCHANNEL_ENC_KEY = 0x4C07;
+}  // namespace alg
+
+enum ExportKeys : std::int32_t {
+    SIMPLEBLOB = 1, PUBLICKEYBLOB = 6, PRIVATEKEYBLOB = 7, PLAINTEXTKEYBLOB = 8, OPAQUEKEYBLOB = 9,
+    SYMMETRICWRAPKEYBLOB = 11,
+};
+
+enum KEYSPECTYPES : std::int32_t { AT_KEYEXCHANGE = 1, AT_SIGNATURE = 2 };
+
+enum AcquireContextFlags : std::int32_t {
+    CRYPT_VERIFYCONTEXT = std::int32_t(0xF0000000u), CRYPT_NEWKEYSET = 0x8, CRYPT_DELETEKEYSET = 0x10,
+    CRYPT_MACHINE_KEYSET = 0x20,
+};
+
+enum CRYPTGENERATEKEYFLAGS : std::int32_t {
+    CRYPT_EXPORTABLE = 0x1, CRYPT_USER_PROTECTED = 0x2, CRYPT_CREATE_SALT = 0x4, CRYPT_UPDATE_KEY = 0x8,
+    CRYPT_NO_SALT = 0x10, CRYPT_PREGEN = 0x40, CRYPT_RECIPIENT = 0x10, CRYPT_INITIATOR = 0x40,
+    CRYPT_ONLINE = 0x80, CRYPT_SF = 0x100, CRYPT_CREATE_IV = 0x200, CRYPT_KEK = 0x400,
+    CRYPT_DATA_KEY = 0x800,
+};
+
+enum CRYPTPERMISSIONS : std::int32_t {
+    CRYPT_ENCRYPT = 0x1, CRYPT_DECRYPT = 0x2, CRYPT_EXPORT = 0x4, CRYPT_READ = 0x8, CRYPT_WRITE = 0x10,
+    CRYPT_MAC = 0x20,
+};
+
+enum PaddingMethods : std::int32_t { PKCS5_PADDING = 1 };
+
+enum CRYPTMODES : std::int32_t {
+    CRYPT_MODE_CBC = 1, CRYPT_MODE_ECB = 2, CRYPT_MODE_OFB = 3, CRYPT_MODE_CFB = 4, CRYPT_MODE_CTS = 5,
+    CRYPT_MODE_CBCI = 6, CRYPT_MODE_CFBP = 7, CRYPT_MODE_OFBP = 8, CRYPT_MODE_CBCOFM = 9,
+    CRYPT_MODE_CBCOFMI = 10,
+};
+
+enum KEYPROPERTIES : std::int32_t {
+    KP_IV = 1, KP_SALT, KP_PADDING, KP_MODE, KP_MODE_BITS, KP_PERMISSIONS, KP_ALGID, KP_BLOCKLEN,
+    KP_KEYLEN, KP_SALT_EX, KP_P, KP_G, KP_Q, KP_X, KP_Y, KP_RA, KP_RB, KP_INFO, KP_EFFECTIVE_KEYLEN,
+    KP_SCHANNEL_ALG, KP_CLIENT_RANDOM, KP_SERVER_RANDOM, KP_RP, KP_PRECOMP_MD5, KP_PRECOMP_SHA,
+    KP_CERTIFICATE, KP_CLEAR_KEY, KP_PUB_EX_LEN, KP_PUB_EX_VAL,
+};
+
+enum HashParams : std::int32_t { HP_ALGID = 1, HP_HASHVAL = 2, HP_HASHSIZE = 4, HP_HMAC_INFO = 5 };
+
+enum ProviderTypes : std::int32_t {
+    PROV_RSA_FULL = 1, PROV_RSA_SIG = 2, PROV_DSS = 3, PROV_FORTEZZA = 4, PROV_MS_EXCHANGE = 5,
+    PROV_SSL = 6, PROV_STT_MER = 7, PROV_STT_ACQ = 8, PROV_STT_BRND = 9, PROV_STT_ROOT = 10,
+    PROV_STT_ISS = 11, PROV_RSA_SCHANNEL = 12, PROV_DSS_DH = 13, PROV_EC_ECDSA_SIG = 14,
+    PROV_EC_ECNRA_SIG = 15, PROV_EC_ECDSA_FULL = 16, PROV_EC_ECNRA_FULL = 17, PROV_DH_SCHANNEL = 18,
+    PROV_SPYRUS_LYNKS = 20, PROV_RNG = 21, PROV_INTEL_SEC = 22, PROV_REPLACE_OWF = 23, PROV_RSA_AES = 24,
+};
+
+enum ProviderProperties : std::int32_t {
+    PP_ENUMALGS = 1, PP_ENUMCONTAINERS = 2, PP_IMPTYPE = 3, PP_NAME = 4, PP_VERSION = 5, PP_CONTAINER = 6,
+    PP_CHANGE_PASSWORD = 7, PP_KEYSET_SEC_DESCR = 8, PP_CERTCHAIN = 9, PP_KEY_TYPE_SUBTYPE = 10,
+    PP_CONTEXT_INFO = 11, PP_KEYEXCHANGE_KEYSIZE = 12, PP_SIGNATURE_KEYSIZE = 13, PP_KEYEXCHANGE_ALG = 14,
+    PP_SIGNATURE_ALG = 15, PP_PROVTYPE = 16, PP_KEYSTORAGE = 17, PP_APPLI_CERT = 18, PP_SYM_KEYSIZE = 19,
+    PP_SESSION_KEYSIZE = 20, PP_UI_PROMPT = 21, PP_ENUMALGS_EX = 22, PP_CLIENT_HWND = 1, PP_DELETEKEY = 24,
+    PP_ADMIN_PIN = 31, PP_KEYEXCHANGE_PIN = 32, PP_SIGNATURE_PIN = 33, PP_SIG_KEYSIZE_INC = 34,
+    PP_KEYX_KEYSIZE_INC = 35, PP_UNIQUE_CONTAINER = 36, PP_SGC_INFO = 37, PP_USE_HARDWARE_RNG = 38,
+    PP_KEYSPEC = 39, PP_ENUMEX_SIGNING_PROT = 40,
+};
+
+enum CryptFlags : std::int32_t {
+    CRYPT_FLAG_PCT1 = 0x1, CRYPT_FLAG_SSL2 = 0x2, CRYPT_FLAG_SSL3 = 0x4, CRYPT_FLAG_TLS1 = 0x8,
+    CRYPT_FLAG_IPSEC = 0x10, CRYPT_FLAG_SIGNING = 0x20,
+};
+
+enum KEYSTORAGETYPES : std::int32_t { CRYPT_SEC_DESCR = 0x1, CRYPT_PSTORE = 0x2, CRYPT_UI_PROMPT = 0x4 };
+
+enum CRYPT_IMPL : std::int32_t {
+    CRYPT_IMPL_HARDWARE = 1, CRYPT_IMPL_SOFTWARE = 2, CRYPT_IMPL_MIXED = 3, CRYPT_IMPL_UNKNOWN = 4,
+};
+
+enum CERT_NAME_TYPES : std::int32_t {
+    CERT_NAME_EMAIL_TYPE = 1, CERT_NAME_RDN_TYPE = 2, CERT_NAME_ATTR_TYPE = 3,
+    CERT_NAME_SIMPLE_DISPLAY_TYPE = 4, CERT_NAME_FRIENDLY_DISPLAY_TYPE = 5, CERT_NAME_DNS_TYPE = 6,
+    CERT_NAME_URL_TYPE = 7, CERT_NAME_UPN_TYPE = 8,
+};
+
+enum CERT_NAME_FLAGS : std::int32_t { CERT_NAME_ISSUER_FLAG = 0x1, CERT_NAME_DISABLE_IE4_UTF8_FLAG = 0x10000 };
+
+// Enumeration flags of provider parameters and the hash-sign flag the engine honours.
+inline constexpr std::int32_t CRYPT_FIRST = 1, CRYPT_NEXT = 2;
+inline constexpr std::int32_t CRYPT_NOHASHOID = 0x1;
+
+// The class and type bits of an algorithm identifier.
+constexpr std::int32_t algorithmClass(std::int32_t id) noexcept { return id & (7 << 13); }
+constexpr std::int32_t algorithmType(std::int32_t id) noexcept { return id & (15 << 9); }
+
+}  // namespace keystrand
