@@ -4,12 +4,11 @@
 
 #include "Automation.h"
 #include "ComboTarget.h"
+#include "clsHash.h"
+#include "clsProviderProperties.h"
+#include "clsSystemCertStore.h"
 
 namespace keystrand {
-
-class clsHash;
-class clsProviderProperties;
-class clsSystemCertStore;
 
 class clsProvider final : public vt::automation::Dispatch<clsProvider> {
 public:

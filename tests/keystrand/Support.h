@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <unistd.h>
 #include <filesystem>
 #include <string>
 #include <string_view>
