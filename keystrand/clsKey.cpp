@@ -16,38 +16,37 @@ struct KeyProperty {
     const char* member;
     std::int32_t param;
     bool bytes;
-    const char* source;
 };
 constexpr KeyProperty kProperties[] = {
-    {"algId", KP_ALGID, false, "ALGID"},
-    {"BLOCKLEN", KP_BLOCKLEN, false, "BLOCKLEN"},
-    {"Certificate", KP_CERTIFICATE, false, "CERTIFICATE"},
-    {"CLEAR_KEY", KP_CLEAR_KEY, false, "CLEAR_KEY"},
-    {"CLIENT_RANDOM", KP_CLIENT_RANDOM, false, "CLIENT_RANDOM"},
-    {"EFFECTIVE_KEYLEN", KP_EFFECTIVE_KEYLEN, false, "EFFECTIVE_KEYLEN"},
-    {"generatorG", KP_G, false, "generatorG"},
-    {"INFO", KP_INFO, false, "INFO"},
-    {"IV", KP_IV, true, "IV"},
-    {"KEYLEN", KP_KEYLEN, false, "KEYLEN"},
-    {"MODE", KP_MODE, false, "MODE"},
-    {"MODE_BITS", KP_MODE_BITS, false, "MODE_BITS"},
-    {"modulusP", KP_P, false, "modulusP"},
-    {"padding", KP_PADDING, false, "PADDING"},
-    {"PERMISSIONS", KP_PERMISSIONS, false, "PERMISSIONS"},
-    {"PRECOMP_MD5", KP_PRECOMP_MD5, false, "PRECOMP_MD5"},
-    {"PRECOMP_SHA", KP_PRECOMP_SHA, false, "PRECOMP_SHA"},
-    {"PUB_EX_LEN", KP_PUB_EX_LEN, false, "PUB_EX_LEN"},
-    {"PUB_EX_VAL", KP_PUB_EX_VAL, false, "PUB_EX_VAL"},
-    {"primeQ", KP_Q, false, "primeQ"},
-    {"RA", KP_RA, false, "RA"},
-    {"RB", KP_RB, false, "RB"},
-    {"RP", KP_RP, false, "RP"},
-    {"SALT", KP_SALT, true, "SALT"},
-    {"SALT_EX", KP_SALT_EX, true, "SALT_EX"},
-    {"SCHANNEL_ALG", KP_SCHANNEL_ALG, false, "SCHANNEL_ALG"},
-    {"SERVER_RANDOM", KP_SERVER_RANDOM, false, "SERVER_RANDOM"},
-    {"X", KP_X, false, "X"},
-    {"Y", KP_Y, false, "Y"},
+    {"algId", KP_ALGID, false},
+    {"BLOCKLEN", KP_BLOCKLEN, false},
+    {"Certificate", KP_CERTIFICATE, false},
+    {"CLEAR_KEY", KP_CLEAR_KEY, false},
+    {"CLIENT_RANDOM", KP_CLIENT_RANDOM, false},
+    {"EFFECTIVE_KEYLEN", KP_EFFECTIVE_KEYLEN, false},
+    {"generatorG", KP_G, false},
+    {"INFO", KP_INFO, false},
+    {"IV", KP_IV, true},
+    {"KEYLEN", KP_KEYLEN, false},
+    {"MODE", KP_MODE, false},
+    {"MODE_BITS", KP_MODE_BITS, false},
+    {"modulusP", KP_P, false},
+    {"padding", KP_PADDING, false},
+    {"PERMISSIONS", KP_PERMISSIONS, false},
+    {"PRECOMP_MD5", KP_PRECOMP_MD5, false},
+    {"PRECOMP_SHA", KP_PRECOMP_SHA, false},
+    {"PUB_EX_LEN", KP_PUB_EX_LEN, false},
+    {"PUB_EX_VAL", KP_PUB_EX_VAL, false},
+    {"primeQ", KP_Q, false},
+    {"RA", KP_RA, false},
+    {"RB", KP_RB, false},
+    {"RP", KP_RP, false},
+    {"SALT", KP_SALT, true},
+    {"SALT_EX", KP_SALT_EX, true},
+    {"SCHANNEL_ALG", KP_SCHANNEL_ALG, false},
+    {"SERVER_RANDOM", KP_SERVER_RANDOM, false},
+    {"X", KP_X, false},
+    {"Y", KP_Y, false},
 };
 }  // namespace
 
@@ -135,7 +134,7 @@ bool clsKey::generateDhEphemeral(std::int32_t context, std::int32_t flags) {
 
 bool clsKey::derive(const clsHash& hash, std::int32_t cipher, std::int32_t flags) {
     return asMember(kClass, "Derive", [&] {
-        take(engine::deriveKey(hash.providerHandle(), cipher, hash.handle(), flags));
+        take(engine::deriveKey(engine::hashContext(hash.handle()), cipher, hash.handle(), flags));
         return true;
     });
 }

@@ -168,3 +168,40 @@ TEST(ComboMethods, OperationsAndNoBox) {
 
 }  // namespace
 }  // namespace keystrand::test
+
+namespace keystrand::test {
+namespace {
+
+using namespace vt::automation;
+
+class ProviderContainers : public DataRootTest {};
+
+TEST_F(ProviderContainers, NamedContainersAndTheirList) {
+    auto list = makeRef<clsProviders>();
+    Ref<clsProvider> p = list->item(1);
+    p->acquire("Zulu", CRYPT_NEWKEYSET);
+    p->acquire("Alpha", CRYPT_NEWKEYSET);   // releases Zulu's context first
+    EXPECT_EQ(toString(getProperty(Variant(p->properties()), "Container")), "Alpha");
+    EXPECT_EQ(toString(getProperty(Variant(p->properties()), "UNIQUE_CONTAINER")), "Alpha");
+    const Variant names = getProperty(Variant(p->properties()), "ENUMCONTAINERS");
+    EXPECT_EQ(getProperty(names, "Count"), Variant(2));
+    EXPECT_EQ(toString(getProperty(names, "Item", {Variant("0")})), "Alpha");
+    FakeCombo box;
+    p->loadContainers(&box);
+    EXPECT_EQ(box.texts(), (std::vector<std::string>{"Alpha", "Zulu"}));
+    EXPECT_EQ(box.itemData(1), 1);
+    p->release();
+    // Deleting a key set gives no context.
+    EXPECT_TRUE(p->acquire("Zulu", CRYPT_DELETEKEYSET));
+    EXPECT_EQ(p->hContext(), 0);
+    try {
+        p->acquire("Zulu", 0);
+        ADD_FAILURE() << "a deleted key set opened";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number, code::BadKeyset);
+        EXPECT_EQ(e.description, "Keyset does not exist");
+    }
+}
+
+}  // namespace
+}  // namespace keystrand::test
