@@ -20,6 +20,7 @@
 #include <unordered_map>
 #include <variant>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -317,18 +318,25 @@ void saveKeyPair(const fs::path& folder, std::int32_t keySpec, const KeyPair& pa
     data.insert(data.end(), body.begin(), body.end());
     const fs::path target = folder / keyFileName(keySpec);
     const fs::path temp = folder / (std::string(keyFileName(keySpec)) + ".tmp");
-    {
-        const mode_t old = ::umask(077);
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        ::umask(old);
-        out.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
-        if (!out.flush()) fail(code::Permission);
+    // Created private from the start: the key is never readable by others, not even briefly.
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    bool written = fd >= 0;
+    for (std::size_t done = 0; written && done < data.size();) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n <= 0) written = false;
+        else done += std::size_t(n);
     }
-    std::error_code ec;
-    fs::permissions(temp, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace, ec);
-    fs::rename(temp, target, ec);
+    if (fd >= 0) {
+        if (::fsync(fd) != 0) written = false;
+        if (::close(fd) != 0) written = false;
+    }
     OPENSSL_cleanse(data.data(), data.size());
-    if (ec) fail(code::Permission);
+    std::error_code ec;
+    if (written) fs::rename(temp, target, ec);
+    if (!written || ec) {
+        fs::remove(temp, ec);
+        fail(code::Permission);
+    }
 }
 
 KeyPair loadKeyPair(const fs::path& folder, std::int32_t keySpec) {

@@ -13,14 +13,21 @@ void QtComboTarget::clear() {
     if (combo_) combo_->clear();
 }
 
+// A QComboBox selects the first item put into an empty box; adding selects nothing here, so
+// a freshly filled list shows no choice until one is made.
 int QtComboTarget::addItem(std::string_view text) {
     if (!combo_) return -1;
+    const int selected = combo_->currentIndex();
     combo_->addItem(vt::text::fromAnsi(text));
+    if (selected < 0) combo_->setCurrentIndex(-1);
     return combo_->count() - 1;
 }
 
 void QtComboTarget::insertItem(int position, std::string_view text) {
-    if (combo_) combo_->insertItem(position, vt::text::fromAnsi(text));
+    if (!combo_) return;
+    const int selected = combo_->currentIndex();
+    combo_->insertItem(position, vt::text::fromAnsi(text));
+    if (selected < 0) combo_->setCurrentIndex(-1);
 }
 
 void QtComboTarget::removeItem(int position) {
