@@ -50,6 +50,11 @@ For Each q In providers
   n = n + 1
 Next
 Print n
+names = ""
+For Each a In p.Properties.ENUMALGS_EX
+  If a.aiAlgid = 26128 Or a.aiAlgid = 32769 Then names = names & a.szLongName & ";"
+Next
+Print names & p.Properties.ENUMALGS_EX("0").szName
 p.Release
 On Error Resume Next
 p.Release
@@ -63,6 +68,7 @@ Print Err.Number
                               "DA853B0D3F88D99B30283A69E6DED6BB",
                               "13 2048 attack at dawn",
                               "3",
+                              "Advanced Encryption Standard 256 bit;Message Digest 2 (MD2);AES 128",
                               "80090001|clsProvider.Release|Bad UID.",
                               "5",
                           }));
