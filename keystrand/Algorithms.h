@@ -9,7 +9,7 @@
 
 namespace keystrand {
 
-enum class AlgorithmKind { Hash, BlockCipher, StreamCipher, RsaSignature, RsaExchange };
+enum class AlgorithmKind { Hash, Mac, BlockCipher, StreamCipher, RsaSignature, RsaExchange };
 
 struct AlgorithmInfo {
     std::int32_t id;

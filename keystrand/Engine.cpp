@@ -233,9 +233,11 @@ struct Key {
 
 struct Hash {
     Handle context = 0;
-    Digest digest;
+    std::int32_t algorithm = 0;
+    std::optional<Digest> digest;   // every hash but the MAC
+    std::shared_ptr<Key> macKey;     // the MAC: a block cipher's CBC over all the data
+    Bytes macData;
     std::optional<Bytes> value;
-    explicit Hash(std::int32_t algorithm) : digest(algorithm) {}
 };
 
 using Entry = std::variant<std::shared_ptr<Context>, std::shared_ptr<Hash>, std::shared_ptr<Key>>;
@@ -500,11 +502,21 @@ Handle createHash(Handle ctx, std::int32_t algorithm, Handle key, std::int32_t f
     auto c = context(ctx);
     if (flags != 0) fail(code::BadFlags);
     const AlgorithmInfo* info = findAlgorithm(algorithm);
-    if (!info || info->kind != AlgorithmKind::Hash || !providerAlgorithm(*c->provider, algorithm))
+    if (!info || (info->kind != AlgorithmKind::Hash && info->kind != AlgorithmKind::Mac) ||
+        !providerAlgorithm(*c->provider, algorithm))
         fail(code::BadAlgorithm);
-    if (key != 0) fail(code::BadKey);   // none of the offered hashes takes a key
-    auto h = std::make_shared<Hash>(algorithm);
+    auto h = std::make_shared<Hash>();
     h->context = ctx;
+    h->algorithm = algorithm;
+    if (algorithm == alg::MAC) {
+        auto k = keyOf(key);
+        const AlgorithmInfo* keyInfo = findAlgorithm(k->algorithm);
+        if (!keyInfo || keyInfo->kind != AlgorithmKind::BlockCipher) fail(code::BadKey);
+        h->macKey = k;
+    } else {
+        if (key != 0) fail(code::BadKey);   // only the MAC takes a key
+        h->digest.emplace(algorithm);
+    }
     return table().add(h);
 }
 
@@ -512,19 +524,29 @@ void hashData(Handle hash, ByteSpan data, std::int32_t flags) {
     auto h = hashOf(hash);
     if (flags != 0) fail(code::BadFlags);
     if (h->value) fail(code::BadHashState);
-    h->digest.update(data);
+    if (h->digest) h->digest->update(data);
+    else h->macData.insert(h->macData.end(), data.begin(), data.end());
 }
 
 Bytes hashValue(Handle hash) {
     auto h = hashOf(hash);
-    if (!h->value) h->value = h->digest.final();
+    if (!h->value) {
+        if (h->digest) {
+            h->value = h->digest->final();
+        } else {
+            const Bytes all = cipherRun(*h->macKey, h->macData, true);
+            const std::size_t block = std::size_t(findAlgorithm(h->macKey->algorithm)->blockBits / 8);
+            h->value = Bytes(all.end() - std::ptrdiff_t(block), all.end());
+        }
+    }
     return *h->value;
 }
 
 std::int32_t hashParam(Handle hash, std::int32_t param) {
     auto h = hashOf(hash);
-    if (param == HP_ALGID) return h->digest.algorithm();
-    if (param == HP_HASHSIZE) return std::int32_t(h->digest.size());
+    if (param == HP_ALGID) return h->algorithm;
+    if (param == HP_HASHSIZE)
+        return std::int32_t(h->digest ? h->digest->size() : std::size_t(findAlgorithm(h->macKey->algorithm)->blockBits / 8));
     fail(code::BadType);
 }
 
@@ -545,7 +567,7 @@ Bytes signHash(Handle hash, std::int32_t keySpec, std::int32_t flags) {
     if (keySpec != AT_SIGNATURE && keySpec != AT_KEYEXCHANGE) fail(code::BadKey);
     const KeyPair& pair = keySpec == AT_SIGNATURE ? c->signature : c->exchange;
     if (!pair.pkey) fail(code::NoKey);
-    const Bytes tbs = signedBlock(h->digest.algorithm(), hashValue(hash), flags);
+    const Bytes tbs = signedBlock(h->algorithm, hashValue(hash), flags);
     return reversed(rsaRun(pair.pkey.get(), EVP_PKEY_sign_init, EVP_PKEY_sign, tbs, code::BadLength));
 }
 
@@ -554,7 +576,7 @@ void verifySignature(Handle hash, ByteSpan signature, Handle publicKey, std::int
     auto k = keyOf(publicKey);
     if (flags & ~CRYPT_NOHASHOID) fail(code::BadFlags);
     if (!k->pkey) fail(code::BadKey);
-    const Bytes tbs = signedBlock(h->digest.algorithm(), hashValue(hash), flags);
+    const Bytes tbs = signedBlock(h->algorithm, hashValue(hash), flags);
     const Bytes sig = reversed(Bytes(signature.begin(), signature.end()));
     ossl::PkeyCtx ctx(EVP_PKEY_CTX_new_from_pkey(ossl::context(), k->pkey.get(), nullptr));
     if (!ctx || EVP_PKEY_verify_init(ctx.get()) != 1 ||
@@ -608,8 +630,8 @@ Handle deriveKey(Handle ctx, std::int32_t algorithm, Handle hash, std::int32_t f
             inner[i] ^= value[i];
             outer[i] ^= value[i];
         }
-        secret = Digest::of(h->digest.algorithm(), inner);
-        const Bytes second = Digest::of(h->digest.algorithm(), outer);
+        secret = Digest::of(h->algorithm, inner);
+        const Bytes second = Digest::of(h->algorithm, outer);
         secret.insert(secret.end(), second.begin(), second.end());
         if (secret.size() < need) fail(code::BadLength);
         secret.resize(need);

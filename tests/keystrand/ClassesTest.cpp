@@ -57,7 +57,7 @@ TEST_F(Classes, HashMembers) {
     const Error noKey = errorOf([&] { sha->sign(); });
     EXPECT_EQ(noKey.number, code::NoKey);
     EXPECT_EQ(noKey.source, "clsHash.Sign");
-    const Error badAlg = errorOf([&] { provider->createHash(CALG_MAC); });
+    const Error badAlg = errorOf([&] { provider->createHash(CALG_HMAC); });
     EXPECT_EQ(badAlg.number, code::BadAlgorithm);
     EXPECT_EQ(badAlg.source, "clsHash.Create");
 

@@ -144,6 +144,36 @@ TEST(Ciphers, DecryptRefusesBadLengthAndPadding) {
     releaseContext(ctx);
 }
 
+// The MAC is the last block of the block cipher's CBC (zero IV, padded) over all the data.
+TEST(Digests, MacIsTheLastCbcBlock) {
+    const Handle ctx = verifyContext();
+    const auto keyBytes = unhex("0123456789abcdef23456789abcdef01456789abcdef0123");
+    const Handle key = importKey(ctx, plaintextBlob(alg::TRIPLE_DES, keyBytes), 0, 0);
+    const Handle mac = createHash(ctx, alg::MAC, key, 0);
+    const auto data = bytesOf("7654321 Now is the time for ");
+    hashData(mac, std::span(data).first(5), 0);
+    hashData(mac, std::span(data).subspan(5), 0);
+    EXPECT_EQ(hashParam(mac, HP_HASHSIZE), 8);
+
+    EVP_CIPHER_CTX* c = EVP_CIPHER_CTX_new();
+    const unsigned char iv[8] = {};
+    std::vector<std::uint8_t> out(data.size() + 16);
+    int n = 0, tail = 0;
+    EVP_EncryptInit_ex(c, EVP_des_ede3_cbc(), nullptr, keyBytes.data(), iv);
+    EVP_EncryptUpdate(c, out.data(), &n, data.data(), int(data.size()));
+    EVP_EncryptFinal_ex(c, out.data() + n, &tail);
+    EVP_CIPHER_CTX_free(c);
+    EXPECT_EQ(hex(hashValue(mac)), hex(std::vector<std::uint8_t>(out.begin() + n + tail - 8, out.begin() + n + tail)));
+
+    EXPECT_EQ(failureOf([&] { createHash(ctx, alg::MAC, 0, 0); }), code::BadKey);
+    const Handle stream = generateKey(ctx, alg::RC4, 0);
+    EXPECT_EQ(failureOf([&] { createHash(ctx, alg::MAC, stream, 0); }), code::BadKey);
+    EXPECT_EQ(failureOf([&] { createHash(ctx, alg::MD5, key, 0); }), code::BadKey);
+    destroyHash(mac);
+    for (Handle k : {key, stream}) destroyKey(k);
+    releaseContext(ctx);
+}
+
 // A hash value shorter than the key is stretched through the two padded blocks.
 TEST(Keys, DeriveFollowsTheDocumentedStretch) {
     const Handle ctx = verifyContext();

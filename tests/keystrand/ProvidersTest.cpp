@@ -82,7 +82,7 @@ TEST(Providers, AcquireReleaseAndAlgorithms) {
     FakeCombo box;
     box.addItem("stale");
     p->loadAlgorithms(&box);
-    ASSERT_EQ(box.count(), 13);
+    ASSERT_EQ(box.count(), 14);
     EXPECT_EQ(box.text(0), "RC2 block cipher");
     EXPECT_EQ(box.text(7), "Message Digest 2 (MD2)");
     EXPECT_EQ(box.itemData(12), 12);
@@ -94,7 +94,7 @@ TEST(Providers, AcquireReleaseAndAlgorithms) {
     EXPECT_EQ(getProperty(Variant(props), "PROVTYPE"), Variant(PROV_RSA_FULL));
     EXPECT_EQ(toString(getProperty(Variant(props), "Container")), "");
     const Variant algs = getProperty(Variant(props), "ENUMALGS_EX");
-    EXPECT_EQ(getProperty(algs, "Count"), Variant(13));
+    EXPECT_EQ(getProperty(algs, "Count"), Variant(14));
     const Variant rc4 = getProperty(algs, "Item", {Variant("1")});
     EXPECT_EQ(toString(getProperty(rc4, "szName")), "RC4");
     EXPECT_EQ(getProperty(rc4, "aiAlgid"), Variant(alg::RC4));

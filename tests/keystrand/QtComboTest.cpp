@@ -28,7 +28,7 @@ TEST(QtCombo, ProvidersAndAlgorithmsFillAComboBox) {
     auto p = list->item(providers.currentIndex());
     p->acquire("", std::int32_t(0xF0000000u));
     p->loadAlgorithms(&algorithmBox);
-    EXPECT_EQ(algorithms.count(), 19);
+    EXPECT_EQ(algorithms.count(), 20);
     EXPECT_EQ(algorithms.itemText(0), "Advanced Encryption Standard 128 bit");
     EXPECT_EQ(algorithms.currentIndex(), -1);
     algorithms.setCurrentIndex(3);
