@@ -350,9 +350,29 @@ TEST(Contexts, RefusalsAndHandles) {
     releaseContext(ctx);
     EXPECT_EQ(failureOf([&] { releaseContext(ctx); }), code::BadUid);
     EXPECT_EQ(failureOf([] { destroyHash(12345678); }), code::BadHash);
-    EXPECT_EQ(apiErrorText(2), "The system cannot find the file specified.");
-    EXPECT_EQ(apiErrorText(code::BadSignature), "Invalid Signature.");
-    EXPECT_EQ(apiErrorText(std::int32_t(0x80091234u)), "Unknown error &H80091234");
+}
+
+TEST(Errors, NumbersAndTexts) {
+    struct Case { std::int32_t number; std::uint32_t value; const char* text; };
+    const Case cases[] = {
+        {2, 2, "The system cannot find the file specified."},
+        {code::InvalidParameter, 87, "The parameter is incorrect."},
+        {code::NoMoreItems, 259, "No more data is available."},
+        {code::BadUid, 0x80090001u, "Bad UID."},
+        {code::BadData, 0x80090005u, "Bad Data."},
+        {code::BadSignature, 0x80090006u, "Invalid Signature."},
+        {code::BadAlgorithm, 0x80090008u, "Invalid algorithm specified."},
+        {code::BadKeyState, 0x8009000Bu, "Key not valid for use in specified state."},
+        {code::NoKey, 0x8009000Du, "Key does not exist."},
+        {code::Exists, 0x8009000Fu, "Object already exists."},
+        {code::BadKeyset, 0x80090016u, "Keyset does not exist"},
+        {code::BadKeysetParameter, 0x8009001Fu, "The keyset parameter is invalid."},
+        {std::int32_t(0x80091234u), 0x80091234u, "Unknown error &H80091234"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(std::uint32_t(c.number), c.value);
+        EXPECT_EQ(apiErrorText(c.number), c.text);
+    }
 }
 
 }  // namespace
