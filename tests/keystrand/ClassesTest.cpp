@@ -205,12 +205,15 @@ TEST_F(CertStores, StoreOfTheProviderListsTheCaFolder) {
     vt::certstore::test::copyFile(c.caPem, folder / "1.pem");
     vt::certstore::test::copyFile(c.leafPem, folder / "2.pem");
     vt::certstore::test::copyFile(c.caDer, folder / "3.cer");
+    vt::certstore::test::copyFile(c.crlPem, folder / "4.crl");
 
     auto list = makeRef<clsProviders>();
     Variant store(list->item(0)->systemCertStore());
     EXPECT_EQ(getProperty(store, "NumberOfCERTs"), Variant(3));
-    EXPECT_EQ(getProperty(store, "NumberOfCRLs"), Variant(0));
+    EXPECT_EQ(getProperty(store, "NumberOfCRLs"), Variant(1));
+    EXPECT_EQ(getProperty(store, "NumberOfCTLs"), Variant(0));
     EXPECT_EQ(getProperty(store, "ctls"), Variant(0));
+    EXPECT_EQ(getProperty(store, "crls"), Variant(0));
     EXPECT_EQ(toString(getProperty(store, "LOCALIZED_NAME")), "Intermediate Certification Authorities");
     EXPECT_TRUE(call(store, "certsNames", {Variant(std::int16_t(3))}).isNothing());
     Variant leaf = call(store, "certsNames", {Variant(std::int16_t(1))});

@@ -25,6 +25,8 @@ protected:
         appendFile(c.leafKey, store / "b-leaf.pem");
         copyFile(c.caPem, store / "c-ca.pem");
         std::ofstream(store / "d-notes.txt") << "not a certificate";
+        copyFile(c.crlPem, store / "e-ca.crl");
+        copyFile(c.crlDer, store / "f-ca.crl");
         copyFile(c.caPem, store / ".hidden.pem");
     }
     void TearDown() override { fs::remove_all(root); }
@@ -38,7 +40,7 @@ TEST_F(CertStoreTest, ListsInFileNameOrder) {
     for (const auto& c : s.certificates()) listed.push_back(c.file().filename().string() + ":" + c.simpleName());
     EXPECT_EQ(listed, (std::vector<std::string>{"a-ca.cer:Alpha CA", "b-leaf.pem:Beta Leaf", "c-ca.pem:Alpha CA"}));
     EXPECT_EQ(s.unreadable(), std::vector<fs::path>{store / "d-notes.txt"});
-    EXPECT_EQ(s.crlCount(), 0u);
+    EXPECT_EQ(s.crlCount(), 2u);   // PEM and DER
     // The key in the leaf's file belongs to the leaf; the CA's key is not in the store.
     EXPECT_TRUE(s.certificates()[1].privateKey());
     EXPECT_FALSE(s.certificates()[0].privateKey());

@@ -1,7 +1,7 @@
 #pragma once
 // Test certificates made with the openssl command line, once per test program: a
 // self-signed CA ("Alpha CA", with e-mail and DNS alternative names) and a leaf it signed
-// ("Beta Leaf", no e-mail), each with its private key.
+// ("Beta Leaf", no e-mail), each with its private key, and the CA's revocation list.
 
 #include <gtest/gtest.h>
 
@@ -15,6 +15,7 @@ namespace vt::certstore::test {
 struct TestCertificates {
     std::filesystem::path folder;
     std::filesystem::path caPem, caKey, caDer, leafPem, leafKey;
+    std::filesystem::path crlPem, crlDer;   // an empty revocation list of the CA
 
     static const TestCertificates& get() {
         static const TestCertificates made = make();
@@ -51,6 +52,15 @@ private:
             "leaf.csr' -subj '/O=Example Org/OU=Shipping, Receiving/CN=Beta Leaf'");
         run("openssl x509 -req -days 10 -in '" + f + "leaf.csr' -CA '" + t.caPem.string() + "' -CAkey '" +
             t.caKey.string() + "' -set_serial 2 -out '" + t.leafPem.string() + "'");
+        t.crlPem = f + "ca.crl";
+        t.crlDer = f + "ca.crl.der";
+        std::ofstream(f + "index.txt").flush();
+        std::ofstream(f + "crlnumber") << "01\n";
+        std::ofstream(f + "ca.cnf") << "[ca]\ndefault_ca=d\n[d]\ndatabase=" << f << "index.txt\ncrlnumber=" << f
+                                    << "crlnumber\ndefault_md=sha256\ndefault_crl_days=30\n";
+        run("openssl ca -gencrl -config '" + f + "ca.cnf' -keyfile '" + t.caKey.string() + "' -cert '" +
+            t.caPem.string() + "' -out '" + t.crlPem.string() + "'");
+        run("openssl crl -in '" + t.crlPem.string() + "' -outform DER -out '" + t.crlDer.string() + "'");
         return t;
     }
 };
