@@ -171,7 +171,11 @@ ossl::Pkey rsaFromBlobBody(ByteSpan in, bool isPrivate) {
     if (!isPrivate) return rsaFromParams(n.get(), e.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
     Bn p = readLe(in, half), q = readLe(in, half), dp = readLe(in, half), dq = readLe(in, half),
        qi = readLe(in, half), d = readLe(in, len);
-    return rsaFromParams(n.get(), e.get(), d.get(), p.get(), q.get(), dp.get(), dq.get(), qi.get());
+    ossl::Pkey key = rsaFromParams(n.get(), e.get(), d.get(), p.get(), q.get(), dp.get(), dq.get(), qi.get());
+    // Parts that do not belong together would sign garbage: refuse them here.
+    ossl::PkeyCtx check(EVP_PKEY_CTX_new_from_pkey(ossl::context(), key.get(), nullptr));
+    if (!check || EVP_PKEY_pairwise_check(check.get()) != 1) fail(code::BadData);
+    return key;
 }
 
 Bytes reversed(Bytes b) {
@@ -458,6 +462,7 @@ Handle acquireContext(std::string_view container, std::string_view providerName,
     }
     if (f & CRYPT_NEWKEYSET) {
         if (exists) fail(code::Exists);
+        makePrivateFolder(containersFolder());   // the names are the user's business too
         makePrivateFolder(folder);
     } else if (!exists) {
         fail(code::BadKeyset);

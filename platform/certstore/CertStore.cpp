@@ -170,7 +170,12 @@ Store Store::open(const fs::path& root, Location location, std::string_view name
     });
 
     std::vector<std::shared_ptr<EVP_PKEY>> keys;
+    constexpr std::uintmax_t kLargestFile = 4u << 20;   // far above any certificate file
     for (const fs::path& file : files) {
+        if (fs::file_size(file, ec) > kLargestFile || ec) {
+            s.unreadable_.push_back(file);
+            continue;
+        }
         std::ifstream in(file, std::ios::binary);
         const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         std::size_t found = 0;

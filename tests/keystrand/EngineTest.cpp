@@ -11,6 +11,8 @@
 #include <openssl/param_build.h>
 #include <openssl/rsa.h>
 
+#include <fstream>
+
 #include <sys/stat.h>
 
 namespace keystrand::test {
@@ -337,6 +339,13 @@ TEST_F(Containers, KeysPersistInPrivateFolders) {
     EXPECT_EQ(containerNames(), std::vector<std::string>{"Alice"});
     destroyKey(again);
     releaseContext(ctx);
+    // A damaged key file makes the key set unusable rather than giving a wrong key.
+    {
+        std::fstream f(folder / "Signature.key", std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(100);
+        f.put('\x55');
+    }
+    EXPECT_EQ(failureOf([&] { acquireContext("Alice", kFull, PROV_RSA_FULL, 0); }), code::BadKeyset);
     EXPECT_EQ(acquireContext("Alice", kFull, PROV_RSA_FULL, CRYPT_DELETEKEYSET), 0);
     EXPECT_TRUE(containerNames().empty());
 }
