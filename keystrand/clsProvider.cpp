@@ -76,6 +76,8 @@ Bytes clsProvider::generateRandom(std::int32_t length) const {
         return engine::random(context_, std::size_t(length));
     } catch (const Failure&) {
         return {};
+    } catch (const std::bad_alloc&) {
+        return {};
     }
 }
 

@@ -4,6 +4,7 @@
 #include "FakeCombo.h"
 #include "Support.h"
 
+#include "keystrand/Algorithms.h"
 #include "keystrand/Enumerations.h"
 #include "keystrand/Errors.h"
 #include "keystrand/OpenSsl.h"
@@ -48,6 +49,13 @@ TEST(AlgorithmLists, PerProviderInOrder) {
          "RSA_KEYX"},
     };
     for (int i = 0; i < 3; ++i) EXPECT_EQ(shortNames(*list->item(i)), expected[legacy ? 0 : 1][i]) << i;
+
+    // The records' names fit their fixed fields (with the terminating zero): 20 and 40.
+    for (const auto& provider : providerTable())
+        for (const auto& r : provider.algorithms) {
+            EXPECT_LT(std::string_view(r.name).size(), 20u) << r.name;
+            EXPECT_LT(std::string_view(r.longName).size(), 40u) << r.longName;
+        }
 
     // What is not listed is refused.
     Ref<clsProvider> p = list->item(1);
