@@ -675,6 +675,13 @@ Handle importKey(Handle ctx, ByteSpan blob, Handle unwrapKey, std::int32_t flags
         k->flags = flags & 0xFFFF;
         k->pkey = rsaFromBlobBody(in, type == PRIVATEKEYBLOB);
         k->hasPrivate = type == PRIVATEKEYBLOB;
+        if (k->hasPrivate) {
+            // An imported key pair becomes the context's own pair of its kind.
+            const std::int32_t keySpec = algorithm == alg::RSA_SIGN ? AT_SIGNATURE : AT_KEYEXCHANGE;
+            const KeyPair pair{k->pkey, k->flags};
+            if (!c->verifyOnly) saveKeyPair(c->folder, keySpec, pair);
+            (keySpec == AT_SIGNATURE ? c->signature : c->exchange) = pair;
+        }
         return table().add(k);
     }
     const AlgorithmInfo* info = findAlgorithm(algorithm);

@@ -66,6 +66,8 @@ void destroyHash(Handle hash);
 Handle generateKey(Handle context, std::int32_t algorithm, std::int32_t flags);
 Handle deriveKey(Handle context, std::int32_t algorithm, Handle hash, std::int32_t flags);
 Handle userKey(Handle context, std::int32_t keySpec);
+// An imported private key pair also becomes the context's pair of its kind (signature or
+// exchange), kept in the container unless the context is verify-only.
 Handle importKey(Handle context, ByteSpan blob, Handle unwrapKey, std::int32_t flags);
 Bytes exportKey(Handle key, Handle wrapKey, std::int32_t blobType, std::int32_t flags);
 // Null when the key has no such parameter.

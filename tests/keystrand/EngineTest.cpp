@@ -263,6 +263,42 @@ TEST(Rsa, SignatureByteOrderAndBlob) {
     releaseContext(ctx);
 }
 
+// A private blob written here from an OpenSSL key (every number least significant byte first)
+// is read by the library, becomes the context's signature key, and signs what OpenSSL checks.
+TEST(Rsa, ImportsAnIndependentlyWrittenPrivateBlob) {
+    EVP_PKEY* key = EVP_RSA_gen(512);
+    ASSERT_TRUE(key);
+    auto le = [&](const char* name, std::size_t width, std::vector<std::uint8_t>& out) {
+        BIGNUM* b = nullptr;
+        EVP_PKEY_get_bn_param(key, name, &b);
+        const std::size_t at = out.size();
+        out.resize(at + width);
+        BN_bn2lebinpad(b, out.data() + at, int(width));
+        BN_free(b);
+    };
+    std::vector<std::uint8_t> blob{PRIVATEKEYBLOB, 2, 0, 0, 0x00, 0x24, 0, 0, 'R', 'S', 'A', '2', 0, 2, 0, 0, 1, 0, 1, 0};
+    le(OSSL_PKEY_PARAM_RSA_N, 64, blob);
+    for (const char* part : {OSSL_PKEY_PARAM_RSA_FACTOR1, OSSL_PKEY_PARAM_RSA_FACTOR2, OSSL_PKEY_PARAM_RSA_EXPONENT1,
+                             OSSL_PKEY_PARAM_RSA_EXPONENT2, OSSL_PKEY_PARAM_RSA_COEFFICIENT1})
+        le(part, 32, blob);
+    le(OSSL_PKEY_PARAM_RSA_D, 64, blob);
+
+    const Handle ctx = verifyContext(kFull, PROV_RSA_FULL);
+    const Handle k = importKey(ctx, blob, 0, 0);
+    const Handle h = createHash(ctx, alg::MD5, 0, 0);
+    hashData(h, bytesOf("abc"), 0);
+    const auto sig = signHash(h, AT_SIGNATURE, 0);
+    std::vector<std::uint8_t> bigEndian(sig.rbegin(), sig.rend());
+    EVP_MD_CTX* md = EVP_MD_CTX_new();
+    ASSERT_EQ(EVP_DigestVerifyInit(md, nullptr, EVP_md5(), nullptr, key), 1);
+    EXPECT_EQ(EVP_DigestVerify(md, bigEndian.data(), bigEndian.size(), reinterpret_cast<const unsigned char*>("abc"), 3), 1);
+    EVP_MD_CTX_free(md);
+    EVP_PKEY_free(key);
+    destroyHash(h);
+    destroyKey(k);
+    releaseContext(ctx);
+}
+
 TEST(Rsa, BlobRoundTrips) {
     const Handle ctx = verifyContext(kFull, PROV_RSA_FULL);
     const Handle pair = generateKey(ctx, AT_KEYEXCHANGE, CRYPT_EXPORTABLE | (512 << 16));
