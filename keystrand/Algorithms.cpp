@@ -1,0 +1,143 @@
+#include "Algorithms.h"
+
+#include "Enumerations.h"
+#include "OpenSsl.h"
+
+#include <map>
+#include <mutex>
+
+namespace keystrand {
+
+namespace {
+
+using K = AlgorithmKind;
+constexpr AlgorithmInfo kAlgorithms[] = {
+    {alg::MD2, K::Hash, nullptr, 128, 0},
+    {alg::MD4, K::Hash, "MD4", 128, 0},
+    {alg::MD5, K::Hash, "MD5", 128, 0},
+    {alg::SHA1, K::Hash, "SHA1", 160, 0},
+    {alg::SSL3_SHAMD5, K::Hash, nullptr, 288, 0},
+    {alg::MAC, K::Mac, nullptr, 0, 0},
+    {alg::SHA_256, K::Hash, "SHA256", 256, 0},
+    {alg::SHA_384, K::Hash, "SHA384", 384, 0},
+    {alg::SHA_512, K::Hash, "SHA512", 512, 0},
+    {alg::DES, K::BlockCipher, "DES-CBC", 64, 8},
+    {alg::TRIPLE_DES_112, K::BlockCipher, "DES-EDE-CBC", 64, 16},
+    {alg::TRIPLE_DES, K::BlockCipher, "DES-EDE3-CBC", 64, 24},
+    {alg::RC2, K::BlockCipher, "RC2-CBC", 64, 0},
+    {alg::CAST, K::BlockCipher, "CAST5-CBC", 64, 0},
+    {alg::AES_128, K::BlockCipher, "AES-128-CBC", 128, 16},
+    {alg::AES_192, K::BlockCipher, "AES-192-CBC", 128, 24},
+    {alg::AES_256, K::BlockCipher, "AES-256-CBC", 128, 32},
+    {alg::RC4, K::StreamCipher, "RC4", 0, 0},
+    {alg::RSA_SIGN, K::RsaSignature, nullptr, 0, 0},
+    {alg::RSA_KEYX, K::RsaExchange, nullptr, 0, 0},
+};
+
+constexpr AlgorithmRecord kBasic[] = {
+    {alg::RC2, 40, 40, 56, 0, "RC2", "RC2 block cipher"},
+    {alg::RC4, 40, 40, 56, 0, "RC4", "RC4 stream cipher"},
+    {alg::DES, 56, 56, 56, 0, "DES", "Data Encryption Standard (DES)"},
+    {alg::SHA1, 160, 160, 160, CRYPT_FLAG_SIGNING, "SHA-1", "Secure Hash Algorithm (SHA-1)"},
+    {alg::MD2, 128, 128, 128, CRYPT_FLAG_SIGNING, "MD2", "Message Digest 2 (MD2)"},
+    {alg::MD4, 128, 128, 128, CRYPT_FLAG_SIGNING, "MD4", "Message Digest 4 (MD4)"},
+    {alg::MD5, 128, 128, 128, CRYPT_FLAG_SIGNING, "MD5", "Message Digest 5 (MD5)"},
+    {alg::MAC, 0, 0, 0, 0, "MAC", "Message Authentication Code"},
+    {alg::SSL3_SHAMD5, 288, 288, 288, 0, "SSL3 SHAMD5", "SSL3 SHA-1 and MD5 hash"},
+    {alg::RSA_SIGN, 1024, 512, 16384, CRYPT_FLAG_SIGNING, "RSA_SIGN", "RSA Signature"},
+    {alg::RSA_KEYX, 1024, 512, 1024, 0, "RSA_KEYX", "RSA Key Exchange"},
+};
+
+constexpr AlgorithmRecord kFull[] = {
+    {alg::RC2, 128, 40, 128, 0, "RC2", "RC2 block cipher"},
+    {alg::RC4, 128, 40, 128, 0, "RC4", "RC4 stream cipher"},
+    {alg::DES, 56, 56, 56, 0, "DES", "Data Encryption Standard (DES)"},
+    {alg::TRIPLE_DES_112, 112, 112, 112, 0, "3DES TWO KEY", "Two Key Triple DES"},
+    {alg::TRIPLE_DES, 168, 168, 168, 0, "3DES", "Three Key Triple DES"},
+    {alg::CAST, 128, 40, 128, 0, "CAST", "CAST-128 block cipher"},
+    {alg::SHA1, 160, 160, 160, CRYPT_FLAG_SIGNING, "SHA-1", "Secure Hash Algorithm (SHA-1)"},
+    {alg::MD2, 128, 128, 128, CRYPT_FLAG_SIGNING, "MD2", "Message Digest 2 (MD2)"},
+    {alg::MD4, 128, 128, 128, CRYPT_FLAG_SIGNING, "MD4", "Message Digest 4 (MD4)"},
+    {alg::MD5, 128, 128, 128, CRYPT_FLAG_SIGNING, "MD5", "Message Digest 5 (MD5)"},
+    {alg::MAC, 0, 0, 0, 0, "MAC", "Message Authentication Code"},
+    {alg::SSL3_SHAMD5, 288, 288, 288, 0, "SSL3 SHAMD5", "SSL3 SHA-1 and MD5 hash"},
+    {alg::RSA_SIGN, 1024, 512, 16384, CRYPT_FLAG_SIGNING, "RSA_SIGN", "RSA Signature"},
+    {alg::RSA_KEYX, 1024, 512, 16384, 0, "RSA_KEYX", "RSA Key Exchange"},
+};
+
+constexpr AlgorithmRecord kAes[] = {
+    {alg::AES_128, 128, 128, 128, 0, "AES 128", "Advanced Encryption Standard 128 bit"},
+    {alg::AES_192, 192, 192, 192, 0, "AES 192", "Advanced Encryption Standard 192 bit"},
+    {alg::AES_256, 256, 256, 256, 0, "AES 256", "Advanced Encryption Standard 256 bit"},
+    {alg::RC2, 128, 40, 128, 0, "RC2", "RC2 block cipher"},
+    {alg::RC4, 128, 40, 128, 0, "RC4", "RC4 stream cipher"},
+    {alg::DES, 56, 56, 56, 0, "DES", "Data Encryption Standard (DES)"},
+    {alg::TRIPLE_DES_112, 112, 112, 112, 0, "3DES TWO KEY", "Two Key Triple DES"},
+    {alg::TRIPLE_DES, 168, 168, 168, 0, "3DES", "Three Key Triple DES"},
+    {alg::CAST, 128, 40, 128, 0, "CAST", "CAST-128 block cipher"},
+    {alg::SHA1, 160, 160, 160, CRYPT_FLAG_SIGNING, "SHA-1", "Secure Hash Algorithm (SHA-1)"},
+    {alg::SHA_256, 256, 256, 256, CRYPT_FLAG_SIGNING, "SHA-256", "Secure Hash Algorithm (SHA-256)"},
+    {alg::SHA_384, 384, 384, 384, CRYPT_FLAG_SIGNING, "SHA-384", "Secure Hash Algorithm (SHA-384)"},
+    {alg::SHA_512, 512, 512, 512, CRYPT_FLAG_SIGNING, "SHA-512", "Secure Hash Algorithm (SHA-512)"},
+    {alg::MD2, 128, 128, 128, CRYPT_FLAG_SIGNING, "MD2", "Message Digest 2 (MD2)"},
+    {alg::MD4, 128, 128, 128, CRYPT_FLAG_SIGNING, "MD4", "Message Digest 4 (MD4)"},
+    {alg::MD5, 128, 128, 128, CRYPT_FLAG_SIGNING, "MD5", "Message Digest 5 (MD5)"},
+    {alg::MAC, 0, 0, 0, 0, "MAC", "Message Authentication Code"},
+    {alg::SSL3_SHAMD5, 288, 288, 288, 0, "SSL3 SHAMD5", "SSL3 SHA-1 and MD5 hash"},
+    {alg::RSA_SIGN, 1024, 512, 16384, CRYPT_FLAG_SIGNING, "RSA_SIGN", "RSA Signature"},
+    {alg::RSA_KEYX, 1024, 512, 16384, 0, "RSA_KEYX", "RSA Key Exchange"},
+};
+
+constexpr ProviderInfo kProviders[] = {
+    {"Keystrand Basic RSA Provider", PROV_RSA_FULL, kBasic},
+    {"Keystrand Full RSA Provider", PROV_RSA_FULL, kFull},
+    {"Keystrand RSA and AES Provider", PROV_RSA_AES, kAes},
+};
+
+bool probe(const AlgorithmInfo& a) {
+    if (!a.opensslName) return true;   // our own code, or RSA from the default provider
+    if (a.kind == AlgorithmKind::Hash) return bool(ossl::fetchDigest(a.opensslName));
+    return bool(ossl::fetchCipher(a.opensslName));
+}
+
+}  // namespace
+
+const AlgorithmInfo* findAlgorithm(std::int32_t id) {
+    for (const auto& a : kAlgorithms)
+        if (a.id == id) return &a;
+    return nullptr;
+}
+
+bool algorithmAvailable(std::int32_t id) {
+    static std::mutex m;
+    static std::map<std::int32_t, bool> known;
+    const AlgorithmInfo* a = findAlgorithm(id);
+    if (!a) return false;
+    std::lock_guard lock(m);
+    auto it = known.find(id);
+    if (it == known.end()) it = known.emplace(id, probe(*a)).first;
+    return it->second;
+}
+
+std::span<const ProviderInfo> providerTable() { return kProviders; }
+
+const ProviderInfo* findProvider(std::string_view name, std::int32_t type) {
+    for (const auto& p : kProviders)
+        if (name == p.name && type == p.type) return &p;
+    return nullptr;
+}
+
+std::vector<AlgorithmRecord> availableAlgorithms(const ProviderInfo& provider) {
+    std::vector<AlgorithmRecord> out;
+    for (const auto& r : provider.algorithms)
+        if (algorithmAvailable(r.id)) out.push_back(r);
+    return out;
+}
+
+const AlgorithmRecord* providerAlgorithm(const ProviderInfo& provider, std::int32_t id) {
+    for (const auto& r : provider.algorithms)
+        if (r.id == id) return algorithmAvailable(id) ? &r : nullptr;
+    return nullptr;
+}
+
+}  // namespace keystrand
