@@ -1,0 +1,67 @@
+#pragma once
+// Pagination: the bound report laid out as pages of placed items in page twips. The painting
+// library draws these pages on the screen, the printer and PDF; the text exports print them on
+// a character grid. Page N of M is filled in a second pass once the page count is known.
+
+#include "Binding.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vt::report {
+
+// How tall wrapped text is; the painting library measures with real fonts.
+class Measurer {
+public:
+    virtual ~Measurer() = default;
+    // Height in twips of `text` in `font` wrapped to `width` twips.
+    virtual int textHeight(const Font& font, int width, std::string_view text) const = 0;
+};
+
+// Fixed cells: every character one cell wide, every line one cell high.
+class CellMeasurer final : public Measurer {
+public:
+    CellMeasurer(int cellWidth = 120, int cellHeight = 240) : w_(cellWidth), h_(cellHeight) {}
+    int textHeight(const Font& font, int width, std::string_view text) const override;
+private:
+    int w_, h_;
+};
+
+// Where an item came from: its section (from 1) and object (from 0) in the template.
+struct ObjectId {
+    int section = 0;
+    int object = -1;
+    bool operator==(const ObjectId&) const = default;
+};
+
+struct PlacedItem {
+    int x = 0, y = 0, width = 0, height = 0;   // twips on the page
+    const ReportObject* object = nullptr;
+    ObjectId id;
+    std::string text;   // Text, Field and Special objects
+    long row = -1;      // data row behind it, or -1
+};
+
+struct Page {
+    std::vector<PlacedItem> items;
+};
+
+struct Layout {
+    int pageWidth = 0, pageHeight = 0;
+    std::vector<Page> pages;
+};
+
+struct LayoutOptions {
+    // One page as long as the report (the plain text export): no page breaks.
+    bool endless = false;
+};
+
+// The report needs the data it is bound to (null: no rows, fields show their placeholder).
+Layout layoutReport(const Report& report, const DataTable* data, const RunInfo& run, const Measurer& measurer,
+                    const LayoutOptions& options = {});
+
+// The topmost item under a point of a page (twips), or null; for viewers and designers.
+const PlacedItem* hitTest(const Page& page, int x, int y);
+
+}  // namespace vt::report
