@@ -107,6 +107,7 @@ std::string recordStyle(const detail::ExportTable& t) {
         std::string line;
         for (size_t c = 0; c < t.columns.size(); ++c) {
             const std::string& s = cells[r][c];
+            if (c) line += ' ';
             const bool right = t.value(c, r).hasNumericType();
             if (right) line.append(width[c] - s.size(), ' ');
             line += s;

@@ -153,7 +153,7 @@ private:
     void place(int n) {
         if (!n) return;
         const Section& s = r_.section(n);
-        if (s.suppress) return;
+        if (s.suppress || (s.height == 0 && s.objects.empty())) return;
         const int h = sectionHeight(n);
         if (bodyUsed_ && (s.newPageBefore || y_ + h > bodyBottom())) newPage();
         emit(n);

@@ -60,6 +60,13 @@ const std::string kCells =
     "Caf\xC3\xA9|-4|0.25|2023-12-31|\n"
     "Widget \"A\", large|12|3.5|2024-03-15|first\n";
 
+// What a sheet converter shows: typed cells, its own date format.
+const std::string kSheet =
+    "Name|Qty|Price|Shipped|Note\n"
+    "Bolt|1000000|1234.5678||x\n"
+    "Caf\xC3\xA9|-4|0.25|2023/12/31|\n"
+    "Widget \"A\", large|12|3.5|2024/03/15|first\n";
+
 TEST(Export, EveryWritableFormatReadsBackWithAnIndependentReader) {
     TempDir dir;
     Report r = sampleReport();
@@ -79,6 +86,15 @@ TEST(Export, EveryWritableFormatReadsBackWithAnIndependentReader) {
         {format::Excel7Extended, "b7x.xls", kCells + "biff 50|General/25|General/10|0.00/12|yyyy-mm-dd/15|General/12\n"},
         {format::Excel8, "b8.xls", kCells + "biff 80|General/0|General/0|General/0|m/d/yy/0|General/0\n"},
         {format::Excel8Extended, "b8x.xls", kCells + "biff 80|General/25|General/10|0.00/12|yyyy-mm-dd/15|General/12\n"},
+        {format::WK1, "c.wk1", kSheet},
+        {format::WKS, "c.wks", kSheet},
+        // DIF has no escape for a quote; the reader keeps the doubled quotes Excel writes.
+        {format::DIF, "c.dif",
+         "Name|Qty|Price|Shipped|Note\nBolt|1000000|1234.5678||x\nCaf\xC3\xA9|-4|0.25|2023/12/31|\n"
+         "Widget \"\"A\"\", large|12|3.5|2024/03/15|first\n"},
+        {format::RTF, "c.rtf",
+         "Sample Report\nName\tQty\tPrice\tShipped\tNote\nBolt\t1000000\t1234.57\t\tx\n"
+         "Caf\xC3\xA9\t-4\t0.25\t2023-12-31\nWidget \"A\", large\t12\t3.50\t2024-03-15\tfirst\n"},
     };
     for (auto& c : cases) {
         ExportOptions o;
@@ -122,6 +138,38 @@ TEST(Export, UnwritableFormatsAreRefusedWithoutAFile) {
         EXPECT_FALSE(std::filesystem::exists(file));
     }
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));   // no temporary file left either
+}
+
+}  // namespace
+}  // namespace vt::report::test
+
+namespace vt::report::test {
+namespace {
+
+TEST(Export, TextFormatsPrintTheReportOnACharacterGrid) {
+    Report r = sampleReport();
+    r.sorts.push_back({"Name", false});
+    auto data = DataTable::fromRecordset(*sampleRecords());
+    auto bytes = [&](int number, int linesPerPage = 0) {
+        ExportOptions o;
+        o.formatType = number;
+        o.linesPerPage = linesPerPage;
+        return exportBytes(r, data.get(), kRun, o);
+    };
+    const std::string header = "Name                     Qty       Price       Shipped        Note\r\n";
+    const std::string bolt = "Bolt                       1000000     1234.57                x\r\n";
+    const std::string cafe = "Caf\xE9                            -4        0.25 2023-12-31\r\n";
+    const std::string widget = "Widget \"A\", large               12        3.50 2024-03-15     first\r\n";
+    EXPECT_EQ(bytes(format::Text), "Sample Report\r\n\r\n" + header + "\r\n" + bolt + cafe + widget + "Page 1 of 1\r\n");
+    // Eight lines a page: the footer stands on the last line of each page.
+    EXPECT_EQ(bytes(format::PaginatedText, 8), "Sample Report\r\n\r\n" + header + "\r\n" + bolt + cafe +
+                                                   "Page 1 of 2\r\n\f" + header + widget +
+                                                   "\r\n\r\n\r\n\r\nPage 2 of 2\r\n");
+    EXPECT_EQ(bytes(format::RecordStyle),
+              "Bolt                       1000000     1234.57                x\r\n"
+              "Caf\xE9                            -4        0.25 2023-12-31\r\n"
+              "Widget \"A\", large               12        3.50 2024-03-15     first\r\n");
+    EXPECT_EQ(bytes(format::ReportDefinition), formatReport(r));
 }
 
 }  // namespace

@@ -70,7 +70,14 @@ def read_ssconvert(path):
         subprocess.run(["ssconvert", "--export-type=Gnumeric_stf:stf_csv", path, out],
                        check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         with open(out, newline="", encoding="utf-8") as f:
-            return [row for row in csv.reader(f)]
+            return [[plain(c) for c in row] for row in csv.reader(f)]
+
+
+def plain(cell):
+    try:
+        return number(float(cell))
+    except ValueError:
+        return cell
 
 
 def read_rtf(path):
