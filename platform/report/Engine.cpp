@@ -55,15 +55,23 @@ int qtAlign(Align a) {
     }
 }
 
-void drawItem(QPainter& p, const PlacedItem& it) {
+// The font and colour last set on the painter, so runs of like items do not set them again.
+struct PenState {
+    const Font* font = nullptr;
+    std::uint32_t color = 0xFFFFFFFF;
+};
+
+void drawItem(QPainter& p, const PlacedItem& it, PenState& state) {
     const ReportObject& o = *it.object;
     const QRectF rect(it.x, it.y, it.width, it.height);
     switch (o.kind) {
     case ObjectKind::Line:
+        state.color = 0xFFFFFFFF;
         p.setPen(QPen(qtColor(o.color), std::max(1, o.lineWidth)));
         p.drawLine(QPointF(it.x, it.y), QPointF(it.x + it.width, it.y + it.height));
         return;
     case ObjectKind::Box:
+        state.color = 0xFFFFFFFF;
         p.setPen(QPen(qtColor(o.color), std::max(1, o.lineWidth)));
         p.setBrush(Qt::NoBrush);
         p.drawRect(rect);
@@ -74,10 +82,17 @@ void drawItem(QPainter& p, const PlacedItem& it) {
         p.setPen(QPen(qtColor(o.borderColor), std::max(1, o.lineWidth)));
         p.setBrush(Qt::NoBrush);
         p.drawRect(rect);
+        state.color = 0xFFFFFFFF;
     }
     if (it.text.empty()) return;
-    p.setFont(qtFont(o.font));
-    p.setPen(qtColor(o.color));
+    if (!state.font || !(*state.font == o.font)) {
+        p.setFont(qtFont(o.font));
+        state.font = &o.font;
+    }
+    if (state.color != o.color) {
+        p.setPen(qtColor(o.color));
+        state.color = o.color;
+    }
     int flags = qtAlign(o.align) | Qt::AlignTop;
     if (o.canGrow) flags |= Qt::TextWordWrap;
     p.drawText(rect, flags, text::fromAnsi(it.text));
@@ -92,7 +107,8 @@ void drawPage(QPainter& p, const Layout& layout, int index, double scale, QPoint
     p.scale(scale, scale);
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::TextAntialiasing, true);
-    for (const PlacedItem& it : layout.pages[size_t(index)].items) drawItem(p, it);
+    PenState state;
+    for (const PlacedItem& it : layout.pages[size_t(index)].items) drawItem(p, it, state);
     p.restore();
 }
 
