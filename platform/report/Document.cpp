@@ -21,7 +21,7 @@ std::shared_ptr<ReportDocument> ReportDocument::open(const std::filesystem::path
     if (openMethod != 0 && openMethod != 1)
         throw ReportError("Unknown open method " + std::to_string(openMethod) + " (0 or 1)");
     auto doc = std::make_shared<ReportDocument>(loadReport(file), clock);
-    doc->path_ = file;
+    doc->path_ = findReportFile(file);
     return doc;
 }
 

@@ -99,6 +99,7 @@ public:
     Report();
 
     std::string title;
+    std::string dataDefinition;   // the field-definition file the report was made for, if any
     PageSetup page;
     std::vector<SortDef> sorts;   // record order inside the innermost group
 

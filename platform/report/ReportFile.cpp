@@ -319,6 +319,7 @@ std::string formatReport(const Report& r) {
     out += kMagic;
     out += "\r\n";
     out += "Title Text=" + quote(r.title) + "\r\n";
+    if (!r.dataDefinition.empty()) out += "Data File=" + quote(r.dataDefinition) + "\r\n";
     const PageSetup& pg = r.page;
     out += "Page Width=" + std::to_string(pg.width) + " Height=" + std::to_string(pg.height) +
            " Left=" + std::to_string(pg.marginLeft) + " Top=" + std::to_string(pg.marginTop) +
@@ -379,6 +380,11 @@ Report parseReport(std::string_view text, std::string_view source) {
             if (tokens.size() != 2 || tokens[1].key != "Text" || !tokens[1].hasValue)
                 p.fail("Title needs Text=\"...\"");
             r.title = tokens[1].value;
+        } else if (word == "Data") {
+            if (sawSection) p.fail("Data must come before the sections");
+            if (tokens.size() != 2 || tokens[1].key != "File" || !tokens[1].hasValue)
+                p.fail("Data needs File=\"...\"");
+            r.dataDefinition = tokens[1].value;
         } else if (word == "Page") {
             if (sawSection) p.fail("Page must come before the sections");
             for (size_t i = 1; i < tokens.size(); ++i) {
@@ -495,8 +501,22 @@ void writeFileAtomic(const fs::path& file, std::string_view bytes) {
     }
 }
 
+fs::path findReportFile(const fs::path& file) {
+    std::error_code ec;
+    if (fs::exists(file, ec)) return file;
+    const std::string ext = file.extension().string();
+    if (ext.size() == 4 && (ext[1] | 0x20) == 'r' && (ext[2] | 0x20) == 'p' && (ext[3] | 0x20) == 't')
+        for (const char* other : {".RPT", ".rpt"}) {
+            fs::path twin = file;
+            twin.replace_extension(other);
+            if (fs::exists(twin, ec)) return twin;
+        }
+    return file;
+}
+
 Report loadReport(const fs::path& file) {
-    return parseReport(readFile(file), file.filename().string());
+    const fs::path found = findReportFile(file);
+    return parseReport(readFile(found), found.filename().string());
 }
 
 void saveReport(const Report& report, const fs::path& file) { writeFileAtomic(file, formatReport(report)); }

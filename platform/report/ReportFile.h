@@ -23,6 +23,10 @@ private:
 Report parseReport(std::string_view text, std::string_view source = "report");
 std::string formatReport(const Report& report);
 
+// The template's file: the name itself, or when no such file exists, the same name with its
+// ".rpt" extension in the other case (some callers name templates ".rpt", others ".RPT").
+std::filesystem::path findReportFile(const std::filesystem::path& file);
+
 // Reads the whole file first, so the template is never held open (the file may be replaced
 // or removed while the report is in use). ReportError for a missing or unreadable file.
 Report loadReport(const std::filesystem::path& file);

@@ -9,6 +9,7 @@ namespace {
 Report richReport() {
     Report r = sampleReport();
     r.title = "Odd \"title\" \\ with\ttab";
+    r.dataDefinition = "Rich.ttx";
     r.page = {15840, 12240, 360, 500, 360, 500};
     r.addGroup("Name", true);
     r.addGroup("Qty");
