@@ -210,4 +210,23 @@ const PlacedItem* hitTest(const Page& page, int x, int y) {
     return nullptr;
 }
 
+int objectAt(const Report& report, int section, int x, int y) {
+    const auto& objects = report.section(section).objects;
+    for (int i = int(objects.size()) - 1; i >= 0; --i) {
+        const ReportObject& o = objects[size_t(i)];
+        // Lines are thin: give them a few twips to either side.
+        const int slack = o.kind == ObjectKind::Line ? 40 : 0;
+        if (x >= o.left - slack && x < o.left + std::max(o.width, 1) + slack && y >= o.top - slack &&
+            y < o.top + std::max(o.height, 1) + slack)
+            return i;
+    }
+    return -1;
+}
+
+std::vector<int> sectionTops(const Report& report) {
+    std::vector<int> tops{0};
+    for (auto& s : report.sections()) tops.push_back(tops.back() + s.height);
+    return tops;
+}
+
 }  // namespace vt::report

@@ -61,7 +61,14 @@ struct LayoutOptions {
 Layout layoutReport(const Report& report, const DataTable* data, const RunInfo& run, const Measurer& measurer,
                     const LayoutOptions& options = {});
 
-// The topmost item under a point of a page (twips), or null; for viewers and designers.
+// The topmost item under a point of a page (twips), or null; for viewers.
 const PlacedItem* hitTest(const Page& page, int x, int y);
+
+// For designers: the topmost object of a section (number from 1) under a point relative to
+// the section's top-left corner, as an index into its objects, or -1.
+int objectAt(const Report& report, int section, int x, int y);
+// The sections stacked as a designer shows them: the top of each section (index 0 for section
+// 1) and, last, the total height.
+std::vector<int> sectionTops(const Report& report);
 
 }  // namespace vt::report

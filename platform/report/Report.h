@@ -129,6 +129,11 @@ private:
     std::vector<Section> sections_;
 };
 
+// A colour given the Windows way (&HBBGGRR) as 0xRRGGBB.
+constexpr std::uint32_t colorFromBgr(std::uint32_t bgr) noexcept {
+    return ((bgr & 0xFF) << 16) | (bgr & 0xFF00) | ((bgr >> 16) & 0xFF);
+}
+
 // The text of a section kind as the template file writes it.
 std::string_view sectionKindName(SectionKind kind);
 

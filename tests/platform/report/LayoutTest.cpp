@@ -124,5 +124,25 @@ TEST(Layout, CanGrowPushesTheNextSectionDownAndHitTestFindsObjects) {
     EXPECT_EQ(hitTest(layout.pages[0], 0, 0), nullptr);
 }
 
+TEST(Layout, DesignerHitTestsObjectsInsideASection) {
+    Report r;
+    auto& a = r.addTextObject(3, "under", 100, 0);
+    a.width = 1000;
+    r.addTextObject(3, "over", 500, 0).width = 1000;
+    auto& line = r.section(3).objects.emplace_back();
+    line.kind = ObjectKind::Line;
+    line.left = 0;
+    line.top = 280;
+    line.width = 3000;
+    line.height = 0;
+    EXPECT_EQ(objectAt(r, 3, 150, 10), 0);
+    EXPECT_EQ(objectAt(r, 3, 600, 10), 1);   // the later object lies on top
+    EXPECT_EQ(objectAt(r, 3, 2000, 300), 2);
+    EXPECT_EQ(objectAt(r, 3, 2000, 100), -1);
+    EXPECT_EQ(sectionTops(r), (std::vector<int>{0, 0, 360, 660, 1020, 1020}));
+    EXPECT_EQ(colorFromBgr(0x808000), 0x008080u);
+    EXPECT_EQ(colorFromBgr(0x100080), 0x800010u);
+}
+
 }  // namespace
 }  // namespace vt::report::test
