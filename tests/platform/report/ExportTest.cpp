@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
@@ -170,6 +171,45 @@ TEST(Export, TextFormatsPrintTheReportOnACharacterGrid) {
               "Caf\xE9                            -4        0.25 2023-12-31\r\n"
               "Widget \"A\", large               12        3.50 2024-03-15     first\r\n");
     EXPECT_EQ(bytes(format::ReportDefinition), formatReport(r));
+}
+
+}  // namespace
+}  // namespace vt::report::test
+
+namespace vt::report::test {
+namespace {
+
+// Past 7 MB a compound file needs more FAT sectors than its header lists (DIFAT sectors).
+TEST(Export, LargeWorkbooksReadBackAndRowLimitsAreRefused) {
+    TempDir dir;
+    Report r;
+    auto data = std::make_shared<DataTable>();
+    for (int c = 0; c < 3; ++c) data->columns.push_back({"C" + std::to_string(c), adtype::VarChar, 50});
+    for (int i = 0; i < 65000; ++i) {
+        std::vector<Variant> row;
+        for (int c = 0; c < 3; ++c) row.push_back(Variant(std::string(40, char('a' + (i + c) % 26)) + std::to_string(i)));
+        data->rows.push_back(std::move(row));
+    }
+    ExportOptions o;
+    o.formatType = format::Excel8;
+    exportData(r, data.get(), kRun, o, dir / "big.xls");
+    ASSERT_GT(std::filesystem::file_size(dir / "big.xls"), 7u << 20);
+    const auto back = readBack(dir.path());
+    if (back.empty() || back.begin()->second == "SKIP\n") GTEST_SKIP() << "xlrd is not installed";
+    const std::string& dump = back.at("big.xls");
+    EXPECT_EQ(std::count(dump.begin(), dump.end(), '\n'), 65002);
+    const std::string last = std::string(40, char('a' + (64999 + 2) % 26)) + "64999";
+    EXPECT_NE(dump.find("|" + last + "\nbiff 80"), std::string::npos);
+
+    // One record more than a sheet holds under its header row.
+    data->rows.resize(65536, data->rows.front());
+    try {
+        exportData(r, data.get(), kRun, o, dir / "over.xls");
+        ADD_FAILURE();
+    } catch (const ReportError& e) {
+        EXPECT_NE(std::string(e.what()).find("holds at most 65535"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "over.xls"));
 }
 
 }  // namespace
