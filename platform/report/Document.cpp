@@ -44,6 +44,12 @@ void ReportDocument::setDataSource(std::shared_ptr<DataTable> table) {
     dataRead_ = clock_->now();
 }
 
+void ReportDocument::refresh() {
+    if (!recordset_) return;
+    data_ = DataTable::fromRecordset(*recordset_);
+    dataRead_ = clock_->now();
+}
+
 RunInfo ReportDocument::runInfo() const { return {clock_->now(), dataRead_}; }
 
 void ReportDocument::save(const std::filesystem::path& file, int) const { saveReport(report_, file); }

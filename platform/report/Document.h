@@ -33,6 +33,9 @@ public:
     void setDataSource(db::Statement& query);
     void setDataSource(std::shared_ptr<DataTable> table);
     const DataTable* data() const noexcept { return data_.get(); }
+    // Takes the snapshot again from the record set it was given (a viewer's refresh); a table
+    // or query source stays as it is.
+    void refresh();
 
     ExportOptions& exportOptions() noexcept { return options_; }
     const ExportOptions& exportOptions() const noexcept { return options_; }

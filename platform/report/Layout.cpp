@@ -78,7 +78,13 @@ public:
                 int need = sectionHeight(number(SectionKind::Details));
                 for (int g = changed + 1; g <= groups; ++g) need += sectionHeight(number(SectionKind::GroupHeader, g));
                 if (y_ + need > bodyBottom() && bodyUsed_) newPage();
-                for (int g = changed + 1; g <= groups; ++g) place(number(SectionKind::GroupHeader, g));
+                for (int g = changed + 1; g <= groups; ++g) {
+                    place(number(SectionKind::GroupHeader, g));
+                    const int c = groupColumn[size_t(g - 1)];
+                    const int page = int(out_.pages.size()) - 1;
+                    out_.groups.push_back({g, c >= 0 ? formatValue(data_->rows[size_t(row)][size_t(c)], "") : "",
+                                           page, lastTop_});
+                }
             }
             place(number(SectionKind::Details));
         }
@@ -153,9 +159,11 @@ private:
     void place(int n) {
         if (!n) return;
         const Section& s = r_.section(n);
+        lastTop_ = y_;
         if (s.suppress || (s.height == 0 && s.objects.empty())) return;
         const int h = sectionHeight(n);
         if (bodyUsed_ && (s.newPageBefore || y_ + h > bodyBottom())) newPage();
+        lastTop_ = y_;
         emit(n);
         if (h > 0 || !s.objects.empty()) bodyUsed_ = true;
     }
@@ -191,7 +199,7 @@ private:
     const LayoutOptions& opt_;
     Layout out_;
     int pageHeader_ = 0, pageFooter_ = 0;
-    int top_ = 0, bottom_ = 0, y_ = 0;
+    int top_ = 0, bottom_ = 0, y_ = 0, lastTop_ = 0;
     bool bodyUsed_ = false;
     long row_ = -1, record_ = 0;
 };

@@ -47,9 +47,18 @@ struct Page {
     std::vector<PlacedItem> items;
 };
 
+// One group as a viewer's group tree lists it: where its header was placed.
+struct GroupEntry {
+    int level = 1;       // from 1, outermost first
+    std::string text;    // the group field's value as text
+    int page = 0;        // from 0
+    int y = 0;           // twips on that page
+};
+
 struct Layout {
     int pageWidth = 0, pageHeight = 0;
     std::vector<Page> pages;
+    std::vector<GroupEntry> groups;   // in report order
 };
 
 struct LayoutOptions {

@@ -99,6 +99,14 @@ TEST(FieldDefs, StarterReportTakesATitleBlockAndBindsTheRecord) {
     EXPECT_NE(text.find("850"), std::string::npos);
     EXPECT_NE(text.find("2.5"), std::string::npos);
     EXPECT_EQ(text.find('?'), std::string::npos) << text;   // every field bound
+
+    // A refresh takes the record set's rows again; until then the snapshot stands.
+    rs->addNew();
+    rs->setValue("1ST01", automation::Variant("856"));
+    rs->update();
+    EXPECT_EQ(again->data()->rows.size(), 1u);
+    again->refresh();
+    EXPECT_EQ(again->data()->rows.size(), 2u);
 }
 
 TEST(FieldDefs, StarterColumnsWrapToTheNextLineWhenThePageIsFull) {

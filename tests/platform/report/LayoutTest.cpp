@@ -70,6 +70,15 @@ TEST(Layout, GroupsSortPaginateAndNumberPages) {
     const std::vector<std::string> expected = {"A", "11", "8", "5", "2", "B", "10", "7", "4", "1",
                                                "C", "9",  "6", "3", "0"};
     EXPECT_EQ(body, expected);
+    // The group tree points at each group's header.
+    ASSERT_EQ(layout.groups.size(), 3u);
+    for (size_t g = 0; g < 3; ++g) {
+        const GroupEntry& e = layout.groups[g];
+        EXPECT_EQ(e.text, std::string(1, char('A' + g)));
+        const PlacedItem* hit = hitTest(layout.pages[size_t(e.page)], r.page.marginLeft + 10, e.y + 10);
+        ASSERT_NE(hit, nullptr);
+        EXPECT_EQ(hit->text, e.text);
+    }
     // Every item stays inside its page's body or margins.
     for (auto& page : layout.pages)
         for (auto& it : page.items) EXPECT_LE(it.y + it.height, r.page.height - r.page.marginBottom);
