@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <unordered_map>
 
 namespace vt::report::detail {
 
@@ -256,6 +257,27 @@ private:
     bool v8_;
 };
 
+// The shared-string table: strings never split across records (none is longer than one), a
+// CONTINUE record taking over when the next string does not fit.
+void writeSst(Bytes& out, const Biff& biff, const std::vector<const std::string*>& strings, std::uint32_t refs) {
+    constexpr size_t kMax = 8224;
+    Bytes d;
+    d.u32(refs);
+    d.u32(std::uint32_t(strings.size()));
+    unsigned type = 0x00FC;
+    for (const std::string* str : strings) {
+        Bytes one;
+        biff.string(one, *str, true);
+        if (d.b.size() + one.b.size() > kMax) {
+            record(out, type, d);
+            type = 0x003C;
+            d.b.clear();
+        }
+        d.raw(one.b);
+    }
+    record(out, type, d);
+}
+
 }  // namespace
 
 std::string writeXls(const ExportTable& t, bool v8, bool extended) {
@@ -282,52 +304,10 @@ std::string writeXls(const ExportTable& t, bool v8, bool extended) {
         columnXf[c] = xfIndex;
     }
 
-    Bytes globals;
-    biff.bof(globals, 0x0005);
-    {
-        Bytes d;
-        d.u16(v8 ? 1200 : 1252);
-        record(globals, 0x0042, d);
-    }
-    {
-        Bytes d;
-        for (unsigned v : {0u, 0u, 0x3000u, 0x2000u, 0x38u, 0u, 0u, 1u, 0x258u}) d.u16(v);
-        record(globals, 0x003D, d);
-    }
-    for (int i = 0; i < 4; ++i) biff.font(globals, false);
-    biff.font(globals, true);   // index 5: Excel has no font 4
-    for (auto& [text, index] : customFormats) {
-        Bytes d;
-        d.u16(index);
-        biff.string(d, text, v8);
-        record(globals, 0x041E, d);
-    }
-    for (int i = 0; i < 15; ++i) biff.xf(globals, 0, 0, true);
-    biff.xf(globals, 0, 0, false);
-    biff.xf(globals, 0, 14, false);
-    biff.xf(globals, extended ? 5 : 0, 0, false);
-    for (auto& [fmt, xfIndex] : extraXf) biff.xf(globals, 0, fmt, false);
-    {
-        Bytes d;
-        d.u16(0x8000);
-        d.u8(0);
-        d.u8(0xFF);
-        record(globals, 0x0293, d);
-    }
-    const size_t boundSheetPos = globals.b.size() + 4;   // where its offset field lands
-    {
-        Bytes d;
-        d.u32(0);
-        d.u8(0);
-        d.u8(0);
-        biff.string(d, "Report", false);
-        record(globals, 0x0085, d);
-    }
-    record(globals, 0x000A, Bytes{});
-    const std::uint32_t sheetPos = std::uint32_t(globals.b.size());
-    std::memcpy(globals.b.data() + boundSheetPos, &sheetPos, 4);   // little-endian host
-
-    Bytes& s = globals;
+    Bytes s;
+    std::unordered_map<std::string, std::uint32_t> sstIndex;
+    std::vector<const std::string*> sstOrder;
+    std::uint32_t sstRefs = 0;
     biff.bof(s, 0x0010);
     {
         Bytes d;
@@ -373,8 +353,17 @@ std::string writeXls(const ExportTable& t, bool v8, bool extended) {
         d.u16(unsigned(row));
         d.u16(unsigned(col));
         d.u16(xf);
-        biff.string(d, text.substr(0, maxText), true);
-        record(s, 0x0204, d);
+        if (v8) {
+            // Shared strings, as Excel 97 and later write them.
+            auto [it, added] = sstIndex.try_emplace(std::string(text.substr(0, maxText)), std::uint32_t(sstIndex.size()));
+            if (added) sstOrder.push_back(&it->first);
+            ++sstRefs;
+            d.u32(it->second);
+            record(s, 0x00FD, d);
+        } else {
+            biff.string(d, text.substr(0, maxText), true);
+            record(s, 0x0204, d);
+        }
     };
     for (size_t c = 0; c < t.columns.size(); ++c) label(0, c, kXfHeader, t.columns[c].caption);
     s.b.reserve(s.b.size() + t.order.size() * t.columns.size() * 24);
@@ -414,7 +403,55 @@ std::string writeXls(const ExportTable& t, bool v8, bool extended) {
         }
     }
     record(s, 0x000A, Bytes{});
-    return compoundFile(v8 ? u"Workbook" : u"Book", std::move(s.b));
+
+    Bytes globals;
+    biff.bof(globals, 0x0005);
+    {
+        Bytes d;
+        d.u16(v8 ? 1200 : 1252);
+        record(globals, 0x0042, d);
+    }
+    {
+        Bytes d;
+        for (unsigned v : {0u, 0u, 0x3000u, 0x2000u, 0x38u, 0u, 0u, 1u, 0x258u}) d.u16(v);
+        record(globals, 0x003D, d);
+    }
+    for (int i = 0; i < 4; ++i) biff.font(globals, false);
+    biff.font(globals, true);   // index 5: Excel has no font 4
+    for (auto& [text, index] : customFormats) {
+        Bytes d;
+        d.u16(index);
+        biff.string(d, text, v8);
+        record(globals, 0x041E, d);
+    }
+    for (int i = 0; i < 15; ++i) biff.xf(globals, 0, 0, true);
+    biff.xf(globals, 0, 0, false);
+    biff.xf(globals, 0, 14, false);
+    biff.xf(globals, extended ? 5 : 0, 0, false);
+    for (auto& [fmt, xfIndex] : extraXf) biff.xf(globals, 0, fmt, false);
+    {
+        Bytes d;
+        d.u16(0x8000);
+        d.u8(0);
+        d.u8(0xFF);
+        record(globals, 0x0293, d);
+    }
+    const size_t boundSheetPos = globals.b.size() + 4;   // where its offset field lands
+    {
+        Bytes d;
+        d.u32(0);
+        d.u8(0);
+        d.u8(0);
+        biff.string(d, "Report", false);
+        record(globals, 0x0085, d);
+    }
+    if (v8) writeSst(globals, biff, sstOrder, sstRefs);
+    record(globals, 0x000A, Bytes{});
+    const std::uint32_t sheetPos = std::uint32_t(globals.b.size());
+    std::memcpy(globals.b.data() + boundSheetPos, &sheetPos, 4);   // little-endian host
+
+    globals.raw(s.b);
+    return compoundFile(v8 ? u"Workbook" : u"Book", std::move(globals.b));
 }
 
 // ---- Lotus 1-2-3 ----
