@@ -151,7 +151,7 @@ void createReportOnRuntimeDS(automation::Recordset& rs, const fs::path& reportFi
                              bool overwrite, bool launchDesigner) {
     if (launchDesigner) throw ReportError("The report designer cannot be launched from here; no report was made");
     std::error_code ec;
-    if (!overwrite && fs::exists(reportFile, ec))
+    if (!overwrite && fs::exists(findReportFile(reportFile), ec))
         throw ReportError("The report \"" + reportFile.string() + "\" already exists");
     if (!fs::exists(fieldDefs, ec)) createFieldDefFile(rs, fieldDefs, false);
     Report r = starterReport(readFieldDefFile(fieldDefs), reportFile.stem().string());

@@ -519,6 +519,8 @@ Report loadReport(const fs::path& file) {
     return parseReport(readFile(found), found.filename().string());
 }
 
-void saveReport(const Report& report, const fs::path& file) { writeFileAtomic(file, formatReport(report)); }
+void saveReport(const Report& report, const fs::path& file) {
+    writeFileAtomic(findReportFile(file), formatReport(report));
+}
 
 }  // namespace vt::report

@@ -30,7 +30,8 @@ std::filesystem::path findReportFile(const std::filesystem::path& file);
 // Reads the whole file first, so the template is never held open (the file may be replaced
 // or removed while the report is in use). ReportError for a missing or unreadable file.
 Report loadReport(const std::filesystem::path& file);
-// Written to a temporary file in the same folder and renamed into place.
+// Written to a temporary file in the same folder and renamed into place; over the file
+// findReportFile names, so ".rpt" and ".RPT" never become two templates.
 void saveReport(const Report& report, const std::filesystem::path& file);
 
 // Whole-file helpers shared by the exports.

@@ -83,6 +83,8 @@ TEST(FieldDefs, StarterReportTakesATitleBlockAndBindsTheRecord) {
     // Opened under the upper-case name the main window uses.
     auto again = ReportDocument::open(dir / "ACME_850_004010_I.RPT", 1, &fixedClock());
     EXPECT_EQ(again->report(), r);
+    again->save(dir / "ACME_850_004010_I.RPT");   // the same file, whichever case is asked for
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);   // .rpt and .ttx
 
     rs->open();
     rs->addNew();
