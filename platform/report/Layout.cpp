@@ -231,6 +231,39 @@ int objectAt(const Report& report, int section, int x, int y) {
     return -1;
 }
 
+Layout designLayout(const Report& report) {
+    static constexpr std::pair<SpecialKind, const char*> kNames[] = {
+        {SpecialKind::PrintDate, "Print Date"},       {SpecialKind::PrintTime, "Print Time"},
+        {SpecialKind::DataDate, "Data Date"},         {SpecialKind::DataTime, "Data Time"},
+        {SpecialKind::RecordNumber, "Record Number"}, {SpecialKind::PageNumber, "Page Number"},
+        {SpecialKind::TotalPages, "Total Pages"},     {SpecialKind::PageNofM, "Page N of M"}};
+    Layout out;
+    const std::vector<int> tops = sectionTops(report);
+    out.pageWidth = report.page.width;
+    out.pageHeight = tops.back();
+    Page& page = out.pages.emplace_back();
+    for (int n = 1; n <= report.sectionCount(); ++n) {
+        const auto& objects = report.section(n).objects;
+        for (size_t i = 0; i < objects.size(); ++i) {
+            const ReportObject& o = objects[i];
+            PlacedItem it;
+            it.object = &o;
+            it.id = {n, int(i)};
+            it.x = o.left;
+            it.y = tops[size_t(n - 1)] + o.top;
+            it.width = o.width;
+            it.height = o.height;
+            if (o.kind == ObjectKind::Text) it.text = o.text;
+            else if (o.kind == ObjectKind::Field) it.text = "{" + o.field + "}";
+            else if (o.kind == ObjectKind::Special)
+                for (auto& [kind, name] : kNames)
+                    if (kind == o.special) it.text = name;
+            page.items.push_back(std::move(it));
+        }
+    }
+    return out;
+}
+
 std::vector<int> sectionTops(const Report& report) {
     std::vector<int> tops{0};
     for (auto& s : report.sections()) tops.push_back(tops.back() + s.height);

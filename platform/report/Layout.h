@@ -73,6 +73,11 @@ Layout layoutReport(const Report& report, const DataTable* data, const RunInfo& 
 // The topmost item under a point of a page (twips), or null; for viewers.
 const PlacedItem* hitTest(const Page& page, int x, int y);
 
+// For designers: the template drawn as its sections stacked one under another (sectionTops),
+// on one page as wide as the report's page, without margins. Text objects show their text,
+// fields their name in braces ("{Name}"), special fields what they stand for ("Page N of M").
+Layout designLayout(const Report& report);
+
 // For designers: the topmost object of a section (number from 1) under a point relative to
 // the section's top-left corner, as an index into its objects, or -1.
 int objectAt(const Report& report, int section, int x, int y);

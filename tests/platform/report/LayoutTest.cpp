@@ -149,6 +149,17 @@ TEST(Layout, DesignerHitTestsObjectsInsideASection) {
     EXPECT_EQ(objectAt(r, 3, 2000, 300), 2);
     EXPECT_EQ(objectAt(r, 3, 2000, 100), -1);
     EXPECT_EQ(sectionTops(r), (std::vector<int>{0, 0, 360, 660, 1020, 1020}));
+    r.addFieldObject(2, "Qty", 0, 10);
+    r.addSpecialField(4, int(SpecialKind::PageNofM), 0, 0);
+    const Layout design = designLayout(r);
+    ASSERT_EQ(design.pages.size(), 1u);
+    EXPECT_EQ(design.pageHeight, 1020);
+    const PlacedItem* field = hitTest(design.pages[0], 5, 20);   // the page header starts at 0
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(field->text, "{Qty}");
+    EXPECT_EQ(field->id, (ObjectId{2, 0}));
+    EXPECT_EQ(design.pages[0].items.back().text, "Page N of M");
+    EXPECT_EQ(design.pages[0].items.back().y, 660);
     EXPECT_EQ(colorFromBgr(0x808000), 0x008080u);
     EXPECT_EQ(colorFromBgr(0x100080), 0x800010u);
 }
