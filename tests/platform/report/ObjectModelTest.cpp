@@ -3,7 +3,6 @@
 #include "platform/report/ObjectModel.h"
 #include "platform/report/ReportFile.h"
 
-#include <QGuiApplication>
 
 #include <gtest/gtest.h>
 
@@ -11,14 +10,6 @@ namespace vt::report::test {
 namespace {
 
 using namespace vt::automation;
-
-QGuiApplication& app() {
-    static int argc = 1;
-    static char name[] = "test_report_objects";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication a(argc, argv);
-    return a;
-}
 
 std::int32_t errorNumber(const std::function<void()>& f) {
     try {
@@ -30,7 +21,6 @@ std::int32_t errorNumber(const std::function<void()>& f) {
 }
 
 TEST(ObjectModel, ScriptsOpenEditBindExportAndSaveReports) {
-    app();
     TempDir dir;
     saveReport(sampleReport(), dir / "S.RPT");
     registerReportClasses();

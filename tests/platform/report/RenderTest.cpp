@@ -2,7 +2,6 @@
 #include "platform/report/Engine.h"
 #include "platform/report/ReportFile.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPrinterInfo>
@@ -13,14 +12,6 @@
 
 namespace vt::report::test {
 namespace {
-
-QGuiApplication& app() {
-    static int argc = 1;
-    static char name[] = "test_report_render";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication a(argc, argv);
-    return a;
-}
 
 // pdftotext's reading of a PDF, one trimmed line per text line; "" when it is not installed.
 std::string pdfText(const std::filesystem::path& pdf) {
@@ -51,7 +42,6 @@ std::string pdfText(const std::filesystem::path& pdf) {
 
 class Render : public ::testing::Test {
 protected:
-    void SetUp() override { app(); }
     TempDir dir;
 
     std::shared_ptr<ReportDocument> openSample() {

@@ -44,10 +44,6 @@ std::shared_ptr<ReportDocument> bigReport() {
 }
 
 void exportTo(benchmark::State& state, int format, const char* name) {
-    static int argc = 1;
-    static char arg0[] = "bench_report";
-    static char* argv[] = {arg0, nullptr};
-    static QGuiApplication app(argc, argv);
     auto doc = bigReport();
     const auto file = std::filesystem::temp_directory_path() / name;
     doc->exportOptions().formatType = format;
@@ -68,3 +64,11 @@ BENCHMARK(BM_Xls5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Csv)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
