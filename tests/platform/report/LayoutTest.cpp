@@ -84,6 +84,25 @@ TEST(Layout, GroupsSortPaginateAndNumberPages) {
         for (auto& it : page.items) EXPECT_LE(it.y + it.height, r.page.height - r.page.marginBottom);
 }
 
+TEST(Layout, NewPageBeforeAndSuppressedSections) {
+    Report r = groupedReport();
+    r.page.height = 15840;
+    r.section(SectionKind::GroupHeader, 1).newPageBefore = true;
+    auto data = groupedRows(6);
+    Layout layout = layoutReport(r, data.get(), kRun, CellMeasurer());
+    ASSERT_EQ(layout.pages.size(), 3u);   // one group a page; the first needs no break
+    for (size_t p = 0; p < 3; ++p) {
+        const auto l = lines(layout.pages[p]);
+        EXPECT_EQ(l[1], std::string(1, char('A' + p)));
+        EXPECT_EQ(l.back(), "Page " + std::to_string(p + 1) + " of 3");
+    }
+    r.section(SectionKind::Details).suppress = true;
+    r.section(SectionKind::GroupHeader, 1).newPageBefore = false;
+    layout = layoutReport(r, data.get(), kRun, CellMeasurer());
+    ASSERT_EQ(layout.pages.size(), 1u);
+    EXPECT_EQ(lines(layout.pages[0]), (std::vector<std::string>{"Header", "A", "B", "C", "Page 1 of 1"}));
+}
+
 TEST(Layout, MissingFieldShowsPlaceholderAndSpecialFieldsShowTheRun) {
     Report r;
     r.addFieldObject(3, "Nope", 0, 0);
