@@ -1,0 +1,228 @@
+#include "Engine.h"
+
+#include "ReportFile.h"
+#include "platform/text/AnsiQt.h"
+
+#include <QFile>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vt::report {
+
+namespace fs = std::filesystem;
+
+QFont qtFont(const Font& f) {
+    QFont q(text::fromAnsi(f.name));
+    q.setPixelSize(std::max(1, int(std::lround(f.size * 20))));
+    q.setBold(f.bold);
+    q.setItalic(f.italic);
+    q.setUnderline(f.underline);
+    return q;
+}
+
+int FontMeasurer::textHeight(const Font& font, int width, std::string_view s) const {
+    const QFontMetricsF m(qtFont(font));
+    const QRectF r = m.boundingRect(QRectF(0, 0, std::max(1, width), 1e7), Qt::TextWordWrap, text::fromAnsi(s));
+    return int(std::ceil(r.height()));
+}
+
+Layout paginate(const ReportDocument& doc, const LayoutOptions& options) {
+    FontMeasurer measurer;
+    return layoutReport(doc.report(), doc.data(), doc.runInfo(), measurer, options);
+}
+
+namespace {
+
+QColor qtColor(std::uint32_t rgb) { return QColor(QRgb(0xFF000000u | rgb)); }
+
+int qtAlign(Align a) {
+    switch (a) {
+    case Align::Center: return Qt::AlignHCenter;
+    case Align::Right: return Qt::AlignRight;
+    default: return Qt::AlignLeft;
+    }
+}
+
+// The font and colour last set on the painter, so runs of like items do not set them again.
+struct PenState {
+    const Font* font = nullptr;
+    std::uint32_t color = 0xFFFFFFFF;
+};
+
+void drawItem(QPainter& p, const PlacedItem& it, PenState& state) {
+    const ReportObject& o = *it.object;
+    const QRectF rect(it.x, it.y, it.width, it.height);
+    switch (o.kind) {
+    case ObjectKind::Line:
+        state.color = 0xFFFFFFFF;
+        p.setPen(QPen(qtColor(o.color), std::max(1, o.lineWidth)));
+        p.drawLine(QPointF(it.x, it.y), QPointF(it.x + it.width, it.y + it.height));
+        return;
+    case ObjectKind::Box:
+        state.color = 0xFFFFFFFF;
+        p.setPen(QPen(qtColor(o.color), std::max(1, o.lineWidth)));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(rect);
+        return;
+    default: break;
+    }
+    if (o.borderStyle) {
+        p.setPen(QPen(qtColor(o.borderColor), std::max(1, o.lineWidth)));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(rect);
+        state.color = 0xFFFFFFFF;
+    }
+    if (it.text.empty()) return;
+    if (!state.font || !(*state.font == o.font)) {
+        p.setFont(qtFont(o.font));
+        state.font = &o.font;
+    }
+    if (state.color != o.color) {
+        p.setPen(qtColor(o.color));
+        state.color = o.color;
+    }
+    int flags = qtAlign(o.align) | Qt::AlignTop;
+    if (o.canGrow) flags |= Qt::TextWordWrap;
+    p.drawText(rect, flags, text::fromAnsi(it.text));
+}
+
+}  // namespace
+
+void drawPage(QPainter& p, const Layout& layout, int index, double scale, QPointF origin) {
+    if (index < 0 || index >= int(layout.pages.size())) return;
+    p.save();
+    p.translate(origin);
+    p.scale(scale, scale);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    PenState state;
+    for (const PlacedItem& it : layout.pages[size_t(index)].items) drawItem(p, it, state);
+    p.restore();
+}
+
+namespace {
+
+QPageLayout pageLayout(const Report& r) {
+    const QPageSize size(QSizeF(r.page.width / 1440.0, r.page.height / 1440.0), QPageSize::Inch, QString(),
+                         QPageSize::ExactMatch);
+    return QPageLayout(size, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Inch);
+}
+
+// A temporary name beside the target, removed unless renamed into place.
+class TempFile {
+public:
+    explicit TempFile(const fs::path& target) : target_(target) {
+        const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+        std::string tmpl = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+        const int fd = ::mkstemp(tmpl.data());
+        if (fd < 0) throw ReportError("Cannot write \"" + target.string() + "\": " + std::strerror(errno));
+        ::close(fd);
+        path_ = tmpl;
+    }
+    ~TempFile() {
+        if (!path_.empty()) ::unlink(path_.c_str());
+    }
+    const fs::path& path() const { return path_; }
+    void commit() {
+        if (std::rename(path_.c_str(), target_.c_str()) != 0)
+            throw ReportError("Cannot write \"" + target_.string() + "\": " + std::strerror(errno));
+        ::chmod(target_.c_str(), 0644);
+        path_.clear();
+    }
+private:
+    fs::path target_, path_;
+};
+
+}  // namespace
+
+void writePdf(const ReportDocument& doc, const fs::path& file) {
+    const Layout layout = paginate(doc);
+    TempFile tmp(file);
+    {
+        QPdfWriter writer(QString::fromStdString(tmp.path().string()));
+        writer.setResolution(1440);
+        writer.setPageLayout(pageLayout(doc.report()));
+        writer.setTitle(text::fromAnsi(doc.report().title));
+        writer.setCreator(QStringLiteral("report engine"));
+        QPainter p;
+        if (!p.begin(&writer)) throw ReportError("Cannot write \"" + file.string() + "\"");
+        const double scale = writer.resolution() / 1440.0;
+        for (int i = 0; i < int(layout.pages.size()); ++i) {
+            if (i) writer.newPage();
+            drawPage(p, layout, i, scale);
+        }
+        if (!p.end()) throw ReportError("Cannot write \"" + file.string() + "\"");
+    }
+    if (QFile(QString::fromStdString(tmp.path().string())).size() == 0)
+        throw ReportError("Cannot write \"" + file.string() + "\"");
+    tmp.commit();
+}
+
+void exportReport(const ReportDocument& doc) {
+    const ExportOptions& o = doc.exportOptions();
+    requireWritable(o.formatType);
+    if (o.destinationType != 1)
+        throw ReportError("Export destination " + std::to_string(o.destinationType) +
+                          " is not supported; only a disk file (1) is");
+    const fs::path target = exportTarget(o);
+    if (target.empty()) throw ReportError("No export file name is set; no file was written");
+    if (o.formatType == format::PDF) writePdf(doc, target);
+    else exportData(doc.report(), doc.data(), doc.runInfo(), o, target);
+}
+
+void printOut(const ReportDocument& doc, const PrintOptions& options) {
+    if (options.copies < 1) throw ReportError("The number of copies must be at least 1");
+    QPrinter printer(QPrinter::HighResolution);
+    if (!options.outputFile.empty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(options.outputFile));
+    } else {
+        const QPrinterInfo info = options.printerName.empty()
+                                      ? QPrinterInfo::defaultPrinter()
+                                      : QPrinterInfo::printerInfo(QString::fromStdString(options.printerName));
+        if (info.isNull()) {
+            if (!options.printerName.empty())
+                throw ReportError("The printer \"" + options.printerName + "\" does not exist; the report was not printed");
+            throw ReportError("No printer is installed; the report was not printed");
+        }
+        printer.setPrinterName(info.printerName());
+    }
+    printer.setFullPage(true);
+    printer.setPageLayout(pageLayout(doc.report()));
+    printer.setDocName(text::fromAnsi(doc.report().title));
+    // Where the printer makes the copies itself it is asked to; otherwise the pages are sent
+    // that many times, collated.
+    int passes = 1;
+    if (printer.outputFormat() == QPrinter::NativeFormat && printer.supportsMultipleCopies()) {
+        printer.setCopyCount(options.copies);
+        printer.setCollateCopies(true);
+    } else {
+        passes = options.copies;
+    }
+    const Layout layout = paginate(doc);
+    QPainter p;
+    if (!p.begin(&printer)) throw ReportError("The printer could not be started; the report was not printed");
+    const double scale = printer.resolution() / 1440.0;
+    bool first = true;
+    for (int copy = 0; copy < passes; ++copy)
+        for (int i = 0; i < int(layout.pages.size()); ++i) {
+            if (!first) printer.newPage();
+            first = false;
+            drawPage(p, layout, i, scale);
+        }
+    if (!p.end()) throw ReportError("The report could not be printed");
+}
+
+}  // namespace vt::report

@@ -1,0 +1,539 @@
+#include "Sheets.h"
+
+#include "Report.h"
+#include "platform/text/Text.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <unordered_map>
+
+namespace vt::report::detail {
+
+using automation::Variant;
+using automation::VarType;
+namespace adtype = automation::adtype;
+
+int ExportTable::widthChars(size_t col) const {
+    const ExportColumn& c = columns[col];
+    if (c.object) return std::max(1, c.object->width / 120);
+    if (c.dataColumn >= 0) {
+        const int size = data->columns[size_t(c.dataColumn)].size;
+        if (size > 0) return std::clamp(size, 8, 60);
+    }
+    return std::max<int>(8, int(c.caption.size()));
+}
+
+bool ExportTable::isDateColumn(size_t col) const {
+    const int t = columns[col].type;
+    return t == adtype::Date || t == adtype::DBDate || t == adtype::DBTime || t == adtype::DBTimeStamp;
+}
+
+std::string ExportTable::numberFormat(size_t col) const {
+    const ExportColumn& c = columns[col];
+    if (!c.object || c.object->format.empty()) return "";
+    std::string f = c.object->format;
+    if (!isDateColumn(col)) return f;
+    // Date pictures: n is the minute, AMPM the twelve-hour marker.
+    std::string out;
+    for (size_t i = 0; i < f.size(); ++i) {
+        if (f.compare(i, 4, "AMPM") == 0 || f.compare(i, 4, "ampm") == 0) {
+            out += "AM/PM";
+            i += 3;
+        } else if (f[i] == 'n' || f[i] == 'N') {
+            out += 'm';
+        } else {
+            out += f[i];
+        }
+    }
+    return out;
+}
+
+namespace {
+
+// ---- Little-endian byte building ----
+
+struct Bytes {
+    std::string b;
+    void u8(unsigned v) { b += char(v & 0xFF); }
+    void u16(unsigned v) { u8(v); u8(v >> 8); }
+    void u32(std::uint32_t v) { u16(v & 0xFFFF); u16(v >> 16); }
+    void f64(double v) {
+        char buf[8];
+        std::memcpy(buf, &v, 8);
+        b.append(buf, 8);
+    }
+    void raw(std::string_view s) { b += s; }
+};
+
+void record(Bytes& out, unsigned type, const Bytes& data) {
+    out.u16(type);
+    out.u16(unsigned(data.b.size()));
+    out.raw(data.b);
+}
+
+[[noreturn]] void tooBig(const char* what, size_t have, size_t limit, std::string_view format) {
+    throw ReportError("The report has " + std::to_string(have) + " " + what + "; " + std::string(format) +
+                      " holds at most " + std::to_string(limit) + "; no file was written");
+}
+
+// ---- Compound file (version 3, 512-byte sectors) holding one stream ----
+
+constexpr std::uint32_t kFree = 0xFFFFFFFF, kEnd = 0xFFFFFFFE, kFatSect = 0xFFFFFFFD, kDifSect = 0xFFFFFFFC;
+
+void dirEntry(Bytes& d, std::u16string_view name, unsigned type, std::uint32_t child, std::uint32_t start,
+              std::uint32_t size) {
+    const size_t begin = d.b.size();
+    for (char16_t c : name) d.u16(c);
+    d.b.resize(begin + 64, '\0');
+    d.u16(name.empty() ? 0 : unsigned((name.size() + 1) * 2));
+    d.u8(type);
+    d.u8(1);   // black
+    d.u32(kFree);
+    d.u32(kFree);
+    d.u32(child);
+    d.b.append(16 + 4 + 16, '\0');   // class id, state, times
+    d.u32(start);
+    d.u32(size);
+    d.u32(0);
+}
+
+std::string compoundFile(std::u16string_view streamName, std::string stream) {
+    if (stream.size() < 4096) stream.resize(4096, '\0');   // keeps it out of the mini stream
+    stream.resize((stream.size() + 511) / 512 * 512, '\0');
+    const std::uint32_t dataSectors = std::uint32_t(stream.size() / 512);
+    const std::uint32_t dirSector = dataSectors;
+    std::uint32_t fat = 1, difat = 0;
+    while (true) {
+        difat = fat > 109 ? (fat - 109 + 126) / 127 : 0;
+        if (std::uint64_t(fat) * 128 >= std::uint64_t(dataSectors) + 1 + fat + difat) break;
+        ++fat;
+    }
+    const std::uint32_t fatStart = dirSector + 1, difatStart = fatStart + fat;
+
+    std::vector<std::uint32_t> table(size_t(fat) * 128, kFree);
+    for (std::uint32_t i = 0; i < dataSectors; ++i) table[i] = i + 1 == dataSectors ? kEnd : i + 1;
+    table[dirSector] = kEnd;
+    for (std::uint32_t i = 0; i < fat; ++i) table[fatStart + i] = kFatSect;
+    for (std::uint32_t i = 0; i < difat; ++i) table[difatStart + i] = kDifSect;
+
+    Bytes h;
+    h.raw(std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
+    h.b.append(16, '\0');
+    h.u16(0x003E);
+    h.u16(0x0003);
+    h.u16(0xFFFE);
+    h.u16(9);
+    h.u16(6);
+    h.b.append(6, '\0');
+    h.u32(0);   // directory sectors (version 3)
+    h.u32(fat);
+    h.u32(dirSector);
+    h.u32(0);
+    h.u32(4096);
+    h.u32(kEnd);   // no mini FAT
+    h.u32(0);
+    h.u32(difat ? difatStart : kEnd);
+    h.u32(difat);
+    for (std::uint32_t i = 0; i < 109; ++i) h.u32(i < fat ? fatStart + i : kFree);
+
+    Bytes dir;
+    dirEntry(dir, u"Root Entry", 5, 1, kEnd, 0);
+    dirEntry(dir, streamName, 2, kFree, 0, std::uint32_t(stream.size()));
+    dirEntry(dir, u"", 0, kFree, kFree, 0);
+    dirEntry(dir, u"", 0, kFree, kFree, 0);
+    // An unused entry has no start sector.
+    for (size_t e = 2; e < 4; ++e) std::memset(dir.b.data() + e * 128 + 116, 0, 4);
+
+    std::string out = std::move(h.b);
+    out.reserve(512 + stream.size() + 512 * (1 + fat + difat));
+    out += stream;
+    out += dir.b;
+    Bytes f;
+    for (auto v : table) f.u32(v);
+    out += f.b;
+    // DIFAT sectors: 127 FAT sector numbers and the next DIFAT sector.
+    for (std::uint32_t s = 0; s < difat; ++s) {
+        Bytes d;
+        for (std::uint32_t k = 0; k < 127; ++k) {
+            const std::uint32_t idx = 109 + s * 127 + k;
+            d.u32(idx < fat ? fatStart + idx : kFree);
+        }
+        d.u32(s + 1 < difat ? difatStart + s + 1 : kEnd);
+        out += d.b;
+    }
+    return out;
+}
+
+// ---- BIFF ----
+
+class Biff {
+public:
+    explicit Biff(bool v8) : v8_(v8) {}
+
+    // A cell or format string: 8-bit in BIFF5; in BIFF8 compressed when every character fits a
+    // byte of Latin-1, else UTF-16.
+    void string(Bytes& d, std::string_view ansi, bool longLength) const {
+        if (!v8_) {
+            if (longLength) d.u16(unsigned(ansi.size()));
+            else d.u8(unsigned(ansi.size()));
+            d.raw(ansi);
+            return;
+        }
+        std::u16string u;
+        bool wide = false;
+        for (unsigned char c : ansi) {
+            const char32_t cp = text::ansiToUnicode(c);
+            u += char16_t(cp);
+            if (cp > 0xFF) wide = true;
+        }
+        if (longLength) d.u16(unsigned(u.size()));
+        else d.u8(unsigned(u.size()));
+        d.u8(wide ? 1 : 0);
+        for (char16_t c : u) {
+            if (wide) d.u16(c);
+            else d.u8(c);
+        }
+    }
+
+    void bof(Bytes& out, unsigned kind) const {
+        Bytes d;
+        if (v8_) {
+            d.u16(0x0600);
+            d.u16(kind);
+            d.u16(0x0DBB);
+            d.u16(0x07CC);
+            d.u32(0);
+            d.u32(0x06);
+        } else {
+            d.u16(0x0500);
+            d.u16(kind);
+            d.u16(0x096C);
+            d.u16(0x07C9);
+        }
+        record(out, 0x0809, d);
+    }
+
+    void font(Bytes& out, bool bold) const {
+        Bytes d;
+        d.u16(200);
+        d.u16(0);
+        d.u16(0x7FFF);
+        d.u16(bold ? 700 : 400);
+        d.u16(0);
+        d.u8(0);
+        d.u8(2);   // swiss
+        d.u8(0);
+        d.u8(0);
+        string(d, "Arial", false);
+        record(out, 0x0031, d);
+    }
+
+    void xf(Bytes& out, unsigned font, unsigned fmt, bool style) const {
+        Bytes d;
+        d.u16(font);
+        d.u16(fmt);
+        d.u16(style ? 0xFFF5 : 0x0001);
+        if (v8_) {
+            d.u8(0x20);
+            d.u8(0);
+            d.u8(0);
+            d.u8(style ? 0 : 0xFC);
+            d.u32(0);
+            d.u32(0);
+            d.u16(0x20C0);
+        } else {
+            d.u8(0x20);
+            d.u8(style ? 0 : 0xFC);
+            d.u32(0x000020C0);
+            d.u32(0);
+        }
+        record(out, 0x00E0, d);
+    }
+
+    bool v8() const { return v8_; }
+
+private:
+    bool v8_;
+};
+
+// The shared-string table: strings never split across records (none is longer than one), a
+// CONTINUE record taking over when the next string does not fit.
+void writeSst(Bytes& out, const Biff& biff, const std::vector<const std::string*>& strings, std::uint32_t refs) {
+    constexpr size_t kMax = 8224;
+    Bytes d;
+    d.u32(refs);
+    d.u32(std::uint32_t(strings.size()));
+    unsigned type = 0x00FC;
+    for (const std::string* str : strings) {
+        Bytes one;
+        biff.string(one, *str, true);
+        if (d.b.size() + one.b.size() > kMax) {
+            record(out, type, d);
+            type = 0x003C;
+            d.b.clear();
+        }
+        d.raw(one.b);
+    }
+    record(out, type, d);
+}
+
+}  // namespace
+
+std::string writeXls(const ExportTable& t, bool v8, bool extended) {
+    const std::string_view formatName = v8 ? "Excel 8.0 (XLS)" : "Excel 5.0 (XLS)";
+    const size_t maxRows = v8 ? 65536 : 16384;
+    if (t.order.size() + 1 > maxRows) tooBig("records", t.order.size(), maxRows - 1, formatName);
+    if (t.columns.size() > 256) tooBig("columns", t.columns.size(), 256, formatName);
+    const size_t maxText = v8 ? 4000 : 255;
+    const Biff biff(v8);
+
+    // Cell formats: 15 the default, 16 dates, 17 the bold header, then one per custom format.
+    constexpr unsigned kXfDefault = 15, kXfDate = 16, kXfHeader = 17;
+    std::map<std::string, unsigned> customFormats;   // format text -> format index
+    std::vector<unsigned> columnXf(t.columns.size(), kXfDefault);
+    std::vector<std::pair<unsigned, unsigned>> extraXf;   // (format index) per extra XF
+    for (size_t c = 0; c < t.columns.size(); ++c) {
+        if (t.isDateColumn(c)) columnXf[c] = kXfDate;
+        if (!extended) continue;
+        const std::string f = t.numberFormat(c);
+        if (f.empty()) continue;
+        auto [it, added] = customFormats.try_emplace(f, unsigned(164 + customFormats.size()));
+        const unsigned xfIndex = 18 + unsigned(extraXf.size());
+        extraXf.push_back({it->second, xfIndex});
+        columnXf[c] = xfIndex;
+    }
+
+    Bytes s;
+    std::unordered_map<std::string, std::uint32_t> sstIndex;
+    std::vector<const std::string*> sstOrder;
+    std::uint32_t sstRefs = 0;
+    biff.bof(s, 0x0010);
+    {
+        Bytes d;
+        const size_t rows = t.order.size() + 1;
+        if (v8) {
+            d.u32(0);
+            d.u32(std::uint32_t(rows));
+        } else {
+            d.u16(0);
+            d.u16(unsigned(rows));
+        }
+        d.u16(0);
+        d.u16(unsigned(t.columns.size()));
+        d.u16(0);
+        record(s, 0x0200, d);
+    }
+    if (extended)
+        for (size_t c = 0; c < t.columns.size(); ++c) {
+            Bytes d;
+            d.u16(unsigned(c));
+            d.u16(unsigned(c));
+            d.u16(unsigned(std::min(255, t.widthChars(c) + 1) * 256));
+            d.u16(kXfDefault);
+            d.u16(0);
+            d.u16(0);
+            record(s, 0x007D, d);
+        }
+    {
+        Bytes d;
+        d.u16(0x06B6);
+        d.u16(0);
+        d.u16(0);
+        d.u32(0x40);
+        if (v8) {
+            d.u16(0);
+            d.u16(0);
+            d.u32(0);
+        }
+        record(s, 0x023E, d);
+    }
+    auto label = [&](size_t row, size_t col, unsigned xf, std::string_view text) {
+        Bytes d;
+        d.u16(unsigned(row));
+        d.u16(unsigned(col));
+        d.u16(xf);
+        if (v8) {
+            // Shared strings, as Excel 97 and later write them.
+            auto [it, added] = sstIndex.try_emplace(std::string(text.substr(0, maxText)), std::uint32_t(sstIndex.size()));
+            if (added) sstOrder.push_back(&it->first);
+            ++sstRefs;
+            d.u32(it->second);
+            record(s, 0x00FD, d);
+        } else {
+            biff.string(d, text.substr(0, maxText), true);
+            record(s, 0x0204, d);
+        }
+    };
+    for (size_t c = 0; c < t.columns.size(); ++c) label(0, c, kXfHeader, t.columns[c].caption);
+    s.b.reserve(s.b.size() + t.order.size() * t.columns.size() * 24);
+    for (size_t r = 0; r < t.order.size(); ++r) {
+        for (size_t c = 0; c < t.columns.size(); ++c) {
+            const Variant v = t.value(c, r);
+            switch (v.type()) {
+            case VarType::Empty:
+            case VarType::Null: break;
+            case VarType::String: label(r + 1, c, columnXf[c] == kXfDate ? kXfDefault : columnXf[c], v.stringValue()); break;
+            case VarType::Boolean: {
+                Bytes d;
+                d.u16(unsigned(r + 1));
+                d.u16(unsigned(c));
+                d.u16(kXfDefault);
+                d.u8(v.boolValue() ? 1 : 0);
+                d.u8(0);
+                record(s, 0x0205, d);
+                break;
+            }
+            case VarType::Date:
+            default:
+                if (v.type() == VarType::Date || v.hasNumericType()) {
+                    Bytes d;
+                    d.u16(unsigned(r + 1));
+                    d.u16(unsigned(c));
+                    unsigned xf = columnXf[c];
+                    if (v.type() == VarType::Date && xf == kXfDefault) xf = kXfDate;
+                    if (v.type() != VarType::Date && xf == kXfDate) xf = kXfDefault;
+                    d.u16(xf);
+                    d.f64(v.type() == VarType::Date ? v.dateValue().value : automation::toDouble(v));
+                    record(s, 0x0203, d);
+                } else {
+                    label(r + 1, c, kXfDefault, t.text(c, r));
+                }
+            }
+        }
+    }
+    record(s, 0x000A, Bytes{});
+
+    Bytes globals;
+    biff.bof(globals, 0x0005);
+    {
+        Bytes d;
+        d.u16(v8 ? 1200 : 1252);
+        record(globals, 0x0042, d);
+    }
+    {
+        Bytes d;
+        for (unsigned v : {0u, 0u, 0x3000u, 0x2000u, 0x38u, 0u, 0u, 1u, 0x258u}) d.u16(v);
+        record(globals, 0x003D, d);
+    }
+    for (int i = 0; i < 4; ++i) biff.font(globals, false);
+    biff.font(globals, true);   // index 5: Excel has no font 4
+    for (auto& [text, index] : customFormats) {
+        Bytes d;
+        d.u16(index);
+        biff.string(d, text, v8);
+        record(globals, 0x041E, d);
+    }
+    for (int i = 0; i < 15; ++i) biff.xf(globals, 0, 0, true);
+    biff.xf(globals, 0, 0, false);
+    biff.xf(globals, 0, 14, false);
+    biff.xf(globals, extended ? 5 : 0, 0, false);
+    for (auto& [fmt, xfIndex] : extraXf) biff.xf(globals, 0, fmt, false);
+    {
+        Bytes d;
+        d.u16(0x8000);
+        d.u8(0);
+        d.u8(0xFF);
+        record(globals, 0x0293, d);
+    }
+    const size_t boundSheetPos = globals.b.size() + 4;   // where its offset field lands
+    {
+        Bytes d;
+        d.u32(0);
+        d.u8(0);
+        d.u8(0);
+        biff.string(d, "Report", false);
+        record(globals, 0x0085, d);
+    }
+    if (v8) writeSst(globals, biff, sstOrder, sstRefs);
+    record(globals, 0x000A, Bytes{});
+    const std::uint32_t sheetPos = std::uint32_t(globals.b.size());
+    std::memcpy(globals.b.data() + boundSheetPos, &sheetPos, 4);   // little-endian host
+
+    globals.raw(s.b);
+    return compoundFile(v8 ? u"Workbook" : u"Book", std::move(globals.b));
+}
+
+// ---- Lotus 1-2-3 ----
+
+namespace {
+
+// Lotus readers take the labels of these sheets as code page 850.
+constexpr unsigned char kAnsiTo850[128] = {
+    0x3F, 0x3F, 0x3F, 0x9F, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F,
+    0x3F, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F,
+    0xFF, 0xAD, 0xBD, 0x9C, 0xCF, 0xBE, 0xDD, 0xF5, 0xF9, 0xB8, 0xA6, 0xAE, 0xAA, 0xF0, 0xA9, 0xEE,
+    0xF8, 0xF1, 0xFD, 0xFC, 0xEF, 0xE6, 0xF4, 0xFA, 0xF7, 0xFB, 0xA7, 0xAF, 0xAC, 0xAB, 0xF3, 0xA8,
+    0xB7, 0xB5, 0xB6, 0xC7, 0x8E, 0x8F, 0x92, 0x80, 0xD4, 0x90, 0xD2, 0xD3, 0xDE, 0xD6, 0xD7, 0xD8,
+    0xD1, 0xA5, 0xE3, 0xE0, 0xE2, 0xE5, 0x99, 0x9E, 0x9D, 0xEB, 0xE9, 0xEA, 0x9A, 0xED, 0xE8, 0xE1,
+    0x85, 0xA0, 0x83, 0xC6, 0x84, 0x86, 0x91, 0x87, 0x8A, 0x82, 0x88, 0x89, 0x8D, 0xA1, 0x8C, 0x8B,
+    0xD0, 0xA4, 0x95, 0xA2, 0x93, 0xE4, 0x94, 0xF6, 0x9B, 0x97, 0xA3, 0x96, 0x81, 0xEC, 0xE7, 0x98,
+};
+
+std::string toCp850(std::string_view ansi) {
+    std::string out(ansi);
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) >= 0x80) c = char(kAnsiTo850[static_cast<unsigned char>(c) - 0x80]);
+        else if (c == '\0') c = ' ';
+    return out;
+}
+
+}  // namespace
+
+std::string writeLotus(const ExportTable& t, bool wk1) {
+    const std::string_view formatName = wk1 ? "Lotus 1-2-3 (WK1)" : "Lotus 1-2-3 (WKS)";
+    const size_t maxRows = wk1 ? 8192 : 2048;
+    if (t.order.size() + 1 > maxRows) tooBig("records", t.order.size(), maxRows - 1, formatName);
+    if (t.columns.size() > 256) tooBig("columns", t.columns.size(), 256, formatName);
+    constexpr unsigned kGeneral = 0x71, kDate = 0x72;   // unprotected, special: general / day-month-year
+    Bytes out;
+    {
+        Bytes d;
+        d.u16(wk1 ? 0x0406 : 0x0404);
+        record(out, 0x0000, d);
+    }
+    {
+        Bytes d;
+        d.u16(0);
+        d.u16(0);
+        d.u16(unsigned(t.columns.empty() ? 0 : t.columns.size() - 1));
+        d.u16(unsigned(t.order.size()));
+        record(out, 0x0006, d);
+    }
+    for (size_t c = 0; c < t.columns.size(); ++c) {
+        Bytes d;
+        d.u16(unsigned(c));
+        d.u8(unsigned(std::clamp(t.widthChars(c) + 1, 1, 240)));
+        record(out, 0x0008, d);
+    }
+    auto label = [&](size_t row, size_t col, std::string_view text) {
+        Bytes d;
+        d.u8(kGeneral);
+        d.u16(unsigned(col));
+        d.u16(unsigned(row));
+        const std::string s = "'" + toCp850(text.substr(0, 239));
+        d.raw(s);
+        d.u8(0);
+        record(out, 0x000F, d);
+    };
+    for (size_t c = 0; c < t.columns.size(); ++c) label(0, c, t.columns[c].caption);
+    for (size_t r = 0; r < t.order.size(); ++r)
+        for (size_t c = 0; c < t.columns.size(); ++c) {
+            const Variant v = t.value(c, r);
+            if (v.isNull() || v.isEmpty()) continue;
+            if (v.type() == VarType::Date || v.hasNumericType()) {
+                Bytes d;
+                d.u8(v.type() == VarType::Date ? kDate : kGeneral);
+                d.u16(unsigned(c));
+                d.u16(unsigned(r + 1));
+                d.f64(v.type() == VarType::Date ? v.dateValue().value : automation::toDouble(v));
+                record(out, 0x000E, d);
+            } else {
+                label(r + 1, c, t.text(c, r));
+            }
+        }
+    record(out, 0x0001, Bytes{});
+    return std::move(out.b);
+}
+
+}  // namespace vt::report::detail

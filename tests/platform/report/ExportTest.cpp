@@ -1,0 +1,216 @@
+#include "Fixture.h"
+#include "platform/report/DataTable.h"
+#include "platform/report/Document.h"
+#include "platform/report/Export.h"
+#include "platform/report/ReportFile.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+namespace vt::report::test {
+namespace {
+
+const RunInfo kRun{{2024, 5, 6, 14, 30, 0}, {2024, 5, 6, 9, 5, 7}};
+
+// Runs the independent readers over a folder; sections by file name.
+std::map<std::string, std::string> readBack(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> out;
+    if (!std::filesystem::exists("/usr/bin/python3")) return out;
+    const std::string cmd = "/usr/bin/python3 " VT_REPORT_READERS " '" + folder.string() + "' 2>&1";
+    FILE* p = ::popen(cmd.c_str(), "r");
+    if (!p) return out;
+    std::string all;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) all.append(buf, n);
+    const int rc = ::pclose(p);
+    EXPECT_EQ(rc, 0) << all;
+    std::string current;
+    size_t pos = 0;
+    while (pos < all.size()) {
+        size_t eol = all.find('\n', pos);
+        if (eol == std::string::npos) eol = all.size();
+        std::string line = all.substr(pos, eol - pos);
+        pos = eol + 1;
+        if (line.rfind("== ", 0) == 0) current = line.substr(3);
+        else out[current] += line + "\n";
+    }
+    return out;
+}
+
+struct FormatCase {
+    int number;
+    std::string file;
+    std::string expected;   // the reader's dump
+};
+
+// What a reader that shows the texts of the report gets back.
+const std::string kTexts =
+    "Name|Qty|Price|Shipped|Note\n"
+    "Bolt|1000000|1234.57||x\n"
+    "Caf\xC3\xA9|-4|0.25|2023-12-31|\n"
+    "Widget \"A\", large|12|3.50|2024-03-15|first\n";
+
+// What a spreadsheet reader gets back: typed cells, Null as an empty cell.
+const std::string kCells =
+    "Name|Qty|Price|Shipped|Note\n"
+    "Bolt|1000000|1234.5678||x\n"
+    "Caf\xC3\xA9|-4|0.25|2023-12-31|\n"
+    "Widget \"A\", large|12|3.5|2024-03-15|first\n";
+
+// What a sheet converter shows: typed cells, its own date format.
+const std::string kSheet =
+    "Name|Qty|Price|Shipped|Note\n"
+    "Bolt|1000000|1234.5678||x\n"
+    "Caf\xC3\xA9|-4|0.25|2023/12/31|\n"
+    "Widget \"A\", large|12|3.5|2024/03/15|first\n";
+
+TEST(Export, EveryWritableFormatReadsBackWithAnIndependentReader) {
+    TempDir dir;
+    Report r = sampleReport();
+    r.sorts.push_back({"Name", false});
+    auto data = DataTable::fromRecordset(*sampleRecords());
+    const FormatCase cases[] = {
+        {format::CSV, "a.csv", kTexts},
+        {format::TSV, "a.tsv", kTexts},
+        {format::TabText, "a.ttx", kTexts},
+        {format::CharSeparated, "a.chr", kTexts},
+        {format::HTML32, "a32.htm", "title Sample Report\n" + kTexts},
+        {format::HTML40, "a40.htm", "title Sample Report\n" + kTexts},
+        {format::XML, "a.xml",
+         "Name|Qty|Price|Shipped|Note\nBolt|1000000|1234.57|<Null>|x\nCaf\xC3\xA9|-4|0.25|2023-12-31|<Null>\n"
+         "Widget \"A\", large|12|3.50|2024-03-15|first\n"},
+        {format::Excel5, "b5.xls", kCells + "biff 50|General/0|General/0|General/0|m/d/yy/0|General/0\n"},
+        {format::Excel7Extended, "b7x.xls", kCells + "biff 50|General/25|General/10|0.00/12|yyyy-mm-dd/15|General/12\n"},
+        {format::Excel8, "b8.xls", kCells + "biff 80|General/0|General/0|General/0|m/d/yy/0|General/0\n"},
+        {format::Excel8Extended, "b8x.xls", kCells + "biff 80|General/25|General/10|0.00/12|yyyy-mm-dd/15|General/12\n"},
+        {format::WK1, "c.wk1", kSheet},
+        {format::WKS, "c.wks", kSheet},
+        // DIF has no escape for a quote; the reader keeps the doubled quotes Excel writes.
+        {format::DIF, "c.dif",
+         "Name|Qty|Price|Shipped|Note\nBolt|1000000|1234.5678||x\nCaf\xC3\xA9|-4|0.25|2023/12/31|\n"
+         "Widget \"\"A\"\", large|12|3.5|2024/03/15|first\n"},
+        {format::RTF, "c.rtf",
+         "Sample Report\nName\tQty\tPrice\tShipped\tNote\nBolt\t1000000\t1234.57\t\tx\n"
+         "Caf\xC3\xA9\t-4\t0.25\t2023-12-31\nWidget \"A\", large\t12\t3.50\t2024-03-15\tfirst\n"},
+    };
+    for (auto& c : cases) {
+        ExportOptions o;
+        o.formatType = c.number;
+        o.separator = ';';
+        o.quote = '\'';
+        exportData(r, data.get(), kRun, o, dir / c.file);
+    }
+    const auto back = readBack(dir.path());
+    std::vector<std::string> skipped;
+    for (auto& c : cases) {
+        auto it = back.find(c.file);
+        if (it == back.end() || it->second == "SKIP\n") {
+            skipped.push_back(c.file);
+            continue;
+        }
+        EXPECT_EQ(it->second, c.expected) << c.file;
+    }
+    if (!skipped.empty()) GTEST_SKIP() << "no reader installed for " << skipped.size() << " files";
+}
+
+TEST(Export, UnwritableFormatsAreRefusedWithoutAFile) {
+    TempDir dir;
+    const Report r = sampleReport();
+    struct { int number; std::string name; } cases[] = {
+        {format::None, "No Format"}, {format::ReportFile, "binary report file"},
+        {format::ReportFile7, "version 7"}, {format::WK3, "WK3"}, {format::ODBC, "ODBC"},
+        {format::WordDoc, "Word"}, {99, "Unknown export format 99"},
+    };
+    for (auto& c : cases) {
+        ExportOptions o;
+        o.formatType = c.number;
+        const auto file = dir / ("out" + std::to_string(c.number));
+        try {
+            exportData(r, nullptr, kRun, o, file);
+            ADD_FAILURE() << c.number;
+        } catch (const ReportError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.name), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("no file was written"), std::string::npos) << e.what();
+        }
+        EXPECT_FALSE(std::filesystem::exists(file));
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));   // no temporary file left either
+}
+
+}  // namespace
+}  // namespace vt::report::test
+
+namespace vt::report::test {
+namespace {
+
+TEST(Export, TextFormatsPrintTheReportOnACharacterGrid) {
+    Report r = sampleReport();
+    r.sorts.push_back({"Name", false});
+    auto data = DataTable::fromRecordset(*sampleRecords());
+    auto bytes = [&](int number, int linesPerPage = 0) {
+        ExportOptions o;
+        o.formatType = number;
+        o.linesPerPage = linesPerPage;
+        return exportBytes(r, data.get(), kRun, o);
+    };
+    const std::string header = "Name                     Qty       Price       Shipped        Note\r\n";
+    const std::string bolt = "Bolt                       1000000     1234.57                x\r\n";
+    const std::string cafe = "Caf\xE9                            -4        0.25 2023-12-31\r\n";
+    const std::string widget = "Widget \"A\", large               12        3.50 2024-03-15     first\r\n";
+    EXPECT_EQ(bytes(format::Text), "Sample Report\r\n\r\n" + header + "\r\n" + bolt + cafe + widget + "Page 1 of 1\r\n");
+    // Eight lines a page: the footer stands on the last line of each page.
+    EXPECT_EQ(bytes(format::PaginatedText, 8), "Sample Report\r\n\r\n" + header + "\r\n" + bolt + cafe +
+                                                   "Page 1 of 2\r\n\f" + header + widget +
+                                                   "\r\n\r\n\r\n\r\nPage 2 of 2\r\n");
+    EXPECT_EQ(bytes(format::RecordStyle),
+              "Bolt                       1000000     1234.57                x\r\n"
+              "Caf\xE9                            -4        0.25 2023-12-31\r\n"
+              "Widget \"A\", large               12        3.50 2024-03-15     first\r\n");
+    EXPECT_EQ(bytes(format::ReportDefinition), formatReport(r));
+}
+
+}  // namespace
+}  // namespace vt::report::test
+
+namespace vt::report::test {
+namespace {
+
+// Past 7 MB a compound file needs more FAT sectors than its header lists (DIFAT sectors).
+TEST(Export, LargeWorkbooksReadBackAndRowLimitsAreRefused) {
+    TempDir dir;
+    Report r;
+    auto data = std::make_shared<DataTable>();
+    for (int c = 0; c < 3; ++c) data->columns.push_back({"C" + std::to_string(c), adtype::VarChar, 50});
+    for (int i = 0; i < 65000; ++i) {
+        std::vector<Variant> row;
+        for (int c = 0; c < 3; ++c) row.push_back(Variant(std::string(40, char('a' + (i + c) % 26)) + std::to_string(i)));
+        data->rows.push_back(std::move(row));
+    }
+    ExportOptions o;
+    o.formatType = format::Excel8;
+    exportData(r, data.get(), kRun, o, dir / "big.xls");
+    ASSERT_GT(std::filesystem::file_size(dir / "big.xls"), 7u << 20);
+    const auto back = readBack(dir.path());
+    if (back.empty() || back.begin()->second == "SKIP\n") GTEST_SKIP() << "xlrd is not installed";
+    const std::string& dump = back.at("big.xls");
+    EXPECT_EQ(std::count(dump.begin(), dump.end(), '\n'), 65002);
+    const std::string last = std::string(40, char('a' + (64999 + 2) % 26)) + "64999";
+    EXPECT_NE(dump.find("|" + last + "\nbiff 80"), std::string::npos);
+
+    // One record more than a sheet holds under its header row.
+    data->rows.resize(65536, data->rows.front());
+    try {
+        exportData(r, data.get(), kRun, o, dir / "over.xls");
+        ADD_FAILURE();
+    } catch (const ReportError& e) {
+        EXPECT_NE(std::string(e.what()).find("holds at most 65535"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "over.xls"));
+}
+
+}  // namespace
+}  // namespace vt::report::test

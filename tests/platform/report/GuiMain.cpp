@@ -1,0 +1,10 @@
+// The painting tests need a QGuiApplication for their whole run (fonts, PDF writer, printer).
+#include <QGuiApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
