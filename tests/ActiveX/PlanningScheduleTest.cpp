@@ -4,8 +4,11 @@
 
 #include "BrackwenFixture.h"
 
+#include "core/RecordLayout.h"
+
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 namespace vt::test {
@@ -68,7 +71,8 @@ struct Planning : ::testing::Test {
         std::vector<std::string> out;
         for (plan->moveFirst(); !plan->eof(); plan->moveNext()) {
             std::string line;
-            for (const char* f : fields) line += (line.empty() ? "" : "|") + automation::toText(plan->value(f));
+            for (const char* f : fields) line += automation::toText(plan->value(f)) + "|";
+            line.pop_back();
             out.push_back(line);
         }
         return out;
@@ -127,6 +131,101 @@ TEST_F(Planning, BuildsThePlanningRecordSetForAFixedClock) {
     EXPECT_EQ(automation::toText(input->value("11FST01")), "0");
     input->moveNext();
     EXPECT_EQ(automation::toText(input->value("11FST01")), "8");
+}
+
+TEST_F(Planning, TheStartDayIsTheMondayOfTheWeek) {
+    const std::pair<text::DateTime, std::string> cases[] = {
+        {{2026, 12, 7, 0, 0, 1}, "1/4/2027"},     // Monday: today
+        {{2026, 12, 9, 23, 59, 59}, "1/4/2027"},  // Wednesday
+        {{2026, 12, 11, 8, 0, 0}, "1/4/2027"},    // Friday
+        {{2026, 12, 12, 8, 0, 0}, "1/4/2027"},    // Saturday: five days back
+        {{2026, 12, 13, 8, 0, 0}, "1/11/2027"},   // Sunday: the coming Monday
+    };
+    for (const auto& [now, w5] : cases) {
+        d.clock.set(now);
+        run({{"P-1", "R1", "A", {{"1", "20261214"}}, {}}});
+        EXPECT_EQ(fieldValues({"W5Date", "Day1", "Day6"}),
+                  std::vector<std::string>{w5 + (w5 == "1/4/2027" ? "||1" : "|1|")})
+            << text::formatDate(text::toOleDate(now), "yyyy-mm-dd");
+    }
+}
+
+TEST_F(Planning, NetsTheInTransitQuantityAgainstThePartsRowsInOrder) {
+    struct Case {
+        const char* name;
+        std::vector<Item> items;
+        std::vector<std::string> netted;   // 11FST01 of the input rows, in sorted order
+        std::vector<std::string> plan;     // InTransit|PastDueQty|Day1|Day2|Day3|Week5
+    };
+    const Case cases[] = {
+        {"10 against 4, 4 and 4",
+         {{"P-1", "R1", "A", {{"4", "20261207"}, {"4", "20261208"}, {"4", "20261209"}}, {"01*10*ZZ3*20261201"}},
+          {"P-2", "R1", "B", {{"4", "20261207"}}, {}}},
+         {"0", "0", "2", "4"},
+         {"10||0|0|2|", "||4|||"}},
+        {"more in transit than required: the rest is dropped with the part",
+         {{"P-1", "R1", "A", {{"4", "20261130"}, {"4", "20270104"}}, {"01*100*ZZ3*20261201"}},
+          {"P-2", "R1", "B", {{"4", "20261207"}}, {"01*1*ZZ3*20261201"}}},
+         {"0", "0", "3"},
+         {"100|0||||0", "1||3|||"}},
+        {"quantities beyond 16 bits", {{"P-1", "R1", "A", {{"50000", "20261207"}}, {"01*40000*ZZ3*20261201"}}},
+         {"10000"}, {"40000||10000|||"}},
+    };
+    for (const Case& c : cases) {
+        run(c.items);
+        EXPECT_EQ(fieldValues({"InTransit", "PastDueQty", "Day1", "Day2", "Day3", "Week5"}), c.plan) << c.name;
+        std::vector<std::string> netted;
+        input->setFilter("");
+        input->setSort("[6LIN03]");
+        for (input->moveFirst(); !input->eof(); input->moveNext()) netted.push_back(automation::toText(input->value("11FST01")));
+        EXPECT_EQ(netted, c.netted) << c.name;
+    }
+}
+
+TEST_F(Planning, FailuresRaise1001WithTheirCauseOrEndWithFalse) {
+    struct Case {
+        const char* name;
+        std::function<void()> prepare;
+        std::string po;
+        std::string raised;   // "" for a False result
+        std::string box;
+    };
+    const Case cases[] = {
+        {"a description longer than the planning field",
+         [&] { d.writeImport("Inventory.csv", "P-1," + std::string(51, 'D') + ",1,2\n"); }, "PO-4500",
+         "1001 ActiveX Failed: -2147217887 Multiple-step operation generated errors. Check each status value.", ""},
+        {"a purchase order longer than 9 characters", [] {}, "PO-4500-99",
+         "1001 ActiveX Failed: -2147217887 Multiple-step operation generated errors. Check each status value.", ""},
+        {"an unreadable orders file", [&] { std::filesystem::remove(d.import / "Orders.csv"); }, "PO-4500", "",
+         "box 16 Brackwen: Error: File not found\r\nLine: \r\nImport: "},
+        {"an unreadable inventory file", [&] { d.writeImport("Inventory.csv", "P-1,A,many,0\n"); }, "PO-4500", "",
+         "box 16 Brackwen: Error: Type mismatch: Available is not a number\r\nLine: 1\r\nImport: P-1,A,many,0"},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        handler = d.create("Vozezididide_830_002000_I");
+        c.prepare();
+        d.ui.events.clear();
+        EXPECT_EQ(failure({{"P-1", "R1", "A", {{"4", "20261207"}}, {}}}, c.po), c.raised) << c.name;
+        EXPECT_EQ(d.boxes(), c.box.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.box}) << c.name;
+        if (c.raised.empty()) {
+            EXPECT_FALSE(automation::toBool(result)) << c.name;
+            EXPECT_EQ(rs1.objectRef(), automation::ObjectRef(input)) << c.name;
+            EXPECT_TRUE(automation::getProperty(Variant(handler), "rsScheduler").isNothing()) << c.name;
+        } else {
+            EXPECT_EQ(rs1.objectRef(), automation::ObjectRef(input)) << c.name;
+        }
+    }
+    // A record set without rows cannot reach its first row.
+    SetUp();
+    Variant empty(core::readRecordLayout(d.activeX / (k830.text() + ".ADO"))), none = Variant::nothing();
+    try {
+        callActiveX(handler, empty, none, k830);
+        ADD_FAILURE() << "nothing raised";
+    } catch (const automation::Error& e) {
+        EXPECT_EQ(e.number, 1001);
+        EXPECT_EQ(e.description.rfind("ActiveX Failed: 3021 ", 0), 0u) << e.description;
+    }
 }
 
 }  // namespace
