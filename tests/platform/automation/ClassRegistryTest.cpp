@@ -131,6 +131,10 @@ TEST_F(ClassRegistryTest, BrokenPluginsAreRefusedWith429AndTheirReason) {
     }
 }
 
+TEST_F(ClassRegistryTest, PluginsOfAnOlderInterfaceStillLoad) {
+    EXPECT_EQ(failure("VtOldestAbi.Echo"), "created");
+}
+
 TEST_F(ClassRegistryTest, WithoutAPluginFolderOnlyBuiltinsExist) {
     ClassRegistry bare;
     EXPECT_THROW(bare.create("VtTestPlugin.Echo"), Error);
