@@ -1,6 +1,7 @@
 #include "Engine.h"
 
 #include "Builtins.h"
+#include "RegExp.h"
 #include "ScriptObject.h"
 
 #include "platform/scripting/Register.h"
@@ -508,8 +509,9 @@ ScriptException::ScriptException(ScriptError e)
     : automation::Error(e.number, e.source, e.description), error(std::move(e)) {}
 
 ScriptControl::ScriptControl() : engine_(std::make_shared<Engine>()) {
-    // The classes every script may create: Scripting.Dictionary and Scripting.FileSystemObject.
-    static const bool registered = (scripting::registerScriptingClasses(), true);
+    // The classes every script may create: Scripting.Dictionary, Scripting.FileSystemObject and
+    // VBScript.RegExp.
+    static const bool registered = (scripting::registerScriptingClasses(), registerRegExpClass(), true);
     (void)registered;
 }
 

@@ -1,4 +1,5 @@
 #include "Errors.h"
+#include "RegExp.h"
 
 #include <unordered_map>
 
@@ -61,6 +62,7 @@ std::string errorText(std::int32_t number) {
         {1058, "'Default' specification can only be on Property Get"},
     };
     if (auto it = compileTexts.find(number); it != compileTexts.end()) return std::string(it->second);
+    if (const std::string_view re = regExpErrorText(number); !re.empty()) return std::string(re);
     if (number == err::Aborted) return "Operation aborted";
     if (number == err::InvalidPicture) return "Invalid picture";
     const std::string_view text = automation::standardErrorText(number);

@@ -3,6 +3,7 @@
 #include "Builtins.h"
 #include "Engine.h"
 #include "Operators.h"
+#include "RegExp.h"
 #include "ScriptObject.h"
 
 #include "platform/scripting/Dictionary.h"
@@ -282,7 +283,10 @@ Variant Engine::evalBinary(const BinaryExpr& b, Frame& f) {
 
 Variant Engine::evalNew(const NewExpr& n) {
     const Symbol& s = *n.symbol;
-    if (s.kind != Symbol::Kind::Class) raiseRuntime(err::ClassNotDefined, n.className);
+    if (s.kind != Symbol::Kind::Class) {
+        if (text::toLower(n.className) == "regexp") return Variant(automation::makeRef<RegExp>());
+        raiseRuntime(err::ClassNotDefined, n.className);
+    }
     return newObject(s.cls);
 }
 
@@ -433,7 +437,7 @@ bool languageObject(const Object& o) {
     const std::type_info& t = typeid(o);
     return t == typeid(scripting::Dictionary) || t == typeid(scripting::TextStream) ||
            t == typeid(scripting::FileSystemObject) || t == typeid(scripting::File) || t == typeid(scripting::Folder) ||
-           t == typeid(scripting::Files) || t == typeid(scripting::Folders);
+           t == typeid(scripting::Files) || t == typeid(scripting::Folders) || t == typeid(RegExp);
 }
 }  // namespace
 
