@@ -113,6 +113,9 @@ TEST(Operators, Literals) {
     expectOutputs({
         {"Print &hff, &HFFFF, &hffff&, &hFFFFFFFF&, &o17", "255 -1 65535 -1 15"},
         {"Print TypeName(&h10&), TypeName(&hffFF&), TypeName(&h10000)", "Integer Long Long"},
+        {"Print &17, &17&, &O17&, &177777, TypeName(&200000), Eval(\"&17 + 1\"), 1 & 2", "15 15 15 -1 Long 16 12"},
+        {"Print TypeName(vbRed), TypeName(vbBlack), TypeName(vbWhite), TypeName(vbMsgBoxHelpButton), TypeName(vbOKOnly)",
+         "Long Long Long Long Integer"},
         {"Print 010, 10., .5, 34e5, 56.789e-2, 1e-94938484", "10 10 0.5 3400000 0.56789 0"},
         {"Print TypeName(1), TypeName(32768), TypeName(2147483648), TypeName(1e2)", "Integer Long Double Double"},
         {"Print \"say \"\"hi\"\"\", Len(\"\"\"\")", "say \"hi\" 1"},
