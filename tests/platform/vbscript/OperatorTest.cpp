@@ -106,6 +106,13 @@ TEST(Operators, LogicOnNumbersAndBooleans) {
         {"Print Not \"False\", True And \"True\"", "True True"},
         // A number in text is complemented as a Long.
         {"Print Not \"1\", TypeName(Not \"1\"), Not \"0\", Not \" 2.5 \"", "-2 Long -1 -3"},
+        // Empty makes a Long; Null with a Byte an Integer.
+        {"Print TypeName(Empty And 1), TypeName(True Or Empty), TypeName(Not Empty), Not Empty, Empty Xor CByte(3), "
+         "TypeName(Empty Eqv Empty), Empty Imp Empty",
+         "Long Long Long -1 3 Long -1"},
+        {"Print CByte(0) Imp Null, TypeName(CByte(0) Imp Null), TypeName(CByte(0) And Null), IsNull(CByte(255) Or Null), "
+         "IsNull(Null Imp CByte(1)), TypeName(CByte(2) And CByte(3)), TypeName(Null And Empty)",
+         "-1 Integer Integer True True Byte Long"},
     });
 }
 
