@@ -234,7 +234,8 @@ struct ReDimStmt : Stmt {
 
 struct EraseStmt : Stmt {
     EraseStmt(Pos p) : Stmt(StmtKind::Erase, p) {}
-    std::unique_ptr<IdentExpr> var;
+    ExprPtr var;             // a variable or an array element holding an array
+    std::size_t count = 1;   // more than one is refused when run, as a call with too many arguments
 };
 
 // Dim, Const, Stop and declarations: nothing to do when reached.

@@ -4,6 +4,8 @@
 
 #include "platform/text/Text.h"
 
+#include <algorithm>
+
 namespace vt::vbscript {
 
 std::string lowerName(std::string_view name) { return text::toLower(name); }
@@ -205,6 +207,14 @@ private:
         code.arrays.clear();
         sc.locals = p.localSlots;
         sc.implicit = p.implicitSlots;
+        for (auto it = sc.implicit.begin(); it != sc.implicit.end();) {
+            if (std::find(fs.declaredImplicit.begin(), fs.declaredImplicit.end(), it->second) != fs.declaredImplicit.end()) {
+                sc.locals.emplace(it->first, it->second);
+                it = sc.implicit.erase(it);
+            } else {
+                ++it;
+            }
+        }
         if (p.returnsValue() && p.resultSlot >= 0) {
             sc.resultName = lowerName(p.name);
             sc.resultSlot = p.resultSlot;

@@ -11,6 +11,7 @@
 
 #include "platform/text/Clock.h"
 
+#include <algorithm>
 #include <chrono>
 #include <deque>
 #include <memory>
@@ -40,6 +41,7 @@ enum class Flow : std::uint8_t { Normal, ExitDo, ExitFor, ExitProc };
 struct FrameVars {
     std::vector<std::pair<std::string, bool>> names;   // lower-case name, declared with Dim
     std::vector<std::unique_ptr<Variant>> values;
+    std::vector<std::int32_t> declaredImplicit;   // the procedure's undeclared names that Execute declared
 };
 
 struct Frame {
@@ -239,6 +241,13 @@ private:
     }
     std::chrono::steady_clock::time_point now() const {
         return timeSource ? timeSource() : std::chrono::steady_clock::now();
+    }
+    // Option Explicit refuses the name: it is undeclared, and no Execute in the frame declared it.
+    static bool undeclared(const NameRef& r, const Frame& f) {
+        if (!r.explicitMode) return false;
+        if (!f.added || r.implicitSlot < 0) return true;
+        const auto& d = f.added->declaredImplicit;
+        return std::find(d.begin(), d.end(), r.implicitSlot) == d.end();
     }
     void clearErr();
     void setErr(const automation::Error& e);

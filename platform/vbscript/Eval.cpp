@@ -157,7 +157,7 @@ Variant* Engine::variableSlot(const IdentExpr& id, Frame& f, int create) {
         if (s.kind != Symbol::Kind::None) return nullptr;
         resolveFallback(s);
         if (s.fallback != Symbol::Fallback::None) return nullptr;
-        if (r.explicitMode && create != 2) {
+        if (create != 2 && undeclared(r, f)) {
             if (create == 0) return nullptr;
             raiseRuntime(err::VariableUndefined, id.name);
         }
@@ -346,7 +346,7 @@ Variant Engine::evalGlobal(const IdentExpr& id, Frame& f, bool statement) {
     }
     // An undeclared name: a new Empty variable (in a procedure its own), unless Option Explicit
     // holds; called, it is a type mismatch.
-    if (id.ref.explicitMode) raiseRuntime(err::VariableUndefined, id.name);
+    if (undeclared(id.ref, f)) raiseRuntime(err::VariableUndefined, id.name);
     if (id.ref.implicitSlot >= 0) return valueWithArgs(*f.slots[id.ref.implicitSlot], id, f, statement);
     if (id.hasArgs || statement) raiseRuntime(automation::err::TypeMismatch, id.name);
     return *variableSlot(id, f, 1);
@@ -672,7 +672,7 @@ void Engine::assign(const Expr& target, Variant value, bool isSet, Frame& f) {
                 }
                 if (s.fallback != Symbol::Fallback::None) raiseRuntime(err::IllegalAssignment, id.name);
                 if (id.hasArgs) {
-                    if (r.explicitMode) raiseRuntime(err::VariableUndefined, id.name);
+                    if (undeclared(r, f)) raiseRuntime(err::VariableUndefined, id.name);
                     if (r.implicitSlot < 0) raiseRuntime(automation::err::TypeMismatch, id.name);
                     assignToValue(*f.slots[r.implicitSlot], id.args, std::move(value), isSet, f, id.name);
                     return;

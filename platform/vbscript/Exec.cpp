@@ -326,7 +326,15 @@ void Engine::execReDim(const ReDimStmt& s, Frame& f) {
 }
 
 void Engine::execErase(const EraseStmt& s, Frame& f) {
-    Variant* var = variableSlot(*s.var, f, 0);
+    if (s.count != 1) raiseRuntime(automation::err::WrongArgumentCount, "Erase");
+    ArrayLocks locks;
+    Variant* var = nullptr;
+    if (s.var->kind == ExprKind::Ident && !static_cast<const IdentExpr&>(*s.var).hasArgs)
+        var = variableSlot(static_cast<const IdentExpr&>(*s.var), f, 0);
+    else if (s.var->kind == ExprKind::Ident || s.var->kind == ExprKind::Index)
+        var = lvalue(*s.var, f, locks);
+    else if (eval(*s.var, f).isArray())
+        return;   // a copy of an array: nothing to erase
     if (!var || !var->isArray()) automation::raise(automation::err::TypeMismatch);
     SafeArray& a = var->arrayValue();
     if (a.locked()) automation::raise(automation::err::ArrayLocked);
