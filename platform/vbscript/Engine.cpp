@@ -66,14 +66,19 @@ const ObjectRef& Engine::errObject() const noexcept { return errObject_; }
 void Engine::clearErr() { err() = ErrInfo{}; }
 
 void Engine::setErr(const automation::Error& e) {
-    ErrInfo& i = err();
-    i.number = e.number;
-    // An HRESULT of the VB facility carries a VBScript error number.
-    if ((std::uint32_t(e.number) & 0xFFFF0000u) == 0x800A0000u) i.number = e.number & 0xFFFF;
+    auto& eo = static_cast<ErrObject&>(*errObject_);
+    ErrInfo& i = eo.info();
+    i.number = scriptErrorNumber(e.number);
     i.description = e.description;
     i.source = e.source.empty() ? std::string(kRuntimeSource) : e.source;
-    i.helpFile.clear();
-    i.helpContext = 0;
+    if (eo.raised && eo.raised->number == i.number) {
+        i.helpFile = std::move(eo.raised->helpFile);
+        i.helpContext = eo.raised->helpContext;
+    } else {
+        i.helpFile.clear();
+        i.helpContext = 0;
+    }
+    eo.raised.reset();
 }
 
 // ---- Run budget ----
@@ -230,8 +235,7 @@ void Engine::failCompile(const CompileError& ce, const SourceText& src) {
 
 void Engine::failRuntime(const automation::Error& ex, const SourceText* fallback) {
     ScriptError e;
-    e.number = ex.number;
-    if ((std::uint32_t(ex.number) & 0xFFFF0000u) == 0x800A0000u) e.number = ex.number & 0xFFFF;
+    e.number = scriptErrorNumber(ex.number);
     e.description = ex.description;
     e.source = ex.source.empty() ? std::string(kRuntimeSource) : ex.source;
     if (const auto* rt = dynamic_cast<const RuntimeError*>(&ex); rt && !rt->detail.empty() &&

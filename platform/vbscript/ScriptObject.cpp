@@ -114,11 +114,17 @@ const Members<ErrObject>& ErrObject::members() {
             o.info() = ErrInfo{};
             return Variant();
         });
-        t.method("Raise", {1, 5}, [](ErrObject&, Args& a) -> Variant {
-            const std::int32_t number = a.int32(0);
+        // Arguments left out take what Err still holds, else the defaults.
+        t.method("Raise", {1, 5}, [](ErrObject& o, Args& a) -> Variant {
+            const std::int32_t number = scriptErrorNumber(a.int32(0));
             if (number == 0) automation::raise(automation::err::InvalidCall);
-            std::string description = a.has(2) ? a.string(2) : errorText(number);
-            std::string source = a.has(1) ? a.string(1) : std::string(kRuntimeSource);
+            const ErrInfo& now = o.info();
+            std::string description = a.has(2)                ? a.string(2)
+                                      : !now.description.empty() ? now.description
+                                                                  : errorText(number);
+            std::string source = a.has(1) ? a.string(1) : !now.source.empty() ? now.source : std::string(kRuntimeSource);
+            o.raised = ErrObject::Raised{number, a.has(3) ? a.string(3) : now.helpFile,
+                                         a.has(4) ? a.int32(4) : now.helpContext};
             throw automation::Error(number, std::move(source), std::move(description));
         });
         t.defaultMember("Number");

@@ -8,6 +8,8 @@
 #include "platform/automation/Object.h"
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace vt::vbscript {
@@ -62,6 +64,14 @@ public:
     ~ErrObject() override;
     static const automation::Members<ErrObject>& members();
     ErrInfo& info() noexcept { return *info_; }
+
+    // The help file and context of the error Raise threw, taken over when Err is set from it.
+    struct Raised {
+        std::int32_t number = 0;
+        std::string helpFile;
+        std::int32_t helpContext = 0;
+    };
+    std::optional<Raised> raised;
 
 private:
     std::unique_ptr<ErrInfo> info_;

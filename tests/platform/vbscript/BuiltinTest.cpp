@@ -84,6 +84,7 @@ TEST(Builtins, Strings) {
         {"x = Replace(Null, \"a\", \"b\")", 94, 1, 0},
         {"x = Split(Null)", 94, 1, 0},
         {"x = Join(\"abc\")", 13, 1, 0},
+        {"x = Join(Null)", 94, 1, 0},
         {"x = StrReverse(Null)", 94, 1, 0},
         {"x = StrComp(\"a\", \"b\", 5)", 5, 1, 0},
         {"x = Space(300000000)", 14, 1, 0, "Out of string space: 'Space'"},
