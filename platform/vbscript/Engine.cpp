@@ -348,6 +348,7 @@ void Engine::reset() {
     });
     globals_.clear();
     items_.clear();
+    cycles_.collect();
     ++epoch_;
     clearErr();
 }
@@ -491,6 +492,7 @@ void Engine::runTerminate(ScriptObject& o) noexcept {
 
 Variant Engine::newObject(const std::shared_ptr<ClassDef>& cls) {
     auto obj = automation::makeRef<ScriptObject>(cls, shared_from_this());
+    cycles_.add(*obj);
     obj->fields.resize(cls->fields.size());
     for (std::size_t i = 0; i < cls->fields.size(); ++i)
         if (cls->fields[i].isArray) obj->fields[i] = makeArray(cls->fields[i].bounds, !cls->fields[i].bounds.empty());

@@ -9,6 +9,7 @@
 #include "Parser.h"
 #include "ScriptControl.h"
 
+#include "platform/scripting/Cycles.h"
 #include "platform/text/Clock.h"
 
 #include <algorithm>
@@ -210,6 +211,9 @@ public:
     Variant callRef(const ProcDef& p, ArgSpan args);
 
     // ---- Services for built-ins ----
+    // The objects of this engine that may form reference cycles (class instances, dictionaries
+    // it created); reset frees the cycles nothing else references.
+    scripting::CycleTracker& cycles() noexcept { return cycles_; }
     ErrInfo& err() noexcept;
     const automation::ObjectRef& errObject() const noexcept;
     // Rnd state (VB's 24-bit generator).
@@ -314,6 +318,7 @@ private:
         slot = std::move(value);
     }
 
+    scripting::CycleTracker cycles_;   // first: outlives every value below
     SymbolTable symbols_;
     std::deque<Variant> globals_;
     std::vector<NamedItem> items_;

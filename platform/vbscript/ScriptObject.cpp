@@ -10,7 +10,17 @@ using automation::Args;
 using automation::Members;
 
 ScriptObject::ScriptObject(std::shared_ptr<const ClassDef> cls, const std::shared_ptr<Engine>& engine)
-    : cls_(std::move(cls)), engine_(engine), engineRaw_(engine.get()) {}
+    : Traceable(static_cast<automation::Object&>(*this)), cls_(std::move(cls)), engine_(engine), engineRaw_(engine.get()) {}
+
+void ScriptObject::forEachValue(const std::function<void(const Variant&)>& visit) const {
+    for (const Variant& v : fields) visit(v);
+}
+
+void ScriptObject::dropValues() noexcept {
+    std::vector<Variant> old = std::move(fields);
+    fields.assign(old.size(), Variant());
+    old.clear();
+}
 
 ScriptObject::~ScriptObject() = default;
 

@@ -6,6 +6,7 @@
 #include "Ast.h"
 
 #include "platform/automation/Object.h"
+#include "platform/scripting/Cycles.h"
 
 #include <memory>
 #include <optional>
@@ -17,7 +18,7 @@ namespace vt::vbscript {
 class Engine;
 struct ErrInfo;
 
-class ScriptObject final : public automation::Object {
+class ScriptObject final : public automation::Object, public scripting::Traceable {
 public:
     ScriptObject(std::shared_ptr<const ClassDef> cls, const std::shared_ptr<Engine>& engine);
     ~ScriptObject() override;
@@ -25,6 +26,8 @@ public:
     std::string className() const override;
     Variant invoke(std::string_view name, automation::InvokeKind kind, automation::ArgSpan args) override;
     bool hasMember(std::string_view name) const override;
+    void forEachValue(const std::function<void(const Variant&)>& visit) const override;
+    void dropValues() noexcept override;
 
     const ClassDef& cls() const noexcept { return *cls_; }
     Engine* engine() const noexcept { return engineRaw_; }
