@@ -145,6 +145,8 @@ struct AssignStmt : Stmt {
     ExprPtr target;
     ExprPtr value;
     bool isSet = false;
+    // s = s & a & b: the parts after s (a, b), which may be appended to s in place.
+    std::vector<const Expr*> appendParts;
 };
 
 struct CallStmt : Stmt {

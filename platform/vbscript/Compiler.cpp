@@ -312,6 +312,7 @@ private:
             auto& a = static_cast<AssignStmt&>(s);
             resolveExpr(*a.target, sc);
             resolveExpr(*a.value, sc);
+            findAppend(a);
             break;
         }
         case StmtKind::Call: resolveExpr(*static_cast<CallStmt&>(s).call, sc); break;
@@ -425,6 +426,24 @@ private:
             break;
         }
         }
+    }
+
+    // s = s & a & b, with s a plain name: the parts a, b to append.
+    static void findAppend(AssignStmt& a) {
+        if (a.isSet || a.target->kind != ExprKind::Ident) return;
+        const auto& target = static_cast<const IdentExpr&>(*a.target);
+        if (target.hasArgs) return;
+        std::vector<const Expr*> parts;
+        const Expr* e = a.value.get();
+        while (e->kind == ExprKind::Binary && static_cast<const BinaryExpr*>(e)->op == BinaryOp::Concat) {
+            const auto* b = static_cast<const BinaryExpr*>(e);
+            parts.push_back(b->rhs.get());
+            e = b->lhs.get();
+        }
+        if (parts.empty() || e->kind != ExprKind::Ident) return;
+        const auto& first = static_cast<const IdentExpr&>(*e);
+        if (first.hasArgs || lowerName(first.name) != lowerName(target.name)) return;
+        a.appendParts.assign(parts.rbegin(), parts.rend());
     }
 
     void resolveName(IdentExpr& id, Scope& sc) {

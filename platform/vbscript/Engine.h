@@ -303,6 +303,12 @@ private:
     const Variant& element(const automation::SafeArray& a, ArgSpan indices);
     void execCallStatement(const Expr& e, Frame& f);
     void assign(const Expr& target, Variant value, bool isSet, Frame& f);
+    // s = s & a & b done by appending to s, when reading the parts can run no script code (they
+    // are literals, constants or variables holding no object); false when it cannot be.
+    bool appendInPlace(const AssignStmt& a, Frame& f);
+    // The variable or constant a plain name stands for, found without running anything; null
+    // for anything else (a procedure, a property, a name not yet declared).
+    const Variant* quietValue(const Expr& e, Frame& f);
     void assignToValue(Variant& base, const ArgList& args, Variant value, bool isSet, Frame& f, std::string_view detail);
     static Variant letValue(Variant v);
     static void store(Variant& slot, Variant value);

@@ -270,8 +270,17 @@ Variant Engine::evalBinary(const BinaryExpr& b, Frame& f) {
         tmp = eval(e, f);
         return tmp;
     };
+    // The left side is read in place only when reading the right one runs no script code that
+    // could change it (x & F() uses x as it was before F ran).
+    auto quiet = [&](const Expr& e) {
+        if (e.kind == ExprKind::Literal) return true;
+        if (e.kind != ExprKind::Ident || static_cast<const IdentExpr&>(e).hasArgs) return false;
+        const NameRef& r = static_cast<const IdentExpr&>(e).ref;
+        return r.kind == NameKind::Local || r.kind == NameKind::Constant ||
+               (r.kind == NameKind::Global && r.symbol->kind == Symbol::Kind::Variable);
+    };
     Variant ta, tb;
-    const Variant& a = operand(*b.lhs, ta);
+    const Variant& a = quiet(*b.rhs) ? operand(*b.lhs, ta) : (ta = eval(*b.lhs, f));
     const Variant& c = operand(*b.rhs, tb);
     switch (b.op) {
     case BinaryOp::Eq: case BinaryOp::Ne: case BinaryOp::Lt: case BinaryOp::Gt: case BinaryOp::Le: case BinaryOp::Ge:

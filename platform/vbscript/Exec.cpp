@@ -51,6 +51,7 @@ Flow Engine::exec(const Stmt& s, Frame& f) {
     switch (s.kind) {
     case StmtKind::Assign: {
         const auto& a = static_cast<const AssignStmt&>(s);
+        if (!a.appendParts.empty() && appendInPlace(a, f)) return Flow::Normal;
         assign(*a.target, eval(*a.value, f), a.isSet, f);
         return Flow::Normal;
     }
@@ -323,6 +324,56 @@ void Engine::execReDim(const ReDimStmt& s, Frame& f) {
             overwrite(*var, Variant(SafeArray(std::move(bounds))));
         }
     }
+}
+
+const Variant* Engine::quietValue(const Expr& e, Frame& f) {
+    if (e.kind == ExprKind::Literal) return &static_cast<const LiteralExpr&>(e).value;
+    if (e.kind != ExprKind::Ident) return nullptr;
+    const auto& id = static_cast<const IdentExpr&>(e);
+    if (id.hasArgs) return nullptr;
+    const NameRef& r = id.ref;
+    switch (r.kind) {
+    case NameKind::Local: return f.slots[r.slot];
+    case NameKind::Field: return &f.me->fields[std::size_t(r.slot)];
+    case NameKind::Constant: return r.constant;
+    case NameKind::Global: {
+        Symbol& s = *r.symbol;
+        if (s.kind == Symbol::Kind::Variable) return s.var;
+        if (s.kind == Symbol::Kind::Constant) return &s.constant;
+        if (s.kind != Symbol::Kind::None) return nullptr;
+        resolveFallback(s);
+        if (s.fallback == Symbol::Fallback::Constant) return s.builtinConstant;
+        // An undeclared name in a procedure is a variable of its own.
+        if (s.fallback == Symbol::Fallback::None && r.implicitSlot >= 0 && !undeclared(r, f)) return f.slots[r.implicitSlot];
+        return nullptr;
+    }
+    default: return nullptr;
+    }
+}
+
+bool Engine::appendInPlace(const AssignStmt& a, Frame& f) {
+    const IdentExpr& target = static_cast<const IdentExpr&>(*a.target);
+    if (target.ref.kind == NameKind::Constant) return false;
+    const Variant* slot = quietValue(target, f);
+    if (!slot || !slot->isString() || a.appendParts.size() > 8) return false;
+    const Variant* parts[8];
+    std::size_t n = 0;
+    for (const Expr* p : a.appendParts) {
+        const Variant* v = quietValue(*p, f);
+        if (!v || v == slot || v->isObject() || v->isArray()) return false;
+        parts[n++] = v;
+    }
+    std::string& s = const_cast<Variant*>(slot)->stringValue();
+    std::string texts[8];
+    std::size_t total = s.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!parts[i]->isString()) texts[i] = automation::toText(*parts[i]);
+        total += parts[i]->isString() ? parts[i]->stringValue().size() : texts[i].size();
+    }
+    checkStringLength(total);
+    if (total > s.capacity()) s.reserve(std::max(total, s.capacity() * 2));
+    for (std::size_t i = 0; i < n; ++i) s += parts[i]->isString() ? parts[i]->stringValue() : texts[i];
+    return true;
 }
 
 void Engine::execErase(const EraseStmt& s, Frame& f) {

@@ -62,6 +62,28 @@ TEST(Operators, StringsJoinWithPlusAndAmpersand) {
     });
 }
 
+// s = s & ... appends in place; what the parts do when read must not change.
+TEST(Operators, AppendingToAText) {
+    expectOutputs({
+        {"s = \"a\" : s = s & 1 & Null & Empty & True & vbCrLf & 2.5 : Print Replace(s, vbCrLf, \"|\")", "a1True|2.5"},
+        {"Const K = \"k\" : s = \"ab\" : s = s & s & K : Print s", "ababk"},
+        {"s = Null : s = s & \"a\" : t = 5 : t = t & \"b\" : Print s, t", "a 5b"},
+        {"Class C : Public Default Property Get V : s = \"changed\" : V = \"v\" : End Property : End Class\n"
+         "Set o = New C : s = \"x\" : s = s & o : Print s",
+         "xv"},
+        {"Function F : s = \"z\" : F = \"f\" : End Function\ns = \"x\" : s = s & F : s = s & F() : Print s", "xff"},
+        {"Sub P : t = \"\" : For i = 1 To 3 : t = t & i : Next : Print t : End Sub\nP", "123"},
+        {"Option Explicit\nDim s, a(1) : s = \"x\" : a(0) = \"y\" : s = s & a(0) & vbTab : Print Len(s)", "3"},
+        {"Class D : Private s : Sub Add(x) : s = s & x : End Sub : Function Text : Text = s : End Function : End Class\n"
+         "Set obj = New D : obj.Add \"p\" : obj.Add \"q\" : Print obj.Text",
+         "pq"},
+    });
+    expectErrors({
+        {"s = \"a\" : s = s & Array(1)", 13, 1, 10},
+        {"Option Explicit\nDim s : s = \"a\" : s = s & nope", 500, 2, 18},
+    });
+}
+
 TEST(Operators, Comparisons) {
     expectOutputs({
         {"Print 1 = 1.0, 2 > 1, 2 >= 2, 1 <> 1, 1 < 2, 2 <= 1", "True True True False True False"},
