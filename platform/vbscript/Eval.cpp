@@ -255,8 +255,52 @@ Variant Engine::evalUnary(const UnaryExpr& u, Frame& f) {
     return {};
 }
 
+namespace {
+// A literal, constant or variable read in place (reading it runs nothing); null otherwise.
+const Variant* inPlace(const Expr& e, const Frame& f) {
+    if (e.kind == ExprKind::Literal) return &static_cast<const LiteralExpr&>(e).value;
+    if (e.kind != ExprKind::Ident) return nullptr;
+    const auto& id = static_cast<const IdentExpr&>(e);
+    if (id.hasArgs) return nullptr;
+    const NameRef& r = id.ref;
+    switch (r.kind) {
+    case NameKind::Local: return f.slots[r.slot];
+    case NameKind::Constant: return r.constant;
+    case NameKind::Global: return r.symbol->kind == Symbol::Kind::Variable ? r.symbol->var : nullptr;
+    default: return nullptr;
+    }
+}
+}  // namespace
+
 Variant Engine::evalBinary(const BinaryExpr& b, Frame& f) {
     if (stackLow()) raiseRuntime(err::OutOfStackSpace);
+    if (const Variant *pa = inPlace(*b.lhs, f), *pc = pa ? inPlace(*b.rhs, f) : nullptr; pc) {
+        // Integers and Longs: the common arithmetic and comparisons without the general rules.
+        std::int32_t x, y;
+        if (ops::wholeNumber(*pa, x) && ops::wholeNumber(*pc, y)) {
+            switch (b.op) {
+            case BinaryOp::Add:
+                if (const int k = ops::wholeKind(*pa, *pc, std::int64_t(x) + y)) return ops::wholeValue(k, std::int64_t(x) + y);
+                break;
+            case BinaryOp::Sub:
+                if (const int k = ops::wholeKind(*pa, *pc, std::int64_t(x) - y)) return ops::wholeValue(k, std::int64_t(x) - y);
+                break;
+            case BinaryOp::Eq: return Variant(x == y);
+            case BinaryOp::Ne: return Variant(x != y);
+            case BinaryOp::Lt: return Variant(x < y);
+            case BinaryOp::Gt: return Variant(x > y);
+            case BinaryOp::Le: return Variant(x <= y);
+            case BinaryOp::Ge: return Variant(x >= y);
+            default: break;
+            }
+        }
+        switch (b.op) {
+        case BinaryOp::Eq: case BinaryOp::Ne: case BinaryOp::Lt: case BinaryOp::Gt: case BinaryOp::Le: case BinaryOp::Ge:
+            return ops::compare(b.op, *pa, *pc, isLiteral(*b.lhs), isLiteral(*b.rhs));
+        default:
+            return ops::binary(b.op, *pa, *pc);
+        }
+    }
     // Plain variables are read in place; everything else into a temporary.
     auto operand = [&](const Expr& e, Variant& tmp) -> const Variant& {
         if (e.kind == ExprKind::Ident) {

@@ -52,7 +52,22 @@ Flow Engine::exec(const Stmt& s, Frame& f) {
     case StmtKind::Assign: {
         const auto& a = static_cast<const AssignStmt&>(s);
         if (!a.appendParts.empty() && appendInPlace(a, f)) return Flow::Normal;
-        assign(*a.target, eval(*a.value, f), a.isSet, f);
+        Variant v = eval(*a.value, f);
+        // A plain value into a variable that holds none of an object or array: nothing to check.
+        if (!a.isSet && !v.isObject() && !v.isArray() && a.target->kind == ExprKind::Ident) {
+            const auto& id = static_cast<const IdentExpr&>(*a.target);
+            Variant* slot = nullptr;
+            if (!id.hasArgs) {
+                if (id.ref.kind == NameKind::Local) slot = f.slots[id.ref.slot];
+                else if (id.ref.kind == NameKind::Global && id.ref.symbol->kind == Symbol::Kind::Variable)
+                    slot = id.ref.symbol->var;
+            }
+            if (slot && !slot->isObject() && !slot->isArray()) {
+                *slot = std::move(v);
+                return Flow::Normal;
+            }
+        }
+        assign(*a.target, std::move(v), a.isSet, f);
         return Flow::Normal;
     }
     case StmtKind::Call:
@@ -158,15 +173,25 @@ Flow Engine::execFor(const ForStmt& s, Frame& f) {
     if (!var) raiseRuntime(err::IllegalAssignment, s.var->name);
     store(*var, from);
     const bool up = !(*ops::order(step, Variant(std::int16_t(0))) < 0);
+    // Integer and Long bounds and counter (the usual loop) are compared and stepped directly.
+    std::int32_t limit = 0, by = 0, at = 0;
+    const bool whole = ops::wholeNumber(to, limit) && ops::wholeNumber(step, by);
     for (;;) {
-        var = variableSlot(*s.var, f, 1);
-        const std::optional<int> c = ops::order(*var, to);
-        if (!c || (up ? *c > 0 : *c < 0)) break;
+        var = s.var->ref.kind == NameKind::Local ? f.slots[s.var->ref.slot] : variableSlot(*s.var, f, 1);
+        if (whole && ops::wholeNumber(*var, at)) {
+            if (up ? at > limit : at < limit) break;
+        } else {
+            const std::optional<int> c = ops::order(*var, to);
+            if (!c || (up ? *c > 0 : *c < 0)) break;
+        }
         const Flow fl = execBlock(s.body, f);
         if (fl == Flow::ExitFor) break;
         if (fl != Flow::Normal) return fl;
-        var = variableSlot(*s.var, f, 1);
-        store(*var, ops::add(*var, step));
+        var = s.var->ref.kind == NameKind::Local ? f.slots[s.var->ref.slot] : variableSlot(*s.var, f, 1);
+        int kind = 0;
+        if (whole && ops::wholeNumber(*var, at)) kind = ops::wholeKind(*var, step, std::int64_t(at) + by);
+        if (kind) *var = ops::wholeValue(kind, std::int64_t(at) + by);
+        else store(*var, ops::add(*var, step));
         tick();
     }
     return Flow::Normal;
