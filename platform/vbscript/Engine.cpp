@@ -22,10 +22,14 @@ using Clk = std::chrono::steady_clock;
 
 // ---- ArgBuffer ----
 
-ArgBuffer::~ArgBuffer() = default;
+ArgBuffer::~ArgBuffer() {
+    // The arrays are unlocked before the temporaries go (a Terminate they run may resize them).
+    locks_.unlockFrom(0);
+    if (!heapTemps_)
+        for (std::size_t i = tempCount_; i-- > 0;) temps_[i].~Variant();
+}
 
-void ArgBuffer::reserve(std::size_t n) {
-    if (n + 1 <= cap_) return;
+void ArgBuffer::grow(std::size_t n) {
     const std::size_t cap = std::max(n + 1, 2 * cap_);
     // The old storage (inline or an earlier heap block) stays until everything has moved.
     auto temps = std::make_unique<Variant[]>(cap);
@@ -37,6 +41,8 @@ void ArgBuffer::reserve(std::size_t n) {
         if (p >= temps_ && p < temps_ + tempCount_) p = temps.get() + (p - temps_);
         ptrs[i] = p;
     }
+    if (!heapTemps_)
+        for (std::size_t i = tempCount_; i-- > 0;) temps_[i].~Variant();
     heapTemps_ = std::move(temps);
     heapPtrs_ = std::move(ptrs);
     temps_ = heapTemps_.get();
@@ -46,14 +52,11 @@ void ArgBuffer::reserve(std::size_t n) {
 
 void ArgBuffer::addValue(Variant v) {
     reserve(n_ + 1);
-    temps_[tempCount_] = std::move(v);
+    if (heapTemps_) temps_[tempCount_] = std::move(v);
+    else new (&temps_[tempCount_]) Variant(std::move(v));
     ptrs_[n_++] = &temps_[tempCount_++];
 }
 
-void ArgBuffer::addRef(Variant* slot) {
-    reserve(n_ + 1);
-    ptrs_[n_++] = slot;
-}
 
 // ---- Engine ----
 
@@ -86,7 +89,9 @@ void Engine::setErr(const automation::Error& e) {
 Engine::RunScope::RunScope(Engine& e) : e_(e) {
     if (e_.runDepth_++ == 0) e_.startRun();
 }
-Engine::RunScope::~RunScope() { --e_.runDepth_; }
+Engine::RunScope::~RunScope() {
+    if (--e_.runDepth_ == 0) e_.retired_.clear();
+}
 
 void Engine::hostBegin() noexcept {
     if (hostDepth_++ == 0) hostStart_ = now();
@@ -364,11 +369,16 @@ void Engine::addObject(std::string_view name, const Variant& object, bool addMem
 }
 
 void Engine::bindUnit(Unit& unit) {
+    // A procedure replaced while script code runs may still be running (or about to be called).
+    auto retire = [this](Symbol& s) {
+        if (s.proc && runDepth_ > 0) retired_.push_back(std::move(s.proc));
+        s.proc.reset();
+    };
     for (const VarDecl& d : unit.dims) {
         Symbol& s = symbols_.intern(d.name);
         if (!s.var) s.var = &globals_.emplace_back();
         s.kind = Symbol::Kind::Variable;
-        s.proc.reset();
+        retire(s);
         s.cls.reset();
         if (d.isArray) overwrite(*s.var, makeArray(d.bounds, !d.bounds.empty()));
     }
@@ -376,18 +386,19 @@ void Engine::bindUnit(Unit& unit) {
         Symbol& s = symbols_.intern(c.name);
         s.kind = Symbol::Kind::Constant;
         s.constant = c.value;
-        s.proc.reset();
+        retire(s);
         s.cls.reset();
     }
     for (const auto& cls : unit.classes) {
         Symbol& s = symbols_.intern(cls->name);
         s.kind = Symbol::Kind::Class;
         s.cls = cls;
-        s.proc.reset();
+        retire(s);
     }
     for (const auto& p : unit.procs) {
         Symbol& s = symbols_.intern(p->name);
         s.kind = Symbol::Kind::Procedure;
+        retire(s);
         s.proc = p;
         s.cls.reset();
     }

@@ -99,22 +99,29 @@ public:
     ArgBuffer(const ArgBuffer&) = delete;
     ArgBuffer& operator=(const ArgBuffer&) = delete;
 
-    void reserve(std::size_t n);
+    void reserve(std::size_t n) {
+        if (n + 1 > cap_) grow(n);
+    }
     // A temporary holding `v`.
     void addValue(Variant v);
     // The caller's own slot.
-    void addRef(Variant* slot);
+    void addRef(Variant* slot) {
+        reserve(n_ + 1);
+        ptrs_[n_++] = slot;
+    }
     // The arrays that hold by-reference elements; unlocked when the call is over.
     ArrayLocks& locks() noexcept { return locks_; }
     ArgSpan span() const noexcept { return ArgSpan(ptrs_, n_); }
     std::size_t size() const noexcept { return n_; }
 
 private:
-    Variant inlineTemps_[kInline];
+    void grow(std::size_t n);
+    // Inline temporaries are made only when added: a call with few arguments builds no others.
+    alignas(Variant) unsigned char inlineTemps_[kInline * sizeof(Variant)];
     Variant* inlinePtrs_[kInline + 1];
     std::unique_ptr<Variant[]> heapTemps_;
     std::unique_ptr<Variant*[]> heapPtrs_;
-    Variant* temps_ = inlineTemps_;
+    Variant* temps_ = reinterpret_cast<Variant*>(inlineTemps_);
     Variant** ptrs_ = inlinePtrs_;
     std::size_t cap_ = kInline + 1;
     std::size_t n_ = 0;
@@ -326,6 +333,7 @@ private:
 
     scripting::CycleTracker cycles_;   // first: outlives every value below
     SymbolTable symbols_;
+    std::vector<std::shared_ptr<const ProcDef>> retired_;   // replaced during the current run
     std::deque<Variant> globals_;
     std::vector<NamedItem> items_;
     std::uint32_t epoch_ = 1;

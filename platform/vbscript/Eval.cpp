@@ -371,7 +371,8 @@ Variant Engine::evalGlobal(const IdentExpr& id, Frame& f, bool statement) {
         if (!id.args.empty() || statement) raiseRuntime(automation::err::TypeMismatch, id.name);
         return s.constant;
     case Symbol::Kind::Procedure: {
-        const std::shared_ptr<ProcDef> p = s.proc;
+        // Kept by the symbol, or by retired_ when code run meanwhile redefines it.
+        const ProcDef* p = s.proc.get();
         ArgBuffer args;
         buildArgs(id.args, f, args, true);
         return callProc(*p, nullptr, args.span());
@@ -575,18 +576,28 @@ Variant Engine::callProc(const ProcDef& p, ScriptObject* me, ArgSpan args) {
     } leave{*this};
     constexpr int kInline = 8;
     const int n = p.slotCount;
-    Variant inlineVals[kInline];
+    // A small procedure's variables live here, made for its slots only.
+    alignas(Variant) unsigned char inlineVals[kInline * sizeof(Variant)];
     Variant* inlinePtrs[kInline];
     std::unique_ptr<Variant[]> heapVals;
     std::unique_ptr<Variant*[]> heapPtrs;
-    Variant* vals = inlineVals;
+    Variant* vals = reinterpret_cast<Variant*>(inlineVals);
     Variant** ptrs = inlinePtrs;
     if (n > kInline) {
         heapVals = std::make_unique<Variant[]>(std::size_t(n));
         heapPtrs = std::make_unique<Variant*[]>(std::size_t(n));
         vals = heapVals.get();
         ptrs = heapPtrs.get();
+    } else {
+        for (int i = 0; i < n; ++i) new (&vals[i]) Variant();
     }
+    struct Locals {
+        Variant* vals;
+        int n;
+        ~Locals() {
+            for (int i = n; i-- > 0;) vals[i].~Variant();
+        }
+    } locals{vals, heapVals ? 0 : n};
     for (int i = 0; i < n; ++i) ptrs[i] = &vals[i];
     for (std::size_t i = 0; i < p.params.size(); ++i) {
         if (p.params[i].byVal) store(vals[i], *args[i]);

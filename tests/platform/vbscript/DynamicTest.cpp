@@ -33,6 +33,10 @@ TEST(Dynamic, EvalAndExecuteScopes) {
         {"Sub P\n  Execute \"Dim z : z = 3\"\n  Execute \"z = z + 1\"\n  Print Eval(\"z\")\nEnd Sub\nP : P : Print IsEmpty(z)",
          "4|4|True"},
         {"Sub P\n  Execute \"w = 5\"\n  Print Eval(\"w\")\nEnd Sub\nP : Print IsEmpty(w)", "5|True"},
+        // A procedure redefined while it runs finishes as it was; later calls get the new one.
+        {"Function F(n)\n  ExecuteGlobal \"Function F(n) : F = n * 100 : End Function\"\n  F = n + 1\nEnd Function\n"
+         "Print F(1), F(1)",
+         "2 100"},
         // Under Option Explicit, a Dim that Execute runs declares the name for the rest of the procedure.
         {"Option Explicit\nSub P\n  Execute \"Dim x : x = 2\"\n  Print x, Eval(\"x + 1\")\n  x = 5\n  Execute \"Print x\"\n"
          "End Sub\nP : P",
