@@ -211,10 +211,7 @@ void Engine::checkMemory() {
     if (rss > memoryBase_ && rss - memoryBase_ > limits.maxMemoryGrowth) abort(ScriptAbort::OutOfMemory);
 }
 
-void Engine::enterCall() {
-    if (callDepth_ >= limits.maxCallDepth || stackLow()) raiseRuntime(err::OutOfStackSpace);
-    ++callDepth_;
-}
+void Engine::outOfStack() { raiseRuntime(err::OutOfStackSpace); }
 
 // ---- Reports ----
 

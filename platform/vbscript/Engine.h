@@ -243,7 +243,11 @@ private:
     void checkBudget();
     void checkMemory();
     [[noreturn]] void abort(ScriptAbort::Reason why);
-    void enterCall();
+    void enterCall() {
+        if (callDepth_ >= limits.maxCallDepth || stackLow()) outOfStack();
+        ++callDepth_;
+    }
+    [[noreturn]] static void outOfStack();
     void leaveCall() noexcept { --callDepth_; }
     void startRun();
     // True when the native stack is nearly used up.

@@ -215,6 +215,18 @@ void Engine::buildArgs(const ArgList& args, Frame& f, ArgBuffer& out, bool byRef
             out.addValue(Variant::missing());
             continue;
         }
+        if (byRef && a->kind == ExprKind::Ident && !static_cast<const IdentExpr&>(*a).hasArgs) {
+            // A plain variable (the usual argument) is passed by its slot at once.
+            const NameRef& r = static_cast<const IdentExpr&>(*a).ref;
+            if (r.kind == NameKind::Local) {
+                out.addRef(f.slots[r.slot]);
+                continue;
+            }
+            if (r.kind == NameKind::Global && r.symbol->kind == Symbol::Kind::Variable) {
+                out.addRef(r.symbol->var);
+                continue;
+            }
+        }
         if (byRef && (a->kind == ExprKind::Ident || a->kind == ExprKind::Index)) {
             // lvalue() evaluates nothing unless it finds an array, so the fallback below does
             // not repeat side effects.
@@ -595,7 +607,8 @@ Variant Engine::callProc(const ProcDef& p, ScriptObject* me, ArgSpan args) {
         Variant* vals;
         int n;
         ~Locals() {
-            for (int i = n; i-- > 0;) vals[i].~Variant();
+            for (int i = n; i-- > 0;)
+                if (!vals[i].isEmpty()) vals[i].~Variant();   // an Empty one holds nothing to free
         }
     } locals{vals, heapVals ? 0 : n};
     for (int i = 0; i < n; ++i) ptrs[i] = &vals[i];
