@@ -151,7 +151,21 @@ Variant loopNumber(Variant v) {
 
 }  // namespace
 
+namespace {
+// The slot of a loop counter that is a local or a declared global, found directly.
+inline Variant* directSlot(const IdentExpr& id, Frame& f) {
+    const NameRef& r = id.ref;
+    if (r.kind == NameKind::Local) return f.slots[r.slot];
+    if (r.kind == NameKind::Global && r.symbol->kind == Symbol::Kind::Variable) return r.symbol->var;
+    return nullptr;
+}
+}  // namespace
+
 Flow Engine::execFor(const ForStmt& s, Frame& f) {
+    auto counter = [&](const IdentExpr& id, Frame& fr) {
+        Variant* v = directSlot(id, fr);
+        return v ? v : variableSlot(id, fr, 1);
+    };
     Variant from, to, step;
     try {
         from = loopNumber(eval(*s.from, f));
@@ -177,7 +191,7 @@ Flow Engine::execFor(const ForStmt& s, Frame& f) {
     std::int32_t limit = 0, by = 0, at = 0;
     const bool whole = ops::wholeNumber(to, limit) && ops::wholeNumber(step, by);
     for (;;) {
-        var = s.var->ref.kind == NameKind::Local ? f.slots[s.var->ref.slot] : variableSlot(*s.var, f, 1);
+        var = counter(*s.var, f);
         if (whole && ops::wholeNumber(*var, at)) {
             if (up ? at > limit : at < limit) break;
         } else {
@@ -187,7 +201,7 @@ Flow Engine::execFor(const ForStmt& s, Frame& f) {
         const Flow fl = execBlock(s.body, f);
         if (fl == Flow::ExitFor) break;
         if (fl != Flow::Normal) return fl;
-        var = s.var->ref.kind == NameKind::Local ? f.slots[s.var->ref.slot] : variableSlot(*s.var, f, 1);
+        var = counter(*s.var, f);
         int kind = 0;
         if (whole && ops::wholeNumber(*var, at)) kind = ops::wholeKind(*var, step, std::int64_t(at) + by);
         if (kind) *var = ops::wholeValue(kind, std::int64_t(at) + by);
