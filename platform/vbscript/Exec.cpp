@@ -391,9 +391,18 @@ const Variant* Engine::quietValue(const Expr& e, Frame& f) {
 }
 
 bool Engine::appendInPlace(const AssignStmt& a, Frame& f) {
+    // Only a variable is appended to; a constant is left to assign() and its error.
     const IdentExpr& target = static_cast<const IdentExpr&>(*a.target);
-    if (target.ref.kind == NameKind::Constant) return false;
-    const Variant* slot = quietValue(target, f);
+    const NameRef& r = target.ref;
+    Variant* slot = nullptr;
+    if (r.kind == NameKind::Local) slot = f.slots[r.slot];
+    else if (r.kind == NameKind::Field) slot = &f.me->fields[std::size_t(r.slot)];
+    else if (r.kind == NameKind::Global && r.symbol->kind == Symbol::Kind::Variable) slot = r.symbol->var;
+    else if (r.kind == NameKind::Global && r.symbol->kind == Symbol::Kind::None && r.implicitSlot >= 0) {
+        // An undeclared name in a procedure is its own variable, unless the name is a built-in's.
+        resolveFallback(*r.symbol);
+        if (r.symbol->fallback == Symbol::Fallback::None && !undeclared(r, f)) slot = f.slots[r.implicitSlot];
+    }
     if (!slot || !slot->isString() || a.appendParts.size() > 8) return false;
     const Variant* parts[8];
     std::size_t n = 0;
@@ -402,7 +411,7 @@ bool Engine::appendInPlace(const AssignStmt& a, Frame& f) {
         if (!v || v == slot || v->isObject() || v->isArray()) return false;
         parts[n++] = v;
     }
-    std::string& s = const_cast<Variant*>(slot)->stringValue();
+    std::string& s = slot->stringValue();
     std::string texts[8];
     std::size_t total = s.size();
     for (std::size_t i = 0; i < n; ++i) {

@@ -72,7 +72,7 @@ TEST(Operators, AppendingToAText) {
          "Set o = New C : s = \"x\" : s = s & o : Print s",
          "xv"},
         {"Function F : s = \"z\" : F = \"f\" : End Function\ns = \"x\" : s = s & F : s = s & F() : Print s", "xff"},
-        {"Sub P : t = \"\" : For i = 1 To 3 : t = t & i : Next : Print t : End Sub\nP", "123"},
+        {"Sub P : t = \"\" : For i = 1 To 3 : t = t & i : Next : Print t : End Sub\nP : Print vbTab = Chr(9)", "123|True"},
         {"Option Explicit\nDim s, a(1) : s = \"x\" : a(0) = \"y\" : s = s & a(0) & vbTab : Print Len(s)", "3"},
         {"Class D : Private s : Sub Add(x) : s = s & x : End Sub : Function Text : Text = s : End Function : End Class\n"
          "Set obj = New D : obj.Add \"p\" : obj.Add \"q\" : Print obj.Text",
@@ -80,6 +80,9 @@ TEST(Operators, AppendingToAText) {
     });
     expectErrors({
         {"s = \"a\" : s = s & Array(1)", 13, 1, 10},
+        {"Const C = \"c\" : C = C & \"x\"", 501, 1, 16},
+        {"vbCrLf = vbCrLf & \"x\"", 501, 1, 0},
+        {"Sub P : vbTab = vbTab & \"x\" : End Sub\nP", 501, 1, 8},
         {"Option Explicit\nDim s : s = \"a\" : s = s & nope", 500, 2, 18},
     });
 }
