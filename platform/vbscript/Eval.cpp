@@ -208,6 +208,15 @@ Variant* Engine::lvalue(const Expr& e, Frame& f, ArrayLocks& locks) {
     return &el;
 }
 
+// The slot of a local or declared global variable named alone; null for anything else.
+static Variant* plainSlot(const Expr& e, Frame& f) {
+    if (e.kind != ExprKind::Ident || static_cast<const IdentExpr&>(e).hasArgs) return nullptr;
+    const NameRef& r = static_cast<const IdentExpr&>(e).ref;
+    if (r.kind == NameKind::Local) return f.slots[r.slot];
+    if (r.kind == NameKind::Global && r.symbol->kind == Symbol::Kind::Variable) return r.symbol->var;
+    return nullptr;
+}
+
 void Engine::buildArgs(const ArgList& args, Frame& f, ArgBuffer& out, bool byRef) {
     out.reserve(args.size());
     for (const ExprPtr& a : args) {
@@ -215,15 +224,10 @@ void Engine::buildArgs(const ArgList& args, Frame& f, ArgBuffer& out, bool byRef
             out.addValue(Variant::missing());
             continue;
         }
-        if (byRef && a->kind == ExprKind::Ident && !static_cast<const IdentExpr&>(*a).hasArgs) {
+        if (byRef) {
             // A plain variable (the usual argument) is passed by its slot at once.
-            const NameRef& r = static_cast<const IdentExpr&>(*a).ref;
-            if (r.kind == NameKind::Local) {
-                out.addRef(f.slots[r.slot]);
-                continue;
-            }
-            if (r.kind == NameKind::Global && r.symbol->kind == Symbol::Kind::Variable) {
-                out.addRef(r.symbol->var);
+            if (Variant* slot = plainSlot(*a, f)) {
+                out.addRef(slot);
                 continue;
             }
         }
@@ -385,6 +389,17 @@ Variant Engine::evalGlobal(const IdentExpr& id, Frame& f, bool statement) {
     case Symbol::Kind::Procedure: {
         // Kept by the symbol, or by retired_ when code run meanwhile redefines it.
         const ProcDef* p = s.proc.get();
+        // Arguments that are all plain variables go by their slots, with nothing to build.
+        if (id.args.size() <= 4) {
+            Variant* direct[4];
+            std::size_t k = 0;
+            for (const ExprPtr& a : id.args) {
+                Variant* slot = a ? plainSlot(*a, f) : nullptr;
+                if (!slot) break;
+                direct[k++] = slot;
+            }
+            if (k == id.args.size()) return callProc(*p, nullptr, ArgSpan(direct, k));
+        }
         ArgBuffer args;
         buildArgs(id.args, f, args, true);
         return callProc(*p, nullptr, args.span());
@@ -601,7 +616,7 @@ Variant Engine::callProc(const ProcDef& p, ScriptObject* me, ArgSpan args) {
         vals = heapVals.get();
         ptrs = heapPtrs.get();
     } else {
-        for (int i = 0; i < n; ++i) new (&vals[i]) Variant();
+        for (int i = 0; i < n; ++i) ptrs[i] = new (&vals[i]) Variant();
     }
     struct Locals {
         Variant* vals;
@@ -611,7 +626,8 @@ Variant Engine::callProc(const ProcDef& p, ScriptObject* me, ArgSpan args) {
                 if (!vals[i].isEmpty()) vals[i].~Variant();   // an Empty one holds nothing to free
         }
     } locals{vals, heapVals ? 0 : n};
-    for (int i = 0; i < n; ++i) ptrs[i] = &vals[i];
+    if (heapVals)
+        for (int i = 0; i < n; ++i) ptrs[i] = &vals[i];
     for (std::size_t i = 0; i < p.params.size(); ++i) {
         if (p.params[i].byVal) store(vals[i], *args[i]);
         else ptrs[i] = args[i];
