@@ -60,8 +60,9 @@ int countGroups(std::string_view p) {
 }
 
 // The JScript pattern in PCRE2's syntax: escapes PCRE2 reads otherwise (\v, \s with the no-break
-// space, \uXXXX in 1252, unknown letters as themselves, octal and too-high back-references) and
-// "[" inside a class, which PCRE2 would take for a POSIX class.
+// space, \uXXXX in 1252, unknown letters as themselves, octal and too-high back-references), "."
+// (which here excludes only a line feed) and "[" inside a class, which PCRE2 would take for a
+// POSIX class.
 std::string translate(std::string_view p) {
     const int groups = countGroups(p);
     std::string out;
@@ -84,6 +85,10 @@ std::string translate(std::string_view p) {
             continue;
         }
         if (c == ']' && inClass) inClass = false;
+        if (c == '.' && !inClass) {
+            out += "[^\\n]";   // any character but a line feed, a carriage return included
+            continue;
+        }
         if (c != '\\' || i + 1 >= p.size()) {
             out += c;
             continue;
@@ -205,7 +210,8 @@ RegExp::Compiled& RegExp::compiled() {
     c->multiline = multiline;
     const std::string translated = translate(pattern);
     pcre2_compile_context* cc = pcre2_compile_context_create(nullptr);
-    pcre2_set_newline(cc, PCRE2_NEWLINE_LF);
+    // Lines end at a carriage return, a line feed or both: ^ and $ (Multiline) stop at each.
+    pcre2_set_newline(cc, PCRE2_NEWLINE_ANYCRLF);
     std::uint32_t options = PCRE2_ALLOW_EMPTY_CLASS | PCRE2_MATCH_UNSET_BACKREF | PCRE2_NEVER_UTF | PCRE2_NEVER_UCP |
                             PCRE2_NEVER_BACKSLASH_C;
     options |= multiline ? PCRE2_MULTILINE : PCRE2_DOLLAR_ENDONLY;

@@ -85,7 +85,12 @@ TEST(RegExp, PatternLanguage) {
          "False|True"},
         {"Set r = New RegExp : r.Pattern = \"[[:a]+\" : Print r.Execute(\"x[:a\")(0)", "[:a"},
         {"Set r = New RegExp : r.Pattern = \"\\s\" : Print r.Test(Chr(160)), r.Test(\"x\")", "True False"},
-        {"Set r = New RegExp : r.Pattern = \".\" : Print r.Test(vbLf), r.Test(vbCr)", "False True"},
+        {"Set r = New RegExp : r.Pattern = \".\" : Print r.Test(vbLf), r.Test(vbCr), r.Test(\"x\")", "False True True"},
+        // With Multiline, lines end at a carriage return or line feed.
+        {"Set r = New RegExp : r.Pattern = \"(\\w+)$\" : r.Global = True : r.Multiline = True\n"
+         "For Each m In r.Execute(\"abc\" & vbCrLf & \"de\" & vbCr & \"f\") : Print m : Next\n"
+         "r.Pattern = \"^\\w\" : Print r.Execute(\"ab\" & vbCrLf & \"cd\" & vbLf & \"ef\").Count",
+         "abc|de|f|3"},
         {"Set r = New RegExp : r.Pattern = \"(?:a|b)+(?=c)(?!d)\" : Print r.Execute(\"xabac\")(0)", "aba"},
         {"Set r = New RegExp : r.Pattern = \"a{2,}?\" : Print r.Execute(\"aaaa\")(0)", "aa"},
     });
