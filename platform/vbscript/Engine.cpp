@@ -57,7 +57,6 @@ void ArgBuffer::addValue(Variant v) {
     ptrs_[n_++] = &temps_[tempCount_++];
 }
 
-
 // ---- Engine ----
 
 Engine::Engine() : errObject_(automation::makeRef<ErrObject>()), clock_(&systemClock_) {}
