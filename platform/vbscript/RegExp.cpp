@@ -36,6 +36,14 @@ std::string byteEscape(unsigned v) {
     return buf;
 }
 
+// The other case of a letter above ASCII (PCRE2 folds A-Z itself); the byte itself otherwise.
+unsigned otherCase(unsigned v) {
+    if (v < 0x80) return v;
+    const std::string one(1, char(v));
+    const unsigned lower = static_cast<unsigned char>(text::toLower(one)[0]);
+    return lower != v ? lower : static_cast<unsigned char>(text::toUpper(one)[0]);
+}
+
 // Capturing groups of a pattern: "(" not escaped, outside a class, not "(?".
 int countGroups(std::string_view p) {
     int n = 0;
@@ -62,20 +70,49 @@ int countGroups(std::string_view p) {
 // The JScript pattern in PCRE2's syntax: escapes PCRE2 reads otherwise (\v, \s with the no-break
 // space, \uXXXX in 1252, unknown letters as themselves, octal and too-high back-references), "."
 // (which here excludes only a line feed) and "[" inside a class, which PCRE2 would take for a
-// POSIX class.
-std::string translate(std::string_view p) {
+// POSIX class. With `fold` (IgnoreCase) a letter above ASCII also matches its other case, which
+// PCRE2's own caseless matching leaves to the letters A-Z.
+std::string translate(std::string_view p, bool fold) {
     const int groups = countGroups(p);
     std::string out;
     out.reserve(p.size() + 8);
     bool inClass = false;
+    // In a class: the other cases of its letters, added before the "]"; the last single
+    // character (a possible range start) and whether a "-" follows it.
+    std::string extras;
+    int rangeFrom = -1;
+    bool inRange = false;
+    auto classLiteral = [&](unsigned v) {
+        if (!fold) return;
+        const unsigned from = inRange && rangeFrom >= 0 && unsigned(rangeFrom) <= v ? unsigned(rangeFrom) : v;
+        for (unsigned b = from; b <= v; ++b)
+            if (const unsigned o = otherCase(b); o != b) extras += byteEscape(o);
+        rangeFrom = inRange ? -1 : int(v);
+        inRange = false;
+    };
+    // A character given by its code: as itself, or with its other case.
+    auto literal = [&](unsigned v) {
+        if (inClass) {
+            out += byteEscape(v);
+            classLiteral(v);
+        } else if (const unsigned o = fold ? otherCase(v) : v; o != v) {
+            out += "[" + byteEscape(v) + byteEscape(o) + "]";
+        } else {
+            out += byteEscape(v);
+        }
+    };
     for (std::size_t i = 0; i < p.size(); ++i) {
         const char c = p[i];
         if (c == '[') {
             if (inClass) {
                 out += "\\[";
+                classLiteral('[');
                 continue;
             }
             inClass = true;
+            extras.clear();
+            rangeFrom = -1;
+            inRange = false;
             out += '[';
             if (i + 1 < p.size() && p[i + 1] == '^') out += p[++i];
             if (i + 1 < p.size() && p[i + 1] == ']') {
@@ -84,15 +121,33 @@ std::string translate(std::string_view p) {
             }
             continue;
         }
-        if (c == ']' && inClass) inClass = false;
+        if (c == ']' && inClass) {
+            out += extras;
+            inClass = false;
+        }
         if (c == '.' && !inClass) {
             out += "[^\\n]";   // any character but a line feed, a carriage return included
             continue;
         }
-        if (c != '\\' || i + 1 >= p.size()) {
+        if (inClass && c == '-' && rangeFrom >= 0 && i + 1 < p.size() && p[i + 1] != ']') {
+            inRange = true;
             out += c;
             continue;
         }
+        if (c != '\\' || i + 1 >= p.size()) {
+            if (fold && static_cast<unsigned char>(c) >= 0x80) {
+                literal(static_cast<unsigned char>(c));
+            } else {
+                out += c;
+                if (inClass && c != ']') classLiteral(static_cast<unsigned char>(c));
+            }
+            continue;
+        }
+        // An escape that is no single character ends a possible range.
+        auto notLiteral = [&] {
+            rangeFrom = -1;
+            inRange = false;
+        };
         const char e = p[++i];
         if (e >= '1' && e <= '9' && !inClass) {
             std::size_t j = i;
@@ -110,31 +165,50 @@ std::string translate(std::string_view p) {
             std::size_t j = i;
             while (j < p.size() && j < i + 3 && isOctal(p[j]) && v * 8 + unsigned(p[j] - '0') <= 0377)
                 v = v * 8 + unsigned(p[j++] - '0');
-            out += byteEscape(v);
+            literal(v);
             i = j - 1;
             continue;
         }
         switch (e) {
-        case 'd': case 'D': case 'w': case 'W': case 'b': case 'B': case 'f': case 'n': case 'r': case 't':
+        case 'd': case 'D': case 'w': case 'W': case 'B':
+            notLiteral();
             out += '\\';
             out += e;
             break;
-        case 'v': out += "\\x0B"; break;
-        case 's': out += inClass ? "\\s\\xA0" : "[\\s\\xA0]"; break;
-        case 'S': out += inClass ? "\\S" : "[^\\s\\xA0]"; break;
+        case 'b':
+            if (inClass) {
+                literal(0x08);   // a backspace in a class
+            } else {
+                out += "\\b";
+            }
+            break;
+        case 'f': literal(0x0C); break;
+        case 'n': literal(0x0A); break;
+        case 'r': literal(0x0D); break;
+        case 't': literal(0x09); break;
+        case 'v': literal(0x0B); break;
+        case 's':
+            notLiteral();
+            out += inClass ? "\\s\\xA0" : "[\\s\\xA0]";
+            break;
+        case 'S':
+            notLiteral();
+            out += inClass ? "\\S" : "[^\\s\\xA0]";
+            break;
         case 'c':
             if (i + 1 < p.size() && std::isalpha(static_cast<unsigned char>(p[i + 1]))) {
-                out += byteEscape(unsigned(p[++i]) % 32);
+                literal(unsigned(p[++i]) % 32);
             } else {
-                out += "\\\\c";
+                literal('\\');
+                literal('c');
             }
             break;
         case 'x':
             if (i + 2 < p.size() && isHex(p[i + 1]) && isHex(p[i + 2])) {
-                out += byteEscape(unsigned(hexDigit(p[i + 1]) * 16 + hexDigit(p[i + 2])));
+                literal(unsigned(hexDigit(p[i + 1]) * 16 + hexDigit(p[i + 2])));
                 i += 2;
             } else {
-                out += 'x';
+                literal('x');
             }
             break;
         case 'u':
@@ -144,19 +218,19 @@ std::string translate(std::string_view p) {
                 i += 4;
                 const int b = text::unicodeToAnsi(char32_t(v));
                 // A character 1252 cannot hold is in no text: it matches nothing.
-                if (b >= 0) out += byteEscape(unsigned(b));
-                else if (!inClass) out += "(?!)";
+                if (b >= 0) {
+                    literal(unsigned(b));
+                } else {
+                    notLiteral();
+                    if (!inClass) out += "(?!)";
+                }
             } else {
-                out += 'u';
+                literal('u');
             }
             break;
         default:
-            if (std::isalnum(static_cast<unsigned char>(e))) {
-                out += e;   // an unknown letter (or 8, 9) stands for itself
-            } else {
-                out += '\\';
-                out += e;
-            }
+            // Any other escaped character (an unknown letter too) stands for itself.
+            literal(static_cast<unsigned char>(e));
         }
     }
     return out;
@@ -208,7 +282,7 @@ RegExp::Compiled& RegExp::compiled() {
     c->pattern = pattern;
     c->ignoreCase = ignoreCase;
     c->multiline = multiline;
-    const std::string translated = translate(pattern);
+    const std::string translated = translate(pattern, ignoreCase);
     pcre2_compile_context* cc = pcre2_compile_context_create(nullptr);
     // Lines end at a carriage return, a line feed or both: ^ and $ (Multiline) stop at each.
     pcre2_set_newline(cc, PCRE2_NEWLINE_ANYCRLF);

@@ -2,7 +2,7 @@
 // RegExp (New RegExp, CreateObject("VBScript.RegExp")) and the collections its Execute gives.
 // Patterns are the JScript ones; they are translated to PCRE2 and run with its JIT under match
 // and depth limits, so a pattern that would backtrack for ever fails with error 28 instead.
-// Text is 1252 bytes, matched byte by byte; IgnoreCase folds ASCII letters.
+// Text is 1252 bytes, matched byte by byte; IgnoreCase folds every letter, accented ones too.
 
 #include "platform/automation/Object.h"
 

@@ -96,6 +96,22 @@ TEST(RegExp, PatternLanguage) {
     });
 }
 
+// IgnoreCase folds the letters above ASCII too ("\xC9" is É, "\xE9" é, "\xC0" À, "\xDE" Þ).
+TEST(RegExp, IgnoreCaseFoldsAllLetters) {
+    expectOutputs({
+        {"Set r = New RegExp : r.Pattern = \"caf\xE9\" : Print r.Test(\"CAF\xC9\") : r.IgnoreCase = True : "
+         "Print r.Test(\"CAF\xC9\"), r.Test(\"Caf\xE9\")",
+         "False|True True"},
+        {"Set r = New RegExp : r.IgnoreCase = True : r.Pattern = \"[\xE0-\xFE]+\" : Print r.Execute(\"x\xC0\xC9\xDEy\")(0) = "
+         "\"\xC0\xC9\xDE\"",
+         "True"},
+        {"Set r = New RegExp : r.IgnoreCase = True : r.Pattern = \"\\xE9\\u00C9[^\xE9]\" : Print r.Test(\"\xC9\xE9x\"), "
+         "r.Test(\"\xC9\xE9\xC9\")",
+         "True False"},
+        {"Set r = New RegExp : r.IgnoreCase = True : r.Pattern = \"[A-Z]+[\\-x]\" : Print r.Execute(\"abC-\")(0)", "abC-"},
+    });
+}
+
 TEST(RegExp, Errors) {
     expectErrors({
         {"Set r = New RegExp : r.Pattern = \"(a\" : r.Test \"a\"", 5020, 1, 40, "Expected ')' in regular expression"},
