@@ -20,6 +20,12 @@ using automation::ObjectRef;
 using automation::SafeArray;
 using Clk = std::chrono::steady_clock;
 
+Variant* shadowedSlot(const NameRef& r, const Frame& f) noexcept {
+    if (r.implicitSlot < 0) return nullptr;
+    const auto& d = f.added->declaredImplicit;
+    return std::find(d.begin(), d.end(), r.implicitSlot) != d.end() ? f.slots[r.implicitSlot] : nullptr;
+}
+
 // ---- ArgBuffer ----
 
 ArgBuffer::~ArgBuffer() {

@@ -53,6 +53,17 @@ struct Frame {
     std::unique_ptr<FrameVars> added;   // made by the first Execute that adds a variable
 };
 
+// A global name that an Execute in this frame declared as its own: that slot; else null.
+Variant* shadowedSlot(const NameRef& r, const Frame& f) noexcept;
+inline Variant* shadowed(const NameRef& r, const Frame& f) noexcept {
+    return f.added ? shadowedSlot(r, f) : nullptr;   // rare: only after Execute in a procedure
+}
+// The variable a global name stands for in this frame, when it is one; else null.
+inline Variant* globalVariable(const NameRef& r, const Frame& f) {
+    if (Variant* v = shadowed(r, f)) return v;
+    return r.symbol->kind == Symbol::Kind::Variable ? r.symbol->var : nullptr;
+}
+
 // A run-time error tied to the statement where it happened.
 class LocatedError : public RuntimeError {
 public:

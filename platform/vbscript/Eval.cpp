@@ -152,6 +152,7 @@ Variant* Engine::variableSlot(const IdentExpr& id, Frame& f, int create) {
     case NameKind::Local: return f.slots[r.slot];
     case NameKind::Field: return &f.me->fields[std::size_t(r.slot)];
     case NameKind::Global: {
+        if (Variant* v = shadowed(r, f)) return v;
         Symbol& s = *r.symbol;
         if (s.kind == Symbol::Kind::Variable) return s.var;
         if (s.kind != Symbol::Kind::None) return nullptr;
@@ -213,7 +214,7 @@ static Variant* plainSlot(const Expr& e, Frame& f) {
     if (e.kind != ExprKind::Ident || static_cast<const IdentExpr&>(e).hasArgs) return nullptr;
     const NameRef& r = static_cast<const IdentExpr&>(e).ref;
     if (r.kind == NameKind::Local) return f.slots[r.slot];
-    if (r.kind == NameKind::Global && r.symbol->kind == Symbol::Kind::Variable) return r.symbol->var;
+    if (r.kind == NameKind::Global) return globalVariable(r, f);
     return nullptr;
 }
 
@@ -282,7 +283,7 @@ const Variant* inPlace(const Expr& e, const Frame& f) {
     switch (r.kind) {
     case NameKind::Local: return f.slots[r.slot];
     case NameKind::Constant: return r.constant;
-    case NameKind::Global: return r.symbol->kind == Symbol::Kind::Variable ? r.symbol->var : nullptr;
+    case NameKind::Global: return globalVariable(r, f);
     default: return nullptr;
     }
 }
@@ -324,7 +325,8 @@ Variant Engine::evalBinary(const BinaryExpr& b, Frame& f) {
             if (!id.hasArgs) {
                 const NameRef& r = id.ref;
                 if (r.kind == NameKind::Local) return *f.slots[r.slot];
-                if (r.kind == NameKind::Global && r.symbol->kind == Symbol::Kind::Variable) return *r.symbol->var;
+                if (r.kind == NameKind::Global)
+                    if (Variant* v = globalVariable(r, f)) return *v;
             }
         }
         tmp = eval(e, f);
@@ -337,7 +339,7 @@ Variant Engine::evalBinary(const BinaryExpr& b, Frame& f) {
         if (e.kind != ExprKind::Ident || static_cast<const IdentExpr&>(e).hasArgs) return false;
         const NameRef& r = static_cast<const IdentExpr&>(e).ref;
         return r.kind == NameKind::Local || r.kind == NameKind::Constant ||
-               (r.kind == NameKind::Global && r.symbol->kind == Symbol::Kind::Variable);
+               (r.kind == NameKind::Global && globalVariable(r, f));
     };
     Variant ta, tb;
     const Variant& a = quiet(*b.rhs) ? operand(*b.lhs, ta) : (ta = eval(*b.lhs, f));
@@ -380,6 +382,7 @@ Variant Engine::evalIdent(const IdentExpr& id, Frame& f, bool statement) {
 }
 
 Variant Engine::evalGlobal(const IdentExpr& id, Frame& f, bool statement) {
+    if (Variant* v = shadowed(id.ref, f)) return valueWithArgs(*v, id, f, statement);
     Symbol& s = *id.ref.symbol;
     switch (s.kind) {
     case Symbol::Kind::Variable: return valueWithArgs(*s.var, id, f, statement);
@@ -747,7 +750,7 @@ void Engine::assign(const Expr& target, Variant value, bool isSet, Frame& f) {
             invokeMember(*f.me, f.me->cls().members[std::size_t(r.member)], kind, ab.span(), true);
             return;
         }
-        if (r.kind == NameKind::Global) {
+        if (r.kind == NameKind::Global && !shadowed(r, f)) {
             Symbol& s = *r.symbol;
             if (s.kind != Symbol::Kind::Variable && s.kind != Symbol::Kind::None)
                 raiseRuntime(err::IllegalAssignment, id.name);

@@ -59,8 +59,7 @@ Flow Engine::exec(const Stmt& s, Frame& f) {
             Variant* slot = nullptr;
             if (!id.hasArgs) {
                 if (id.ref.kind == NameKind::Local) slot = f.slots[id.ref.slot];
-                else if (id.ref.kind == NameKind::Global && id.ref.symbol->kind == Symbol::Kind::Variable)
-                    slot = id.ref.symbol->var;
+                else if (id.ref.kind == NameKind::Global) slot = globalVariable(id.ref, f);
             }
             if (slot && !slot->isObject() && !slot->isArray()) {
                 *slot = std::move(v);
@@ -156,7 +155,7 @@ namespace {
 inline Variant* directSlot(const IdentExpr& id, Frame& f) {
     const NameRef& r = id.ref;
     if (r.kind == NameKind::Local) return f.slots[r.slot];
-    if (r.kind == NameKind::Global && r.symbol->kind == Symbol::Kind::Variable) return r.symbol->var;
+    if (r.kind == NameKind::Global) return globalVariable(r, f);
     return nullptr;
 }
 }  // namespace
@@ -376,6 +375,7 @@ const Variant* Engine::quietValue(const Expr& e, Frame& f) {
     case NameKind::Field: return &f.me->fields[std::size_t(r.slot)];
     case NameKind::Constant: return r.constant;
     case NameKind::Global: {
+        if (Variant* v = shadowed(r, f)) return v;
         Symbol& s = *r.symbol;
         if (s.kind == Symbol::Kind::Variable) return s.var;
         if (s.kind == Symbol::Kind::Constant) return &s.constant;
@@ -397,8 +397,8 @@ bool Engine::appendInPlace(const AssignStmt& a, Frame& f) {
     Variant* slot = nullptr;
     if (r.kind == NameKind::Local) slot = f.slots[r.slot];
     else if (r.kind == NameKind::Field) slot = &f.me->fields[std::size_t(r.slot)];
-    else if (r.kind == NameKind::Global && r.symbol->kind == Symbol::Kind::Variable) slot = r.symbol->var;
-    else if (r.kind == NameKind::Global && r.symbol->kind == Symbol::Kind::None && r.implicitSlot >= 0) {
+    else if (r.kind == NameKind::Global) slot = globalVariable(r, f);
+    if (!slot && r.kind == NameKind::Global && r.symbol->kind == Symbol::Kind::None && r.implicitSlot >= 0) {
         // An undeclared name in a procedure is its own variable, unless the name is a built-in's.
         resolveFallback(*r.symbol);
         if (r.symbol->fallback == Symbol::Fallback::None && !undeclared(r, f)) slot = f.slots[r.implicitSlot];

@@ -33,6 +33,10 @@ TEST(Dynamic, EvalAndExecuteScopes) {
         {"Sub P\n  Execute \"Dim z : z = 3\"\n  Execute \"z = z + 1\"\n  Print Eval(\"z\")\nEnd Sub\nP : P : Print IsEmpty(z)",
          "4|4|True"},
         {"Sub P\n  Execute \"w = 5\"\n  Print Eval(\"w\")\nEnd Sub\nP : Print IsEmpty(w)", "5|True"},
+        // A Dim that Execute runs in a procedure hides a global of that name for the rest of it.
+        {"Dim x : x = \"global\"\nSub P\n  Execute \"Dim x : x = 1\"\n  Print x, Eval(\"x\")\n  x = x + 1 : x = x & \"!\"\n"
+         "  Print Eval(\"x\")\nEnd Sub\nP : Print x",
+         "1 1|2!|global"},
         // A procedure redefined while it runs finishes as it was; later calls get the new one.
         {"Function F(n)\n  ExecuteGlobal \"Function F(n) : F = n * 100 : End Function\"\n  F = n + 1\nEnd Function\n"
          "Print F(1), F(1)",
