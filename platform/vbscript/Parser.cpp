@@ -832,6 +832,7 @@ private:
         const Pos p = here();
         advance();
         auto st = std::make_unique<EraseStmt>(p);
+        if (!cur().isName() && cur().type != Tok::LParen) fail(err::ExpectedIdentifier);
         st->var = parseExpr();
         while (accept(Tok::Comma)) {
             parseExpr();
