@@ -132,14 +132,19 @@ void Engine::startRun() {
     callDepth_ = 0;
     // The lowest stack address script calls may reach.
     const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
-    pthread_attr_t attr;
-    void* base = nullptr;
-    std::size_t size = 0;
-    if (pthread_getattr_np(pthread_self(), &attr) == 0) {
-        pthread_attr_getstack(&attr, &base, &size);
-        pthread_attr_destroy(&attr);
-    }
-    std::uintptr_t low = reinterpret_cast<std::uintptr_t>(base);
+    // Looked up once per thread: on the main thread glibc answers by parsing /proc/self/maps,
+    // which cost far more than the short scripts a translation runs thousands of times.
+    static thread_local const std::uintptr_t stackBase = [] {
+        pthread_attr_t attr;
+        void* base = nullptr;
+        std::size_t size = 0;
+        if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+            pthread_attr_getstack(&attr, &base, &size);
+            pthread_attr_destroy(&attr);
+        }
+        return reinterpret_cast<std::uintptr_t>(base);
+    }();
+    std::uintptr_t low = stackBase;
     if (!low || low >= here) low = here - std::min<std::uintptr_t>(8u << 20, 4 * limits.stackReserve);
     stackLimit_ = low + limits.stackReserve;
     if (stackLimit_ >= here) stackLimit_ = here - 64 * 1024;
