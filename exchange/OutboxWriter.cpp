@@ -100,7 +100,7 @@ std::string ExchangeSessions::WriteOutBoxToFile() {
         std::string out;
         for (const Interchange& ic : interchanges) {
             // The outbound interchange's header: our id is ISA06, the partner's ISA08.
-            auto isa = s_.db.prepare(
+            auto& isa = s_.db.cached(
                 "SELECT ISA01, ISA02, ISA03, ISA04, ISA05, ISA06, ISA07, ISA08, ISA09, ISA10, ISA11, ISA12, ISA13, "
                 "ISA14, ISA15, ISA16 FROM ISA WHERE ISA13 = ?1 AND ISA06 = ?2 AND ISA08 = ?3 "
                 "ORDER BY (Direction = 'O') DESC, Id DESC LIMIT 1");
@@ -110,15 +110,18 @@ std::string ExchangeSessions::WriteOutBoxToFile() {
             const std::string partner = core::FindPartnerByIds(s_, isa.text(7), isa.text(5));
             const std::string E = partner.empty() ? "" : core::GetElementSeparator(s_, partner);
             const std::string T = partner.empty() ? "" : core::GetSegmentTerminator(s_, partner);
-            if (E.empty() || T.empty())
-                throw core::RunError(3021, "No trading partner with the interchange ids \"" + isa.text(5) + "\" and \"" +
-                                               isa.text(7) + "\" has separators: interchange " + ic.icn +
+            if (E.empty() || T.empty()) {
+                const std::string own = isa.text(5), theirs = isa.text(7);
+                isa.reset();
+                throw core::RunError(3021, "No trading partner with the interchange ids \"" + own + "\" and \"" +
+                                               theirs + "\" has separators: interchange " + ic.icn +
                                                " was not written");
+            }
             out += "ISA";
             for (int i = 0; i < 15; ++i) out += E + isa.text(i);
             out += E + isa.text(15) + T;
             for (const Group& g : ic.groups) {
-                auto gs = s_.db.prepare(
+                auto& gs = s_.db.cached(
                     "SELECT GS01, GS02, GS03, GS04, GS05, GS06, GS07, GS08 FROM GS WHERE GS06 = ?1 AND GS02 = ?2 AND "
                     "GS03 = ?3 ORDER BY (Partner = ?4) DESC, (Direction = 'O') DESC, Id DESC LIMIT 1");
                 gs.bindAll(g.gcn, g.receiverDivision, g.senderDivision, ic.partner);
@@ -129,8 +132,10 @@ std::string ExchangeSessions::WriteOutBoxToFile() {
                 out += T;
                 for (const OutboxRow* set : g.sets) out += set->tset;
                 out += "GE" + E + std::to_string(g.sets.size()) + E + gs.text(5) + T;
+                gs.reset();
             }
             out += "IEA" + E + std::to_string(ic.groups.size()) + E + isa.text(12) + T;
+            isa.reset();
         }
 
         const std::string stem = text::formatDate(s_.clock.now(), "mmddyy-hhmmss-AMPM");

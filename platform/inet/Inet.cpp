@@ -646,6 +646,8 @@ Inet::FtpSession resolve(const Inet::FtpSession& cwd, std::string_view arg) {
 }  // namespace
 
 void Inet::startRequest(Request r) {
+    // The last request's events are told before the next one starts.
+    deliverEvents();
     auto t = std::make_shared<Transfer>();
     t->emitEvents = r.emitEvents;
     t->notify = notifier_;
@@ -663,6 +665,8 @@ void Inet::execute(std::string_view url, std::string_view operation, const Varia
                    std::string_view requestHeaders) {
     finishIfDone();
     if (worker_.joinable()) fail(err::StillExecuting, "Still executing last request");
+    // Another URL starts in its own folder; the same one (or none) goes on where the last left.
+    const bool otherUrl = !url.empty() && url != url_;
     if (!url.empty()) setUrl(url);
     if (url_.empty()) fail(err::UrlMalformed, "No URL to work on");
     const std::string full = effectiveUrl(url_);
@@ -708,7 +712,7 @@ void Inet::execute(std::string_view url, std::string_view operation, const Varia
     curl_free(port);
     curl_url_cleanup(h);
     const std::string key = root + "|" + userName;
-    if (ftp_.key != key) {
+    if (ftp_.key != key || otherUrl) {
         ftp_ = FtpSession{};
         ftp_.key = key;
         std::string start = document;

@@ -157,6 +157,25 @@ TEST_F(Session, ZipAndUnzipStayInsideTheInboundFolder) {
     EXPECT_FALSE(fs::exists("/tmp/absolute.edi"));
 }
 
+TEST_F(Session, FormOffersItsEighteenOperations) {
+    const automation::Variant form = sessions->formObject();
+    EXPECT_EQ(automation::typeName(form), "frmExchange");
+    for (std::string_view name : exchange::kFormOperations) EXPECT_TRUE(form.object()->hasMember(name)) << name;
+    EXPECT_EQ(exchange::kFormOperations.front(), "MoveOutToSent");
+    EXPECT_EQ(exchange::kFormOperations.back(), "SendAS2");
+    try {
+        automation::call(form, "GetHashType");
+        ADD_FAILURE() << "no error";
+    } catch (const automation::Error& e) {
+        EXPECT_EQ(e.number, 445);
+    }
+    // LogSession gives the caller's variable back changed.
+    automation::Variant text("a\tb");
+    automation::Variant* args[] = {&text};
+    form.object()->invoke("LogSession", automation::InvokeKind::Method, args);
+    EXPECT_EQ(text.stringValue(), "a b");
+}
+
 TEST_F(Session, StateTexts) {
     const std::pair<int, std::string> cases[] = {
         {0, "No state information is available."},
