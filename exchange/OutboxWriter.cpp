@@ -26,12 +26,12 @@ namespace {
 
 struct OutboxRow {
     std::int64_t id = 0;
-    std::string partner, icn, gcn, senderId, senderDivision, receiverId, receiverDivision, tset;
+    std::string partner, icn, gcn, senderId, senderDivision, receiverId, receiverDivision, tset, date, time;
 };
 
 // One functional group of an interchange, as the reader stored it.
 struct Group {
-    std::string gcn, senderDivision, receiverDivision;
+    std::string gcn, senderDivision, receiverDivision, date, time;
     std::vector<const OutboxRow*> sets;
 };
 
@@ -76,10 +76,10 @@ std::string ExchangeSessions::WriteOutBoxToFile() {
         std::vector<OutboxRow> rows;
         auto q = s_.db.prepare(
             "SELECT Id, Partner, InterchangeControlNumber, GroupControlNumber, SenderID, SenderDivision, ReceiverID, "
-            "ReceiverDivision, TSet FROM Outbox ORDER BY Id");
+            "ReceiverDivision, TSet, \"Date\", \"Time\" FROM Outbox ORDER BY Id");
         while (q.step())
             rows.push_back({q.int64(0), q.text(1), q.text(2), q.text(3), q.text(4), q.text(5), q.text(6), q.text(7),
-                            q.text(8)});
+                            q.text(8), q.text(9), q.text(10)});
         if (rows.empty()) throw core::noCurrentRecordError();
 
         // One envelope per stored interchange, holding all of its groups; sets chosen by their
@@ -93,7 +93,8 @@ std::string ExchangeSessions::WriteOutBoxToFile() {
             auto g = std::find_if(ic->groups.begin(), ic->groups.end(), [&](const Group& x) {
                 return x.gcn == r.gcn && x.senderDivision == r.senderDivision && x.receiverDivision == r.receiverDivision;
             });
-            if (g == ic->groups.end()) g = ic->groups.insert(ic->groups.end(), {r.gcn, r.senderDivision, r.receiverDivision, {}});
+            if (g == ic->groups.end())
+                g = ic->groups.insert(ic->groups.end(), {r.gcn, r.senderDivision, r.receiverDivision, r.date, r.time, {}});
             g->sets.push_back(&r);
         }
 
@@ -121,18 +122,30 @@ std::string ExchangeSessions::WriteOutBoxToFile() {
             for (int i = 0; i < 15; ++i) out += E + isa.text(i);
             out += E + isa.text(15) + T;
             for (const Group& g : ic.groups) {
+                // Nothing ties a stored group to its interchange but its number, ids and date:
+                // among equal numbers the one with this group's date and time is its own.
                 auto& gs = s_.db.cached(
                     "SELECT GS01, GS02, GS03, GS04, GS05, GS06, GS07, GS08 FROM GS WHERE GS06 = ?1 AND GS02 = ?2 AND "
-                    "GS03 = ?3 ORDER BY (Partner = ?4) DESC, (Direction = 'O') DESC, Id DESC LIMIT 1");
+                    "GS03 = ?3 ORDER BY (Partner = ?4) DESC, (Direction = 'O') DESC, Id DESC");
                 gs.bindAll(g.gcn, g.receiverDivision, g.senderDivision, ic.partner);
-                if (!gs.step())
+                std::vector<std::string> segment;
+                while (gs.step()) {
+                    const bool own = mainwindow::ConvertGroupDate(gs.text(3)) == g.date &&
+                                     mainwindow::ConvertGroupTime(gs.text(4), s_.clock) == g.time;
+                    if (segment.empty() || own) {
+                        segment.clear();
+                        for (int i = 0; i < 8; ++i) segment.push_back(gs.text(i));
+                    }
+                    if (own) break;
+                }
+                gs.reset();
+                if (segment.empty())
                     throw core::RunError(3021, "No stored functional group header (GS) for group control number " + g.gcn);
                 out += "GS";
-                for (int i = 0; i < 8; ++i) out += E + gs.text(i);
+                for (const std::string& element : segment) out += E + element;
                 out += T;
                 for (const OutboxRow* set : g.sets) out += set->tset;
-                out += "GE" + E + std::to_string(g.sets.size()) + E + gs.text(5) + T;
-                gs.reset();
+                out += "GE" + E + std::to_string(g.sets.size()) + E + segment[5] + T;
             }
             out += "IEA" + E + std::to_string(ic.groups.size()) + E + isa.text(12) + T;
             isa.reset();

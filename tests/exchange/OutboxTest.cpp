@@ -17,7 +17,11 @@ TEST_F(Outbox, WritesEveryStoredInterchangeBackWithAllItsGroups) {
     const X12 otherPartner = X12().isa("000000303", "OWNID", "OTHERID").gs("31").po("0001").ge().iea();
     // The partner's own interchange with the same control number, ids the other way round.
     const X12 sameNumberInbound = X12().isa("000000101", "PARTNERID", "OWNID").gs("101", "PO", "20240305", "1407", "004010", "APPR", "APPS").po("0009").ge().iea();
+    // Two interchanges to one partner that share a group number; their groups differ in date.
+    const X12 sharedA = X12().isa("000000801", "OWNID", "PARTNERID").gs("1", "PO", "20240301").po("0001").ge().iea();
+    const X12 sharedB = X12().isa("000000802", "OWNID", "PARTNERID").gs("1", "PO", "20240302").po("0002").po("0003").ge().iea();
     const Case cases[] = {
+        {"two interchanges sharing a group number", {sharedA.text(), sharedB.text()}, {}},
         {"one group of three sets", {outboundPo().text()}, {}},
         {"two groups in one interchange", {twoGroups.text()}, {}},
         {"two interchanges, two partners", {outboundPo().text(), otherPartner.text()}, {}},
@@ -59,6 +63,15 @@ TEST_F(Outbox, NothingIsWrittenForAnEmptyOutboxOrAPartnerWithoutSeparators) {
     EXPECT_FALSE(sessions->MoveOutToSent());
     EXPECT_EQ(count("Outbox"), 3);
     EXPECT_TRUE(fs::is_directory(outbound));
+}
+
+TEST_F(Outbox, FoldersDefaultToTheDataRoot) {
+    const fs::path root = scratch.folder() / "data root";
+    ::setenv("VELTRANE_HOME", root.c_str(), 1);
+    scratch.settings.removeSection("Folders");
+    EXPECT_EQ(sessions->GetInboundPath(), (root / "Inbound").string() + "/");
+    EXPECT_EQ(sessions->GetOutboundPath(), (root / "Outbound").string() + "/");
+    ::unsetenv("VELTRANE_HOME");
 }
 
 TEST_F(Outbox, NamesWithinOneSecondStayUnique) {
