@@ -10,6 +10,7 @@
 #include <fnmatch.h>
 #include <mutex>
 #include <optional>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace vt::inet {
@@ -120,6 +121,28 @@ std::string joinFtpPath(const std::vector<std::string>& parts, bool absolute) {
     }
     return out;
 }
+
+// ---- Sockets of one Inet, so a cancel can wake a transfer that waits on the network ----
+
+class Sockets {
+public:
+    void add(int fd) {
+        std::lock_guard lock(m_);
+        fds_.push_back(fd);
+    }
+    void remove(int fd) {
+        std::lock_guard lock(m_);
+        fds_.erase(std::remove(fds_.begin(), fds_.end(), fd), fds_.end());
+    }
+    void shutdownAll() {
+        std::lock_guard lock(m_);
+        for (int fd : fds_) ::shutdown(fd, SHUT_RDWR);
+    }
+
+private:
+    std::mutex m_;
+    std::vector<int> fds_;
+};
 
 // ---- The state shared with the worker ----
 
@@ -236,6 +259,17 @@ int onPrereq(void* user, char*, char*, int, int) {
     return CURL_PREREQFUNC_OK;
 }
 
+curl_socket_t onOpenSocket(void* user, curlsocktype, curl_sockaddr* address) {
+    const int fd = ::socket(address->family, address->socktype, address->protocol);
+    if (fd >= 0) static_cast<Sockets*>(user)->add(fd);
+    return fd >= 0 ? fd : CURL_SOCKET_BAD;
+}
+
+int onCloseSocket(void* user, curl_socket_t fd) {
+    static_cast<Sockets*>(user)->remove(fd);
+    return ::close(fd);
+}
+
 int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     auto* c = static_cast<Callbacks*>(user);
     return c->t->abort.load() ? 1 : 0;
@@ -247,8 +281,12 @@ struct SList {
     void add(const std::string& s) { list = curl_slist_append(list, s.c_str()); }
 };
 
-void commonOptions(CURL* h, const Inet::Request& r, Callbacks& cb, char* errorBuffer) {
+void commonOptions(CURL* h, const Inet::Request& r, Callbacks& cb, char* errorBuffer, Sockets* sockets) {
     curl_easy_reset(h);
+    curl_easy_setopt(h, CURLOPT_OPENSOCKETFUNCTION, onOpenSocket);
+    curl_easy_setopt(h, CURLOPT_OPENSOCKETDATA, sockets);
+    curl_easy_setopt(h, CURLOPT_CLOSESOCKETFUNCTION, onCloseSocket);
+    curl_easy_setopt(h, CURLOPT_CLOSESOCKETDATA, sockets);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorBuffer);
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, r.timeout);
@@ -320,7 +358,7 @@ struct PartFile {
 }  // namespace
 
 // Runs on the worker thread.
-static void perform(CURL* h, Inet::Request r, std::shared_ptr<Transfer> t) {
+static void perform(CURL* h, Sockets* sockets, Inet::Request r, std::shared_ptr<Transfer> t) {
     Callbacks cb{t.get(), nullptr, r.ftp};
     char errorBuffer[CURL_ERROR_SIZE] = {0};
     CURLcode rc = CURLE_OK;
@@ -351,7 +389,7 @@ static void perform(CURL* h, Inet::Request r, std::shared_ptr<Transfer> t) {
     // Absolute FTP paths need the login folder, which only the server knows.
     std::string entry;
     if (r.ftp && (!r.commands.empty() || r.result == Inet::Request::Result::Pwd)) {
-        commonOptions(h, r, cb, errorBuffer);
+        commonOptions(h, r, cb, errorBuffer, sockets);
         curl_easy_setopt(h, CURLOPT_URL, r.ftpRoot.c_str());
         curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
         rc = curl_easy_perform(h);
@@ -368,7 +406,7 @@ static void perform(CURL* h, Inet::Request r, std::shared_ptr<Transfer> t) {
         return p;
     };
 
-    commonOptions(h, r, cb, errorBuffer);
+    commonOptions(h, r, cb, errorBuffer, sockets);
     curl_easy_setopt(h, CURLOPT_URL, r.target.c_str());
     if (r.ftp) {
         curl_easy_setopt(h, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_SINGLECWD));
@@ -462,13 +500,14 @@ static void perform(CURL* h, Inet::Request r, std::shared_ptr<Transfer> t) {
 
 // ---- Inet ----
 
-Inet::Inet() {
+Inet::Inet() : sockets_(std::make_unique<Sockets>()) {
     globalInit();
     curl_ = curl_easy_init();
 }
 
 Inet::~Inet() {
     if (transfer_) transfer_->abort = true;
+    sockets_->shutdownAll();
     joinWorker();
     if (curl_) curl_easy_cleanup(static_cast<CURL*>(curl_));
 }
@@ -554,6 +593,8 @@ bool Inet::waitForCompletion() {
 void Inet::cancel() {
     if (!transfer_) return;
     transfer_->abort = true;
+    // Wakes a transfer that waits on the network now rather than at its next progress call.
+    if (worker_.joinable()) sockets_->shutdownAll();
     joinWorker();
     transfer_.reset();
     hasPending_ = false;
@@ -658,7 +699,7 @@ void Inet::startRequest(Request r) {
     r.user = userName;
     r.password = password;
     r.hasUser = !userName.empty();
-    worker_ = std::thread(perform, static_cast<CURL*>(curl_), std::move(r), t);
+    worker_ = std::thread(perform, static_cast<CURL*>(curl_), sockets_.get(), std::move(r), t);
 }
 
 void Inet::execute(std::string_view url, std::string_view operation, const Variant& data,

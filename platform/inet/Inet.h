@@ -68,6 +68,7 @@ void setOptions(const Options& options);
 Options options();
 
 class Transfer;
+class Sockets;
 
 class Inet final : public automation::Dispatch<Inet> {
 public:
@@ -142,6 +143,7 @@ private:
     bool hasPending_ = false;
     std::shared_ptr<Transfer> transfer_;   // the running or last request
     std::thread worker_;
+    std::unique_ptr<Sockets> sockets_;     // outlives the handle, whose close calls reach it
     void* curl_ = nullptr;                  // one handle, so an FTP login is reused
     FtpSession ftp_;
     std::function<void()> yield_;
