@@ -211,7 +211,7 @@ bool ExchangeSessions::IsOutboxEmpty() {
 
 bool ExchangeSessions::MoveOutToSent() {
     try {
-        if (s_.db.scalarInt("SELECT count(*) FROM Outbox") == 0) return false;
+        if (cancelled() || s_.db.scalarInt("SELECT count(*) FROM Outbox") == 0) return false;
         if (mainwindow::IsReadingInterchange() || s_.db.inTransaction()) readerBusy();
 
         const std::string file = exchange().LocaleFile;

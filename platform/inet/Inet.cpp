@@ -687,6 +687,8 @@ Inet::FtpSession resolve(const Inet::FtpSession& cwd, std::string_view arg) {
 }  // namespace
 
 void Inet::startRequest(Request r) {
+    // A host that stopped waiting wants no new transfer either.
+    if (stop_ && stop_()) fail(err::Cancelled, "The request was cancelled");
     // The last request's events are told before the next one starts.
     deliverEvents();
     auto t = std::make_shared<Transfer>();
