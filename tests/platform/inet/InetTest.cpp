@@ -125,6 +125,34 @@ TEST_F(InetTest, OpenUrlReturnsTheWholeDocumentAsTextOrBytes) {
     EXPECT_EQ(other->userName, "veltrane");
 }
 
+TEST_F(InetTest, PropertiesAsScriptsSeeThem) {
+    const Variant object(inet);
+    automation::letProperty(object, "url", Variant("ftp://user:pw@files.example:2121/out/box"));
+    EXPECT_EQ(automation::getProperty(object, "Protocol"), Variant(std::int16_t(icFTP)));
+    EXPECT_EQ(automation::getProperty(object, "RemoteHost"), Variant("files.example"));
+    EXPECT_EQ(automation::getProperty(object, "RemotePort"), Variant(std::int32_t(2121)));
+    EXPECT_EQ(automation::getProperty(object, "Document"), Variant("/out/box"));
+    EXPECT_EQ(automation::getProperty(object, "UserName"), Variant("user"));
+    EXPECT_EQ(automation::getProperty(object, "Password"), Variant("pw"));
+    EXPECT_EQ(automation::getProperty(object, "StillExecuting"), Variant(false));
+    EXPECT_EQ(automation::call(object, "GetChunk", {Variant(10)}), Variant(""));
+    const std::pair<const char*, Variant> refused[] = {
+        {"Protocol", Variant(std::int16_t(6))},
+        {"RemotePort", Variant(std::int32_t(65536))},
+        {"AccessType", Variant(std::int16_t(3))},
+        {"RequestTimeout", Variant(std::int16_t(-1))},
+    };
+    for (const auto& [name, value] : refused) {
+        SCOPED_TRACE(name);
+        try {
+            automation::letProperty(object, name, value);
+            ADD_FAILURE() << "no error";
+        } catch (const automation::Error& e) {
+            EXPECT_EQ(e.number, 380);
+        }
+    }
+}
+
 TEST_F(InetTest, FailuresAreReportedNotHidden) {
     struct Case {
         std::string name;
