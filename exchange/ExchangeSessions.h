@@ -138,7 +138,7 @@ private:
     const core::Services& s_;
     SessionView& view_;
     SessionOptions options_;
-    bool mSessionBusy = false;
+    std::atomic<bool> mSessionBusy{false};
     bool scheduled_ = false;
     std::atomic<bool> cancel_{false};
     mutable std::mutex reasonMutex_;

@@ -199,13 +199,14 @@ bool ExchangeSessions::run(const NetworkControls& n, bool send, RunMode mode) {
     }
     scheduled_ = mode == RunMode::Scheduled;
     LogExchange("Info", send ? "Running send script" : "Running receive script");
-    mSessionBusy = true;
-    core::SessionGuard guard;
     {
         std::lock_guard lock(reasonMutex_);
         stopReason_.clear();
     }
     cancel_ = false;
+    // Busy only now, so a cancel that arrives from here on is never lost.
+    mSessionBusy = true;
+    core::SessionGuard guard;
     view_.setSessionButtonsEnabled(false);
     view_.clearSessionText();
     std::optional<Watchdog> watchdog;
