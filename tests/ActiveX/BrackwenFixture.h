@@ -12,12 +12,23 @@
 #include "platform/automation/ClassRegistry.h"
 #include "tests/maps/MapFixture.h"
 
+#include <QApplication>
+
 #include <algorithm>
 #include <fstream>
 #include <map>
 #include <sstream>
 
 namespace vt::test {
+
+// The one application object of the suite, made on first use (windows and reports need it).
+inline QApplication& application() {
+    static int argc = 1;
+    static char name[] = "test_brackwen";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
 
 inline const maps::MapKey k830{"Vozezididide", "830", "002000", "I"};
 inline const maps::MapKey k862{"Vozezididide", "862", "003020", "I"};

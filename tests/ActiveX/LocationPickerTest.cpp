@@ -24,14 +24,6 @@ namespace {
 
 using automation::Variant;
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "test_brackwen";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
 struct Picker : ::testing::Test {
     PartnerDb d;
 
