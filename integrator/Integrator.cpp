@@ -151,7 +151,7 @@ bool Integrator::ConnectDataSource(int index, const core::Services& s) {
         return false;
     }
     connectedName_ = connection_->dataSourceName();
-    if (connectedName_.empty()) connectedName_ = r.dataSourceName.empty() ? r.server : r.dataSourceName;
+    if (connectedName_.empty()) connectedName_ = !r.dataSourceName.empty() ? r.dataSourceName : !r.server.empty() ? r.server : r.driver;
     core::LogHistory(s, "Info", "Logon ODBC - " + r.dataSourceName + " " + " server succeeded.");
     changed();
     return true;

@@ -11,6 +11,7 @@
 #include "tests/support/OdbcFixture.h"
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -23,7 +24,9 @@ struct FakeSteps : integrator::IntegratorSteps {
     std::vector<std::string> calls;
     std::vector<std::int64_t> inbox;            // what selectInbox answers
     std::map<std::string, bool> results;         // step -> result (default true)
+    std::function<void()> during;                // runs inside every step after the selection
     bool result(const std::string& step) {
+        if (during) during();
         auto it = results.find(step);
         return it == results.end() || it->second;
     }
