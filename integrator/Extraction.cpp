@@ -44,6 +44,7 @@ bool breaksLine(char c) { return c == '\t' || c == '\r' || c == '\n'; }
 // ---- Grid ----
 
 void ResultGrid::clear() {
+    ++generation;
     cells.clear();
     row = 1;
     col = 0;

@@ -26,6 +26,7 @@ struct ResultGrid {
     std::string key;
     std::vector<std::vector<std::string>> cells;
     std::size_t row = 1, col = 0;
+    unsigned generation = 0;   // advanced by every clear: a new result
 
     std::size_t rowCount() const { return cells.size(); }
     std::size_t colCount() const { return cells.empty() ? 0 : cells[0].size(); }

@@ -27,6 +27,5 @@ void frmMain::cmdActiveX() { notAvailable("Running partner plug-ins"); }
 void frmMain::showPartners() { notAvailable("The Partners window"); }
 void frmMain::showMapDesigner() { notAvailable("The Map Designer"); }
 void frmMain::showExchange() { notAvailable("The Exchange window"); }
-void frmMain::showIntegrator() { notAvailable("The Integrator window"); }
 
 }  // namespace vt::mainwindow
