@@ -181,9 +181,12 @@ bool Integrator::ExecuteQuery(int index, const core::Services& s, bool ownRange)
         core::ReportError(s, core::ErrorInfo{3704, "Operation is not allowed when the object is closed."});
         return false;
     }
+    if (extracting_) return false;
+    extracting_ = true;
     if (onWait) onWait(true);
     const bool ok = ExtractToImport(s, *connection_, FillDateParameters(r.sql, start, end), r.key.text(), grid_);
     if (onWait) onWait(false);
+    extracting_ = false;
     changed();
     return ok;
 }

@@ -171,6 +171,7 @@ private:
     std::string connectedName_;
     ResultGrid grid_;
     bool busy_ = false;
+    bool extracting_ = false;   // an extraction yields; a second one must not refill its grid
     std::deque<Pending> queue_;
     std::array<int, 6> counters_{};
     std::optional<text::DateTime> lastTick_;

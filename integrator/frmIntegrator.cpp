@@ -38,28 +38,28 @@ namespace vt::integrator {
 using text::fromAnsi;
 using text::toAnsi;
 
-// The results grid as a table: row 0 holds the field names and is drawn as a header row.
+// The results grid as a table: the records as rows, the field names (row 0 of the grid) as the
+// header, which stays in view while the records scroll.
 class ResultGridModel : public QAbstractTableModel {
 public:
     ResultGridModel(ResultGrid& grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid) {}
     int rowCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : int(grid_.rowCount());
+        return parent.isValid() || grid_.rowCount() == 0 ? 0 : int(grid_.rowCount() - 1);
     }
     int columnCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : int(grid_.colCount());
     }
     QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid() || std::size_t(index.row()) >= grid_.rowCount()) return {};
-        const auto& row = grid_.cells[std::size_t(index.row())];
-        if (role == Qt::DisplayRole)
-            return std::size_t(index.column()) < row.size() ? fromAnsi(row[std::size_t(index.column())]) : QString();
-        if (index.row() == 0 && role == Qt::FontRole) {
-            QFont f;
-            f.setBold(true);
-            return f;
-        }
-        if (index.row() == 0 && role == Qt::BackgroundRole) return QApplication::palette().button();
-        return {};
+        // The grid may change under the view while an extraction yields; it is reset afterwards.
+        if (!index.isValid() || role != Qt::DisplayRole || std::size_t(index.row()) + 1 >= grid_.rowCount()) return {};
+        const auto& row = grid_.cells[std::size_t(index.row()) + 1];
+        return std::size_t(index.column()) < row.size() ? fromAnsi(row[std::size_t(index.column())]) : QString();
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (role != Qt::DisplayRole) return {};
+        if (orientation == Qt::Vertical) return section + 1;
+        if (grid_.cells.empty() || std::size_t(section) >= grid_.cells[0].size()) return {};
+        return fromAnsi(grid_.cells[0][std::size_t(section)]);
     }
     void reset() {
         beginResetModel();
@@ -124,7 +124,12 @@ frmIntegrator::frmIntegrator(const core::Services& s, IntegratorSteps& steps, QW
     resize(620, 470);
 }
 
-frmIntegrator::~frmIntegrator() = default;
+frmIntegrator::~frmIntegrator() {
+    // The views outlive the members; they must not read the grid once it is gone.
+    msfgResults_->setModel(nullptr);
+    integ_->onChanged = nullptr;
+    integ_->onWait = nullptr;
+}
 
 // ---- Construction ----
 
@@ -291,7 +296,8 @@ QWidget* frmIntegrator::buildResults() {
     msfgResults_->setObjectName(QStringLiteral("msfgResults"));
     gridModel_ = new ResultGridModel(integ_->grid(), this);
     msfgResults_->setModel(gridModel_);
-    msfgResults_->horizontalHeader()->hide();
+    msfgResults_->horizontalHeader()->setSectionsClickable(false);
+    msfgResults_->horizontalHeader()->setDefaultSectionSize(48);   // columns grow to their values
     msfgResults_->verticalHeader()->setDefaultSectionSize(msfgResults_->fontMetrics().height() + 6);
     msfgResults_->setSelectionMode(QAbstractItemView::SingleSelection);
     msfgResults_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -312,9 +318,13 @@ QWidget* frmIntegrator::buildResults() {
         a->setObjectName(QStringLiteral("mnuPopup") + fromAnsi(c.code));
         const std::string code(c.code);
         connect(a, &QAction::triggered, this, [this, code] {
+            const QModelIndex at = msfgResults_->currentIndex();
+            if (!at.isValid()) return;
             ResultGrid& g = integ_->grid();
+            g.row = std::size_t(at.row()) + 1;
+            g.col = std::size_t(at.column());
             g.setCode(code);
-            gridModel_->cellChanged(int(g.row), int(g.col));
+            gridModel_->cellChanged(at.row(), at.column());
         });
     }
     connect(msfgResults_, &QTableView::customContextMenuRequested, this, [this](const QPoint& at) {
@@ -490,7 +500,7 @@ void frmIntegrator::showGrid() {
         }
         msfgResults_->setColumnWidth(int(c), width);
     }
-    if (g.rowCount() > 1) msfgResults_->setCurrentIndex(gridModel_->index(1, 0));
+    if (g.rowCount() > 1) msfgResults_->setCurrentIndex(gridModel_->index(0, 0));
 }
 
 // ---- Events ----
@@ -540,14 +550,13 @@ bool frmIntegrator::eventFilter(QObject* watched, QEvent* event) {
         auto* key = static_cast<QKeyEvent*>(event);
         ResultGrid& g = integ_->grid();
         const QModelIndex at = msfgResults_->currentIndex();
-        if (at.isValid()) {
-            g.row = std::size_t(at.row());
-            g.col = std::size_t(at.column());
-        }
+        if (!at.isValid()) return false;
+        g.row = std::size_t(at.row()) + 1;
+        g.col = std::size_t(at.column());
         if (key->key() == Qt::Key_Delete) {
             if (g.deleteRow()) {
                 gridModel_->reset();
-                msfgResults_->setCurrentIndex(gridModel_->index(int(g.row), int(g.col)));
+                msfgResults_->setCurrentIndex(gridModel_->index(int(g.row) - 1, int(g.col)));
             }
             return true;
         }
@@ -560,10 +569,12 @@ bool frmIntegrator::eventFilter(QObject* watched, QEvent* event) {
         }
         if (ascii < 0) return false;   // arrows and the like move the current cell
         g.keyPress(ascii);
+        // The names are the header here, not a cell: a Tab from the last cell goes to the first record.
+        if (g.row == 0) g.row = 1;
         if (ascii == 9)
-            msfgResults_->setCurrentIndex(gridModel_->index(int(g.row), int(g.col)));
+            msfgResults_->setCurrentIndex(gridModel_->index(int(g.row) - 1, int(g.col)));
         else
-            gridModel_->cellChanged(int(g.row), int(g.col));
+            gridModel_->cellChanged(int(g.row) - 1, int(g.col));
         return true;
     }
     return QMainWindow::eventFilter(watched, event);

@@ -115,19 +115,22 @@ TEST_F(Window, ExtractionFillsTheGridWhichIsEditedAndSaved) {
     w->cmdExecute()->click();
     EXPECT_EQ(w->sstSchedule()->currentIndex(), 4);
     QTableView* grid = w->msfgResults();
-    ASSERT_EQ(grid->model()->rowCount(), 4);
-    EXPECT_EQ(grid->model()->index(0, 1).data().toString(), "Qty");
+    ASSERT_EQ(grid->model()->rowCount(), 3);
+    EXPECT_EQ(grid->model()->headerData(1, Qt::Horizontal).toString(), "Qty");
     grid->setFocus();
-    grid->setCurrentIndex(grid->model()->index(1, 1));
+    grid->setCurrentIndex(grid->model()->index(0, 1));
     QTest::keyClicks(grid, "5");
     QTest::keyClick(grid, Qt::Key_Return);   // no line break in a value
-    EXPECT_EQ(grid->model()->index(1, 1).data().toString(), "15");
+    EXPECT_EQ(grid->model()->index(0, 1).data().toString(), "15");
     QTest::keyClick(grid, Qt::Key_Tab);
-    EXPECT_EQ(grid->currentIndex().row(), 2);
+    EXPECT_EQ(grid->currentIndex().row(), 1);
     QTest::keyClick(grid, Qt::Key_Delete);
-    EXPECT_EQ(grid->model()->rowCount(), 3);
+    EXPECT_EQ(grid->model()->rowCount(), 2);
+    grid->setCurrentIndex(grid->model()->index(1, 1));
+    w->mnuPopup()->actions().at(7)->trigger();   // Item Rejected
+    EXPECT_EQ(grid->model()->index(1, 1).data().toString(), "IR");
     w->cmdSave_Click();
-    EXPECT_EQ(t.read(t.import / "ACME_855_004010_O.IMP"), "A\t15\t\r\nC\t3\t\r\n");
+    EXPECT_EQ(t.read(t.import / "ACME_855_004010_O.IMP"), "A\t15\t\r\nC\tIR\t\r\n");
     w->cmdDisconnect()->click();
     EXPECT_FALSE(w->cmdExecute()->isEnabled());
     EXPECT_NE(t.history().find("Info:Disconnected from data source - VtSQLite3"), std::string::npos);
