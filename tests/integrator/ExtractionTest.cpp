@@ -130,3 +130,47 @@ TEST_F(Extraction, SaveWritesTheGridUnderItsOwnKeyWithATabAfterEveryValue) {
 
 }  // namespace
 }  // namespace vt::integrator
+
+namespace vt::integrator {
+namespace {
+
+class PostgresExtraction : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        test::OdbcConfig::instance();
+        cluster_ = std::make_unique<test::PostgresCluster>();
+        test::OdbcConfig::instance().addDataSource(
+            "VtPgExtract", "VtPostgreSQL", "Servername=127.0.0.1\nPort=" + std::to_string(cluster_->port()) + "\nDatabase=vt");
+    }
+    static void TearDownTestSuite() {
+        cluster_.reset();
+        test::OdbcConfig::instance().clearDataSources();
+    }
+    static inline std::unique_ptr<test::PostgresCluster> cluster_;
+};
+
+TEST_F(PostgresExtraction, NumericPrecisionDatesNullsAndAnUpdate) {
+    IntegratorDb t;
+    t.addRow({"ACME", "810", "004010", "O", "DataSourceName = 'VtPgExtract', UserId = 'vt', StartDate = 1, EndDate = 1"});
+    test::FakeSteps steps;
+    Integrator integ(t.services, steps);
+    integ.Load();
+    integ.row(0).password = test::PostgresCluster::kPassword;
+    ASSERT_TRUE(integ.ConnectDataSource(0, t.services));
+    EXPECT_NE(t.history().find("Info:Logon ODBC - VtPgExtract  server succeeded."), std::string::npos);
+    integ.row(0).sql = "CREATE TABLE inv (no VARCHAR(10), amount NUMERIC(10,2), due DATE)";
+    EXPECT_FALSE(integ.ExecuteQuery(0, t.services, true));
+    integ.row(0).sql = "INSERT INTO inv VALUES ('I1', 1234.50, '2024-03-01'), ('I2', NULL, NULL)";
+    EXPECT_FALSE(integ.ExecuteQuery(0, t.services, true));
+    EXPECT_NE(t.history().find("Info:No rowset returned"), std::string::npos);
+    integ.row(0).sql = "SELECT no, amount, due FROM inv WHERE due IS NULL OR due BETWEEN ? AND ? ORDER BY no";
+    integ.row(0).minus = "7";
+    ASSERT_TRUE(integ.ExecuteQuery(0, t.services, true));   // 2/27/2024 .. 3/5/2024
+    EXPECT_EQ(t.read(t.import / "ACME_810_004010_O.ADO"), "no\t200\t10\r\namount\t131\t10\t2\r\ndue\t133\t6\r\n\r\n");
+    EXPECT_EQ(t.read(t.import / "ACME_810_004010_O.IMP"), "I1\t1234.5\t3/1/2024\r\nI2\t\t\r\n");
+    integ.Disconnect(t.services);
+    EXPECT_NE(t.history().find("Info:Disconnected from data source - VtPgExtract"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vt::integrator

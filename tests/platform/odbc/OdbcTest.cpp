@@ -166,6 +166,13 @@ TEST_F(PostgresOdbc, NumericDatesNullsAndAnUpdateWithoutRowset) {
     EXPECT_EQ(u.rowsAffected(), 1);
 }
 
+TEST_F(PostgresOdbc, AStatementPastItsTimeOutIsCancelled) {
+    Connection c;
+    c.open("DSN=VtPg;" + attribute("UID", "vt") + attribute("PWD", test::PostgresCluster::kPassword));
+    EXPECT_THROW(c.execute("SELECT pg_sleep(10)", 1), Error);
+    EXPECT_TRUE(c.execute("SELECT 1").hasRowset());
+}
+
 TEST_F(PostgresOdbc, AWrongPasswordIsRefused) {
     Connection c;
     EXPECT_THROW(c.open("DSN=VtPg;UID=vt;PWD=wrong;"), Error);
