@@ -169,5 +169,18 @@ TEST_F(Run, ModifyChecksConflictsAsksAndSavesOrRestores) {
     EXPECT_EQ(integ->caption(), "Integrator -- B_850_004010_I");
 }
 
+TEST_F(Run, ARowDeletedMeanwhileIsReportedWhenShown) {
+    t.addRow({"A"});
+    t.addRow({"B"});
+    load();
+    t.db.exec("DELETE FROM Transactions WHERE Partner = 'B'");
+    integ->select(1);
+    EXPECT_EQ(integ->caption(), "Integrator -- B_850_004010_I");
+    EXPECT_NE(t.history().find("Error:3021 Either BOF or EOF is True"), std::string::npos);
+    integ->cmdModify_Click();
+    integ->cmdModify_Click();   // Save: the record is gone, the window stays in edit mode
+    EXPECT_TRUE(integ->editing());
+}
+
 }  // namespace
 }  // namespace vt::integrator
