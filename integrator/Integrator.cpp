@@ -3,6 +3,8 @@
 #include "core/ErrorReporter.h"
 #include "core/Globals.h"
 #include "core/Savepoint.h"
+#include "mainwindow/InterchangeReader.h"
+#include "mainwindow/Selection.h"
 #include "platform/db/Database.h"
 #include "platform/odbc/Odbc.h"
 #include "platform/text/Clock.h"
@@ -14,6 +16,10 @@ namespace vt::integrator {
 namespace {
 
 int gRunning = 0;
+
+// The main window holds a transaction or rows of its own while it reads a file or runs a
+// folder command (both yield); a run must not write into the middle of that.
+bool mainWindowBusy() { return mainwindow::IsReadingInterchange() || mainwindow::IsFolderCommandRunning(); }
 
 constexpr const char* kFolderFields =
     "Partner, \"Transaction\", Version, Direction, \"Date\", \"Time\", Used, InterchangeControlNumber, "
@@ -31,7 +37,10 @@ int dayIndex(const text::DateTime& t) { return (text::weekday(t) + 5) % 7; }
 bool IsIntegratorRunning() { return gRunning > 0; }
 
 int UnattendedSink::messageBox(std::string_view text, int style, std::string_view title) {
-    if (log_) core::LogHistory(*log_, "Warning", text);
+    const int icon = style & 0x70;
+    if (log_)
+        core::LogHistory(*log_, icon == core::vbCritical ? "Error" : icon == core::vbExclamation ? "Warning" : "Info",
+                         text);
     switch (style & 7) {
     case core::vbYesNo: return core::vbNo;
     case core::vbOKCancel: case core::vbYesNoCancel: case core::vbRetryCancel: return core::vbCancel;
@@ -194,7 +203,7 @@ bool Integrator::ExecuteQuery(int index, const core::Services& s, bool ownRange)
 // ---- Runs ----
 
 void Integrator::cmdProcess_Click() {
-    if (selected_ < 0 || busy_) return;
+    if (selected_ < 0 || busy_ || mainwindow::RefuseWhileBusy(s_)) return;
     runHoldingBusy(Pending{selected_, {}}, false);
 }
 
@@ -308,7 +317,8 @@ void Integrator::Tick(const text::DateTime& now) {
                 enqueue(int(i), "Ingtegrator Scheduled " + std::to_string(n) + " Minute Task Started: " + r.key.text());
         }
     }
-    if (!busy_ && !queue_.empty()) runHoldingBusy(std::nullopt, true);
+    // Rows that come due while the main window is busy run at the first tick after it.
+    if (!busy_ && !queue_.empty() && !mainWindowBusy()) runHoldingBusy(std::nullopt, true);
 }
 
 }  // namespace vt::integrator

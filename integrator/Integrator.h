@@ -50,7 +50,7 @@ void MoveInboxToRecycled(const core::Services& s, const std::vector<std::int64_t
 bool IsIntegratorRunning();
 
 // A UiSink for runs nobody watches: forwards everything, answers no box (a question gets its
-// negative answer, and its text goes to History as a "Warning").
+// negative answer, and its text goes to History, typed by the box's icon).
 class UnattendedSink final : public core::UiSink {
 public:
     explicit UnattendedSink(core::UiSink& inner, const core::Services* log = nullptr) : inner_(inner), log_(log) {}
@@ -136,7 +136,8 @@ public:
     bool QueryUnload() const { return !busy_; }
 
     // ---- Scheduler ----
-    // One tick of the one-minute timer at `now`.
+    // One tick of the one-minute timer at `now`. Due rows met during a run, or while the main
+    // window reads a file or runs a folder command, wait in a queue (each row once).
     void Tick(const text::DateTime& now);
     // Minute counters of 15 .. 90 minutes.
     const std::array<int, 6>& counters() const { return counters_; }

@@ -110,3 +110,26 @@ TEST_F(Scheduler, ScheduledRunsShowNoBoxes) {
 
 }  // namespace
 }  // namespace vt::integrator
+
+namespace vt::integrator {
+namespace {
+
+TEST_F(Scheduler, RowsDueWhileTheMainWindowIsBusyWaitForTheNextTick) {
+    t.addRow({"A", "850", "004010", "O", "CheckInterval = 1, \"Interval\" = 0"});
+    load();
+    for (int tick = 1; tick < 15; ++tick) integ->Tick(monday(9, tick));
+    {
+        mainwindow::FolderCommand command;   // a folder command yields
+        integ->Tick(monday(9, 15));
+        EXPECT_TRUE(steps.calls.empty());
+        EXPECT_EQ(integ->queued(), 1u);
+        integ->cmdProcess_Click();   // refused, with a word to the user
+        EXPECT_TRUE(steps.calls.empty());
+        EXPECT_EQ(t.ui.eventsStartingWith("box 48").size(), 1u);
+    }
+    integ->Tick(monday(9, 16));
+    EXPECT_EQ(steps.calls, (std::vector<std::string>{"outbound A_850_004010_O 1"}));
+}
+
+}  // namespace
+}  // namespace vt::integrator
