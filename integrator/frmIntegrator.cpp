@@ -75,6 +75,11 @@ namespace {
 
 constexpr int px(int twips) { return twips / 15; }
 
+// Stored box states are 0 unticked, 1 ticked, 2 greyed.
+Qt::CheckState boxState(int stored) {
+    return stored == 1 ? Qt::Checked : stored == 2 ? Qt::PartiallyChecked : Qt::Unchecked;
+}
+
 QDate toQDate(const text::DateTime& d) { return QDate(d.year, d.month, d.day); }
 text::DateTime fromQDate(const QDate& d) { return text::DateTime{d.year(), d.month(), d.day()}; }
 
@@ -436,16 +441,16 @@ void frmIntegrator::display() {
     if (RowSettings* r = current()) {
         if (lvwTSets_->currentItem() != lvwTSets_->topLevelItem(integ_->selected()))
             lvwTSets_->setCurrentItem(lvwTSets_->topLevelItem(integ_->selected()));
-        chkTime_->setCheckState(Qt::CheckState(r->checkTime));
+        chkTime_->setCheckState(boxState(r->checkTime));
         const text::DateTime t = text::fromOleDate(r->time);
         dtpTime_->setTime(QTime(t.hour, t.minute, t.second));
-        chkInterval_->setCheckState(Qt::CheckState(r->checkInterval));
+        chkInterval_->setCheckState(boxState(r->checkInterval));
         cboInterval_->setCurrentIndex(r->interval);
-        for (int d = 0; d < 7; ++d) chkDays_[std::size_t(d)]->setCheckState(Qt::CheckState(r->days[std::size_t(d)]));
-        chkActiveX_->setCheckState(Qt::CheckState(r->customActiveX));
-        chkPrint_->setCheckState(Qt::CheckState(r->print));
-        chkAcknowledge_->setCheckState(Qt::CheckState(r->ack));
-        chkExecute_->setCheckState(Qt::CheckState(r->executeSql));
+        for (int d = 0; d < 7; ++d) chkDays_[std::size_t(d)]->setCheckState(boxState(r->days[std::size_t(d)]));
+        chkActiveX_->setCheckState(boxState(r->customActiveX));
+        chkPrint_->setCheckState(boxState(r->print));
+        chkAcknowledge_->setCheckState(boxState(r->ack));
+        chkExecute_->setCheckState(boxState(r->executeSql));
         cboExportFormat_->setCurrentIndex(r->exportFormat);
         cboDataSourceName_->setEditText(fromAnsi(r->dataSourceName));
         cboDriver_->setEditText(fromAnsi(r->driver));
@@ -462,8 +467,8 @@ void frmIntegrator::display() {
         QString sql = fromAnsi(r->sql);
         sql.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         if (txtSQL_->toPlainText() != sql) txtSQL_->setPlainText(sql);
-        chkStartDate_->setCheckState(Qt::CheckState(r->startDate));
-        chkEndDate_->setCheckState(Qt::CheckState(r->endDate));
+        chkStartDate_->setCheckState(boxState(r->startDate));
+        chkEndDate_->setCheckState(boxState(r->endDate));
         lblDescription_->setText(fromAnsi(ScheduleDescription(*r)));
         const bool inboundSet = r->key.direction != "O" && r->key.transaction != "997";
         chkAcknowledge_->setVisible(inboundSet);

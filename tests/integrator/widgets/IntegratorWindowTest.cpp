@@ -57,6 +57,8 @@ TEST_F(Window, RowsShowTheirSettingsAndModifySwitchesTheControls) {
     EXPECT_EQ(w->lvwTSets()->topLevelItem(0)->text(0), "A");
     EXPECT_EQ(w->windowTitle(), "Integrator -- A_810_004010_O");
     EXPECT_EQ(w->lblDescription()->text(), "Every 30 Minutes");
+    EXPECT_EQ(w->chkInterval()->checkState(), Qt::Checked);
+    EXPECT_EQ(w->cboInterval()->currentIndex(), 1);
     EXPECT_TRUE(w->chkAcknowledge()->isHidden());
     w->lvwTSets_ItemClick(1);
     EXPECT_EQ(w->windowTitle(), "Integrator -- B_850_004010_I");

@@ -37,6 +37,11 @@ int main(int argc, char** argv) {
     const QString file = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("integrator.png");
     const int tab = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 4;
     w.sstSchedule()->setCurrentIndex(tab);
+    if (argc > 3) {   // the first row in edit mode
+        w.cmdDisconnect_Click();
+        w.lvwTSets_ItemClick(0);
+        w.cmdModify_Click();
+    }
     QTimer::singleShot(300, [&] {
         w.grab().save(file);
         app.quit();
