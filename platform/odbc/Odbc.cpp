@@ -295,7 +295,7 @@ std::optional<std::string> Result::value(std::size_t i) {
     const std::size_t terminator = binary ? 0 : 1;
     std::string& raw = buffer_;
     raw.clear();
-    char chunk[8192];
+    char chunk[256];
     for (;;) {
         const SQLRETURN rc = SQLGetData(st, col, cType, chunk, sizeof chunk, &indicator);
         if (rc == SQL_NO_DATA) break;

@@ -74,6 +74,17 @@ TEST_F(SqliteOdbc, ExecutesDescribesAndFetchesWithNullsAndText) {
     EXPECT_EQ(got[1], (std::vector<std::string>{"2", "<null>", "0", "<null>", "x"}));
 }
 
+TEST_F(SqliteOdbc, LongValuesArriveWhole) {
+    c_.execute("CREATE TABLE t (a TEXT)");
+    c_.execute("INSERT INTO t VALUES (substr(replace(hex(zeroblob(6000)), '00', 'ab'), 1, 10001) || '\xE9')");
+    Result r = c_.execute("SELECT a FROM t");
+    ASSERT_TRUE(r.fetch());
+    const std::string v = r.value(0).value();
+    EXPECT_EQ(v.size(), 10002u);
+    EXPECT_EQ(v.substr(0, 4), "abab");
+    EXPECT_EQ(v.back(), '\xE9');
+}
+
 TEST_F(SqliteOdbc, UpdateHasNoRowsetAndErrorsCarryTheDriversText) {
     c_.execute("CREATE TABLE t (a INTEGER)");
     Result u = c_.execute("UPDATE t SET a = 1");
