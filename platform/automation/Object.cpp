@@ -5,7 +5,6 @@
 #include "platform/text/Text.h"
 
 #include <ctime>
-
 #include <dlfcn.h>
 
 #include <map>

@@ -43,7 +43,8 @@ public:
     // The values are bound to ?1, ?2, ... in order; they never enter the SQL text.
     virtual ObjectRef database() const = 0;
 
-    // ---- Version 2 ----
+    // ---- Version 2 (a host that does not override them shows no box and answers vbOK, yields
+    // nothing and gives the system clock) ----
     // A message box as the program shows it (vb* button and icon values); returns the answer.
     // Unattended runs do not block: they get the default answer.
     virtual int messageBox(std::string_view text, int style, std::string_view title);
