@@ -5,6 +5,7 @@
 #include "core/Globals.h"
 #include "mainwindow/FolderModel.h"
 #include "mainwindow/InterchangeReader.h"
+#include "mainwindow/Reports.h"
 #include "mainwindow/Selection.h"
 #include "mainwindow/frmMainIcons.h"
 #include "platform/settings/Settings.h"

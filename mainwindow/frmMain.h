@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +49,7 @@ class Settings;
 namespace vt::mainwindow {
 
 class FolderModel;
+class ReportHost;
 class SplitterBar;
 class frmColumns;
 class frmProperties;
@@ -89,6 +91,13 @@ public:
     // Tools > Validate on a transaction-set list; Tools > Generate Acknowledgement on the Inbox.
     void ValidateBox(std::string_view table);
     void GenerateAcknowledgement();
+    // Reports of a transaction-set list's unique selection ("Inbox", "Outbox", "Sent",
+    // "Recycled"); see mainwindow/Reports.h. True when the report step ran.
+    bool ExportReport(std::string_view table, bool unattended);
+    bool PrintReport(std::string_view table, bool unattended);
+    bool ViewReport(std::string_view table);
+    // Mode 0 view, 1 print, 2 export the plug-in's report; True when the plug-in answered True.
+    bool ActiveX(std::string_view table, int mode);
     // Edit > Selection Filter on a transaction-set list.
     void SelectionFilter(std::string_view table);
     // The selected items of a list, counted.
@@ -270,7 +279,8 @@ private:
     void cmdGenerateAcknowledgement();
     void cmdMoveToOutbox();
     void cmdMoveToSent();
-    // Reports and plug-ins.
+    // Reports and plug-ins (frmMainReports.cpp).
+    ReportHost& reportHost();
     void cmdExport();
     void cmdPrint();
     void cmdReportViewer();
@@ -305,6 +315,7 @@ private:
     std::string validationText_;
     QPointer<frmProperties> frmProperties_;
     QPointer<frmColumns> frmColumns_;
+    std::unique_ptr<ReportHost> reportHost_;
     double tpp_ = 15.0;
 
     // Panes.
