@@ -51,7 +51,8 @@ public:
         }
         layout_ = designLayout(d_->doc_->report());
         tops_ = sectionTops(d_->doc_->report());
-        resize(kGutter + int(layout_.pageWidth * scale()) + 20, int(tops_.back() * scale()) + 20);
+        // Room below for the names of empty sections at the end.
+        resize(kGutter + int(layout_.pageWidth * scale()) + 20, int(tops_.back() * scale()) + 70);
         update();
     }
     // The selected object's rectangle in pixels.
@@ -77,17 +78,21 @@ protected:
         QFont small = font();
         small.setPointSizeF(small.pointSizeF() * 0.85);
         p.setFont(small);
+        // Empty sections have no height: their names go under the one before rather than over it.
+        double labelBottom = 0;
+        const double lineHeight = QFontMetricsF(small).height();
         for (int i = 0; i < r.sectionCount(); ++i) {
             const Section& sec = r.sections()[size_t(i)];
             const double y = 10 + tops_[size_t(i)] * s;
-            const double h = (tops_[size_t(i) + 1] - tops_[size_t(i)]) * s;
-            p.setPen(QColor(0x90, 0x90, 0x90));
+                p.setPen(QColor(0x90, 0x90, 0x90));
             p.drawLine(QPointF(kGutter, y), QPointF(kGutter + layout_.pageWidth * s, y));
             QString name = QString::fromLatin1(sectionKindName(sec.kind).data(), int(sectionKindName(sec.kind).size()));
             if (sec.group) name += QStringLiteral(" %1").arg(sec.group);
             if (sec.suppress) name += QStringLiteral(" (hidden)");
             p.setPen(Qt::black);
-            p.drawText(QRectF(4, y, kGutter - 8, std::max(h, 14.0)), Qt::AlignLeft | Qt::AlignTop, name);
+            const double labelTop = std::max(y, labelBottom);
+            p.drawText(QRectF(4, labelTop, kGutter - 8, lineHeight), Qt::AlignLeft | Qt::AlignTop, name);
+            labelBottom = labelTop + lineHeight;
         }
         const QRectF sel = selectedRect();
         if (!sel.isNull()) {

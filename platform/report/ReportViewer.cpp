@@ -100,13 +100,17 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setRenderHint(QPainter::TextAntialiasing);
         const double s = scale();
+        // The found item is marked under its text, so the text stays readable.
+        QRectF found;
+        if (highlight) {
+            found = QRectF(margin() + highlight->x * s, margin() + highlight->y * s, highlight->width * s,
+                           highlight->height * s);
+            painter.fillRect(found, QColor(0xff, 0xee, 0x66));
+        }
         drawPage(painter, *l, viewer_->currentPage(), s, QPointF(margin(), margin()));
         if (highlight) {
-            const QRectF r(margin() + highlight->x * s, margin() + highlight->y * s, highlight->width * s,
-                           highlight->height * s);
-            painter.setPen(QPen(QColor(0x33, 0x66, 0xcc), 2));
-            painter.fillRect(r, QColor(0xff, 0xee, 0x00, 0x60));
-            painter.drawRect(r);
+            painter.setPen(QPen(QColor(0x33, 0x66, 0xcc), 1));
+            painter.drawRect(found);
         }
     }
     void mouseDoubleClickEvent(QMouseEvent* e) override {
