@@ -7,6 +7,7 @@
 #include "core/RunError.h"
 #include "core/UiSink.h"
 #include "core/Savepoint.h"
+#include "mainwindow/OutputFile.h"
 #include "maps/MapTranslator.h"
 #include "platform/automation/ClassRegistry.h"
 #include "platform/automation/Recordset.h"
@@ -26,9 +27,7 @@ namespace {
 
 // Partner names and the like end up in file names: nothing may lead out of the folder.
 void requireSafeNamePart(std::string_view key) {
-    if (key.empty() || key.find('/') != std::string_view::npos || key.find('\0') != std::string_view::npos ||
-        key.find("..") != std::string_view::npos)
-        throw core::RunError(52, "Bad file name or number");
+    if (key.empty() || !IsPlainNamePart(key)) throw core::RunError(52, "Bad file name or number");
 }
 
 bool fileExists(const fs::path& p) {
