@@ -118,6 +118,8 @@ protected:
         if (t.x() >= 0) viewer_->itemDoubleClickedAt(t.x(), t.y());
     }
     void contextMenuEvent(QContextMenuEvent* e) override { viewer_->popupAt(e->globalPos()); }
+    // Paging keys turn pages rather than scroll; the others scroll the page.
+    void keyPressEvent(QKeyEvent* e) override { viewer_->keyPressEvent(e); }
 
 private:
     ReportViewer* viewer_;
@@ -466,7 +468,10 @@ void ReportViewer::showPage(int index) {
     index = std::clamp(index, 0, std::max(pages - 1, 0));
     const bool changed = index != page_;
     page_ = index;
-    if (changed) canvas_->highlight = nullptr;
+    if (changed) {
+        canvas_->highlight = nullptr;
+        scroll_->verticalScrollBar()->setValue(0);
+    }
     canvas_->updateSize();
     updateNavigation();
     if (changed) emit pageChanged(index);
