@@ -1,6 +1,7 @@
 #include "ReportDesigner.h"
 
 #include "Engine.h"
+#include "FieldDefs.h"
 #include "ReportViewer.h"
 #include "platform/text/AnsiQt.h"
 
@@ -448,6 +449,32 @@ void ReportDesigner::applyPanel() {
     if (!(before == *o)) changed();
 }
 
+QStringList ReportDesigner::knownFields() const {
+    QStringList fields;
+    if (!doc_) return fields;
+    auto add = [&fields](const std::string& name) {
+        const QString f = text::fromAnsi(name);
+        if (!f.isEmpty() && !fields.contains(f, Qt::CaseInsensitive)) fields << f;
+    };
+    if (doc_->data()) {
+        for (const Column& c : doc_->data()->columns) add(c.name);
+    } else if (!doc_->report().dataDefinition.empty()) {
+        // The field-definition file the report was made for, beside the template unless a path is given.
+        std::filesystem::path defs = doc_->report().dataDefinition;
+        if (defs.is_relative()) defs = doc_->path().parent_path() / defs;
+        try {
+            for (const Column& c : readFieldDefFile(defs)) add(c.name);
+        } catch (const std::exception&) {
+            // Without the file the user types the name.
+        }
+    }
+    for (const GroupDef& g : doc_->report().groups()) add(g.field);
+    for (const Section& sec : doc_->report().sections())
+        for (const ReportObject& o : sec.objects)
+            if (o.kind == ObjectKind::Field) add(o.field);
+    return fields;
+}
+
 std::optional<std::string> ReportDesigner::askContent(ObjectKind kind) {
     bool ok = false;
     if (kind == ObjectKind::Special) {
@@ -461,9 +488,7 @@ std::optional<std::string> ReportDesigner::askContent(ObjectKind kind) {
         return k.section(QLatin1Char(' '), 0, 0).toStdString();
     }
     if (kind == ObjectKind::Line || kind == ObjectKind::Box) return std::string();
-    QStringList fields;
-    if (kind == ObjectKind::Field && doc_ && doc_->data())
-        for (const Column& c : doc_->data()->columns) fields << text::fromAnsi(c.name);
+    const QStringList fields = kind == ObjectKind::Field ? knownFields() : QStringList();
     const QString title = kind == ObjectKind::Field ? QStringLiteral("Field") : QStringLiteral("Text");
     const QString label = kind == ObjectKind::Field ? QStringLiteral("Field name:") : QStringLiteral("Text:");
     const QString value = fields.isEmpty()
@@ -475,8 +500,12 @@ std::optional<std::string> ReportDesigner::askContent(ObjectKind kind) {
 
 std::optional<std::string> ReportDesigner::askGroupField() {
     bool ok = false;
+    const QStringList fields = knownFields();
     const QString value =
-        QInputDialog::getText(this, QStringLiteral("Group By"), QStringLiteral("Field name:"), QLineEdit::Normal, {}, &ok);
+        fields.isEmpty()
+            ? QInputDialog::getText(this, QStringLiteral("Group By"), QStringLiteral("Field name:"), QLineEdit::Normal, {},
+                                    &ok)
+            : QInputDialog::getItem(this, QStringLiteral("Group By"), QStringLiteral("Field name:"), fields, 0, true, &ok);
     if (!ok || value.isEmpty()) return std::nullopt;
     return text::toAnsi(value);
 }

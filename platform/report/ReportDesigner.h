@@ -9,6 +9,7 @@
 #include "Layout.h"
 #endif
 
+#include <QStringList>
 #include <QWidget>
 
 #include <filesystem>
@@ -73,6 +74,9 @@ protected:
     // Asks for an object's content (a test answers instead); nothing when cancelled.
     virtual std::optional<std::string> askContent(ObjectKind kind);
     virtual std::optional<std::string> askGroupField();
+    // The field names the report can show: its data's, else its field-definition file's, and
+    // those its objects and groups already use.
+    QStringList knownFields() const;
 
 private:
     friend class DesignCanvas;
