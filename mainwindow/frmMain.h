@@ -46,9 +46,14 @@ class Clock;
 class Settings;
 }  // namespace vt
 
+namespace vt::integrator {
+class frmIntegrator;
+}
+
 namespace vt::mainwindow {
 
 class FolderModel;
+class MainWindowSteps;
 class ReportHost;
 class SplitterBar;
 class frmColumns;
@@ -98,6 +103,8 @@ public:
     bool ViewReport(std::string_view table);
     // Mode 0 view, 1 print, 2 export the plug-in's report; True when the plug-in answered True.
     bool ActiveX(std::string_view table, int mode);
+    // Where reports go: the engine for export and print, frmReport and frmDesign for the rest.
+    ReportHost& reportHost();
     // Edit > Selection Filter on a transaction-set list.
     void SelectionFilter(std::string_view table);
     // The selected items of a list, counted.
@@ -163,6 +170,8 @@ public:
     // The key of the selected tree node, "" when none.
     std::string selectedNodeKey() const;
     QAction* commandAction(std::string_view name) const;
+    // The Integrator window, while it is open.
+    integrator::frmIntegrator* integratorWindow() const;
     QMenu* popupMenu() const { return mnuPopup_; }
     QToolBar* toolbar() const { return tbrToolbar_; }
     std::string statusText(int panel) const;
@@ -280,7 +289,6 @@ private:
     void cmdMoveToOutbox();
     void cmdMoveToSent();
     // Reports and plug-ins (frmMainReports.cpp).
-    ReportHost& reportHost();
     void cmdExport();
     void cmdPrint();
     void cmdReportViewer();
@@ -315,6 +323,8 @@ private:
     std::string validationText_;
     QPointer<frmProperties> frmProperties_;
     QPointer<frmColumns> frmColumns_;
+    QPointer<integrator::frmIntegrator> frmIntegrator_;
+    std::unique_ptr<MainWindowSteps> integratorSteps_;
     std::unique_ptr<ReportHost> reportHost_;
     double tpp_ = 15.0;
 
