@@ -54,6 +54,7 @@ namespace vt::mainwindow {
 
 class FolderModel;
 class MainWindowSteps;
+class ReportHost;
 class SplitterBar;
 class frmColumns;
 class frmProperties;
@@ -95,6 +96,15 @@ public:
     // Tools > Validate on a transaction-set list; Tools > Generate Acknowledgement on the Inbox.
     void ValidateBox(std::string_view table);
     void GenerateAcknowledgement();
+    // Reports of a transaction-set list's unique selection ("Inbox", "Outbox", "Sent",
+    // "Recycled"); see mainwindow/Reports.h. True when the report step ran.
+    bool ExportReport(std::string_view table, bool unattended);
+    bool PrintReport(std::string_view table, bool unattended);
+    bool ViewReport(std::string_view table);
+    // Mode 0 view, 1 print, 2 export the plug-in's report; True when the plug-in answered True.
+    bool ActiveX(std::string_view table, int mode);
+    // Where reports go: the engine for export and print, frmReport and frmDesign for the rest.
+    ReportHost& reportHost();
     // Edit > Selection Filter on a transaction-set list.
     void SelectionFilter(std::string_view table);
     // The selected items of a list, counted.
@@ -278,7 +288,7 @@ private:
     void cmdGenerateAcknowledgement();
     void cmdMoveToOutbox();
     void cmdMoveToSent();
-    // Reports and plug-ins.
+    // Reports and plug-ins (frmMainReports.cpp).
     void cmdExport();
     void cmdPrint();
     void cmdReportViewer();
@@ -315,6 +325,7 @@ private:
     QPointer<frmColumns> frmColumns_;
     QPointer<integrator::frmIntegrator> frmIntegrator_;
     std::unique_ptr<MainWindowSteps> integratorSteps_;
+    std::unique_ptr<ReportHost> reportHost_;
     double tpp_ = 15.0;
 
     // Panes.
