@@ -380,7 +380,7 @@ void MapEditor::SetExpanded(std::string_view segmentKey, bool expanded) {
         auto u = s_.db.prepare(
             "UPDATE Segment SET Expanded = ?1 WHERE Partner = ?2 AND Version = ?3 AND \"Transaction\" = ?4 AND "
             "Direction = ?5 AND SegmentIndex = ?6");
-        u.bindAll(expanded, key_.partner, key_.version, key_.transaction, key_.direction, std::int64_t(k.segmentIndex));
+        u.bindAll(std::int64_t(expanded ? 1 : 0), key_.partner, key_.version, key_.transaction, key_.direction, std::int64_t(k.segmentIndex));
         u.run();
     } catch (...) {
         core::ReportError(s_);
