@@ -10,6 +10,7 @@
 #include "core/Globals.h"
 #include "core/Registry.h"
 #include "core/RunError.h"
+#include "core/Savepoint.h"
 #include "core/StoredNumber.h"
 #include "core/UiSink.h"
 #include "mainwindow/InterchangeReader.h"
@@ -276,6 +277,19 @@ std::string MapTranslator::MapOutbound(const core::Services& s, const Ref<Record
         host.addObject("objScript", Variant(script));
         host.addObject("Record", Variant(record));
 
+        // One commit for the run's control numbers instead of one per set; numbers taken by a
+        // run that fails stay taken, so the savepoint is kept whatever happens.
+        struct Batch {
+            db::Database& db;
+            std::optional<core::Savepoint> point;
+            explicit Batch(db::Database& d) : db(d) { point.emplace(d, "map_outbound"); }
+            ~Batch() {
+                try {
+                    point->release();
+                } catch (...) {
+                }
+            }
+        } batch(s.db);
         MapKey outbound = key;
         outbound.direction = "O";
         const Map map = LoadMap(s.db, outbound);

@@ -116,14 +116,19 @@ void Engine::startRun() {
     callDepth_ = 0;
     // The lowest stack address script calls may reach.
     const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
-    pthread_attr_t attr;
-    void* base = nullptr;
-    std::size_t size = 0;
-    if (pthread_getattr_np(pthread_self(), &attr) == 0) {
-        pthread_attr_getstack(&attr, &base, &size);
-        pthread_attr_destroy(&attr);
-    }
-    std::uintptr_t low = reinterpret_cast<std::uintptr_t>(base);
+    // A thread's stack stays where it is; asking once per thread matters on the main thread,
+    // where the C library reads /proc/self/maps for every question.
+    thread_local const std::uintptr_t base = [] {
+        pthread_attr_t attr;
+        void* start = nullptr;
+        std::size_t size = 0;
+        if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+            pthread_attr_getstack(&attr, &start, &size);
+            pthread_attr_destroy(&attr);
+        }
+        return reinterpret_cast<std::uintptr_t>(start);
+    }();
+    std::uintptr_t low = base;
     if (!low || low >= here) low = here - std::min<std::uintptr_t>(8u << 20, 4 * limits.stackReserve);
     stackLimit_ = low + limits.stackReserve;
     if (stackLimit_ >= here) stackLimit_ = here - 64 * 1024;

@@ -20,32 +20,6 @@ namespace {
 
 using maps::MapTranslator;
 
-const maps::MapKey kOut{"ACME", "850", "004010", "O"};
-
-std::string element(const std::string& value) { return "objScript.CurrentElement = " + value; }
-
-// Heading BEG and DTM, detail PO1 (and REF only for a row with a note), summary CTT counting the
-// group's lines from the group's last row.
-maps::Map outboundMap() {
-    maps::Map map = makeMap(kOut, {
-        {"BEG", 1, {{"ID", 2, element("\"00\"")}, {"ID", 2, element("\"SA\"")}, {"AN", 22, element("Record(\"PO\")")},
-                    {"AN", 30, ""}, {"DT", 8, element("\"20240305\"")}}},
-        {"DTM", 1, {{"ID", 3, element("\"002\"")}, {"DT", 8, element("\"20240320\"")}}},
-        {"PO1", 1, {{"AN", 6, element("Record(\"Line\")")}, {"N0", 9, element("Record(\"Qty\")"), "00000"},
-                    {"ID", 2, element("\"EA\"")}, {"R", 9, element("Record(\"Price\")")},
-                    {"AN", 2, element("\"XX\""), "", true}, {"ID", 2, element("\"BP\"")},
-                    {"AN", 40, element("Record(\"Item\")")}}},
-        {"REF", 1, {{"ID", 2, element("\"ZZ\"")}, {"AN", 30, element("Record(\"Note\")")}},
-         "If Len(Record(\"Note\")) = 0 Then objScript.CurrentSegment = \"\""},
-        {"CTT", 1, {{"N0", 6, element("Record(\"Line\")")}}},
-    });
-    const char* levels[] = {"H", "H", "D", "D", "S"};
-    for (std::size_t i = 0; i < map.segments.size(); ++i) map.segments[i].level = levels[i];
-    return map;
-}
-
-const char* kLayout = "PO\t200\t20\r\nLine\t3\t4\r\nItem\t200\t40\r\nQty\t131\t9\t0\r\nPrice\t131\t9\t2\r\n"
-                      "Note\t200\t30\r\n\r\n";
 // As the Integrator writes it: every value followed by a TAB; Null as an empty value.
 const char* kData = "PO-1\t1\tWIDGET\t10\t9.95\t\t\r\n"
                     "PO-1\t2\tGADGET\t4\t12.5\tX\t\r\n"
@@ -59,27 +33,12 @@ const std::string kSets =
     "ST*850*000000002~BEG*00*SA*PO-2**20240305~DTM*002*20240320~PO1*1*00100*EA*0.1**BP*BOLT~CTT*1~SE*6*000000002~";
 
 struct OutboundRun {
-    MapDb d;
+    OutboundDb d;
     MapTranslator tr;
-    std::filesystem::path import = d.folder() / "Import", outbound = d.folder() / "Outbound";
+    std::filesystem::path import = d.import, outbound = d.outbound;
 
-    OutboundRun() {
-        std::filesystem::create_directories(import);
-        std::filesystem::create_directories(outbound);
-        d.settings.set("Folders", "Import", import.string());
-        d.settings.set("Folders", "Outbound", outbound.string());
-        d.db.exec("UPDATE Partner SET ISA01 = '00', ISA02 = '          ', ISA03 = '00', ISA04 = '          ', "
-                  "ISA05 = 'ZZ', ISA06 = 'OWNID          ', ISA07 = 'ZZ', ISA08 = 'PARTID         ', ISA11 = 'U', "
-                  "ISA12 = '00401', ISA14 = '0', ISA15 = 'P', GS02 = 'OWNAPP', GS03 = 'PARTAPP', GS07 = 'X'");
-        d.db.exec("INSERT INTO Transactions (Partner, \"Transaction\", Version, Direction, \"Group\", Versionoverride, "
-                  "ControlNumber) VALUES ('ACME', '850', '004010', 'O', 'PO', '', '1')");
-        d.store(outboundMap());
-        write("ACME_850_004010_O.ADO", kLayout);
-        write("ACME_850_004010_O.IMP", kData);
-    }
-    void write(const std::string& name, const std::string& bytes) {
-        std::ofstream(import / name, std::ios::binary) << bytes;
-    }
+    OutboundRun() { write("ACME_850_004010_O.IMP", kData); }
+    void write(const std::string& name, const std::string& bytes) { d.write(name, bytes); }
     std::string run(bool silent = true, automation::ClassRegistry* registry = nullptr) {
         return tr.ProcessOutbound(d.services, kOut, silent, registry);
     }
