@@ -36,6 +36,5 @@ void frmMain::showPartners() {
 }
 void frmMain::showMapDesigner() { notAvailable("The Map Designer"); }
 void frmMain::showExchange() { notAvailable("The Exchange window"); }
-void frmMain::showIntegrator() { notAvailable("The Integrator window"); }
 
 }  // namespace vt::mainwindow

@@ -2,6 +2,7 @@
 
 #include "core/ErrorReporter.h"
 #include "core/RunError.h"
+#include "mainwindow/OutputFile.h"
 #include "maps/RecordLayoutFile.h"
 #include "platform/automation/Recordset.h"
 #include "platform/report/Document.h"
@@ -11,11 +12,6 @@
 namespace vt::maps {
 
 namespace {
-
-bool plainPart(std::string_view part) {
-    return part.find('/') == std::string_view::npos && part.find('\0') == std::string_view::npos &&
-           part.find("..") == std::string_view::npos;
-}
 
 bool fileExists(const std::filesystem::path& file) {
     std::error_code ec;
@@ -48,7 +44,7 @@ automation::Ref<automation::Recordset> MapReportFields(const Map& map) {
 bool CreateMapReport(const core::Services& s, const MapKey& key) {
     try {
         for (const std::string* part : {&key.partner, &key.transaction, &key.version, &key.direction})
-            if (!plainPart(*part)) throw core::invalidCallError();
+            if (!mainwindow::IsPlainNamePart(*part)) throw core::invalidCallError();
         const Map map = LoadMap(s.db, key);
         auto fields = MapReportFields(map);
         const std::filesystem::path folder = ReportsFolder(s.settings);

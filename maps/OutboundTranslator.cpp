@@ -39,11 +39,6 @@ using automation::Variant;
 
 namespace {
 
-bool plainPart(std::string_view part) {
-    return part.find('/') == std::string_view::npos && part.find('\0') == std::string_view::npos &&
-           part.find("..") == std::string_view::npos;
-}
-
 std::filesystem::path folderSetting(const Settings& settings, const char* name) {
     const std::string folder = settings.get("Folders", name);
     return folder.empty() ? dataRoot() : std::filesystem::path(folder);
@@ -193,7 +188,7 @@ std::string MapTranslator::runOutbound(const core::Services& s, const MapKey& ke
     const std::optional<SetRow> row = setRow(s.db, key);
     if (!row) return fail("Map Not Found - " + key.text());
     for (const std::string* part : {&key.partner, &key.transaction, &key.version, &key.direction})
-        if (!plainPart(*part)) throw core::invalidCallError();
+        if (!mainwindow::IsPlainNamePart(*part)) throw core::invalidCallError();
 
     const std::filesystem::path import = folderSetting(s.settings, "Import");
     const std::string base = key.partner + "_" + key.transaction + "_" + key.version + "_";
