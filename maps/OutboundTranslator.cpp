@@ -223,6 +223,7 @@ std::string MapTranslator::runOutbound(const core::Services& s, const MapKey& ke
         Variant* slots[4] = {&args[0], &args[1], &args[2], &args[3]};
         sets = automation::toText(plugin->invoke("Map", automation::InvokeKind::Method, slots));
         setCount_ = countSets(sets, t, e);
+        if (setCount_ == 0) sets.clear();   // text without a set is nothing to send
     } else {
         sets = MapOutbound(s, record, key, separators);
     }

@@ -1,6 +1,7 @@
 // A partner plug-in with an outbound Map method, for the outbound translator's plug-in road:
 // "VtMapPlugin.ACME_850_004010_O" writes one 850 per record row, numbering its sets 7, 9, ...
-// (so GE01 must come from the sets, not from the last SE02); "VtMapPlugin.Broken" raises.
+// (so GE01 must come from the sets, not from the last SE02); "VtMapPlugin.Broken" raises;
+// "VtMapPlugin.NoSets" gives a segment but no set.
 
 #include "platform/automation/Plugin.h"
 #include "platform/automation/Recordset.h"
@@ -51,7 +52,20 @@ public:
     }
 };
 
-const char* const kClasses[] = {"ACME_850_004010_O", "Broken", nullptr};
+// Text, but no transaction set in it.
+class NoSets final : public Dispatch<NoSets> {
+public:
+    static const Members<NoSets>& members() {
+        static const Members<NoSets> m = [] {
+            Members<NoSets> t("NoSets");
+            t.method("Map", {4, 4}, [](NoSets&, Args& a) { return Variant("BEG" + a.string(2) + "00" + a.string(1)); });
+            return t;
+        }();
+        return m;
+    }
+};
+
+const char* const kClasses[] = {"ACME_850_004010_O", "Broken", "NoSets", nullptr};
 
 }  // namespace
 
@@ -60,5 +74,6 @@ VT_PLUGIN_EXPORT const char* const* vt_plugin_class_names() { return kClasses; }
 VT_PLUGIN_EXPORT vt::automation::Object* vt_plugin_create(const char* className, vt::automation::HostServices*) {
     if (std::strcmp(className, "ACME_850_004010_O") == 0) return new Outbound();
     if (std::strcmp(className, "Broken") == 0) return new Broken();
+    if (std::strcmp(className, "NoSets") == 0) return new NoSets();
     return nullptr;
 }
