@@ -203,6 +203,11 @@ std::string MapTranslator::runOutbound(const core::Services& s, const MapKey& ke
     s.ui.clearProgress();
     s.ui.status(3, "");
 
+    // A folder that is not there is known before any control number is taken.
+    const std::filesystem::path outbound = folderSetting(s.settings, "Outbound");
+    std::error_code missing;
+    if (!std::filesystem::is_directory(outbound, missing)) throw core::RunError(76, "Path not found");
+
     const Separators separators{core::GetSegmentTerminator(s, key.partner), core::GetElementSeparator(s, key.partner),
                                 core::GetSubElementSeparator(s, key.partner)};
     const std::string& t = separators.segmentTerminator;
@@ -238,9 +243,6 @@ std::string MapTranslator::runOutbound(const core::Services& s, const MapKey& ke
 
     if (!core::gSilent && view_) view_->showTransaction(mainwindow::PreviewText(sets, t));
 
-    const std::filesystem::path outbound = folderSetting(s.settings, "Outbound");
-    std::error_code missing;
-    if (!std::filesystem::is_directory(outbound, missing)) throw core::RunError(76, "Path not found");
     const std::filesystem::path file =
         mainwindow::WriteNewFile(outbound, text::formatDate(s.clock.now(), "mmddyy-hhmmss AMPM"), ".OC", x12);
     const std::string refused = mainwindow::LoadBox(s, file, "O");

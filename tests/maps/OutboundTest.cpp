@@ -44,6 +44,7 @@ struct OutboundRun {
     }
     std::vector<std::string> outputs() {
         std::vector<std::string> names;
+        if (!std::filesystem::exists(outbound)) return names;
         for (auto& f : std::filesystem::directory_iterator(outbound)) names.push_back(f.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
@@ -174,6 +175,8 @@ TEST_F(Outbound, FailuresWriteNoFileAndSayWhy) {
          "Map Not Found - ACME_850_004010_O", "Error:Map Not Found - ACME_850_004010_O", "0"},
         {"missing layout file", [](OutboundRun& t) { std::filesystem::remove(t.import / "ACME_850_004010_O.ADO"); },
          "File not found", "Error:File not found", "0"},
+        {"no Outbound folder", [](OutboundRun& t) { std::filesystem::remove_all(t.outbound); }, "Path not found",
+         "Error:Path not found", "0"},
         {"a field the data has not",
          [](OutboundRun& t) {
              t.d.db.exec("UPDATE Element SET ElementScript = 'objScript.CurrentElement = Record(\"Colour\")' "
