@@ -359,7 +359,7 @@ std::optional<std::string> MapTranslator::mapOutboundLevel(const core::Services&
     try {
         vbscript::ScriptControl& host = *control_;
         for (const SegmentRow& row : map.segments) {
-            if (row.level != level || row.exclude) continue;
+            if (!text::equalsNoCase(row.level, level) || row.exclude) continue;
             segment = &row;
             script.CurrentSegment = row.segment;
             for (const ElementRow& el : row.elements) {

@@ -143,7 +143,11 @@ TEST_F(Editing, EveryCommandKeepsTheMapWholeAndNamesTheNodeToSelect) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EditDb t;
+        // One database for the table: both maps stored afresh before each command.
+        EditDb& t = *this;
+        t.d.store(editMap(kIn));
+        t.d.store(editMap(kOutKey));
+        t.d.ui.events.clear();
         t.d.ui.boxAnswers = c.answers;
         MapEditor editor(t.d.services, kIn);
         const EditResult r = c.command(editor);
