@@ -43,28 +43,15 @@ void renumber(Map& map) {
     }
 }
 
-// The tree's parent of each segment (-1 for the root), as the designer nests them: level 1 under
-// the root, a deeper level under the segment before, the same or a shallower level beside it.
-std::vector<int> parents(const Map& map) {
-    std::vector<int> p(map.segments.size(), -1);
-    for (std::size_t i = 1; i < map.segments.size(); ++i) {
-        const std::int64_t node = map.segments[i].node, before = map.segments[i - 1].node;
-        if (node == 1) p[i] = -1;
-        else if (node > before) p[i] = int(i - 1);
-        else p[i] = p[i - 1];
-    }
-    return p;
-}
-
 std::optional<std::size_t> previousSibling(const Map& map, std::size_t i) {
-    const std::vector<int> p = parents(map);
+    const std::vector<int> p = SegmentParents(map);
     for (std::size_t j = i; j-- > 0;)
         if (p[j] == p[i]) return j;
     return std::nullopt;
 }
 
 std::optional<std::size_t> nextSibling(const Map& map, std::size_t i) {
-    const std::vector<int> p = parents(map);
+    const std::vector<int> p = SegmentParents(map);
     for (std::size_t j = i + 1; j < p.size(); ++j)
         if (p[j] == p[i]) return j;
     return std::nullopt;
@@ -113,6 +100,17 @@ void panelIntoElement(ElementRow& row, ElementPanel& panel, bool withReference) 
 }
 
 }  // namespace
+
+std::vector<int> SegmentParents(const Map& map) {
+    std::vector<int> p(map.segments.size(), -1);
+    for (std::size_t i = 1; i < map.segments.size(); ++i) {
+        const std::int64_t node = map.segments[i].node, before = map.segments[i - 1].node;
+        if (node == 1) p[i] = -1;
+        else if (node > before) p[i] = int(i - 1);
+        else p[i] = p[i - 1];
+    }
+    return p;
+}
 
 std::int64_t MaxUsageLoopOf(std::string_view text) {
     if (text == "0") return 1;

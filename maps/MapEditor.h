@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vt::maps {
 
@@ -48,6 +49,11 @@ struct EditResult {
     bool changed = false;      // rows were written: rebuild the tree
     std::string selectedKey;   // the node to select after the rebuild
 };
+
+// The tree's parent of each segment (its position, -1 for the root), as the designer nests them:
+// level 1 under the root, a deeper level under the segment before it, the same or a shallower
+// level beside the segment before it. Siblings share a parent; the commands use the same rule.
+std::vector<int> SegmentParents(const Map& map);
 
 // MaxUsageLoop of a panel text: "0" gives 1, ">1" 9999999, another number its whole value, any
 // other text 1.

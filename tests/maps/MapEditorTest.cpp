@@ -161,6 +161,20 @@ TEST_F(Editing, EveryCommandKeepsTheMapWholeAndNamesTheNodeToSelect) {
     }
 }
 
+TEST(SegmentParents, NestDeeperRowsUnderTheRowBefore) {
+    auto parents = [](std::initializer_list<std::int64_t> nodes) {
+        maps::Map map;
+        for (std::int64_t n : nodes) {
+            map.segments.emplace_back();
+            map.segments.back().node = n;
+        }
+        return maps::SegmentParents(map);
+    };
+    EXPECT_EQ(parents({1, 2, 2, 1}), (std::vector<int>{-1, 0, 0, -1}));
+    EXPECT_EQ(parents({1, 2, 3, 2}), (std::vector<int>{-1, 0, 1, 1}));
+    EXPECT_EQ(parents({1, 2, 3, 1, 2}), (std::vector<int>{-1, 0, 1, -1, 3}));
+}
+
 TEST_F(Editing, CopiesTakeThePanelNormalisedAsSaveDoes) {
     maps::SegmentPanel seg;
     seg.segmentName = "Copy";
