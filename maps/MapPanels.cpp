@@ -123,7 +123,8 @@ MapPanels::ShowResult MapPanels::showElement(std::string_view key) {
 std::size_t MapPanels::InsertTab(std::string& text, std::size_t selectionStart, std::size_t selectionLength) {
     selectionStart = std::min(selectionStart, text.size());
     selectionLength = std::min(selectionLength, text.size() - selectionStart);
-    text.replace(selectionStart, selectionLength, "\t");
+    text.erase(selectionStart, selectionLength);
+    text.insert(selectionStart, 1, '\t');
     return selectionStart + 1;
 }
 
