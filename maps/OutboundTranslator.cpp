@@ -254,6 +254,16 @@ std::string MapTranslator::runOutbound(const core::Services& s, const MapKey& ke
 std::string MapTranslator::MapOutbound(const core::Services& s, const Ref<Recordset>& record, const MapKey& key,
                                        const Separators& separators) {
     setCount_ = 0;
+    // Resetting the host under a set in progress would pull its objects and code away.
+    if (inSet_) {
+        core::LogHistory(s, "Error", "Translation Refused: a translation is already running");
+        return {};
+    }
+    struct InSet {
+        bool& flag;
+        explicit InSet(bool& f) : flag(f) { flag = true; }
+        ~InSet() { flag = false; }
+    } inSet(inSet_);
     const core::Services* outer = std::exchange(services_, &s);
     struct Restore {
         const core::Services*& slot;

@@ -123,6 +123,28 @@ TEST_F(Outbound, ShowsTheSetsAndTheElementValuesUnlessSilent) {
     EXPECT_NE(read(tr.lastOutboundFile()).find("*X*004030~ST"), std::string::npos);
 }
 
+TEST_F(Outbound, RunsStartedFromEventsDuringARunAreRefused) {
+    // Window events run inside the run's yields; here the Immediate pane's update stands for them.
+    struct View : maps::TranslatorView {
+        std::function<void()> event;
+        void appendImmediate(std::string_view) override {
+            if (event) std::exchange(event, nullptr)();
+        }
+    } view;
+    std::string second, mapped;
+    view.event = [&] {
+        second = tr.ProcessOutbound(d.services, kOut, true);
+        mapped = tr.MapOutbound(d.services, automation::Recordset::create(), kOut, {"~", "*", ">"});
+    };
+    tr.setView(&view);
+    ASSERT_EQ(run(false), "");
+    EXPECT_EQ(second, "ACME_850_004010_O Process Refused: a translation is already running");
+    EXPECT_EQ(mapped, "");
+    EXPECT_EQ(d.history(), "Error:ACME_850_004010_O Process Refused: a translation is already running|"
+                           "Error:Translation Refused: a translation is already running");
+    EXPECT_EQ(d.count("Outbox"), 2);
+}
+
 TEST_F(Outbound, ReadsDataLinesIntoFieldsAsTheyStand) {
     struct Case {
         const char* data;
