@@ -16,6 +16,7 @@
 #include "mainwindow/InterchangeReader.h"
 #include "mainwindow/OutputFile.h"
 #include "mainwindow/PreviewEdit.h"
+#include "mainwindow/Selection.h"
 #include "maps/RecordLayoutFile.h"
 #include "maps/clsScript.h"
 #include "platform/automation/ClassRegistry.h"
@@ -148,6 +149,8 @@ std::string MapTranslator::ProcessOutbound(const core::Services& s, const MapKey
         explicit Running(bool& f) : flag(f) { flag = true; }
         ~Running() { flag = false; }
     } running(running_);
+    // Folder commands started from window events meanwhile would write inside the run's changes.
+    mainwindow::FolderCommand command;
 
     core::gSilent = silent;
     lastOutboundFile_.clear();
