@@ -1,5 +1,8 @@
 // Tools > Integrator and the run steps the Integrator asks of the main window.
 
+// Before any Qt header: the automation headers use the word "slots".
+#include "maps/MapTranslator.h"
+
 #include "core/ErrorReporter.h"
 #include "integrator/frmIntegrator.h"
 #include "mainwindow/Acknowledgement.h"
@@ -37,9 +40,11 @@ bool MainWindowSteps::runPlugin(const core::Services& s, int mode) {
 bool MainWindowSteps::printReport(const core::Services& s) { return PrintReport(s, main_.reportHost(), inbox_, true); }
 bool MainWindowSteps::exportReport(const core::Services& s) { return ExportReport(s, main_.reportHost(), inbox_, true); }
 
-// Waiting for the outbound translator.
-bool MainWindowSteps::processOutbound(const core::Services& s, const integrator::RowKey&, int) {
-    return notAvailableYet(s, "The outbound translator");
+// The map is named by its key; the position in the Integrator's list plays no part.
+bool MainWindowSteps::processOutbound(const core::Services& s, const integrator::RowKey& key, int) {
+    return maps::SharedTranslator()
+        .ProcessOutbound(s, maps::MapKey{key.partner, key.transaction, key.version, key.direction}, false)
+        .empty();
 }
 
 integrator::frmIntegrator* frmMain::integratorWindow() const { return frmIntegrator_; }
