@@ -14,15 +14,6 @@
 
 namespace vt::mainwindow {
 
-namespace {
-
-bool notAvailableYet(const core::Services& s, std::string_view what) {
-    core::LogHistory(s, "Error", std::string(what) + " is not available yet");
-    return false;
-}
-
-}  // namespace
-
 std::vector<std::int64_t> MainWindowSteps::selectInbox(const core::Services& s, const integrator::RowKey& key) {
     inbox_ = main_.folderSelection("Inbox");
     const bool any = MakeUniqueSelection(s, inbox_, key.partner, key.transaction, key.version, key.direction);

@@ -369,7 +369,9 @@ TEST(PluginRunner, FalseErrorsAndMissingPiecesEndWithFalse) {
         const std::string last = history.substr(history.rfind('|') == std::string::npos ? 0 : history.rfind('|') + 1);
         EXPECT_EQ(last.rfind(c.lastHistory, 0), 0u) << history;
         // Nothing is translated before the plug-in class exists.
-        if (c.className.empty()) EXPECT_EQ(history.find("Translated"), std::string::npos);
+        if (c.className.empty()) {
+            EXPECT_EQ(history.find("Translated"), std::string::npos);
+        }
     }
 }
 
