@@ -1,6 +1,5 @@
 // Tools > Integrator and the run steps the Integrator asks of the main window.
 
-// Before any Qt header: the automation headers use the word "slots".
 #include "maps/MapTranslator.h"
 
 #include "core/ErrorReporter.h"
