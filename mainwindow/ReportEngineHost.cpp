@@ -7,7 +7,9 @@ namespace vt::mainwindow {
 void EngineReportHost::exportReport(report::ReportDocument& doc) { report::exportReport(doc); }
 
 void EngineReportHost::printReport(report::ReportDocument& doc, int copies) {
-    report::printOut(doc, {.copies = copies});
+    report::PrintOptions options;
+    options.copies = copies;
+    report::printOut(doc, options);
 }
 
 void EngineReportHost::viewReport(std::shared_ptr<report::ReportDocument> doc) {
