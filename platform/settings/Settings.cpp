@@ -7,7 +7,9 @@
 
 #include <cstdlib>
 #include <strings.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace vt {
 
@@ -68,8 +70,18 @@ bool MemorySettings::contains(std::string_view section, std::string_view key) co
 // ---- FileSettings ----
 
 struct FileSettings::Impl {
-    explicit Impl(const QString& file) : qs(file, QSettings::IniFormat) {}
+    explicit Impl(const QString& file) : qs((makePrivate(file), file), QSettings::IniFormat) {}
     QSettings qs;
+    // The settings hold folders, partner names and logins: the folder is the owner's alone, and
+    // the file exists at 0600 before the first save, whose temporary file takes its mode.
+    static void makePrivate(const QString& file) {
+        const std::filesystem::path path(QFile::encodeName(file).toStdString());
+        std::error_code ec;
+        if (std::filesystem::create_directories(path.parent_path(), ec))
+            ::chmod(path.parent_path().c_str(), 0700);
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0) ::close(fd);
+    }
     void protect() {
         qs.sync();
         ::chmod(QFile::encodeName(qs.fileName()).constData(), 0600);
