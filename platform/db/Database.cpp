@@ -70,6 +70,11 @@ Statement& Statement::bind(int index, std::string_view text) {
     return *this;
 }
 
+Statement& Statement::bindStatic(int index, std::string_view text) {
+    check(sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC));
+    return *this;
+}
+
 Statement& Statement::bind(int index, std::int64_t value) {
     check(sqlite3_bind_int64(stmt_, index, value));
     return *this;
