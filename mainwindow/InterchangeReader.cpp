@@ -22,6 +22,9 @@
 #include <unordered_map>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -101,6 +104,22 @@ std::uint64_t word(std::string_view hay, size_t i) {
 // The high bit of every byte of w that is zero, and no other bit (exact, no carries).
 std::uint64_t zeroBytes(std::uint64_t w) { return ~(((w & ~kHigh) + ~kHigh) | w) & kHigh; }
 
+[[gnu::always_inline]] inline size_t findByte(std::string_view hay, size_t i, unsigned char c) {
+#if defined(__SSE2__)
+    const __m128i pattern = _mm_set1_epi8(static_cast<char>(c));
+    for (; i + 16 <= hay.size(); i += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(hay.data() + i));
+        if (const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(block, pattern)))
+            return i + size_t(std::countr_zero(static_cast<unsigned>(mask)));
+    }
+#endif
+    for (; i + 8 <= hay.size(); i += 8)
+        if (const std::uint64_t z = zeroBytes(word(hay, i) ^ (kOnes * c))) return i + size_t(std::countr_zero(z) / 8);
+    for (; i < hay.size(); ++i)
+        if (static_cast<unsigned char>(hay[i]) == c) return i;
+    return std::string_view::npos;
+}
+
 size_t countByte(std::string_view hay, unsigned char c) {
     size_t n = 0, i = 0;
     for (; i + 8 <= hay.size(); i += 8) n += size_t(((zeroBytes(word(hay, i) ^ (kOnes * c)) >> 7) * kOnes) >> 56);
@@ -120,19 +139,13 @@ public:
     bool hasLetters() const { return letters_; }
     bool empty() const { return s_.empty(); }
 
-    size_t find(std::string_view hay, size_t from) const {
+    // Segments are short: a search in line, sixteen (or eight) bytes a step, beats a call each.
+    [[gnu::always_inline]] size_t find(std::string_view hay, size_t from) const {
+        if (s_.size() == 1 && !letters_) return findByte(hay, from, static_cast<unsigned char>(s_[0]));
+        return findOther(hay, from);
+    }
+    size_t findOther(std::string_view hay, size_t from) const {
         if (s_.empty()) return std::string_view::npos;
-        if (s_.size() == 1 && !letters_) {
-            // Segments are short: eight bytes at a time in line beats a call per segment.
-            const auto c = static_cast<unsigned char>(s_[0]);
-            size_t i = from;
-            for (; i + 8 <= hay.size(); i += 8)
-                if (const std::uint64_t z = zeroBytes(word(hay, i) ^ (kOnes * c)))
-                    return i + size_t(std::countr_zero(z) / 8);
-            for (; i < hay.size(); ++i)
-                if (static_cast<unsigned char>(hay[i]) == c) return i;
-            return std::string_view::npos;
-        }
         if (!letters_) return hay.find(s_, from);
         for (size_t i = from; i + s_.size() <= hay.size(); ++i) {
             size_t k = 0;
@@ -329,13 +342,14 @@ namespace {
 Reader::Env envelopeOf(std::string_view id) {
     using Env = Reader::Env;
     if (id.size() == 2) {
-        if (id == "GS") return Env::GS;
-        if (id == "ST") return Env::ST;
-        if (id == "SE") return Env::SE;
-        if (id == "GE") return Env::GE;
-    } else if (id.size() == 3) {
-        if (id == "ISA") return Env::ISA;
-        if (id == "IEA") return Env::IEA;
+        const char a = id[0], b = id[1];
+        if (a == 'G' && b == 'S') return Env::GS;
+        if (a == 'S' && b == 'T') return Env::ST;
+        if (a == 'S' && b == 'E') return Env::SE;
+        if (a == 'G' && b == 'E') return Env::GE;
+    } else if (id.size() == 3 && id[0] == 'I') {
+        if (id[1] == 'S' && id[2] == 'A') return Env::ISA;
+        if (id[1] == 'E' && id[2] == 'A') return Env::IEA;
     }
     return Env::None;
 }
@@ -363,7 +377,7 @@ void Reader::walk(std::string_view text, std::optional<size_t> terminators) {
     for (size_t at; (at = term_.find(text, start)) != std::string_view::npos; start = nextStart(at)) {
         std::string_view piece = text.substr(start, at - start);
         ++position;
-        if (piece.size() >= 3 && piece.compare(0, 3, "ISA") == 0) {
+        if (piece.size() >= 3 && piece[0] == 'I' && piece[1] == 'S' && piece[2] == 'A') {
             elem_ = Separator(mid(piece, 4, 1));
             sub_ = std::string(mid(piece, 105, 1));
         }
