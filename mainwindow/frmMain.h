@@ -204,7 +204,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Platform dialogs that tests replace.
+    // Opens the page in the desktop's web browser; without one, in a help window of its own.
     virtual void showHelpTopic(const std::filesystem::path& page);
+    // False when there is no web browser to show the page or it could not be started.
+    virtual bool openInBrowser(const std::filesystem::path& page);
     virtual void showPrinterSetup();
     // Shows a dialog of the program modally and returns its result.
     virtual int execDialog(QDialog& dialog);

@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
 
@@ -216,6 +217,28 @@ TEST_F(Commands, PopupEntriesRunTheMenuCommandsAndMoveToWritesNoneOfItsOwn) {
         ASSERT_NE(a, nullptr) << c.name;
         a->setEnabled(true);
         EXPECT_EQ(first(logged([&] { a->trigger(); })), expected(c.history)) << c.name;
+    }
+}
+
+// Help > Contents did nothing on a desktop without a web browser.
+TEST_F(Commands, HelpContentsWithoutABrowserShowsTheWelcomePageInTheProgram) {
+    start();
+    main->realHelp = true;
+    for (bool browser : {true, false}) {
+        SCOPED_TRACE(browser);
+        main->hasBrowser = browser;
+        main->dialogs.clear();
+        QString shown;
+        main->onDialog = [&](QDialog& dialog) {
+            if (auto* text = dialog.findChild<QTextBrowser*>(QStringLiteral("txtHelp"))) shown = text->toPlainText();
+            EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Veltrane Help"));
+            return int(QDialog::Rejected);
+        };
+        main->runCommand("mnuHelpContents");
+        std::vector<std::string> expected{"help Welcome.htm", "browser Welcome.htm"};
+        if (!browser) expected.push_back("dialog frmHelp");
+        EXPECT_EQ(main->dialogs, expected);
+        EXPECT_EQ(shown.contains(QStringLiteral("Welcome to Veltrane")), !browser) << shown.left(80).toStdString();
     }
 }
 
