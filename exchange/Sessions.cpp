@@ -332,6 +332,8 @@ std::string ExchangeSessions::SendAS2(int index) {
         if (std::size_t(choice->certificateRow) >= store.certificates().size())
             throw core::RunError(9, "The certificate chosen is no longer in the store");
         const certstore::Certificate& certificate = store.certificates()[std::size_t(choice->certificateRow)];
+        if (!certificate.privateKey())
+            throw core::RunError(5, "The certificate has no private key in its store: it cannot sign.");
         const std::string text = GetOutboundEDI();
         if (text.empty()) return {};   // the write failed and was logged
         return SignDetached(certificate, text);
