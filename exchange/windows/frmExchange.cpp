@@ -188,6 +188,22 @@ void frmExchange::buildLayout() {
                        chkRequestMDN,   optSyncronous,      optAsyncronous,      cboProvider,
                        cboAlgorithm,    cboHash,            cboStoreLocation,    cboStoreName,
                        lvwCertificate};
+    static const char* const names[] = {
+        "txtURL", "txtProxy", "txtUserName", "txtPassword", "cboProtocol", "cboAccessType", "mebRemotePort",
+        "mebTimeOut", "chkTime", "dtpTime", "chkInterval", "cboInterval", "optSendReceive", "optReceive", "optSend",
+        "txtSend", "txtReceive", "txtOrganizationName", "txtEmail", "txtPartnerName", "txtPartnerURL",
+        "chkSignOutgoing", "chkEncryptOutgoing", "chkCompressOutgoing", "chkRequireSignature", "chkRequireEncryption",
+        "chkMDNSigned", "chkMDNUnsigned", "chkRequestMDN", "optSyncronous", "optAsyncronous", "cboProvider",
+        "cboAlgorithm", "cboHash", "cboStoreLocation", "cboStoreName", "lvwCertificate"};
+    for (std::size_t i = 0; i < detailControls_.size(); ++i)
+        detailControls_[i]->setObjectName(QString::fromLatin1(names[i]));
+    sstInternet->setObjectName(QStringLiteral("sstInternet"));
+    lvwNetworks->setObjectName(QStringLiteral("lvwNetworks"));
+    txtSession->setObjectName(QStringLiteral("txtSession"));
+    tvwSendRef->setObjectName(QStringLiteral("tvwSendRef"));
+    tvwReceiveRef->setObjectName(QStringLiteral("tvwReceiveRef"));
+    for (QPushButton* b : {cmdAddNetwork, cmdDeleteNetwork, cmdSend, cmdReceive, cmdCancel, cmdModify, cmdClose})
+        b->setObjectName(QStringLiteral("cmd") + b->text().remove(QLatin1Char(' ')));   // "cmdAddNetwork", ...
 
     connect(lvwNetworks, &QTreeWidget::itemClicked, this, [this] {
         const int row = lvwNetworks->indexOfTopLevelItem(lvwNetworks->currentItem());
