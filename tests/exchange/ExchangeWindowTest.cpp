@@ -19,9 +19,12 @@
 #include <QTreeWidget>
 
 #include <cstdlib>
+#include <filesystem>
 
 namespace vt::test {
 namespace {
+
+namespace fs = std::filesystem;
 
 QApplication& application() {
     static int argc = 1;
@@ -59,8 +62,9 @@ protected:
         auto q = scratch.db.prepare(
             "INSERT INTO Internet (Network, URL, UserName, Password, protocol, AccessType, RemotePort, timeout, "
             "CheckInterval, \"Interval\", SendReceive, SendScript, Hash, StoreLocation, StoreName, OrganizationName, "
-            "RequestMDN, Syncronous) VALUES (?1, ?2, 'edi', 'secret', 2, 1, '21', '30', 1, 1, -1, "
-            "'Set f = Inet' || char(13) || char(10) || 'LogSession \"sending\"', 3, 1, 0, 'OWN-AS2', 1, -1)");
+            "RequestMDN, Syncronous, Provider, \"Algorithm\", Certificate) VALUES (?1, ?2, 'edi', 'secret', 2, 1, "
+            "'21', '30', 1, 1, -1, 'Set f = Inet' || char(13) || char(10) || 'LogSession \"sending\"', 3, 1, 0, "
+            "'OWN-AS2', 1, -1, 2, 1, 2)");
         q.bind(1, name).bind(2, url);
         q.run();
     }
@@ -93,6 +97,15 @@ TEST_F(ExchangeWindow, EmptyTableLeavesOnlyAddEnabled) {
 }
 
 TEST_F(ExchangeWindow, ShowsEditsAndSavesANetwork) {
+    // Two certificates in the current user's personal store; the network chose the second.
+    const fs::path store = scratch.folder() / "xdg" / "Keystrand" / "Certificates" / "CurrentUser" / "My";
+    fs::create_directories(store);
+    for (const char* cn : {"Alpha Trading", "Veltrane Signer"}) {
+        const std::string cmd = std::string("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 "
+                                            "-nodes -days 30 -subj '/CN=") + cn + "' -keyout /dev/null -out '" +
+                                (store / (std::string(cn) + ".pem")).string() + "' >/dev/null 2>&1";
+        ASSERT_EQ(std::system(cmd.c_str()), 0);
+    }
     addNetworkRow("Bravo2", "ftp://bravo.example/");
     addNetworkRow("Alpha1", "ftp://alpha.example/out");
     open();
@@ -107,6 +120,13 @@ TEST_F(ExchangeWindow, ShowsEditsAndSavesANetwork) {
     EXPECT_EQ(get<QComboBox>("cboInterval")->currentText(), "Every 30 Minutes");
     EXPECT_EQ(get<QComboBox>("cboHash")->currentText(), "SHA1");
     EXPECT_TRUE(get<QCheckBox>("chkInterval")->isChecked());
+    EXPECT_EQ(get<QComboBox>("cboProvider")->currentIndex(), 2);
+    EXPECT_GT(get<QComboBox>("cboAlgorithm")->count(), 1);   // the chosen provider's algorithms
+    EXPECT_EQ(get<QComboBox>("cboAlgorithm")->currentIndex(), 1);
+    auto* certificates = get<QTreeWidget>("lvwCertificate");
+    ASSERT_EQ(certificates->topLevelItemCount(), 2);
+    EXPECT_EQ(certificates->topLevelItem(1)->text(0), "Veltrane Signer");
+    EXPECT_TRUE(certificates->topLevelItem(1)->isSelected());
     EXPECT_FALSE(enabled("txtURL"));
     EXPECT_TRUE(enabled("lvwNetworks"));
     EXPECT_TRUE(enabled("cmdSend"));
@@ -133,7 +153,9 @@ TEST_F(ExchangeWindow, ShowsEditsAndSavesANetwork) {
     EXPECT_EQ(stored->checkTime, 1);
     EXPECT_EQ(stored->checkInterval, 0);
     EXPECT_EQ(stored->hash, 3);
-    EXPECT_EQ(stored->certificate, 1);   // an empty store: count + 1
+    EXPECT_EQ(stored->certificate, 2);
+    EXPECT_EQ(stored->provider, 2);
+    EXPECT_EQ(stored->algorithm, 1);
 
     // Another network shown, then the first again.
     list->setCurrentItem(list->topLevelItem(1));
