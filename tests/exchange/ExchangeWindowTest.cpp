@@ -194,3 +194,40 @@ TEST_F(ExchangeWindow, ReferenceTreesDragTextAndTabTypesATab) {
 
 }  // namespace
 }  // namespace vt::test
+
+namespace vt::test {
+namespace {
+
+// A sink whose message box tries to close the window while the script that asked waits.
+struct ClosingSink : RecordingUiSink {
+    std::function<void()> onBox;
+    int messageBox(std::string_view text, int style, std::string_view title) override {
+        if (onBox) onBox();
+        return RecordingUiSink::messageBox(text, style, title);
+    }
+};
+
+TEST_F(ExchangeWindow, RefusesToCloseWhileASessionRuns) {
+    addNetworkRow("Alpha1", "ftp://127.0.0.1/");
+    scratch.db.exec("UPDATE Internet SET ReceiveScript = 'MsgBox \"hold\"'");
+    ClosingSink sink;
+    core::Services services{scratch.db, sink, scratch.clock, scratch.settings};
+    exchange::frmExchange w(services);
+    w.Form_Load();
+    w.show();
+    bool closedDuringSession = true, cancelEnabled = false;
+    sink.onBox = [&] {
+        closedDuringSession = w.close();
+        cancelEnabled = w.findChild<QPushButton*>("cmdCancel")->isEnabled();
+    };
+    w.findChild<QPushButton*>("cmdReceive")->click();
+    EXPECT_FALSE(closedDuringSession);
+    EXPECT_TRUE(cancelEnabled);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.findChild<QPushButton*>("cmdCancel")->isEnabled());
+    EXPECT_TRUE(w.close());
+    EXPECT_FALSE(w.isVisible());
+}
+
+}  // namespace
+}  // namespace vt::test
