@@ -205,8 +205,9 @@ void frmExchange::buildLayout() {
     for (QPushButton* b : {cmdAddNetwork, cmdDeleteNetwork, cmdSend, cmdReceive, cmdCancel, cmdModify, cmdClose})
         b->setObjectName(QStringLiteral("cmd") + b->text().remove(QLatin1Char(' ')));   // "cmdAddNetwork", ...
 
-    connect(lvwNetworks, &QTreeWidget::itemClicked, this, [this] {
-        const int row = lvwNetworks->indexOfTopLevelItem(lvwNetworks->currentItem());
+    // Clicks and the arrow keys alike show the network.
+    connect(lvwNetworks, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
+        const int row = lvwNetworks->indexOfTopLevelItem(current);
         if (row < 0 || row == editor_.selected()) return;
         editor_.select(row);
         showSelected();
