@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,9 +46,15 @@ class Clock;
 class Settings;
 }  // namespace vt
 
+namespace vt::integrator {
+class frmIntegrator;
+}
+
 namespace vt::mainwindow {
 
 class FolderModel;
+class MainWindowSteps;
+class ReportHost;
 class SplitterBar;
 class frmColumns;
 class frmProperties;
@@ -89,6 +96,15 @@ public:
     // Tools > Validate on a transaction-set list; Tools > Generate Acknowledgement on the Inbox.
     void ValidateBox(std::string_view table);
     void GenerateAcknowledgement();
+    // Reports of a transaction-set list's unique selection ("Inbox", "Outbox", "Sent",
+    // "Recycled"); see mainwindow/Reports.h. True when the report step ran.
+    bool ExportReport(std::string_view table, bool unattended);
+    bool PrintReport(std::string_view table, bool unattended);
+    bool ViewReport(std::string_view table);
+    // Mode 0 view, 1 print, 2 export the plug-in's report; True when the plug-in answered True.
+    bool ActiveX(std::string_view table, int mode);
+    // Where reports go: the engine for export and print, frmReport and frmDesign for the rest.
+    ReportHost& reportHost();
     // Edit > Selection Filter on a transaction-set list.
     void SelectionFilter(std::string_view table);
     // The selected items of a list, counted.
@@ -154,6 +170,8 @@ public:
     // The key of the selected tree node, "" when none.
     std::string selectedNodeKey() const;
     QAction* commandAction(std::string_view name) const;
+    // The Integrator window, while it is open.
+    integrator::frmIntegrator* integratorWindow() const;
     QMenu* popupMenu() const { return mnuPopup_; }
     QToolBar* toolbar() const { return tbrToolbar_; }
     std::string statusText(int panel) const;
@@ -270,7 +288,7 @@ private:
     void cmdGenerateAcknowledgement();
     void cmdMoveToOutbox();
     void cmdMoveToSent();
-    // Reports and plug-ins.
+    // Reports and plug-ins (frmMainReports.cpp).
     void cmdExport();
     void cmdPrint();
     void cmdReportViewer();
@@ -305,6 +323,9 @@ private:
     std::string validationText_;
     QPointer<frmProperties> frmProperties_;
     QPointer<frmColumns> frmColumns_;
+    QPointer<integrator::frmIntegrator> frmIntegrator_;
+    std::unique_ptr<MainWindowSteps> integratorSteps_;
+    std::unique_ptr<ReportHost> reportHost_;
     double tpp_ = 15.0;
 
     // Panes.

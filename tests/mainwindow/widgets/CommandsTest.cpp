@@ -112,12 +112,42 @@ TEST_F(Commands, EveryMenuCommandWritesItsHistoryTextFirst) {
     }));
     // The windows and operations of later versions say so instead of doing nothing.
     EXPECT_NE(std::find(main->boxes.begin(), main->boxes.end(),
-                        "64 Veltrane: The Integrator window is not available in this version yet."),
+                        "64 Veltrane: The Exchange window is not available in this version yet."),
               main->boxes.end());
+    EXPECT_NE(main->integratorWindow(), nullptr);
     EXPECT_EQ(main->dialogs, (std::vector<std::string>{"open Open Inbound", "open Open Outbound", "printer",
                                                        "dialog frmProperties", "input Find: Find What:",
                                                        "dialog frmColumns", "dialog frmPartners", "dialog frmOptions",
                                                        "dialog frmAccount", "help Welcome.htm", "dialog frmAbout"}));
+}
+
+TEST_F(Commands, ReportAndPluginCommandsActOnlyOnTheFourSetFolders) {
+    startInInbox();
+    settings.set("Folders", "Reports", (home.path / "Reports").string());
+    const CommandCase commands[] = {
+        {"mnuExport", "Selected [File] - [Export]"},
+        {"mnuPrint", "Selected [Print] - [Report]"},
+        {"mnuReportViewer", "Selected [View] - [Report]"},
+        {"mnuDesignReport", "Selected [Tools] - [Designer] - [Viewer Report]"},
+        {"mnuDesignExport", "Selected [Tools] - [Designer] - [Export Report]"},
+        {"mnuDesignActiveX", "Selected [Tools] - [Designer] - [ActiveX Report]"},
+        {"mnuActiveX", "Selected [ActiveX]"},
+    };
+    for (const char* node : {"History", "Exchange"}) {
+        click(node);
+        main->boxes.clear();
+        for (const CommandCase& c : commands)
+            EXPECT_EQ(logged([&] { main->runCommand(c.name); }), expected(c.history)) << node << " " << c.name;
+        EXPECT_TRUE(main->boxes.empty()) << node;
+    }
+    // On the Inbox the designers look for the selection's template and say where it was looked for.
+    click("Inbox");
+    main->boxes.clear();
+    const std::string path = (home.path / "Reports" / "ActiveX" / "ACME_850_004010_.RPT").string();   // the rows have no direction
+    EXPECT_EQ(logged([&] { main->runCommand("mnuDesignActiveX"); }),
+              (std::vector<std::string>{"Selected [Tools] - [Designer] - [ActiveX Report]",
+                                        "ActiveX Report Not Found: " + path}));
+    EXPECT_EQ(main->boxes, std::vector<std::string>{"16 Veltrane: ActiveX Report Not Found: " + path});
 }
 
 TEST_F(Commands, ToolbarButtonsAndDropDownsRunTheMenuCommands) {
