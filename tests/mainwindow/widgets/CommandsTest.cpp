@@ -112,7 +112,7 @@ TEST_F(Commands, EveryMenuCommandWritesItsHistoryTextFirst) {
     }));
     // The windows and operations of later versions say so instead of doing nothing.
     EXPECT_NE(std::find(main->boxes.begin(), main->boxes.end(),
-                        "64 Veltrane: The Exchange window is not available in this version yet."),
+                        "64 Veltrane: The Map Designer is not available in this version yet."),
               main->boxes.end());
     EXPECT_NE(main->integratorWindow(), nullptr);
     EXPECT_EQ(main->dialogs, (std::vector<std::string>{"open Open Inbound", "open Open Outbound", "printer",
