@@ -4,6 +4,7 @@
 
 #include "core/Globals.h"
 #include "core/PluginHost.h"
+#include "keystrand/Register.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainIcons.h"
 #include "platform/automation/ClassRegistry.h"
@@ -45,6 +46,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
+    // Scripts create the cryptography classes by name.
+    keystrand::registerClasses();
     QApplication::setApplicationName(QStringLiteral("Veltrane"));
     QApplication::setOrganizationName(QStringLiteral("Veltrane"));
     QApplication::setStyle(QStringLiteral("Fusion"));

@@ -4,6 +4,7 @@
 #include "mainwindow/frmMain.h"
 
 #include "core/UiSink.h"
+#include "exchange/windows/OpenExchange.h"
 #include "mainwindow/Selection.h"
 #include "setup/PluginChoice.h"
 #include "setup/frmPartners.h"
@@ -26,6 +27,6 @@ void frmMain::showPartners() {
     execDialog(partners);
 }
 void frmMain::showMapDesigner() { notAvailable("The Map Designer"); }
-void frmMain::showExchange() { notAvailable("The Exchange window"); }
+void frmMain::showExchange() { exchange::OpenExchangeWindow(services_, this); }
 
 }  // namespace vt::mainwindow
