@@ -3,9 +3,11 @@
 // account; after a successful login only the main window remains.
 
 #include "core/Globals.h"
+#include "core/PluginHost.h"
 #include "keystrand/Register.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainIcons.h"
+#include "platform/automation/ClassRegistry.h"
 #include "platform/settings/Settings.h"
 #include "platform/text/Clock.h"
 #include "setup/SingleInstance.h"
@@ -62,6 +64,9 @@ int main(int argc, char** argv) {
     vt::FileSettings settings;
     vt::SystemClock clock;
     vt::mainwindow::frmMain main(settings, clock);
+    // Partner plug-ins reach settings, the database and the windows only through this.
+    vt::core::PluginHost pluginHost(main.services());
+    vt::automation::ClassRegistry::instance().setHostServices(&pluginHost);
     vt::setup::frmLogin login(main.services(), [&main] {
         if (!main.Form_Load()) return false;
         main.show();

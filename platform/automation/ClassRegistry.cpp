@@ -95,10 +95,10 @@ ClassRegistry::Library& ClassRegistry::load(const std::filesystem::path& file, s
     } catch (...) {
         abi = -1;
     }
-    if (abi != kPluginAbiVersion) {
+    if (abi < kOldestPluginAbiVersion || abi > kPluginAbiVersion) {
         dlclose(handle);
         cannotCreate(progId, "plug-in interface version " + std::to_string(abi) + ", expected " +
-                                 std::to_string(kPluginAbiVersion));
+                                 std::to_string(kOldestPluginAbiVersion) + " to " + std::to_string(kPluginAbiVersion));
     }
     auto lib = std::make_unique<Library>();
     lib->handle = handle;

@@ -2,6 +2,9 @@
 
 #include "Plugin.h"
 
+#include "platform/text/Text.h"
+
+#include <ctime>
 #include <dlfcn.h>
 
 #include <map>
@@ -204,6 +207,18 @@ Variant chainDefault(const Variant& result, InvokeKind kind, ArgSpan rest) {
 // ---- Plug-in support ----
 
 HostServices::~HostServices() = default;
+
+int HostServices::messageBox(std::string_view, int, std::string_view) { return 1; }   // vbOK
+
+void HostServices::yield() {}
+
+double HostServices::now() const {
+    const std::time_t t = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&t, &local);
+    return text::toOleDate(text::DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                                          local.tm_min, local.tm_sec, 0});
+}
 
 std::filesystem::path libraryFolder(const void* anyAddressInIt) {
     Dl_info info{};

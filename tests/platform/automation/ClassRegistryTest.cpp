@@ -119,7 +119,7 @@ TEST_F(ClassRegistryTest, AFileThatIsNoPluginIsRefusedWithItsReason) {
 
 TEST_F(ClassRegistryTest, BrokenPluginsAreRefusedWith429AndTheirReason) {
     const std::pair<const char*, const char*> cases[] = {
-        {"VtWrongAbi.Echo", "plug-in interface version 2, expected 1"},
+        {"VtWrongAbi.Echo", "plug-in interface version 3, expected 1 to 2"},
         {"VtNoCreate.Echo", "not a plug-in library"},
         {"VtUnresolved.Echo", "undefined symbol: vt_test_symbol_nobody_defines"},
         {"VtThrowing.Echo", "no resources for Echo"},   // an exception that is not an Error
@@ -129,6 +129,10 @@ TEST_F(ClassRegistryTest, BrokenPluginsAreRefusedWith429AndTheirReason) {
         EXPECT_EQ(text.rfind(std::string("429 ActiveX component can't create object: '") + progId + "' (", 0), 0u) << text;
         EXPECT_NE(text.find(reason), std::string::npos) << text;
     }
+}
+
+TEST_F(ClassRegistryTest, PluginsOfAnOlderInterfaceStillLoad) {
+    EXPECT_EQ(failure("VtOldestAbi.Echo"), "created");
 }
 
 TEST_F(ClassRegistryTest, WithoutAPluginFolderOnlyBuiltinsExist) {

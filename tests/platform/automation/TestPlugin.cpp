@@ -58,7 +58,8 @@ const char* const kClasses[] = {"Echo", "Failing", nullptr};
 }  // namespace
 
 // Broken builds of the same library for the registry's refusals: CMake defines one of
-// VT_BROKEN_WRONG_ABI, VT_BROKEN_NO_CREATE, VT_BROKEN_UNRESOLVED, VT_BROKEN_THROWING.
+// VT_BROKEN_WRONG_ABI, VT_BROKEN_NO_CREATE, VT_BROKEN_UNRESOLVED, VT_BROKEN_THROWING. VT_OLDEST_ABI
+// builds one that says it was made for the oldest interface the program still loads.
 #ifdef VT_BROKEN_UNRESOLVED
 extern "C" int vt_test_symbol_nobody_defines();
 #endif
@@ -66,6 +67,8 @@ extern "C" int vt_test_symbol_nobody_defines();
 VT_PLUGIN_EXPORT int vt_plugin_abi_version() {
 #if defined(VT_BROKEN_WRONG_ABI)
     return kPluginAbiVersion + 1;
+#elif defined(VT_OLDEST_ABI)
+    return kOldestPluginAbiVersion;
 #elif defined(VT_BROKEN_UNRESOLVED)
     return vt_test_symbol_nobody_defines();
 #else
