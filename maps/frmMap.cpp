@@ -349,11 +349,12 @@ void frmMap::LoadSegmentTree() {
 
 void frmMap::treeEvent(std::string_view key, int expandState) {
     const std::string upper = text::toUpper(key);
+    // The node the event came from is the one shown, as a click selects it.
+    if (QTreeWidgetItem* node = treeNode(key); node && node != tvwTSets_->currentItem()) {
+        QSignalBlocker block(tvwTSets_);
+        tvwTSets_->setCurrentItem(node);
+    }
     if (upper.find("SEGMENT") != std::string::npos) {
-        if (QTreeWidgetItem* node = treeNode(key)) {
-            QSignalBlocker block(tvwTSets_);
-            tvwTSets_->setCurrentItem(node);
-        }
         ShowSegmentProperties(expandState);
     } else if (upper.find("ELEMENT") != std::string::npos) {
         ShowElementProperties();
