@@ -162,6 +162,7 @@ void frmMap::buildLowerBand() {
     tabBar_->setObjectName(QStringLiteral("sstControlsTabs"));
     tabBar_->setShape(QTabBar::RoundedSouth);
     tabBar_->setDrawBase(false);
+    tabBar_->setExpanding(false);
     for (int i = 0; i < 3; ++i) tabBar_->addTab(QString::fromLatin1(kTabCaptions[size_t(i)].data()));
     connect(tabBar_, &QTabBar::currentChanged, this, [this](int) { sstControls_Click(0); });
 

@@ -72,7 +72,6 @@ void frmMap::buildPanels() {
         g->setContentsMargins(px(90), px(60), px(90), px(60));
         g->setVerticalSpacing(px(60));
         txtSegment_ = edit("txtSegment", f);
-        txtSegment_->setMaxLength(3);
         chkLooping_ = check("chkLooping", "Looping", nullptr, f);
         chkSegmentExclude_ = check("chkSegmentExclude", "Exclude", "Exclude Segment", f);
         txtSegmentName_ = edit("txtSegmentName", f);
@@ -83,27 +82,19 @@ void frmMap::buildPanels() {
         txtLoopLevel_->setValidator(new QIntValidator(0, 99, txtLoopLevel_));
         txtPlaceholders_ = edit("txtPlaceholders", f);
         int r = 0;
-        g->addWidget(label("Segment ID", f), r, 0);
-        g->addWidget(txtSegment_, r, 1);
-        g->addWidget(chkLooping_, r, 2);
-        g->addWidget(chkSegmentExclude_, r, 3);
-        ++r;
-        g->addWidget(label("Description", f), r, 0);
-        g->addWidget(txtSegmentName_, r, 1, 1, 3);
-        ++r;
-        g->addWidget(label("Usage", f), r, 0);
-        g->addWidget(cboSegmentUsage_, r, 1);
-        g->addWidget(label("Level", f), r, 2);
-        g->addWidget(cboSegmentLevel_, r, 3);
-        ++r;
-        g->addWidget(label("Max Usage/Loops", f), r, 0);
-        g->addWidget(txtMaxUsageLoop_, r, 1);
-        g->addWidget(label("Loop Level", f), r, 2);
-        g->addWidget(txtLoopLevel_, r, 3);
-        ++r;
-        g->addWidget(label("Placeholders", f), r, 0);
-        g->addWidget(txtPlaceholders_, r, 1);
-        ++r;
+        auto row = [&](const char* text, std::initializer_list<QWidget*> fields) {
+            g->addWidget(label(text, f), r, 0);
+            auto* line = new QHBoxLayout;
+            for (QWidget* w : fields) line->addWidget(w, qobject_cast<QCheckBox*>(w) ? 0 : 1);
+            g->addLayout(line, r++, 1);
+        };
+        row("Segment ID", {txtSegment_, chkLooping_, chkSegmentExclude_});
+        row("Description", {txtSegmentName_});
+        row("Usage", {cboSegmentUsage_});
+        row("Level", {cboSegmentLevel_});
+        row("Max Usage/Loops", {txtMaxUsageLoop_});
+        row("Loop Level", {txtLoopLevel_});
+        row("Placeholders", {txtPlaceholders_});
         auto* buttons = new QHBoxLayout;
         buttons->setSpacing(px(30));
         buttons->addWidget(panelButton(f, "cmdAddSegment", "Add", "Add Segment"));
@@ -116,10 +107,9 @@ void frmMap::buildPanels() {
         buttons->addWidget(panelButton(f, "cmdSegmentOut", "Out", "Move Segment Out"));
         buttons->addWidget(panelButton(f, "cmdSegmentProcess", "Process", "Execute Mapper"));
         buttons->addStretch(1);
-        g->addLayout(buttons, r, 0, 1, 4);
+        g->addLayout(buttons, r, 0, 1, 2);
         g->setRowStretch(r + 1, 1);
         g->setColumnStretch(1, 1);
-        g->setColumnStretch(3, 1);
     }
 
     // ---- Element ----
@@ -139,26 +129,19 @@ void frmMap::buildPanels() {
         txtElementMax_ = edit("txtElementMax", f);
         txtFormat_ = edit("txtFormat", f);
         int r = 0;
-        g->addWidget(label("Element ID", f), r, 0);
-        g->addWidget(txtReference_, r, 1);
-        g->addWidget(chkElementExclude_, r, 2, 1, 2);
-        ++r;
-        g->addWidget(label("Description", f), r, 0);
-        g->addWidget(txtElementName_, r, 1, 1, 3);
-        ++r;
-        g->addWidget(label("Usage", f), r, 0);
-        g->addWidget(cboElementUsage_, r, 1);
-        g->addWidget(label("Type", f), r, 2);
-        g->addWidget(cboElementType_, r, 3);
-        ++r;
-        g->addWidget(label("Minimum Length", f), r, 0);
-        g->addWidget(txtElementMin_, r, 1);
-        g->addWidget(label("Maximum Length", f), r, 2);
-        g->addWidget(txtElementMax_, r, 3);
-        ++r;
-        g->addWidget(label("Format Function", f), r, 0);
-        g->addWidget(txtFormat_, r, 1, 1, 3);
-        ++r;
+        auto row = [&](const char* text, std::initializer_list<QWidget*> fields) {
+            g->addWidget(label(text, f), r, 0);
+            auto* line = new QHBoxLayout;
+            for (QWidget* w : fields) line->addWidget(w, qobject_cast<QCheckBox*>(w) ? 0 : 1);
+            g->addLayout(line, r++, 1);
+        };
+        row("Element ID", {txtReference_, chkElementExclude_});
+        row("Description", {txtElementName_});
+        row("Usage", {cboElementUsage_});
+        row("Type", {cboElementType_});
+        row("Minimum Length", {txtElementMin_});
+        row("Maximum Length", {txtElementMax_});
+        row("Format Function", {txtFormat_});
         auto* buttons = new QHBoxLayout;
         buttons->setSpacing(px(30));
         buttons->addWidget(panelButton(f, "cmdAddElement", "Add", "Add Element"));
@@ -169,10 +152,9 @@ void frmMap::buildPanels() {
         buttons->addWidget(panelButton(f, "cmdMoveElementDown", "Down", "Move Element Down"));
         buttons->addWidget(panelButton(f, "cmdElementProcess", "Process", "Execute Mapper"));
         buttons->addStretch(1);
-        g->addLayout(buttons, r, 0, 1, 4);
+        g->addLayout(buttons, r, 0, 1, 2);
         g->setRowStretch(r + 1, 1);
         g->setColumnStretch(1, 1);
-        g->setColumnStretch(3, 1);
     }
     fraElement_->hide();
 
