@@ -28,6 +28,7 @@
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTextBlock>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace vt::maps {
@@ -447,6 +448,7 @@ automation::Ref<automation::Recordset> frmMap::TranslateAll(const mainwindow::Fo
 // ---- Translator panes ----
 
 void frmMap::setControlsEnabled(bool enabled) {
+    if (enabled) flushImmediate();
     for (QWidget* w : {static_cast<QWidget*>(fraSegment_), static_cast<QWidget*>(fraElement_), sstControls_,
                        static_cast<QWidget*>(tvwTSets_), static_cast<QWidget*>(lvwTSets_)})
         w->setEnabled(enabled);
@@ -456,15 +458,25 @@ void frmMap::setControlsEnabled(bool enabled) {
 }
 
 void frmMap::clearImmediate() {
-    immediateText_.clear();
+    pendingImmediate_.clear();
     txtImmediate_->clear();
 }
 
+// A run stores fields by the thousand: the pane takes them in batches, when events run.
 void frmMap::appendImmediate(std::string_view text) {
-    immediateText_ += text;
+    pendingImmediate_ += paneText(text);
+    if (immediateFlushQueued_) return;
+    immediateFlushQueued_ = true;
+    QTimer::singleShot(0, this, [this] { flushImmediate(); });
+}
+
+void frmMap::flushImmediate() {
+    immediateFlushQueued_ = false;
+    if (pendingImmediate_.isEmpty()) return;
     QTextCursor cursor(txtImmediate_->document());
     cursor.movePosition(QTextCursor::End);
-    cursor.insertText(paneText(text));
+    cursor.insertText(pendingImmediate_);
+    pendingImmediate_.clear();
     txtImmediate_->setTextCursor(cursor);
 }
 

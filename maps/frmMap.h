@@ -156,6 +156,7 @@ private:
     void fillSegmentPanel(const SegmentRow& row);
     void fillElementPanel(const ElementRow& row);
     void placePanes();
+    void flushImmediate();
     int px(double twips) const;
     double tw(double pixels) const;
     void setBarColour(Bar bar, bool dragging);
@@ -179,7 +180,8 @@ private:
     bool elementDirty_ = false;
     bool buildingTree_ = false;
     bool treeMousePress_ = false;
-    std::string immediateText_;
+    QString pendingImmediate_;
+    bool immediateFlushQueued_ = false;
     std::string transactionText_;
 
     // Layout state: the bars' offsets while dragged, where each pane was put (twips).

@@ -62,6 +62,7 @@ struct Designer : ::testing::Test {
     std::unique_ptr<frmMap> w;
     std::vector<std::string> previews;
     std::vector<bool> enabledDuringRun;
+    std::vector<bool> closedDuringRun;
     mainwindow::FolderSelection inbox{"Inbox", {}, {}, std::nullopt};
 
     frmMap& open() {
@@ -72,6 +73,8 @@ struct Designer : ::testing::Test {
             enabledDuringRun.push_back(w->lvwTSets()->isEnabled() || w->tvwTSets()->isEnabled() ||
                                        w->fraSegment()->isEnabled() || w->sstControls()->isEnabled() ||
                                        w->mnuClose()->isEnabled());
+            // The panes must outlive the run: the window stays.
+            closedDuringRun.push_back(w->close());
         };
         w = std::make_unique<frmMap>(d.services, host);
         w->Form_Load();
@@ -376,6 +379,7 @@ TEST_F(Designer, AnInboundTestRunEchoesIntoThePanesWithTheControlsOff) {
     static_cast<QToolButton*>(w->control("cmdSegmentProcess"))->click();
     ASSERT_EQ(previews.size(), 1u);
     EXPECT_EQ(enabledDuringRun, std::vector<bool>{false});
+    EXPECT_EQ(closedDuringRun, std::vector<bool>{false});
     EXPECT_TRUE(w->lvwTSets()->isEnabled() && w->tvwTSets()->isEnabled() && w->sstControls()->isEnabled() &&
                 w->mnuClose()->isEnabled());
     const std::string transaction = str(w->txtTransaction()->toPlainText());
