@@ -56,15 +56,15 @@ QTreeWidgetItem* findByKey(QTreeWidgetItem* item, const QString& key) {
 }
 
 void addNodes(QTreeWidgetItem* parent, const TreeNode& node, std::vector<QTreeWidgetItem*>& expanded,
-              const std::string& selectedKey, QTreeWidgetItem*& selected) {
+              const std::string& selectedKey, QTreeWidgetItem*& selected, const frmMap& w) {
     for (const auto& child : node.children) {
         auto* item = new QTreeWidgetItem(parent);
         item->setText(0, text::fromAnsi(child->text));
         item->setData(0, Qt::UserRole, QString::fromStdString(child->key));
-        item->setIcon(0, icons::tree(child->image));
+        item->setIcon(0, w.treeIcon(child->image));
         if (child->expanded) expanded.push_back(item);
         if (child->key == selectedKey) selected = item;
-        addNodes(item, *child, expanded, selectedKey, selected);
+        addNodes(item, *child, expanded, selectedKey, selected, w);
     }
 }
 
@@ -318,7 +318,7 @@ void frmMap::LoadSegmentTree() {
         auto* rootItem = new QTreeWidgetItem(tvwTSets_);
         rootItem->setText(0, text::fromAnsi(key));
         rootItem->setData(0, Qt::UserRole, QStringLiteral("Root"));
-        rootItem->setIcon(0, icons::tree("Segment"));
+        rootItem->setIcon(0, treeIcon("Segment"));
 
         const Map map = LoadMap(s_.db, current_);
         TreeNode root;
@@ -330,7 +330,7 @@ void frmMap::LoadSegmentTree() {
         }
         std::vector<QTreeWidgetItem*> expanded;
         QTreeWidgetItem* selected = selectedKey_ == "Root" ? rootItem : nullptr;
-        addNodes(rootItem, root, expanded, selectedKey_, selected);
+        addNodes(rootItem, root, expanded, selectedKey_, selected, *this);
         if (selectedKey_.empty() && !map.segments.empty())
             selected = treeNode(SegmentKey(map.segments.front().node, 1));
         rootItem->setExpanded(true);
@@ -384,14 +384,21 @@ void frmMap::LoadReferenceTree() {
         auto* root = new QTreeWidgetItem(tvwReference_);
         root->setText(0, text::fromAnsi(branch.root.text));
         root->setData(0, Qt::UserRole, QString::fromStdString(branch.root.key));
-        root->setIcon(0, icons::tree(branch.root.image));
+        root->setIcon(0, treeIcon(branch.root.image));
         for (const ReferenceNode& n : branch.children) {
             auto* item = new QTreeWidgetItem(root);
             item->setText(0, text::fromAnsi(n.text));
             item->setData(0, Qt::UserRole, text::fromAnsi(n.key));
-            item->setIcon(0, icons::tree(n.image));
+            item->setIcon(0, treeIcon(n.image));
         }
     }
+}
+
+// The pictures are drawn once a window: a tree of thousands of nodes shares them.
+QIcon frmMap::treeIcon(std::string_view key) const {
+    auto it = icons_.find(key);
+    if (it == icons_.end()) it = icons_.emplace(std::string(key), icons::tree(key)).first;
+    return it->second;
 }
 
 // ---- Tabs ----

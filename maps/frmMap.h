@@ -12,10 +12,12 @@
 #include "maps/DesignerTree.h"
 #include "maps/MapModel.h"
 
+#include <QIcon>
 #include <QMainWindow>
 
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -127,6 +129,8 @@ public:
     QAction* mnuClose() const { return mnuClose_; }
     // Panel controls by name ("txtSegment", "cboElementType", "cmdSaveSegment", ...).
     QWidget* control(std::string_view name) const;
+    // An image of the window's image list by key.
+    QIcon treeIcon(std::string_view key) const;
 
     // ---- The translator's view (while the window is loaded) ----
     void setControlsEnabled(bool enabled);
@@ -189,6 +193,8 @@ private:
     std::array<bool, 4> dragging_{};
     PaneRects rects_{};
     double designWidth_ = 0, designHeight_ = 0;
+
+    mutable std::map<std::string, QIcon, std::less<>> icons_;
 
     // Controls.
     QTreeWidget* lvwTSets_ = nullptr;
