@@ -13,11 +13,6 @@ namespace vt::mainwindow {
 
 namespace {
 
-bool plainPart(std::string_view part) {
-    return part.find('/') == std::string_view::npos && part.find('\0') == std::string_view::npos &&
-           part.find("..") == std::string_view::npos;
-}
-
 [[noreturn]] void fail(const std::string& what, const std::filesystem::path& p, int error) {
     throw std::filesystem::filesystem_error(what, p, std::error_code(error, std::generic_category()));
 }
@@ -82,9 +77,14 @@ private:
 
 }  // namespace
 
+bool IsPlainNamePart(std::string_view part) {
+    return part.find('/') == std::string_view::npos && part.find('\0') == std::string_view::npos &&
+           part.find("..") == std::string_view::npos;
+}
+
 std::filesystem::path WriteNewFile(const std::filesystem::path& folder, std::string_view stem,
                                    std::string_view extension, std::string_view bytes) {
-    if (stem.empty() || !plainPart(stem) || !plainPart(extension)) throw core::invalidCallError();
+    if (stem.empty() || !IsPlainNamePart(stem) || !IsPlainNamePart(extension)) throw core::invalidCallError();
     std::error_code ec;
     if (!std::filesystem::is_directory(folder, ec)) throw core::RunError(76, "Path not found");
 

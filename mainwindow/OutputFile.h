@@ -8,6 +8,10 @@
 
 namespace vt::mainwindow {
 
+// Whether a file-name part taken from data (partner names, keys) stays inside its folder: no
+// "/", NUL or "..".
+bool IsPlainNamePart(std::string_view part);
+
 // Writes `bytes` as <folder>/<stem><extension> (or the first free "-n" variant) and returns the
 // path. The stem and extension must be plain name parts (no "/", NUL or ".."); RunError 5 else.
 // A missing folder is RunError 76 "Path not found"; write failures throw filesystem errors.

@@ -3,6 +3,7 @@
 #include "core/Envelopes.h"
 #include "core/ErrorReporter.h"
 #include "core/Globals.h"
+#include "core/SessionGuard.h"
 #include "mainwindow/FolderModel.h"
 #include "mainwindow/InterchangeReader.h"
 #include "mainwindow/Selection.h"
@@ -153,9 +154,10 @@ void frmMain::mnuExit_Click() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-    // A close that arrives while a read, a refresh or a folder command yields would pull the
-    // connection from under it: the window closes as soon as that work is done.
-    if (loaded_ && !unloaded_ && (IsReadingInterchange() || IsFolderCommandRunning() || refreshing_)) {
+    // A close that arrives while a read, a refresh, a folder command or a transfer session yields
+    // would pull the connection from under it: the window closes as soon as that work is done.
+    if (loaded_ && !unloaded_ &&
+        (IsReadingInterchange() || IsFolderCommandRunning() || refreshing_ || core::IsSessionRunning())) {
         event->ignore();
         QTimer::singleShot(100, this, [this] { close(); });
         return;

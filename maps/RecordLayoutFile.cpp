@@ -11,11 +11,6 @@ namespace vt::maps {
 
 namespace {
 
-bool plainPart(std::string_view part) {
-    return part.find('/') == std::string_view::npos && part.find('\0') == std::string_view::npos &&
-           part.find("..") == std::string_view::npos;
-}
-
 // The type and scale columns of an element's Type code (exact comparison).
 void typeColumns(std::string_view code, LayoutField& f) {
     using namespace automation::adtype;
@@ -45,7 +40,7 @@ std::filesystem::path MapLayoutFolder(const Settings& settings) {
 
 std::filesystem::path RecordLayoutPath(const Settings& settings, const MapKey& key) {
     const std::string name = key.text() + ".ADO";
-    if (!plainPart(name)) throw core::invalidCallError();
+    if (!mainwindow::IsPlainNamePart(name)) throw core::invalidCallError();
     return MapLayoutFolder(settings) / name;
 }
 

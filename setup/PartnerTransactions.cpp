@@ -6,6 +6,7 @@
 #include "core/RunError.h"
 #include "core/Savepoint.h"
 #include "core/UiSink.h"
+#include "mainwindow/OutputFile.h"
 #include "platform/db/Database.h"
 #include "platform/settings/Settings.h"
 #include "platform/text/Text.h"
@@ -39,14 +40,6 @@ bool truthOf(const db::Statement& q, int col) {
 
 constexpr const char* kWhereSet =
     " WHERE Partner = ?1 AND \"Transaction\" = ?2 AND Version = ?3 AND Direction = ?4 ORDER BY Id LIMIT 1";
-
-// A part of a file name taken from data: nothing that leaves its folder.
-bool isPlainFileName(std::string_view name) {
-    if (name.empty() || name.find("..") != std::string_view::npos) return false;
-    for (char c : name)
-        if (c == '/' || c == '\\' || c == '\0') return false;
-    return true;
-}
 
 }  // namespace
 
@@ -118,7 +111,7 @@ std::filesystem::path perTransactionFile(const core::Services& s, const SetKey& 
     const std::string setting = s.settings.get("Folders", inbound ? "Export" : "Import");
     const std::filesystem::path folder = setting.empty() ? dataRoot() : std::filesystem::path(setting);
     const std::string name = selectionKey(key) + (inbound ? ".EXP" : ".IMP");
-    if (!isPlainFileName(name)) throw core::RunError(52, "Bad file name or number");
+    if (name.empty() || !mainwindow::IsPlainNamePart(name)) throw core::RunError(52, "Bad file name or number");
     return folder / name;
 }
 

@@ -126,6 +126,21 @@ void Dictionary::remove(const Variant& key) {
     entries_.erase(it);
 }
 
+void Dictionary::forEachValue(const std::function<void(const Variant&)>& visit) const {
+    for (const Entry& e : entries_) {
+        visit(e.key);
+        visit(e.item);
+    }
+}
+
+void Dictionary::dropValues() noexcept {
+    // Emptied first: what the items release may look at the dictionary again.
+    std::list<Entry> old = std::move(entries_);
+    entries_.clear();
+    index_.clear();
+    old.clear();
+}
+
 void Dictionary::removeAll() {
     index_.clear();
     entries_.clear();

@@ -4,6 +4,8 @@
 // are one key, "1" another), objects (by identity), Empty or Null. Errors carry the runtime's
 // numbers: 457 for a key already there, 32811 for one that is not, 5 for a bad argument.
 
+#include "Cycles.h"
+
 #include "platform/automation/Object.h"
 
 #include <cstdint>
@@ -16,11 +18,13 @@ namespace vt::scripting {
 
 inline constexpr std::int32_t kElementNotFound = 32811;
 
-class Dictionary final : public automation::Dispatch<Dictionary> {
+class Dictionary final : public automation::Dispatch<Dictionary>, public Traceable {
 public:
-    Dictionary() = default;
+    Dictionary() : Traceable(static_cast<automation::Object&>(*this)) {}
     static const automation::Members<Dictionary>& members();
     std::unique_ptr<automation::Enumerator> enumerate() override;   // the keys
+    void forEachValue(const std::function<void(const automation::Variant&)>& visit) const override;
+    void dropValues() noexcept override;
 
     void add(const automation::Variant& key, const automation::Variant& item);
     bool exists(const automation::Variant& key) const;

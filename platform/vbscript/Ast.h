@@ -145,6 +145,8 @@ struct AssignStmt : Stmt {
     ExprPtr target;
     ExprPtr value;
     bool isSet = false;
+    // s = s & a & b: the parts after s (a, b), which may be appended to s in place.
+    std::vector<const Expr*> appendParts;
 };
 
 struct CallStmt : Stmt {
@@ -234,7 +236,8 @@ struct ReDimStmt : Stmt {
 
 struct EraseStmt : Stmt {
     EraseStmt(Pos p) : Stmt(StmtKind::Erase, p) {}
-    std::unique_ptr<IdentExpr> var;
+    ExprPtr var;             // a variable or an array element holding an array
+    std::size_t count = 1;   // more than one is refused when run, as a call with too many arguments
 };
 
 // Dim, Const, Stop and declarations: nothing to do when reached.

@@ -25,6 +25,7 @@ const BuiltinTable& builtins() {
         BuiltinTable t;
         addConversionBuiltins(t);
         addStringBuiltins(t);
+        addByteBuiltins(t);
         addMathBuiltins(t);
         addArrayBuiltins(t);
         addObjectBuiltins(t);

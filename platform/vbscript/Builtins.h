@@ -48,6 +48,7 @@ void addDateBuiltins(BuiltinTable& t);
 void addFormatBuiltins(BuiltinTable& t);
 void addScriptBuiltins(BuiltinTable& t);
 void addUiBuiltins(BuiltinTable& t);
+void addByteBuiltins(BuiltinTable& t);
 void addConstants(BuiltinTable& t);
 
 // Helpers for the areas.

@@ -43,7 +43,10 @@ Variant arrayOf(Engine&, ArgSpan a) {
 Variant lbound(Engine&, ArgSpan a) { return Variant(arrayArg(a).lbound(dimension(a))); }
 Variant ubound(Engine&, ArgSpan a) { return Variant(arrayArg(a).ubound(dimension(a))); }
 Variant isArray(Engine&, ArgSpan a) { return Variant(arg::raw(a, 0).isArray()); }
-Variant isDateOf(Engine&, ArgSpan a) { return Variant(isDate(tested(arg::raw(a, 0)))); }
+Variant isDateOf(Engine&, ArgSpan a) {
+    const Variant v = tested(arg::raw(a, 0));
+    return Variant(!v.isObject() && isDate(v));   // an object without a default value is no date
+}
 Variant isEmptyOf(Engine&, ArgSpan a) { return Variant(tested(arg::raw(a, 0)).isEmpty()); }
 Variant isNullOf(Engine&, ArgSpan a) { return Variant(tested(arg::raw(a, 0)).isNull()); }
 Variant isNumericOf(Engine&, ArgSpan a) {

@@ -6,6 +6,8 @@ namespace vt::vbscript {
 
 void addConstants(BuiltinTable& t) {
     auto n = [&](std::string_view name, std::int64_t v) { t.addConstant(name, Variant::integerLiteral(v)); };
+    // Constants the Windows engine types as Long whatever their size.
+    auto l = [&](std::string_view name, std::int32_t v) { t.addConstant(name, Variant(v)); };
     auto s = [&](std::string_view name, std::string v) { t.addConstant(name, Variant(std::move(v))); };
 
     s("vbCr", "\r");
@@ -59,7 +61,7 @@ void addConstants(BuiltinTable& t) {
     n("vbDefaultButton4", 768);
     n("vbApplicationModal", 0);
     n("vbSystemModal", 4096);
-    n("vbMsgBoxHelpButton", 16384);
+    l("vbMsgBoxHelpButton", 16384);
     n("vbMsgBoxSetForeground", 65536);
     n("vbMsgBoxRight", 524288);
     n("vbMsgBoxRtlReading", 1048576);
@@ -91,14 +93,14 @@ void addConstants(BuiltinTable& t) {
 
     n("vbObjectError", -2147221504);
 
-    n("vbBlack", 0);
-    n("vbRed", 255);
-    n("vbGreen", 65280);
-    n("vbYellow", 65535);
-    n("vbBlue", 16711680);
-    n("vbMagenta", 16711935);
-    n("vbCyan", 16776960);
-    n("vbWhite", 16777215);
+    l("vbBlack", 0);
+    l("vbRed", 255);
+    l("vbGreen", 65280);
+    l("vbYellow", 65535);
+    l("vbBlue", 16711680);
+    l("vbMagenta", 16711935);
+    l("vbCyan", 16776960);
+    l("vbWhite", 16777215);
 }
 
 }  // namespace vt::vbscript

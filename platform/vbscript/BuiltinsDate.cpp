@@ -283,9 +283,10 @@ Variant timeSerial(Engine&, ArgSpan a) {
     return dateResult(fromLinear(h * 3600 + m * 60 + s));
 }
 
+// Unlike TimeValue, DateValue refuses Null.
 Variant dateValue(Engine&, ArgSpan a) {
     const std::optional<Moment> m = dateArg(a, 0);
-    if (!m) return Variant::null();
+    if (!m) raise(automation::err::InvalidUseOfNull);
     return dateResult(Moment{m->day, 0});
 }
 

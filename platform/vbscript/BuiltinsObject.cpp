@@ -4,6 +4,7 @@
 #include "Engine.h"
 
 #include "platform/automation/ClassRegistry.h"
+#include "platform/scripting/Dictionary.h"
 
 namespace vt::vbscript {
 
@@ -14,8 +15,13 @@ Variant errOf(Engine& e, ArgSpan) { return Variant(e.errObject()); }
 
 Variant createObject(Engine& e, ArgSpan a) {
     const std::string progId = arg::text(a, 0);
-    Engine::HostCall hc(e);
-    return Variant(ClassRegistry::instance().create(progId));
+    ObjectRef o;
+    {
+        Engine::HostCall hc(e);
+        o = ClassRegistry::instance().create(progId);
+    }
+    if (auto* d = dynamic_cast<scripting::Dictionary*>(o.get())) e.cycles().add(*d);
+    return Variant(std::move(o));
 }
 
 // No running objects or documents to attach to here.

@@ -13,19 +13,26 @@ using namespace automation;
 
 constexpr std::int32_t kLocale = 1033;
 
+// The code of Eval, Execute and ExecuteGlobal: text only, anything else is a type mismatch.
+std::string codeOf(ArgSpan a) {
+    const Variant v = arg::value(a, 0);
+    if (!v.isString()) raise(automation::err::TypeMismatch);
+    return v.stringValue();
+}
+
 Variant evalOf(Engine& e, ArgSpan a) {
-    const std::string code = arg::text(a, 0);
+    const std::string code = codeOf(a);
     return e.evalIn(code, e.callerFrame());
 }
 
 Variant execute(Engine& e, ArgSpan a) {
-    const std::string code = arg::text(a, 0);
+    const std::string code = codeOf(a);
     e.executeIn(code, e.callerFrame());
     return {};
 }
 
 Variant executeGlobal(Engine& e, ArgSpan a) {
-    const std::string code = arg::text(a, 0);
+    const std::string code = codeOf(a);
     e.executeGlobal(code);
     return {};
 }

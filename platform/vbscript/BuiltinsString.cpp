@@ -179,6 +179,7 @@ bool elementText(const Variant& list, std::size_t i, std::string& out) {
 
 Variant join(Engine&, ArgSpan a) {
     const Variant& list = arg::raw(a, 0);
+    if (list.isNull()) raise(automation::err::InvalidUseOfNull);
     if (!list.isArray() || list.arrayValue().dimensions() > 1) raise(automation::err::TypeMismatch);
     if (isNull(a, 1)) raise(automation::err::InvalidUseOfNull);
     const std::string delim = arg::has(a, 1) ? arg::text(a, 1) : std::string(" ");

@@ -4,6 +4,8 @@
 
 #include "platform/text/Text.h"
 
+#include <algorithm>
+
 namespace vt::vbscript {
 
 std::string lowerName(std::string_view name) { return text::toLower(name); }
@@ -205,6 +207,14 @@ private:
         code.arrays.clear();
         sc.locals = p.localSlots;
         sc.implicit = p.implicitSlots;
+        for (auto it = sc.implicit.begin(); it != sc.implicit.end();) {
+            if (std::find(fs.declaredImplicit.begin(), fs.declaredImplicit.end(), it->second) != fs.declaredImplicit.end()) {
+                sc.locals.emplace(it->first, it->second);
+                it = sc.implicit.erase(it);
+            } else {
+                ++it;
+            }
+        }
         if (p.returnsValue() && p.resultSlot >= 0) {
             sc.resultName = lowerName(p.name);
             sc.resultSlot = p.resultSlot;
@@ -302,6 +312,7 @@ private:
             auto& a = static_cast<AssignStmt&>(s);
             resolveExpr(*a.target, sc);
             resolveExpr(*a.value, sc);
+            findAppend(a);
             break;
         }
         case StmtKind::Call: resolveExpr(*static_cast<CallStmt&>(s).call, sc); break;
@@ -415,6 +426,24 @@ private:
             break;
         }
         }
+    }
+
+    // s = s & a & b, with s a plain name: the parts a, b to append.
+    static void findAppend(AssignStmt& a) {
+        if (a.isSet || a.target->kind != ExprKind::Ident) return;
+        const auto& target = static_cast<const IdentExpr&>(*a.target);
+        if (target.hasArgs) return;
+        std::vector<const Expr*> parts;
+        const Expr* e = a.value.get();
+        while (e->kind == ExprKind::Binary && static_cast<const BinaryExpr*>(e)->op == BinaryOp::Concat) {
+            const auto* b = static_cast<const BinaryExpr*>(e);
+            parts.push_back(b->rhs.get());
+            e = b->lhs.get();
+        }
+        if (parts.empty() || e->kind != ExprKind::Ident) return;
+        const auto& first = static_cast<const IdentExpr&>(*e);
+        if (first.hasArgs || lowerName(first.name) != lowerName(target.name)) return;
+        a.appendParts.assign(parts.rbegin(), parts.rend());
     }
 
     void resolveName(IdentExpr& id, Scope& sc) {

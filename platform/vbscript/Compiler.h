@@ -62,6 +62,7 @@ struct FrameScope {
     const ProcDef* proc = nullptr;   // the running procedure (not top-level code)
     ClassDef* cls = nullptr;         // the class of Me, or null
     std::vector<std::pair<std::string, bool>> added;   // lower-case name, declared with Dim
+    std::vector<std::int32_t> declaredImplicit;         // the procedure's undeclared names that Execute declared
 };
 // A variable the compiled code adds to the frame (a Dim, or an undeclared name it uses).
 struct FrameAddition {

@@ -11,13 +11,22 @@ namespace vt::vbscript {
 
 namespace {
 
+// Text that does not compile is a syntax error, whatever stopped the compiler, reported as a
+// compilation error of the calling statement.
+[[noreturn]] void failedToCompile() {
+    throw RuntimeError(automation::Error(err::SyntaxError, std::string(kCompileSource), errorText(err::SyntaxError)), {});
+}
+
 // The scope a frame offers to code compiled in it; none for top-level code (the global scope).
 std::optional<FrameScope> scopeOf(const Frame& f) {
     if (!f.proc || f.proc->topLevel) return std::nullopt;
     FrameScope fs;
     fs.proc = f.proc;
     fs.cls = f.proc->owner;
-    if (f.added) fs.added = f.added->names;
+    if (f.added) {
+        fs.added = f.added->names;
+        fs.declaredImplicit = f.added->declaredImplicit;
+    }
     return fs;
 }
 
@@ -39,8 +48,8 @@ void Engine::executeGlobal(std::string_view text) {
     try {
         unit = parseUnit(src, ParseLimits{limits.maxNesting, limits.maxOperators});
         compileUnit(*unit, symbols_);
-    } catch (const CompileError& ce) {
-        raiseRuntime(ce.number);
+    } catch (const CompileError&) {
+        failedToCompile();
     }
     bindUnit(*unit);
     const std::shared_ptr<ProcDef> main = unit->main;
@@ -59,8 +68,8 @@ void Engine::executeIn(std::string_view text, Frame& f) {
     try {
         unit = parseUnit(src, ParseLimits{limits.maxNesting, limits.maxOperators});
         compileUnitInFrame(*unit, symbols_, *fs, added);
-    } catch (const CompileError& ce) {
-        raiseRuntime(ce.number);
+    } catch (const CompileError&) {
+        failedToCompile();
     }
     // Procedures and classes become global; variables and constants stay with the frame.
     unit->dims.clear();
@@ -75,10 +84,15 @@ void Engine::executeIn(std::string_view text, Frame& f) {
     shareSlots(f, slots);
     // A Dim of a name the frame knew only as undeclared makes it a declared one.
     const std::int32_t own = f.proc->slotCount;
-    if (f.added) {
-        for (const auto& [name, slot] : m.localSlots)
-            if (slot >= own && std::size_t(slot - own) < f.added->names.size())
+    for (const auto& [name, slot] : m.localSlots) {
+        if (slot >= own) {
+            if (f.added && std::size_t(slot - own) < f.added->names.size())
                 f.added->names[std::size_t(slot - own)].second = true;
+        } else if (auto it = f.proc->implicitSlots.find(name); it != f.proc->implicitSlots.end() && it->second == slot) {
+            // The procedure's own use of the name, refused by Option Explicit so far, now finds it.
+            if (!f.added) f.added = std::make_unique<FrameVars>();
+            f.added->declaredImplicit.push_back(slot);
+        }
     }
     for (const FrameAddition& a : added) {
         if (!f.added) f.added = std::make_unique<FrameVars>();
@@ -108,8 +122,8 @@ Variant Engine::evalIn(std::string_view text, Frame& f) {
         e = parseExpressionText(*src, ParseLimits{limits.maxNesting, limits.maxOperators});
         if (fs) compileExpressionInFrame(*e, code, symbols_, *fs, explicitMode);
         else compileExpression(*e, code, symbols_, explicitMode);
-    } catch (const CompileError& ce) {
-        raiseRuntime(ce.number);
+    } catch (const CompileError&) {
+        failedToCompile();
     }
     std::vector<Variant> temps(std::size_t(code.slotCount));
     std::vector<Variant*> slots(std::size_t(code.slotCount));

@@ -1,6 +1,7 @@
 #include "Engine.h"
 
 #include "Builtins.h"
+#include "RegExp.h"
 #include "ScriptObject.h"
 
 #include "platform/scripting/Register.h"
@@ -19,12 +20,22 @@ using automation::ObjectRef;
 using automation::SafeArray;
 using Clk = std::chrono::steady_clock;
 
+Variant* shadowedSlot(const NameRef& r, const Frame& f) noexcept {
+    if (r.implicitSlot < 0) return nullptr;
+    const auto& d = f.added->declaredImplicit;
+    return std::find(d.begin(), d.end(), r.implicitSlot) != d.end() ? f.slots[r.implicitSlot] : nullptr;
+}
+
 // ---- ArgBuffer ----
 
-ArgBuffer::~ArgBuffer() = default;
+ArgBuffer::~ArgBuffer() {
+    // The arrays are unlocked before the temporaries go (a Terminate they run may resize them).
+    locks_.unlockFrom(0);
+    if (!heapTemps_)
+        for (std::size_t i = tempCount_; i-- > 0;) temps_[i].~Variant();
+}
 
-void ArgBuffer::reserve(std::size_t n) {
-    if (n + 1 <= cap_) return;
+void ArgBuffer::grow(std::size_t n) {
     const std::size_t cap = std::max(n + 1, 2 * cap_);
     // The old storage (inline or an earlier heap block) stays until everything has moved.
     auto temps = std::make_unique<Variant[]>(cap);
@@ -36,6 +47,8 @@ void ArgBuffer::reserve(std::size_t n) {
         if (p >= temps_ && p < temps_ + tempCount_) p = temps.get() + (p - temps_);
         ptrs[i] = p;
     }
+    if (!heapTemps_)
+        for (std::size_t i = tempCount_; i-- > 0;) temps_[i].~Variant();
     heapTemps_ = std::move(temps);
     heapPtrs_ = std::move(ptrs);
     temps_ = heapTemps_.get();
@@ -45,13 +58,9 @@ void ArgBuffer::reserve(std::size_t n) {
 
 void ArgBuffer::addValue(Variant v) {
     reserve(n_ + 1);
-    temps_[tempCount_] = std::move(v);
+    if (heapTemps_) temps_[tempCount_] = std::move(v);
+    else new (&temps_[tempCount_]) Variant(std::move(v));
     ptrs_[n_++] = &temps_[tempCount_++];
-}
-
-void ArgBuffer::addRef(Variant* slot) {
-    reserve(n_ + 1);
-    ptrs_[n_++] = slot;
 }
 
 // ---- Engine ----
@@ -65,14 +74,19 @@ const ObjectRef& Engine::errObject() const noexcept { return errObject_; }
 void Engine::clearErr() { err() = ErrInfo{}; }
 
 void Engine::setErr(const automation::Error& e) {
-    ErrInfo& i = err();
-    i.number = e.number;
-    // An HRESULT of the VB facility carries a VBScript error number.
-    if ((std::uint32_t(e.number) & 0xFFFF0000u) == 0x800A0000u) i.number = e.number & 0xFFFF;
+    auto& eo = static_cast<ErrObject&>(*errObject_);
+    ErrInfo& i = eo.info();
+    i.number = scriptErrorNumber(e.number);
     i.description = e.description;
     i.source = e.source.empty() ? std::string(kRuntimeSource) : e.source;
-    i.helpFile.clear();
-    i.helpContext = 0;
+    if (eo.raised && eo.raised->number == i.number) {
+        i.helpFile = std::move(eo.raised->helpFile);
+        i.helpContext = eo.raised->helpContext;
+    } else {
+        i.helpFile.clear();
+        i.helpContext = 0;
+    }
+    eo.raised.reset();
 }
 
 // ---- Run budget ----
@@ -80,7 +94,9 @@ void Engine::setErr(const automation::Error& e) {
 Engine::RunScope::RunScope(Engine& e) : e_(e) {
     if (e_.runDepth_++ == 0) e_.startRun();
 }
-Engine::RunScope::~RunScope() { --e_.runDepth_; }
+Engine::RunScope::~RunScope() {
+    if (--e_.runDepth_ == 0) e_.retired_.clear();
+}
 
 void Engine::hostBegin() noexcept {
     if (hostDepth_++ == 0) hostStart_ = now();
@@ -116,14 +132,19 @@ void Engine::startRun() {
     callDepth_ = 0;
     // The lowest stack address script calls may reach.
     const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
-    pthread_attr_t attr;
-    void* base = nullptr;
-    std::size_t size = 0;
-    if (pthread_getattr_np(pthread_self(), &attr) == 0) {
-        pthread_attr_getstack(&attr, &base, &size);
-        pthread_attr_destroy(&attr);
-    }
-    std::uintptr_t low = reinterpret_cast<std::uintptr_t>(base);
+    // Looked up once per thread: on the main thread glibc answers by parsing /proc/self/maps,
+    // which cost far more than the short scripts a translation runs thousands of times.
+    static thread_local const std::uintptr_t stackBase = [] {
+        pthread_attr_t attr;
+        void* base = nullptr;
+        std::size_t size = 0;
+        if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+            pthread_attr_getstack(&attr, &base, &size);
+            pthread_attr_destroy(&attr);
+        }
+        return reinterpret_cast<std::uintptr_t>(base);
+    }();
+    std::uintptr_t low = stackBase;
     if (!low || low >= here) low = here - std::min<std::uintptr_t>(8u << 20, 4 * limits.stackReserve);
     stackLimit_ = low + limits.stackReserve;
     if (stackLimit_ >= here) stackLimit_ = here - 64 * 1024;
@@ -200,10 +221,7 @@ void Engine::checkMemory() {
     if (rss > memoryBase_ && rss - memoryBase_ > limits.maxMemoryGrowth) abort(ScriptAbort::OutOfMemory);
 }
 
-void Engine::enterCall() {
-    if (callDepth_ >= limits.maxCallDepth || stackLow()) raiseRuntime(err::OutOfStackSpace);
-    ++callDepth_;
-}
+void Engine::outOfStack() { raiseRuntime(err::OutOfStackSpace); }
 
 // ---- Reports ----
 
@@ -229,8 +247,7 @@ void Engine::failCompile(const CompileError& ce, const SourceText& src) {
 
 void Engine::failRuntime(const automation::Error& ex, const SourceText* fallback) {
     ScriptError e;
-    e.number = ex.number;
-    if ((std::uint32_t(ex.number) & 0xFFFF0000u) == 0x800A0000u) e.number = ex.number & 0xFFFF;
+    e.number = scriptErrorNumber(ex.number);
     e.description = ex.description;
     e.source = ex.source.empty() ? std::string(kRuntimeSource) : ex.source;
     if (const auto* rt = dynamic_cast<const RuntimeError*>(&ex); rt && !rt->detail.empty() &&
@@ -343,6 +360,7 @@ void Engine::reset() {
     });
     globals_.clear();
     items_.clear();
+    cycles_.collect();
     ++epoch_;
     clearErr();
 }
@@ -358,11 +376,16 @@ void Engine::addObject(std::string_view name, const Variant& object, bool addMem
 }
 
 void Engine::bindUnit(Unit& unit) {
+    // A procedure replaced while script code runs may still be running (or about to be called).
+    auto retire = [this](Symbol& s) {
+        if (s.proc && runDepth_ > 0) retired_.push_back(std::move(s.proc));
+        s.proc.reset();
+    };
     for (const VarDecl& d : unit.dims) {
         Symbol& s = symbols_.intern(d.name);
         if (!s.var) s.var = &globals_.emplace_back();
         s.kind = Symbol::Kind::Variable;
-        s.proc.reset();
+        retire(s);
         s.cls.reset();
         if (d.isArray) overwrite(*s.var, makeArray(d.bounds, !d.bounds.empty()));
     }
@@ -370,18 +393,19 @@ void Engine::bindUnit(Unit& unit) {
         Symbol& s = symbols_.intern(c.name);
         s.kind = Symbol::Kind::Constant;
         s.constant = c.value;
-        s.proc.reset();
+        retire(s);
         s.cls.reset();
     }
     for (const auto& cls : unit.classes) {
         Symbol& s = symbols_.intern(cls->name);
         s.kind = Symbol::Kind::Class;
         s.cls = cls;
-        s.proc.reset();
+        retire(s);
     }
     for (const auto& p : unit.procs) {
         Symbol& s = symbols_.intern(p->name);
         s.kind = Symbol::Kind::Procedure;
+        retire(s);
         s.proc = p;
         s.cls.reset();
     }
@@ -486,6 +510,7 @@ void Engine::runTerminate(ScriptObject& o) noexcept {
 
 Variant Engine::newObject(const std::shared_ptr<ClassDef>& cls) {
     auto obj = automation::makeRef<ScriptObject>(cls, shared_from_this());
+    cycles_.add(*obj);
     obj->fields.resize(cls->fields.size());
     for (std::size_t i = 0; i < cls->fields.size(); ++i)
         if (cls->fields[i].isArray) obj->fields[i] = makeArray(cls->fields[i].bounds, !cls->fields[i].bounds.empty());
@@ -508,8 +533,9 @@ ScriptException::ScriptException(ScriptError e)
     : automation::Error(e.number, e.source, e.description), error(std::move(e)) {}
 
 ScriptControl::ScriptControl() : engine_(std::make_shared<Engine>()) {
-    // The classes every script may create: Scripting.Dictionary and Scripting.FileSystemObject.
-    static const bool registered = (scripting::registerScriptingClasses(), true);
+    // The classes every script may create: Scripting.Dictionary, Scripting.FileSystemObject and
+    // VBScript.RegExp.
+    static const bool registered = (scripting::registerScriptingClasses(), registerRegExpClass(), true);
     (void)registered;
 }
 

@@ -9,8 +9,10 @@
 #include "Parser.h"
 #include "ScriptControl.h"
 
+#include "platform/scripting/Cycles.h"
 #include "platform/text/Clock.h"
 
+#include <algorithm>
 #include <chrono>
 #include <deque>
 #include <memory>
@@ -40,6 +42,7 @@ enum class Flow : std::uint8_t { Normal, ExitDo, ExitFor, ExitProc };
 struct FrameVars {
     std::vector<std::pair<std::string, bool>> names;   // lower-case name, declared with Dim
     std::vector<std::unique_ptr<Variant>> values;
+    std::vector<std::int32_t> declaredImplicit;   // the procedure's undeclared names that Execute declared
 };
 
 struct Frame {
@@ -49,6 +52,17 @@ struct Frame {
     bool resumeNext = false;
     std::unique_ptr<FrameVars> added;   // made by the first Execute that adds a variable
 };
+
+// A global name that an Execute in this frame declared as its own: that slot; else null.
+Variant* shadowedSlot(const NameRef& r, const Frame& f) noexcept;
+inline Variant* shadowed(const NameRef& r, const Frame& f) noexcept {
+    return f.added ? shadowedSlot(r, f) : nullptr;   // rare: only after Execute in a procedure
+}
+// The variable a global name stands for in this frame, when it is one; else null.
+inline Variant* globalVariable(const NameRef& r, const Frame& f) {
+    if (Variant* v = shadowed(r, f)) return v;
+    return r.symbol->kind == Symbol::Kind::Variable ? r.symbol->var : nullptr;
+}
 
 // A run-time error tied to the statement where it happened.
 class LocatedError : public RuntimeError {
@@ -96,22 +110,29 @@ public:
     ArgBuffer(const ArgBuffer&) = delete;
     ArgBuffer& operator=(const ArgBuffer&) = delete;
 
-    void reserve(std::size_t n);
+    void reserve(std::size_t n) {
+        if (n + 1 > cap_) grow(n);
+    }
     // A temporary holding `v`.
     void addValue(Variant v);
     // The caller's own slot.
-    void addRef(Variant* slot);
+    void addRef(Variant* slot) {
+        reserve(n_ + 1);
+        ptrs_[n_++] = slot;
+    }
     // The arrays that hold by-reference elements; unlocked when the call is over.
     ArrayLocks& locks() noexcept { return locks_; }
     ArgSpan span() const noexcept { return ArgSpan(ptrs_, n_); }
     std::size_t size() const noexcept { return n_; }
 
 private:
-    Variant inlineTemps_[kInline];
+    void grow(std::size_t n);
+    // Inline temporaries are made only when added: a call with few arguments builds no others.
+    alignas(Variant) unsigned char inlineTemps_[kInline * sizeof(Variant)];
     Variant* inlinePtrs_[kInline + 1];
     std::unique_ptr<Variant[]> heapTemps_;
     std::unique_ptr<Variant*[]> heapPtrs_;
-    Variant* temps_ = inlineTemps_;
+    Variant* temps_ = reinterpret_cast<Variant*>(inlineTemps_);
     Variant** ptrs_ = inlinePtrs_;
     std::size_t cap_ = kInline + 1;
     std::size_t n_ = 0;
@@ -208,6 +229,9 @@ public:
     Variant callRef(const ProcDef& p, ArgSpan args);
 
     // ---- Services for built-ins ----
+    // The objects of this engine that may form reference cycles (class instances, dictionaries
+    // it created); reset frees the cycles nothing else references.
+    scripting::CycleTracker& cycles() noexcept { return cycles_; }
     ErrInfo& err() noexcept;
     const automation::ObjectRef& errObject() const noexcept;
     // Rnd state (VB's 24-bit generator).
@@ -230,7 +254,11 @@ private:
     void checkBudget();
     void checkMemory();
     [[noreturn]] void abort(ScriptAbort::Reason why);
-    void enterCall();
+    void enterCall() {
+        if (callDepth_ >= limits.maxCallDepth || stackLow()) outOfStack();
+        ++callDepth_;
+    }
+    [[noreturn]] static void outOfStack();
     void leaveCall() noexcept { --callDepth_; }
     void startRun();
     // True when the native stack is nearly used up.
@@ -239,6 +267,13 @@ private:
     }
     std::chrono::steady_clock::time_point now() const {
         return timeSource ? timeSource() : std::chrono::steady_clock::now();
+    }
+    // Option Explicit refuses the name: it is undeclared, and no Execute in the frame declared it.
+    static bool undeclared(const NameRef& r, const Frame& f) {
+        if (!r.explicitMode) return false;
+        if (!f.added || r.implicitSlot < 0) return true;
+        const auto& d = f.added->declaredImplicit;
+        return std::find(d.begin(), d.end(), r.implicitSlot) == d.end();
     }
     void clearErr();
     void setErr(const automation::Error& e);
@@ -290,6 +325,12 @@ private:
     const Variant& element(const automation::SafeArray& a, ArgSpan indices);
     void execCallStatement(const Expr& e, Frame& f);
     void assign(const Expr& target, Variant value, bool isSet, Frame& f);
+    // s = s & a & b done by appending to s, when reading the parts can run no script code (they
+    // are literals, constants or variables holding no object); false when it cannot be.
+    bool appendInPlace(const AssignStmt& a, Frame& f);
+    // The variable or constant a plain name stands for, found without running anything; null
+    // for anything else (a procedure, a property, a name not yet declared).
+    const Variant* quietValue(const Expr& e, Frame& f);
     void assignToValue(Variant& base, const ArgList& args, Variant value, bool isSet, Frame& f, std::string_view detail);
     static Variant letValue(Variant v);
     static void store(Variant& slot, Variant value);
@@ -305,7 +346,9 @@ private:
         slot = std::move(value);
     }
 
+    scripting::CycleTracker cycles_;   // first: outlives every value below
     SymbolTable symbols_;
+    std::vector<std::shared_ptr<const ProcDef>> retired_;   // replaced during the current run
     std::deque<Variant> globals_;
     std::vector<NamedItem> items_;
     std::uint32_t epoch_ = 1;

@@ -1,4 +1,5 @@
 #include "Errors.h"
+#include "RegExp.h"
 
 #include <unordered_map>
 
@@ -61,10 +62,31 @@ std::string errorText(std::int32_t number) {
         {1058, "'Default' specification can only be on Property Get"},
     };
     if (auto it = compileTexts.find(number); it != compileTexts.end()) return std::string(it->second);
+    if (const std::string_view re = regExpErrorText(number); !re.empty()) return std::string(re);
     if (number == err::Aborted) return "Operation aborted";
     if (number == err::InvalidPicture) return "Invalid picture";
     const std::string_view text = automation::standardErrorText(number);
     return text.empty() ? std::string("Unknown runtime error") : std::string(text);
+}
+
+std::int32_t scriptErrorNumber(std::int32_t hresult) noexcept {
+    const std::uint32_t h = std::uint32_t(hresult);
+    if ((h & 0xFFFF0000u) == 0x800A0000u) return std::int32_t(h & 0xFFFF);
+    switch (h) {
+    case 0x8007000Eu: return automation::err::OutOfMemory;           // E_OUTOFMEMORY
+    case 0x80070057u: return automation::err::InvalidCall;           // E_INVALIDARG
+    case 0x80070005u: return err::PermissionDenied;                  // E_ACCESSDENIED
+    case 0x80004001u: return 445;                                    // E_NOTIMPL
+    case 0x80004002u: return 430;                                    // E_NOINTERFACE
+    case 0x80020003u: return automation::err::NoSuchMember;          // DISP_E_MEMBERNOTFOUND
+    case 0x80020005u: return automation::err::TypeMismatch;          // DISP_E_TYPEMISMATCH
+    case 0x80020006u: return automation::err::NoSuchMember;          // DISP_E_UNKNOWNNAME
+    case 0x8002000Au: return automation::err::Overflow;              // DISP_E_OVERFLOW
+    case 0x8002000Bu: return automation::err::SubscriptOutOfRange;   // DISP_E_BADINDEX
+    case 0x8002000Eu: return automation::err::WrongArgumentCount;    // DISP_E_BADPARAMCOUNT
+    case 0x80020012u: return automation::err::DivisionByZero;        // DISP_E_DIVBYZERO
+    default: return hresult;
+    }
 }
 
 RuntimeError::RuntimeError(std::int32_t number, std::string d)

@@ -85,6 +85,10 @@ inline constexpr std::int32_t Aborted = static_cast<std::int32_t>(0x80004004u);
 // the automation runtime; "Unknown runtime error" for any other number.
 std::string errorText(std::int32_t number);
 
+// The script error an HRESULT stands for: one of the VB facility (0x800A....) carries the number,
+// a few common ones (E_OUTOFMEMORY, DISP_E_TYPEMISMATCH, ...) have their own; anything else stays.
+std::int32_t scriptErrorNumber(std::int32_t hresult) noexcept;
+
 // Err.Source and the host's error record name the kind of failure with these.
 inline constexpr std::string_view kCompileSource = "VBScript compilation error";
 inline constexpr std::string_view kRuntimeSource = "VBScript runtime error";

@@ -3,6 +3,7 @@
 #include "Builtins.h"
 #include "Engine.h"
 #include "Operators.h"
+#include "RegExp.h"
 #include "ScriptObject.h"
 
 #include "platform/scripting/Dictionary.h"
@@ -151,12 +152,13 @@ Variant* Engine::variableSlot(const IdentExpr& id, Frame& f, int create) {
     case NameKind::Local: return f.slots[r.slot];
     case NameKind::Field: return &f.me->fields[std::size_t(r.slot)];
     case NameKind::Global: {
+        if (Variant* v = shadowed(r, f)) return v;
         Symbol& s = *r.symbol;
         if (s.kind == Symbol::Kind::Variable) return s.var;
         if (s.kind != Symbol::Kind::None) return nullptr;
         resolveFallback(s);
         if (s.fallback != Symbol::Fallback::None) return nullptr;
-        if (r.explicitMode && create != 2) {
+        if (create != 2 && undeclared(r, f)) {
             if (create == 0) return nullptr;
             raiseRuntime(err::VariableUndefined, id.name);
         }
@@ -207,12 +209,28 @@ Variant* Engine::lvalue(const Expr& e, Frame& f, ArrayLocks& locks) {
     return &el;
 }
 
+// The slot of a local or declared global variable named alone; null for anything else.
+static Variant* plainSlot(const Expr& e, Frame& f) {
+    if (e.kind != ExprKind::Ident || static_cast<const IdentExpr&>(e).hasArgs) return nullptr;
+    const NameRef& r = static_cast<const IdentExpr&>(e).ref;
+    if (r.kind == NameKind::Local) return f.slots[r.slot];
+    if (r.kind == NameKind::Global) return globalVariable(r, f);
+    return nullptr;
+}
+
 void Engine::buildArgs(const ArgList& args, Frame& f, ArgBuffer& out, bool byRef) {
     out.reserve(args.size());
     for (const ExprPtr& a : args) {
         if (!a) {
             out.addValue(Variant::missing());
             continue;
+        }
+        if (byRef) {
+            // A plain variable (the usual argument) is passed by its slot at once.
+            if (Variant* slot = plainSlot(*a, f)) {
+                out.addRef(slot);
+                continue;
+            }
         }
         if (byRef && (a->kind == ExprKind::Ident || a->kind == ExprKind::Index)) {
             // lvalue() evaluates nothing unless it finds an array, so the fallback below does
@@ -254,8 +272,52 @@ Variant Engine::evalUnary(const UnaryExpr& u, Frame& f) {
     return {};
 }
 
+namespace {
+// A literal, constant or variable read in place (reading it runs nothing); null otherwise.
+const Variant* inPlace(const Expr& e, const Frame& f) {
+    if (e.kind == ExprKind::Literal) return &static_cast<const LiteralExpr&>(e).value;
+    if (e.kind != ExprKind::Ident) return nullptr;
+    const auto& id = static_cast<const IdentExpr&>(e);
+    if (id.hasArgs) return nullptr;
+    const NameRef& r = id.ref;
+    switch (r.kind) {
+    case NameKind::Local: return f.slots[r.slot];
+    case NameKind::Constant: return r.constant;
+    case NameKind::Global: return globalVariable(r, f);
+    default: return nullptr;
+    }
+}
+}  // namespace
+
 Variant Engine::evalBinary(const BinaryExpr& b, Frame& f) {
     if (stackLow()) raiseRuntime(err::OutOfStackSpace);
+    if (const Variant *pa = inPlace(*b.lhs, f), *pc = pa ? inPlace(*b.rhs, f) : nullptr; pc) {
+        // Integers and Longs: the common arithmetic and comparisons without the general rules.
+        std::int32_t x, y;
+        if (ops::wholeNumber(*pa, x) && ops::wholeNumber(*pc, y)) {
+            switch (b.op) {
+            case BinaryOp::Add:
+                if (const int k = ops::wholeKind(*pa, *pc, std::int64_t(x) + y)) return ops::wholeValue(k, std::int64_t(x) + y);
+                break;
+            case BinaryOp::Sub:
+                if (const int k = ops::wholeKind(*pa, *pc, std::int64_t(x) - y)) return ops::wholeValue(k, std::int64_t(x) - y);
+                break;
+            case BinaryOp::Eq: return Variant(x == y);
+            case BinaryOp::Ne: return Variant(x != y);
+            case BinaryOp::Lt: return Variant(x < y);
+            case BinaryOp::Gt: return Variant(x > y);
+            case BinaryOp::Le: return Variant(x <= y);
+            case BinaryOp::Ge: return Variant(x >= y);
+            default: break;
+            }
+        }
+        switch (b.op) {
+        case BinaryOp::Eq: case BinaryOp::Ne: case BinaryOp::Lt: case BinaryOp::Gt: case BinaryOp::Le: case BinaryOp::Ge:
+            return ops::compare(b.op, *pa, *pc, isLiteral(*b.lhs), isLiteral(*b.rhs));
+        default:
+            return ops::binary(b.op, *pa, *pc);
+        }
+    }
     // Plain variables are read in place; everything else into a temporary.
     auto operand = [&](const Expr& e, Variant& tmp) -> const Variant& {
         if (e.kind == ExprKind::Ident) {
@@ -263,14 +325,24 @@ Variant Engine::evalBinary(const BinaryExpr& b, Frame& f) {
             if (!id.hasArgs) {
                 const NameRef& r = id.ref;
                 if (r.kind == NameKind::Local) return *f.slots[r.slot];
-                if (r.kind == NameKind::Global && r.symbol->kind == Symbol::Kind::Variable) return *r.symbol->var;
+                if (r.kind == NameKind::Global)
+                    if (Variant* v = globalVariable(r, f)) return *v;
             }
         }
         tmp = eval(e, f);
         return tmp;
     };
+    // The left side is read in place only when reading the right one runs no script code that
+    // could change it (x & F() uses x as it was before F ran).
+    auto quiet = [&](const Expr& e) {
+        if (e.kind == ExprKind::Literal) return true;
+        if (e.kind != ExprKind::Ident || static_cast<const IdentExpr&>(e).hasArgs) return false;
+        const NameRef& r = static_cast<const IdentExpr&>(e).ref;
+        return r.kind == NameKind::Local || r.kind == NameKind::Constant ||
+               (r.kind == NameKind::Global && globalVariable(r, f));
+    };
     Variant ta, tb;
-    const Variant& a = operand(*b.lhs, ta);
+    const Variant& a = quiet(*b.rhs) ? operand(*b.lhs, ta) : (ta = eval(*b.lhs, f));
     const Variant& c = operand(*b.rhs, tb);
     switch (b.op) {
     case BinaryOp::Eq: case BinaryOp::Ne: case BinaryOp::Lt: case BinaryOp::Gt: case BinaryOp::Le: case BinaryOp::Ge:
@@ -282,7 +354,10 @@ Variant Engine::evalBinary(const BinaryExpr& b, Frame& f) {
 
 Variant Engine::evalNew(const NewExpr& n) {
     const Symbol& s = *n.symbol;
-    if (s.kind != Symbol::Kind::Class) raiseRuntime(err::ClassNotDefined, n.className);
+    if (s.kind != Symbol::Kind::Class) {
+        if (text::toLower(n.className) == "regexp") return Variant(automation::makeRef<RegExp>());
+        raiseRuntime(err::ClassNotDefined, n.className);
+    }
     return newObject(s.cls);
 }
 
@@ -307,6 +382,7 @@ Variant Engine::evalIdent(const IdentExpr& id, Frame& f, bool statement) {
 }
 
 Variant Engine::evalGlobal(const IdentExpr& id, Frame& f, bool statement) {
+    if (Variant* v = shadowed(id.ref, f)) return valueWithArgs(*v, id, f, statement);
     Symbol& s = *id.ref.symbol;
     switch (s.kind) {
     case Symbol::Kind::Variable: return valueWithArgs(*s.var, id, f, statement);
@@ -314,7 +390,19 @@ Variant Engine::evalGlobal(const IdentExpr& id, Frame& f, bool statement) {
         if (!id.args.empty() || statement) raiseRuntime(automation::err::TypeMismatch, id.name);
         return s.constant;
     case Symbol::Kind::Procedure: {
-        const std::shared_ptr<ProcDef> p = s.proc;
+        // Kept by the symbol, or by retired_ when code run meanwhile redefines it.
+        const ProcDef* p = s.proc.get();
+        // Arguments that are all plain variables go by their slots, with nothing to build.
+        if (id.args.size() <= 4) {
+            Variant* direct[4];
+            std::size_t k = 0;
+            for (const ExprPtr& a : id.args) {
+                Variant* slot = a ? plainSlot(*a, f) : nullptr;
+                if (!slot) break;
+                direct[k++] = slot;
+            }
+            if (k == id.args.size()) return callProc(*p, nullptr, ArgSpan(direct, k));
+        }
         ArgBuffer args;
         buildArgs(id.args, f, args, true);
         return callProc(*p, nullptr, args.span());
@@ -342,7 +430,7 @@ Variant Engine::evalGlobal(const IdentExpr& id, Frame& f, bool statement) {
     }
     // An undeclared name: a new Empty variable (in a procedure its own), unless Option Explicit
     // holds; called, it is a type mismatch.
-    if (id.ref.explicitMode) raiseRuntime(err::VariableUndefined, id.name);
+    if (undeclared(id.ref, f)) raiseRuntime(err::VariableUndefined, id.name);
     if (id.ref.implicitSlot >= 0) return valueWithArgs(*f.slots[id.ref.implicitSlot], id, f, statement);
     if (id.hasArgs || statement) raiseRuntime(automation::err::TypeMismatch, id.name);
     return *variableSlot(id, f, 1);
@@ -433,7 +521,7 @@ bool languageObject(const Object& o) {
     const std::type_info& t = typeid(o);
     return t == typeid(scripting::Dictionary) || t == typeid(scripting::TextStream) ||
            t == typeid(scripting::FileSystemObject) || t == typeid(scripting::File) || t == typeid(scripting::Folder) ||
-           t == typeid(scripting::Files) || t == typeid(scripting::Folders);
+           t == typeid(scripting::Files) || t == typeid(scripting::Folders) || t == typeid(RegExp);
 }
 }  // namespace
 
@@ -518,19 +606,31 @@ Variant Engine::callProc(const ProcDef& p, ScriptObject* me, ArgSpan args) {
     } leave{*this};
     constexpr int kInline = 8;
     const int n = p.slotCount;
-    Variant inlineVals[kInline];
+    // A small procedure's variables live here, made for its slots only.
+    alignas(Variant) unsigned char inlineVals[kInline * sizeof(Variant)];
     Variant* inlinePtrs[kInline];
     std::unique_ptr<Variant[]> heapVals;
     std::unique_ptr<Variant*[]> heapPtrs;
-    Variant* vals = inlineVals;
+    Variant* vals = reinterpret_cast<Variant*>(inlineVals);
     Variant** ptrs = inlinePtrs;
     if (n > kInline) {
         heapVals = std::make_unique<Variant[]>(std::size_t(n));
         heapPtrs = std::make_unique<Variant*[]>(std::size_t(n));
         vals = heapVals.get();
         ptrs = heapPtrs.get();
+    } else {
+        for (int i = 0; i < n; ++i) ptrs[i] = new (&vals[i]) Variant();
     }
-    for (int i = 0; i < n; ++i) ptrs[i] = &vals[i];
+    struct Locals {
+        Variant* vals;
+        int n;
+        ~Locals() {
+            for (int i = n; i-- > 0;)
+                if (!vals[i].isEmpty()) vals[i].~Variant();   // an Empty one holds nothing to free
+        }
+    } locals{vals, heapVals ? 0 : n};
+    if (heapVals)
+        for (int i = 0; i < n; ++i) ptrs[i] = &vals[i];
     for (std::size_t i = 0; i < p.params.size(); ++i) {
         if (p.params[i].byVal) store(vals[i], *args[i]);
         else ptrs[i] = args[i];
@@ -650,7 +750,7 @@ void Engine::assign(const Expr& target, Variant value, bool isSet, Frame& f) {
             invokeMember(*f.me, f.me->cls().members[std::size_t(r.member)], kind, ab.span(), true);
             return;
         }
-        if (r.kind == NameKind::Global) {
+        if (r.kind == NameKind::Global && !shadowed(r, f)) {
             Symbol& s = *r.symbol;
             if (s.kind != Symbol::Kind::Variable && s.kind != Symbol::Kind::None)
                 raiseRuntime(err::IllegalAssignment, id.name);
@@ -668,7 +768,7 @@ void Engine::assign(const Expr& target, Variant value, bool isSet, Frame& f) {
                 }
                 if (s.fallback != Symbol::Fallback::None) raiseRuntime(err::IllegalAssignment, id.name);
                 if (id.hasArgs) {
-                    if (r.explicitMode) raiseRuntime(err::VariableUndefined, id.name);
+                    if (undeclared(r, f)) raiseRuntime(err::VariableUndefined, id.name);
                     if (r.implicitSlot < 0) raiseRuntime(automation::err::TypeMismatch, id.name);
                     assignToValue(*f.slots[r.implicitSlot], id.args, std::move(value), isSet, f, id.name);
                     return;

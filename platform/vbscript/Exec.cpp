@@ -51,7 +51,22 @@ Flow Engine::exec(const Stmt& s, Frame& f) {
     switch (s.kind) {
     case StmtKind::Assign: {
         const auto& a = static_cast<const AssignStmt&>(s);
-        assign(*a.target, eval(*a.value, f), a.isSet, f);
+        if (!a.appendParts.empty() && appendInPlace(a, f)) return Flow::Normal;
+        Variant v = eval(*a.value, f);
+        // A plain value into a variable that holds none of an object or array: nothing to check.
+        if (!a.isSet && !v.isObject() && !v.isArray() && a.target->kind == ExprKind::Ident) {
+            const auto& id = static_cast<const IdentExpr&>(*a.target);
+            Variant* slot = nullptr;
+            if (!id.hasArgs) {
+                if (id.ref.kind == NameKind::Local) slot = f.slots[id.ref.slot];
+                else if (id.ref.kind == NameKind::Global) slot = globalVariable(id.ref, f);
+            }
+            if (slot && !slot->isObject() && !slot->isArray()) {
+                *slot = std::move(v);
+                return Flow::Normal;
+            }
+        }
+        assign(*a.target, std::move(v), a.isSet, f);
         return Flow::Normal;
     }
     case StmtKind::Call:
@@ -135,7 +150,21 @@ Variant loopNumber(Variant v) {
 
 }  // namespace
 
+namespace {
+// The slot of a loop counter that is a local or a declared global, found directly.
+inline Variant* directSlot(const IdentExpr& id, Frame& f) {
+    const NameRef& r = id.ref;
+    if (r.kind == NameKind::Local) return f.slots[r.slot];
+    if (r.kind == NameKind::Global) return globalVariable(r, f);
+    return nullptr;
+}
+}  // namespace
+
 Flow Engine::execFor(const ForStmt& s, Frame& f) {
+    auto counter = [&](const IdentExpr& id, Frame& fr) {
+        Variant* v = directSlot(id, fr);
+        return v ? v : variableSlot(id, fr, 1);
+    };
     Variant from, to, step;
     try {
         from = loopNumber(eval(*s.from, f));
@@ -157,15 +186,25 @@ Flow Engine::execFor(const ForStmt& s, Frame& f) {
     if (!var) raiseRuntime(err::IllegalAssignment, s.var->name);
     store(*var, from);
     const bool up = !(*ops::order(step, Variant(std::int16_t(0))) < 0);
+    // Integer and Long bounds and counter (the usual loop) are compared and stepped directly.
+    std::int32_t limit = 0, by = 0, at = 0;
+    const bool whole = ops::wholeNumber(to, limit) && ops::wholeNumber(step, by);
     for (;;) {
-        var = variableSlot(*s.var, f, 1);
-        const std::optional<int> c = ops::order(*var, to);
-        if (!c || (up ? *c > 0 : *c < 0)) break;
+        var = counter(*s.var, f);
+        if (whole && ops::wholeNumber(*var, at)) {
+            if (up ? at > limit : at < limit) break;
+        } else {
+            const std::optional<int> c = ops::order(*var, to);
+            if (!c || (up ? *c > 0 : *c < 0)) break;
+        }
         const Flow fl = execBlock(s.body, f);
         if (fl == Flow::ExitFor) break;
         if (fl != Flow::Normal) return fl;
-        var = variableSlot(*s.var, f, 1);
-        store(*var, ops::add(*var, step));
+        var = counter(*s.var, f);
+        int kind = 0;
+        if (whole && ops::wholeNumber(*var, at)) kind = ops::wholeKind(*var, step, std::int64_t(at) + by);
+        if (kind) *var = ops::wholeValue(kind, std::int64_t(at) + by);
+        else store(*var, ops::add(*var, step));
         tick();
     }
     return Flow::Normal;
@@ -325,8 +364,76 @@ void Engine::execReDim(const ReDimStmt& s, Frame& f) {
     }
 }
 
+const Variant* Engine::quietValue(const Expr& e, Frame& f) {
+    if (e.kind == ExprKind::Literal) return &static_cast<const LiteralExpr&>(e).value;
+    if (e.kind != ExprKind::Ident) return nullptr;
+    const auto& id = static_cast<const IdentExpr&>(e);
+    if (id.hasArgs) return nullptr;
+    const NameRef& r = id.ref;
+    switch (r.kind) {
+    case NameKind::Local: return f.slots[r.slot];
+    case NameKind::Field: return &f.me->fields[std::size_t(r.slot)];
+    case NameKind::Constant: return r.constant;
+    case NameKind::Global: {
+        if (Variant* v = shadowed(r, f)) return v;
+        Symbol& s = *r.symbol;
+        if (s.kind == Symbol::Kind::Variable) return s.var;
+        if (s.kind == Symbol::Kind::Constant) return &s.constant;
+        if (s.kind != Symbol::Kind::None) return nullptr;
+        resolveFallback(s);
+        if (s.fallback == Symbol::Fallback::Constant) return s.builtinConstant;
+        // An undeclared name in a procedure is a variable of its own.
+        if (s.fallback == Symbol::Fallback::None && r.implicitSlot >= 0 && !undeclared(r, f)) return f.slots[r.implicitSlot];
+        return nullptr;
+    }
+    default: return nullptr;
+    }
+}
+
+bool Engine::appendInPlace(const AssignStmt& a, Frame& f) {
+    // Only a variable is appended to; a constant is left to assign() and its error.
+    const IdentExpr& target = static_cast<const IdentExpr&>(*a.target);
+    const NameRef& r = target.ref;
+    Variant* slot = nullptr;
+    if (r.kind == NameKind::Local) slot = f.slots[r.slot];
+    else if (r.kind == NameKind::Field) slot = &f.me->fields[std::size_t(r.slot)];
+    else if (r.kind == NameKind::Global) slot = globalVariable(r, f);
+    if (!slot && r.kind == NameKind::Global && r.symbol->kind == Symbol::Kind::None && r.implicitSlot >= 0) {
+        // An undeclared name in a procedure is its own variable, unless the name is a built-in's.
+        resolveFallback(*r.symbol);
+        if (r.symbol->fallback == Symbol::Fallback::None && !undeclared(r, f)) slot = f.slots[r.implicitSlot];
+    }
+    if (!slot || !slot->isString() || a.appendParts.size() > 8) return false;
+    const Variant* parts[8];
+    std::size_t n = 0;
+    for (const Expr* p : a.appendParts) {
+        const Variant* v = quietValue(*p, f);
+        if (!v || v == slot || v->isObject() || v->isArray()) return false;
+        parts[n++] = v;
+    }
+    std::string& s = slot->stringValue();
+    std::string texts[8];
+    std::size_t total = s.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!parts[i]->isString()) texts[i] = automation::toText(*parts[i]);
+        total += parts[i]->isString() ? parts[i]->stringValue().size() : texts[i].size();
+    }
+    checkStringLength(total);
+    if (total > s.capacity()) s.reserve(std::max(total, s.capacity() * 2));
+    for (std::size_t i = 0; i < n; ++i) s += parts[i]->isString() ? parts[i]->stringValue() : texts[i];
+    return true;
+}
+
 void Engine::execErase(const EraseStmt& s, Frame& f) {
-    Variant* var = variableSlot(*s.var, f, 0);
+    if (s.count != 1) raiseRuntime(automation::err::WrongArgumentCount, "Erase");
+    ArrayLocks locks;
+    Variant* var = nullptr;
+    if (s.var->kind == ExprKind::Ident && !static_cast<const IdentExpr&>(*s.var).hasArgs)
+        var = variableSlot(static_cast<const IdentExpr&>(*s.var), f, 0);
+    else if (s.var->kind == ExprKind::Ident || s.var->kind == ExprKind::Index)
+        var = lvalue(*s.var, f, locks);
+    else if (eval(*s.var, f).isArray())
+        return;   // a copy of an array: nothing to erase
     if (!var || !var->isArray()) automation::raise(automation::err::TypeMismatch);
     SafeArray& a = var->arrayValue();
     if (a.locked()) automation::raise(automation::err::ArrayLocked);

@@ -160,6 +160,10 @@ public:
                     ++pos_;
                     t.type = Tok::Number;
                     t.value = radixNumber(8, col);
+                } else if (pos_ < s_.size() && s_[pos_] >= '0' && s_[pos_] <= '7') {
+                    // "&17" is octal too.
+                    t.type = Tok::Number;
+                    t.value = radixNumber(8, col);
                 } else {
                     t.type = Tok::Amp;
                 }
@@ -339,7 +343,7 @@ private:
             const int d = hexValue(s_[pos_]);
             if (d < 0 || d >= radix) break;
             v = v * std::uint64_t(radix) + std::uint64_t(d);
-            if (v > 0xFFFFFFFFull) throw CompileError(err::InvalidNumber, line_, col);
+            if (v > 0xFFFFFFFFull) throw CompileError(err::SyntaxError, line_, col);
             ++pos_;
         }
         const bool longSuffix = accept('&');

@@ -231,7 +231,7 @@ struct Bits {
 Bits toBits(const Variant& v) {
     Bits b;
     switch (v.type()) {
-    case VarType::Empty: break;
+    case VarType::Empty: b.rank = 2; break;   // Empty makes the result a Long
     case VarType::Boolean: b.isBool = true; b.v = v.boolValue() ? -1 : 0; break;
     case VarType::Byte: b.rank = 0; b.v = v.byteValue(); break;
     case VarType::Integer: b.v = v.integerValue(); break;
@@ -275,11 +275,13 @@ std::int64_t applyLogic(BinaryOp op, std::int64_t x, std::int64_t y) {
     }
 }
 
-// Null in And / Or / Imp decides nothing unless the other side settles the result alone.
+// Null in And / Or / Imp decides nothing unless the other side settles the result alone. Null
+// counts as an Integer: with a Byte the result is an Integer.
 Variant nullLogic(BinaryOp op, const Variant& a, const Variant& b) {
     const bool an = a.isNull(), bn = b.isNull();
     if (an && bn) return Variant::null();
-    const Bits o = toBits(an ? b : a);
+    Bits o = toBits(an ? b : a);
+    if (o.rank == 0) o.rank = 1;
     const std::int64_t all = o.rank == 0 ? 0xFF : -1;
     const std::int64_t ov = o.rank == 0 ? (o.v & 0xFF) : o.v;
     switch (op) {
@@ -420,7 +422,7 @@ Variant logicalNot(const Variant& v) {
     switch (v.type()) {
     case VarType::Null: return v;
     case VarType::Boolean: return Variant(!v.boolValue());
-    case VarType::Empty: return Variant(std::int16_t(-1));
+    case VarType::Empty: return Variant(std::int32_t(-1));
     case VarType::Byte: return Variant(std::uint8_t(~v.byteValue()));
     case VarType::Integer: return Variant(std::int16_t(~v.integerValue()));
     case VarType::Long: return Variant(std::int32_t(~v.longValue()));

@@ -832,8 +832,12 @@ private:
         const Pos p = here();
         advance();
         auto st = std::make_unique<EraseStmt>(p);
-        const Pos vp = here();
-        st->var = std::make_unique<IdentExpr>(vp, expectName());
+        if (!cur().isName() && cur().type != Tok::LParen) fail(err::ExpectedIdentifier);
+        st->var = parseExpr();
+        while (accept(Tok::Comma)) {
+            parseExpr();
+            ++st->count;
+        }
         endStatement();
         out.push_back(std::move(st));
     }

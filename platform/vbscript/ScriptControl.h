@@ -94,7 +94,8 @@ public:
     ScriptControl& operator=(const ScriptControl&) = delete;
 
     // Removes all code, global variables and named objects (script objects still alive run
-    // their Class_Terminate). Not allowed while a script runs.
+    // their Class_Terminate; those that only reference each other are then freed without it).
+    // Not allowed while a script runs.
     void reset();
 
     // Adds a named object. With `addMembers` its members are also reachable by their bare names.

@@ -10,7 +10,17 @@ using automation::Args;
 using automation::Members;
 
 ScriptObject::ScriptObject(std::shared_ptr<const ClassDef> cls, const std::shared_ptr<Engine>& engine)
-    : cls_(std::move(cls)), engine_(engine), engineRaw_(engine.get()) {}
+    : Traceable(static_cast<automation::Object&>(*this)), cls_(std::move(cls)), engine_(engine), engineRaw_(engine.get()) {}
+
+void ScriptObject::forEachValue(const std::function<void(const Variant&)>& visit) const {
+    for (const Variant& v : fields) visit(v);
+}
+
+void ScriptObject::dropValues() noexcept {
+    std::vector<Variant> old = std::move(fields);
+    fields.assign(old.size(), Variant());
+    old.clear();
+}
 
 ScriptObject::~ScriptObject() = default;
 
@@ -114,11 +124,17 @@ const Members<ErrObject>& ErrObject::members() {
             o.info() = ErrInfo{};
             return Variant();
         });
-        t.method("Raise", {1, 5}, [](ErrObject&, Args& a) -> Variant {
-            const std::int32_t number = a.int32(0);
+        // Arguments left out take what Err still holds, else the defaults.
+        t.method("Raise", {1, 5}, [](ErrObject& o, Args& a) -> Variant {
+            const std::int32_t number = scriptErrorNumber(a.int32(0));
             if (number == 0) automation::raise(automation::err::InvalidCall);
-            std::string description = a.has(2) ? a.string(2) : errorText(number);
-            std::string source = a.has(1) ? a.string(1) : std::string(kRuntimeSource);
+            const ErrInfo& now = o.info();
+            std::string description = a.has(2)                ? a.string(2)
+                                      : !now.description.empty() ? now.description
+                                                                  : errorText(number);
+            std::string source = a.has(1) ? a.string(1) : !now.source.empty() ? now.source : std::string(kRuntimeSource);
+            o.raised = ErrObject::Raised{number, a.has(3) ? a.string(3) : now.helpFile,
+                                         a.has(4) ? a.int32(4) : now.helpContext};
             throw automation::Error(number, std::move(source), std::move(description));
         });
         t.defaultMember("Number");

@@ -6,8 +6,11 @@
 #include "Ast.h"
 
 #include "platform/automation/Object.h"
+#include "platform/scripting/Cycles.h"
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace vt::vbscript {
@@ -15,7 +18,7 @@ namespace vt::vbscript {
 class Engine;
 struct ErrInfo;
 
-class ScriptObject final : public automation::Object {
+class ScriptObject final : public automation::Object, public scripting::Traceable {
 public:
     ScriptObject(std::shared_ptr<const ClassDef> cls, const std::shared_ptr<Engine>& engine);
     ~ScriptObject() override;
@@ -23,6 +26,8 @@ public:
     std::string className() const override;
     Variant invoke(std::string_view name, automation::InvokeKind kind, automation::ArgSpan args) override;
     bool hasMember(std::string_view name) const override;
+    void forEachValue(const std::function<void(const Variant&)>& visit) const override;
+    void dropValues() noexcept override;
 
     const ClassDef& cls() const noexcept { return *cls_; }
     Engine* engine() const noexcept { return engineRaw_; }
@@ -62,6 +67,14 @@ public:
     ~ErrObject() override;
     static const automation::Members<ErrObject>& members();
     ErrInfo& info() noexcept { return *info_; }
+
+    // The help file and context of the error Raise threw, taken over when Err is set from it.
+    struct Raised {
+        std::int32_t number = 0;
+        std::string helpFile;
+        std::int32_t helpContext = 0;
+    };
+    std::optional<Raised> raised;
 
 private:
     std::unique_ptr<ErrInfo> info_;

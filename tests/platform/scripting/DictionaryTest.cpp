@@ -1,5 +1,7 @@
 #include "Support.h"
 
+#include "platform/scripting/Dictionary.h"
+
 namespace {
 
 using namespace scripting_test;
@@ -191,6 +193,30 @@ TEST_F(DictionaryTest, ManyKeysRemovedAndRenamed) {
     EXPECT_TRUE(toBool(call(d, "Exists", {double(n - 3)})));
     EXPECT_FALSE(toBool(call(d, "Exists", {"k" + std::to_string(n - 3)})));
     EXPECT_EQ(toInt32(getProperty(d, "Item", {"k3"})), 3);
+}
+
+}  // namespace
+
+namespace {
+
+// A tracker frees dictionaries that only hold each other, and none that is still referenced.
+TEST(DictionaryCycles, CollectFreesOnlyUnreachableRings) {
+    vt::scripting::CycleTracker tracker;
+    auto track = [&](const Variant& v) { tracker.add(*dynamic_cast<vt::scripting::Dictionary*>(v.object())); };
+    Variant a = create("Scripting.Dictionary"), b = create("Scripting.Dictionary"), kept = create("Scripting.Dictionary");
+    track(a);
+    track(b);
+    track(kept);
+    call(a, "Add", {Variant("b"), b});
+    call(b, "Add", {Variant("a"), a});
+    call(kept, "Add", {Variant("self"), kept});
+    call(kept, "Add", {Variant("n"), Variant(std::int32_t(1))});
+    a.clear();
+    b.clear();
+    EXPECT_EQ(tracker.collect(), 2u);
+    EXPECT_EQ(tracker.size(), 1u);
+    EXPECT_EQ(toInt32(getProperty(kept, "Count")), 2);
+    call(kept, "RemoveAll");
 }
 
 }  // namespace

@@ -84,6 +84,7 @@ TEST(Builtins, Strings) {
         {"x = Replace(Null, \"a\", \"b\")", 94, 1, 0},
         {"x = Split(Null)", 94, 1, 0},
         {"x = Join(\"abc\")", 13, 1, 0},
+        {"x = Join(Null)", 94, 1, 0},
         {"x = StrReverse(Null)", 94, 1, 0},
         {"x = StrComp(\"a\", \"b\", 5)", 5, 1, 0},
         {"x = Space(300000000)", 14, 1, 0, "Out of string space: 'Space'"},
@@ -178,6 +179,31 @@ TEST(Builtins, HexOctAndRounding) {
         {"x = Oct(-2147483648.51)", 6, 1, 0},
         {"x = RGB(-1, 0, 0)", 5, 1, 0},
         {"x = RGB(0, Null, 0)", 94, 1, 0},
+    });
+}
+
+// Byte functions see a text as UTF-16 code units, low byte first ("\x80" is the euro sign, U+20AC).
+TEST(Builtins, BytesAndEscapes) {
+    expectOutputs({
+        {"Print LenB(\"abc\"), LenB(\"\"), IsNull(LenB(Null)), LenB(12)", "6 0 True 4"},
+        {"Print AscB(\"A\"), AscB(\"\x80\"), TypeName(AscB(\"A\")), AscB(MidB(\"\x80\", 2, 1))", "65 172 Integer 32"},
+        {"Print LeftB(\"ABC\", 4), RightB(\"ABC\", 2), MidB(\"ABC\", 3, 2), MidB(\"ABC\", 5), MidB(\"ABC\", 9) = \"\"",
+         "AB C B C True"},
+        {"Print InStrB(\"ABCB\", \"B\"), InStrB(4, \"ABCB\", \"B\"), InStrB(\"ABC\", \"b\"), InStrB(1, \"ABC\", \"b\", 1), "
+         "InStrB(\"abc\", \"\")",
+         "3 7 0 3 1"},
+        {"Print AscB(ChrB(200)), LenB(ChrB(0)) > 0, AscB(RightB(\"AB\", 2))", "200 True 66"},
+        {"Print Escape(\"a b&\xE9\x80+-./@*_\"), Escape(\"\") = \"\", IsNull(Escape(Null))",
+         "a%20b%26%E9%u20AC+-./@*_ True True"},
+        {"Print Unescape(\"%41%u20AC%zz%4%u12\"), Unescape(\"%E9\") = \"\xE9\", Unescape(Escape(\"\x80 \t\")) = \"\x80 \t\"",
+         "A\x80%zz%4%u12 True True"},
+    });
+    expectErrors({
+        {"x = AscB(\"\")", 5, 1, 0},
+        {"x = ChrB(256)", 5, 1, 0},
+        {"x = MidB(\"abc\", 0)", 5, 1, 0},
+        {"x = LeftB(\"abc\", -1)", 5, 1, 0},
+        {"x = AscB(Null)", 94, 1, 0},
     });
 }
 

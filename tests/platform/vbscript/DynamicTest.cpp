@@ -33,6 +33,18 @@ TEST(Dynamic, EvalAndExecuteScopes) {
         {"Sub P\n  Execute \"Dim z : z = 3\"\n  Execute \"z = z + 1\"\n  Print Eval(\"z\")\nEnd Sub\nP : P : Print IsEmpty(z)",
          "4|4|True"},
         {"Sub P\n  Execute \"w = 5\"\n  Print Eval(\"w\")\nEnd Sub\nP : Print IsEmpty(w)", "5|True"},
+        // A Dim that Execute runs in a procedure hides a global of that name for the rest of it.
+        {"Dim x : x = \"global\"\nSub P\n  Execute \"Dim x : x = 1\"\n  Print x, Eval(\"x\")\n  x = x + 1 : x = x & \"!\"\n"
+         "  Print Eval(\"x\")\nEnd Sub\nP : Print x",
+         "1 1|2!|global"},
+        // A procedure redefined while it runs finishes as it was; later calls get the new one.
+        {"Function F(n)\n  ExecuteGlobal \"Function F(n) : F = n * 100 : End Function\"\n  F = n + 1\nEnd Function\n"
+         "Print F(1), F(1)",
+         "2 100"},
+        // Under Option Explicit, a Dim that Execute runs declares the name for the rest of the procedure.
+        {"Option Explicit\nSub P\n  Execute \"Dim x : x = 2\"\n  Print x, Eval(\"x + 1\")\n  x = 5\n  Execute \"Print x\"\n"
+         "End Sub\nP : P",
+         "2 3|5|2 3|5"},
         {"Sub P\n  Execute \"Dim a(2) : a(1) = 9\"\n  Print Eval(\"UBound(a) & a(1)\")\nEnd Sub\nP", "29"},
         // At the top level Execute is global, as ExecuteGlobal is everywhere.
         {"Execute \"Dim g : g = 1\" : Print g", "1"},
@@ -57,19 +69,23 @@ TEST(Dynamic, EvalAndExecuteScopes) {
 
 TEST(Dynamic, Errors) {
     expectOutputs({
-        // Compile errors in the text are run-time errors of the statement, so Resume Next goes on.
-        {"On Error Resume Next\nExecute \"x = = 1\"\nPrint Err.Number, Err.Description", "1023 Expected expression"},
+        // Text that does not compile is a syntax error of the statement, so Resume Next goes on.
+        {"On Error Resume Next\nExecute \"x = = 1\"\nPrint Err.Number, Err.Description, Err.Source",
+         "1002 Syntax error VBScript compilation error"},
+        {"On Error Resume Next\nx = Eval(\"&H100000000\") : Print Err.Number : Err.Clear\nExecuteGlobal \"Sub\" : Print Err.Number",
+         "1002|1002"},
+        {"On Error Resume Next\nx = Eval(5) : Print Err.Number : Err.Clear : Execute Empty : Print Err.Number", "13|13"},
         {"On Error Resume Next\nx = Eval(\"1 +\")\nPrint Err.Number > 1000, IsEmpty(x)", "True True"},
         {"On Error Resume Next\nExecute \"x = 1 / 0 : y = 2\"\nPrint Err.Number, IsEmpty(y)", "11 True"},
         {"On Error Resume Next\nExecuteGlobal \"If\"\nPrint Err.Number <> 0", "True"},
     });
     expectErrors({
-        {"y = 1\nExecute \"x = = 1\"", 1023, 2, 0, "Expected expression: 'Execute'"},
+        {"y = 1\nExecute \"x = = 1\"", 1002, 2, 0, "Syntax error: 'Execute'"},
         // A run-time error inside the text is reported there.
         {"y = 1\nExecute \"a = 1\" & vbCrLf & \"b = 1 / 0\"", 11, 2, 0, "Division by zero"},
         {"x = Eval(\"Nope(1)\")", 13, 1, 0},
         {"Option Explicit\nDim a : a = Eval(\"b\")", 500, 2, 8},
-        {"x = Eval(Null)", 94, 1, 0},
+        {"x = Eval(Null)", 13, 1, 0},
         {"Execute", 450, 1, 0},
     });
     Harness h;

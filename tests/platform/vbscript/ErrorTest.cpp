@@ -48,7 +48,10 @@ TEST(Errors, CompileErrorsAtTheOffendingToken) {
         {"x = 1\n  y = (1 + \n", 1023, 2, 11},
         {"On Error Goto Label", 1002, 1, 14, "Syntax error"},
         {"x = #not a date#", 1002, 1, 4},
-        {"x = &H1FFFFFFFF", 1031, 1, 4, "Invalid number"},
+        {"x = &H1FFFFFFFF", 1002, 1, 4, "Syntax error"},
+        {"x = &O40000000000", 1002, 1, 4},
+        {"x = Eval(\"&H100000000\")", 1002, 1, 0},
+        {"x = Eval(\"&777777777777&\")", 1002, 1, 0},
         {"x = 1e999", 1031, 1, 4},
         {"x = 1 _ 2", 1032, 1, 6},
         {"If x Then For i = 1 To 2 : Next", 1024, 1, 10, "Expected statement"},
@@ -113,6 +116,18 @@ TEST(Errors, OnErrorResumeNext) {
         {"On Error Resume Next\nx = 1 / 0\nErr.Clear\nPrint Err.Number, Err.Description = \"\"", "0 True"},
         {"On Error Resume Next\nErr.Raise 1000, \"me\", \"mine\"\nPrint Err.Number, Err.Source, Err.Description", "1000 me mine"},
         {"On Error Resume Next\nErr.Raise 6\nPrint Err.Number, Err.Description, Err", "6 Overflow 6"},
+        // Raise keeps the help file and context; what it leaves out, Err still holds.
+        {"On Error Resume Next\nErr.Raise 1000, \"me\", \"mine\", \"h.chm\", 42\n"
+         "Print Err.HelpFile, Err.HelpContext : Err.Raise 2000 : Print Err.Number, Err.Source, Err.Description, Err.HelpFile, "
+         "Err.HelpContext : Err.Clear : Err.Raise 2000 : Print Err.Source, Err.Description, Err.HelpContext",
+         "h.chm 42|2000 me mine h.chm 42|VBScript runtime error Unknown runtime error 0"},
+        {"On Error Resume Next\nx = 1 / 0 : Err.Raise 5 : Print Err.Number, Err.Description, Err.HelpFile = \"\"",
+         "5 Division by zero True"},
+        // An HRESULT that stands for a script error becomes it.
+        {"On Error Resume Next\nErr.Raise &H8007000E : Print Err.Number, Err.Description : Err.Clear\n"
+         "Err.Raise &H800A0009 : Print Err.Number, Err.Description : Err.Clear : Err.Raise &H80020005, \"s\", \"d\" : "
+         "Print Err.Number, Err.Description",
+         "7 Out of memory|9 Subscript out of range|13 d"},
         {"On Error Resume Next\nx = 1 / 0\nIf Err Then Print \"err\"", "err"},
         {"On Error Resume Next\nErr.Number = 7 : Err.Description = \"set\" : Print Err.Number, Err.Description", "7 set"},
         {"On Error Resume Next\nx = Nothing : Print Err.Number\nOn Error Resume Next\nPrint Err.Number", "91|0"},

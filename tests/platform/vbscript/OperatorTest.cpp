@@ -62,6 +62,31 @@ TEST(Operators, StringsJoinWithPlusAndAmpersand) {
     });
 }
 
+// s = s & ... appends in place; what the parts do when read must not change.
+TEST(Operators, AppendingToAText) {
+    expectOutputs({
+        {"s = \"a\" : s = s & 1 & Null & Empty & True & vbCrLf & 2.5 : Print Replace(s, vbCrLf, \"|\")", "a1True|2.5"},
+        {"Const K = \"k\" : s = \"ab\" : s = s & s & K : Print s", "ababk"},
+        {"s = Null : s = s & \"a\" : t = 5 : t = t & \"b\" : Print s, t", "a 5b"},
+        {"Class C : Public Default Property Get V : s = \"changed\" : V = \"v\" : End Property : End Class\n"
+         "Set o = New C : s = \"x\" : s = s & o : Print s",
+         "xv"},
+        {"Function F : s = \"z\" : F = \"f\" : End Function\ns = \"x\" : s = s & F : s = s & F() : Print s", "xff"},
+        {"Sub P : t = \"\" : For i = 1 To 3 : t = t & i : Next : Print t : End Sub\nP : Print vbTab = Chr(9)", "123|True"},
+        {"Option Explicit\nDim s, a(1) : s = \"x\" : a(0) = \"y\" : s = s & a(0) & vbTab : Print Len(s)", "3"},
+        {"Class D : Private s : Sub Add(x) : s = s & x : End Sub : Function Text : Text = s : End Function : End Class\n"
+         "Set obj = New D : obj.Add \"p\" : obj.Add \"q\" : Print obj.Text",
+         "pq"},
+    });
+    expectErrors({
+        {"s = \"a\" : s = s & Array(1)", 13, 1, 10},
+        {"Const C = \"c\" : C = C & \"x\"", 501, 1, 16},
+        {"vbCrLf = vbCrLf & \"x\"", 501, 1, 0},
+        {"Sub P : vbTab = vbTab & \"x\" : End Sub\nP", 501, 1, 8},
+        {"Option Explicit\nDim s : s = \"a\" : s = s & nope", 500, 2, 18},
+    });
+}
+
 TEST(Operators, Comparisons) {
     expectOutputs({
         {"Print 1 = 1.0, 2 > 1, 2 >= 2, 1 <> 1, 1 < 2, 2 <= 1", "True True True False True False"},
@@ -106,6 +131,13 @@ TEST(Operators, LogicOnNumbersAndBooleans) {
         {"Print Not \"False\", True And \"True\"", "True True"},
         // A number in text is complemented as a Long.
         {"Print Not \"1\", TypeName(Not \"1\"), Not \"0\", Not \" 2.5 \"", "-2 Long -1 -3"},
+        // Empty makes a Long; Null with a Byte an Integer.
+        {"Print TypeName(Empty And 1), TypeName(True Or Empty), TypeName(Not Empty), Not Empty, Empty Xor CByte(3), "
+         "TypeName(Empty Eqv Empty), Empty Imp Empty",
+         "Long Long Long -1 3 Long -1"},
+        {"Print CByte(0) Imp Null, TypeName(CByte(0) Imp Null), TypeName(CByte(0) And Null), IsNull(CByte(255) Or Null), "
+         "IsNull(Null Imp CByte(1)), TypeName(CByte(2) And CByte(3)), TypeName(Null And Empty)",
+         "-1 Integer Integer True True Byte Long"},
     });
 }
 
@@ -113,6 +145,9 @@ TEST(Operators, Literals) {
     expectOutputs({
         {"Print &hff, &HFFFF, &hffff&, &hFFFFFFFF&, &o17", "255 -1 65535 -1 15"},
         {"Print TypeName(&h10&), TypeName(&hffFF&), TypeName(&h10000)", "Integer Long Long"},
+        {"Print &17, &17&, &O17&, &177777, TypeName(&200000), Eval(\"&17 + 1\"), 1 & 2", "15 15 15 -1 Long 16 12"},
+        {"Print TypeName(vbRed), TypeName(vbBlack), TypeName(vbWhite), TypeName(vbMsgBoxHelpButton), TypeName(vbOKOnly)",
+         "Long Long Long Long Integer"},
         {"Print 010, 10., .5, 34e5, 56.789e-2, 1e-94938484", "10 10 0.5 3400000 0.56789 0"},
         {"Print TypeName(1), TypeName(32768), TypeName(2147483648), TypeName(1e2)", "Integer Long Double Double"},
         {"Print \"say \"\"hi\"\"\", Len(\"\"\"\")", "say \"hi\" 1"},

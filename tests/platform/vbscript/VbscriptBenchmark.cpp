@@ -1,5 +1,6 @@
-// Script speed: a loop of one million simple statements, and a translator's pattern of one
-// thousand AddCode calls of a small element script against objScript and Record.
+// Script speed: a loop of one million simple statements, one million calls of a small Function,
+// text built by appending, and a translator's pattern of one thousand AddCode calls of a small
+// element script against objScript and Record.
 
 #include "platform/vbscript/ScriptControl.h"
 
@@ -45,6 +46,31 @@ void BM_MillionSimpleStatements(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * 1000000);
 }
 BENCHMARK(BM_MillionSimpleStatements)->Unit(benchmark::kMillisecond);
+
+// One million calls of a one-line Function.
+void BM_MillionFunctionCalls(benchmark::State& state) {
+    vbscript::ScriptControl sc;
+    sc.setTimeout(vbscript::ScriptControl::kNoTimeout);
+    for (auto _ : state) {
+        sc.reset();
+        sc.addCode("Function F(a)\n  F = a + 1\nEnd Function\nDim i, x\nFor i = 1 To 1000000\n  x = F(x)\nNext");
+    }
+    state.SetItemsProcessed(state.iterations() * 1000000);
+}
+BENCHMARK(BM_MillionFunctionCalls)->Unit(benchmark::kMillisecond);
+
+// Appending to a text in a loop: each append costs the same however long the text is.
+void BM_StringAppends(benchmark::State& state) {
+    vbscript::ScriptControl sc;
+    sc.setTimeout(vbscript::ScriptControl::kNoTimeout);
+    const std::string code = "Dim i, s\nFor i = 1 To " + std::to_string(state.range(0)) + "\n  s = s & \"x\"\nNext";
+    for (auto _ : state) {
+        sc.reset();
+        sc.addCode(code);
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_StringAppends)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_MillionMixedStatements(benchmark::State& state) {
     vbscript::ScriptControl sc;

@@ -1,0 +1,19 @@
+#pragma once
+// The Exchange log (table Exchange) and the texts of the transfer control's states.
+
+#include "core/Services.h"
+
+#include <string>
+#include <string_view>
+
+namespace vt::exchange {
+
+// Appends one row: type as given, date "mm/d/yyyy", time "hh:mm:ss AMPM", the current user and
+// the description. Never throws: a failure is shown in a critical box (status panel 1 when
+// nobody watches).
+void LogExchange(const core::Services& s, std::string_view logType, std::string_view description);
+
+// "Connecting to the remote server." and the other state texts; "Unknown state: 13" otherwise.
+std::string InetStateText(int state);
+
+}  // namespace vt::exchange

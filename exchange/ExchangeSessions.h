@@ -1,0 +1,154 @@
+#pragma once
+// Send and receive sessions of the Exchange window and the script API they offer.
+//
+// A session runs one network's send or receive script in the script host with three objects:
+// "Inet" (the transfer control; none for the protocol "SFTP"), "Exchange" (clsExchange) and
+// "Form" (the operations below, in their fixed order), each also reachable by bare member
+// names. Every session writes the Exchange log and the window's session text. The window
+// (frmExchange) owns one ExchangeSessions, implements SessionView and hands each run the
+// network's controls as they stand on the screen.
+//
+// Sessions can be cancelled; runs nobody watches (scheduled, or an unattended UiSink) stop at
+// their time budget. While a session runs the main window keeps the database open
+// (core::SessionGuard), and no session starts while an interchange read holds its transaction.
+
+#include "core/Services.h"
+#include "exchange/clsExchange.h"
+#include "platform/automation/Object.h"
+#include "platform/inet/Inet.h"
+#include "platform/vbscript/ScriptControl.h"
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vt::exchange {
+
+// Entries of the protocol and access-type lists, by stored position.
+inline constexpr std::array<std::string_view, 7> kProtocols = {"Unknown", "Default", "FTP", "SMTP",
+                                                               "HTTP",    "HTTPS",   "SFTP"};
+inline constexpr std::array<std::string_view, 3> kAccessTypes = {"Use Default", "Dirrect", "Named Proxy"};
+
+// The script API of "Form", in its fixed order.
+inline constexpr std::array<std::string_view, 18> kFormOperations = {
+    "MoveOutToSent", "IsOutboxValidated", "IsOutboxEmpty",  "WriteOutBoxToFile", "LogSession",
+    "LogExchange",   "LoadInBox",         "GenerateFileName", "GetOutboundPath", "GetInboundPath",
+    "Zip",           "UnZip",             "SaveChunk",      "CreateOutboundEDI", "GetOutboundEDI",
+    "WaitForResponse", "GetHashType",     "SendAS2"};
+
+// A network's detail controls as a run reads them (unsaved edits included).
+struct NetworkControls {
+    std::string url;            // txtURL
+    std::string userName;       // txtUserName
+    std::string password;       // txtPassword
+    std::string remotePort;     // mebRemotePort text
+    std::string timeOut;        // mebTimeOut text (seconds)
+    int protocolIndex = -1;     // cboProtocol position
+    std::string protocolText;   // the text cboProtocol shows
+    int accessTypeIndex = -1;   // cboAccessType position
+    std::string proxy;          // txtProxy
+    std::string sendScript;     // txtSend
+    std::string receiveScript;  // txtReceive
+};
+
+// What a session needs of the Exchange window.
+class SessionView {
+public:
+    virtual ~SessionView() = default;
+    // cmdModify, cmdSend and cmdReceive together.
+    virtual void setSessionButtonsEnabled(bool enabled) = 0;
+    virtual void clearSessionText() = 0;
+    // Appends to txtSession; `text` ends with CR LF.
+    virtual void appendSessionText(std::string_view text) = 0;
+};
+
+struct SessionOptions {
+    long scriptTimeoutMs = 60000;                          // script time, host calls not counted
+    std::chrono::milliseconds unattendedBudget{30 * 60 * 1000};   // whole run, when nobody watches
+};
+
+enum class RunMode { Interactive, Scheduled };
+
+class ExchangeSessions {
+public:
+    ExchangeSessions(const core::Services& services, SessionView& view, SessionOptions options = {});
+    ~ExchangeSessions();
+    ExchangeSessions(const ExchangeSessions&) = delete;
+    ExchangeSessions& operator=(const ExchangeSessions&) = delete;
+
+    // ---- Starting runs ----
+    // Send button: runs when the Outbox holds rows, else says "Outbox Empty".
+    void cmdSend_Click(const NetworkControls& network);
+    void cmdReceive_Click(const NetworkControls& network);
+    // False when the run did not start (one runs already, or an interchange read holds its
+    // transaction); a run that started always ends with buttons enabled and not busy.
+    bool RunSendScript(const NetworkControls& network, RunMode mode = RunMode::Interactive);
+    bool RunReceiveScript(const NetworkControls& network, RunMode mode = RunMode::Interactive);
+
+    bool isBusy() const { return mSessionBusy; }
+    // Whether a scheduler tick may start a run now (otherwise it defers to a later tick).
+    bool canStartScheduled() const;
+    // Stops the running session at its next statement or wait; any thread may call it.
+    void cancelSession();
+
+    // ---- Script API (the "Form" object) ----
+    bool MoveOutToSent();
+    bool IsOutboxValidated();
+    bool IsOutboxEmpty();   // True when the Outbox holds at least one row
+    std::string WriteOutBoxToFile();
+    void LogSession(std::string& text);
+    void LogExchange(std::string_view logType, std::string_view description);
+    // "" when loaded (or nothing to do); otherwise the reader's refusal, also logged.
+    std::string LoadInBox(const std::string& fileName);
+    std::string GenerateFileName();
+    std::string GetOutboundPath();
+    std::string GetInboundPath();
+    void Zip(const std::string& fileName);
+    void UnZip();
+    void SaveChunk(const std::string& url, const std::string& fileName);
+    void CreateOutboundEDI();
+    std::string GetOutboundEDI();
+    void WaitForResponse();
+    std::int32_t GetHashType();
+    void SendAS2(int index);
+
+    // ---- Objects ----
+    clsExchange& exchange();              // created on first use, kept for the object's life
+    inet::Inet& inet();                    // the transfer control icInternet
+    automation::Variant formObject();      // "Form"
+
+    void icInternet_StateChanged(int state);
+
+private:
+    bool run(const NetworkControls& network, bool send, RunMode mode);
+    void scScript_Error(const vbscript::ScriptError& error);
+    bool unattended() const;
+    bool cancelled() const { return cancel_.load(); }
+    void stop(std::string reason);
+    std::filesystem::path folder(std::string_view key) const;
+    void logFailure(bool toSession);
+
+    const core::Services& s_;
+    SessionView& view_;
+    SessionOptions options_;
+    std::atomic<bool> mSessionBusy{false};
+    bool scheduled_ = false;
+    std::atomic<bool> cancel_{false};
+    mutable std::mutex reasonMutex_;
+    std::string stopReason_;
+    automation::Ref<clsExchange> exchange_;
+    automation::Ref<inet::Inet> inet_;
+    automation::ObjectRef form_;
+    vbscript::ScriptControl scScript_;
+    // Outbox rows written into each file, so that exactly those move to Sent with it.
+    std::map<std::string, std::vector<std::int64_t>> written_;
+};
+
+}  // namespace vt::exchange

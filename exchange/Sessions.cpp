@@ -1,0 +1,323 @@
+#include "exchange/ExchangeSessions.h"
+
+#include "core/ErrorReporter.h"
+#include "core/Globals.h"
+#include "core/RunError.h"
+#include "core/SessionGuard.h"
+#include "core/UiSink.h"
+#include "exchange/ExchangeLog.h"
+#include "mainwindow/InterchangeReader.h"
+#include "platform/db/Database.h"
+#include "platform/settings/Settings.h"
+#include "platform/text/Text.h"
+
+#include <condition_variable>
+#include <optional>
+#include <thread>
+
+namespace vt::exchange {
+
+using automation::Args;
+using automation::Variant;
+
+namespace {
+
+// The "Form" object: the window's script API over the sessions object.
+class FormObject final : public automation::Dispatch<FormObject> {
+public:
+    explicit FormObject(ExchangeSessions* owner) : owner_(owner) {}
+    static const automation::Members<FormObject>& members();
+    ExchangeSessions& owner() {
+        if (!owner_) automation::raise(automation::err::ObjectNotSet, "frmExchange");
+        return *owner_;
+    }
+    void detach() { owner_ = nullptr; }
+
+private:
+    ExchangeSessions* owner_;
+};
+
+const automation::Members<FormObject>& FormObject::members() {
+    using M = automation::Members<FormObject>;
+    static const M m = [] {
+        M m("frmExchange");
+        auto none = [](auto&& f) {
+            return [f](FormObject& o, Args& a) {
+                f(o.owner(), a);
+                return Variant();
+            };
+        };
+        m.method("MoveOutToSent", {0, 0}, [](FormObject& o, Args&) { return Variant(o.owner().MoveOutToSent()); });
+        m.method("IsOutboxValidated", {0, 0}, [](FormObject& o, Args&) { return Variant(o.owner().IsOutboxValidated()); });
+        m.method("IsOutboxEmpty", {0, 0}, [](FormObject& o, Args&) { return Variant(o.owner().IsOutboxEmpty()); });
+        m.method("WriteOutBoxToFile", {0, 0}, [](FormObject& o, Args&) { return Variant(o.owner().WriteOutBoxToFile()); });
+        m.method("LogSession", {1, 1}, none([](ExchangeSessions& x, Args& a) {
+                     // The caller's variable comes back with its line breaks and tabs blanked.
+                     std::string text = automation::toText(a.value(0));
+                     x.LogSession(text);
+                     a.ref(0) = Variant(text);
+                 }));
+        m.method("LogExchange", {2, 2}, none([](ExchangeSessions& x, Args& a) { x.LogExchange(a.string(0), a.string(1)); }));
+        m.method("LoadInBox", {1, 1}, [](FormObject& o, Args& a) { return Variant(o.owner().LoadInBox(a.string(0))); });
+        m.method("GenerateFileName", {0, 0}, [](FormObject& o, Args&) { return Variant(o.owner().GenerateFileName()); });
+        m.method("GetOutboundPath", {0, 0}, [](FormObject& o, Args&) { return Variant(o.owner().GetOutboundPath()); });
+        m.method("GetInboundPath", {0, 0}, [](FormObject& o, Args&) { return Variant(o.owner().GetInboundPath()); });
+        m.method("Zip", {1, 1}, none([](ExchangeSessions& x, Args& a) { x.Zip(a.string(0)); }));
+        m.method("UnZip", {0, 1}, none([](ExchangeSessions& x, Args&) { x.UnZip(); }));
+        m.method("SaveChunk", {2, 2}, none([](ExchangeSessions& x, Args& a) { x.SaveChunk(a.string(0), a.string(1)); }));
+        m.method("CreateOutboundEDI", {0, 0}, none([](ExchangeSessions& x, Args&) { x.CreateOutboundEDI(); }));
+        m.method("GetOutboundEDI", {0, 0}, [](FormObject& o, Args&) { return Variant(o.owner().GetOutboundEDI()); });
+        m.method("WaitForResponse", {0, 0}, none([](ExchangeSessions& x, Args&) { x.WaitForResponse(); }));
+        m.method("GetHashType", {0, 0}, [](FormObject& o, Args&) { return Variant(o.owner().GetHashType()); });
+        m.method("SendAS2", {1, 1}, none([](ExchangeSessions& x, Args& a) { x.SendAS2(a.int32(0)); }));
+        return m;
+    }();
+    return m;
+}
+
+// Sets the stop flag when a run's time budget is spent.
+class Watchdog {
+public:
+    Watchdog(std::chrono::milliseconds budget, std::function<void()> onExpiry) {
+        thread_ = std::thread([this, budget, onExpiry = std::move(onExpiry)] {
+            std::unique_lock lock(m_);
+            if (!cv_.wait_for(lock, budget, [this] { return done_; })) onExpiry();
+        });
+    }
+    ~Watchdog() {
+        {
+            std::lock_guard lock(m_);
+            done_ = true;
+        }
+        cv_.notify_all();
+        thread_.join();
+    }
+
+private:
+    std::mutex m_;
+    std::condition_variable cv_;
+    bool done_ = false;
+    std::thread thread_;
+};
+
+}  // namespace
+
+ExchangeSessions::ExchangeSessions(const core::Services& services, SessionView& view, SessionOptions options)
+    : s_(services), view_(view), options_(options) {
+    scScript_.setTimeout(options_.scriptTimeoutMs);
+    scScript_.setCancelFlag(&cancel_);
+    scScript_.setClock(&s_.clock);
+    scScript_.setErrorHandler([this](const vbscript::ScriptError& e) { scScript_Error(e); });
+    vbscript::ScriptUi ui;
+    ui.messageBox = [this](std::string_view prompt, int buttons, std::string_view title) {
+        return s_.ui.messageBox(prompt, buttons, title);
+    };
+    ui.inputBox = [this](std::string_view prompt, std::string_view title, std::string_view def) {
+        return s_.ui.inputBox(prompt, title, def);
+    };
+    ui.unattended = [this] { return unattended(); };
+    scScript_.setUi(std::move(ui));
+    form_ = automation::makeRef<FormObject>(this);
+}
+
+ExchangeSessions::~ExchangeSessions() {
+    if (auto* f = dynamic_cast<FormObject*>(form_.get())) f->detach();
+    try {
+        scScript_.reset();
+    } catch (...) {
+    }
+}
+
+clsExchange& ExchangeSessions::exchange() {
+    if (!exchange_) exchange_ = automation::makeRef<clsExchange>();
+    return *exchange_;
+}
+
+inet::Inet& ExchangeSessions::inet() {
+    if (!inet_) {
+        inet_ = automation::makeRef<inet::Inet>();
+        inet_->onStateChanged = [this](int state) { icInternet_StateChanged(state); };
+        inet_->setWaitHooks([this] { s_.ui.yield(); }, [this] { return cancelled(); });
+    }
+    return *inet_;
+}
+
+Variant ExchangeSessions::formObject() { return Variant(form_); }
+
+bool ExchangeSessions::unattended() const { return scheduled_ || s_.ui.unattended(); }
+
+bool ExchangeSessions::canStartScheduled() const {
+    return !mSessionBusy && !mainwindow::IsReadingInterchange() && !s_.db.inTransaction();
+}
+
+void ExchangeSessions::stop(std::string reason) {
+    {
+        std::lock_guard lock(reasonMutex_);
+        if (stopReason_.empty()) stopReason_ = std::move(reason);
+    }
+    cancel_ = true;
+}
+
+void ExchangeSessions::cancelSession() {
+    if (mSessionBusy) stop("Session cancelled");
+}
+
+void ExchangeSessions::cmdSend_Click(const NetworkControls& network) {
+    if (IsOutboxEmpty())
+        RunSendScript(network);
+    else
+        core::ShowNotice(s_, "Outbox Empty", core::vbExclamation | core::vbOKOnly);
+}
+
+void ExchangeSessions::cmdReceive_Click(const NetworkControls& network) { RunReceiveScript(network); }
+
+bool ExchangeSessions::RunSendScript(const NetworkControls& network, RunMode mode) { return run(network, true, mode); }
+
+bool ExchangeSessions::RunReceiveScript(const NetworkControls& network, RunMode mode) {
+    return run(network, false, mode);
+}
+
+namespace {
+
+// A list position or a text box's number, converted as the control's property takes it.
+int portNumber(const std::string& text) {
+    const std::int32_t n = automation::toInt32(Variant(text));
+    if (n < 0 || n > 65535) throw core::overflowError();
+    return n;
+}
+
+}  // namespace
+
+bool ExchangeSessions::run(const NetworkControls& n, bool send, RunMode mode) {
+    if (mSessionBusy) return false;
+    if (mainwindow::IsReadingInterchange() || s_.db.inTransaction()) {
+        // The reader's transaction must hold only its own writes; a scheduler tries again later.
+        if (mode == RunMode::Interactive)
+            core::ShowNotice(s_, "Another interchange file is being read. Try again when it has finished.",
+                             core::vbExclamation | core::vbOKOnly);
+        return false;
+    }
+    scheduled_ = mode == RunMode::Scheduled;
+    LogExchange("Info", send ? "Running send script" : "Running receive script");
+    {
+        std::lock_guard lock(reasonMutex_);
+        stopReason_.clear();
+    }
+    cancel_ = false;
+    // Busy only now, so a cancel that arrives from here on is never lost.
+    mSessionBusy = true;
+    core::SessionGuard guard;
+    view_.setSessionButtonsEnabled(false);
+    view_.clearSessionText();
+    std::optional<Watchdog> watchdog;
+    if (unattended()) {
+        const std::string seconds = text::formatNumber(double(options_.unattendedBudget.count()) / 1000.0, "0.###");
+        watchdog.emplace(options_.unattendedBudget, [this, seconds] {
+            stop("Session stopped: its time limit of " + seconds + " seconds was reached");
+        });
+    }
+    try {
+        clsExchange& x = exchange();
+        x.URL = n.url;
+        x.UserName = n.userName;
+        x.Password = n.password;
+        if (send) x.RemotePort = n.remotePort;
+        // A send run starts without a file too: an earlier run's file is never moved by mistake.
+        x.LocaleFile.clear();
+        scScript_.reset();
+        if (n.protocolText != "SFTP") {
+            inet::Inet& i = inet();
+            if (n.protocolIndex < 0 || n.protocolIndex > 5) throw core::RunError(380, "Invalid property value");
+            i.protocol = n.protocolIndex;
+            i.remotePort = portNumber(n.remotePort);
+            const std::int32_t timeout = automation::toInt32(Variant(n.timeOut));
+            if (timeout < 0) throw core::RunError(380, "Invalid property value");
+            i.requestTimeout = timeout;
+            if (n.accessTypeIndex < 0 || n.accessTypeIndex > 2) throw core::RunError(380, "Invalid property value");
+            i.accessType = n.accessTypeIndex;
+            i.proxy = n.proxy;
+            i.userName = n.userName;
+            i.password = n.password;
+            scScript_.addObject("Inet", Variant(inet_), true);
+        }
+        scScript_.addObject("Exchange", Variant(exchange_), true);
+        scScript_.addObject("Form", Variant(form_), true);
+        scScript_.addCode(send ? n.sendScript : n.receiveScript);
+        if (inet_) inet_->deliverEvents();
+        if (cancelled()) throw core::RunError(18, "Session cancelled");
+        if (send) MoveOutToSent();
+        LogExchange("Info", send ? "Send script execution complete" : "Receive script execution complete");
+    } catch (...) {
+        std::string text = core::describeError(std::current_exception()).description;
+        {
+            std::lock_guard lock(reasonMutex_);
+            if (!stopReason_.empty()) text = stopReason_;
+        }
+        // A failed or stopped session leaves no transfer running behind it.
+        if (inet_) inet_->cancel();
+        LogExchange("Error", text);
+        view_.appendSessionText(text + "\r\n");
+    }
+    watchdog.reset();
+    view_.setSessionButtonsEnabled(true);
+    mSessionBusy = false;
+    scheduled_ = false;
+    return true;
+}
+
+void ExchangeSessions::scScript_Error(const vbscript::ScriptError& e) {
+    // A stopped session is reported once, by the run, with the reason it stopped.
+    if (cancelled()) return;
+    if (core::gSilent || unattended()) {
+        core::LogHistory(s_, "Error", "Description: " + e.description);
+        core::LogHistory(s_, "Error", "Script Text: " + e.lineText);
+        core::LogHistory(s_, "Error", "Error Number: " + std::to_string(e.number));
+        core::LogHistory(s_, "Error", "Line Number: " + std::to_string(e.line));
+        core::LogHistory(s_, "Error", "Column Number: " + std::to_string(e.column));
+        return;
+    }
+    const std::string text = "Description:   " + e.description + "\r\n" + "Script Text:   " + e.lineText + "\r\n" +
+                             "Error Number:  " + std::to_string(e.number) + "\r\n" +
+                             "Line Number:   " + std::to_string(e.line) + "\r\n" +
+                             "Column Number: " + std::to_string(e.column);
+    s_.ui.messageBox(text, core::vbCritical | core::vbOKOnly, "Script Error");
+}
+
+void ExchangeSessions::LogExchange(std::string_view logType, std::string_view description) {
+    exchange::LogExchange(s_, logType, description);
+}
+
+void ExchangeSessions::LogSession(std::string& text) {
+    for (char& c : text)
+        if (c == '\r' || c == '\n' || c == '\t') c = ' ';
+    view_.appendSessionText(text + "\r\n");
+    LogExchange("Info", text);
+}
+
+void ExchangeSessions::icInternet_StateChanged(int state) {
+    const std::string text = InetStateText(state);
+    view_.appendSessionText(text + "\r\n");
+    LogExchange("Info", text);
+}
+
+void ExchangeSessions::logFailure(bool toSession) {
+    const std::string text = core::describeError(std::current_exception()).description;
+    LogExchange("Error", text);
+    if (toSession) view_.appendSessionText(text + "\r\n");
+}
+
+std::filesystem::path ExchangeSessions::folder(std::string_view key) const {
+    const std::string stored = s_.settings.get("Folders", key);
+    return stored.empty() ? defaultFolder(key) : std::filesystem::path(stored);
+}
+
+std::int32_t ExchangeSessions::GetHashType() {
+    throw automation::Error(445, "frmExchange",
+                            "GetHashType is not available: message signing is not part of this build");
+}
+
+void ExchangeSessions::SendAS2(int) {
+    throw automation::Error(445, "frmExchange", "SendAS2 is not available: message signing is not part of this build");
+}
+
+}  // namespace vt::exchange
