@@ -2,6 +2,7 @@
 
 #include "core/ErrorReporter.h"
 #include "core/RunError.h"
+#include "mainwindow/OutputFile.h"
 #include "maps/RecordLayoutFile.h"
 #include "platform/automation/Object.h"
 #include "platform/automation/Recordset.h"
@@ -101,9 +102,7 @@ std::vector<ReferenceNode> ReferenceProperties(bool outbound) {
 
 std::filesystem::path ResultsLayoutPath(const Settings& settings, const MapKey& key) {
     const std::string name = MapKey{key.partner, key.transaction, key.version, "O"}.text() + ".ADO";
-    if (name.find('/') != std::string::npos || name.find('\0') != std::string::npos ||
-        name.find("..") != std::string::npos)
-        throw core::invalidCallError();
+    if (!mainwindow::IsPlainNamePart(name)) throw core::invalidCallError();
     const std::string folder = settings.get("Folders", "Import");
     return (folder.empty() ? dataRoot() : std::filesystem::path(folder)) / name;
 }
