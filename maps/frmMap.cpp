@@ -521,7 +521,10 @@ std::string frmMap::scriptText() const {
 // ---- Events ----
 
 bool frmMap::eventFilter(QObject* watched, QEvent* e) {
+    // A press makes the pressed node current before the click reports it: the click shows it.
     if (watched == tvwTSets_->viewport() && e->type() == QEvent::MouseButtonPress) treeMousePress_ = true;
+    if (watched == tvwTSets_->viewport() && e->type() == QEvent::MouseButtonRelease)
+        QTimer::singleShot(0, this, [this] { treeMousePress_ = false; });
     if (watched == lvwTSets_ && e->type() == QEvent::KeyRelease) {
         // Moving through the list with the keyboard chooses the map as a click does.
         switch (static_cast<QKeyEvent*>(e)->key()) {
