@@ -4,7 +4,9 @@
 #include "core/ErrorReporter.h"
 #include "core/Globals.h"
 #include "core/SessionGuard.h"
+#include "integrator/Integrator.h"
 #include "mainwindow/FolderModel.h"
+#include "mainwindow/MainWindowSteps.h"
 #include "mainwindow/InterchangeReader.h"
 #include "mainwindow/Selection.h"
 #include "mainwindow/frmMainIcons.h"
@@ -154,10 +156,12 @@ void frmMain::mnuExit_Click() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-    // A close that arrives while a read, a refresh, a folder command or a transfer session yields
-    // would pull the connection from under it: the window closes as soon as that work is done.
+    // A close that arrives while a read, a refresh, a folder command, a transfer session or an
+    // Integrator run yields would pull the connection from under it: the window closes as soon as
+    // that work is done.
     if (loaded_ && !unloaded_ &&
-        (IsReadingInterchange() || IsFolderCommandRunning() || refreshing_ || core::IsSessionRunning())) {
+        (IsReadingInterchange() || IsFolderCommandRunning() || refreshing_ || core::IsSessionRunning() ||
+         integrator::IsIntegratorRunning())) {
         event->ignore();
         QTimer::singleShot(100, this, [this] { close(); });
         return;

@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,9 +46,14 @@ class Clock;
 class Settings;
 }  // namespace vt
 
+namespace vt::integrator {
+class frmIntegrator;
+}
+
 namespace vt::mainwindow {
 
 class FolderModel;
+class MainWindowSteps;
 class SplitterBar;
 class frmColumns;
 class frmProperties;
@@ -154,6 +160,8 @@ public:
     // The key of the selected tree node, "" when none.
     std::string selectedNodeKey() const;
     QAction* commandAction(std::string_view name) const;
+    // The Integrator window, while it is open.
+    integrator::frmIntegrator* integratorWindow() const;
     QMenu* popupMenu() const { return mnuPopup_; }
     QToolBar* toolbar() const { return tbrToolbar_; }
     std::string statusText(int panel) const;
@@ -305,6 +313,8 @@ private:
     std::string validationText_;
     QPointer<frmProperties> frmProperties_;
     QPointer<frmColumns> frmColumns_;
+    QPointer<integrator::frmIntegrator> frmIntegrator_;
+    std::unique_ptr<MainWindowSteps> integratorSteps_;
     double tpp_ = 15.0;
 
     // Panes.

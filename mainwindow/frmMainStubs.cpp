@@ -51,6 +51,5 @@ void frmMain::showMapDesigner() {
     designer.activateWindow();
 }
 void frmMain::showExchange() { notAvailable("The Exchange window"); }
-void frmMain::showIntegrator() { notAvailable("The Integrator window"); }
 
 }  // namespace vt::mainwindow

@@ -105,8 +105,9 @@ TEST_F(Commands, EveryMenuCommandWritesItsHistoryTextFirst) {
     EXPECT_TRUE(main->isVisible());
     // The windows and operations of later versions say so instead of doing nothing.
     EXPECT_NE(std::find(main->boxes.begin(), main->boxes.end(),
-                        "64 Veltrane: The Integrator window is not available in this version yet."),
+                        "64 Veltrane: The Exchange window is not available in this version yet."),
               main->boxes.end());
+    EXPECT_NE(main->integratorWindow(), nullptr);
     EXPECT_EQ(main->dialogs, (std::vector<std::string>{"open Open Inbound", "open Open Outbound", "printer",
                                                        "dialog frmProperties", "input Find: Find What:",
                                                        "dialog frmColumns", "dialog frmPartners", "dialog frmOptions",

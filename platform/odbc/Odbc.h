@@ -1,0 +1,117 @@
+#pragma once
+// ODBC over the unixODBC driver manager: the data sources and drivers it knows, connections made
+// from attribute strings with login and query time-outs, statements and their result columns
+// described with ADO type numbers, and row-by-row fetching. Text crosses the boundary as 1252.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vt::odbc {
+
+// A failure reported by the driver manager or a driver: the native error number of the first
+// diagnostic record, its SQLSTATE and the diagnostic texts joined by blanks.
+class Error : public std::runtime_error {
+public:
+    Error(long number, std::string state, const std::string& text)
+        : std::runtime_error(text), number_(number), state_(std::move(state)) {}
+    long number() const { return number_; }
+    const std::string& sqlState() const { return state_; }
+
+private:
+    long number_;
+    std::string state_;
+};
+
+struct DataSource {
+    std::string name;          // as listed, user and system sources alike
+    std::string description;   // the driver's description
+    bool operator==(const DataSource&) const = default;
+};
+
+// Every data source, in the driver manager's order. Empty when the manager fails.
+std::vector<DataSource> dataSources();
+// Every installed driver's description, in the manager's order. Empty when the manager fails.
+std::vector<std::string> drivers();
+
+// One attribute of a connection string, "Key=value;" with the value braced when it holds a
+// character that would end or open an attribute (";", "{", "}", "=", blanks at its ends), so a
+// password cannot add attributes. A "}" inside braces is doubled.
+std::string attribute(std::string_view key, std::string_view value);
+
+inline constexpr int kLoginTimeoutSeconds = 15;
+inline constexpr int kQueryTimeoutSeconds = 30;
+
+struct Column {
+    std::string name;
+    int sqlType = 0;             // the driver's SQL type
+    int adoType = 200;           // its ADO type number
+    std::int64_t size = 0;       // the ADO defined size
+    int precision = 0;           // numeric precision (0 to 255)
+    int scale = 0;               // numeric scale (0 to 255)
+};
+
+// The ADO type number and defined size that a column of SQL type `sqlType` and column size
+// `columnSize` gets; unknown types become variable text.
+int adoTypeOf(int sqlType);
+std::int64_t adoSizeOf(int sqlType, std::int64_t columnSize);
+
+class Connection;
+
+// The result of one statement. Rows are fetched one at a time; values are read as text.
+class Result {
+public:
+    Result(Result&&) noexcept;
+    Result& operator=(Result&&) noexcept;
+    ~Result();
+
+    // False for a statement that returned no rowset (UPDATE, DDL, ...).
+    bool hasRowset() const { return !columns_.empty(); }
+    const std::vector<Column>& columns() const { return columns_; }
+    // Rows changed by a statement without rowset (-1 when the driver cannot tell).
+    std::int64_t rowsAffected() const { return rowsAffected_; }
+    // Moves to the next row; false at the end.
+    bool fetch();
+    // The value of column i (from 0) of the current row as text, nothing for Null: numbers in
+    // the general form (no trailing zeros, "." decimal point), dates and times as "m/d/yyyy
+    // h:mm:ss AM", truth values "True"/"False". Each column may be read once per row, in order.
+    std::optional<std::string> value(std::size_t i);
+
+private:
+    friend class Connection;
+    Result() = default;
+    void describe();
+    struct Handle;
+    std::unique_ptr<Handle> h_;
+    std::vector<Column> columns_;
+    std::int64_t rowsAffected_ = -1;
+    std::string buffer_;
+};
+
+class Connection {
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Connects with a complete connection string (no prompt). Throws Error.
+    void open(std::string_view connectionString, int loginTimeoutSeconds = kLoginTimeoutSeconds);
+    void close();
+    bool isOpen() const;
+    // The data source's name as the driver reports it ("" when unknown or closed).
+    std::string dataSourceName() const;
+
+    // Runs one statement with the query time-out. Throws Error (also when not open).
+    Result execute(std::string_view sql, int queryTimeoutSeconds = kQueryTimeoutSeconds);
+
+private:
+    struct Handle;
+    std::unique_ptr<Handle> h_;
+};
+
+}  // namespace vt::odbc

@@ -1,0 +1,50 @@
+// Shows the Integrator window with a result grid from a SQLite source and saves it as a PNG
+// (argument: the file; default integrator.png). Run under a virtual display.
+
+#include "integrator/frmIntegrator.h"
+#include "tests/integrator/IntegratorFixture.h"
+
+#include <QApplication>
+#include <QPixmap>
+#include <QTabWidget>
+#include <QTimer>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    vt::test::IntegratorDb t;
+    {
+        vt::odbc::Connection source;
+        source.open("Driver=VtSQLite3;" + vt::odbc::attribute("Database", t.source.string()));
+        source.execute("CREATE TABLE po (PO VARCHAR(12), Line INTEGER, Item VARCHAR(20), Qty INTEGER, Price NUMERIC(10,2), "
+                       "Due DATE, Status VARCHAR(2))");
+        for (int i = 1; i <= 40; ++i)
+            source.execute("INSERT INTO po VALUES ('PO" + std::to_string(1000 + i / 4) + "', " + std::to_string(i % 4 + 1) +
+                           ", 'WIDGET-" + std::to_string(i * 7) + "', " + std::to_string(i * 3) + ", " +
+                           std::to_string(i) + ".25, '2024-03-" + std::to_string(10 + i % 15) + "', NULL)");
+    }
+    t.addRow({"ACME", "850", "004010", "I", "CheckTime = 1, Mon = 1, Wed = 1, \"Time\" = 0.3785"});
+    t.addRow({"ACME", "855", "004010", "O", t.sqliteSettings("SELECT * FROM po ORDER BY PO, Line")});
+    t.addRow({"GLOBEX", "810", "004010", "O", "CheckInterval = 1, \"Interval\" = 1"});
+    vt::test::FakeSteps steps;
+    vt::integrator::frmIntegrator w(t.services, steps);
+    w.setAttribute(Qt::WA_DeleteOnClose, false);
+    w.Form_Load();
+    w.lvwTSets_ItemClick(1);
+    w.show();
+    w.cmdConnect_Click();
+    w.cmdExecute_Click();
+    const QString file = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("integrator.png");
+    const int tab = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 4;
+    w.sstSchedule()->setCurrentIndex(tab);
+    if (argc > 3) {   // the first row in edit mode
+        w.cmdDisconnect_Click();
+        w.lvwTSets_ItemClick(0);
+        w.cmdModify_Click();
+    }
+    QTimer::singleShot(300, [&] {
+        w.grab().save(file);
+        app.quit();
+    });
+    return app.exec();
+}
