@@ -125,7 +125,8 @@ std::string BuildGSSegment(const Services& s, std::string_view partner, std::str
         if (!d) return "";
         // The version is checked before the group number is used up, so a bad one wastes none.
         if (version.size() < 3 || version[2] < '0' || version[2] > '9') throw typeMismatchError();
-        const bool longForms = version[2] == '4';
+        // 004010 onwards (005010 too) carry the eight-digit date and six-digit time.
+        const bool longForms = version[2] >= '4';
 
         auto q = s.db.prepare("SELECT Id, GS06, GS02, GS03, GS07 FROM Partner WHERE Partner = ?1 ORDER BY Id LIMIT 1");
         q.bind(1, partner);

@@ -16,8 +16,8 @@ std::string GetSubElementSeparator(const Services& s, std::string_view partner);
 
 // The whole ISA segment with its terminator; advances the partner's ISA13.
 std::string BuildISASegment(const Services& s, std::string_view partner);
-// The whole GS segment with its terminator; advances the partner's GS06. Versions 004xxx get
-// an eight-digit date and six-digit time, every other version six and four.
+// The whole GS segment with its terminator; advances the partner's GS06. Versions from 004 on
+// (third character 4 or more) get an eight-digit date and six-digit time, older ones six and four.
 std::string BuildGSSegment(const Services& s, std::string_view partner, std::string_view functionalIdentifier,
                            std::string_view version);
 

@@ -128,10 +128,29 @@ bool SaveTransactionControlNumber(const Services& s, std::string_view partner, s
                                   std::string_view group, std::string_view version, std::string_view direction,
                                   std::string_view controlNumber) {
     try {
-        auto& q = selectSet(s.db, "Id", partner, transaction, version, direction);
+        auto& q = selectSet(s.db, "Id, ControlNumber", partner, transaction, version, direction);
         if (!q.step()) return false;
+        const std::int64_t id = q.int64(0);
+        std::string stored(controlNumber);
+        if (direction == "O") {
+            // Our own sets come back through the reader: the number to use next never goes back.
+            const std::string current = q.text(1);
+            q.reset();
+            std::int64_t next = 0, kept = 0;
+            try {
+                next = nextControlNumber(storedWholeNumber(db::Value(std::string(controlNumber))));
+            } catch (const RunError&) {
+                return true;   // a number that is not ours to count on: keep the stored one
+            }
+            try {
+                kept = storedWholeNumber(db::Value(current));
+            } catch (const RunError&) {
+            }
+            if (kept >= next) return true;
+            stored = std::to_string(next);
+        }
         auto& u = s.db.cached("UPDATE Transactions SET ControlNumber = ?1 WHERE Id = ?2");
-        u.bindAll(controlNumber, q.int64(0));
+        u.bindAll(stored, id);
         u.run();
         return true;
     } catch (...) {

@@ -29,7 +29,9 @@ std::string AddPartnerFromEnvelope(const Services& s, std::string_view isaText, 
 // The partner whose row holds these interchange ids (blanks included), or an empty text.
 std::string FindPartnerByIds(const Services& s, std::string_view partnerId, std::string_view ownId);
 
-// Stores the control number in the set's Transactions row; false when there is no row.
+// Stores the control number in the set's Transactions row; false when there is no row. For an
+// outbound set ("O") the row keeps the number to use next: the larger of the stored one and
+// controlNumber + 1, so loading our own interchange never hands out a number again.
 bool SaveTransactionControlNumber(const Services& s, std::string_view partner, std::string_view transaction,
                                   std::string_view group, std::string_view version, std::string_view direction,
                                   std::string_view controlNumber);

@@ -9,12 +9,25 @@
 #include "platform/text/Clock.h"
 #include "platform/text/Text.h"
 
+#include <algorithm>
+#include <bit>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <cstdint>
 #include <fstream>
 #include <map>
+#include <optional>
+#include <memory>
 #include <unordered_map>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vt::mainwindow {
 
@@ -31,18 +44,87 @@ const char* const kMissingElement = "Missing: Expected Segment or Element";
 
 [[noreturn]] void refuse(std::string message) { throw Refusal{std::move(message)}; }
 
-std::string readWholeFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return {};
-    std::string text;
-    in.seekg(0, std::ios::end);
-    auto size = in.tellg();
-    if (size <= 0) return {};
-    text.resize(static_cast<size_t>(size));
-    in.seekg(0);
-    in.read(text.data(), size);
-    text.resize(static_cast<size_t>(in.gcount()));
-    return text;
+// How often `c` occurs in `hay`, eight bytes at a time: each byte of a word that equals c leaves
+// a 1 in its byte of the mask, and the multiplication adds the eight up into the top byte.
+size_t countByte(std::string_view hay, unsigned char c);
+
+// The whole file in storage that is not filled first (the read fills it). Read, not mapped: a
+// file cut short by another program while it is read must not stop the process. On the way,
+// while each piece is still in the cache, the bytes equal to the one after the ISA segment (the
+// segment terminator, when it is one character) are counted.
+class FileText {
+public:
+    explicit FileText(const std::filesystem::path& file) {
+        const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && st.st_size > 0) {
+            const size_t want = static_cast<size_t>(st.st_size);
+            data_.reset(new char[want]);
+            size_t counted = 0;
+            while (size_ < want) {
+                const ssize_t n = ::read(fd, data_.get() + size_, std::min<size_t>(want - size_, kPiece));
+                if (n < 0 && errno == EINTR) continue;
+                if (n <= 0) break;
+                size_ += static_cast<size_t>(n);
+                if (!tallied_ && size_ >= 106) tallied_ = static_cast<unsigned char>(data_[105]);
+                if (tallied_) {
+                    tally_ += countByte(std::string_view(data_.get() + counted, size_ - counted), *tallied_);
+                    counted = size_;
+                }
+            }
+        }
+        ::close(fd);
+    }
+    std::string_view view() const { return {data_.get(), size_}; }
+    // How often `c` occurs in the file, when it was counted on the way.
+    std::optional<size_t> tally(unsigned char c) const {
+        if (tallied_ != c) return std::nullopt;
+        return tally_;
+    }
+
+private:
+    static constexpr size_t kPiece = 256 * 1024;
+    std::unique_ptr<char[]> data_;
+    size_t size_ = 0;
+    std::optional<unsigned char> tallied_;
+    size_t tally_ = 0;
+};
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+
+std::uint64_t word(std::string_view hay, size_t i) {
+    std::uint64_t w;
+    std::memcpy(&w, hay.data() + i, 8);
+    if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
+    return w;
+}
+
+// The high bit of every byte of w that is zero, and no other bit (exact, no carries).
+std::uint64_t zeroBytes(std::uint64_t w) { return ~(((w & ~kHigh) + ~kHigh) | w) & kHigh; }
+
+[[gnu::always_inline]] inline size_t findByte(std::string_view hay, size_t i, unsigned char c) {
+#if defined(__SSE2__)
+    const __m128i pattern = _mm_set1_epi8(static_cast<char>(c));
+    for (; i + 16 <= hay.size(); i += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(hay.data() + i));
+        if (const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(block, pattern)))
+            return i + size_t(std::countr_zero(static_cast<unsigned>(mask)));
+    }
+#endif
+    for (; i + 8 <= hay.size(); i += 8)
+        if (const std::uint64_t z = zeroBytes(word(hay, i) ^ (kOnes * c))) return i + size_t(std::countr_zero(z) / 8);
+    for (; i < hay.size(); ++i)
+        if (static_cast<unsigned char>(hay[i]) == c) return i;
+    return std::string_view::npos;
+}
+
+size_t countByte(std::string_view hay, unsigned char c) {
+    size_t n = 0, i = 0;
+    for (; i + 8 <= hay.size(); i += 8) n += size_t(((zeroBytes(word(hay, i) ^ (kOnes * c)) >> 7) * kOnes) >> 56);
+    for (; i < hay.size(); ++i) n += static_cast<unsigned char>(hay[i]) == c;
+    return n;
 }
 
 // Separators are found without regard to letter case.
@@ -54,9 +136,15 @@ public:
     }
     const std::string& text() const { return s_; }
     size_t size() const { return s_.size(); }
+    bool hasLetters() const { return letters_; }
     bool empty() const { return s_.empty(); }
 
-    size_t find(std::string_view hay, size_t from) const {
+    // Segments are short: a search in line, sixteen (or eight) bytes a step, beats a call each.
+    [[gnu::always_inline]] size_t find(std::string_view hay, size_t from) const {
+        if (s_.size() == 1 && !letters_) return findByte(hay, from, static_cast<unsigned char>(s_[0]));
+        return findOther(hay, from);
+    }
+    size_t findOther(std::string_view hay, size_t from) const {
         if (s_.empty()) return std::string_view::npos;
         if (!letters_) return hay.find(s_, from);
         for (size_t i = from; i + s_.size() <= hay.size(); ++i) {
@@ -76,6 +164,9 @@ public:
             out.push_back(piece.substr(start, at - start));
         out.push_back(piece.substr(start));
     }
+
+    // A one-character separator without letters: found and counted byte by byte.
+    bool countable() const { return s_.size() == 1 && !letters_; }
 
 private:
     std::string s_;
@@ -128,15 +219,28 @@ bool isTimeOfDay(std::string_view t) {
            (parts.size() == 2 || parts[2].size() == 2);
 }
 
+// A count element as Val reads it; plain digits, the usual case, without the general reading.
+double countValue(std::string_view s) {
+    if (s.empty() || s.size() > 15) return text::val(s);
+    std::int64_t v = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9') return text::val(s);
+        v = v * 10 + (c - '0');
+    }
+    return double(v);
+}
+
 class Reader {
 public:
+    enum class Env { None, ISA, GS, ST, SE, GE, IEA };
+
     Reader(const core::Services& s, std::string_view direction)
         : s_(s), dir_(direction), inbound_(direction == "I"), table_(inbound_ ? "Inbox" : "Outbox") {}
 
     std::string run(const std::filesystem::path& file);
 
 private:
-    void walk(std::string_view text);
+    void walk(std::string_view text, std::optional<size_t> terminators);
     void onISA(std::string_view piece);
     void onGS(std::string_view piece);
     void onST(std::string_view piece);
@@ -146,6 +250,12 @@ private:
     void appendToSet(std::string_view piece) {
         set_.append(piece);
         set_.append(term_.text());
+    }
+    // A segment and the terminator after it as the file has them, when that is the terminator's
+    // own text (a terminator with letters may be met in the other case).
+    void appendToSet(std::string_view text, size_t start, size_t at) {
+        if (term_.hasLetters()) appendToSet(text.substr(start, at - start));
+        else set_.append(text.data() + start, at - start + term_.size());
     }
     std::string_view need(size_t n) const {
         if (n >= el_.size()) refuse(kMissingElement);
@@ -157,8 +267,6 @@ private:
     }
     const std::pair<std::string, std::string>& partnerSeparators();
     void progress(size_t position, size_t pieces);
-
-    enum class Env { None, ISA, GS, ST, SE, GE, IEA };
 
     const core::Services& s_;
     std::string dir_;
@@ -175,8 +283,14 @@ private:
     std::string gsText_, gcn_, gs01_, version_, date_, time_, partnerDiv_, ownDiv_, partner_;
     std::string st01_, st02_, ack_;
     std::string set_;
+    // The row insert, prepared once; the values of the interchange and group stay bound until an
+    // ISA or GS changes them.
+    db::Statement insert_;
+    bool envelopeBound_ = false;
+    const std::pair<std::string, std::string>* separatorsOfGroup_ = nullptr;
     std::int64_t segments_ = 0, setCount_ = 0, groups_ = 0;   // wide: a group may hold 100,000 sets
     int lastPercent_ = -1;
+    std::uint64_t nextPercentAt_ = 0;
     std::map<std::string, std::pair<std::string, std::string>> separators_;
     struct KnownSet {
         std::string partner, transaction, group, version, controlNumber;
@@ -184,6 +298,7 @@ private:
         bool acknowledge;   // a 997 is expected
     };
     std::unordered_map<std::string, KnownSet> sets_;
+    KnownSet* lastSet_ = nullptr;   // the set type met last; most files hold one
 
 public:
     void storeControlNumbers() {
@@ -197,7 +312,8 @@ public:
 std::string Reader::run(const std::filesystem::path& file) {
     s_.ui.status(1, "Reading file please wait...");
     s_.ui.yield();
-    std::string text = readWholeFile(file);
+    const FileText content(file);
+    std::string_view text = content.view();
     if (text.compare(0, 3, "ISA") != 0) refuse("Missing ISA Segment");
 
     elem_ = Separator(mid(text, 4, 1));
@@ -209,19 +325,38 @@ std::string Reader::run(const std::filesystem::path& file) {
 
     // A CR LF-terminated file that ends with empty lines: the extra line breaks are not segments.
     if (term_.text() == "\r\n")
-        while (text.size() >= 4 && text.compare(text.size() - 4, 4, "\r\n\r\n") == 0) text.resize(text.size() - 2);
+        while (text.size() >= 4 && text.compare(text.size() - 4, 4, "\r\n\r\n") == 0) text.remove_suffix(2);
 
     size_t first = term_.find(text, 0);
     size_t firstLen = first == std::string::npos ? text.size() : first;
     if (firstLen != 105 || !isaEndsAt105(text)) refuse("Corrupt ISA Segment");
 
-    walk(text);
+    walk(text, term_.countable() ? content.tally(static_cast<unsigned char>(term_.text()[0])) : std::nullopt);
     if (last_ != Env::IEA) refuse("Missing Interchange Control Trailer Segment");
     storeControlNumbers();
     return {};
 }
 
-void Reader::walk(std::string_view text) {
+namespace {
+
+Reader::Env envelopeOf(std::string_view id) {
+    using Env = Reader::Env;
+    if (id.size() == 2) {
+        const char a = id[0], b = id[1];
+        if (a == 'G' && b == 'S') return Env::GS;
+        if (a == 'S' && b == 'T') return Env::ST;
+        if (a == 'S' && b == 'E') return Env::SE;
+        if (a == 'G' && b == 'E') return Env::GE;
+    } else if (id.size() == 3 && id[0] == 'I') {
+        if (id[1] == 'S' && id[2] == 'A') return Env::ISA;
+        if (id[1] == 'E' && id[2] == 'A') return Env::IEA;
+    }
+    return Env::None;
+}
+
+}  // namespace
+
+void Reader::walk(std::string_view text, std::optional<size_t> terminators) {
     // Line breaks right after a one-character terminator are layout ("~" at the end of each line).
     const bool skipBreaks = term_.size() == 1 && term_.text()[0] != '\r' && term_.text()[0] != '\n';
     auto nextStart = [&](size_t at) {
@@ -231,33 +366,46 @@ void Reader::walk(std::string_view text) {
         return p;
     };
     size_t pieces = 1;
-    for (size_t at = 0; (at = term_.find(text, at)) != std::string_view::npos; at = nextStart(at)) ++pieces;
+    if (terminators)
+        pieces += *terminators;
+    else if (term_.countable())
+        pieces += countByte(text, static_cast<unsigned char>(term_.text()[0]));
+    else
+        for (size_t at = 0; (at = term_.find(text, at)) != std::string_view::npos; at = nextStart(at)) ++pieces;
 
     size_t start = 0, position = 0;
     for (size_t at; (at = term_.find(text, start)) != std::string_view::npos; start = nextStart(at)) {
         std::string_view piece = text.substr(start, at - start);
         ++position;
-        if (piece.size() >= 3 && piece.compare(0, 3, "ISA") == 0) {
+        if (piece.size() >= 3 && piece[0] == 'I' && piece[1] == 'S' && piece[2] == 'A') {
             elem_ = Separator(mid(piece, 4, 1));
             sub_ = std::string(mid(piece, 105, 1));
         }
         progress(position, pieces);
         if (piece.empty()) refuse(kMissingElement);
+        // Only the envelope segments are split into their elements; the others need their name.
+        std::string_view id = piece;
+        if (!elem_.empty())
+            if (size_t e = elem_.find(piece, 0); e != std::string_view::npos) id = piece.substr(0, e);
+        const Env kind = envelopeOf(id);
+        if (kind == Env::None) {
+            ++segments_;
+            appendToSet(text, start, at);
+            continue;
+        }
         if (elem_.empty()) {
             el_.assign(1, piece);
         } else {
             elem_.split(piece, el_);
         }
-        std::string_view id = el_[0];
-        if (id == "ISA") onISA(piece);
-        else if (id == "GS") onGS(piece);
-        else if (id == "ST") onST(piece);
-        else if (id == "SE") onSE(piece);
-        else if (id == "GE") onGE(piece);
-        else if (id == "IEA") onIEA(piece);
-        else {
-            ++segments_;
-            appendToSet(piece);
+        switch (kind) {
+        case Env::ISA: onISA(piece); break;
+        case Env::GS: onGS(piece); break;
+        case Env::ST: onST(piece); break;
+        case Env::SE: onSE(piece); break;
+        case Env::GE: onGE(piece); break;
+        case Env::IEA: onIEA(piece); break;
+        case Env::None: break;
         }
     }
 }
@@ -265,13 +413,17 @@ void Reader::walk(std::string_view text) {
 void Reader::progress(size_t position, size_t pieces) {
     // position / (pieces - 1) x 100 rounded as "###0" rounds, halves away from zero; in whole
     // numbers, so the exact half of a fraction is never lost to floating point.
-    const std::uint64_t whole = pieces > 1 ? pieces - 1 : 1;
-    const int percent = static_cast<int>((200 * std::uint64_t(position) + whole) / (2 * whole));
-    if (percent != lastPercent_) {
-        lastPercent_ = percent;
-        s_.ui.progress(static_cast<int>(std::min<size_t>(position, INT32_MAX)),
-                       static_cast<int>(std::min<size_t>(pieces, INT32_MAX)));
-        s_.ui.status(3, text::formatNumber(percent, "###0") + "% Complete");
+    if (position >= nextPercentAt_) {
+        const std::uint64_t whole = pieces > 1 ? pieces - 1 : 1;
+        const int percent = static_cast<int>((200 * std::uint64_t(position) + whole) / (2 * whole));
+        if (percent != lastPercent_) {
+            lastPercent_ = percent;
+            s_.ui.progress(static_cast<int>(std::min<size_t>(position, INT32_MAX)),
+                           static_cast<int>(std::min<size_t>(pieces, INT32_MAX)));
+            s_.ui.status(3, text::formatNumber(percent, "###0") + "% Complete");
+        }
+        // The first position whose rounded percentage is the next one: no division per segment.
+        nextPercentAt_ = (whole * (2 * std::uint64_t(percent) + 1) + 199) / 200;
     }
     if ((position & 255) == 0) s_.ui.yield();
 }
@@ -284,12 +436,15 @@ void Reader::onISA(std::string_view piece) {
     used_ = std::string(el_[15]);
     isaText_ = std::string(piece);
     headerPending_ = true;
+    envelopeBound_ = false;
     last_ = Env::ISA;
 }
 
 void Reader::onGS(std::string_view piece) {
     if (el_.size() != 9) refuseElements();
     ++groups_;
+    envelopeBound_ = false;
+    separatorsOfGroup_ = nullptr;
     gcn_ = std::string(el_[6]);
     gsText_ = std::string(piece);
     std::string gs02(el_[2]), gs03(el_[3]), gs01(el_[1]), gs04(el_[4]), gs05(el_[5]), gs08(el_[8]);
@@ -322,36 +477,44 @@ void Reader::onGS(std::string_view piece) {
 void Reader::onST(std::string_view piece) {
     // ST03 (implementation convention reference) of newer versions is allowed.
     if (el_.size() != 3 && el_.size() != 4) refuseElements();
-    st02_ = std::string(el_[2]);
+    st02_.assign(el_[2]);
     ++segments_;
     ++setCount_;
-    st01_ = std::string(el_[1]);
+    st01_.assign(el_[1]);
 
     // A set met again in this read is known: only its latest control number is kept, and
     // written once before the commit (the same end state as one write per set, without the
     // per-set cost).
-    std::string key = partner_ + '\x1f' + st01_ + '\x1f' + version_;
-    auto known = sets_.find(key);
-    if (known == sets_.end()) {
-        if (!core::SaveTransactionControlNumber(s_, partner_, st01_, gs01_, version_, dir_, st02_)) {
-            if (!core::AddPartnerTransaction(s_, partner_, st01_, gs01_, version_, dir_))
-                refuse("Transaction Set Registration Failed");
-            if (!core::SaveTransactionControlNumber(s_, partner_, st01_, gs01_, version_, dir_, st02_))
-                refuse("Transaction Set Registration Failed");
-        }
-        KnownSet k{partner_, st01_, gs01_, version_, st02_, false,
-                   st01_ != "997" && core::IsAcknowledgementExpected(s_, partner_, st01_, version_, dir_)};
-        known = sets_.emplace(std::move(key), std::move(k)).first;
+    KnownSet* known = lastSet_;
+    if (known && known->partner == partner_ && known->transaction == st01_ && known->version == version_) {
+        known->controlNumber = st02_;
+        known->pending = true;
     } else {
-        known->second.controlNumber = st02_;
-        known->second.pending = true;
+        std::string key = partner_ + '\x1f' + st01_ + '\x1f' + version_;
+        auto found = sets_.find(key);
+        if (found == sets_.end()) {
+            if (!core::SaveTransactionControlNumber(s_, partner_, st01_, gs01_, version_, dir_, st02_)) {
+                if (!core::AddPartnerTransaction(s_, partner_, st01_, gs01_, version_, dir_))
+                    refuse("Transaction Set Registration Failed");
+                if (!core::SaveTransactionControlNumber(s_, partner_, st01_, gs01_, version_, dir_, st02_))
+                    refuse("Transaction Set Registration Failed");
+            }
+            KnownSet k{partner_, st01_, gs01_, version_, st02_, false,
+                       st01_ != "997" && core::IsAcknowledgementExpected(s_, partner_, st01_, version_, dir_)};
+            found = sets_.emplace(std::move(key), std::move(k)).first;
+        } else {
+            found->second.controlNumber = st02_;
+            found->second.pending = true;
+        }
+        known = lastSet_ = &found->second;
     }
-    ack_ = known->second.acknowledge ? "No" : "Void";
+    ack_ = known->acknowledge ? "No" : "Void";
     appendToSet(piece);
     last_ = Env::ST;
 }
 
 const std::pair<std::string, std::string>& Reader::partnerSeparators() {
+    if (separatorsOfGroup_) return *separatorsOfGroup_;
     auto it = separators_.find(partner_);
     if (it == separators_.end()) {
         std::string t = core::GetSegmentTerminator(s_, partner_);
@@ -361,6 +524,7 @@ const std::pair<std::string, std::string>& Reader::partnerSeparators() {
         if (e.empty()) e = elem_.text();
         it = separators_.emplace(partner_, std::make_pair(t, e)).first;
     }
+    separatorsOfGroup_ = &it->second;
     return it->second;
 }
 
@@ -371,7 +535,7 @@ void Reader::onSE(std::string_view piece) {
     if (se02 != st02_)
         refuse("Transaction Set Header Control Number " + st02_ +
                " Do Not Match Transaction Set Trailer Control Number " + std::string(se02));
-    if (text::val(se01) != double(segments_))
+    if (countValue(se01) != double(segments_))
         refuse("Included Number of Segments " + std::to_string(segments_) + " Are Not Equal " + std::string(se01));
     segments_ = 0;
     appendToSet(piece);
@@ -383,16 +547,25 @@ void Reader::onSE(std::string_view piece) {
     if (pTerm != term_.text()) replaceAll(set_, term_.text(), pTerm);
     if (pElem != elem_.text()) replaceAll(set_, elem_.text(), pElem);
 
-    auto& row = s_.db.cached(inbound_
-        ? "INSERT INTO Inbox (Partner, \"Transaction\", Version, \"Date\", \"Time\", Used, InterchangeControlNumber, "
-          "GroupControlNumber, FunctionalGroup, SenderID, SenderDivision, ReceiverID, ReceiverDivision, Direction, "
-          "Acknowledged, Status, TSet) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17)"
-        : "INSERT INTO Outbox (Partner, \"Transaction\", Version, \"Date\", \"Time\", Used, InterchangeControlNumber, "
-          "GroupControlNumber, FunctionalGroup, SenderID, SenderDivision, ReceiverID, ReceiverDivision, Direction, "
-          "Acknowledged, Status, TSet) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17)");
-    row.bindAll(partner_, st01_, version_, date_, time_, used_, icn_, gcn_, gs01_, partnerId_, partnerDiv_, ownId_,
-                ownDiv_, dir_, ack_, std::string("Closed"), set_);
-    row.run();
+    if (!insert_.valid()) {
+        insert_ = s_.db.prepare(
+            "INSERT INTO " + table_ +
+            " (Partner, \"Transaction\", Version, \"Date\", \"Time\", Used, InterchangeControlNumber, "
+            "GroupControlNumber, FunctionalGroup, SenderID, SenderDivision, ReceiverID, ReceiverDivision, Direction, "
+            "Acknowledged, Status, TSet) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17)");
+        envelopeBound_ = false;
+    }
+    // Bound without copies: each value stays as it is until the row is stored, and those of the
+    // interchange and group until the next ISA or GS.
+    if (!envelopeBound_) {
+        insert_.bindStatic(1, partner_).bindStatic(3, version_).bindStatic(4, date_).bindStatic(5, time_);
+        insert_.bindStatic(6, used_).bindStatic(7, icn_).bindStatic(8, gcn_).bindStatic(9, gs01_);
+        insert_.bindStatic(10, partnerId_).bindStatic(11, partnerDiv_).bindStatic(12, ownId_).bindStatic(13, ownDiv_);
+        insert_.bindStatic(14, dir_).bindStatic(16, "Closed");
+        envelopeBound_ = true;
+    }
+    insert_.bindStatic(2, st01_).bindStatic(15, ack_).bindStatic(17, set_);
+    insert_.run();
     set_.clear();
     last_ = Env::SE;
 }

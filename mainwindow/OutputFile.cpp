@@ -33,7 +33,7 @@ public:
     TempFile& operator=(const TempFile&) = delete;
 
     void write(std::string_view bytes) {
-        ::fchmod(fd_, 0644);
+        // mkstemp made the file 0600 and so it stays: it holds partner data.
         while (!bytes.empty()) {
             const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
             if (n < 0) {

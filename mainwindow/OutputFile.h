@@ -1,7 +1,7 @@
 #pragma once
 // Writing a whole output file safely: into a temporary file in the target folder first, then put
 // in place under a name that is not taken yet ("name.OC", else "name-2.OC", "name-3.OC", ...), so
-// a failure leaves no half file and no earlier file is replaced.
+// a failure leaves no half file and no earlier file is replaced. The file is the owner's alone (0600).
 
 #include <filesystem>
 #include <string_view>

@@ -8,6 +8,7 @@
 #include "mainwindow/FolderModel.h"
 #include "mainwindow/MainWindowSteps.h"
 #include "mainwindow/InterchangeReader.h"
+#include "mainwindow/Reports.h"
 #include "mainwindow/Selection.h"
 #include "mainwindow/frmMainIcons.h"
 #include "platform/settings/Settings.h"

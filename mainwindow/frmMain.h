@@ -54,6 +54,7 @@ namespace vt::mainwindow {
 
 class FolderModel;
 class MainWindowSteps;
+class ReportHost;
 class SplitterBar;
 class frmColumns;
 class frmProperties;
@@ -95,6 +96,15 @@ public:
     // Tools > Validate on a transaction-set list; Tools > Generate Acknowledgement on the Inbox.
     void ValidateBox(std::string_view table);
     void GenerateAcknowledgement();
+    // Reports of a transaction-set list's unique selection ("Inbox", "Outbox", "Sent",
+    // "Recycled"); see mainwindow/Reports.h. True when the report step ran.
+    bool ExportReport(std::string_view table, bool unattended);
+    bool PrintReport(std::string_view table, bool unattended);
+    bool ViewReport(std::string_view table);
+    // Mode 0 view, 1 print, 2 export the plug-in's report; True when the plug-in answered True.
+    bool ActiveX(std::string_view table, int mode);
+    // Where reports go: the engine for export and print, frmReport and frmDesign for the rest.
+    ReportHost& reportHost();
     // Edit > Selection Filter on a transaction-set list.
     void SelectionFilter(std::string_view table);
     // The selected items of a list, counted.
@@ -194,7 +204,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Platform dialogs that tests replace.
+    // Opens the page in the desktop's web browser; without one, in a help window of its own.
     virtual void showHelpTopic(const std::filesystem::path& page);
+    // False when there is no web browser to show the page or it could not be started.
+    virtual bool openInBrowser(const std::filesystem::path& page);
     virtual void showPrinterSetup();
     // Shows a dialog of the program modally and returns its result.
     virtual int execDialog(QDialog& dialog);
@@ -278,7 +291,7 @@ private:
     void cmdGenerateAcknowledgement();
     void cmdMoveToOutbox();
     void cmdMoveToSent();
-    // Reports and plug-ins.
+    // Reports and plug-ins (frmMainReports.cpp).
     void cmdExport();
     void cmdPrint();
     void cmdReportViewer();
@@ -315,6 +328,7 @@ private:
     QPointer<frmColumns> frmColumns_;
     QPointer<integrator::frmIntegrator> frmIntegrator_;
     std::unique_ptr<MainWindowSteps> integratorSteps_;
+    std::unique_ptr<ReportHost> reportHost_;
     double tpp_ = 15.0;
 
     // Panes.

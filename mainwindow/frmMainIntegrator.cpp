@@ -1,22 +1,17 @@
 // Tools > Integrator and the run steps the Integrator asks of the main window.
 
+#include "maps/MapTranslator.h"
+
 #include "core/ErrorReporter.h"
 #include "integrator/frmIntegrator.h"
 #include "mainwindow/Acknowledgement.h"
 #include "mainwindow/MainWindowSteps.h"
+#include "mainwindow/Reports.h"
 #include "mainwindow/UniqueSelection.h"
 #include "mainwindow/frmMain.h"
+#include "setup/PluginChoice.h"
 
 namespace vt::mainwindow {
-
-namespace {
-
-bool notAvailableYet(const core::Services& s, std::string_view what) {
-    core::LogHistory(s, "Error", std::string(what) + " is not available yet");
-    return false;
-}
-
-}  // namespace
 
 std::vector<std::int64_t> MainWindowSteps::selectInbox(const core::Services& s, const integrator::RowKey& key) {
     inbox_ = main_.folderSelection("Inbox");
@@ -27,14 +22,19 @@ std::vector<std::int64_t> MainWindowSteps::selectInbox(const core::Services& s, 
 
 bool MainWindowSteps::acknowledge(const core::Services& s) { return GenerateAcknowledgement(s, inbox_); }
 
-// Waiting for the plug-in runner and the report commands of the main window.
-bool MainWindowSteps::runPlugin(const core::Services& s, int) { return notAvailableYet(s, "Running partner plug-ins"); }
-bool MainWindowSteps::printReport(const core::Services& s) { return notAvailableYet(s, "Printing reports"); }
-bool MainWindowSteps::exportReport(const core::Services& s) { return notAvailableYet(s, "Exporting reports"); }
+// Unattended: no box, failures go to History.
+bool MainWindowSteps::runPlugin(const core::Services& s, int mode) {
+    return ActiveX(s, main_.reportHost(), setup::pluginRegistry(s.settings), inbox_, main_.folderSelection("Recycled"),
+                   mode);
+}
+bool MainWindowSteps::printReport(const core::Services& s) { return PrintReport(s, main_.reportHost(), inbox_, true); }
+bool MainWindowSteps::exportReport(const core::Services& s) { return ExportReport(s, main_.reportHost(), inbox_, true); }
 
-// Waiting for the outbound translator.
-bool MainWindowSteps::processOutbound(const core::Services& s, const integrator::RowKey&, int) {
-    return notAvailableYet(s, "The outbound translator");
+// The map is named by its key; the position in the Integrator's list plays no part.
+bool MainWindowSteps::processOutbound(const core::Services& s, const integrator::RowKey& key, int) {
+    return maps::SharedTranslator()
+        .ProcessOutbound(s, maps::MapKey{key.partner, key.transaction, key.version, key.direction}, false)
+        .empty();
 }
 
 integrator::frmIntegrator* frmMain::integratorWindow() const { return frmIntegrator_; }

@@ -11,15 +11,22 @@
 
 #include <QAction>
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProcess>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTextBrowser>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
 #include <QUrl>
+#include <QVBoxLayout>
 
 namespace vt::mainwindow {
 
@@ -368,8 +375,53 @@ void frmMain::mnuHelpContents_Click() {
     }
 }
 
+namespace {
+
+// Whether the desktop can hand a page to a web browser: xdg-open gives it to the default
+// application for HTML, or else to $BROWSER or one of the usual browsers.
+bool webBrowserAvailable() {
+    if (QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty()) return false;
+    if (!qEnvironmentVariableIsEmpty("BROWSER")) return true;
+    for (const char* name : {"x-www-browser", "sensible-browser", "www-browser", "firefox", "firefox-esr",
+                             "chromium", "google-chrome", "epiphany", "konqueror", "falkon"})
+        if (!QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty()) return true;
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/html")});
+    if (!query.waitForFinished(2000)) {
+        query.kill();
+        query.waitForFinished(500);
+        return false;
+    }
+    return query.exitCode() == 0 && !query.readAllStandardOutput().trimmed().isEmpty();
+}
+
+}  // namespace
+
+bool frmMain::openInBrowser(const std::filesystem::path& page) {
+    return webBrowserAvailable() && QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page.string())));
+}
+
 void frmMain::showHelpTopic(const std::filesystem::path& page) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page.string())));
+    if (openInBrowser(page)) return;
+    QDialog help(this);
+    help.setObjectName(QStringLiteral("frmHelp"));
+    help.setWindowTitle(QStringLiteral("Veltrane Help"));
+    auto* layout = new QVBoxLayout(&help);
+    auto* browser = new QTextBrowser(&help);
+    browser->setObjectName(QStringLiteral("txtHelp"));
+    browser->setOpenExternalLinks(false);
+    std::error_code ec;
+    if (std::filesystem::exists(page, ec))
+        browser->setSource(QUrl::fromLocalFile(QString::fromStdString(page.string())));
+    else
+        browser->setPlainText(QStringLiteral("The help page %1 is missing.").arg(QString::fromStdString(page.string())));
+    layout->addWidget(browser);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &help);
+    connect(buttons, &QDialogButtonBox::rejected, &help, &QDialog::reject);
+    layout->addWidget(buttons);
+    const QRect area = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+    help.resize(std::min(800, area.width() * 3 / 4), std::min(600, area.height() * 3 / 4));
+    execDialog(help);
 }
 
 // ---- Toolbar ----

@@ -54,6 +54,22 @@ bool storedBoolean(std::string_view s) {
 
 const char* boolText(bool b) { return b ? "True" : "False"; }
 
+// Widths in twips a list column may be stored with.
+constexpr long kMostColumnWidth = 1000000;
+
+// A list's stored layout number, or `def` when it is absent, no number or outside low..high:
+// layout values are rewritten at every exit, so a bad one is passed over without a word, as the
+// window's own are.
+long storedLayout(const Settings& settings, std::string_view section, std::string_view key, long low, long high,
+                  long def) {
+    if (!settings.contains(section, key)) return def;
+    try {
+        return storedWhole(settings.get(section, key), low, high);
+    } catch (...) {
+        return def;
+    }
+}
+
 // Runs one step of the window-state restore or save; a step that fails is skipped.
 template <class F>
 void tryStep(F&& step) {
@@ -113,9 +129,7 @@ void frmMain::CreateColumns(std::string_view table) {
             if (!flags[i]) continue;
             const ColumnChoice& c = kColumnChoices[i];
             const bool ack = i == 0;
-            const std::string stored = settings_.get(f->table, c.field);
-            const int width = settings_.contains(f->table, c.field) ? int(storedWhole(stored, -2147483647L, 2147483647L))
-                                                                     : (ack ? 270 : defaultWidth);
+            const int width = int(storedLayout(settings_, f->table, c.field, 0, kMostColumnWidth, ack ? 270 : defaultWidth));
             cols.push_back({c.field, c.caption});
             widths.push_back(width);
         }
@@ -140,12 +154,12 @@ void frmMain::ListViewLayout(std::string_view action, std::string_view table) {
         settings_.set(f->table, "SortKey", std::to_string(f->model->sortKey()));
         settings_.set(f->table, "SortOrder", std::to_string(f->model->sortOrder()));
     } else if (text::equalsNoCase(action, "load")) {
-        for (int i = 0; i < n; ++i) {
-            const std::string stored = settings_.get(f->table, columns[size_t(i)].key, std::to_string(defaultWidth));
-            header->resizeSection(i, px(double(storedWhole(stored, -2147483647L, 2147483647L))));
-        }
-        const int sortKey = int(storedWhole(settings_.get(f->table, "SortKey", "0"), -32768, 32767));
-        const int sortOrder = int(storedWhole(settings_.get(f->table, "SortOrder", "0"), -2147483647L, 2147483647L));
+        for (int i = 0; i < n; ++i)
+            header->resizeSection(
+                i, px(double(storedLayout(settings_, f->table, columns[size_t(i)].key, 0, kMostColumnWidth, defaultWidth))));
+        // A key past the last column would fail every refresh of the list.
+        const int sortKey = int(storedLayout(settings_, f->table, "SortKey", 0, n - 1, 0));
+        const int sortOrder = int(storedLayout(settings_, f->table, "SortOrder", 0, 1, 0));
         f->model->setSort(sortKey, sortOrder);
     }
 }

@@ -22,15 +22,6 @@ void frmMain::notAvailable(std::string_view what) {
                "Veltrane");
 }
 
-// ---- Reports and plug-ins ----
-void frmMain::cmdExport() { notAvailable("Exporting reports"); }
-void frmMain::cmdPrint() { notAvailable("Printing reports"); }
-void frmMain::cmdReportViewer() { notAvailable("The Report Viewer"); }
-void frmMain::cmdDesignReport() { notAvailable("The Report Designer"); }
-void frmMain::cmdDesignExport() { notAvailable("The Report Designer"); }
-void frmMain::cmdDesignActiveX() { notAvailable("The Report Designer"); }
-void frmMain::cmdActiveX() { notAvailable("Running partner plug-ins"); }
-
 // ---- Other windows ----
 void frmMain::showPartners() {
     // The window writes partners and their sets; not into a read or a folder command still running.

@@ -13,9 +13,16 @@
 #include "platform/automation/Recordset.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+
+namespace vt::automation {
+class ClassRegistry;
+}
 
 namespace vt::vbscript {
 class ScriptControl;
@@ -23,6 +30,8 @@ struct ScriptError;
 }  // namespace vt::vbscript
 
 namespace vt::maps {
+
+class clsScript;
 
 // The designer's panes and controls while a translation runs; every member does nothing unless
 // overridden. The designer window (and, for the preview, the main window) implement it.
@@ -84,6 +93,29 @@ public:
     // not match currently selected Transaction"), else translates it (not silent).
     void ProcessInbound(const core::Services& s, const mainwindow::FolderSelection& inbox, const MapKey& mapOfList);
 
+    // ---- Outbound ----
+    // The outbound run of the map named by `key` (its Transactions row gives the GS01 group and
+    // the GS08 version override; an empty override takes the map's Version): the Import folder's
+    // "<key>.ADO" layout and "<key>.IMP" data become Record, the map (or the plug-in class that
+    // the set's row names, created through `registry`, by default the program's one, looking in
+    // the ActiveX folder) turns Record into sets, which go out as one interchange with fresh
+    // envelopes: "<Outbound>/mmddyy-hhmmss AMPM.OC" ("-2", "-3", ... when taken), then LoadBox
+    // into the Outbox. Returns "" when the file was written and loaded; otherwise the reason,
+    // which is also logged as an "Error" History row (an empty data file is an "Info" row and
+    // returns its text). Sets core::gSilent to `silent`. Refused while a run is in progress.
+    std::string ProcessOutbound(const core::Services& s, const MapKey& key, bool silent,
+                                automation::ClassRegistry* registry = nullptr);
+    // The sets of `record` through the outbound map of `key`: one set per run of consecutive rows
+    // with the same first field; heading once, detail per row, summary once (Record on the
+    // group's last row). "" when anything failed (logged): a level's script or database error,
+    // a set with nothing between ST and SE, a control number that cannot be taken.
+    std::string MapOutbound(const core::Services& s, const automation::Ref<automation::Recordset>& record,
+                            const MapKey& key, const Separators& separators);
+    // Sets built by the last MapOutbound or plug-in run (GE01).
+    std::int32_t setCount() const { return setCount_; }
+    // The interchange file of the last successful ProcessOutbound.
+    const std::filesystem::path& lastOutboundFile() const { return lastOutboundFile_; }
+
     // Set by a script time-out; every later set of the same run fails before its next segment.
     // Cleared at the start of each TranslateAll.
     bool scriptTimedOut() const { return timedOut_; }
@@ -94,6 +126,9 @@ public:
 
 private:
     void reportScriptError(const vbscript::ScriptError& e);
+    std::string runOutbound(const core::Services& s, const MapKey& key, automation::ClassRegistry* registry);
+    std::optional<std::string> mapOutboundLevel(const core::Services& s, const Map& map, clsScript& script,
+                                                std::string_view level, std::int32_t& segmentCount);
 
     std::unique_ptr<vbscript::ScriptControl> control_;
     TranslatorView* view_ = nullptr;
@@ -102,12 +137,20 @@ private:
     bool running_ = false;
     bool inSet_ = false;
     std::string paneText_;   // what the Transaction pane shows
+    std::int32_t setCount_ = 0;
+    std::filesystem::path lastOutboundFile_;
 };
 
 // The map of a unique selection (UniqueSelection's kind).
 inline MapKey MapKeyOf(const mainwindow::SelectionKind& kind) {
     return MapKey{kind.partner, kind.transaction, kind.version, kind.direction};
 }
+
+// The Integrator's data file text into `record` (open, empty): one row a line (CR LF or LF), the
+// values split at TAB in field order; a line with fewer values than fields gives its last value to
+// the rest, surplus values are dropped. An empty value is the empty text, or Null in a field that
+// holds no text. Progress goes to the progress bar and status panel 3.
+void ReadOutboundData(const core::Services& s, automation::Recordset& record, std::string_view data);
 
 // The program's one translator and script host (the map designer's).
 MapTranslator& SharedTranslator();

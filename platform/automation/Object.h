@@ -165,7 +165,7 @@ public:
     std::int32_t int32(std::size_t i, std::int32_t def = 0) const;
     double number(std::size_t i, double def = 0) const;
     bool boolean(std::size_t i, bool def = false) const;
-    ArgSpan slots() const noexcept { return slots_; }
+    ArgSpan refs() const noexcept { return slots_; }
 
 private:
     ArgSpan slots_;

@@ -3,7 +3,11 @@
 #define SQLITE_HAS_CODEC 1
 #include <sqlcipher/sqlite3.h>
 
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <system_error>
 #include <vector>
 
@@ -63,6 +67,11 @@ void Statement::check(int rc) const {
 
 Statement& Statement::bind(int index, std::string_view text) {
     check(sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT));
+    return *this;
+}
+
+Statement& Statement::bindStatic(int index, std::string_view text) {
+    check(sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC));
     return *this;
 }
 
@@ -149,6 +158,25 @@ Value Statement::value(int col) const {
 
 // ---- Database ----
 
+namespace {
+
+// A database holds every partner's data: a new file is made readable by its owner alone before
+// the engine opens it (the engine itself would make it readable by all). The engine gives its
+// journal files the mode of the database.
+void createPrivately(const std::filesystem::path& file, mode_t mode = 0600) {
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        if (errno == EEXIST) return;
+        throw Error(SQLITE_CANTOPEN, "Cannot create '" + file.string() + "': " + std::strerror(errno));
+    }
+    const bool ok = mode == 0600 || ::fchmod(fd, mode) == 0;
+    ::close(fd);
+    if (!ok) throw Error(SQLITE_CANTOPEN, "Cannot set the mode of '" + file.string() + "'.");
+}
+
+}  // namespace
+
+
 Database::~Database() { close(); }
 
 void Database::open(const std::filesystem::path& file, std::string_view key, bool create) {
@@ -156,6 +184,7 @@ void Database::open(const std::filesystem::path& file, std::string_view key, boo
     std::error_code ec;
     if (!create && !std::filesystem::exists(file, ec))
         throw Error(SQLITE_CANTOPEN, "Could not find file '" + file.string() + "'.");
+    if (create && !std::filesystem::exists(file, ec)) createPrivately(file);
     sqlite3* db = nullptr;
     // CREATE always: databases attached to this connection (compaction's target) inherit the
     // flags. A missing main file was refused above.
@@ -257,6 +286,7 @@ bool Database::inTransaction() const { return db_ && !sqlite3_get_autocommit(db_
 
 void Database::exportTo(const std::filesystem::path& target, std::string_view key) {
     require();
+    createPrivately(target);
     Statement attach = prepare("ATTACH DATABASE ?1 AS veltrane_export KEY ?2");
     attach.bind(1, target.string()).bind(2, key);
     attach.run();
@@ -325,6 +355,9 @@ void compact(const std::filesystem::path& file, std::string_view key,
         throw Error(SQLITE_CANTOPEN, "Cannot remove the leftover file '" + staging.string() + "'.");
     try {
         std::vector<std::pair<std::string, std::int64_t>> before;
+        // The compacted file takes the place, and so the mode, of the original.
+        struct stat original {};
+        if (::stat(file.c_str(), &original) == 0) createPrivately(staging, original.st_mode & 07777);
         {
             Database src;
             src.open(file, key);

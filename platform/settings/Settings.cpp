@@ -7,7 +7,9 @@
 
 #include <cstdlib>
 #include <strings.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace vt {
 
@@ -68,8 +70,18 @@ bool MemorySettings::contains(std::string_view section, std::string_view key) co
 // ---- FileSettings ----
 
 struct FileSettings::Impl {
-    explicit Impl(const QString& file) : qs(file, QSettings::IniFormat) {}
+    explicit Impl(const QString& file) : qs((makePrivate(file), file), QSettings::IniFormat) {}
     QSettings qs;
+    // The settings hold folders, partner names and logins: the folder is the owner's alone, and
+    // the file exists at 0600 before the first save, whose temporary file takes its mode.
+    static void makePrivate(const QString& file) {
+        const std::filesystem::path path(QFile::encodeName(file).toStdString());
+        std::error_code ec;
+        if (std::filesystem::create_directories(path.parent_path(), ec))
+            ::chmod(path.parent_path().c_str(), 0700);
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0) ::close(fd);
+    }
     // The file holds the account's password hash. Each sync writes a new file and renames it
     // into place, created with the process's umask, so the application's own folder is kept
     // private as well (a file placed elsewhere leaves its folder alone).

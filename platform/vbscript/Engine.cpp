@@ -12,6 +12,7 @@
 #include <cstdio>
 
 #include <stdexcept>
+#include <utility>
 
 namespace vt::vbscript {
 
@@ -329,6 +330,13 @@ void Engine::reset() {
     if (runDepth_ > 0) throw std::logic_error("ScriptControl::reset while a script runs");
     lastError_ = {};
     aborted_ = false;
+    // The Terminate handlers below are timed by the steady clock: a reset never reads the host's
+    // time source, which may already be gone when the control is destroyed.
+    struct KeepTimeSource {
+        Engine& e;
+        std::function<std::chrono::steady_clock::time_point()> saved = std::exchange(e.timeSource, nullptr);
+        ~KeepTimeSource() { e.timeSource = std::move(saved); }
+    } keep{*this};
     {
         RunScope rs(*this);
         // Objects still referenced run their Terminate now, while the names still exist. A
@@ -540,6 +548,13 @@ ScriptControl::ScriptControl() : engine_(std::make_shared<Engine>()) {
 }
 
 ScriptControl::~ScriptControl() {
+    // The host may be half gone: nothing of its own is called or read from here on.
+    engine_->timeSource = nullptr;
+    engine_->onTimeout = nullptr;
+    engine_->onError = nullptr;
+    engine_->cancelFlag = nullptr;
+    engine_->ui = {};
+    engine_->setClock(nullptr);
     try {
         engine_->reset();
     } catch (...) {

@@ -78,8 +78,10 @@ TEST_F(Envelopes, GsDateAndTimeWidthsFollowTheVersion) {
         {"004010", "GS*PO*OWNAPP*PARTAPP*20240305*140709*000000001*X*004010~"},
         {"004030", "GS*PO*OWNAPP*PARTAPP*20240305*140709*000000002*X*004030~"},
         {"003040", "GS*PO*OWNAPP*PARTAPP*240305*1407*000000003*X*003040~"},
-        {"005010", "GS*PO*OWNAPP*PARTAPP*240305*1407*000000004*X*005010~"},
+        // Every version from 004 on takes the long forms: 005010 requires the eight-digit date.
+        {"005010", "GS*PO*OWNAPP*PARTAPP*20240305*140709*000000004*X*005010~"},
         {"002001", "GS*PO*OWNAPP*PARTAPP*240305*1407*000000005*X*002001~"},
+        {"006020", "GS*PO*OWNAPP*PARTAPP*20240305*140709*000000006*X*006020~"},
     };
     for (const Case& c : cases) EXPECT_EQ(BuildGSSegment(t.services, kPartner, "PO", c.version), c.expected);
     EXPECT_EQ(errorsLogged(), 0);

@@ -174,6 +174,23 @@ TEST_F(Registry, ControlNumbersAreKeptPerSetAndOnlyInTheFirstRow) {
     EXPECT_EQ(errorsLogged(), 0u);
 }
 
+TEST_F(Registry, AnOutboundSetKeepsTheLargerOfItsNumberAndTheLoadedOnePlusOne) {
+    addSet("ACME", "810", "004010", "O", "8");
+    struct Case {
+        const char* loaded;
+        const char* after;
+    };
+    // Our own interchange read back ("O") must never rewind the number to use next.
+    const Case cases[] = {{"7", "8"}, {"000000007", "8"}, {"8", "9"}, {"12", "13"}, {"5", "13"},
+                          {"999999999", "13"}, {"A1", "13"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.loaded);
+        EXPECT_TRUE(SaveTransactionControlNumber(t.services, "ACME", "810", "IN", "004010", "O", c.loaded));
+        EXPECT_EQ(t.db.scalarText("SELECT ControlNumber FROM Transactions WHERE Direction = 'O'"), c.after);
+    }
+    EXPECT_EQ(errorsLogged(), 0u);
+}
+
 TEST_F(Registry, AcknowledgementExpectation) {
     addSet("ACME", "850", "004010", "I", "0", 1);
     addSet("ACME", "810", "004010", "O", "0", 0);

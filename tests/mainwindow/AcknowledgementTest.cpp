@@ -65,6 +65,8 @@ TEST_F(Ack, OneSet) {
     EXPECT_TRUE(GenerateAcknowledgement(db.services, db.list("Inbox", {1})));
     EXPECT_EQ(files(), std::vector<std::string>{kFileName});
     EXPECT_EQ(readFile(outbound / kFileName), fixture("ack-one-set.OC"));
+    // Partner data is for the owner alone.
+    EXPECT_EQ(fs::status(outbound / kFileName).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(numbers(), "42/8");
     // The row before the selection is neither acknowledged nor changed.
     EXPECT_EQ(db.column("Inbox", "Acknowledged"), "Void|Yes|Void");

@@ -11,6 +11,7 @@
 #include "platform/automation/Recordset.h"
 #include "tests/mainwindow/FolderFixture.h"
 
+#include <fstream>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -136,6 +137,35 @@ inline std::string set810(const std::string& control = "0001") {
            "~BIG*20240310*INV-1*20240305*PO-1~IT1*1*3*EA*14.95~IT1*2*1*EA*5~TDS*4985~CTT*2~SE*7*" + control + "~";
 }
 
+// An outbound 850 map over the Integrator's columns PO, Line, Item, Qty, Price and Note, and their
+// layout file.
+inline const maps::MapKey kOut{"ACME", "850", "004010", "O"};
+
+inline std::string element(const std::string& value) { return "objScript.CurrentElement = " + value; }
+
+// Heading BEG and DTM, detail PO1 (and REF only for a row with a note), summary CTT counting the
+// group's lines from the group's last row.
+inline maps::Map outboundMap() {
+    maps::Map map = makeMap(kOut, {
+        {"BEG", 1, {{"ID", 2, element("\"00\"")}, {"ID", 2, element("\"SA\"")}, {"AN", 22, element("Record(\"PO\")")},
+                    {"AN", 30, ""}, {"DT", 8, element("\"20240305\"")}}},
+        {"DTM", 1, {{"ID", 3, element("\"002\"")}, {"DT", 8, element("\"20240320\"")}}},
+        {"PO1", 1, {{"AN", 6, element("Record(\"Line\")")}, {"N0", 9, element("Record(\"Qty\")"), "00000"},
+                    {"ID", 2, element("\"EA\"")}, {"R", 9, element("Record(\"Price\")")},
+                    {"AN", 2, element("\"XX\""), "", true}, {"ID", 2, element("\"BP\"")},
+                    {"AN", 40, element("Record(\"Item\")")}}},
+        {"REF", 1, {{"ID", 2, element("\"ZZ\"")}, {"AN", 30, element("Record(\"Note\")")}},
+         "If Len(Record(\"Note\")) = 0 Then objScript.CurrentSegment = \"\""},
+        {"CTT", 1, {{"N0", 6, element("Record(\"Line\")")}}},
+    });
+    const char* levels[] = {"H", "H", "D", "D", "S"};
+    for (std::size_t i = 0; i < map.segments.size(); ++i) map.segments[i].level = levels[i];
+    return map;
+}
+
+inline const char* kLayout = "PO\t200\t20\r\nLine\t3\t4\r\nItem\t200\t40\r\nQty\t131\t9\t0\r\nPrice\t131\t9\t2\r\n"
+                             "Note\t200\t30\r\n\r\n";
+
 // A folder database with both maps stored and their layout files in its own ActiveX folder.
 struct MapDb : FolderDb {
     MapDb() {
@@ -159,6 +189,28 @@ struct MapDb : FolderDb {
 };
 
 // Every row of a record set as its values joined by "|" (the record's own text forms).
+// A MapDb with the outbound map, partner ACME's envelope values, the map's Transactions row
+// (group PO, no override, next control number 1), Import and Outbound folders and the layout file.
+struct OutboundDb : MapDb {
+    std::filesystem::path import = folder() / "Import", outbound = folder() / "Outbound";
+    OutboundDb() {
+        std::filesystem::create_directories(import);
+        std::filesystem::create_directories(outbound);
+        settings.set("Folders", "Import", import.string());
+        settings.set("Folders", "Outbound", outbound.string());
+        db.exec("UPDATE Partner SET ISA01 = '00', ISA02 = '          ', ISA03 = '00', ISA04 = '          ', "
+                "ISA05 = 'ZZ', ISA06 = 'OWNID          ', ISA07 = 'ZZ', ISA08 = 'PARTID         ', ISA11 = 'U', "
+                "ISA12 = '00401', ISA14 = '0', ISA15 = 'P', GS02 = 'OWNAPP', GS03 = 'PARTAPP', GS07 = 'X'");
+        db.exec("INSERT INTO Transactions (Partner, \"Transaction\", Version, Direction, \"Group\", Versionoverride, "
+                "ControlNumber) VALUES ('ACME', '850', '004010', 'O', 'PO', '', '1')");
+        store(outboundMap());
+        write("ACME_850_004010_O.ADO", kLayout);
+    }
+    void write(const std::string& name, const std::string& bytes) {
+        std::ofstream(import / name, std::ios::binary) << bytes;
+    }
+};
+
 inline std::vector<std::string> rows(automation::Recordset& rs) {
     std::vector<std::string> out;
     if (rs.recordCount() == 0) return out;

@@ -183,13 +183,14 @@ TEST_F(MainWindow, ToolsIntegratorOpensTheWindowWithTheMainWindowsSteps) {
     EXPECT_EQ(historySince(mark),
               (std::vector<std::string>{"There are no Transactions to process! ACME_850_004010_I"}));
 
-    // An Inbox row makes the run reach the export, which this build does not have yet: the row stays.
+    // An Inbox row makes the run reach the export, whose translation finds no record layout for the
+    // set: the export fails and the row stays.
     conn().exec("INSERT INTO Inbox (Partner, \"Transaction\", Version, Direction) VALUES ('ACME', '850', '004010', 'I')");
     main->RefreshBox("Inbox");
     const long long mark2 = lastHistoryIndex();
     w->cmdProcess()->click();
-    EXPECT_EQ(historySince(mark2), (std::vector<std::string>{"Exporting reports is not available yet",
-                                                             "Process Failed - ACME_850_004010_I"}));
+    EXPECT_EQ(historySince(mark2),
+              (std::vector<std::string>{"53 File not found", "Process Failed - ACME_850_004010_I"}));
     EXPECT_EQ(conn().scalarInt("SELECT count(*) FROM Inbox"), 1);
 
     main->close();

@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
 
@@ -114,6 +115,35 @@ TEST_F(Commands, EveryMenuCommandWritesItsHistoryTextFirst) {
                                                        "dialog frmAccount", "help Welcome.htm", "dialog frmAbout"}));
 }
 
+TEST_F(Commands, ReportAndPluginCommandsActOnlyOnTheFourSetFolders) {
+    startInInbox();
+    settings.set("Folders", "Reports", (home.path / "Reports").string());
+    const CommandCase commands[] = {
+        {"mnuExport", "Selected [File] - [Export]"},
+        {"mnuPrint", "Selected [Print] - [Report]"},
+        {"mnuReportViewer", "Selected [View] - [Report]"},
+        {"mnuDesignReport", "Selected [Tools] - [Designer] - [Viewer Report]"},
+        {"mnuDesignExport", "Selected [Tools] - [Designer] - [Export Report]"},
+        {"mnuDesignActiveX", "Selected [Tools] - [Designer] - [ActiveX Report]"},
+        {"mnuActiveX", "Selected [ActiveX]"},
+    };
+    for (const char* node : {"History", "Exchange"}) {
+        click(node);
+        main->boxes.clear();
+        for (const CommandCase& c : commands)
+            EXPECT_EQ(logged([&] { main->runCommand(c.name); }), expected(c.history)) << node << " " << c.name;
+        EXPECT_TRUE(main->boxes.empty()) << node;
+    }
+    // On the Inbox the designers look for the selection's template and say where it was looked for.
+    click("Inbox");
+    main->boxes.clear();
+    const std::string path = (home.path / "Reports" / "ActiveX" / "ACME_850_004010_.RPT").string();   // the rows have no direction
+    EXPECT_EQ(logged([&] { main->runCommand("mnuDesignActiveX"); }),
+              (std::vector<std::string>{"Selected [Tools] - [Designer] - [ActiveX Report]",
+                                        "ActiveX Report Not Found: " + path}));
+    EXPECT_EQ(main->boxes, std::vector<std::string>{"16 Veltrane: ActiveX Report Not Found: " + path});
+}
+
 TEST_F(Commands, ToolbarButtonsAndDropDownsRunTheMenuCommands) {
     startInInbox();
     struct Case {
@@ -187,6 +217,28 @@ TEST_F(Commands, PopupEntriesRunTheMenuCommandsAndMoveToWritesNoneOfItsOwn) {
         ASSERT_NE(a, nullptr) << c.name;
         a->setEnabled(true);
         EXPECT_EQ(first(logged([&] { a->trigger(); })), expected(c.history)) << c.name;
+    }
+}
+
+// Help > Contents did nothing on a desktop without a web browser.
+TEST_F(Commands, HelpContentsWithoutABrowserShowsTheWelcomePageInTheProgram) {
+    start();
+    main->realHelp = true;
+    for (bool browser : {true, false}) {
+        SCOPED_TRACE(browser);
+        main->hasBrowser = browser;
+        main->dialogs.clear();
+        QString shown;
+        main->onDialog = [&](QDialog& dialog) {
+            if (auto* text = dialog.findChild<QTextBrowser*>(QStringLiteral("txtHelp"))) shown = text->toPlainText();
+            EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Veltrane Help"));
+            return int(QDialog::Rejected);
+        };
+        main->runCommand("mnuHelpContents");
+        std::vector<std::string> expected{"help Welcome.htm", "browser Welcome.htm"};
+        if (!browser) expected.push_back("dialog frmHelp");
+        EXPECT_EQ(main->dialogs, expected);
+        EXPECT_EQ(shown.contains(QStringLiteral("Welcome to Veltrane")), !browser) << shown.left(80).toStdString();
     }
 }
 

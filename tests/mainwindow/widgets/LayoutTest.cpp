@@ -100,6 +100,47 @@ TEST_F(MainWindow, UnreadableWindowSettingsAreSkippedOneByOne) {
     EXPECT_TRUE(main->boxes.empty());
 }
 
+// Hand-edited list settings that are no numbers, or out of range, used to stop every start.
+TEST_F(MainWindow, UnreadableListSettingsFallBackToTheirDefaults) {
+    struct Case {
+        const char* width;
+        const char* sortKey;     // each list here has six columns
+        const char* sortOrder;
+    };
+    const Case cases[] = {
+        {"wide", "first", "down"}, {"", "", ""}, {"1e400", "1e400", "1e400"},
+        {"-5", "-1", "-1"},       {"99999999999", "6", "2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.width) + "|" + c.sortKey + "|" + c.sortOrder);
+        for (const char* table : {"Inbox", "Outbox", "Sent", "Recycled", "History", "Exchange"}) {
+            settings.removeSection(table);
+            for (const char* column : {"Acknowledged", "Partner", "Type", "Description"}) settings.set(table, column, c.width);
+            settings.set(table, "SortKey", c.sortKey);
+            settings.set(table, "SortOrder", c.sortOrder);
+        }
+        create();
+        ASSERT_TRUE(main->Form_Load());
+        EXPECT_TRUE(conn().isOpen());
+        EXPECT_TRUE(main->boxes.empty());
+        const double tpp = main->twipsPerPixel();
+        QHeaderView* inbox = main->folderList("Inbox")->header();
+        ASSERT_EQ(inbox->count(), 6);
+        EXPECT_EQ(inbox->sectionSize(1), int(std::nearbyint(1442 / tpp))) << "Partner";
+        QHeaderView* history = main->folderList("History")->header();
+        EXPECT_EQ(history->sectionSize(0), int(std::nearbyint(1442 / tpp))) << "Type";
+        for (const char* table : {"Inbox", "History"}) {
+            EXPECT_EQ(main->folderModel(table)->sortKey(), 0) << table;
+            EXPECT_EQ(main->folderModel(table)->sortOrder(), 0) << table;
+        }
+        main->close();
+        EXPECT_EQ(settings.get("Inbox", "SortKey"), "0");
+        EXPECT_EQ(settings.get("Inbox", "Partner"), std::to_string(int(std::nearbyint(std::nearbyint(1442 / tpp) * tpp))));
+        main.reset();
+        if (conn().isOpen()) conn().close();
+    }
+}
+
 TEST_F(MainWindow, SplitterBarsStopAtTheirBoundsWhenReleased) {
     start();
     click("Inbox");

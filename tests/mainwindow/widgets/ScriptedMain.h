@@ -71,7 +71,17 @@ public:
 protected:
     void showHelpTopic(const std::filesystem::path& page) override {
         dialogs.push_back("help " + page.filename().string());
+        if (realHelp) frmMain::showHelpTopic(page);
     }
+    bool openInBrowser(const std::filesystem::path& page) override {
+        dialogs.push_back("browser " + page.filename().string());
+        return hasBrowser;
+    }
+
+public:
+    // With realHelp the window's own help runs, the desktop answering hasBrowser.
+    bool realHelp = false;
+    bool hasBrowser = true;
     void showPrinterSetup() override { dialogs.push_back("printer"); }
     int execDialog(QDialog& dialog) override {
         dialogs.push_back("dialog " + dialog.objectName().toStdString());

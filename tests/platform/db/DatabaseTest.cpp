@@ -5,6 +5,7 @@
 #include <dlfcn.h>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 using vt::db::Database;
@@ -34,6 +35,11 @@ protected:
 
     fs::path dir, file;
 };
+
+unsigned modeOf(const fs::path& p) {
+    struct stat st {};
+    return ::stat(p.c_str(), &st) == 0 ? st.st_mode & 07777 : 0xFFFF;
+}
 
 TEST_F(DatabaseTest, OpensWithTheRightKeyOnly) {
     makeDb();
@@ -135,6 +141,30 @@ TEST_F(DatabaseTest, CompactionKeepsRowsAndKeyAndRemovesLeftover) {
     db.open(file, "secret");
     EXPECT_EQ(db.scalarInt("SELECT count(*) FROM \"Transaction\""), 50);
     EXPECT_EQ(db.scalarText("SELECT ControlNumber FROM \"Transaction\" LIMIT 1"), "0001");
+}
+
+// Other local users must not read the database: it is made 0600, its journal follows it, and a
+// compaction keeps the mode the owner chose (it used to leave 0644 behind).
+TEST_F(DatabaseTest, FileIsOwnerOnlyAndCompactionKeepsItsMode) {
+    const mode_t oldMask = ::umask(022);
+    makeDb();
+    EXPECT_EQ(modeOf(file), 0600u);
+    {
+        Database db;
+        db.open(file, "secret");
+        db.exec("PRAGMA journal_mode = WAL; INSERT INTO \"Transaction\" (ControlNumber) VALUES ('x')");
+        EXPECT_EQ(modeOf(fs::path(file) += "-wal"), 0600u);
+    }
+    for (unsigned mode : {0600u, 0640u}) {
+        fs::permissions(file, fs::perms(mode));
+        vt::db::compact(file, "secret", "NewVeltrane.mdb");
+        EXPECT_EQ(modeOf(file), mode);
+    }
+    Database exported;
+    exported.open(file, "secret");
+    exported.exportTo(dir / "copy.mdb", "secret");
+    EXPECT_EQ(modeOf(dir / "copy.mdb"), 0600u);
+    ::umask(oldMask);
 }
 
 TEST_F(DatabaseTest, FailedSwapKeepsTheOldFile) {

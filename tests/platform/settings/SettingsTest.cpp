@@ -53,7 +53,28 @@ TEST(Settings, FileStorePersistsPrivately) {
     ASSERT_EQ(::stat(ini.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600);
     ASSERT_EQ(::stat(ini.parent_path().c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700);
+    EXPECT_EQ(st.st_mode & 0777, 0700) << "a new settings folder is the owner's alone";
+    fs::remove_all(dir);
+}
+
+// No moment at which the file is readable by others: it is 0600 from its creation through
+// every save, whatever the umask.
+TEST(Settings, FileStoreIsNeverReadableByOthers) {
+    const mode_t oldMask = ::umask(0);
+    fs::path dir = tempDir("mode");
+    fs::path ini = dir / "Veltrane.conf";
+    auto mode = [&] {
+        struct stat st {};
+        return ::stat(ini.c_str(), &st) == 0 ? st.st_mode & 0777 : 0u;
+    };
+    {
+        vt::FileSettings s(ini);
+        EXPECT_EQ(mode(), 0600u);
+        s.set("Account", "Password", "x");
+        EXPECT_EQ(mode(), 0600u);
+    }
+    EXPECT_EQ(mode(), 0600u);
+    ::umask(oldMask);
     fs::remove_all(dir);
 }
 

@@ -116,8 +116,8 @@ TEST(Dynamic, GetRef) {
         {"Sub S : End Sub\nSet f = GetRef(\"S\") : f.Name", 438, 2, 22},
     });
     // A procedure called through a reference runs on the script's time, not the host's.
-    Harness h;
     std::chrono::steady_clock::time_point t{};
+    Harness h;
     h.sc.setTimeSource([&t] { return t += std::chrono::milliseconds(1); });
     h.sc.setTimeout(1000);
     ScriptLimits limits;

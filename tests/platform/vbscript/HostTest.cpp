@@ -274,8 +274,8 @@ TEST(Host, AddObjectRefusals) {
 }
 
 TEST(Host, TimeoutStopsARunAndOnErrorCannotCatchIt) {
-    ScriptControl sc;
     FakeTime clock;
+    ScriptControl sc;
     sc.setTimeSource(std::ref(clock));
     sc.setTimeout(50);
     ScriptLimits limits;
@@ -299,8 +299,8 @@ TEST(Host, TimeoutStopsARunAndOnErrorCannotCatchIt) {
 }
 
 TEST(Host, TimeSpentInHostCallsIsNotCounted) {
-    ScriptControl sc;
     FakeTime clock;
+    ScriptControl sc;
     clock.step = {};
     auto host = automation::makeRef<Host>();
     host->time = &clock;
@@ -314,6 +314,32 @@ TEST(Host, TimeSpentInHostCallsIsNotCounted) {
     // Time the script spends itself still counts.
     clock.step = milliseconds(300);
     EXPECT_THROW(sc.addCode("For i = 1 To 10 : Next"), ScriptException);
+}
+
+// A host may destroy its clock before the control: neither a reset nor the destructor reads it,
+// and the destructor calls no host hook, though Terminate handlers still run in both.
+TEST(Host, ResetAndDestructionNeverCallTheHost) {
+    int reads = 0;
+    int boxes = 0;
+    {
+        ScriptControl sc;
+        sc.setTimeSource([&reads] { return Clk::time_point(milliseconds(++reads)); });
+        ScriptUi ui;
+        ui.messageBox = [&boxes](std::string_view, int, std::string_view) { return ++boxes; };
+        sc.setUi(ui);
+        const char* terminating = "Class C : Sub Class_Terminate : MsgBox 1 : End Sub : End Class\n"
+                                  "Set a = New C : Set b = New C";
+        sc.addCode(terminating);
+        const int afterRun = reads;
+        EXPECT_GT(afterRun, 0);
+        sc.reset();
+        EXPECT_EQ(boxes, 2) << "the reset ran both Terminate handlers";
+        EXPECT_EQ(reads, afterRun) << "the reset read the host's time source";
+        sc.addCode(terminating);
+        reads = -1000;
+    }
+    EXPECT_EQ(reads, -1000) << "the destructor read the host's time source";
+    EXPECT_EQ(boxes, 2) << "the destructor called the host's message box";
 }
 
 TEST(Host, CancelFlagStopsARun) {

@@ -109,8 +109,8 @@ TEST(Limits, HugeArraysAreOutOfMemoryBeforeAnythingIsAllocated) {
 TEST(Limits, SlowStatementsAreCheckedSooner) {
     // Each reading of the clock is 20 ms later: the first statements already see the time-out,
     // long before the thousand statements between two checks of quick ones.
-    ScriptControl sc;
     std::chrono::steady_clock::time_point t{};
+    ScriptControl sc;
     sc.setTimeSource([&t] { return t += std::chrono::milliseconds(20); });
     sc.setTimeout(100);
     int timeouts = 0;
@@ -121,8 +121,8 @@ TEST(Limits, SlowStatementsAreCheckedSooner) {
 }
 
 TEST(Limits, ARunThatKeepsAllocatingStops) {
-    Harness h;
     std::chrono::steady_clock::time_point t{};
+    Harness h;
     h.sc.setTimeSource([&t] { return t += std::chrono::milliseconds(1); });
     ScriptLimits limits;
     limits.checkInterval = 1;
@@ -139,8 +139,8 @@ TEST(Limits, ARunThatKeepsAllocatingStops) {
 }
 
 TEST(Limits, ATerminateThatKeepsMakingObjectsIsStoppedByTheTimeOut) {
-    Harness h;
     std::chrono::steady_clock::time_point t{};
+    Harness h;
     h.sc.setTimeSource([&t] { return t += std::chrono::milliseconds(1); });
     h.sc.setTimeout(50);
     const Outcome o = h.run("Class C : Public Default Property Get V : V = 1 : End Property\n"

@@ -1,0 +1,3 @@
+If x Then
+  y = "unterminated
+End Sub

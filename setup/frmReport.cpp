@@ -1,0 +1,71 @@
+// Before any Qt header: the automation runtime uses names Qt defines as macros.
+#include "platform/report/ReportViewer.h"
+
+#include "setup/frmReport.h"
+
+#include "platform/settings/Settings.h"
+#include "platform/text/Text.h"
+#include "setup/SetupSettings.h"
+
+#include <QPointer>
+
+namespace vt::setup {
+
+namespace {
+QPointer<frmReport> gViewerWindow;
+
+}  // namespace
+
+void bringToFront(QWidget* w) {
+    if (w->isMinimized()) w->showNormal();
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+bool viewerSwitch(const Settings& settings, std::string_view key) {
+    const std::string stored = settings.get("Viewer", key, "1");
+    if (const auto n = smallInteger(stored)) return *n != 0;
+    if (text::equalsNoCase(stored, "False")) return false;
+    return true;
+}
+
+// ---- frmReport ----
+
+frmReport::frmReport(const Settings& settings, QWidget* parent) : QWidget(parent, Qt::Window), settings_(settings) {
+    setObjectName(QStringLiteral("frmReport"));
+    setWindowTitle(QStringLiteral("Report Viewer"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    crxViewer_ = new report::ReportViewer(this);
+    connect(crxViewer_, &report::ReportViewer::zoomLevelChanged, this, &frmReport::crxViewer_ZoomLevelChanged);
+    resize(960, 720);
+}
+
+frmReport::~frmReport() = default;
+
+frmReport* frmReport::instance() { return gViewerWindow; }
+
+frmReport* frmReport::Show(const Settings& settings, std::shared_ptr<report::ReportDocument> report) {
+    if (!gViewerWindow) gViewerWindow = new frmReport(settings);
+    gViewerWindow->Form_Load(std::move(report));
+    bringToFront(gViewerWindow.data());
+    return gViewerWindow;
+}
+
+void frmReport::Form_Load(std::shared_ptr<report::ReportDocument> report) {
+    crxViewer_->setReportSource(std::move(report));
+    for (std::string_view key : report::ReportViewer::switchNames())
+        crxViewer_->setSwitch(key, viewerSwitch(settings_, key));
+    crxViewer_->viewReport();
+    Form_Resize();
+}
+
+void frmReport::Form_Resize() { crxViewer_->setGeometry(0, 0, width(), height()); }
+
+void frmReport::crxViewer_ZoomLevelChanged(int level) {
+    if (level != 100) crxViewer_->setZoomLevel(100);
+}
+
+void frmReport::resizeEvent(QResizeEvent*) { Form_Resize(); }
+
+}  // namespace vt::setup

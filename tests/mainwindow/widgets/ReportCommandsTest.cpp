@@ -1,0 +1,85 @@
+// View > Report Viewer and Tools > ActiveX from the main window over a real 850 in the Inbox: the
+// translated rows, then the plug-in's own record set, shown in the one viewer window, which closes
+// with the main window.
+
+// Before any Qt header: the automation runtime uses names Qt defines as macros.
+#include "platform/report/Document.h"
+#include "platform/report/ReportViewer.h"
+#include "tests/maps/MapFixture.h"
+
+#include "setup/frmReport.h"
+#include "tests/mainwindow/widgets/MainWindowFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace vt;
+using namespace vt::test;
+
+void saveTemplate(const fs::path& file, std::initializer_list<const char*> fields) {
+    report::Report r;
+    int left = 0;
+    for (const char* f : fields) {
+        r.addFieldObject(3, f, left, 0);
+        left += 1800;
+    }
+    report::ReportDocument(r).save(file);
+}
+
+TEST_F(MainWindow, ViewerAndPluginCommandsShowTheirReportsInTheOneViewerWindow) {
+    const fs::path activeX = home.path / "ActiveX", reports = home.path / "Reports";
+    fs::create_directories(activeX);
+    fs::create_directories(reports / "ActiveX");
+    fs::copy_file(fs::path(VT_REPORT_PLUGIN_FOLDER) / "VtReportPlugin.so", activeX / "VtReportPlugin.so");
+    settings.set("Folders", "ActiveX", activeX.string());
+    settings.set("Folders", "Reports", reports.string());
+    saveTemplate(reports / "ACME_850_004010_I.RPT", {"1BEG03", "7PO101", "7PO102"});
+    saveTemplate(reports / "ActiveX" / "ACME_850_004010_I.RPT", {"Key", "Rows", "Previous"});
+    before([](db::Database& db) {
+        maps::Map map = map850();
+        maps::SaveMap(db, map);
+        db.exec("INSERT INTO Partner (Partner, Segment, element, Sub) VALUES ('ACME', 126, 42, 62)");
+        db.exec("INSERT INTO Transactions (Partner, \"Transaction\", Version, Direction, ActiveX) VALUES ('ACME', "
+                "'850', '004010', 'I', 'VtReportPlugin.Replace')");
+        auto q = db.prepare("INSERT INTO Inbox (Partner, \"Transaction\", Version, Direction, Status, TSet) VALUES "
+                            "('ACME', '850', '004010', 'I', 'Closed', ?1)");
+        q.bind(1, set850());
+        q.run();
+    });
+    start();
+    maps::WriteRecordLayout(main->services(), k850);
+    click("Inbox");
+    mainwindow::FolderSelection inbox = main->folderSelection("Inbox");
+    ASSERT_EQ(inbox.ids.size(), 1u);
+    inbox.selected = {true};
+    main->applySelection(inbox);
+
+    main->runCommand("mnuReportViewer");
+    setup::frmReport* w = setup::frmReport::instance();
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->isVisible());
+    auto doc = w->crxViewer()->reportSource();
+    ASSERT_TRUE(doc && doc->data());
+    EXPECT_EQ(doc->data()->rows.size(), 2u);
+    const int po = doc->data()->find("1BEG03");
+    ASSERT_GE(po, 0);
+    EXPECT_EQ(automation::toText(doc->data()->rows[0][size_t(po)]), "PO-1");
+
+    main->runCommand("mnuActiveX");
+    EXPECT_EQ(setup::frmReport::instance(), w);
+    doc = w->crxViewer()->reportSource();
+    ASSERT_TRUE(doc && doc->data());
+    ASSERT_EQ(doc->data()->rows.size(), 1u);
+    EXPECT_EQ(automation::toText(doc->data()->rows[0][0]), "ACME_850_004010_I");
+    EXPECT_EQ(automation::toText(doc->data()->rows[0][1]), "2");
+    EXPECT_TRUE(main->boxes.empty());
+    doc.reset();
+
+    main->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(setup::frmReport::instance(), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,282 @@
+// The report viewer and designer windows over a grouped report: the Viewer switches one by one,
+// the zoom hold, the viewer filling the window, a new report replacing the shown one; the
+// viewer's pages, search, group tree, drill-down and refresh; the designer moving, adding and
+// deleting objects and grouping, saving a template that reopens identically.
+
+// Before any Qt header: the automation runtime uses names Qt defines as macros.
+#include "platform/automation/Recordset.h"
+#include "platform/report/Document.h"
+#include "platform/report/ReportDesigner.h"
+#include "platform/report/ReportViewer.h"
+
+#include "platform/settings/Settings.h"
+#include "setup/frmDesign.h"
+#include "setup/frmReport.h"
+#include "tests/mainwindow/widgets/MainWindowFixture.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QTabBar>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace vt;
+using automation::Variant;
+using report::ObjectId;
+using report::ReportDocument;
+using vt::test::application;
+
+// 60 items of three partners, grouped by partner.
+automation::Ref<automation::Recordset> items(int count = 60) {
+    auto rs = automation::Recordset::create();
+    rs->appendField("Partner", automation::adtype::VarChar, 20);
+    rs->appendField("Item", automation::adtype::VarChar, 20);
+    rs->appendField("Qty", automation::adtype::Integer);
+    rs->open();
+    const char* partners[] = {"ACME", "BOLT", "CORE"};
+    for (int i = 0; i < count; ++i) {
+        rs->addNew();
+        rs->setValue(0, Variant(partners[i % 3]));
+        rs->setValue(1, Variant("Item " + std::to_string(i + 1)));
+        rs->setValue(2, Variant(std::int32_t(i * 3)));
+        rs->update();
+    }
+    return rs;
+}
+
+report::Report groupedReport() {
+    report::Report r;
+    r.title = "Items";
+    r.addTextObject(1, "Items by partner", 0, 0).font.size = 14;
+    r.section(report::SectionKind::ReportHeader).height = 400;
+    r.addGroup("Partner");
+    r.addFieldObject(3, "Partner", 0, 0).font.bold = true;
+    auto& item = r.addFieldObject(4, "Item", 360, 0);
+    item.name = "ItemField";
+    r.addFieldObject(4, "Qty", 3000, 0).align = report::Align::Right;
+    r.addSpecialField(r.sectionCount() - 1, 17, 4000, 0);
+    return r;
+}
+
+std::shared_ptr<ReportDocument> groupedDocument(const automation::Ref<automation::Recordset>& rs = items()) {
+    auto doc = std::make_shared<ReportDocument>(groupedReport());
+    doc->setDataSource(rs);
+    return doc;
+}
+
+class ReportWindows : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { application(); }
+    void TearDown() override {
+        for (QWidget* w : {static_cast<QWidget*>(setup::frmReport::instance()),
+                           static_cast<QWidget*>(setup::frmDesign::instance())})
+            if (w) delete w;
+    }
+    MemorySettings settings;
+};
+
+TEST_F(ReportWindows, EachViewerSwitchStoredAsZeroTurnsOffExactlyItsPart) {
+    const auto names = report::ReportViewer::switchNames();
+    ASSERT_EQ(names.size(), 22u);
+    {
+        setup::frmReport w(settings);
+        w.Form_Load(groupedDocument());
+        for (std::string_view n : names) EXPECT_TRUE(w.crxViewer()->switchValue(n)) << n;
+    }
+    for (std::string_view off : names) {
+        MemorySettings s;
+        s.set("Viewer", off, "0");
+        setup::frmReport w(s);
+        w.Form_Load(groupedDocument());
+        for (std::string_view n : names) EXPECT_EQ(w.crxViewer()->switchValue(n), n != off) << off << " / " << n;
+    }
+    // Any other number is on; the truth words are read too; anything else keeps the default.
+    struct Stored {
+        const char* text;
+        bool on;
+    };
+    for (const Stored& st : {Stored{"1", true}, Stored{"-1", true}, Stored{"7", true}, Stored{"False", false},
+                             Stored{"true", true}, Stored{"x", true}}) {
+        MemorySettings s;
+        s.set("Viewer", "DisplayGroupTree", st.text);
+        EXPECT_EQ(setup::viewerSwitch(s, "DisplayGroupTree"), st.on) << st.text;
+    }
+}
+
+TEST_F(ReportWindows, TheSwitchesReachTheWidgetsUsersSee) {
+    settings.set("Viewer", "DisplayToolbar", "0");
+    settings.set("Viewer", "EnableZoomControl", "0");
+    settings.set("Viewer", "EnablePrintButton", "0");
+    settings.set("Viewer", "DisplayTabs", "0");
+    setup::frmReport w(settings);
+    w.Form_Load(groupedDocument());
+    w.show();
+    QApplication::processEvents();
+    auto* v = w.crxViewer();
+    EXPECT_FALSE(v->toolbar()->isVisible());
+    EXPECT_FALSE(v->tabs()->isVisible());
+    EXPECT_TRUE(v->groupTree()->isVisible());
+    EXPECT_FALSE(v->zoomControl()->isEnabled());
+    EXPECT_TRUE(v->searchControl()->isEnabled());
+    EXPECT_FALSE(v->action("print")->isEnabled());
+    EXPECT_TRUE(v->action("export")->isEnabled());
+}
+
+TEST_F(ReportWindows, ZoomReturnsTo100AndTheViewerFillsTheWindow) {
+    setup::frmReport w(settings);
+    w.Form_Load(groupedDocument());
+    w.show();
+    for (int zoom : {150, 50, 400}) {
+        w.crxViewer()->setZoomLevel(zoom);
+        EXPECT_EQ(w.crxViewer()->zoomLevel(), 100) << zoom;
+        EXPECT_EQ(w.crxViewer()->zoomControl()->currentText(), QStringLiteral("100%"));
+    }
+    for (QSize size : {QSize(700, 500), QSize(1100, 300), QSize(400, 900)}) {
+        w.resize(size);
+        QApplication::processEvents();
+        EXPECT_EQ(w.crxViewer()->geometry(), QRect(QPoint(0, 0), size));
+    }
+}
+
+TEST_F(ReportWindows, ANewReportReplacesTheShownOneInTheSameWindow) {
+    auto first = groupedDocument(items(6));
+    auto second = groupedDocument(items(60));
+    setup::frmReport* w = setup::frmReport::Show(settings, first);
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Report Viewer"));
+    EXPECT_EQ(w->objectName(), QStringLiteral("frmReport"));
+    EXPECT_EQ(w->crxViewer()->pageCount(), 1);
+    EXPECT_EQ(setup::frmReport::Show(settings, second), w);
+    EXPECT_EQ(w->crxViewer()->reportSource(), second);
+    EXPECT_GT(w->crxViewer()->pageCount(), 1);
+    // Closing releases the report.
+    std::weak_ptr<ReportDocument> held = second;
+    first.reset();
+    second.reset();
+    w->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(setup::frmReport::instance(), nullptr);
+    EXPECT_TRUE(held.expired());
+}
+
+TEST_F(ReportWindows, ViewerPagesSearchGroupTreeDrillDownAndRefresh) {
+    auto rs = items(60);
+    auto doc = groupedDocument(rs);
+    report::ReportViewer v;
+    v.setReportSource(doc);
+    v.viewReport();
+    v.resize(900, 700);
+    const int pages = v.pageCount();
+    ASSERT_GT(pages, 1);
+    EXPECT_EQ(v.groupTree()->topLevelItemCount(), 3);
+    EXPECT_EQ(v.groupTree()->topLevelItem(1)->text(0), QStringLiteral("BOLT"));
+
+    // Item 60 is a CORE item: last group, last page.
+    ASSERT_TRUE(v.findNext(QStringLiteral("item 60")));
+    EXPECT_EQ(v.currentPage(), pages - 1);
+    EXPECT_FALSE(v.findNext(QStringLiteral("Item 61")));
+    ASSERT_TRUE(v.findNext(QStringLiteral("BOLT"), QStringLiteral("Partner")));
+
+    v.drillDown(1);
+    EXPECT_EQ(v.viewCount(), 2);
+    EXPECT_EQ(v.currentView(), 1);
+    EXPECT_EQ(v.tabs()->tabText(1), QStringLiteral("BOLT"));
+    EXPECT_EQ(v.groupTree()->topLevelItemCount(), 1);
+    int bolts = 0;
+    for (const auto& page : v.currentLayout()->pages)
+        for (const auto& item : page.items)
+            if (item.object && item.object->name == "ItemField") ++bolts;
+    EXPECT_EQ(bolts, 20);
+    v.closeView();
+    EXPECT_EQ(v.viewCount(), 1);
+
+    // Refresh takes the record set again.
+    rs->addNew();
+    rs->setValue(0, Variant("DOCK"));
+    rs->setValue(1, Variant("Item 61"));
+    rs->setValue(2, Variant(std::int32_t(1)));
+    rs->update();
+    v.refresh();
+    EXPECT_EQ(v.groupTree()->topLevelItemCount(), 4);
+    EXPECT_TRUE(v.findNext(QStringLiteral("Item 61")));
+
+    // Keys on the page turn pages.
+    v.showPage(0);
+    auto* page = v.findChild<QWidget*>(QStringLiteral("pageCanvas"));
+    ASSERT_TRUE(page);
+    QTest::keyClick(page, Qt::Key_PageDown);
+    EXPECT_EQ(v.currentPage(), 1);
+    QTest::keyClick(page, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(v.currentPage(), v.pageCount() - 1);
+}
+
+// Presses on a point of the designer canvas, drags by (dx, dy) pixels and lets go.
+void drag(QWidget* canvas, QPoint from, QPoint by) {
+    auto send = [canvas](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, QPointF(at), canvas->mapToGlobal(QPointF(at)), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(canvas, &e);
+    };
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
+    send(QEvent::MouseMove, from + by / 2, Qt::LeftButton);
+    send(QEvent::MouseMove, from + by, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, from + by, Qt::NoButton);
+}
+
+TEST_F(ReportWindows, TheDesignerMovesEditsAndSavesATemplateThatReopensIdentically) {
+    vt::test::TempFolder dir("design");
+    const fs::path file = dir.path / "ACME_850_004010_I.RPT";
+    ReportDocument(groupedReport()).save(file);
+    auto doc = ReportDocument::open(file, 1);
+
+    setup::frmDesign* w = setup::frmDesign::Show(doc);
+    ASSERT_TRUE(w);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Report Designer"));
+    auto* d = w->crxDesigner();
+    EXPECT_EQ(d->reportObject(), doc);
+
+    // Drag the details' item field 30 pixels right and 0 down.
+    const int details = 4;
+    const auto& field = doc->report().section(details).objects[0];
+    const double scale = d->canvas()->logicalDpiX() / 1440.0;
+    const int top = report::sectionTops(doc->report())[details - 1];
+    const QPoint at(110 + int((field.left + 200) * scale), 10 + int((top + field.top + 100) * scale));
+    drag(d->canvas(), at, QPoint(30, 0));
+    EXPECT_EQ(d->selection(), (ObjectId{details, 0}));
+    EXPECT_NEAR(doc->report().section(details).objects[0].left, 360 + 30 / scale, 2 / scale);
+    EXPECT_EQ(doc->report().section(details).objects[0].top, 0);
+    EXPECT_TRUE(d->isModified());
+
+    // Keys, a new text, a deleted field, a second group.
+    QTest::keyClick(d, Qt::Key_Down);
+    EXPECT_EQ(doc->report().section(details).objects[0].top, 20);
+    d->addObject(report::ObjectKind::Text, 2, 0, 0, "Item");
+    d->select({details, 1});
+    d->deleteSelected();
+    EXPECT_EQ(doc->report().section(details).objects.size(), 1u);
+    d->groupBy("Item");
+    EXPECT_EQ(doc->report().groups().size(), 2u);
+
+    ASSERT_TRUE(d->save());
+    EXPECT_FALSE(d->isModified());
+    const auto reopened = ReportDocument::open(file, 1);
+    EXPECT_TRUE(reopened->report() == doc->report());
+    EXPECT_FALSE(reopened->report() == groupedReport());
+
+    // The preview shows the template as it is now.
+    QWidget* preview = d->preview();
+    ASSERT_TRUE(preview);
+    auto* viewer = preview->findChild<report::ReportViewer*>();
+    ASSERT_TRUE(viewer);
+    EXPECT_EQ(viewer->pageCount(), 1);
+    preview->close();
+}
+
+}  // namespace
