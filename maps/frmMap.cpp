@@ -3,6 +3,7 @@
 
 #include "maps/frmMap.h"
 
+#include "maps/MapReport.h"
 #include "maps/MapTranslator.h"
 
 #include "core/ErrorReporter.h"
@@ -14,6 +15,7 @@
 #include "maps/frmMapIcons.h"
 #include "platform/text/AnsiQt.h"
 #include "platform/text/Text.h"
+#include "setup/frmReport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -91,7 +93,8 @@ frmMap::frmMap(const core::Services& s, Host host, QWidget* parent)
     : QMainWindow(parent, parent ? Qt::Window : Qt::WindowFlags()),
       s_(s),
       host_(std::move(host)),
-      view_(std::make_unique<PaneView>(*this)) {
+      view_(std::make_unique<PaneView>(*this)),
+      panels_(s) {
     setObjectName(QStringLiteral("frmMap"));
     setWindowTitle(QStringLiteral("Map Designer"));
     tpp_ = 1440.0 / std::max(1, logicalDpiX());
@@ -115,6 +118,7 @@ void frmMap::buildWindow() {
     mnuClose_ = file->addAction(QStringLiteral("&Close"));
     mnuClose_->setObjectName(QStringLiteral("mnuClose"));
     connect(mnuClose_, &QAction::triggered, this, [this] { mnuClose_Click(); });
+    connect(mnuGuideline_, &QAction::triggered, this, [this] { mnuGuideline_Click(); });
 
     lvwTSets_ = new QTreeWidget(client);
     lvwTSets_->setObjectName(QStringLiteral("lvwTSets"));
@@ -209,7 +213,6 @@ void frmMap::Form_Load() {
     LoadTransactionList();
     MainLayout("Load");
     LoadReferenceTree();
-    segmentDirty_ = elementDirty_ = false;
     {
         QSignalBlocker block(tabBar_);
         tabBar_->setCurrentIndex(0);
@@ -232,6 +235,12 @@ void frmMap::closeEvent(QCloseEvent* e) {
 }
 
 void frmMap::mnuClose_Click() { close(); }
+
+void frmMap::mnuGuideline_Click() {
+    if (!lvwTSets_->currentItem()) return;
+    readCurrentMap();
+    if (auto guideline = OpenGuideline(s_, current_)) setup::frmReport::Show(s_.settings, std::move(guideline));
+}
 
 // ---- Map list ----
 
@@ -311,7 +320,8 @@ void frmMap::LoadSegmentTree() {
     try {
         if (!readCurrentMap()) return;
         const std::string key = current_.text();
-        if (key != loadedMapKey_) segmentDirty_ = elementDirty_ = false;
+        // Unsaved panel changes of another map are offered for saving, never written elsewhere.
+        panels_.chooseMap(current_);
         loadedMapKey_ = key;
 
         tvwTSets_->clear();
@@ -361,6 +371,7 @@ void frmMap::treeEvent(std::string_view key, int expandState) {
     } else if (upper.find("ELEMENT") != std::string::npos) {
         ShowElementProperties();
     } else if (upper.find("ROOT") != std::string::npos) {
+        panels_.rootSelected();
         fraSegment_->setEnabled(false);
         fraElement_->setEnabled(false);
         sstControls_->setEnabled(false);
@@ -436,8 +447,7 @@ void frmMap::cmdProcess_Click() {
     const MapKey map{text::toAnsi(item->text(0)), text::toAnsi(item->text(1)), text::toAnsi(item->text(2)),
                      text::toAnsi(item->text(3))};
     if (map.direction == "O") {
-        core::ShowNotice(s_, "Outbound test runs are not available in this version yet.",
-                         core::vbInformation | core::vbOKOnly);
+        SharedTranslator().ProcessOutbound(s_, map, false);
         return;
     }
     std::optional<mainwindow::FolderSelection> inbox = host_.inbox ? host_.inbox() : std::nullopt;

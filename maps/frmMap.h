@@ -10,6 +10,7 @@
 #include "mainwindow/Selection.h"
 #include "maps/DesignerLayout.h"
 #include "maps/DesignerTree.h"
+#include "maps/MapPanels.h"
 #include "maps/MapModel.h"
 
 #include <QIcon>
@@ -87,6 +88,10 @@ public:
     void mnuClose_Click();
     // "Execute Mapper" of either panel.
     void cmdProcess_Click();
+    // A panel button by its control name ("cmdSaveSegment", "cmdAddElement", ...).
+    void command_Click(std::string_view name);
+    // File > View Guideline.
+    void mnuGuideline_Click();
     void Form_Resize();
     // Mouse on a bar: button as the mouse reports it (1 left, 2 right), position in twips
     // relative to the bar.
@@ -99,9 +104,10 @@ public:
     const std::string& loadedMapKey() const { return loadedMapKey_; }
     const std::string& selectedKey() const { return selectedKey_; }
     void setSelectedKey(std::string key) { selectedKey_ = std::move(key); }
-    const std::string& panelKey() const { return panelKey_; }
-    bool segmentDirty() const { return segmentDirty_; }
-    bool elementDirty() const { return elementDirty_; }
+    const std::string& panelKey() const { return panels_.panelKey(); }
+    bool segmentDirty() const { return panels_.segmentDirty(); }
+    bool elementDirty() const { return panels_.elementDirty(); }
+    MapPanels& panels() { return panels_; }
     // The key of the tree's selected node ("" when none).
     std::string selectedNodeKey() const;
     DesignerBars bars() const;
@@ -156,9 +162,13 @@ private:
     void treeEvent(std::string_view key, int expandState);
     // The current map from the selected list row; false when no row is selected.
     bool readCurrentMap();
-    bool askToSavePanels();
-    void fillSegmentPanel(const SegmentRow& row);
-    void fillElementPanel(const ElementRow& row);
+    void fillSegmentPanel();
+    void fillElementPanel();
+    // The widgets' values into the panels' state.
+    void syncSegment();
+    void syncElement();
+    // Rebuilds the tree after a command that wrote rows, selecting the node it names.
+    void afterEdit(const EditResult& result);
     void placePanes();
     void flushImmediate();
     int px(double twips) const;
@@ -170,6 +180,7 @@ private:
     const core::Services& s_;
     Host host_;
     std::unique_ptr<PaneView> view_;
+    MapPanels panels_;
     bool loaded_ = false;
     bool unloaded_ = false;
     double tpp_ = 15.0;
@@ -178,10 +189,8 @@ private:
     MapKey current_;
     std::string loadedMapKey_;
     std::string selectedKey_;
-    std::string panelKey_;
     bool loadingMap_ = false;
-    bool segmentDirty_ = false;
-    bool elementDirty_ = false;
+    bool filling_ = false;   // the panels are being filled: no change is the user's
     bool buildingTree_ = false;
     bool treeMousePress_ = false;
     QString pendingImmediate_;

@@ -6,7 +6,6 @@
 #include "core/ErrorReporter.h"
 #include "core/Globals.h"
 #include "core/RunError.h"
-#include "maps/DesignerData.h"
 #include "maps/ScriptEditor.h"
 #include "maps/frmMapIcons.h"
 #include "platform/text/AnsiQt.h"
@@ -170,13 +169,25 @@ QWidget* frmMap::control(std::string_view name) const {
 }
 
 void frmMap::connectDirtyFlags() {
-    auto segment = [this] { segmentDirty_ = true; };
-    auto element = [this] { elementDirty_ = true; };
+    auto segment = [this] {
+        if (filling_) return;
+        syncSegment();
+        panels_.segmentEdited();
+    };
+    auto element = [this] {
+        if (filling_) return;
+        syncElement();
+        panels_.elementEdited();
+    };
     for (QLineEdit* e : {txtMaxUsageLoop_, txtPlaceholders_, txtSegmentName_, txtLoopLevel_})
         connect(e, &QLineEdit::textChanged, this, segment);
     for (QCheckBox* c : {chkSegmentExclude_, chkLooping_}) connect(c, &QCheckBox::toggled, this, segment);
     for (QComboBox* c : {cboSegmentLevel_, cboSegmentUsage_})
         connect(c, &QComboBox::currentIndexChanged, this, segment);
+    // An id typed for Add or Duplicate is no change of the shown segment.
+    connect(txtSegment_, &QLineEdit::textChanged, this, [this] {
+        if (!filling_) syncSegment();
+    });
     for (QLineEdit* e : {txtReference_, txtElementName_, txtElementMin_, txtElementMax_, txtFormat_})
         connect(e, &QLineEdit::textChanged, this, element);
     connect(chkElementExclude_, &QCheckBox::toggled, this, element);
@@ -184,95 +195,164 @@ void frmMap::connectDirtyFlags() {
         connect(c, &QComboBox::currentIndexChanged, this, element);
     // A dropped reference changes the script as typing does.
     connect(txtScript_, &QPlainTextEdit::textChanged, this, [this] {
-        if (!fraSegment_->isHidden()) segmentDirty_ = true;
-        else elementDirty_ = true;
+        if (filling_) return;
+        if (panels_.visible() == MapPanels::Visible::Segment) syncSegment();
+        else syncElement();
+        panels_.scriptEdited();
     });
+
+    static const char* const commands[] = {
+        "cmdAddSegment", "cmdDeleteSegment", "cmdSaveSegment", "cmdDuplicateSegment", "cmdSegmentUp",
+        "cmdSegmentDown", "cmdSegmentIn", "cmdSegmentOut", "cmdAddElement", "cmdDeleteElement",
+        "cmdSaveElement", "cmdDuplicateElement", "cmdMoveElementUp", "cmdMoveElementDown"};
+    for (const char* name : commands)
+        connect(static_cast<QToolButton*>(control(name)), &QToolButton::clicked, this,
+                [this, name] { command_Click(name); });
+}
+
+void frmMap::syncSegment() {
+    SegmentPanel& p = panels_.segment();
+    p.looping = chkLooping_->isChecked();
+    p.exclude = chkSegmentExclude_->isChecked();
+    p.segment = text::toAnsi(txtSegment_->text());
+    p.segmentName = text::toAnsi(txtSegmentName_->text());
+    p.usageIndex = cboSegmentUsage_->currentIndex();
+    p.levelIndex = cboSegmentLevel_->currentIndex();
+    p.loopLevel = text::toAnsi(txtLoopLevel_->text());
+    p.maxUsageLoop = text::toAnsi(txtMaxUsageLoop_->text());
+    if (panels_.visible() == MapPanels::Visible::Segment) p.script = scriptText();
+    p.placeholders = text::toAnsi(txtPlaceholders_->text());
+}
+
+void frmMap::syncElement() {
+    ElementPanel& p = panels_.element();
+    p.exclude = chkElementExclude_->isChecked();
+    p.reference = text::toAnsi(txtReference_->text());
+    p.elementName = text::toAnsi(txtElementName_->text());
+    p.usageIndex = cboElementUsage_->currentIndex();
+    p.typeIndex = cboElementType_->currentIndex();
+    p.maximum = text::toAnsi(txtElementMax_->text());
+    p.minimum = text::toAnsi(txtElementMin_->text());
+    if (panels_.visible() == MapPanels::Visible::Element) p.script = scriptText();
+    p.format = text::toAnsi(txtFormat_->text());
 }
 
 // ---- Display ----
 
-bool frmMap::askToSavePanels() {
-    // Saving lands with the editing commands; until then the question only lets the user keep
-    // looking at the panel with its changes.
-    return true;
+namespace {
+
+QString editorText(const std::string& script) {
+    return text::fromAnsi(script).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-void frmMap::fillSegmentPanel(const SegmentRow& row) {
-    chkLooping_->setChecked(row.looping);
-    chkSegmentExclude_->setChecked(row.exclude);
-    txtSegment_->setText(text::fromAnsi(row.segment));
-    txtSegmentName_->setText(text::fromAnsi(row.segmentName));
-    if (auto i = SegmentUsageIndex(row.segmentUsage)) cboSegmentUsage_->setCurrentIndex(*i);
-    if (auto i = SegmentLevelIndex(row.level)) cboSegmentLevel_->setCurrentIndex(*i);
-    txtLoopLevel_->setText(number(row.node));
-    txtMaxUsageLoop_->setText(row.maxUsageLoop == kManyUses ? QStringLiteral(">1") : number(row.maxUsageLoop));
-    txtScript_->setPlainText(text::fromAnsi(row.segmentScript).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    txtPlaceholders_->setText(number(row.placeholders));
+struct Filling {
+    bool& flag;
+    explicit Filling(bool& f) : flag(f) { flag = true; }
+    ~Filling() { flag = false; }
+};
+
+}  // namespace
+
+void frmMap::fillSegmentPanel() {
+    Filling filling(filling_);
+    const SegmentPanel& p = panels_.segment();
+    chkLooping_->setChecked(p.looping);
+    chkSegmentExclude_->setChecked(p.exclude);
+    txtSegment_->setText(text::fromAnsi(p.segment));
+    txtSegmentName_->setText(text::fromAnsi(p.segmentName));
+    cboSegmentUsage_->setCurrentIndex(p.usageIndex);
+    cboSegmentLevel_->setCurrentIndex(p.levelIndex);
+    txtLoopLevel_->setText(text::fromAnsi(p.loopLevel));
+    txtMaxUsageLoop_->setText(text::fromAnsi(p.maxUsageLoop));
+    txtScript_->setPlainText(editorText(p.script));
+    txtPlaceholders_->setText(text::fromAnsi(p.placeholders));
 }
 
-void frmMap::fillElementPanel(const ElementRow& row) {
-    chkElementExclude_->setChecked(row.exclude);
-    txtReference_->setText(number(row.reference));
-    txtElementName_->setText(text::fromAnsi(row.elementName));
-    if (auto i = ElementUsageIndex(row.elementUsage)) cboElementUsage_->setCurrentIndex(*i);
-    if (auto i = ElementTypeIndex(row.type)) cboElementType_->setCurrentIndex(*i);
-    txtElementMax_->setText(number(row.maximum));
-    txtElementMin_->setText(number(row.minimum));
-    txtScript_->setPlainText(text::fromAnsi(row.elementScript).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    txtFormat_->setText(text::fromAnsi(row.format));
+void frmMap::fillElementPanel() {
+    Filling filling(filling_);
+    const ElementPanel& p = panels_.element();
+    chkElementExclude_->setChecked(p.exclude);
+    txtReference_->setText(text::fromAnsi(p.reference));
+    txtElementName_->setText(text::fromAnsi(p.elementName));
+    cboElementUsage_->setCurrentIndex(p.usageIndex);
+    cboElementType_->setCurrentIndex(p.typeIndex);
+    txtElementMax_->setText(text::fromAnsi(p.maximum));
+    txtElementMin_->setText(text::fromAnsi(p.minimum));
+    txtScript_->setPlainText(editorText(p.script));
+    txtFormat_->setText(text::fromAnsi(p.format));
 }
 
 void frmMap::ShowSegmentProperties(int expandState) {
-    try {
-        if (!askToSavePanels()) return;
-        panelKey_ = selectedNodeKey();
-        fraElement_->hide();
-        fraElement_->setEnabled(false);
-        fraSegment_->show();
-        fraSegment_->setEnabled(true);
-        sstControls_->setEnabled(true);
-        const std::int64_t segmentIndex = ParseTreeKey(panelKey_).segmentIndex;
-        readCurrentMap();
-        const Map map = LoadMap(s_.db, current_);
-        const SegmentRow* row = nullptr;
-        for (const SegmentRow& seg : map.segments)
-            if (seg.segmentIndex == segmentIndex) {
-                row = &seg;
-                break;
-            }
-        if (!row) throw core::noCurrentRecordError();
-        fillSegmentPanel(*row);
-        if (expandState == 0 || expandState == 1)
-            StoreSegmentExpanded(s_.db, current_, segmentIndex, expandState == 1);
-        segmentDirty_ = false;
-    } catch (...) {
-        core::ReportError(s_);
+    const auto expand = expandState == 0   ? MapPanels::Expand::Collapse
+                        : expandState == 1 ? MapPanels::Expand::Expand
+                                           : MapPanels::Expand::Leave;
+    const MapPanels::ShowResult r = panels_.showSegment(selectedNodeKey(), expand);
+    if (!r.shown) {
+        // Yes to the question saved the panel instead; the saved node is shown again.
+        afterEdit(r.saved);
+        return;
     }
+    fraElement_->hide();
+    fraElement_->setEnabled(false);
+    fraSegment_->show();
+    fraSegment_->setEnabled(true);
+    sstControls_->setEnabled(true);
+    fillSegmentPanel();
 }
 
 void frmMap::ShowElementProperties() {
-    try {
-        if (!askToSavePanels()) return;
-        panelKey_ = selectedNodeKey();
-        fraElement_->show();
-        fraSegment_->hide();
-        fraElement_->setEnabled(true);
-        fraSegment_->setEnabled(false);
-        sstControls_->setEnabled(true);
-        const TreeKey key = ParseTreeKey(panelKey_);
-        readCurrentMap();
-        const Map map = LoadMap(s_.db, current_);
-        const ElementRow* row = nullptr;
-        for (const SegmentRow& seg : map.segments)
-            if (seg.segmentIndex == key.segmentIndex)
-                for (const ElementRow& el : seg.elements)
-                    if (el.elementIndex == key.elementIndex) row = &el;
-        if (!row) throw core::noCurrentRecordError();
-        fillElementPanel(*row);
-        elementDirty_ = false;
-    } catch (...) {
-        core::ReportError(s_);
+    const MapPanels::ShowResult r = panels_.showElement(selectedNodeKey());
+    if (!r.shown) {
+        afterEdit(r.saved);
+        return;
     }
+    fraElement_->show();
+    fraSegment_->hide();
+    fraElement_->setEnabled(true);
+    fraSegment_->setEnabled(false);
+    sstControls_->setEnabled(true);
+    fillElementPanel();
+}
+
+// ---- Commands ----
+
+void frmMap::afterEdit(const EditResult& result) {
+    if (!result.changed) return;
+    selectedKey_ = result.selectedKey;
+    LoadSegmentTree();
+}
+
+void frmMap::command_Click(std::string_view name) {
+    const std::string key = selectedNodeKey();
+    syncSegment();
+    syncElement();
+    if (name == "cmdSaveSegment") {
+        afterEdit(panels_.saveSegment(key));
+        fillSegmentPanel();   // Save corrects what it cannot store (a Placeholders of 0)
+    } else if (name == "cmdSaveElement") {
+        afterEdit(panels_.saveElement(key));
+    } else {
+        // Unsaved values go into their own row (or are dropped) before rows move.
+        const EditResult pending = panels_.confirmPendingEdits();
+        MapEditor editor = panels_.editor();
+        const std::string typed = text::toAnsi(txtSegment_->text());
+        EditResult r;
+        if (name == "cmdAddSegment") r = editor.AddSegment(key, typed);
+        else if (name == "cmdDeleteSegment") r = editor.DeleteSegment(key);
+        else if (name == "cmdDuplicateSegment") r = editor.DuplicateSegment(key, typed, panels_.segment());
+        else if (name == "cmdSegmentUp") r = editor.SegmentUp(key);
+        else if (name == "cmdSegmentDown") r = editor.SegmentDown(key);
+        else if (name == "cmdSegmentIn") r = editor.SegmentIn(key);
+        else if (name == "cmdSegmentOut") r = editor.SegmentOut(key);
+        else if (name == "cmdAddElement") r = editor.AddElement(key);
+        else if (name == "cmdDeleteElement") r = editor.DeleteElement(key);
+        else if (name == "cmdDuplicateElement") r = editor.DuplicateElement(key, panels_.element());
+        else if (name == "cmdMoveElementUp") r = editor.MoveElementUp(key);
+        else if (name == "cmdMoveElementDown") r = editor.MoveElementDown(key);
+        afterEdit(r.changed ? r : pending);
+    }
+    // The focus goes back to the button, as after a click.
+    if (QWidget* button = control(name)) button->setFocus();
 }
 
 }  // namespace vt::maps

@@ -23,6 +23,13 @@ inline QApplication& application() {
 struct DesignerDb : MapDb {
     DesignerDb() {
         application();
+        // Saves write the map's report files; they stay in the scratch folder.
+        std::filesystem::create_directories(folder() / "Reports");
+        settings.set("Folders", "Reports", (folder() / "Reports").string());
+        std::filesystem::create_directories(folder() / "Import");
+        settings.set("Folders", "Import", (folder() / "Import").string());
+        std::filesystem::create_directories(folder() / "Outbound");
+        settings.set("Folders", "Outbound", (folder() / "Outbound").string());
         registerMap(maps::MapKey{"ACME", "850", "004010", "I"}, "PO", "");
         registerMap(maps::MapKey{"ACME", "810", "004010", "I"}, "IN", "004010VICS");
         maps::MapKey beta{"BETA", "850", "004010", "O"};

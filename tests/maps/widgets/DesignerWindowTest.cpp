@@ -6,6 +6,7 @@
 
 #include "maps/ReferenceTree.h"
 #include "maps/ScriptEditor.h"
+#include "setup/frmReport.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -191,9 +192,15 @@ TEST_F(Designer, PanelsFillFromTheRowsAndTrackChanges) {
     control<QLineEdit>("txtSegmentName")->setText("Changed");
     EXPECT_TRUE(w->segmentDirty());
 
-    w->lvwTSets_ItemClick(1);   // another map: the change is dropped without a question
+    // Another map: the change is offered for saving into its own map first; No drops it.
+    d.ui.boxAnswers = {core::vbNo};
+    w->lvwTSets_ItemClick(1);
     EXPECT_FALSE(w->segmentDirty());
-    EXPECT_TRUE(d.ui.eventsStartingWith("box").empty());
+    EXPECT_EQ(d.ui.eventsStartingWith("box"),
+              std::vector<std::string>{"box 36 Veltrane: Segment Properties\rSave Changes?"});
+    EXPECT_EQ(d.db.scalarText("SELECT SegmentName FROM Segment WHERE Partner = 'ACME' AND \"Transaction\" = '850' "
+                              "AND SegmentIndex = 1"),
+              "Beginning");
     w->lvwTSets_ItemClick(0);
 
     click("Element010602");
@@ -210,6 +217,93 @@ TEST_F(Designer, PanelsFillFromTheRowsAndTrackChanges) {
     w->txtScript()->insertPlainText(QStringLiteral("x"));
     EXPECT_TRUE(w->elementDirty());
     EXPECT_FALSE(w->segmentDirty());
+}
+
+TEST_F(Designer, UnsavedPanelsAskBeforeAnotherNodeIsShown) {
+    open();
+    const std::string question = "box 36 Veltrane: Segment Properties\rSave Changes?";
+    auto name = [&] {
+        return d.db.scalarText(
+            "SELECT SegmentName FROM Segment WHERE Partner = 'ACME' AND \"Transaction\" = '850' AND SegmentIndex = 1");
+    };
+    // No: the element is shown and the edit is gone.
+    control<QLineEdit>("txtSegmentName")->setText("Beginning");
+    d.ui.boxAnswers = {core::vbNo};
+    click("Element010101");
+    EXPECT_EQ(d.ui.eventsStartingWith("box"), std::vector<std::string>{question});
+    EXPECT_EQ(w->panelKey(), "Element010101");
+    EXPECT_EQ(name(), "");
+
+    // Yes: the segment is saved and shown again instead of the element.
+    click("Segment0101");
+    control<QLineEdit>("txtSegmentName")->setText("Beginning");
+    d.ui.events.clear();
+    d.ui.boxAnswers = {core::vbYes};
+    click("Element010102");
+    EXPECT_EQ(d.ui.eventsStartingWith("box"), std::vector<std::string>{question});
+    EXPECT_EQ(name(), "Beginning");
+    EXPECT_EQ(w->panelKey(), "Segment0101");
+    EXPECT_EQ(w->selectedNodeKey(), "Segment0101");
+    EXPECT_FALSE(w->fraSegment()->isHidden());
+    EXPECT_FALSE(w->segmentDirty());
+
+    // The same segment clicked again asks too; the script of an element asks for the element.
+    w->txtScript()->setPlainText(QStringLiteral("x = 1"));
+    d.ui.events.clear();
+    d.ui.boxAnswers = {core::vbNo};
+    click("Segment0101");
+    EXPECT_EQ(d.ui.eventsStartingWith("box"), std::vector<std::string>{question});
+    click("Element010102");
+    w->txtScript()->setPlainText(QStringLiteral("y = 2"));
+    d.ui.events.clear();
+    d.ui.boxAnswers = {core::vbYes};
+    click("Segment0102");
+    EXPECT_EQ(d.ui.eventsStartingWith("box"),
+              std::vector<std::string>{"box 36 Veltrane: Element Properties\rSave Changes?"});
+    EXPECT_EQ(d.db.scalarText("SELECT ElementScript FROM Element WHERE Partner = 'ACME' AND \"Transaction\" = '850' "
+                              "AND SegmentIndex = 1 AND ElementIndex = 2"),
+              "y = 2");
+    EXPECT_EQ(w->panelKey(), "Element010102");
+}
+
+TEST_F(Designer, PanelButtonsEditTheMapAndRebuildTheTree) {
+    open();
+    auto press = [&](const char* name) { static_cast<QToolButton*>(w->control(name))->click(); };
+    auto ids = [&] {
+        return d.db.scalarText("SELECT group_concat(Segment, ' ') FROM (SELECT Segment FROM Segment WHERE "
+                               "Partner = 'ACME' AND \"Transaction\" = '850' ORDER BY SegmentIndex)");
+    };
+    control<QLineEdit>("txtSegment")->setText(" cur ");
+    press("cmdAddSegment");
+    EXPECT_EQ(ids(), "BEG CUR REF DTM N1 N3 PO1 PID CTT");
+    EXPECT_EQ(w->selectedNodeKey(), "Segment0102");
+    EXPECT_EQ(str(w->treeNode("Segment0102")->text(0)), "CUR");
+    EXPECT_EQ(str(control<QLineEdit>("txtSegment")->text()), "CUR");
+
+    control<QLineEdit>("txtPlaceholders")->setText("0");
+    press("cmdSaveSegment");
+    EXPECT_EQ(str(control<QLineEdit>("txtPlaceholders")->text()), "1");
+    EXPECT_FALSE(w->segmentDirty());
+
+    d.ui.boxAnswers = {core::vbYes};
+    press("cmdDeleteSegment");
+    EXPECT_EQ(d.ui.eventsStartingWith("box").back(), "box 36 Veltrane: Delete 02CUR Segment");
+    EXPECT_EQ(ids(), "BEG REF DTM N1 N3 PO1 PID CTT");
+    EXPECT_EQ(w->selectedNodeKey(), "Segment0101");
+
+    click("Element010102");
+    press("cmdAddElement");
+    EXPECT_NE(w->treeNode("Element010106"), nullptr);
+    EXPECT_EQ(w->selectedNodeKey().substr(0, 7), "Element");
+}
+
+TEST_F(Designer, FileMenuShowsTheGuidelineOfTheMap) {
+    open();
+    w->mnuGuideline()->trigger();
+    ASSERT_NE(setup::frmReport::instance(), nullptr);
+    EXPECT_TRUE(d.ui.eventsStartingWith("box").empty());
+    setup::frmReport::instance()->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST_F(Designer, ClicksStoreTheExpandedStateAndTheRootLocksThePanels) {
@@ -398,6 +492,15 @@ TEST_F(Designer, AnInboundTestRunEchoesIntoThePanesWithTheControlsOff) {
     inbox = d.list("Inbox", {});
     w->cmdProcess_Click();
     EXPECT_EQ(d.ui.eventsStartingWith("box").back(), "box 48 Veltrane: The Inbox is empty! ");
+
+    // An outbound map runs the outbound translator; without the Integrator's files it fails,
+    // logged, and the designer is usable again.
+    w->lvwTSets_ItemClick(2);
+    d.ui.history.clear();
+    static_cast<QToolButton*>(w->control("cmdSegmentProcess"))->click();
+    ASSERT_FALSE(d.ui.history.empty());
+    EXPECT_EQ(d.ui.history.back().type, "Error");
+    EXPECT_TRUE(w->lvwTSets()->isEnabled() && w->sstControls()->isEnabled());
 }
 
 }  // namespace
