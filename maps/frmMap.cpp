@@ -87,7 +87,7 @@ private:
     frmMap& w_;
 };
 
-const std::array<std::string_view, 4> frmMap::kTabCaptions = {"Expression Builder", "Immediate", "Transactions", ""};
+const std::array<std::string_view, 3> frmMap::kTabCaptions = {"Expression Builder", "Immediate", "Transactions"};
 
 frmMap::frmMap(const core::Services& s, Host host, QWidget* parent)
     : QMainWindow(parent, parent ? Qt::Window : Qt::WindowFlags()),

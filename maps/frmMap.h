@@ -116,7 +116,7 @@ public:
     int clientWidth() const;    // twips
     int clientHeight() const;   // twips
     const PaneRects& paneRects() const { return rects_; }
-    static const std::array<std::string_view, 4> kTabCaptions;
+    static const std::array<std::string_view, 3> kTabCaptions;
 
     // ---- Controls, for the main window and tests ----
     QTreeWidget* lvwTSets() const { return lvwTSets_; }
