@@ -3,6 +3,7 @@
 // account; after a successful login only the main window remains.
 
 #include "core/Globals.h"
+#include "keystrand/Register.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainIcons.h"
 #include "platform/settings/Settings.h"
@@ -43,6 +44,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
+    // Scripts create the cryptography classes by name.
+    keystrand::registerClasses();
     QApplication::setApplicationName(QStringLiteral("Veltrane"));
     QApplication::setOrganizationName(QStringLiteral("Veltrane"));
     QApplication::setStyle(QStringLiteral("Fusion"));

@@ -25,6 +25,7 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,14 @@ struct NetworkControls {
     std::string proxy;          // txtProxy
     std::string sendScript;     // txtSend
     std::string receiveScript;  // txtReceive
+    int hash = -1;              // cboHash position
+};
+
+// A network's certificate choice as its Encryption tab shows it.
+struct SigningChoice {
+    std::string storeLocation;   // the text cboStoreLocation shows
+    std::string storeName;       // the text cboStoreName shows
+    int certificateRow = -1;     // 0-based selected row of lvwCertificate; -1 none
 };
 
 // What a session needs of the Exchange window.
@@ -67,6 +76,11 @@ public:
     virtual void clearSessionText() = 0;
     // Appends to txtSession; `text` ends with CR LF.
     virtual void appendSessionText(std::string_view text) = 0;
+    // Network `index`'s certificate choice; nothing when there is no such network.
+    virtual std::optional<SigningChoice> signingChoice(int index) const {
+        (void)index;
+        return std::nullopt;
+    }
 };
 
 struct SessionOptions {
@@ -116,8 +130,11 @@ public:
     void CreateOutboundEDI();
     std::string GetOutboundEDI();
     void WaitForResponse();
+    // The hash identifier of the running network's hash choice (0 for none).
     std::int32_t GetHashType();
-    void SendAS2(int index);
+    // Signs a new Outbox interchange with network `index`'s chosen certificate; the Base64
+    // signature, or "" when nothing was signed (the reason shown or logged).
+    std::string SendAS2(int index);
 
     // ---- Objects ----
     clsExchange& exchange();              // created on first use, kept for the object's life
@@ -140,6 +157,7 @@ private:
     SessionOptions options_;
     std::atomic<bool> mSessionBusy{false};
     bool scheduled_ = false;
+    int runningHash_ = -1;
     std::atomic<bool> cancel_{false};
     mutable std::mutex reasonMutex_;
     std::string stopReason_;

@@ -6,6 +6,8 @@
 #include "core/SessionGuard.h"
 #include "core/UiSink.h"
 #include "exchange/ExchangeLog.h"
+#include "exchange/ProviderChoice.h"
+#include "exchange/Signing.h"
 #include "mainwindow/InterchangeReader.h"
 #include "platform/db/Database.h"
 #include "platform/settings/Settings.h"
@@ -69,7 +71,10 @@ const automation::Members<FormObject>& FormObject::members() {
         m.method("GetOutboundEDI", {0, 0}, [](FormObject& o, Args&) { return Variant(o.owner().GetOutboundEDI()); });
         m.method("WaitForResponse", {0, 0}, none([](ExchangeSessions& x, Args&) { x.WaitForResponse(); }));
         m.method("GetHashType", {0, 0}, [](FormObject& o, Args&) { return Variant(o.owner().GetHashType()); });
-        m.method("SendAS2", {1, 1}, none([](ExchangeSessions& x, Args& a) { x.SendAS2(a.int32(0)); }));
+        m.method("SendAS2", {1, 1}, [](FormObject& o, Args& a) { return Variant(o.owner().SendAS2(a.int32(0))); });
+        // The transfer control's data types, which scripts pass to GetChunk and OpenURL.
+        m.get("icString", [](FormObject&, Args&) { return Variant(std::int32_t(inet::icString)); });
+        m.get("icByteArray", [](FormObject&, Args&) { return Variant(std::int32_t(inet::icByteArray)); });
         return m;
     }();
     return m;
@@ -198,6 +203,7 @@ bool ExchangeSessions::run(const NetworkControls& n, bool send, RunMode mode) {
         return false;
     }
     scheduled_ = mode == RunMode::Scheduled;
+    runningHash_ = n.hash;
     LogExchange("Info", send ? "Running send script" : "Running receive script");
     {
         std::lock_guard lock(reasonMutex_);
@@ -311,13 +317,36 @@ std::filesystem::path ExchangeSessions::folder(std::string_view key) const {
     return stored.empty() ? defaultFolder(key) : std::filesystem::path(stored);
 }
 
-std::int32_t ExchangeSessions::GetHashType() {
-    throw automation::Error(445, "frmExchange",
-                            "GetHashType is not available: message signing is not part of this build");
-}
+std::int32_t ExchangeSessions::GetHashType() { return HashAlgorithmId(runningHash_); }
 
-void ExchangeSessions::SendAS2(int) {
-    throw automation::Error(445, "frmExchange", "SendAS2 is not available: message signing is not part of this build");
+std::string ExchangeSessions::SendAS2(int index) {
+    try {
+        if (cancelled()) return {};
+        const std::optional<SigningChoice> choice = view_.signingChoice(index);
+        if (!choice) throw core::RunError(9, "Subscript out of range: there is no network " + std::to_string(index));
+        if (choice->storeName.empty()) return {};
+        const int location = StoreLocationCode(choice->storeLocation);
+        if (location == 0) return {};
+        const certstore::Store store = certstore::Store::open(certstore::Location(location), choice->storeName);
+        if (choice->certificateRow < 0) throw core::RunError(91, "No certificate is selected");
+        if (std::size_t(choice->certificateRow) >= store.certificates().size())
+            throw core::RunError(9, "The certificate chosen is no longer in the store");
+        const certstore::Certificate& certificate = store.certificates()[std::size_t(choice->certificateRow)];
+        if (!certificate.privateKey())
+            throw core::RunError(5, "The certificate has no private key in its store: it cannot sign.");
+        const std::string text = GetOutboundEDI();
+        if (text.empty()) return {};   // the write failed and was logged
+        return SignDetached(certificate, text);
+    } catch (...) {
+        const core::ErrorInfo e = core::describeError(std::current_exception());
+        const std::string text = e.number < 0 ? "Signing error found : " + std::to_string(e.number)
+                                              : "Signing failed: " + e.description;
+        if (unattended())
+            core::LogHistory(s_, "Error", text);
+        else
+            s_.ui.messageBox(text, core::vbOKOnly, core::kApplicationName);
+        return {};
+    }
 }
 
 }  // namespace vt::exchange

@@ -4,6 +4,7 @@
 #include "mainwindow/frmMain.h"
 
 #include "core/UiSink.h"
+#include "exchange/windows/OpenExchange.h"
 #include "mainwindow/Selection.h"
 #include "maps/frmMap.h"
 #include "platform/text/AnsiQt.h"
@@ -41,6 +42,6 @@ void frmMain::showMapDesigner() {
     designer.raise();
     designer.activateWindow();
 }
-void frmMain::showExchange() { notAvailable("The Exchange window"); }
+void frmMain::showExchange() { exchange::OpenExchangeWindow(services_, this); }
 
 }  // namespace vt::mainwindow

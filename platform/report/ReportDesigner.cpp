@@ -384,9 +384,6 @@ QWidget* ReportDesigner::preview() {
     dialog->resize(900, 700);
     dialog->show();
     previewWindow_ = dialog;
-    connect(dialog, &QObject::destroyed, this, [this, dialog] {
-        if (previewWindow_ == dialog) previewWindow_ = nullptr;
-    });
     return dialog;
 }
 

@@ -10,6 +10,7 @@
 #endif
 
 #include <QStringList>
+#include <QPointer>
 #include <QWidget>
 
 #include <filesystem>
@@ -107,7 +108,7 @@ private:
     QSpinBox* fontSize_ = nullptr;
     QCheckBox *bold_ = nullptr, *italic_ = nullptr;
     QComboBox* align_ = nullptr;
-    QWidget* previewWindow_ = nullptr;
+    QPointer<QWidget> previewWindow_;   // cleared by Qt when the preview closes
 };
 
 }  // namespace vt::report

@@ -1,5 +1,6 @@
 // Writing a large Outbox as one interchange file and moving it to Sent.
 #include "exchange/ExchangeSessions.h"
+#include "exchange/Signing.h"
 #include "mainwindow/InterchangeReader.h"
 #include "tests/exchange/ExchangeFixture.h"
 
@@ -53,5 +54,23 @@ void WriteAndMoveOutbox(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * interchanges * 1000);
 }
 BENCHMARK(WriteAndMoveOutbox)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+
+// A detached signature of an Outbox interchange of `range(0)` interchanges (about 75 KB each).
+void SignOutbox(benchmark::State& state) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "vt_sign_bench";
+    std::filesystem::create_directories(folder / "CurrentUser" / "My");
+    const std::string cmd = "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=Bench -keyout '" +
+                            (folder / "key.pem").string() + "' -out '" + (folder / "cert.pem").string() +
+                            "' >/dev/null 2>&1";
+    if (std::system(cmd.c_str()) != 0) return state.SkipWithError("openssl");
+    test::writeAll(folder / "CurrentUser" / "My" / "signer.pem",
+                   test::readAll(folder / "cert.pem") + test::readAll(folder / "key.pem"));
+    const auto store = certstore::Store::open(folder, certstore::Location::CurrentUser, "My");
+    const std::string text = outbox(int(state.range(0)), 100);
+    for (auto _ : state) benchmark::DoNotOptimize(exchange::SignDetached(store.certificates().at(0), text));
+    state.SetBytesProcessed(state.iterations() * std::int64_t(text.size()));
+    std::filesystem::remove_all(folder);
+}
+BENCHMARK(SignOutbox)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -30,6 +30,11 @@ public:
         busyWhenCleared = core::IsSessionRunning();
     }
     void appendSessionText(std::string_view text) override { session += text; }
+    std::vector<exchange::SigningChoice> choices;   // by network index
+    std::optional<exchange::SigningChoice> signingChoice(int index) const override {
+        if (index < 0 || index >= int(choices.size())) return std::nullopt;
+        return choices[std::size_t(index)];
+    }
 };
 
 inline std::string readAll(const fs::path& p) {
