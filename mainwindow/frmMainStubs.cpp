@@ -6,9 +6,14 @@
 #include "core/UiSink.h"
 #include "exchange/windows/OpenExchange.h"
 #include "mainwindow/Selection.h"
+#include "maps/frmMap.h"
+#include "platform/text/AnsiQt.h"
 #include "setup/PluginChoice.h"
 #include "setup/frmPartners.h"
 
+#include <QTextEdit>
+
+#include <optional>
 #include <string>
 
 namespace vt::mainwindow {
@@ -26,7 +31,17 @@ void frmMain::showPartners() {
     partners.Form_Load();
     execDialog(partners);
 }
-void frmMain::showMapDesigner() { notAvailable("The Map Designer"); }
+void frmMain::showMapDesigner() {
+    maps::frmMap::Host host;
+    host.inbox = [this] { return std::optional<FolderSelection>(folderSelection("Inbox")); };
+    host.preview = [this](std::string_view set) {
+        rtfTSet_->setPlainText(text::fromAnsi(set).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    };
+    maps::frmMap& designer = maps::MapDesigner(services_, std::move(host), this);
+    designer.show();
+    designer.raise();
+    designer.activateWindow();
+}
 void frmMain::showExchange() { exchange::OpenExchangeWindow(services_, this); }
 
 }  // namespace vt::mainwindow

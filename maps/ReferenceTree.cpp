@@ -1,0 +1,172 @@
+#include "maps/ReferenceTree.h"
+
+#include "core/ErrorReporter.h"
+#include "core/RunError.h"
+#include "mainwindow/OutputFile.h"
+#include "maps/RecordLayoutFile.h"
+#include "platform/automation/Object.h"
+#include "platform/automation/Recordset.h"
+#include "platform/automation/Variant.h"
+#include "platform/settings/Settings.h"
+
+#include <fstream>
+
+namespace vt::maps {
+
+const std::array<std::string_view, 93> kScriptFunctions = {
+    "Abs", "Array", "Asc", "Atn", "CBool", "CByte", "CCur", "CDate", "CDbl", "Chr", "CInt", "CLng", "Cos",
+    "CreateObject", "CSng", "CStr", "Date", "DateAdd", "DateDiff", "DatePart", "DateSerial", "DateValue", "Day",
+    "Eval", "Exp", "Filter", "Fix", "FormatCurrency", "FormatDateTime", "FormatNumber", "FormatPercent",
+    "GetLocale", "GetObject", "GetRef", "Hex", "Hour", "InputBox", "InStr", "InStrRev", "Int", "IsArray",
+    "IsDate", "IsEmpty", "IsNull", "IsNumeric", "IsObject", "Join", "LBound", "LCase", "Left", "Len",
+    "LoadPicture", "Log", "LTrim", "Mid", "Minute", "Month", "MonthName", "MsgBox", "Now", "Oct", "Replace",
+    "RGB", "Right", "Rnd", "Round", "RTrim", "ScriptEngine", "ScriptEngineBuildVersion",
+    "ScriptEngineMajorVersion", "ScriptEngineMinorVersion", "Second", "SetLocale", "Sgn", "Sin", "Space",
+    "Split", "Sqr", "StrComp", "String", "StrReverse", "Tan", "Time", "Timer", "TimeSerial", "TimeValue", "Trim",
+    "UBound", "UCase", "VarType", "Weekday", "WeekdayName", "Year"};
+
+const std::array<std::string_view, 27> kScriptStatements = {
+    "Call", "Class ... End Class", "Const", "Dim", "Do ... Loop", "Erase", "Execute", "Exit", "For ... Next",
+    "For Each ... Next", "Function", "If", "On Error", "Option Explicit", "Private", "Property Get",
+    "Property Let", "Property Set", "Public", "Randomize", "ReDim", "Rem", "Select Case", "Set", "Sub", "While",
+    "With ... End With"};
+
+const std::array<std::string_view, 21> kScriptOperators = {"And", "Eqv", "Imp", "Is", "Mod", "Not", "Or",
+                                                           "Xor", "=",   "<",   ">",   "<=", ">=", "<>",
+                                                           "+",   "&",   "-",   "/",   "\\", "*",  "^"};
+
+namespace {
+
+ReferenceNode leaf(std::string_view branch, std::string_view key, std::string_view text) {
+    return ReferenceNode{BranchKey(branch, key), std::string(text), std::string(branch)};
+}
+
+std::vector<std::string> splitTabs(const std::string& line) {
+    std::vector<std::string> pieces;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t tab = line.find('\t', start);
+        pieces.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+        if (tab == std::string::npos) return pieces;
+        start = tab + 1;
+    }
+}
+
+const std::string& piece(const std::vector<std::string>& pieces, std::size_t i) {
+    if (i >= pieces.size()) automation::raise(automation::err::SubscriptOutOfRange);
+    return pieces[i];
+}
+
+bool readLine(std::istream& in, std::string& line) {
+    if (!std::getline(in, line)) return false;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+}
+
+}  // namespace
+
+std::string RecordFieldText(std::string_view name) { return "Record.Fields.Item(\"" + std::string(name) + "\")"; }
+
+std::string BranchKey(std::string_view branch, std::string_view key) {
+    return std::string(branch) + "/" + std::string(key);
+}
+
+std::vector<ReferenceNode> ReferenceMethods(bool outbound) {
+    std::vector<ReferenceNode> out;
+    for (std::string_view m : {"objScript.ElementToSegment", "objScript.SegmentToSegments", "objScript.SegmentsToHead",
+                               "objScript.SegmentsToDetail", "objScript.SegmentsToTail", "objScript.WriteToLines",
+                               "objScript.AppendToLines"})
+        out.push_back(leaf("Methods", m, m));
+    // A dragged call of LinesToRecord is ready for the next word on an inbound map.
+    out.push_back(leaf("Methods", "objScript.LinesToRecord Record",
+                       outbound ? "objScript.LinesToRecord Record" : "objScript.LinesToRecord Record "));
+    if (!outbound) out.push_back(leaf("Methods", "objScript.WriteToFile FileName, Data", "objScript.WriteToFile FileName, Data"));
+    return out;
+}
+
+std::vector<ReferenceNode> ReferenceProperties(bool outbound) {
+    static constexpr std::string_view outboundList[] = {"objScript.CurrentElement", "objScript.CurrentSegment"};
+    static constexpr std::string_view inboundList[] = {
+        "objScript.ElementDelimiter", "objScript.SegmentTerminator", "objScript.SubElementSeparator",
+        "objScript.CurrentElement",   "objScript.PreviousElement",   "objScript.NextElement",
+        "objScript.CurrentSegment",   "objScript.PreviousSegment",   "objScript.NextSegment",
+        "objScript.Segment",          "objScript.Segments",          "objScript.Head",
+        "objScript.Detail",           "objScript.Tail",              "objScript.Lines"};
+    std::vector<ReferenceNode> out;
+    if (outbound)
+        for (std::string_view p : outboundList) out.push_back(leaf("Properties", p, p));
+    else
+        for (std::string_view p : inboundList) out.push_back(leaf("Properties", p, p));
+    return out;
+}
+
+std::filesystem::path ResultsLayoutPath(const Settings& settings, const MapKey& key) {
+    const std::string name = MapKey{key.partner, key.transaction, key.version, "O"}.text() + ".ADO";
+    if (!mainwindow::IsPlainNamePart(name)) throw core::invalidCallError();
+    const std::string folder = settings.get("Folders", "Import");
+    return (folder.empty() ? dataRoot() : std::filesystem::path(folder)) / name;
+}
+
+std::vector<ReferenceNode> LoadResultsLayout(const core::Services& s, const MapKey& key) {
+    std::vector<ReferenceNode> out;
+    try {
+        std::ifstream in(ResultsLayoutPath(s.settings, key), std::ios::binary);
+        if (!in) return out;   // no extraction yet: nothing to offer, nothing to say
+        // The fields must be ones the record layout reader accepts, as the translator reads them.
+        automation::Ref<automation::Recordset> scratch = automation::Recordset::create();
+        std::string line;
+        if (!readLine(in, line)) automation::raise(automation::err::InputPastEndOfFile);
+        do {
+            if (line.empty()) break;
+            const std::vector<std::string> pieces = splitTabs(line);
+            const std::string& name = piece(pieces, 0);
+            const std::int32_t type = automation::toInt32(automation::Variant(piece(pieces, 1)));
+            const std::int32_t size = automation::toInt32(automation::Variant(piece(pieces, 2)));
+            scratch->appendField(name, type, size);
+            if (type == automation::adtype::Numeric || type == automation::adtype::Decimal) {
+                const std::size_t field = scratch->fieldCount() - 1;
+                scratch->setPrecision(field, automation::toByte(automation::Variant(piece(pieces, 2))));
+                scratch->setNumericScale(field, automation::toByte(automation::Variant(piece(pieces, 3))));
+            }
+            out.push_back(leaf("Results", name, RecordFieldText(name)));
+        } while (readLine(in, line));
+        scratch->cursorType = 1;
+        scratch->lockType = 3;
+        scratch->open();
+    } catch (const automation::Error& e) {
+        core::ReportError(s, core::ErrorInfo{e.number, e.description});
+    } catch (...) {
+        core::ReportError(s);
+    }
+    return out;
+}
+
+std::vector<ReferenceBranch> BuildReferenceTree(const core::Services& s, const MapKey& key) {
+    std::vector<ReferenceBranch> tree;
+    tree.reserve(7);
+    auto branch = [&](std::string_view name) -> ReferenceBranch& {
+        tree.push_back(ReferenceBranch{ReferenceNode{std::string(name), std::string(name), std::string(name)}, {}});
+        return tree.back();
+    };
+    const bool outbound = key.direction == "O";
+    if (outbound) branch("Results").children = LoadResultsLayout(s, key);
+    ReferenceBranch& record = branch("Record");
+    try {
+        if (auto fields = WriteRecordLayout(s, key))
+            for (const LayoutField& f : *fields)
+                record.children.push_back(leaf("Record", RecordFieldText(f.name), RecordFieldText(f.name)));
+    } catch (...) {
+        // The writer reports its own failures; the branch stays as far as it got.
+    }
+    branch("Methods").children = ReferenceMethods(outbound);
+    branch("Properties").children = ReferenceProperties(outbound);
+    ReferenceBranch& functions = branch("Functions");
+    for (std::string_view w : kScriptFunctions) functions.children.push_back(leaf("Functions", w, w));
+    ReferenceBranch& statements = branch("Statements");
+    for (std::string_view w : kScriptStatements) statements.children.push_back(leaf("Statements", w, w));
+    ReferenceBranch& operators = branch("Operators");
+    for (std::string_view w : kScriptOperators) operators.children.push_back(leaf("Operators", w, w));
+    return tree;
+}
+
+}  // namespace vt::maps
