@@ -24,6 +24,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -277,6 +279,20 @@ TEST_F(ReportWindows, TheDesignerMovesEditsAndSavesATemplateThatReopensIdentical
     ASSERT_TRUE(viewer);
     EXPECT_EQ(viewer->pageCount(), 1);
     preview->close();
+}
+
+TEST_F(ReportWindows, EverySectionOfTheDesignerCanBePickedByItsNameEvenAnEmptyOne) {
+    auto doc = std::make_shared<ReportDocument>(groupedReport());
+    ASSERT_EQ(doc->report().section(doc->report().sectionCount()).height, 0);   // the report footer
+    setup::frmDesign* w = setup::frmDesign::Show(doc);
+    auto* d = w->crxDesigner();
+    QWidget* canvas = d->canvas();
+    std::set<int> picked;
+    for (int y = 0; y < canvas->height(); ++y) {
+        QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(20, y));
+        if (d->selection().section > 0) picked.insert(d->selection().section);
+    }
+    EXPECT_EQ(int(picked.size()), doc->report().sectionCount());
 }
 
 }  // namespace
