@@ -706,7 +706,7 @@ void ReportViewer::selectExpert() {
 void ReportViewer::showHelp() {
     QMessageBox::information(this, QStringLiteral("Report Viewer"),
                              QStringLiteral("Page Up / Page Down: previous and next page\n"
-                                            "Home / End: first and last page\n"
+                                            "Home / End (or Ctrl+Home / Ctrl+End): first and last page\n"
                                             "Ctrl+F: find text, F3: find next\n"
                                             "Double-click a group: drill down into it\n"
                                             "Ctrl+W: close the drill-down view\n"
@@ -718,8 +718,8 @@ void ReportViewer::keyPressEvent(QKeyEvent* event) {
         switch (event->key()) {
         case Qt::Key_PageDown: showPage(page_ + 1); return;
         case Qt::Key_PageUp: showPage(page_ - 1); return;
-        case Qt::Key_Home: if (event->modifiers() & Qt::ControlModifier) { showPage(0); return; } break;
-        case Qt::Key_End: if (event->modifiers() & Qt::ControlModifier) { showPage(pageCount() - 1); return; } break;
+        case Qt::Key_Home: showPage(0); return;
+        case Qt::Key_End: showPage(pageCount() - 1); return;
         default: break;
         }
     }

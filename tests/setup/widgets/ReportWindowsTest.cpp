@@ -218,6 +218,11 @@ TEST_F(ReportWindows, ViewerPagesSearchGroupTreeDrillDownAndRefresh) {
     EXPECT_EQ(v.currentPage(), 1);
     QTest::keyClick(page, Qt::Key_End, Qt::ControlModifier);
     EXPECT_EQ(v.currentPage(), v.pageCount() - 1);
+    // Home and End as the viewer's help names them.
+    QTest::keyClick(page, Qt::Key_Home);
+    EXPECT_EQ(v.currentPage(), 0);
+    QTest::keyClick(page, Qt::Key_End);
+    EXPECT_EQ(v.currentPage(), v.pageCount() - 1);
 }
 
 // Presses on a point of the designer canvas, drags by (dx, dy) pixels and lets go.
