@@ -51,6 +51,8 @@ constexpr int kZoomLevels[] = {25, 50, 75, 100, 125, 150, 200, 300, 400};
 
 QString fromAnsi(const std::string& s) { return text::fromAnsi(s); }
 
+const QString kNoReport = QStringLiteral("No report");
+
 }  // namespace
 
 // The page in front, drawn at the viewer's zoom on a grey edge (or edge to edge without it).
@@ -72,7 +74,12 @@ public:
         return {int(l->pageWidth * scale() + 0.5), int(l->pageHeight * scale() + 0.5)};
     }
     void updateSize() {
-        const QSize p = pageSize();
+        QSize p = pageSize();
+        // Without pages the canvas still has room to say so.
+        if (p.isEmpty()) {
+            const QFontMetrics fm(font());
+            p = QSize(fm.horizontalAdvance(kNoReport) + 4 * fm.height(), 4 * fm.height());
+        }
         resize(p.width() + 2 * margin(), p.height() + 2 * margin());
         update();
     }
@@ -91,7 +98,7 @@ protected:
         const Layout* l = viewer_->currentLayout();
         if (!l || l->pages.empty()) {
             painter.setPen(edge ? Qt::white : Qt::black);
-            painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("No report"));
+            painter.drawText(rect(), Qt::AlignCenter, kNoReport);
             return;
         }
         const QRect page(QPoint(margin(), margin()), pageSize());
@@ -184,7 +191,7 @@ ReportViewer::ReportViewer(QWidget* parent) : QFrame(parent) {
     progress_->setMaximumWidth(180);
     progress_->setRange(0, 1);
     progress_->setValue(0);
-    progress_->setFormat(QStringLiteral("%v of %m"));
+    progress_->setFormat(QStringLiteral("0 records"));
     statusRow->addWidget(animation_);
     statusRow->addStretch(1);
     statusRow->addWidget(progress_);

@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QTabBar>
 #include <QTest>
 #include <QToolBar>
@@ -129,6 +130,18 @@ TEST_F(ReportWindows, TheSwitchesReachTheWidgetsUsersSee) {
     EXPECT_TRUE(v->searchControl()->isEnabled());
     EXPECT_FALSE(v->action("print")->isEnabled());
     EXPECT_TRUE(v->action("export")->isEnabled());
+}
+
+TEST_F(ReportWindows, AViewerWithoutAReportSaysSoReadably) {
+    setup::frmReport w(settings);
+    w.Form_Load(nullptr);
+    w.show();
+    QApplication::processEvents();
+    auto* page = w.crxViewer()->findChild<QWidget*>(QStringLiteral("pageCanvas"));
+    ASSERT_TRUE(page);
+    EXPECT_GT(page->width(), QFontMetrics(page->font()).horizontalAdvance(QStringLiteral("No report")));
+    EXPECT_GT(page->height(), 2 * QFontMetrics(page->font()).height());
+    EXPECT_EQ(w.crxViewer()->progressControl()->text(), QStringLiteral("0 records"));
 }
 
 TEST_F(ReportWindows, ZoomReturnsTo100AndTheViewerFillsTheWindow) {
