@@ -142,6 +142,8 @@ protected:
             d_->resizeSelected(dx, dy);
     }
     void mouseReleaseEvent(QMouseEvent*) override { mode_ = None; }
+    // Arrows and Delete act on the selection rather than scroll the canvas.
+    void keyPressEvent(QKeyEvent* e) override { d_->keyPressEvent(e); }
 
 private:
     QFont labelFont() const {

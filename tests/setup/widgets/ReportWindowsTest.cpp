@@ -277,6 +277,11 @@ TEST_F(ReportWindows, TheDesignerMovesEditsAndSavesATemplateThatReopensIdentical
     // Keys, a new text, a deleted field, a second group.
     QTest::keyClick(d, Qt::Key_Down);
     EXPECT_EQ(doc->report().section(details).objects[0].top, 20);
+    // The arrows move what was just clicked, not the scroll bars around it.
+    QTest::keyClick(d->canvas(), Qt::Key_Up);
+    EXPECT_EQ(doc->report().section(details).objects[0].top, 0);
+    QTest::keyClick(d->canvas(), Qt::Key_Down);
+    EXPECT_EQ(doc->report().section(details).objects[0].top, 20);
     d->addObject(report::ObjectKind::Text, 2, 0, 0, "Item");
     d->select({details, 1});
     d->deleteSelected();
