@@ -76,24 +76,18 @@ protected:
         p.fillRect(QRectF(kGutter, 10, layout_.pageWidth * s, tops_.back() * s), Qt::white);
         p.setRenderHint(QPainter::TextAntialiasing);
         if (!layout_.pages.empty()) drawPage(p, layout_, 0, s, QPointF(kGutter, 10));
-        QFont small = font();
-        small.setPointSizeF(small.pointSizeF() * 0.85);
-        p.setFont(small);
-        // Empty sections have no height: their names go under the one before rather than over it.
-        double labelBottom = 0;
-        const double lineHeight = QFontMetricsF(small).height();
+        p.setFont(labelFont());
+        const std::vector<QRectF> labels = labelRects();
         for (int i = 0; i < r.sectionCount(); ++i) {
             const Section& sec = r.sections()[size_t(i)];
             const double y = 10 + tops_[size_t(i)] * s;
-                p.setPen(QColor(0x90, 0x90, 0x90));
+            p.setPen(QColor(0x90, 0x90, 0x90));
             p.drawLine(QPointF(kGutter, y), QPointF(kGutter + layout_.pageWidth * s, y));
             QString name = QString::fromLatin1(sectionKindName(sec.kind).data(), int(sectionKindName(sec.kind).size()));
             if (sec.group) name += QStringLiteral(" %1").arg(sec.group);
             if (sec.suppress) name += QStringLiteral(" (hidden)");
             p.setPen(Qt::black);
-            const double labelTop = std::max(y, labelBottom);
-            p.drawText(QRectF(4, labelTop, kGutter - 8, lineHeight), Qt::AlignLeft | Qt::AlignTop, name);
-            labelBottom = labelTop + lineHeight;
+            p.drawText(labels[size_t(i)], Qt::AlignLeft | Qt::AlignTop, name);
         }
         const QRectF sel = selectedRect();
         if (!sel.isNull()) {
@@ -116,6 +110,15 @@ protected:
         const double s = scale();
         const int x = int((e->position().x() - kGutter) / s), y = int((e->position().y() - 10) / s);
         int section = 0;
+        if (e->position().x() < kGutter) {
+            // A section's name picks it, even one without height to click into.
+            const std::vector<QRectF> labels = labelRects();
+            for (size_t i = 0; i < labels.size(); ++i)
+                if (labels[i].contains(e->position())) section = int(i) + 1;
+            d_->select({section, -1});
+            mode_ = None;
+            return;
+        }
         for (size_t i = 0; i + 1 < tops_.size(); ++i)
             if (y >= tops_[i] && y < tops_[i + 1]) section = int(i) + 1;
         const int object = section ? objectAt(d_->doc_->report(), section, x, y - tops_[size_t(section - 1)]) : -1;
@@ -139,8 +142,31 @@ protected:
             d_->resizeSelected(dx, dy);
     }
     void mouseReleaseEvent(QMouseEvent*) override { mode_ = None; }
+    // Arrows and Delete act on the selection rather than scroll the canvas.
+    void keyPressEvent(QKeyEvent* e) override { d_->keyPressEvent(e); }
 
 private:
+    QFont labelFont() const {
+        QFont small = font();
+        small.setPointSizeF(small.pointSizeF() * 0.85);
+        return small;
+    }
+    // Where each section's name is drawn in the gutter. Empty sections have no height: their names
+    // go under the one before rather than over it.
+    std::vector<QRectF> labelRects() const {
+        std::vector<QRectF> out;
+        if (!d_->doc_) return out;
+        const double s = scale();
+        const double lineHeight = QFontMetricsF(labelFont()).height();
+        double labelBottom = 0;
+        for (int i = 0; i < d_->doc_->report().sectionCount() && size_t(i) < tops_.size(); ++i) {
+            const double labelTop = std::max(10 + tops_[size_t(i)] * s, labelBottom);
+            out.emplace_back(4, labelTop, kGutter - 8, lineHeight);
+            labelBottom = labelTop + lineHeight;
+        }
+        return out;
+    }
+
     enum Mode { None, Move, Resize };
     ReportDesigner* d_;
     Layout layout_;

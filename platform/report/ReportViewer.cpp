@@ -51,6 +51,8 @@ constexpr int kZoomLevels[] = {25, 50, 75, 100, 125, 150, 200, 300, 400};
 
 QString fromAnsi(const std::string& s) { return text::fromAnsi(s); }
 
+const QString kNoReport = QStringLiteral("No report");
+
 }  // namespace
 
 // The page in front, drawn at the viewer's zoom on a grey edge (or edge to edge without it).
@@ -72,7 +74,12 @@ public:
         return {int(l->pageWidth * scale() + 0.5), int(l->pageHeight * scale() + 0.5)};
     }
     void updateSize() {
-        const QSize p = pageSize();
+        QSize p = pageSize();
+        // Without pages the canvas still has room to say so.
+        if (p.isEmpty()) {
+            const QFontMetrics fm(font());
+            p = QSize(fm.horizontalAdvance(kNoReport) + 4 * fm.height(), 4 * fm.height());
+        }
         resize(p.width() + 2 * margin(), p.height() + 2 * margin());
         update();
     }
@@ -91,7 +98,7 @@ protected:
         const Layout* l = viewer_->currentLayout();
         if (!l || l->pages.empty()) {
             painter.setPen(edge ? Qt::white : Qt::black);
-            painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("No report"));
+            painter.drawText(rect(), Qt::AlignCenter, kNoReport);
             return;
         }
         const QRect page(QPoint(margin(), margin()), pageSize());
@@ -184,7 +191,7 @@ ReportViewer::ReportViewer(QWidget* parent) : QFrame(parent) {
     progress_->setMaximumWidth(180);
     progress_->setRange(0, 1);
     progress_->setValue(0);
-    progress_->setFormat(QStringLiteral("%v of %m"));
+    progress_->setFormat(QStringLiteral("0 records"));
     statusRow->addWidget(animation_);
     statusRow->addStretch(1);
     statusRow->addWidget(progress_);
@@ -706,7 +713,7 @@ void ReportViewer::selectExpert() {
 void ReportViewer::showHelp() {
     QMessageBox::information(this, QStringLiteral("Report Viewer"),
                              QStringLiteral("Page Up / Page Down: previous and next page\n"
-                                            "Home / End: first and last page\n"
+                                            "Home / End (or Ctrl+Home / Ctrl+End): first and last page\n"
                                             "Ctrl+F: find text, F3: find next\n"
                                             "Double-click a group: drill down into it\n"
                                             "Ctrl+W: close the drill-down view\n"
@@ -718,8 +725,8 @@ void ReportViewer::keyPressEvent(QKeyEvent* event) {
         switch (event->key()) {
         case Qt::Key_PageDown: showPage(page_ + 1); return;
         case Qt::Key_PageUp: showPage(page_ - 1); return;
-        case Qt::Key_Home: if (event->modifiers() & Qt::ControlModifier) { showPage(0); return; } break;
-        case Qt::Key_End: if (event->modifiers() & Qt::ControlModifier) { showPage(pageCount() - 1); return; } break;
+        case Qt::Key_Home: showPage(0); return;
+        case Qt::Key_End: showPage(pageCount() - 1); return;
         default: break;
         }
     }

@@ -1,11 +1,13 @@
 // Pictures of the report viewer and designer windows over a purchase-order report, for looking
 // at them under a virtual display:
 //   vt_report_screenshot <folder>
-// writes viewer.png, viewer-drilldown.png, viewer-bare.png (every Viewer switch off) and designer.png.
+// writes viewer.png, viewer-drilldown.png, viewer-bare.png (every Viewer switch off), designer.png and
+// report.pdf (the same report as printed, for pdftoppm).
 
 // Before any Qt header: the automation runtime uses names Qt defines as macros.
 #include "platform/automation/Recordset.h"
 #include "platform/report/Document.h"
+#include "platform/report/Engine.h"
 #include "platform/report/ReportDesigner.h"
 #include "platform/report/ReportViewer.h"
 
@@ -116,6 +118,8 @@ int main(int argc, char** argv) {
 
     auto doc = std::make_shared<report::ReportDocument>(orderReport());
     doc->setDataSource(orders());
+    report::writePdf(*doc, out / "report.pdf");
+    std::cout << (out / "report.pdf").string() << "\n";
     MemorySettings settings;
     {
         setup::frmReport* w = setup::frmReport::Show(settings, doc);

@@ -17,12 +17,15 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QTabBar>
 #include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+
+#include <set>
 
 namespace {
 
@@ -129,6 +132,18 @@ TEST_F(ReportWindows, TheSwitchesReachTheWidgetsUsersSee) {
     EXPECT_TRUE(v->action("export")->isEnabled());
 }
 
+TEST_F(ReportWindows, AViewerWithoutAReportSaysSoReadably) {
+    setup::frmReport w(settings);
+    w.Form_Load(nullptr);
+    w.show();
+    QApplication::processEvents();
+    auto* page = w.crxViewer()->findChild<QWidget*>(QStringLiteral("pageCanvas"));
+    ASSERT_TRUE(page);
+    EXPECT_GT(page->width(), QFontMetrics(page->font()).horizontalAdvance(QStringLiteral("No report")));
+    EXPECT_GT(page->height(), 2 * QFontMetrics(page->font()).height());
+    EXPECT_EQ(w.crxViewer()->progressControl()->text(), QStringLiteral("0 records"));
+}
+
 TEST_F(ReportWindows, ZoomReturnsTo100AndTheViewerFillsTheWindow) {
     setup::frmReport w(settings);
     w.Form_Load(groupedDocument());
@@ -216,6 +231,11 @@ TEST_F(ReportWindows, ViewerPagesSearchGroupTreeDrillDownAndRefresh) {
     EXPECT_EQ(v.currentPage(), 1);
     QTest::keyClick(page, Qt::Key_End, Qt::ControlModifier);
     EXPECT_EQ(v.currentPage(), v.pageCount() - 1);
+    // Home and End as the viewer's help names them.
+    QTest::keyClick(page, Qt::Key_Home);
+    EXPECT_EQ(v.currentPage(), 0);
+    QTest::keyClick(page, Qt::Key_End);
+    EXPECT_EQ(v.currentPage(), v.pageCount() - 1);
 }
 
 // Presses on a point of the designer canvas, drags by (dx, dy) pixels and lets go.
@@ -257,6 +277,11 @@ TEST_F(ReportWindows, TheDesignerMovesEditsAndSavesATemplateThatReopensIdentical
     // Keys, a new text, a deleted field, a second group.
     QTest::keyClick(d, Qt::Key_Down);
     EXPECT_EQ(doc->report().section(details).objects[0].top, 20);
+    // The arrows move what was just clicked, not the scroll bars around it.
+    QTest::keyClick(d->canvas(), Qt::Key_Up);
+    EXPECT_EQ(doc->report().section(details).objects[0].top, 0);
+    QTest::keyClick(d->canvas(), Qt::Key_Down);
+    EXPECT_EQ(doc->report().section(details).objects[0].top, 20);
     d->addObject(report::ObjectKind::Text, 2, 0, 0, "Item");
     d->select({details, 1});
     d->deleteSelected();
@@ -277,6 +302,20 @@ TEST_F(ReportWindows, TheDesignerMovesEditsAndSavesATemplateThatReopensIdentical
     ASSERT_TRUE(viewer);
     EXPECT_EQ(viewer->pageCount(), 1);
     preview->close();
+}
+
+TEST_F(ReportWindows, EverySectionOfTheDesignerCanBePickedByItsNameEvenAnEmptyOne) {
+    auto doc = std::make_shared<ReportDocument>(groupedReport());
+    ASSERT_EQ(doc->report().section(doc->report().sectionCount()).height, 0);   // the report footer
+    setup::frmDesign* w = setup::frmDesign::Show(doc);
+    auto* d = w->crxDesigner();
+    QWidget* canvas = d->canvas();
+    std::set<int> picked;
+    for (int y = 0; y < canvas->height(); ++y) {
+        QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(20, y));
+        if (d->selection().section > 0) picked.insert(d->selection().section);
+    }
+    EXPECT_EQ(int(picked.size()), doc->report().sectionCount());
 }
 
 }  // namespace
