@@ -167,6 +167,8 @@ private:
     vbscript::ScriptControl scScript_;
     // Outbox rows written into each file, so that exactly those move to Sent with it.
     std::map<std::string, std::vector<std::int64_t>> written_;
+    // Why the last WriteOutBoxToFile wrote nothing ("" after a write).
+    std::string writeFailure_;
 };
 
 }  // namespace vt::exchange

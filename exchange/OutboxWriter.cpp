@@ -2,6 +2,7 @@
 #include "exchange/ExchangeSessions.h"
 
 #include "core/Envelopes.h"
+#include "core/ErrorReporter.h"
 #include "core/Registry.h"
 #include "core/RunError.h"
 #include "core/UiSink.h"
@@ -71,6 +72,7 @@ fs::path moveInto(const fs::path& from, const fs::path& folder, const std::strin
 }  // namespace
 
 std::string ExchangeSessions::WriteOutBoxToFile() {
+    writeFailure_.clear();
     try {
         if (cancelled()) return {};
         std::vector<OutboxRow> rows;
@@ -158,6 +160,7 @@ std::string ExchangeSessions::WriteOutBoxToFile() {
         written_[key(file)] = std::move(ids);
         return file.filename().string();
     } catch (...) {
+        writeFailure_ = core::describeError(std::current_exception()).description;
         logFailure(false);
         return {};
     }
@@ -173,8 +176,11 @@ std::string ExchangeSessions::GetOutboundEDI() {
     try {
         CreateOutboundEDI();
         const std::string& file = exchange().LocaleFile;
-        // A failed write was logged already; there is nothing to read.
-        if (file.empty() || file.back() == '/') return {};
+        // A failed write was logged already; there is nothing to read, but the session is told.
+        if (file.empty() || file.back() == '/') {
+            if (!writeFailure_.empty()) view_.appendSessionText(writeFailure_ + "\r\n");
+            return {};
+        }
         std::ifstream in(file, std::ios::binary);
         if (!in) throw core::RunError(53, "File not found: " + file);
         std::ostringstream text;

@@ -51,7 +51,13 @@ QString dateText(std::int64_t seconds) {
 void frmExchange::refreshList() {
     lvwNetworks->clear();
     for (const NetworkSettings& n : editor_.networks()) new QTreeWidgetItem(lvwNetworks, {q(n.network)});
-    if (editor_.selected() >= 0) showSelected();
+    if (editor_.selected() >= 0) {
+        showSelected();
+    } else {
+        // The last network is gone: nothing of it stays on the tabs or in the caption.
+        applySettings(NetworkSettings{});
+        setWindowTitle(QStringLiteral(" Exchange"));
+    }
     EnableNetworkControls(false);
 }
 

@@ -96,6 +96,26 @@ TEST_F(ExchangeWindow, EmptyTableLeavesOnlyAddEnabled) {
     shoot("exchange-empty");
 }
 
+TEST_F(ExchangeWindow, DeletingTheLastNetworkLeavesNothingOfItShown) {
+    addNetworkRow("Alpha1", "ftp://alpha.example/out");
+    open();
+    EXPECT_EQ(window->windowTitle(), "Exchange - Alpha1");
+    scratch.ui.boxAnswers = {core::vbYes};
+    get<QPushButton>("cmdDeleteNetwork")->click();
+    EXPECT_EQ(get<QTreeWidget>("lvwNetworks")->topLevelItemCount(), 0);
+    EXPECT_EQ(window->windowTitle(), " Exchange");
+    for (const char* name : {"txtURL", "txtUserName", "txtPassword", "mebRemotePort", "txtOrganizationName"})
+        EXPECT_EQ(get<QLineEdit>(name)->text(), "") << name;
+    EXPECT_EQ(get<QPlainTextEdit>("txtSend")->toPlainText(), "");
+    for (const char* name : {"cboProtocol", "cboHash", "cboInterval", "cboProvider"})
+        EXPECT_EQ(get<QComboBox>(name)->currentIndex(), -1) << name;
+    EXPECT_FALSE(get<QCheckBox>("chkInterval")->isChecked());
+    EXPECT_EQ(get<QComboBox>("cboStoreLocation")->currentText(), "Current User Store");
+    for (const char* name : {"cmdDeleteNetwork", "cmdModify", "cmdSend", "cmdReceive"})
+        EXPECT_FALSE(enabled(name)) << name;
+    EXPECT_TRUE(enabled("cmdAddNetwork"));
+}
+
 TEST_F(ExchangeWindow, ShowsEditsAndSavesANetwork) {
     // Two certificates in the current user's personal store; the network chose the second.
     const fs::path store = scratch.folder() / "xdg" / "Keystrand" / "Certificates" / "CurrentUser" / "My";

@@ -59,7 +59,11 @@ TEST_F(Outbox, NothingIsWrittenForAnEmptyOutboxOrAPartnerWithoutSeparators) {
     // CreateOutboundEDI then leaves LocaleFile on the folder, which nothing can move.
     sessions->CreateOutboundEDI();
     EXPECT_EQ(sessions->exchange().LocaleFile, outbound.string() + "/");
+    EXPECT_EQ(view.session, "");
+    // GetOutboundEDI shows its failure in the session too.
     EXPECT_EQ(sessions->GetOutboundEDI(), "");
+    EXPECT_NE(view.session.find("No trading partner with the interchange ids"), std::string::npos) << view.session;
+    EXPECT_EQ(view.session.substr(view.session.size() - 2), "\r\n");
     EXPECT_FALSE(sessions->MoveOutToSent());
     EXPECT_EQ(count("Outbox"), 3);
     EXPECT_TRUE(fs::is_directory(outbound));
