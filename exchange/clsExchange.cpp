@@ -14,6 +14,8 @@ const automation::Members<clsExchange>& clsExchange::members() {
             m.get(name, [field](clsExchange& x, Args&) { return Variant(x.*field); });
         };
         text("LocaleFile", &clsExchange::LocaleFile);
+        // The script reference tree offers "Exchange.LocalFile"; a script dragged from it must run.
+        text("LocalFile", &clsExchange::LocaleFile);
         text("RemoteFile", &clsExchange::RemoteFile);
         text("Password", &clsExchange::Password);
         text("UserName", &clsExchange::UserName);

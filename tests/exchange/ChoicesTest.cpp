@@ -1,5 +1,6 @@
 // The provider choice over Keystrand, the hash identifiers and the script reference trees.
 #include "exchange/ProviderChoice.h"
+#include "exchange/clsExchange.h"
 #include "exchange/ReferenceTrees.h"
 
 #include <gtest/gtest.h>
@@ -110,3 +111,12 @@ TEST(ReferenceTrees, GroupsCountsAndTheOneDifference) {
 
 }  // namespace
 }  // namespace vt::test
+
+// The tree's "Exchange.LocalFile" names the same file as the property LocaleFile.
+TEST(ReferenceTrees, TheLocalFileNodeNamesTheLocaleFileProperty) {
+    auto x = vt::automation::makeRef<vt::exchange::clsExchange>();
+    const vt::automation::Variant obj(x);
+    vt::automation::letProperty(obj, "LocalFile", vt::automation::Variant(std::string("a.edi")));
+    EXPECT_EQ(x->LocaleFile, "a.edi");
+    EXPECT_EQ(vt::automation::toText(vt::automation::getProperty(obj, "LocalFile")), "a.edi");
+}
