@@ -13,9 +13,7 @@ using automation::Recordset;
 using automation::Ref;
 using automation::Variant;
 
-namespace {
-
-std::vector<std::string> splitTabs(const std::string& line) {
+std::vector<std::string> splitLayoutLine(const std::string& line) {
     std::vector<std::string> pieces;
     std::size_t start = 0;
     for (;;) {
@@ -26,39 +24,36 @@ std::vector<std::string> splitTabs(const std::string& line) {
     }
 }
 
-const std::string& piece(const std::vector<std::string>& pieces, std::size_t i) {
+const std::string& layoutPiece(const std::vector<std::string>& pieces, std::size_t i) {
     if (i >= pieces.size()) automation::raise(automation::err::SubscriptOutOfRange);
     return pieces[i];
 }
 
-// Reads one line without its CR LF; false past the end.
-bool readLine(std::istream& in, std::string& line) {
+bool readLayoutLine(std::istream& in, std::string& line) {
     if (!std::getline(in, line)) return false;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return true;
 }
-
-}  // namespace
 
 Ref<Recordset> readRecordLayout(const std::filesystem::path& layoutFile) {
     std::ifstream in(layoutFile, std::ios::binary);
     if (!in) automation::raise(automation::err::FileNotFound);
     Ref<Recordset> rs = Recordset::create();
     std::string line;
-    if (!readLine(in, line)) automation::raise(automation::err::InputPastEndOfFile);
+    if (!readLayoutLine(in, line)) automation::raise(automation::err::InputPastEndOfFile);
     do {
         if (line.empty()) break;
-        const std::vector<std::string> pieces = splitTabs(line);
-        const std::string& name = piece(pieces, 0);
-        const std::int32_t type = automation::toInt32(Variant(piece(pieces, 1)));
-        const std::int32_t size = automation::toInt32(Variant(piece(pieces, 2)));
+        const std::vector<std::string> pieces = splitLayoutLine(line);
+        const std::string& name = layoutPiece(pieces, 0);
+        const std::int32_t type = automation::toInt32(Variant(layoutPiece(pieces, 1)));
+        const std::int32_t size = automation::toInt32(Variant(layoutPiece(pieces, 2)));
         rs->appendField(name, type, size);
         if (type == automation::adtype::Numeric || type == automation::adtype::Decimal) {
             const std::size_t field = rs->fieldCount() - 1;
-            rs->setNumericScale(field, automation::toByte(Variant(piece(pieces, 3))));
-            rs->setPrecision(field, automation::toByte(Variant(piece(pieces, 2))));
+            rs->setNumericScale(field, automation::toByte(Variant(layoutPiece(pieces, 3))));
+            rs->setPrecision(field, automation::toByte(Variant(layoutPiece(pieces, 2))));
         }
-    } while (readLine(in, line));
+    } while (readLayoutLine(in, line));
     rs->cursorType = 1;   // keyset
     rs->lockType = 3;     // optimistic
     rs->open();

@@ -7,8 +7,16 @@
 #include "platform/automation/Recordset.h"
 
 #include <filesystem>
+#include <istream>
+#include <string>
+#include <vector>
 
 namespace vt::core {
+
+// Line pieces for readers that check a layout file's lines as readRecordLayout does.
+std::vector<std::string> splitLayoutLine(const std::string& line);          // at each TAB
+const std::string& layoutPiece(const std::vector<std::string>& pieces, std::size_t i);   // error 9 past the end
+bool readLayoutLine(std::istream& in, std::string& line);                   // without its CR; false past the end
 
 // Reads `layoutFile` (1252 text) up to its first empty line or its end. Throws
 // automation::Error: 53 missing file, 62 empty file, 9 a line without its size (or a numeric

@@ -31,17 +31,7 @@ using automation::Variant;
 
 namespace {
 
-void split(std::string_view text, std::string_view separator, std::vector<std::string_view>& out) {
-    out.clear();
-    if (separator.empty()) {
-        out.push_back(text);
-        return;
-    }
-    std::size_t start = 0;
-    for (std::size_t at; (at = text.find(separator, start)) != std::string_view::npos; start = at + separator.size())
-        out.push_back(text.substr(start, at - start));
-    out.push_back(text.substr(start));
-}
+using text::split;
 
 std::string_view segmentId(std::string_view piece, std::string_view separator) {
     const std::size_t at = separator.empty() ? std::string_view::npos : piece.find(separator);

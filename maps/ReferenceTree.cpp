@@ -1,6 +1,7 @@
 #include "maps/ReferenceTree.h"
 
 #include "core/ErrorReporter.h"
+#include "core/RecordLayout.h"
 #include "core/RunError.h"
 #include "mainwindow/OutputFile.h"
 #include "maps/RecordLayoutFile.h"
@@ -41,27 +42,9 @@ ReferenceNode leaf(std::string_view branch, std::string_view key, std::string_vi
     return ReferenceNode{BranchKey(branch, key), std::string(text), std::string(branch)};
 }
 
-std::vector<std::string> splitTabs(const std::string& line) {
-    std::vector<std::string> pieces;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t tab = line.find('\t', start);
-        pieces.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
-        if (tab == std::string::npos) return pieces;
-        start = tab + 1;
-    }
-}
-
-const std::string& piece(const std::vector<std::string>& pieces, std::size_t i) {
-    if (i >= pieces.size()) automation::raise(automation::err::SubscriptOutOfRange);
-    return pieces[i];
-}
-
-bool readLine(std::istream& in, std::string& line) {
-    if (!std::getline(in, line)) return false;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return true;
-}
+using core::layoutPiece;
+using core::readLayoutLine;
+using core::splitLayoutLine;
 
 }  // namespace
 
@@ -115,21 +98,21 @@ std::vector<ReferenceNode> LoadResultsLayout(const core::Services& s, const MapK
         // The fields must be ones the record layout reader accepts, as the translator reads them.
         automation::Ref<automation::Recordset> scratch = automation::Recordset::create();
         std::string line;
-        if (!readLine(in, line)) automation::raise(automation::err::InputPastEndOfFile);
+        if (!readLayoutLine(in, line)) automation::raise(automation::err::InputPastEndOfFile);
         do {
             if (line.empty()) break;
-            const std::vector<std::string> pieces = splitTabs(line);
-            const std::string& name = piece(pieces, 0);
-            const std::int32_t type = automation::toInt32(automation::Variant(piece(pieces, 1)));
-            const std::int32_t size = automation::toInt32(automation::Variant(piece(pieces, 2)));
+            const std::vector<std::string> pieces = splitLayoutLine(line);
+            const std::string& name = layoutPiece(pieces, 0);
+            const std::int32_t type = automation::toInt32(automation::Variant(layoutPiece(pieces, 1)));
+            const std::int32_t size = automation::toInt32(automation::Variant(layoutPiece(pieces, 2)));
             scratch->appendField(name, type, size);
             if (type == automation::adtype::Numeric || type == automation::adtype::Decimal) {
                 const std::size_t field = scratch->fieldCount() - 1;
-                scratch->setPrecision(field, automation::toByte(automation::Variant(piece(pieces, 2))));
-                scratch->setNumericScale(field, automation::toByte(automation::Variant(piece(pieces, 3))));
+                scratch->setPrecision(field, automation::toByte(automation::Variant(layoutPiece(pieces, 2))));
+                scratch->setNumericScale(field, automation::toByte(automation::Variant(layoutPiece(pieces, 3))));
             }
             out.push_back(leaf("Results", name, RecordFieldText(name)));
-        } while (readLine(in, line));
+        } while (readLayoutLine(in, line));
         scratch->cursorType = 1;
         scratch->lockType = 3;
         scratch->open();

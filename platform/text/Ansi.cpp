@@ -148,4 +148,16 @@ std::string rtrim(std::string_view s) {
 
 std::string trim(std::string_view s) { return rtrim(ltrim(s)); }
 
+void split(std::string_view text, std::string_view separator, std::vector<std::string_view>& out) {
+    out.clear();
+    if (separator.empty()) {
+        out.push_back(text);
+        return;
+    }
+    std::size_t start = 0;
+    for (std::size_t at; (at = text.find(separator, start)) != std::string_view::npos; start = at + separator.size())
+        out.push_back(text.substr(start, at - start));
+    out.push_back(text.substr(start));
+}
+
 }  // namespace vt::text

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vt::text {
 
@@ -26,6 +27,9 @@ bool equalsNoCase(std::string_view a, std::string_view b);
 std::string trim(std::string_view s);   // blanks only, as VB's Trim
 std::string ltrim(std::string_view s);
 std::string rtrim(std::string_view s);
+// The pieces of `text` between occurrences of `separator`, as views into `text`, into `out`
+// (cleared first); an empty separator leaves the text whole.
+void split(std::string_view text, std::string_view separator, std::vector<std::string_view>& out);
 
 // ---- Dates ----
 struct DateTime {

@@ -66,6 +66,27 @@ int compareMode(ArgSpan a, std::size_t i, int def) {
     return m == 0 ? 0 : 1;
 }
 
+bool isNull(ArgSpan a, std::size_t i) { return has(a, i) && value(a, i).isNull(); }
+
+InStrArgs inStrArgs(ArgSpan a) {
+    InStrArgs r;
+    std::size_t i = 0;
+    if (a.size() >= 3) {
+        if (isNull(a, 0)) automation::raise(automation::err::InvalidUseOfNull);
+        r.start = int32(a, 0);
+        i = 1;
+    }
+    if (r.start < 1) automation::raise(automation::err::InvalidCall);
+    r.mode = a.size() >= 4 ? compareMode(a, 3) : 0;
+    if (isNull(a, i) || isNull(a, i + 1)) {
+        r.null = true;
+        return r;
+    }
+    r.s = text(a, i);
+    r.what = text(a, i + 1);
+    return r;
+}
+
 }  // namespace arg
 
 }  // namespace vt::vbscript

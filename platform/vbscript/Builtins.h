@@ -64,6 +64,17 @@ std::int32_t int32(ArgSpan a, std::size_t i);
 double number(ArgSpan a, std::size_t i);
 // A compare argument (0 binary, 1 text); `def` when omitted.
 int compareMode(ArgSpan a, std::size_t i, int def = 0);
+// Present and Null.
+bool isNull(ArgSpan a, std::size_t i);
+
+// The arguments of InStr and InStrB: ([start,] string, what [, compare]).
+struct InStrArgs {
+    std::int64_t start = 1;
+    std::string s, what;
+    int mode = 0;
+    bool null = false;   // string or what is Null: the result is Null
+};
+InStrArgs inStrArgs(ArgSpan a);
 }  // namespace arg
 
 }  // namespace vt::vbscript

@@ -14,7 +14,7 @@ using namespace automation;
 
 [[noreturn]] void invalidCall() { raise(automation::err::InvalidCall); }
 
-bool isNull(ArgSpan a, std::size_t i) { return arg::has(a, i) && arg::value(a, i).isNull(); }
+using arg::isNull;
 
 std::string bytesOf(std::string_view s) {
     std::string b;
@@ -80,18 +80,11 @@ Variant midB(Engine&, ArgSpan a) {
 }
 
 Variant inStrB(Engine&, ArgSpan a) {
-    std::int64_t start = 1;
-    std::size_t i = 0;
-    if (a.size() >= 3) {
-        if (isNull(a, 0)) raise(automation::err::InvalidUseOfNull);
-        start = arg::int32(a, 0);
-        i = 1;
-    }
-    if (start < 1) invalidCall();
-    const int mode = a.size() >= 4 ? arg::compareMode(a, 3) : 0;
-    if (isNull(a, i) || isNull(a, i + 1)) return Variant::null();
-    std::string s = arg::text(a, i), what = arg::text(a, i + 1);
-    if (mode != 0) {
+    arg::InStrArgs in = arg::inStrArgs(a);
+    if (in.null) return Variant::null();
+    const std::int64_t start = in.start;
+    std::string &s = in.s, &what = in.what;
+    if (in.mode != 0) {
         s = text::toLower(s);
         what = text::toLower(what);
     }

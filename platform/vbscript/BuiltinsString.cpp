@@ -12,7 +12,7 @@ using namespace automation;
 
 [[noreturn]] void invalidCall() { raise(automation::err::InvalidCall); }
 
-bool isNull(ArgSpan a, std::size_t i) { return arg::has(a, i) && arg::value(a, i).isNull(); }
+using arg::isNull;
 
 // Position (0-based) of `what` in `s` at or after `from`, or npos.
 std::size_t findText(const std::string& s, const std::string& what, std::size_t from, int mode) {
@@ -21,17 +21,11 @@ std::size_t findText(const std::string& s, const std::string& what, std::size_t 
 }
 
 Variant inStr(Engine&, ArgSpan a) {
-    std::int64_t start = 1;
-    std::size_t i = 0;
-    if (a.size() >= 3) {
-        if (isNull(a, 0)) raise(automation::err::InvalidUseOfNull);
-        start = arg::int32(a, 0);
-        i = 1;
-    }
-    if (start < 1) invalidCall();
-    const int mode = a.size() >= 4 ? arg::compareMode(a, 3) : 0;
-    if (isNull(a, i) || isNull(a, i + 1)) return Variant::null();
-    const std::string s = arg::text(a, i), what = arg::text(a, i + 1);
+    const arg::InStrArgs in = arg::inStrArgs(a);
+    if (in.null) return Variant::null();
+    const std::int64_t start = in.start;
+    const std::string &s = in.s, &what = in.what;
+    const int mode = in.mode;
     if (s.empty()) return Variant(std::int32_t(0));
     if (std::size_t(start) > s.size()) return Variant(std::int32_t(0));
     if (what.empty()) return Variant(std::int32_t(start));
