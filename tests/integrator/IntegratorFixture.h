@@ -55,7 +55,7 @@ struct FakeSteps : integrator::IntegratorSteps {
 
 struct TRow {
     std::string partner = "ACME", transaction = "850", version = "004010", direction = "I";
-    std::string extra;   // ", Field = value" assignments run after the insert
+    std::string extra = {};   // ", Field = value" assignments run after the insert
 };
 
 struct IntegratorDb : FolderDb {

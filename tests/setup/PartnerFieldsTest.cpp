@@ -33,7 +33,9 @@ TEST(PartnerNames, AddAndSaveRules) {
         for (auto [use, expected] : {std::pair{NameUse::Add, c.add}, std::pair{NameUse::Save, c.save}}) {
             const auto refusal = checkPartnerName(c.name, use);
             EXPECT_EQ(refusal ? refusal->text : "", expected) << "'" << c.name << "' " << int(use);
-            if (refusal) EXPECT_EQ(refusal->style & 0x70, expected == invalid ? vbCritical : vbExclamation);
+            if (refusal) {
+                EXPECT_EQ(refusal->style & 0x70, expected == invalid ? vbCritical : vbExclamation);
+            }
         }
     }
 }

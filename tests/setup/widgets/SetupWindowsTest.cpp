@@ -357,7 +357,9 @@ TEST_F(Options, BrowsingAFolder) {
         std::vector<std::string> shown;
         for (const std::string& e : events()) shown.push_back(e.substr(0, e.find(':')));
         EXPECT_EQ(shown, c.shown);
-        if (c.shown.size() > 1 || c.row != 0) EXPECT_EQ(events().back(), "folder Browse for Folder: " + home.string());
+        if (c.shown.size() > 1 || c.row != 0) {
+            EXPECT_EQ(events().back(), "folder Browse for Folder: " + home.string());
+        }
         EXPECT_EQ(options.folderBox(c.row)->text().toStdString(), c.changed ? chosen.string() : home.string());
         EXPECT_EQ(options.cmdApply()->isEnabled(), c.changed);
     }
