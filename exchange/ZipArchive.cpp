@@ -24,8 +24,7 @@ struct TempName {
         std::string pattern = ((folder.empty() ? fs::path(".") : folder) / ".vt-write-XXXXXX").string();
         const int fd = ::mkstemp(pattern.data());
         if (fd < 0) throw core::RunError(75, "Path/File access error: cannot create a file in " + folder.string());
-        ::fchmod(fd, 0644);
-        ::close(fd);
+        ::close(fd);   // mkstemp made it 0600: received files are partner data
         path = pattern;
     }
     void keep() { path.clear(); }
@@ -74,6 +73,9 @@ void ReplaceFile(const fs::path& file, std::string_view bytes) {
         }
         bytes.remove_prefix(std::size_t(n));
     }
+    // A replaced file keeps the mode its owner gave it.
+    struct stat old {};
+    if (::stat(file.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
     const bool synced = ::fsync(fd) == 0;
     if (::close(fd) != 0 || !synced) throw core::RunError(61, "Disk full: " + file.string());
     if (::rename(temp.path.c_str(), file.c_str()) != 0)

@@ -64,8 +64,12 @@ public:
         fail("cannot name the file", target, error);
     }
 
-    // Gives the written file the target's name, replacing a file there in one step.
+    // Gives the written file the target's name, replacing a file there in one step; a replaced
+    // file keeps the mode its owner gave it.
     void replace(const std::filesystem::path& target) {
+        struct stat old {};
+        if (::stat(target.c_str(), &old) == 0 && ::chmod(path_.c_str(), old.st_mode & 07777) != 0)
+            fail("cannot write the file", path_, errno);
         if (::rename(path_.c_str(), target.c_str()) != 0) fail("cannot name the file", target, errno);
         path_.clear();
     }

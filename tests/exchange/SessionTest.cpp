@@ -136,6 +136,14 @@ TEST_F(Session, ZipAndUnzipStayInsideTheInboundFolder) {
     sessions->exchange().LocaleFile = (outbound / "out.OC.zip").string();
     sessions->UnZip();
     EXPECT_EQ(readAll(inbound / "out.OC"), "ISA*zip~");
+    // Partner data is the owner's alone; a replaced file keeps the mode its owner gave it.
+    const auto ownerOnly = fs::perms::owner_read | fs::perms::owner_write;
+    EXPECT_EQ(fs::status(outbound / "out.OC.zip").permissions(), ownerOnly);
+    EXPECT_EQ(fs::status(inbound / "out.OC").permissions(), ownerOnly);
+    fs::permissions(inbound / "out.OC", ownerOnly | fs::perms::group_read);
+    exchange::ReplaceFile(inbound / "out.OC", "ISA*again~");
+    EXPECT_EQ(readAll(inbound / "out.OC"), "ISA*again~");
+    EXPECT_EQ(fs::status(inbound / "out.OC").permissions(), ownerOnly | fs::perms::group_read);
 
     // Archives whose entries would land elsewhere are refused whole.
     for (const std::string evil : {"../escaped.edi", "/tmp/absolute.edi", "sub/../../escaped.edi", "..\\escaped.edi"}) {

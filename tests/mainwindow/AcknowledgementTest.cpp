@@ -1,5 +1,6 @@
 #include "mainwindow/Acknowledgement.h"
 #include "mainwindow/InterchangeReader.h"
+#include "mainwindow/OutputFile.h"
 #include "tests/mainwindow/FolderFixture.h"
 #include "tests/mainwindow/X12Builder.h"
 
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using vt::mainwindow::FolderSelection;
@@ -151,6 +153,20 @@ TEST_F(Ack, FailuresMarkNothing) {
     EXPECT_EQ(numbers(), "42/8");
     EXPECT_EQ(db.column("Inbox", "Acknowledged"), "Void|Void|Void");
     EXPECT_EQ(db.count("Outbox"), 0);
+}
+
+// Files written over keep the mode their owner gave them; new ones are the owner's alone.
+TEST(OutputFile, ReplacedFilesKeepTheirModeAndNewOnesAreOwnerOnly) {
+    const fs::path folder = fs::temp_directory_path() / ("vt_output_file_" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const auto ownerOnly = fs::perms::owner_read | fs::perms::owner_write;
+    vt::mainwindow::ReplaceFile(folder / "new.ADO", "a");
+    EXPECT_EQ(fs::status(folder / "new.ADO").permissions(), ownerOnly);
+    fs::permissions(folder / "new.ADO", ownerOnly | fs::perms::group_read | fs::perms::others_read);
+    vt::mainwindow::ReplaceFile(folder / "new.ADO", "b");
+    EXPECT_EQ(readFile(folder / "new.ADO"), "b");
+    EXPECT_EQ(fs::status(folder / "new.ADO").permissions(), ownerOnly | fs::perms::group_read | fs::perms::others_read);
+    fs::remove_all(folder);
 }
 
 }  // namespace
