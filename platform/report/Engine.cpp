@@ -120,36 +120,11 @@ QPageLayout pageLayout(const Report& r) {
     return QPageLayout(size, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Inch);
 }
 
-// A temporary name beside the target, removed unless renamed into place.
-class TempFile {
-public:
-    explicit TempFile(const fs::path& target) : target_(target) {
-        const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-        std::string tmpl = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-        const int fd = ::mkstemp(tmpl.data());
-        if (fd < 0) throw ReportError("Cannot write \"" + target.string() + "\": " + std::strerror(errno));
-        ::close(fd);
-        path_ = tmpl;
-    }
-    ~TempFile() {
-        if (!path_.empty()) ::unlink(path_.c_str());
-    }
-    const fs::path& path() const { return path_; }
-    void commit() {
-        if (std::rename(path_.c_str(), target_.c_str()) != 0)
-            throw ReportError("Cannot write \"" + target_.string() + "\": " + std::strerror(errno));
-        ::chmod(target_.c_str(), 0644);
-        path_.clear();
-    }
-private:
-    fs::path target_, path_;
-};
-
 }  // namespace
 
 void writePdf(const ReportDocument& doc, const fs::path& file) {
     const Layout layout = paginate(doc);
-    TempFile tmp(file);
+    ReplacingFile tmp(file);
     {
         QPdfWriter writer(QString::fromStdString(tmp.path().string()));
         writer.setResolution(1440);
