@@ -58,7 +58,7 @@ public:
         // stand beside their own bands instead of crowding under the last one.
         const Report& r = d_->doc_->report();
         shown_ = r;
-        const int band = int(std::ceil((QFontMetricsF(labelFont()).height() + 10) / scale()));
+        const int band = int(std::ceil((QFontMetricsF(labelFont()).height() + 3) / scale()));
         for (int i = 1; i <= shown_.sectionCount(); ++i)
             shown_.section(i).height = std::max(r.section(i).height, band);
         layout_ = designLayout(shown_);
@@ -178,7 +178,7 @@ private:
         const double lineHeight = QFontMetricsF(labelFont()).height();
         double labelBottom = 0;
         for (int i = 0; i < d_->doc_->report().sectionCount() && size_t(i) < tops_.size(); ++i) {
-            const double labelTop = std::max(10 + tops_[size_t(i)] * s + 3, labelBottom);
+            const double labelTop = std::max(10 + tops_[size_t(i)] * s + 1.5, labelBottom);
             out.emplace_back(4, labelTop, kGutter - 8, lineHeight);
             labelBottom = labelTop + lineHeight;
         }
