@@ -519,7 +519,8 @@ void ReportDesigner::applyPanel() {
     if (o->kind == ObjectKind::Field) o->field = text::toAnsi(content_->text());
     if (fontSize_->isEnabled()) {
         o->font.name = text::toAnsi(fontName_->currentText());
-        o->font.size = fontSize_->value();
+        // The box shows whole points: a size it rounded stays as it was until it is changed.
+        if (fontSize_->value() != int(o->font.size + 0.5)) o->font.size = fontSize_->value();
         o->font.bold = bold_->isChecked();
         o->font.italic = italic_->isChecked();
         o->font.underline = underline_->isChecked();

@@ -324,6 +324,12 @@ TEST_F(ReportWindows, TheDesignerMovesEditsAndSavesATemplateThatReopensIdentical
         EXPECT_EQ(o.format, ">@@@@");
         EXPECT_EQ(o.color, 0x123456u);
     }
+    // A size the panel shows rounded is kept when something else is edited.
+    doc->report().section(3).objects[0].font.size = 10.5;
+    d->select({3, 0});
+    panel->findChild<QCheckBox*>("italic")->setChecked(true);
+    EXPECT_TRUE(doc->report().section(3).objects[0].font.italic);
+    EXPECT_EQ(doc->report().section(3).objects[0].font.size, 10.5);
 
     ASSERT_TRUE(d->save());
     EXPECT_FALSE(d->isModified());
