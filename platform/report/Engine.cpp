@@ -11,9 +11,12 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTextLayout>
 
+#include <array>
 #include <cerrno>
 #include <cmath>
+#include <optional>
 #include <cstring>
 #include <cstdio>
 #include <sys/stat.h>
@@ -55,11 +58,79 @@ int qtAlign(Align a) {
     }
 }
 
-// The font and colour last set on the painter, so runs of like items do not set them again.
+// The font and colour last set on the painter, so runs of like items do not set them again,
+// with what is measured of the font on the painter's device.
 struct PenState {
     const Font* font = nullptr;
     std::uint32_t color = 0xFFFFFFFF;
+    std::optional<QFontMetricsF> metrics;
+    qreal ascent = 0;
+    std::array<qreal, 256> advances{};   // of single Latin-1 characters, -1 until measured
+
+    void setFont(QPainter& p, const Font& f) {
+        p.setFont(qtFont(f));
+        font = &f;
+        metrics.emplace(p.font(), p.device());
+        ascent = metrics->ascent();
+        advances.fill(-1);
+    }
+    // The width of a line without kerning, or -1 past Latin-1.
+    qreal roughWidth(const QString& s) {
+        qreal w = 0;
+        for (QChar c : s) {
+            if (c.unicode() > 0xFF) return -1;
+            qreal& a = advances[c.unicode()];
+            if (a < 0) a = metrics->horizontalAdvance(c);
+            w += a;
+        }
+        return w;
+    }
 };
+
+// Text that one plain line shows as it is: no line breaks, tabs or trailing blanks, which a
+// laid-out line treats apart.
+bool plainLine(const QString& s) {
+    if (s.isEmpty() || s.back() == QLatin1Char(' ')) return false;
+    for (QChar c : s)
+        if (c.unicode() < 0x20) return false;
+    return true;
+}
+
+// One line of text in its object, clipped to it only when the text runs out of it (a descent
+// below a short object is drawn whole). Left-aligned text well inside its object is drawn
+// without being laid out first: most of a long report's items are such.
+void drawLine(QPainter& p, const PlacedItem& it, const QString& s, PenState& state) {
+    const Align align = it.object->align;
+    const qreal rough = state.roughWidth(s);
+    if (align == Align::Left && rough >= 0) {
+        // Left-aligned text needs no exact width: kerning narrows a line far more often than it
+        // widens it, and a clip that cuts nothing changes nothing.
+        const bool clip = rough + s.size() * state.metrics->height() / 64 > it.width || state.ascent > it.height;
+        if (clip) {
+            p.save();
+            p.setClipRect(QRectF(it.x, it.y, it.width, it.height), Qt::IntersectClip);
+        }
+        p.drawText(QPointF(it.x, it.y + state.ascent), s);
+        if (clip) p.restore();
+        return;
+    }
+    QTextLayout layout(s, p.font(), p.device());
+    layout.setCacheEnabled(true);   // else drawing shapes the text again
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    const qreal width = line.naturalTextWidth();
+    qreal x = it.x;
+    if (align == Align::Right) x += it.width - width;
+    else if (align == Align::Center) x += (it.width - width) / 2;
+    const bool clip = width > it.width || line.ascent() > it.height;
+    if (clip) {
+        p.save();
+        p.setClipRect(QRectF(it.x, it.y, it.width, it.height), Qt::IntersectClip);
+    }
+    line.draw(&p, QPointF(x, it.y));
+    if (clip) p.restore();
+}
 
 void drawItem(QPainter& p, const PlacedItem& it, PenState& state) {
     const ReportObject& o = *it.object;
@@ -85,17 +156,16 @@ void drawItem(QPainter& p, const PlacedItem& it, PenState& state) {
         state.color = 0xFFFFFFFF;
     }
     if (it.text.empty()) return;
-    if (!state.font || !(*state.font == o.font)) {
-        p.setFont(qtFont(o.font));
-        state.font = &o.font;
-    }
+    if (!state.font || !(*state.font == o.font)) state.setFont(p, o.font);
     if (state.color != o.color) {
         p.setPen(qtColor(o.color));
         state.color = o.color;
     }
+    const QString s = text::fromAnsi(it.text);
+    if (!o.canGrow && plainLine(s)) return drawLine(p, it, s, state);
     int flags = qtAlign(o.align) | Qt::AlignTop;
     if (o.canGrow) flags |= Qt::TextWordWrap;
-    p.drawText(rect, flags, text::fromAnsi(it.text));
+    p.drawText(rect, flags, s);
 }
 
 }  // namespace
@@ -120,36 +190,11 @@ QPageLayout pageLayout(const Report& r) {
     return QPageLayout(size, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Inch);
 }
 
-// A temporary name beside the target, removed unless renamed into place.
-class TempFile {
-public:
-    explicit TempFile(const fs::path& target) : target_(target) {
-        const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-        std::string tmpl = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-        const int fd = ::mkstemp(tmpl.data());
-        if (fd < 0) throw ReportError("Cannot write \"" + target.string() + "\": " + std::strerror(errno));
-        ::close(fd);
-        path_ = tmpl;
-    }
-    ~TempFile() {
-        if (!path_.empty()) ::unlink(path_.c_str());
-    }
-    const fs::path& path() const { return path_; }
-    void commit() {
-        if (std::rename(path_.c_str(), target_.c_str()) != 0)
-            throw ReportError("Cannot write \"" + target_.string() + "\": " + std::strerror(errno));
-        ::chmod(target_.c_str(), 0644);
-        path_.clear();
-    }
-private:
-    fs::path target_, path_;
-};
-
 }  // namespace
 
 void writePdf(const ReportDocument& doc, const fs::path& file) {
     const Layout layout = paginate(doc);
-    TempFile tmp(file);
+    ReplacingFile tmp(file);
     {
         QPdfWriter writer(QString::fromStdString(tmp.path().string()));
         writer.setResolution(1440);

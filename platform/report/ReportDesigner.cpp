@@ -7,7 +7,9 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QDialog>
 #include <QFormLayout>
 #include <QInputDialog>
@@ -17,6 +19,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QSplitter>
@@ -24,6 +27,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 
 namespace vt::report {
 
@@ -50,10 +54,16 @@ public:
             update();
             return;
         }
-        layout_ = designLayout(d_->doc_->report());
-        tops_ = sectionTops(d_->doc_->report());
-        // Room below for the names of empty sections at the end.
-        resize(kGutter + int(layout_.pageWidth * scale()) + 20, int(tops_.back() * scale()) + 70);
+        // Every section is shown at least one name high, so that the names of empty sections
+        // stand beside their own bands instead of crowding under the last one.
+        const Report& r = d_->doc_->report();
+        shown_ = r;
+        const int band = int(std::ceil((QFontMetricsF(labelFont()).height() + 3) / scale()));
+        for (int i = 1; i <= shown_.sectionCount(); ++i)
+            shown_.section(i).height = std::max(r.section(i).height, band);
+        layout_ = designLayout(shown_);
+        tops_ = sectionTops(shown_);
+        resize(kGutter + int(layout_.pageWidth * scale()) + 20, int(tops_.back() * scale()) + 30);
         update();
     }
     // The selected object's rectangle in pixels.
@@ -75,6 +85,14 @@ protected:
         const Report& r = d_->doc_->report();
         p.fillRect(QRectF(kGutter, 10, layout_.pageWidth * s, tops_.back() * s), Qt::white);
         p.setRenderHint(QPainter::TextAntialiasing);
+        // What a section shows beyond its real height is shaded.
+        for (int i = 0; i < r.sectionCount(); ++i) {
+            const int real = r.sections()[size_t(i)].height;
+            if (tops_[size_t(i)] + real < tops_[size_t(i) + 1])
+                p.fillRect(QRectF(kGutter, 10 + (tops_[size_t(i)] + real) * s, layout_.pageWidth * s,
+                                  (tops_[size_t(i) + 1] - tops_[size_t(i)] - real) * s),
+                           QColor(0xf2, 0xf2, 0xf2));
+        }
         if (!layout_.pages.empty()) drawPage(p, layout_, 0, s, QPointF(kGutter, 10));
         p.setFont(labelFont());
         const std::vector<QRectF> labels = labelRects();
@@ -82,7 +100,7 @@ protected:
             const Section& sec = r.sections()[size_t(i)];
             const double y = 10 + tops_[size_t(i)] * s;
             p.setPen(QColor(0x90, 0x90, 0x90));
-            p.drawLine(QPointF(kGutter, y), QPointF(kGutter + layout_.pageWidth * s, y));
+            p.drawLine(QPointF(0, y), QPointF(kGutter + layout_.pageWidth * s, y));
             QString name = QString::fromLatin1(sectionKindName(sec.kind).data(), int(sectionKindName(sec.kind).size()));
             if (sec.group) name += QStringLiteral(" %1").arg(sec.group);
             if (sec.suppress) name += QStringLiteral(" (hidden)");
@@ -160,7 +178,7 @@ private:
         const double lineHeight = QFontMetricsF(labelFont()).height();
         double labelBottom = 0;
         for (int i = 0; i < d_->doc_->report().sectionCount() && size_t(i) < tops_.size(); ++i) {
-            const double labelTop = std::max(10 + tops_[size_t(i)] * s, labelBottom);
+            const double labelTop = std::max(10 + tops_[size_t(i)] * s + 1.5, labelBottom);
             out.emplace_back(4, labelTop, kGutter - 8, lineHeight);
             labelBottom = labelTop + lineHeight;
         }
@@ -169,7 +187,8 @@ private:
 
     enum Mode { None, Move, Resize };
     ReportDesigner* d_;
-    Layout layout_;
+    Report shown_;    // the report as drawn: its sections at least one name high
+    Layout layout_;   // of shown_
     std::vector<int> tops_{0};
     Mode mode_ = None;
     QPointF last_;
@@ -218,40 +237,66 @@ ReportDesigner::ReportDesigner(QWidget* parent) : QWidget(parent) {
     properties_ = new QWidget(split);
     properties_->setObjectName(QStringLiteral("properties"));
     auto* form = new QFormLayout(properties_);
+    auto named = [](QWidget* w, const char* name) {
+        w->setObjectName(QString::fromLatin1(name));
+        return w;
+    };
     sectionLabel_ = new QLabel(properties_);
     form->addRow(QStringLiteral("Section:"), sectionLabel_);
     name_ = new QLineEdit(properties_);
-    form->addRow(QStringLiteral("&Name:"), name_);
+    form->addRow(QStringLiteral("&Name:"), named(name_, "name"));
     content_ = new QLineEdit(properties_);
-    form->addRow(QStringLiteral("&Content:"), content_);
-    auto spin = [&](const QString& label) {
+    form->addRow(QStringLiteral("&Content:"), named(content_, "content"));
+    format_ = new QLineEdit(properties_);
+    format_->setPlaceholderText(QStringLiteral("General"));
+    format_->setToolTip(QStringLiteral("A Format picture such as #,##0.00 or mm/dd/yyyy"));
+    form->addRow(QStringLiteral("F&ormat:"), named(format_, "format"));
+    auto spin = [&](const QString& label, const char* name) {
         auto* b = new QSpinBox(properties_);
         b->setRange(0, 100000);
         b->setSingleStep(kStep);
         b->setSuffix(QStringLiteral(" tw"));
-        form->addRow(label, b);
+        form->addRow(label, named(b, name));
         connect(b, &QSpinBox::valueChanged, this, [this] { applyPanel(); });
         return b;
     };
-    left_ = spin(QStringLiteral("&Left:"));
-    top_ = spin(QStringLiteral("&Top:"));
-    width_ = spin(QStringLiteral("&Width:"));
-    height_ = spin(QStringLiteral("&Height:"));
+    left_ = spin(QStringLiteral("&Left:"), "left");
+    top_ = spin(QStringLiteral("&Top:"), "top");
+    width_ = spin(QStringLiteral("&Width:"), "width");
+    height_ = spin(QStringLiteral("&Height:"), "height");
+    fontName_ = new QComboBox(properties_);
+    fontName_->addItems(QFontDatabase::families());
+    form->addRow(QStringLiteral("&Font:"), named(fontName_, "fontName"));
     fontSize_ = new QSpinBox(properties_);
     fontSize_->setRange(1, 144);
-    form->addRow(QStringLiteral("Font &size:"), fontSize_);
+    fontSize_->setSuffix(QStringLiteral(" pt"));
+    form->addRow(QStringLiteral("Font &size:"), named(fontSize_, "fontSize"));
     bold_ = new QCheckBox(QStringLiteral("&Bold"), properties_);
     italic_ = new QCheckBox(QStringLiteral("&Italic"), properties_);
-    form->addRow(bold_);
-    form->addRow(italic_);
+    underline_ = new QCheckBox(QStringLiteral("&Underline"), properties_);
+    canGrow_ = new QCheckBox(QStringLiteral("Can &grow"), properties_);
+    canGrow_->setToolTip(QStringLiteral("Grows to its wrapped text and pushes the rest of the section down"));
+    auto* styles = new QHBoxLayout;
+    styles->addWidget(named(bold_, "bold"));
+    styles->addWidget(named(italic_, "italic"));
+    styles->addWidget(named(underline_, "underline"));
+    styles->addStretch();
+    form->addRow(styles);
+    color_ = new QPushButton(properties_);
+    form->addRow(QStringLiteral("Colo&r:"), named(color_, "color"));
     align_ = new QComboBox(properties_);
     align_->addItems({QStringLiteral("Left"), QStringLiteral("Center"), QStringLiteral("Right")});
-    form->addRow(QStringLiteral("&Align:"), align_);
+    form->addRow(QStringLiteral("&Align:"), named(align_, "align"));
+    form->addRow(canGrow_);
+    named(canGrow_, "canGrow");
     connect(name_, &QLineEdit::editingFinished, this, [this] { applyPanel(); });
     connect(content_, &QLineEdit::editingFinished, this, [this] { applyPanel(); });
+    connect(format_, &QLineEdit::editingFinished, this, [this] { applyPanel(); });
+    connect(fontName_, &QComboBox::currentIndexChanged, this, [this] { applyPanel(); });
     connect(fontSize_, &QSpinBox::valueChanged, this, [this] { applyPanel(); });
-    connect(bold_, &QCheckBox::toggled, this, [this] { applyPanel(); });
-    connect(italic_, &QCheckBox::toggled, this, [this] { applyPanel(); });
+    for (QCheckBox* b : {bold_, italic_, underline_, canGrow_})
+        connect(b, &QCheckBox::toggled, this, [this] { applyPanel(); });
+    connect(color_, &QPushButton::clicked, this, [this] { chooseColor(); });
     connect(align_, &QComboBox::currentIndexChanged, this, [this] { applyPanel(); });
     split->addWidget(scroll_);
     split->addWidget(properties_);
@@ -436,17 +481,26 @@ void ReportDesigner::refreshPanel() {
         content_->setText(o->kind == ObjectKind::Text    ? text::fromAnsi(o->text)
                           : o->kind == ObjectKind::Field ? text::fromAnsi(o->field)
                                                          : QString());
-        fontSize_->setEnabled(textual);
-        bold_->setEnabled(textual);
-        italic_->setEnabled(textual);
-        align_->setEnabled(textual);
+        for (QWidget* w : std::initializer_list<QWidget*>{fontName_, fontSize_, bold_, italic_, underline_, align_, canGrow_})
+            w->setEnabled(textual);
+        format_->setEnabled(o->kind == ObjectKind::Field || o->kind == ObjectKind::Special);
+        format_->setText(format_->isEnabled() ? text::fromAnsi(o->format) : QString());
+        // A template may name a font this machine lacks: it stays listed so it is kept.
+        const QString family = text::fromAnsi(o->font.name);
+        if (fontName_->findText(family) < 0) fontName_->addItem(family);
+        fontName_->setCurrentIndex(fontName_->findText(family));
         fontSize_->setValue(int(o->font.size + 0.5));
         bold_->setChecked(o->font.bold);
         italic_->setChecked(o->font.italic);
+        underline_->setChecked(o->font.underline);
+        canGrow_->setChecked(o->canGrow);
         align_->setCurrentIndex(int(o->align));
+        showColor(o->color);
     } else {
-        for (QLineEdit* e : {name_, content_}) e->clear();
+        for (QLineEdit* e : {name_, content_, format_}) e->clear();
         for (QSpinBox* b : {left_, top_, width_, height_}) b->setValue(0);
+        for (QCheckBox* b : {bold_, italic_, underline_, canGrow_}) b->setChecked(false);
+        showColor(0);
     }
     updating_ = false;
 }
@@ -464,12 +518,33 @@ void ReportDesigner::applyPanel() {
     if (o->kind == ObjectKind::Text) o->text = text::toAnsi(content_->text());
     if (o->kind == ObjectKind::Field) o->field = text::toAnsi(content_->text());
     if (fontSize_->isEnabled()) {
-        o->font.size = fontSize_->value();
+        o->font.name = text::toAnsi(fontName_->currentText());
+        // The box shows whole points: a size it rounded stays as it was until it is changed.
+        if (fontSize_->value() != int(o->font.size + 0.5)) o->font.size = fontSize_->value();
         o->font.bold = bold_->isChecked();
         o->font.italic = italic_->isChecked();
+        o->font.underline = underline_->isChecked();
         o->align = Align(align_->currentIndex());
+        o->canGrow = canGrow_->isChecked();
     }
+    if (format_->isEnabled()) o->format = text::toAnsi(format_->text().trimmed());
+    o->color = colorValue_;
     if (!(before == *o)) changed();
+}
+
+void ReportDesigner::showColor(std::uint32_t rgb) {
+    colorValue_ = rgb;
+    QPixmap swatch(16, 16);
+    swatch.fill(QColor(QRgb(0xFF000000u | rgb)));
+    color_->setIcon(QIcon(swatch));
+    color_->setText(QStringLiteral("#%1").arg(rgb, 6, 16, QLatin1Char('0')).toUpper());
+}
+
+void ReportDesigner::chooseColor() {
+    const QColor c = QColorDialog::getColor(QColor(QRgb(0xFF000000u | colorValue_)), this, QStringLiteral("Colour"));
+    if (!c.isValid()) return;
+    showColor(c.rgb() & 0xFFFFFFu);
+    applyPanel();
 }
 
 QStringList ReportDesigner::knownFields() const {

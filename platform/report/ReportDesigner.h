@@ -23,6 +23,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QScrollArea;
 class QSpinBox;
 class QToolBar;
@@ -90,6 +91,8 @@ private:
     void changed();
     void refreshPanel();
     void applyPanel();
+    void chooseColor();
+    void showColor(std::uint32_t rgb);
     void addFromToolbar(ObjectKind kind);
 
     std::shared_ptr<ReportDocument> doc_;
@@ -105,8 +108,12 @@ private:
     QLineEdit* name_ = nullptr;
     QSpinBox *left_ = nullptr, *top_ = nullptr, *width_ = nullptr, *height_ = nullptr;
     QLineEdit* content_ = nullptr;
+    QLineEdit* format_ = nullptr;
+    QComboBox* fontName_ = nullptr;
     QSpinBox* fontSize_ = nullptr;
-    QCheckBox *bold_ = nullptr, *italic_ = nullptr;
+    QCheckBox *bold_ = nullptr, *italic_ = nullptr, *underline_ = nullptr, *canGrow_ = nullptr;
+    QPushButton* color_ = nullptr;
+    std::uint32_t colorValue_ = 0;
     QComboBox* align_ = nullptr;
     QPointer<QWidget> previewWindow_;   // cleared by Qt when the preview closes
 };

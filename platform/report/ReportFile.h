@@ -38,4 +38,22 @@ void saveReport(const Report& report, const std::filesystem::path& file);
 std::string readFile(const std::filesystem::path& file);
 void writeFileAtomic(const std::filesystem::path& file, std::string_view bytes);
 
+// A temporary file beside `target`, removed unless committed. Exports and templates hold user
+// data: the file is its owner's alone, or keeps the mode of the file it replaces.
+class ReplacingFile {
+public:
+    explicit ReplacingFile(const std::filesystem::path& target);
+    ~ReplacingFile();
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    // Open for writing (mode 0600); the caller may write through it or by path().
+    int fd() const { return fd_; }
+    // Closes the descriptor, takes the replaced file's mode and renames into place.
+    void commit();
+private:
+    std::filesystem::path target_, path_;
+    int fd_ = -1;
+};
+
 }  // namespace vt::report

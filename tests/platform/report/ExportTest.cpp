@@ -84,6 +84,8 @@ TEST(Export, EveryWritableFormatReadsBackWithAnIndependentReader) {
          "Name|Qty|Price|Shipped|Note\nBolt|1000000|1234.57|<Null>|x\nCaf\xC3\xA9|-4|0.25|2023-12-31|<Null>\n"
          "Widget \"A\", large|12|3.50|2024-03-15|first\n"},
         {format::Excel5, "b5.xls", kCells + "biff 50|General/0|General/0|General/0|m/d/yy/0|General/0\n"},
+        {format::Excel5Extended, "b5x.xls", kCells + "biff 50|General/25|General/10|0.00/12|yyyy-mm-dd/15|General/12\n"},
+        {format::Excel7, "b7.xls", kCells + "biff 50|General/0|General/0|General/0|m/d/yy/0|General/0\n"},
         {format::Excel7Extended, "b7x.xls", kCells + "biff 50|General/25|General/10|0.00/12|yyyy-mm-dd/15|General/12\n"},
         {format::Excel8, "b8.xls", kCells + "biff 80|General/0|General/0|General/0|m/d/yy/0|General/0\n"},
         {format::Excel8Extended, "b8x.xls", kCells + "biff 80|General/25|General/10|0.00/12|yyyy-mm-dd/15|General/12\n"},

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace vt::report::test {
 namespace {
@@ -133,6 +134,32 @@ TEST_F(Render, ExportGoesToTheXmlFileAndRefusesUnwritableFormats) {
     o.formatType = format::CSV;
     o.destinationType = 2;
     EXPECT_THROW(exportReport(*doc), ReportError);
+}
+
+TEST_F(Render, ExportsAndTemplatesAreTheOwnersAloneOrKeepTheReplacedMode) {
+    auto doc = openSample();
+    auto modeOf = [](const std::filesystem::path& p) {
+        struct stat st {};
+        return ::stat(p.c_str(), &st) == 0 ? unsigned(st.st_mode & 07777) : 0xFFFFu;
+    };
+    const struct { const char* file; int format; } cases[] = {
+        {"out.pdf", format::PDF}, {"out.csv", format::CSV}, {"out.xls", format::Excel8Extended}, {"saved.RPT", 0}};
+    const mode_t mask = ::umask(022);
+    for (auto& c : cases) {
+        const auto file = dir / c.file;
+        auto write = [&] {
+            if (!c.format) return doc->save(file, 2048);
+            doc->exportOptions().formatType = c.format;
+            doc->exportOptions().diskFileName = file.string();
+            exportReport(*doc);
+        };
+        write();
+        EXPECT_EQ(modeOf(file), 0600u) << c.file;
+        ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+        write();
+        EXPECT_EQ(modeOf(file), 0640u) << c.file << " replaced";
+    }
+    ::umask(mask);
 }
 
 TEST_F(Render, DrawsAPageOnTheScreenAtAZoom) {

@@ -14,12 +14,17 @@
 #include "setup/frmReport.h"
 #include "tests/mainwindow/widgets/MainWindowFixture.h"
 
+#include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -289,6 +294,43 @@ TEST_F(ReportWindows, TheDesignerMovesEditsAndSavesATemplateThatReopensIdentical
     d->groupBy("Item");
     EXPECT_EQ(doc->report().groups().size(), 2u);
 
+    // Every property of the item field edited in the panel, the colour through its dialog.
+    d->select({details, 0});
+    QWidget* panel = d->propertiesPanel();
+    auto* fontName = panel->findChild<QComboBox*>("fontName");
+    ASSERT_TRUE(fontName && fontName->count() > 1);
+    const QString family = fontName->itemText(fontName->currentIndex() == 0 ? 1 : 0);
+    fontName->setCurrentIndex(fontName->findText(family));
+    panel->findChild<QSpinBox*>("fontSize")->setValue(12);
+    for (const char* box : {"bold", "italic", "underline", "canGrow"}) panel->findChild<QCheckBox*>(box)->setChecked(true);
+    panel->findChild<QComboBox*>("align")->setCurrentIndex(2);
+    auto* format = panel->findChild<QLineEdit*>("format");
+    ASSERT_TRUE(format->isEnabled());
+    format->setText(QStringLiteral(">@@@@"));
+    emit format->editingFinished();
+    QTimer::singleShot(0, [] {
+        if (auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget())) {
+            dialog->setCurrentColor(QColor(0x12, 0x34, 0x56));
+            dialog->accept();
+        }
+    });
+    panel->findChild<QPushButton*>("color")->click();
+    {
+        const report::ReportObject& o = doc->report().section(details).objects[0];
+        EXPECT_EQ(o.font.name, family.toStdString());
+        EXPECT_EQ(o.font.size, 12);
+        EXPECT_TRUE(o.font.bold && o.font.italic && o.font.underline && o.canGrow);
+        EXPECT_EQ(o.align, report::Align::Right);
+        EXPECT_EQ(o.format, ">@@@@");
+        EXPECT_EQ(o.color, 0x123456u);
+    }
+    // A size the panel shows rounded is kept when something else is edited.
+    doc->report().section(3).objects[0].font.size = 10.5;
+    d->select({3, 0});
+    panel->findChild<QCheckBox*>("italic")->setChecked(true);
+    EXPECT_TRUE(doc->report().section(3).objects[0].font.italic);
+    EXPECT_EQ(doc->report().section(3).objects[0].font.size, 10.5);
+
     ASSERT_TRUE(d->save());
     EXPECT_FALSE(d->isModified());
     const auto reopened = ReportDocument::open(file, 1);
@@ -302,6 +344,24 @@ TEST_F(ReportWindows, TheDesignerMovesEditsAndSavesATemplateThatReopensIdentical
     ASSERT_TRUE(viewer);
     EXPECT_EQ(viewer->pageCount(), 1);
     preview->close();
+}
+
+TEST_F(ReportWindows, DraggingTheResizeHandleResizesTheObject) {
+    auto doc = std::make_shared<ReportDocument>(groupedReport());
+    auto* d = setup::frmDesign::Show(doc)->crxDesigner();
+    const int details = 4;
+    d->select({details, 0});
+    const report::ReportObject& field = doc->report().section(details).objects[0];
+    const int width = field.width, height = field.height;
+    const double scale = d->canvas()->logicalDpiX() / 1440.0;
+    const int top = report::sectionTops(doc->report())[details - 1];
+    const QPoint corner(110 + int((field.left + field.width) * scale), 10 + int((top + field.top + field.height) * scale));
+    drag(d->canvas(), corner, QPoint(30, 12));
+    EXPECT_NEAR(field.width, width + 30 / scale, 2 / scale);
+    EXPECT_NEAR(field.height, height + 12 / scale, 2 / scale);
+    EXPECT_EQ(field.left, 360);
+    EXPECT_EQ(field.top, 0);
+    EXPECT_TRUE(d->isModified());
 }
 
 TEST_F(ReportWindows, EverySectionOfTheDesignerCanBePickedByItsNameEvenAnEmptyOne) {
