@@ -39,11 +39,6 @@ using automation::Variant;
 
 namespace {
 
-std::filesystem::path folderSetting(const Settings& settings, const char* name) {
-    const std::string folder = settings.get("Folders", name);
-    return folder.empty() ? dataRoot() : std::filesystem::path(folder);
-}
-
 // The map's Transactions row: its GS01 group and GS08 version override.
 struct SetRow {
     std::string group, versionOverride;
@@ -163,7 +158,7 @@ std::string MapTranslator::runOutbound(const core::Services& s, const MapKey& ke
     for (const std::string* part : {&key.partner, &key.transaction, &key.version, &key.direction})
         if (!mainwindow::IsPlainNamePart(*part)) throw core::invalidCallError();
 
-    const std::filesystem::path import = folderSetting(s.settings, "Import");
+    const std::filesystem::path import = FoldersSetting(s.settings, "Import");
     const std::string base = key.partner + "_" + key.transaction + "_" + key.version + "_";
     Ref<Recordset> record = core::readRecordLayout(import / (base + "O.ADO"));
     const std::string data = readWholeFile(import / (base + key.direction + ".IMP"));
@@ -177,7 +172,7 @@ std::string MapTranslator::runOutbound(const core::Services& s, const MapKey& ke
     s.ui.status(3, "");
 
     // A folder that is not there is known before any control number is taken.
-    const std::filesystem::path outbound = folderSetting(s.settings, "Outbound");
+    const std::filesystem::path outbound = FoldersSetting(s.settings, "Outbound");
     std::error_code missing;
     if (!std::filesystem::is_directory(outbound, missing)) throw core::RunError(76, "Path not found");
 
@@ -226,13 +221,14 @@ std::string MapTranslator::runOutbound(const core::Services& s, const MapKey& ke
 
 std::string MapTranslator::MapOutbound(const core::Services& s, const Ref<Recordset>& record, const MapKey& key,
                                        const Separators& separators) {
-    setCount_ = 0;
-    // Resetting the host under a set in progress would pull its objects and code away.
+    // Resetting the host under a set in progress would pull its objects and code away; the
+    // refused call leaves that run's set count alone.
     if (inSet_) {
         core::LogHistory(s, "Error", "Translation Refused: a translation is already running");
         return {};
     }
     Hold inSet(*this, inSet_, s);
+    setCount_ = 0;
     const std::string& t = separators.segmentTerminator;
     const std::string& e = separators.elementSeparator;
     try {
