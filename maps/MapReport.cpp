@@ -27,10 +27,7 @@ std::optional<std::filesystem::path> existingReport(const std::filesystem::path&
 
 }  // namespace
 
-std::filesystem::path ReportsFolder(const Settings& settings) {
-    const std::string folder = settings.get("Folders", "Reports");
-    return folder.empty() ? dataRoot() : std::filesystem::path(folder);
-}
+std::filesystem::path ReportsFolder(const Settings& settings) { return FoldersSetting(settings, "Reports"); }
 
 automation::Ref<automation::Recordset> MapReportFields(const Map& map) {
     auto fields = automation::Recordset::create();

@@ -133,6 +133,55 @@ MapTranslator::MapTranslator() : control_(std::make_unique<vbscript::ScriptContr
 
 MapTranslator::~MapTranslator() = default;
 
+MapTranslator::Hold::Hold(MapTranslator& t, bool& flag, const core::Services& s)
+    : t_(t), flag_(flag), outer_(std::exchange(t.services_, &s)) {
+    flag_ = true;
+}
+
+MapTranslator::Hold::~Hold() {
+    flag_ = false;
+    t_.services_ = outer_;
+}
+
+std::string MapTranslator::refusal(const MapKey& key, std::string_view what) const {
+    const std::string refused = key.text() + " " + std::string(what) + " Refused: ";
+    if (running_ || inSet_) return refused + "a translation is already running";
+    if (mainwindow::IsReadingInterchange()) return refused + "an interchange file is being read";
+    return {};
+}
+
+void MapTranslator::beginRun(const core::Services& s, bool silent) {
+    core::gSilent = silent;
+    control_->setUi(vbscript::scriptUiFor(s.ui));
+    control_->setClock(&s.clock);
+    if (view_) {
+        view_->clearImmediate();
+        view_->setControlsEnabled(false);
+    }
+}
+
+void MapTranslator::endRun(const core::Services& s) {
+    control_->setUi(vbscript::ScriptUi{});
+    control_->setClock(nullptr);
+    s.ui.clearProgress();
+    s.ui.status(3, "");
+    if (view_) view_->setControlsEnabled(true);
+}
+
+Ref<clsScript> MapTranslator::newScript(const core::Services& s, const Ref<Recordset>& record,
+                                        const Separators& separators) {
+    control_->reset();
+    auto script = automation::makeRef<clsScript>(s, [this](std::string_view text) {
+        if (view_) view_->appendImmediate(text);
+    });
+    script->ElementDelimiter = separators.elementSeparator;
+    script->SegmentTerminator = separators.segmentTerminator;
+    script->SubElementSeparator = separators.subElementSeparator;
+    control_->addObject("objScript", Variant(script));
+    control_->addObject("Record", record ? Variant(record) : Variant::nothing());
+    return script;
+}
+
 void MapTranslator::reportScriptError(const vbscript::ScriptError& e) {
     if (!services_) return;
     const core::Services& s = *services_;
@@ -160,17 +209,7 @@ bool MapTranslator::MapInbound(const core::Services& s, const Ref<Recordset>& re
         core::LogHistory(s, "Error", "Translation Refused: a translation is already running");
         return false;
     }
-    struct InSet {
-        bool& flag;
-        explicit InSet(bool& f) : flag(f) { flag = true; }
-        ~InSet() { flag = false; }
-    } inSet(inSet_);
-    const core::Services* outer = std::exchange(services_, &s);
-    struct Restore {
-        const core::Services*& slot;
-        const core::Services* value;
-        ~Restore() { slot = value; }
-    } restore{services_, outer};
+    Hold inSet(*this, inSet_, s);
 
     const std::string& terminator = separators.segmentTerminator;
     const std::string& delimiter = separators.elementSeparator;
@@ -191,15 +230,7 @@ bool MapTranslator::MapInbound(const core::Services& s, const Ref<Recordset>& re
     };
     try {
         vbscript::ScriptControl& host = *control_;
-        host.reset();
-        auto script = automation::makeRef<clsScript>(s, [this](std::string_view text) {
-            if (view_) view_->appendImmediate(text);
-        });
-        script->ElementDelimiter = delimiter;
-        script->SegmentTerminator = terminator;
-        script->SubElementSeparator = marker;
-        host.addObject("objScript", Variant(script));
-        host.addObject("Record", record ? Variant(record) : Variant::nothing());
+        const Ref<clsScript> script = newScript(s, record, separators);
 
         // A set split without its partner's separators would run as one unmatched piece.
         if (terminator.empty() || delimiter.empty()) throw core::invalidCallError();
@@ -266,45 +297,15 @@ bool MapTranslator::MapInbound(const core::Services& s, const Ref<Recordset>& re
 
 Ref<Recordset> MapTranslator::TranslateAll(const core::Services& s, const mainwindow::FolderSelection& list,
                                            const MapKey& key, bool exportRun, bool silent) {
-    if (running_) {
-        core::LogHistory(s, "Error", key.text() + " Translation Refused: a translation is already running");
+    if (const std::string refused = refusal(key, "Translation"); !refused.empty()) {
+        core::LogHistory(s, "Error", refused);
         return {};
     }
-    if (mainwindow::IsReadingInterchange()) {
-        core::LogHistory(s, "Error", key.text() + " Translation Refused: an interchange file is being read");
-        return {};
-    }
-    struct Running {
-        bool& flag;
-        explicit Running(bool& f) : flag(f) { flag = true; }
-        ~Running() { flag = false; }
-    } running(running_);
+    Hold running(*this, running_, s);
     // Folder commands started from window events meanwhile would share the run's savepoint.
     mainwindow::FolderCommand command;
-
-    core::gSilent = silent;
     timedOut_ = false;
-    const core::Services* outer = std::exchange(services_, &s);
-    struct Restore {
-        const core::Services*& slot;
-        const core::Services* value;
-        ~Restore() { slot = value; }
-    } restore{services_, outer};
-    control_->setUi(vbscript::scriptUiFor(s.ui));
-    control_->setClock(&s.clock);
-
-    if (view_) {
-        view_->clearImmediate();
-        view_->setControlsEnabled(false);
-    }
-    auto endRun = [&] {
-        // The hooks point at this run's ports, which may not outlive it.
-        control_->setUi(vbscript::ScriptUi{});
-        control_->setClock(nullptr);
-        s.ui.clearProgress();
-        s.ui.status(3, "");
-        if (view_) view_->setControlsEnabled(true);
-    };
+    beginRun(s, silent);
 
     Ref<Recordset> record;
     try {
@@ -315,7 +316,7 @@ Ref<Recordset> MapTranslator::TranslateAll(const core::Services& s, const mainwi
             core::LogHistory(s, "Error", std::to_string(error.number) + " " + error.description);
         else
             core::ReportError(s, error);
-        endRun();
+        endRun(s);
         return {};
     }
 
@@ -361,7 +362,7 @@ Ref<Recordset> MapTranslator::TranslateAll(const core::Services& s, const mainwi
         s.ui.folderChanged(table);
         core::LogHistory(s, "Info", key.text() + " Translated: " + std::to_string(translated) +
                                         " Errors: " + std::to_string(failed));
-        endRun();
+        endRun(s);
         return record;
     } catch (...) {
         const std::string description = errorDescription(std::current_exception());
@@ -374,7 +375,7 @@ Ref<Recordset> MapTranslator::TranslateAll(const core::Services& s, const mainwi
             }
         }
         batch.reset();
-        endRun();
+        endRun(s);
         core::LogHistory(s, "Error", description);
         return {};
     }

@@ -125,6 +125,31 @@ public:
     vbscript::ScriptControl& scriptControl() { return *control_; }
 
 private:
+    // Holds `flag` (running_ or inSet_) and the host's services for a scope, giving back the
+    // outer services at its end.
+    class Hold {
+    public:
+        Hold(MapTranslator& t, bool& flag, const core::Services& s);
+        ~Hold();
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+    private:
+        MapTranslator& t_;
+        bool& flag_;
+        const core::Services* outer_;
+    };
+    // Why a run cannot start now ("" when it can): a run or set on this host, or an interchange
+    // file being read. `what` names the run in the text ("Translation", "Process").
+    std::string refusal(const MapKey& key, std::string_view what) const;
+    // The run's script ports and silent switch; the view cleared and its controls off.
+    void beginRun(const core::Services& s, bool silent);
+    // The ports forgotten (they may not outlive the run), progress and panel 3 cleared, the
+    // view's controls on again.
+    void endRun(const core::Services& s);
+    // A freshly reset host with a new objScript (separators set) and `record` as Record.
+    automation::Ref<clsScript> newScript(const core::Services& s, const automation::Ref<automation::Recordset>& record,
+                                         const Separators& separators);
     void reportScriptError(const vbscript::ScriptError& e);
     std::string runOutbound(const core::Services& s, const MapKey& key, automation::ClassRegistry* registry);
     std::optional<std::string> mapOutboundLevel(const core::Services& s, const Map& map, clsScript& script,

@@ -25,7 +25,6 @@
 #include "platform/text/Clock.h"
 #include "platform/text/Text.h"
 #include "platform/vbscript/ScriptControl.h"
-#include "platform/vbscript/ScriptUiFor.h"
 
 #include <cmath>
 #include <fstream>
@@ -39,11 +38,6 @@ using automation::Ref;
 using automation::Variant;
 
 namespace {
-
-std::filesystem::path folderSetting(const Settings& settings, const char* name) {
-    const std::string folder = settings.get("Folders", name);
-    return folder.empty() ? dataRoot() : std::filesystem::path(folder);
-}
 
 // The map's Transactions row: its GS01 group and GS08 version override.
 struct SetRow {
@@ -67,14 +61,9 @@ std::string readWholeFile(const std::filesystem::path& file) {
     return std::move(text).str();
 }
 
-// Splits at `separator` (a CR LF terminator arrives as one piece of two characters).
 std::vector<std::string_view> split(std::string_view text, std::string_view separator) {
     std::vector<std::string_view> out;
-    if (separator.empty()) return {text};
-    std::size_t start = 0;
-    for (std::size_t at; (at = text.find(separator, start)) != std::string_view::npos; start = at + separator.size())
-        out.push_back(text.substr(start, at - start));
-    out.push_back(text.substr(start));
+    text::split(text, separator, out);
     return out;
 }
 
@@ -137,35 +126,15 @@ void ReadOutboundData(const core::Services& s, Recordset& record, std::string_vi
 
 std::string MapTranslator::ProcessOutbound(const core::Services& s, const MapKey& key, bool silent,
                                            automation::ClassRegistry* registry) {
-    auto refuse = [&](const std::string& why) {
-        core::LogHistory(s, "Error", why);
-        return why;
-    };
-    if (running_ || inSet_) return refuse(key.text() + " Process Refused: a translation is already running");
-    if (mainwindow::IsReadingInterchange())
-        return refuse(key.text() + " Process Refused: an interchange file is being read");
-    struct Running {
-        bool& flag;
-        explicit Running(bool& f) : flag(f) { flag = true; }
-        ~Running() { flag = false; }
-    } running(running_);
+    if (std::string refused = refusal(key, "Process"); !refused.empty()) {
+        core::LogHistory(s, "Error", refused);
+        return refused;
+    }
+    Hold running(*this, running_, s);
     // Folder commands started from window events meanwhile would write inside the run's changes.
     mainwindow::FolderCommand command;
-
-    core::gSilent = silent;
     lastOutboundFile_.clear();
-    const core::Services* outer = std::exchange(services_, &s);
-    struct Restore {
-        const core::Services*& slot;
-        const core::Services* value;
-        ~Restore() { slot = value; }
-    } restore{services_, outer};
-    control_->setUi(vbscript::scriptUiFor(s.ui));
-    control_->setClock(&s.clock);
-    if (view_) {
-        view_->clearImmediate();
-        view_->setControlsEnabled(false);
-    }
+    beginRun(s, silent);
 
     std::string result;
     try {
@@ -174,11 +143,7 @@ std::string MapTranslator::ProcessOutbound(const core::Services& s, const MapKey
         result = core::describeError(std::current_exception()).description;
         core::LogHistory(s, "Error", result);
     }
-    control_->setUi(vbscript::ScriptUi{});
-    control_->setClock(nullptr);
-    s.ui.clearProgress();
-    s.ui.status(3, "");
-    if (view_) view_->setControlsEnabled(true);
+    endRun(s);
     return result;
 }
 
@@ -193,7 +158,7 @@ std::string MapTranslator::runOutbound(const core::Services& s, const MapKey& ke
     for (const std::string* part : {&key.partner, &key.transaction, &key.version, &key.direction})
         if (!mainwindow::IsPlainNamePart(*part)) throw core::invalidCallError();
 
-    const std::filesystem::path import = folderSetting(s.settings, "Import");
+    const std::filesystem::path import = FoldersSetting(s.settings, "Import");
     const std::string base = key.partner + "_" + key.transaction + "_" + key.version + "_";
     Ref<Recordset> record = core::readRecordLayout(import / (base + "O.ADO"));
     const std::string data = readWholeFile(import / (base + key.direction + ".IMP"));
@@ -207,7 +172,7 @@ std::string MapTranslator::runOutbound(const core::Services& s, const MapKey& ke
     s.ui.status(3, "");
 
     // A folder that is not there is known before any control number is taken.
-    const std::filesystem::path outbound = folderSetting(s.settings, "Outbound");
+    const std::filesystem::path outbound = FoldersSetting(s.settings, "Outbound");
     std::error_code missing;
     if (!std::filesystem::is_directory(outbound, missing)) throw core::RunError(76, "Path not found");
 
@@ -256,37 +221,19 @@ std::string MapTranslator::runOutbound(const core::Services& s, const MapKey& ke
 
 std::string MapTranslator::MapOutbound(const core::Services& s, const Ref<Recordset>& record, const MapKey& key,
                                        const Separators& separators) {
-    setCount_ = 0;
-    // Resetting the host under a set in progress would pull its objects and code away.
+    // Resetting the host under a set in progress would pull its objects and code away; the
+    // refused call leaves that run's set count alone.
     if (inSet_) {
         core::LogHistory(s, "Error", "Translation Refused: a translation is already running");
         return {};
     }
-    struct InSet {
-        bool& flag;
-        explicit InSet(bool& f) : flag(f) { flag = true; }
-        ~InSet() { flag = false; }
-    } inSet(inSet_);
-    const core::Services* outer = std::exchange(services_, &s);
-    struct Restore {
-        const core::Services*& slot;
-        const core::Services* value;
-        ~Restore() { slot = value; }
-    } restore{services_, outer};
+    Hold inSet(*this, inSet_, s);
+    setCount_ = 0;
     const std::string& t = separators.segmentTerminator;
     const std::string& e = separators.elementSeparator;
     try {
         if (!record) throw core::invalidCallError();
-        vbscript::ScriptControl& host = *control_;
-        host.reset();
-        auto script = automation::makeRef<clsScript>(s, [this](std::string_view text) {
-            if (view_) view_->appendImmediate(text);
-        });
-        script->ElementDelimiter = e;
-        script->SegmentTerminator = t;
-        script->SubElementSeparator = separators.subElementSeparator;
-        host.addObject("objScript", Variant(script));
-        host.addObject("Record", Variant(record));
+        const Ref<clsScript> script = newScript(s, record, separators);
 
         // One commit for the run's control numbers instead of one per set; numbers taken by a
         // run that fails stay taken, so the savepoint is kept whatever happens.

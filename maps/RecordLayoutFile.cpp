@@ -33,10 +33,12 @@ std::string LayoutField::line() const {
     return out;
 }
 
-std::filesystem::path MapLayoutFolder(const Settings& settings) {
-    const std::string folder = settings.get("Folders", "ActiveX");
+std::filesystem::path FoldersSetting(const Settings& settings, const char* key) {
+    const std::string folder = settings.get("Folders", key);
     return folder.empty() ? dataRoot() : std::filesystem::path(folder);
 }
+
+std::filesystem::path MapLayoutFolder(const Settings& settings) { return FoldersSetting(settings, "ActiveX"); }
 
 std::filesystem::path RecordLayoutPath(const Settings& settings, const MapKey& key) {
     const std::string name = key.text() + ".ADO";

@@ -28,6 +28,9 @@ struct LayoutField {
     std::string line() const;
 };
 
+// A folder of the settings section Folders ("ActiveX", "Import", "Outbound", "Reports"), else
+// the data root.
+std::filesystem::path FoldersSetting(const Settings& settings, const char* key);
 // The folder of the layout files of maps: setting Folders/ActiveX, else the data root.
 std::filesystem::path MapLayoutFolder(const Settings& settings);
 // <folder>/<Partner>_<Transaction>_<Version>_<Direction>.ADO. RunError 5 when a part of the key

@@ -86,8 +86,7 @@ std::vector<ReferenceNode> ReferenceProperties(bool outbound) {
 std::filesystem::path ResultsLayoutPath(const Settings& settings, const MapKey& key) {
     const std::string name = MapKey{key.partner, key.transaction, key.version, "O"}.text() + ".ADO";
     if (!mainwindow::IsPlainNamePart(name)) throw core::invalidCallError();
-    const std::string folder = settings.get("Folders", "Import");
-    return (folder.empty() ? dataRoot() : std::filesystem::path(folder)) / name;
+    return FoldersSetting(settings, "Import") / name;
 }
 
 std::vector<ReferenceNode> LoadResultsLayout(const core::Services& s, const MapKey& key) {

@@ -2,6 +2,7 @@
 
 #include <QDrag>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QRegularExpression>
@@ -68,11 +69,25 @@ private:
 
 bool isTab(const QKeyEvent* k) { return k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab; }
 
+// The system's fixed font, or the first installed family of fixed pitch when the system's choice
+// is not one (some "monospace" families report proportional metrics), so scripts line up.
+QFont scriptFont() {
+    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    mono.setStyleHint(QFont::TypeWriter);
+    if (QFontInfo(mono).fixedPitch()) return mono;
+    for (const QString& family : QFontDatabase::families()) {
+        if (!QFontDatabase::isFixedPitch(family)) continue;
+        QFont candidate = mono;
+        candidate.setFamily(family);
+        if (QFontInfo(candidate).fixedPitch()) return candidate;
+    }
+    return mono;
+}
+
 }  // namespace
 
 ScriptEditor::ScriptEditor(QWidget* parent) : QPlainTextEdit(parent) {
-    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    mono.setStyleHint(QFont::TypeWriter);
+    const QFont mono = scriptFont();
     setFont(mono);
     setTabStopDistance(QFontMetricsF(mono).horizontalAdvance(QLatin1Char(' ')) * 4);
     setLineWrapMode(QPlainTextEdit::NoWrap);

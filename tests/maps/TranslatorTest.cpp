@@ -292,6 +292,22 @@ TEST_F(Translator, RefusesATranslationStartedWhileOneRuns) {
     EXPECT_EQ(d.history(),
               "Error:Translation Refused: a translation is already running|"
               "Info:ACME_850_004010_I Translated: 1 Errors: 0");
+
+    // A run started under a set that runs on its own is refused whole: no row is marked "Error".
+    d.db.exec("DELETE FROM History");
+    sink.fireAt = sink.yields + 1;
+    bool fired = false;
+    sink.onYield = [&] {
+        fired = true;
+        inner = tr.TranslateAll(s, d.list("Inbox", {0}), k850, false, true);
+    };
+    tr.MapInbound(s, automation::Recordset::create(), maps::LoadMap(d.db, k850), set850(),
+                  maps::Separators{"~", "*", ">"});
+    ASSERT_TRUE(fired);
+    EXPECT_FALSE(inner);
+    EXPECT_EQ(d.column("Inbox", "Status"), "Opened");
+    EXPECT_EQ(d.history().rfind("Error:ACME_850_004010_I Translation Refused: a translation is already running", 0), 0u)
+        << d.history();
 }
 
 TEST_F(Translator, ProcessInboundChecksTheSelectionAgainstTheMap) {
