@@ -63,6 +63,8 @@ public:
     QPushButton* cmdConnect() const { return cmdConnect_; }
     QPushButton* cmdDisconnect() const { return cmdDisconnect_; }
     QPushButton* cmdExecute() const { return cmdExecute_; }
+    QPushButton* cmdSave() const { return cmdSave_; }
+    QLabel* lblEmpty() const { return lblEmpty_; }
     QCheckBox* chkTime() const { return chkTime_; }
     QCheckBox* chkInterval() const { return chkInterval_; }
     QCheckBox* chkAcknowledge() const { return chkAcknowledge_; }
@@ -99,6 +101,7 @@ private:
 
     QTabWidget* sstSchedule_ = nullptr;
     QTreeWidget* lvwTSets_ = nullptr;
+    QLabel* lblEmpty_ = nullptr;
     QCheckBox* chkTime_ = nullptr;
     QTimeEdit* dtpTime_ = nullptr;
     QCheckBox* chkInterval_ = nullptr;

@@ -43,6 +43,8 @@ TEST_F(Window, AnEmptyTableOpensWithNothingToDo) {
     EXPECT_FALSE(w->cmdProcess()->isEnabled());
     EXPECT_FALSE(w->cmdConnect()->isEnabled());
     EXPECT_FALSE(w->chkTime()->isEnabled());
+    EXPECT_TRUE(w->lblEmpty()->isVisible());   // says where transaction sets come from
+    EXPECT_FALSE(w->cmdSave()->isEnabled());
     EXPECT_EQ(w->sstSchedule()->count(), 5);
     EXPECT_EQ(w->cboInterval()->count(), 6);
     EXPECT_EQ(w->cboExportFormat()->count(), 28);
@@ -54,6 +56,7 @@ TEST_F(Window, RowsShowTheirSettingsAndModifySwitchesTheControls) {
     t.addRow({"A", "810", "004010", "O", "CheckInterval = 1, \"Interval\" = 1"});
     open();
     ASSERT_EQ(w->lvwTSets()->topLevelItemCount(), 2);
+    EXPECT_FALSE(w->lblEmpty()->isVisible());
     EXPECT_EQ(w->lvwTSets()->topLevelItem(0)->text(0), "A");
     EXPECT_EQ(w->windowTitle(), "Integrator -- A_810_004010_O");
     EXPECT_EQ(w->lblDescription()->text(), "Every 30 Minutes");
@@ -114,7 +117,9 @@ TEST_F(Window, ExtractionFillsTheGridWhichIsEditedAndSaved) {
     w->cmdConnect()->click();
     EXPECT_TRUE(w->cmdExecute()->isEnabled());
     EXPECT_FALSE(w->cmdModify()->isEnabled());
+    EXPECT_FALSE(w->cmdSave()->isEnabled());   // no result to save yet
     w->cmdExecute()->click();
+    EXPECT_TRUE(w->cmdSave()->isEnabled());
     EXPECT_EQ(w->sstSchedule()->currentIndex(), 4);
     QTableView* grid = w->msfgResults();
     ASSERT_EQ(grid->model()->rowCount(), 3);
