@@ -224,17 +224,18 @@ QWidget* frmIntegrator::buildDataSource() {
     auto* frame = new QGroupBox(QStringLiteral("Data Source"), page);
     frame->setObjectName(QStringLiteral("fraODBC"));
     auto* g = new QGridLayout(frame);
+    // Made top to bottom, so Tab visits them as they are shown.
     cboDataSourceName_ = new QComboBox(frame);
-    cboDriver_ = new QComboBox(frame);
-    for (QComboBox* c : {cboDataSourceName_, cboDriver_}) {
-        c->setEditable(true);
-        c->setInsertPolicy(QComboBox::NoInsert);
-    }
     txtUserId_ = new QLineEdit(frame);
     txtPassword_ = new QLineEdit(frame);
     txtPassword_->setEchoMode(QLineEdit::Password);
     txtDatabase_ = new QLineEdit(frame);
+    cboDriver_ = new QComboBox(frame);
     txtServer_ = new QLineEdit(frame);
+    for (QComboBox* c : {cboDataSourceName_, cboDriver_}) {
+        c->setEditable(true);
+        c->setInsertPolicy(QComboBox::NoInsert);
+    }
     struct Field {
         const char* label;
         QWidget* box;
@@ -268,14 +269,16 @@ QWidget* frmIntegrator::buildQuery() {
     auto* outer = new QVBoxLayout(page);
     txtSQL_ = new QPlainTextEdit(page);
     txtSQL_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtSQL_->setTabChangesFocus(true);
     outer->addWidget(txtSQL_, 1);
     auto* frame = new QGroupBox(QStringLiteral("Parameters"), page);
     auto* g = new QGridLayout(frame);
+    // Made row by row, so Tab visits them as they are laid out.
     chkStartDate_ = new QCheckBox(QStringLiteral("Start Date"), frame);
-    chkEndDate_ = new QCheckBox(QStringLiteral("End Date"), frame);
     dtpStartDate_ = new QDateEdit(frame);
-    dtpEndDate_ = new QDateEdit(frame);
     mskMinus_ = new QLineEdit(frame);
+    chkEndDate_ = new QCheckBox(QStringLiteral("End Date"), frame);
+    dtpEndDate_ = new QDateEdit(frame);
     mskPlus_ = new QLineEdit(frame);
     for (QDateEdit* d : {dtpStartDate_, dtpEndDate_}) {
         d->setCalendarPopup(true);

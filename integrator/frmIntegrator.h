@@ -72,8 +72,18 @@ public:
     QComboBox* cboInterval() const { return cboInterval_; }
     QComboBox* cboExportFormat() const { return cboExportFormat_; }
     QComboBox* cboDataSourceName() const { return cboDataSourceName_; }
+    QComboBox* cboDriver() const { return cboDriver_; }
+    QLineEdit* txtUserId() const { return txtUserId_; }
     QLineEdit* txtPassword() const { return txtPassword_; }
+    QLineEdit* txtDatabase() const { return txtDatabase_; }
+    QLineEdit* txtServer() const { return txtServer_; }
     QPlainTextEdit* txtSQL() const { return txtSQL_; }
+    QCheckBox* chkStartDate() const { return chkStartDate_; }
+    QCheckBox* chkEndDate() const { return chkEndDate_; }
+    QDateEdit* dtpStartDate() const { return dtpStartDate_; }
+    QDateEdit* dtpEndDate() const { return dtpEndDate_; }
+    QLineEdit* mskMinus() const { return mskMinus_; }
+    QLineEdit* mskPlus() const { return mskPlus_; }
     QLabel* lblDescription() const { return lblDescription_; }
     QMenu* mnuPopup() const { return mnuPopup_; }
 

@@ -4,14 +4,18 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace vt::integrator {
 namespace {
@@ -85,6 +89,27 @@ TEST_F(Window, RowsShowTheirSettingsAndModifySwitchesTheControls) {
     EXPECT_EQ(w->cmdModify()->text(), "&Modify");
     EXPECT_EQ(t.db.scalarText("SELECT Password || CheckTime FROM Transactions WHERE Partner = 'B'"), "new1");
     EXPECT_TRUE(w->lvwTSets()->isEnabled());
+}
+
+// The order in which Tab visits `boxes`, starting at the first (inner widgets of a box count as it).
+std::vector<QWidget*> tabOrder(const std::vector<QWidget*>& boxes) {
+    std::vector<QWidget*> seen{boxes.front()};
+    for (QWidget* at = boxes.front()->nextInFocusChain(); at != boxes.front(); at = at->nextInFocusChain())
+        for (QWidget* b : boxes)
+            if ((at == b || b->isAncestorOf(at)) && std::find(seen.begin(), seen.end(), b) == seen.end())
+                seen.push_back(b);
+    return seen;
+}
+
+TEST_F(Window, TabFollowsTheLayoutOfTheDataSourceAndQueryTabs) {
+    open();
+    const std::vector<QWidget*> source = {w->cboDataSourceName(), w->txtUserId(), w->txtPassword(),
+                                          w->txtDatabase(), w->cboDriver(), w->txtServer()};
+    EXPECT_EQ(tabOrder(source), source);
+    const std::vector<QWidget*> query = {w->txtSQL(), w->chkStartDate(), w->dtpStartDate(), w->mskMinus(),
+                                         w->chkEndDate(), w->dtpEndDate(), w->mskPlus(), w->cmdExecute()};
+    EXPECT_EQ(tabOrder(query), query);
+    EXPECT_TRUE(w->txtSQL()->tabChangesFocus());
 }
 
 TEST_F(Window, CloseIsRefusedDuringARun) {
