@@ -215,16 +215,24 @@ void Integrator::runHoldingBusy(std::optional<Pending> first, bool scheduled) {
     busy_ = true;
     ++gRunning;
     changed();
+    // A step that throws ends its own run only: the busy flag and the queue must not stay behind.
+    auto run = [this](int index, const core::Services& s, bool scheduledRun) {
+        try {
+            RunTransaction(index, s, scheduledRun);
+        } catch (...) {
+            core::ReportError(s);
+        }
+    };
     if (first) {
         if (!first->announce.empty()) core::LogHistory(quiet_, "Info", first->announce);
-        RunTransaction(first->index, scheduled ? quiet_ : s_, scheduled);
+        run(first->index, scheduled ? quiet_ : s_, scheduled);
     }
     // Scheduled rows that came due meanwhile run now, each once.
     while (!queue_.empty()) {
         const Pending next = queue_.front();
         queue_.pop_front();
         core::LogHistory(quiet_, "Info", next.announce);
-        RunTransaction(next.index, quiet_, true);
+        run(next.index, quiet_, true);
     }
     --gRunning;
     busy_ = false;

@@ -183,6 +183,19 @@ TEST_F(Run, TheWindowCannotCloseDuringARun) {
     EXPECT_FALSE(IsIntegratorRunning());
 }
 
+TEST_F(Run, AStepThatThrowsEndsItsRunAndLeavesNothingBusy) {
+    t.addRow({});
+    load();
+    steps.inbox = {t.add("Inbox", Item{})};
+    steps.during = [] { throw core::RunError(5, "Invalid procedure call or argument"); };
+    integ->cmdProcess_Click();
+    EXPECT_FALSE(integ->busy());
+    EXPECT_TRUE(integ->QueryUnload());
+    EXPECT_FALSE(IsIntegratorRunning());
+    EXPECT_EQ(t.count("Inbox"), 1);
+    EXPECT_EQ(t.history(), "Error:5 Invalid procedure call or argument");
+}
+
 TEST_F(Run, ModifyChecksConflictsAsksAndSavesOrRestores) {
     t.addRow({"A", "850", "004010", "I", "CheckTime = 1, \"Time\" = 0.25, Mon = 1"});
     t.addRow({"B", "850", "004010", "I"});
