@@ -164,6 +164,14 @@ TEST_F(Extraction, SaveWritesTheGridUnderItsOwnKeyWithATabAfterEveryValue) {
     grid.setCode("IR");
     ASSERT_TRUE(SaveResultsToImportFile(t.services, grid));
     EXPECT_EQ(t.read(t.import / "ROW_A.IMP"), "A\t1\t\r\nB\tIR\t\r\n");
+
+    // A result without records: its empty row is no record until something is typed into it.
+    ASSERT_TRUE(ExtractToImport(t.services, source, "SELECT PO, Qty FROM po WHERE PO = 'none'", "ROW_A", grid));
+    ASSERT_TRUE(SaveResultsToImportFile(t.services, grid));
+    EXPECT_EQ(t.read(t.import / "ROW_A.IMP"), "");
+    grid.keyPress('7');
+    ASSERT_TRUE(SaveResultsToImportFile(t.services, grid));
+    EXPECT_EQ(t.read(t.import / "ROW_A.IMP"), "7\t\t\r\n");
 }
 
 }  // namespace
