@@ -151,8 +151,8 @@ QWidget* frmIntegrator::buildTransactions() {
     for (int i = 0; i < 6; ++i) lvwTSets_->setColumnWidth(i, px(widths[i]) + 16);
     layout->addWidget(lvwTSets_);
     // The list is read once at load, so the hint says where rows come from and when they show.
-    lblEmpty_ = new QLabel(QStringLiteral("No transaction sets. Add them to a partner under Setup > Partners, "
-                                          "then open the Integrator again."),
+    lblEmpty_ = new QLabel(QStringLiteral(u"No transaction sets. Add them to a partner under Setup\u00A0>\u00A0Partners, "
+                                          u"then open the Integrator again."),
                            lvwTSets_->viewport());
     lblEmpty_->setWordWrap(true);
     lblEmpty_->setAlignment(Qt::AlignCenter);
