@@ -7,6 +7,7 @@
 #include "platform/settings/Settings.h"
 #include "setup/SetupSettings.h"
 
+#include <algorithm>
 #include <fstream>
 #include <system_error>
 #include <unistd.h>
@@ -46,6 +47,7 @@ bool breaksLine(char c) { return c == '\t' || c == '\r' || c == '\n'; }
 void ResultGrid::clear() {
     ++generation;
     cells.clear();
+    noRecords = false;
     row = 1;
     col = 0;
 }
@@ -178,7 +180,10 @@ bool ExtractToImport(const core::Services& s, odbc::Connection& connection, std:
             if (++records % 1024 == 0) s.ui.yield();
         }
         // A result without records still shows one empty row to type into.
-        if (records == 0) grid.cells.emplace_back(columns.size());
+        if (records == 0) {
+            grid.cells.emplace_back(columns.size());
+            grid.noRecords = true;
+        }
 
         layoutTemp = temporaryBeside(layoutFile);
         dataTemp = temporaryBeside(dataFile);
@@ -206,6 +211,10 @@ bool SaveResultsToImportFile(const core::Services& s, const ResultGrid& grid) {
         if (grid.key.empty()) return false;
         std::string data;
         for (std::size_t r = 1; r < grid.cells.size(); ++r) {
+            // Saving an untouched empty result must not invent a blank record to send.
+            if (grid.noRecords && std::all_of(grid.cells[r].begin(), grid.cells[r].end(),
+                                              [](const std::string& c) { return c.empty(); }))
+                continue;
             for (const std::string& cell : grid.cells[r]) {
                 for (char ch : cell) data += breaksLine(ch) ? ' ' : ch;
                 data += '\t';

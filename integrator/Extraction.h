@@ -27,6 +27,7 @@ struct ResultGrid {
     std::vector<std::vector<std::string>> cells;
     std::size_t row = 1, col = 0;
     unsigned generation = 0;   // advanced by every clear: a new result
+    bool noRecords = false;    // the result had none; row 1 is only a place to type one
 
     std::size_t rowCount() const { return cells.size(); }
     std::size_t colCount() const { return cells.empty() ? 0 : cells[0].size(); }
@@ -65,7 +66,8 @@ bool ExtractToImport(const core::Services& s, odbc::Connection& connection, std:
                      std::string_view key, ResultGrid& grid);
 
 // Writes the grid's records (every value followed by a TAB) into the data file of the row the
-// grid came from. Errors go to ReportError; the previous file then stays.
+// grid came from; the empty row of a result without records stays unwritten until something is
+// typed into it. Errors go to ReportError; the previous file then stays.
 bool SaveResultsToImportFile(const core::Services& s, const ResultGrid& grid);
 
 // Writes `bytes` to `target` through a temporary file in the same folder. Throws on failure.

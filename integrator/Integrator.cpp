@@ -81,13 +81,13 @@ void Integrator::Load() {
     try {
         LoadTransactions(s_, rows_);
     } catch (...) {
-        lastTimeRunDay_.assign(rows_.size(), -1);
+        lastTimeRun_.assign(rows_.size(), -1);
         core::ReportError(s_);
         if (!rows_.empty()) selected_ = 0;
         changed();
         return;
     }
-    lastTimeRunDay_.assign(rows_.size(), -1);
+    lastTimeRun_.assign(rows_.size(), -1);
     if (!rows_.empty()) select(0);
     changed();
 }
@@ -145,6 +145,7 @@ void Integrator::cmdModify_Click() {
 bool Integrator::connected() const { return connection_ && connection_->isOpen(); }
 
 bool Integrator::ConnectDataSource(int index, const core::Services& s) {
+    if (extracting_) return false;   // the extraction under way still reads the connection
     const RowSettings& r = rows_.at(std::size_t(index));
     connection_ = std::make_unique<odbc::Connection>();
     connectedName_.clear();
@@ -167,6 +168,7 @@ bool Integrator::ConnectDataSource(int index, const core::Services& s) {
 }
 
 void Integrator::Disconnect(const core::Services& s) {
+    if (extracting_) return;
     core::LogHistory(s, "Info", "Disconnected from data source - " + connectedName_);
     connection_.reset();
     connectedName_.clear();
@@ -174,6 +176,7 @@ void Integrator::Disconnect(const core::Services& s) {
 }
 
 void Integrator::closeConnection() {
+    if (extracting_) return;
     connection_.reset();
     connectedName_.clear();
 }
@@ -192,6 +195,7 @@ bool Integrator::ExecuteQuery(int index, const core::Services& s, bool ownRange)
     }
     if (extracting_) return false;
     extracting_ = true;
+    changed();
     if (onWait) onWait(true);
     const bool ok = ExtractToImport(s, *connection_, FillDateParameters(r.sql, start, end), r.key.text(), grid_);
     if (onWait) onWait(false);
@@ -203,7 +207,7 @@ bool Integrator::ExecuteQuery(int index, const core::Services& s, bool ownRange)
 // ---- Runs ----
 
 void Integrator::cmdProcess_Click() {
-    if (selected_ < 0 || busy_ || mainwindow::RefuseWhileBusy(s_)) return;
+    if (selected_ < 0 || busy_ || extracting_ || mainwindow::RefuseWhileBusy(s_)) return;
     runHoldingBusy(Pending{selected_, {}}, false);
 }
 
@@ -211,16 +215,24 @@ void Integrator::runHoldingBusy(std::optional<Pending> first, bool scheduled) {
     busy_ = true;
     ++gRunning;
     changed();
+    // A step that throws ends its own run only: the busy flag and the queue must not stay behind.
+    auto run = [this](int index, const core::Services& s, bool scheduledRun) {
+        try {
+            RunTransaction(index, s, scheduledRun);
+        } catch (...) {
+            core::ReportError(s);
+        }
+    };
     if (first) {
         if (!first->announce.empty()) core::LogHistory(quiet_, "Info", first->announce);
-        RunTransaction(first->index, scheduled ? quiet_ : s_, scheduled);
+        run(first->index, scheduled ? quiet_ : s_, scheduled);
     }
     // Scheduled rows that came due meanwhile run now, each once.
     while (!queue_.empty()) {
         const Pending next = queue_.front();
         queue_.pop_front();
         core::LogHistory(quiet_, "Info", next.announce);
-        RunTransaction(next.index, quiet_, true);
+        run(next.index, quiet_, true);
     }
     --gRunning;
     busy_ = false;
@@ -232,9 +244,15 @@ void Integrator::RunTransaction(int index, const core::Services& s, bool schedul
     if (rows_[std::size_t(index)].executeSql == 1) {
         // A scheduled run, or a run of a row that is not shown, has no pickers of its own.
         const bool ownRange = scheduled || minimized || index != selected_;
+        bool extracted = false;
         if (ConnectDataSource(index, s)) {
-            ExecuteQuery(index, s, ownRange);
+            extracted = ExecuteQuery(index, s, ownRange);
             Disconnect(s);
+        }
+        // Whatever the Import folder still holds is from an earlier extraction: never send it.
+        if (!extracted) {
+            core::LogHistory(s, "Error", "Process Failed - " + rows_[std::size_t(index)].key.text());
+            return;
         }
     }
     const RowSettings& r = rows_[std::size_t(index)];
@@ -255,7 +273,8 @@ void Integrator::RunInboundTransaction(int index, const core::Services& s) {
     bool ok = true;
     if (rows_[std::size_t(index)].ack == 1) {
         core::LogHistory(s, "Info", "Selected [Tools] - [Generate Acknowledgement]");
-        ok = steps_.acknowledge(s);
+        // A 997 is never acknowledged; that refusal does not stop the run.
+        ok = steps_.acknowledge(s) || key.transaction == "997";
     }
     if (ok) {
         const RowSettings& r = rows_[std::size_t(index)];
@@ -300,14 +319,16 @@ void Integrator::Tick(const text::DateTime& now) {
     lastTick_ = now;
 
     const std::size_t count = rows_.size();
-    lastTimeRunDay_.resize(count, -1);
+    lastTimeRun_.resize(count, -1);
     for (std::size_t i = 0; i < count; ++i) {
         const RowSettings& r = rows_[i];
-        if (r.checkTime == 1 && r.days[std::size_t(dayIndex(now))] == 1 && lastTimeRunDay_[i] != today) {
+        if (r.checkTime == 1 && r.days[std::size_t(dayIndex(now))] == 1) {
             const text::DateTime at = text::fromOleDate(r.time);
             const int m = minuteOfDay(at);
-            if (m > lastMinute && m <= nowMinute) {
-                lastTimeRunDay_[i] = today;
+            // A clock set back passes the same minute again; a time changed later that day is new.
+            const int due = today * 1440 + m;
+            if (m > lastMinute && m <= nowMinute && lastTimeRun_[i] != due) {
+                lastTimeRun_[i] = due;
                 enqueue(int(i), "Ingtegrator Scheduled Task Started: " + r.key.text());
             }
         }
@@ -318,7 +339,7 @@ void Integrator::Tick(const text::DateTime& now) {
         }
     }
     // Rows that come due while the main window is busy run at the first tick after it.
-    if (!busy_ && !queue_.empty() && !mainWindowBusy()) runHoldingBusy(std::nullopt, true);
+    if (!busy_ && !extracting_ && !queue_.empty() && !mainWindowBusy()) runHoldingBusy(std::nullopt, true);
 }
 
 }  // namespace vt::integrator

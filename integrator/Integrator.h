@@ -116,7 +116,8 @@ public:
     void Disconnect(const core::Services& s);
     void cmdConnect_Click() { if (selected_ >= 0) ConnectDataSource(selected_, s_); }
     void cmdDisconnect_Click() { Disconnect(s_); }
-    // Closes the connection without a word (the Close command).
+    // Closes the connection without a word (the Close command). While an extraction reads it,
+    // connecting, disconnecting and closing are refused.
     void closeConnection();
 
     // ---- Extraction and grid ----
@@ -125,6 +126,8 @@ public:
     bool ExecuteQuery(int index, const core::Services& s, bool ownRange);
     void cmdExecute_Click() { if (selected_ >= 0) ExecuteQuery(selected_, s_, minimized); }
     ResultGrid& grid() { return grid_; }
+    // An extraction is under way (it yields to pending events while it reads).
+    bool extracting() const { return extracting_; }
     void cmdSave_Click() { SaveResultsToImportFile(s_, grid_); }
 
     // ---- Runs ----
@@ -132,12 +135,12 @@ public:
     void cmdProcess_Click();
     // One run of a row, as Process and the scheduler start it (no busy handling of its own).
     void RunTransaction(int index, const core::Services& s, bool scheduled);
-    // The window may close: never during a run.
-    bool QueryUnload() const { return !busy_; }
+    // The window may close: never during a run or an extraction.
+    bool QueryUnload() const { return !busy_ && !extracting_; }
 
     // ---- Scheduler ----
-    // One tick of the one-minute timer at `now`. Due rows met during a run, or while the main
-    // window reads a file or runs a folder command, wait in a queue (each row once).
+    // One tick of the one-minute timer at `now`. Due rows met during a run or an extraction, or
+    // while the main window reads a file or runs a folder command, wait in a queue (each row once).
     void Tick(const text::DateTime& now);
     // Minute counters of 15 .. 90 minutes.
     const std::array<int, 6>& counters() const { return counters_; }
@@ -176,7 +179,7 @@ private:
     std::deque<Pending> queue_;
     std::array<int, 6> counters_{};
     std::optional<text::DateTime> lastTick_;
-    std::vector<int> lastTimeRunDay_;   // per row: the day (OLE) of its last time-of-day run
+    std::vector<int> lastTimeRun_;   // per row: day (OLE) x 1440 + minute of its last time-of-day run
 };
 
 }  // namespace vt::integrator

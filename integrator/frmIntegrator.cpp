@@ -150,6 +150,15 @@ QWidget* frmIntegrator::buildTransactions() {
     const int widths[] = {1400, 600, 800, 500, 800, 800};
     for (int i = 0; i < 6; ++i) lvwTSets_->setColumnWidth(i, px(widths[i]) + 16);
     layout->addWidget(lvwTSets_);
+    // The list is read once at load, so the hint says where rows come from and when they show.
+    lblEmpty_ = new QLabel(QStringLiteral(u"No transaction sets. Add them to a partner under Setup\u00A0>\u00A0Partners, "
+                                          u"then open the Integrator again."),
+                           lvwTSets_->viewport());
+    lblEmpty_->setWordWrap(true);
+    lblEmpty_->setAlignment(Qt::AlignCenter);
+    lblEmpty_->setMinimumWidth(px(5400));
+    auto* hint = new QVBoxLayout(lvwTSets_->viewport());
+    hint->addWidget(lblEmpty_, 0, Qt::AlignCenter);
     connect(lvwTSets_, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* item) { lvwTSets_ItemClick(lvwTSets_->indexOfTopLevelItem(item)); });
     connect(lvwTSets_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
@@ -191,8 +200,10 @@ QWidget* frmIntegrator::buildScheduler() {
     for (QCheckBox* c : {chkActiveX_, chkPrint_, chkAcknowledge_, chkExecute_}) options->addWidget(c);
     options->addStretch();
     g->addLayout(options, 3, 0, 1, 3);
-    g->addWidget(new QLabel(QStringLiteral("Report Export Format:"), frame), 4, 0);
+    auto* formatLabel = new QLabel(QStringLiteral("Report Export Format:"), frame);
+    g->addWidget(formatLabel, 4, 0);
     cboExportFormat_ = new QComboBox(frame);
+    formatLabel->setBuddy(cboExportFormat_);
     for (const core::ExportFormat& f : core::exportFormats()) cboExportFormat_->addItem(fromAnsi(f.label));
     g->addWidget(cboExportFormat_, 4, 1, 1, 2);
     lblDescription_ = new QLabel(frame);
@@ -203,7 +214,7 @@ QWidget* frmIntegrator::buildScheduler() {
     outer->addStretch();
     rowControls_ << chkTime_ << dtpTime_ << chkInterval_ << cboInterval_;
     for (QCheckBox* c : chkDays_) rowControls_ << c;
-    rowControls_ << chkActiveX_ << chkPrint_ << chkAcknowledge_ << chkExecute_ << cboExportFormat_;
+    rowControls_ << chkActiveX_ << chkPrint_ << chkAcknowledge_ << chkExecute_ << formatLabel << cboExportFormat_;
     return page;
 }
 
@@ -213,17 +224,18 @@ QWidget* frmIntegrator::buildDataSource() {
     auto* frame = new QGroupBox(QStringLiteral("Data Source"), page);
     frame->setObjectName(QStringLiteral("fraODBC"));
     auto* g = new QGridLayout(frame);
+    // Made top to bottom, so Tab visits them as they are shown.
     cboDataSourceName_ = new QComboBox(frame);
-    cboDriver_ = new QComboBox(frame);
-    for (QComboBox* c : {cboDataSourceName_, cboDriver_}) {
-        c->setEditable(true);
-        c->setInsertPolicy(QComboBox::NoInsert);
-    }
     txtUserId_ = new QLineEdit(frame);
     txtPassword_ = new QLineEdit(frame);
     txtPassword_->setEchoMode(QLineEdit::Password);
     txtDatabase_ = new QLineEdit(frame);
+    cboDriver_ = new QComboBox(frame);
     txtServer_ = new QLineEdit(frame);
+    for (QComboBox* c : {cboDataSourceName_, cboDriver_}) {
+        c->setEditable(true);
+        c->setInsertPolicy(QComboBox::NoInsert);
+    }
     struct Field {
         const char* label;
         QWidget* box;
@@ -236,7 +248,7 @@ QWidget* frmIntegrator::buildDataSource() {
         label->setBuddy(f.box);
         g->addWidget(label, r, 0);
         g->addWidget(f.box, r++, 1);
-        rowControls_ << f.box;
+        rowControls_ << label << f.box;
     }
     outer->addWidget(frame);
     auto* buttons = new QHBoxLayout;
@@ -257,14 +269,16 @@ QWidget* frmIntegrator::buildQuery() {
     auto* outer = new QVBoxLayout(page);
     txtSQL_ = new QPlainTextEdit(page);
     txtSQL_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtSQL_->setTabChangesFocus(true);
     outer->addWidget(txtSQL_, 1);
     auto* frame = new QGroupBox(QStringLiteral("Parameters"), page);
     auto* g = new QGridLayout(frame);
+    // Made row by row, so Tab visits them as they are laid out.
     chkStartDate_ = new QCheckBox(QStringLiteral("Start Date"), frame);
-    chkEndDate_ = new QCheckBox(QStringLiteral("End Date"), frame);
     dtpStartDate_ = new QDateEdit(frame);
-    dtpEndDate_ = new QDateEdit(frame);
     mskMinus_ = new QLineEdit(frame);
+    chkEndDate_ = new QCheckBox(QStringLiteral("End Date"), frame);
+    dtpEndDate_ = new QDateEdit(frame);
     mskPlus_ = new QLineEdit(frame);
     for (QDateEdit* d : {dtpStartDate_, dtpEndDate_}) {
         d->setCalendarPopup(true);
@@ -277,11 +291,13 @@ QWidget* frmIntegrator::buildQuery() {
     }
     g->addWidget(chkStartDate_, 0, 0);
     g->addWidget(dtpStartDate_, 0, 1);
-    g->addWidget(new QLabel(QStringLiteral("Today -"), frame), 0, 2);
+    auto* minusLabel = new QLabel(QStringLiteral("Today -"), frame);
+    auto* plusLabel = new QLabel(QStringLiteral("Today +"), frame);
+    g->addWidget(minusLabel, 0, 2);
     g->addWidget(mskMinus_, 0, 3);
     g->addWidget(chkEndDate_, 1, 0);
     g->addWidget(dtpEndDate_, 1, 1);
-    g->addWidget(new QLabel(QStringLiteral("Today +"), frame), 1, 2);
+    g->addWidget(plusLabel, 1, 2);
     g->addWidget(mskPlus_, 1, 3);
     g->setColumnStretch(4, 1);
     auto* row = new QHBoxLayout;
@@ -289,7 +305,7 @@ QWidget* frmIntegrator::buildQuery() {
     cmdExecute_ = new QPushButton(QStringLiteral("Execute SQL"), page);
     row->addWidget(cmdExecute_, 0, Qt::AlignBottom);
     outer->addLayout(row);
-    rowControls_ << chkStartDate_ << mskMinus_ << chkEndDate_ << mskPlus_ << txtSQL_;
+    rowControls_ << chkStartDate_ << minusLabel << mskMinus_ << chkEndDate_ << plusLabel << mskPlus_ << txtSQL_;
     connect(cmdExecute_, &QPushButton::clicked, this, [this] { cmdExecute_Click(); });
     return page;
 }
@@ -438,6 +454,7 @@ void frmIntegrator::display() {
     const bool editing = integ_->editing();
     const bool connected = integ_->connected();
     const bool busy = integ_->busy();
+    const bool extracting = integ_->extracting();
     if (RowSettings* r = current()) {
         if (lvwTSets_->currentItem() != lvwTSets_->topLevelItem(integ_->selected()))
             lvwTSets_->setCurrentItem(lvwTSets_->topLevelItem(integ_->selected()));
@@ -477,14 +494,17 @@ void frmIntegrator::display() {
     dtpStartDate_->setDate(toQDate(integ_->startPicker));
     dtpEndDate_->setDate(toQDate(integ_->endPicker));
     for (QWidget* w : rowControls_) w->setEnabled(editing && any);
+    lblEmpty_->setVisible(!any);
     lvwTSets_->setEnabled(any && !editing);
-    cmdConnect_->setEnabled(any && !editing && !connected);
-    cmdProcess_->setEnabled(any && !editing && !busy);
+    cmdConnect_->setEnabled(any && !editing && !connected && !extracting);
+    cmdProcess_->setEnabled(any && !editing && !busy && !extracting);
     cmdModify_->setEnabled(any && !connected && !busy);
     cmdModify_->setText(editing ? QStringLiteral("Save") : QStringLiteral("&Modify"));
     cmdModify_->setToolTip(editing ? QStringLiteral("Save") : QStringLiteral("Modify"));
-    cmdDisconnect_->setEnabled(connected);
-    cmdExecute_->setEnabled(connected);
+    cmdDisconnect_->setEnabled(connected && !extracting);
+    cmdExecute_->setEnabled(connected && !extracting);
+    // Nothing to save before a result is shown, nor while one is being read.
+    cmdSave_->setEnabled(!integ_->grid().key.empty() && integ_->grid().rowCount() > 1 && !extracting);
     showGrid();
     displaying_ = false;
 }

@@ -63,6 +63,8 @@ public:
     QPushButton* cmdConnect() const { return cmdConnect_; }
     QPushButton* cmdDisconnect() const { return cmdDisconnect_; }
     QPushButton* cmdExecute() const { return cmdExecute_; }
+    QPushButton* cmdSave() const { return cmdSave_; }
+    QLabel* lblEmpty() const { return lblEmpty_; }
     QCheckBox* chkTime() const { return chkTime_; }
     QCheckBox* chkInterval() const { return chkInterval_; }
     QCheckBox* chkAcknowledge() const { return chkAcknowledge_; }
@@ -70,8 +72,18 @@ public:
     QComboBox* cboInterval() const { return cboInterval_; }
     QComboBox* cboExportFormat() const { return cboExportFormat_; }
     QComboBox* cboDataSourceName() const { return cboDataSourceName_; }
+    QComboBox* cboDriver() const { return cboDriver_; }
+    QLineEdit* txtUserId() const { return txtUserId_; }
     QLineEdit* txtPassword() const { return txtPassword_; }
+    QLineEdit* txtDatabase() const { return txtDatabase_; }
+    QLineEdit* txtServer() const { return txtServer_; }
     QPlainTextEdit* txtSQL() const { return txtSQL_; }
+    QCheckBox* chkStartDate() const { return chkStartDate_; }
+    QCheckBox* chkEndDate() const { return chkEndDate_; }
+    QDateEdit* dtpStartDate() const { return dtpStartDate_; }
+    QDateEdit* dtpEndDate() const { return dtpEndDate_; }
+    QLineEdit* mskMinus() const { return mskMinus_; }
+    QLineEdit* mskPlus() const { return mskPlus_; }
     QLabel* lblDescription() const { return lblDescription_; }
     QMenu* mnuPopup() const { return mnuPopup_; }
 
@@ -99,6 +111,7 @@ private:
 
     QTabWidget* sstSchedule_ = nullptr;
     QTreeWidget* lvwTSets_ = nullptr;
+    QLabel* lblEmpty_ = nullptr;
     QCheckBox* chkTime_ = nullptr;
     QTimeEdit* dtpTime_ = nullptr;
     QCheckBox* chkInterval_ = nullptr;

@@ -71,6 +71,44 @@ TEST_F(Extraction, LargeResultsHaveNoRecordCap) {
     EXPECT_NE(history().find("40000 records returned"), std::string::npos);
 }
 
+// Runs `onYield` at the first yield, as a click or a timer tick could come then.
+struct YieldingSink : test::RecordingUiSink {
+    std::function<void()> onYield;
+    void yield() override {
+        ++yields;
+        if (auto f = std::exchange(onYield, nullptr)) f();
+    }
+};
+
+TEST_F(Extraction, NothingTakesTheConnectionAwayWhileAnExtractionReadsIt) {
+    exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1100) "
+         "INSERT INTO po (PO) SELECT 'P' || i FROM n");
+    t.addRow({"ACME", "810", "004010", "O", "CheckInterval = 1, \"Interval\" = 0, " + t.sqliteSettings("SELECT PO FROM po")});
+    YieldingSink sink;
+    const core::Services s{t.db, sink, t.clock, t.settings};
+    test::FakeSteps steps;
+    Integrator integ(s, steps);
+    integ.Load();
+    ASSERT_TRUE(integ.ConnectDataSource(0, s));
+    for (int tick = 1; tick < 15; ++tick) integ.Tick(text::DateTime{2024, 3, 4, 9, tick});
+    bool heldOn = false;
+    sink.onYield = [&] {
+        integ.Tick(text::DateTime{2024, 3, 4, 9, 15});   // due: waits
+        integ.cmdProcess_Click();
+        integ.cmdDisconnect_Click();
+        integ.cmdConnect_Click();
+        integ.closeConnection();
+        heldOn = integ.extracting() && integ.connected() && !integ.QueryUnload() && integ.queued() == 1 &&
+                 steps.calls.empty();
+    };
+    ASSERT_TRUE(integ.ExecuteQuery(0, s, true));
+    EXPECT_TRUE(heldOn);
+    EXPECT_EQ(integ.grid().rowCount(), 1101u);
+    integ.Disconnect(s);
+    integ.Tick(text::DateTime{2024, 3, 4, 9, 16});   // the waiting row runs now
+    EXPECT_EQ(steps.calls, (std::vector<std::string>{"outbound ACME_810_004010_O 1"}));
+}
+
 TEST(ExtractionText, DateParametersFillTheFirstQuestionMarks) {
     const text::DateTime a{2024, 7, 1}, b{2024, 7, 31};
     struct Case { const char* sql; bool start, end; const char* expected; };
@@ -126,6 +164,14 @@ TEST_F(Extraction, SaveWritesTheGridUnderItsOwnKeyWithATabAfterEveryValue) {
     grid.setCode("IR");
     ASSERT_TRUE(SaveResultsToImportFile(t.services, grid));
     EXPECT_EQ(t.read(t.import / "ROW_A.IMP"), "A\t1\t\r\nB\tIR\t\r\n");
+
+    // A result without records: its empty row is no record until something is typed into it.
+    ASSERT_TRUE(ExtractToImport(t.services, source, "SELECT PO, Qty FROM po WHERE PO = 'none'", "ROW_A", grid));
+    ASSERT_TRUE(SaveResultsToImportFile(t.services, grid));
+    EXPECT_EQ(t.read(t.import / "ROW_A.IMP"), "");
+    grid.keyPress('7');
+    ASSERT_TRUE(SaveResultsToImportFile(t.services, grid));
+    EXPECT_EQ(t.read(t.import / "ROW_A.IMP"), "7\t\t\r\n");
 }
 
 }  // namespace

@@ -117,14 +117,53 @@ TEST_F(Run, OutboundExtractsThenTranslatesByPositionAndKey) {
     EXPECT_EQ(steps.calls.back(), "select C_850_004010_o");
 }
 
-TEST_F(Run, AFailedConnectionIsReportedAndTheRunGoesOn) {
-    t.addRow({"B", "810", "004010", "O", "ExecuteSQL = 1, Driver = 'NoSuchDriver', Server = 'nowhere'"});
+TEST_F(Run, AFailedExtractionFailsTheRunAndSendsNoStaleFiles) {
+    struct Case {
+        const char* direction;
+        bool reachesSource;   // else the connection is refused
+        const char* sql;
+        const char* middle;   // History between the logon and the disconnection
+    };
+    for (const Case& c : {Case{"O", false, "", ""}, Case{"I", false, "", ""},
+                          Case{"O", true, "SELECT nope FROM nothing", "Error:-2147467259 "},
+                          Case{"O", true, "CREATE TABLE IF NOT EXISTS x (a INTEGER)", "Info:No rowset returned"}}) {
+        IntegratorDb db;
+        const std::string key = std::string("B_810_004010_") + c.direction;
+        db.addRow({"B", "810", "004010", c.direction,
+                   c.reachesSource ? db.sqliteSettings(c.sql)
+                                   : "ExecuteSQL = 1, Driver = 'NoSuchDriver', Server = 'nowhere'"});
+        writeWholeFile(db.import / (key + ".IMP"), "OLD\r\n");
+        test::FakeSteps fake;
+        fake.inbox = {db.add("Inbox", Item{})};
+        Integrator i(db.services, fake);
+        i.Load();
+        i.cmdProcess_Click();
+        EXPECT_TRUE(fake.calls.empty()) << key << " " << c.sql;
+        EXPECT_EQ(db.read(db.import / (key + ".IMP")), "OLD\r\n");
+        EXPECT_EQ(db.count("Inbox"), 1);
+        EXPECT_FALSE(i.connected());
+        const std::string h = db.history();
+        const std::string failed = "Error:Process Failed - " + key;
+        EXPECT_EQ(h.substr(h.size() - std::min(h.size(), failed.size())), failed) << h;
+        if (c.reachesSource) {
+            EXPECT_EQ(h.rfind("Info:Logon ODBC -   server succeeded.|" + std::string(c.middle), 0), 0u) << h;
+            EXPECT_NE(h.find("|Info:Disconnected from data source - VtSQLite3|" + failed), std::string::npos) << h;
+        } else {
+            EXPECT_EQ(h.rfind("Error:-2147467259 ", 0), 0u) << h;
+            EXPECT_EQ(db.ui.eventsStartingWith("box 16").size(), 1u);
+        }
+    }
+}
+
+TEST_F(Run, A997IsNotAcknowledgedYetItsRunGoesOn) {
+    t.addRow({"ACME", "997", "004010", "I", "Ack = 1"});
     load();
+    steps.inbox = {t.add("Inbox", Item{.transaction = "997"})};
+    steps.results["acknowledge"] = false;   // the refusal
     integ->cmdProcess_Click();
-    EXPECT_EQ(calls(), "outbound B_810_004010_O 1");
-    EXPECT_EQ(t.history().rfind("Error:-2147467259 ", 0), 0u) << t.history();
-    EXPECT_EQ(t.history().find("Logon ODBC"), std::string::npos);
-    EXPECT_EQ(t.ui.eventsStartingWith("box 16").size(), 1u);
+    EXPECT_EQ(calls(), "select ACME_997_004010_I|acknowledge|export");
+    EXPECT_EQ(t.count("Recycled"), 1);
+    EXPECT_NE(t.history().find("Info:Processed complete! ACME_997_004010_I"), std::string::npos);
 }
 
 TEST_F(Run, TheWindowCannotCloseDuringARun) {
@@ -142,6 +181,19 @@ TEST_F(Run, TheWindowCannotCloseDuringARun) {
     EXPECT_FALSE(integ->busy());
     EXPECT_TRUE(integ->QueryUnload());
     EXPECT_FALSE(IsIntegratorRunning());
+}
+
+TEST_F(Run, AStepThatThrowsEndsItsRunAndLeavesNothingBusy) {
+    t.addRow({});
+    load();
+    steps.inbox = {t.add("Inbox", Item{})};
+    steps.during = [] { throw core::RunError(5, "Invalid procedure call or argument"); };
+    integ->cmdProcess_Click();
+    EXPECT_FALSE(integ->busy());
+    EXPECT_TRUE(integ->QueryUnload());
+    EXPECT_FALSE(IsIntegratorRunning());
+    EXPECT_EQ(t.count("Inbox"), 1);
+    EXPECT_EQ(t.history(), "Error:5 Invalid procedure call or argument");
 }
 
 TEST_F(Run, ModifyChecksConflictsAsksAndSavesOrRestores) {

@@ -69,6 +69,17 @@ TEST_F(Scheduler, ATimeOfDayRunsOnceInItsMinuteOnTickedDaysEvenAfterADelayedTick
     EXPECT_EQ(late.ui.history.at(0).description, "Ingtegrator Scheduled Task Started: A_850_004010_O");
 }
 
+TEST_F(Scheduler, ATimeMovedLaterTheSameDayRunsAgainAtItsNewTime) {
+    t.addRow({"A", "850", "004010", "O", "CheckTime = 1, Mon = 1, \"Time\" = 9 / 24.0"});
+    load();
+    integ->Tick(monday(9, 0));
+    integ->row(0).time = 14 / 24.0;   // unsaved, as the window holds it
+    integ->Tick(monday(13, 59));
+    integ->Tick(monday(14, 0));
+    integ->Tick(monday(14, 1));
+    EXPECT_EQ(steps.calls, (std::vector<std::string>{"outbound A_850_004010_O 1", "outbound A_850_004010_O 1"}));
+}
+
 TEST_F(Scheduler, RowsDueDuringARunAreQueuedOnceAndRunAfterItSilently) {
     t.addRow({"A", "850", "004010", "I", "CheckInterval = 1, \"Interval\" = 0"});
     t.addRow({"B", "810", "004010", "O", "CheckTime = 1, Mon = 1, \"Time\" = (9 * 3600 + 15 * 60) / 86400.0"});

@@ -4,14 +4,18 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace vt::integrator {
 namespace {
@@ -43,6 +47,8 @@ TEST_F(Window, AnEmptyTableOpensWithNothingToDo) {
     EXPECT_FALSE(w->cmdProcess()->isEnabled());
     EXPECT_FALSE(w->cmdConnect()->isEnabled());
     EXPECT_FALSE(w->chkTime()->isEnabled());
+    EXPECT_TRUE(w->lblEmpty()->isVisible());   // says where transaction sets come from
+    EXPECT_FALSE(w->cmdSave()->isEnabled());
     EXPECT_EQ(w->sstSchedule()->count(), 5);
     EXPECT_EQ(w->cboInterval()->count(), 6);
     EXPECT_EQ(w->cboExportFormat()->count(), 28);
@@ -54,6 +60,7 @@ TEST_F(Window, RowsShowTheirSettingsAndModifySwitchesTheControls) {
     t.addRow({"A", "810", "004010", "O", "CheckInterval = 1, \"Interval\" = 1"});
     open();
     ASSERT_EQ(w->lvwTSets()->topLevelItemCount(), 2);
+    EXPECT_FALSE(w->lblEmpty()->isVisible());
     EXPECT_EQ(w->lvwTSets()->topLevelItem(0)->text(0), "A");
     EXPECT_EQ(w->windowTitle(), "Integrator -- A_810_004010_O");
     EXPECT_EQ(w->lblDescription()->text(), "Every 30 Minutes");
@@ -82,6 +89,27 @@ TEST_F(Window, RowsShowTheirSettingsAndModifySwitchesTheControls) {
     EXPECT_EQ(w->cmdModify()->text(), "&Modify");
     EXPECT_EQ(t.db.scalarText("SELECT Password || CheckTime FROM Transactions WHERE Partner = 'B'"), "new1");
     EXPECT_TRUE(w->lvwTSets()->isEnabled());
+}
+
+// The order in which Tab visits `boxes`, starting at the first (inner widgets of a box count as it).
+std::vector<QWidget*> tabOrder(const std::vector<QWidget*>& boxes) {
+    std::vector<QWidget*> seen{boxes.front()};
+    for (QWidget* at = boxes.front()->nextInFocusChain(); at != boxes.front(); at = at->nextInFocusChain())
+        for (QWidget* b : boxes)
+            if ((at == b || b->isAncestorOf(at)) && std::find(seen.begin(), seen.end(), b) == seen.end())
+                seen.push_back(b);
+    return seen;
+}
+
+TEST_F(Window, TabFollowsTheLayoutOfTheDataSourceAndQueryTabs) {
+    open();
+    const std::vector<QWidget*> source = {w->cboDataSourceName(), w->txtUserId(), w->txtPassword(),
+                                          w->txtDatabase(), w->cboDriver(), w->txtServer()};
+    EXPECT_EQ(tabOrder(source), source);
+    const std::vector<QWidget*> query = {w->txtSQL(), w->chkStartDate(), w->dtpStartDate(), w->mskMinus(),
+                                         w->chkEndDate(), w->dtpEndDate(), w->mskPlus(), w->cmdExecute()};
+    EXPECT_EQ(tabOrder(query), query);
+    EXPECT_TRUE(w->txtSQL()->tabChangesFocus());
 }
 
 TEST_F(Window, CloseIsRefusedDuringARun) {
@@ -114,7 +142,9 @@ TEST_F(Window, ExtractionFillsTheGridWhichIsEditedAndSaved) {
     w->cmdConnect()->click();
     EXPECT_TRUE(w->cmdExecute()->isEnabled());
     EXPECT_FALSE(w->cmdModify()->isEnabled());
+    EXPECT_FALSE(w->cmdSave()->isEnabled());   // no result to save yet
     w->cmdExecute()->click();
+    EXPECT_TRUE(w->cmdSave()->isEnabled());
     EXPECT_EQ(w->sstSchedule()->currentIndex(), 4);
     QTableView* grid = w->msfgResults();
     ASSERT_EQ(grid->model()->rowCount(), 3);

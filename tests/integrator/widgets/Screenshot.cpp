@@ -1,5 +1,7 @@
-// Shows the Integrator window with a result grid from a SQLite source and saves it as a PNG
-// (argument: the file; default integrator.png). Run under a virtual display.
+// Shows the Integrator window with a result grid from a SQLite source and saves it as a PNG.
+// Arguments: the file (default integrator.png), the tab (default 4) and a mode: "edit" (the first
+// row in edit mode), "empty" (no transaction sets) or "one" (a single row, not connected).
+// Run under a virtual display.
 
 #include "integrator/frmIntegrator.h"
 #include "tests/integrator/IntegratorFixture.h"
@@ -23,21 +25,28 @@ int main(int argc, char** argv) {
                            ", 'WIDGET-" + std::to_string(i * 7) + "', " + std::to_string(i * 3) + ", " +
                            std::to_string(i) + ".25, '2024-03-" + std::to_string(10 + i % 15) + "', NULL)");
     }
-    t.addRow({"ACME", "850", "004010", "I", "CheckTime = 1, Mon = 1, Wed = 1, \"Time\" = 0.3785"});
-    t.addRow({"ACME", "855", "004010", "O", t.sqliteSettings("SELECT * FROM po ORDER BY PO, Line")});
-    t.addRow({"GLOBEX", "810", "004010", "O", "CheckInterval = 1, \"Interval\" = 1"});
+    const QString mode = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
+    if (mode == QLatin1String("one")) {
+        t.addRow({"ACME", "850", "004010", "I", "CheckTime = 1, Mon = 1, Wed = 1, \"Time\" = 0.3785"});
+    } else if (mode != QLatin1String("empty")) {
+        t.addRow({"ACME", "850", "004010", "I", "CheckTime = 1, Mon = 1, Wed = 1, \"Time\" = 0.3785"});
+        t.addRow({"ACME", "855", "004010", "O", t.sqliteSettings("SELECT * FROM po ORDER BY PO, Line")});
+        t.addRow({"GLOBEX", "810", "004010", "O", "CheckInterval = 1, \"Interval\" = 1"});
+    }
     vt::test::FakeSteps steps;
     vt::integrator::frmIntegrator w(t.services, steps);
     w.setAttribute(Qt::WA_DeleteOnClose, false);
     w.Form_Load();
-    w.lvwTSets_ItemClick(1);
     w.show();
-    w.cmdConnect_Click();
-    w.cmdExecute_Click();
+    if (mode.isEmpty() || mode == QLatin1String("edit")) {
+        w.lvwTSets_ItemClick(1);
+        w.cmdConnect_Click();
+        w.cmdExecute_Click();
+    }
     const QString file = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("integrator.png");
     const int tab = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 4;
     w.sstSchedule()->setCurrentIndex(tab);
-    if (argc > 3) {   // the first row in edit mode
+    if (mode == QLatin1String("edit")) {   // the first row in edit mode
         w.cmdDisconnect_Click();
         w.lvwTSets_ItemClick(0);
         w.cmdModify_Click();
