@@ -317,7 +317,8 @@ private:
     std::string isaText_, icn_, partnerId_, ownId_, used_;
     bool headerPending_ = false;
     std::string gsText_, gcn_, gs01_, version_, date_, time_, partnerDiv_, ownDiv_, partner_;
-    std::string st01_, st02_;
+    // ST01 and ST02 as the file has them: the file's text outlives the walk.
+    std::string_view st01_, st02_;
     std::string set_;
     // The row insert, prepared once; the values of the interchange and group stay bound until an
     // ISA or GS changes them.
@@ -520,10 +521,10 @@ void Reader::onGS(std::string_view piece) {
 void Reader::onST(std::string_view piece) {
     // ST03 (implementation convention reference) of newer versions is allowed.
     if (el_.size() != 3 && el_.size() != 4) refuseElements();
-    st02_.assign(el_[2]);
+    st02_ = el_[2];
     ++segments_;
     ++setCount_;
-    st01_.assign(el_[1]);
+    st01_ = el_[1];
 
     // A set met again in this read is known: only its latest control number is kept, and
     // written once before the commit (the same end state as one write per set, without the
@@ -533,7 +534,7 @@ void Reader::onST(std::string_view piece) {
         known->controlNumber = st02_;
         known->pending = true;
     } else {
-        std::string key = partner_ + '\x1f' + st01_ + '\x1f' + version_;
+        std::string key = partner_ + '\x1f' + std::string(st01_) + '\x1f' + version_;
         auto found = sets_.find(key);
         if (found == sets_.end()) {
             if (!core::SaveTransactionControlNumber(s_, partner_, st01_, gs01_, version_, dir_, st02_)) {
@@ -542,7 +543,7 @@ void Reader::onST(std::string_view piece) {
                 if (!core::SaveTransactionControlNumber(s_, partner_, st01_, gs01_, version_, dir_, st02_))
                     refuse("Transaction Set Registration Failed");
             }
-            KnownSet k{partner_, st01_, gs01_, version_, st02_, false,
+            KnownSet k{partner_, std::string(st01_), gs01_, version_, std::string(st02_), false,
                        st01_ != "997" && core::IsAcknowledgementExpected(s_, partner_, st01_, version_, dir_)};
             found = sets_.emplace(std::move(key), std::move(k)).first;
         } else {
@@ -577,7 +578,7 @@ void Reader::onSE(std::string_view piece) {
     ++segments_;
     std::string_view se01 = need(1), se02 = need(2);
     if (se02 != st02_)
-        refuse("Transaction Set Header Control Number " + st02_ +
+        refuse("Transaction Set Header Control Number " + std::string(st02_) +
                " Do Not Match Transaction Set Trailer Control Number " + std::string(se02));
     if (countValue(se01) != double(segments_))
         refuse("Included Number of Segments " + std::to_string(segments_) + " Are Not Equal " + std::string(se01));
