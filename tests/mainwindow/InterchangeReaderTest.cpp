@@ -116,6 +116,13 @@ TEST_F(Reader, RefusalsAndAcceptedLayouts) {
          "Included Number of Segments 5 Are Not Equal 4"},
         {"unknown set id", X12().isa().gs().st("ZZZ", "0001").se().ge().iea().text(),
          "Transaction Set Registration Failed"},
+        {"letter element separator matches either case (GS07 X)",
+         [] {
+             X12 x;
+             x.e = 'x';
+             return x.isa().gs().po().ge().iea().text();
+         }(),
+         element + "GS: Included Elements = 10"},
     };
     for (const Case& c : cases) {
         Db fresh;
@@ -234,6 +241,22 @@ TEST_F(Reader, AcknowledgementsMarkOnlyWhenReceived) {
     ASSERT_EQ(load(ack.text(), "I"), "");
     EXPECT_EQ(scratch.db.scalarText("SELECT group_concat(Acknowledged) FROM Sent"), "Yes,Void");
     EXPECT_EQ(scratch.db.scalarText("SELECT Acknowledged FROM Inbox WHERE \"Transaction\" = '997'"), "Void");
+}
+
+// Set types met in turn, and a group of another version: each row has its own set's values.
+TEST_F(Reader, EachSetFiledWithItsOwnTypeAndGroup) {
+    ASSERT_EQ(load(onePo().text()), "");
+    scratch.db.exec("UPDATE Transactions SET Acknowledge = 1");   // the 850 of 004010 expects a 997
+    scratch.db.exec("DELETE FROM Inbox");
+    X12 x;
+    x.isa("000000002").gs("2").po("0002").po("0003", "997").po("0004");
+    // Names that begin as envelope names do are plain segments of the set.
+    x.st("850", "0005").seg("SEL*1").seg("GSX").seg("STA*1").seg("GEX*1").seg("IEAX").se().ge();
+    x.gs("3", "PO", "20240305", "1407", "005010").po("0006").ge().iea();
+    ASSERT_EQ(load(x.text()), "");
+    EXPECT_EQ(scratch.db.scalarText("SELECT group_concat(\"Transaction\" || ' ' || Version || ' ' || Acknowledged || ' ' ||"
+                                    " GroupControlNumber || ' ' || length(TSet), '|') FROM (SELECT * FROM Inbox ORDER BY Id)"),
+              "850 004010 No 2 78|997 004010 Void 2 78|850 004010 No 2 78|850 004010 No 2 49|850 005010 Void 3 78");
 }
 
 TEST_F(Reader, AcknowledgementExpectedGivesNo) {
