@@ -286,6 +286,8 @@ void ReportViewer::buildToolbar() {
     searchEdit_->setPlaceholderText(QStringLiteral("Find text"));
     searchEdit_->setClearButtonEnabled(true);
     searchEdit_->setMaximumWidth(160);
+    // A crowded toolbar squeezes the box; its hint stays readable (room for the clear button too).
+    searchEdit_->setMinimumWidth(searchEdit_->fontMetrics().horizontalAdvance(searchEdit_->placeholderText()) + 40);
     connect(searchEdit_, &QLineEdit::returnPressed, this, [this] { findNext(searchEdit_->text()); });
     toolbar_->addWidget(searchEdit_);
     toolbar_->addAction(add("findNext", QStringLiteral("Find Next"), QStringLiteral("Find the next match"),
@@ -388,7 +390,7 @@ void ReportViewer::layOut(View& v) {
     const int records = v.data ? int(v.data->rows.size()) : 0;
     progress_->setRange(0, std::max(records, 1));
     progress_->setValue(records);
-    progress_->setFormat(QStringLiteral("%1 records").arg(records));
+    progress_->setFormat(records == 1 ? QStringLiteral("1 record") : QStringLiteral("%1 records").arg(records));
     setBusy(false);
 }
 

@@ -256,6 +256,20 @@ protected:
     }
 };
 
+TEST_F(ReportWindows, TheRecordCountAndTheSearchHintReadProperly) {
+    for (const auto& [rows, shown] : {std::pair{1, "1 record"}, std::pair{2, "2 records"}}) {
+        report::ReportViewer v;
+        v.setReportSource(groupedDocument(items(rows)));
+        v.viewReport();
+        EXPECT_EQ(v.progressControl()->text(), QString::fromLatin1(shown));
+    }
+    // A toolbar too narrow for its buttons squeezes the box down to its least width.
+    report::ReportViewer v;
+    QLineEdit* search = v.searchControl();
+    EXPECT_GE(std::max(search->minimumWidth(), search->minimumSizeHint().width()),
+              search->fontMetrics().horizontalAdvance(search->placeholderText()));
+}
+
 TEST_F(ReportWindows, TheViewersExportOffersEachFormatWithItsExtensionAndAddsIt) {
     vt::test::TempFolder dir("viewer-export");
     const QString folder = QString::fromStdString(dir.path.string()) + QLatin1Char('/');
