@@ -3,6 +3,7 @@
 #include "core/ErrorReporter.h"
 
 #include <fstream>
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,8 @@ using automation::Error;
 using automation::Recordset;
 using automation::Ref;
 using automation::Variant;
+
+namespace {
 
 std::vector<std::string> splitLayoutLine(const std::string& line) {
     std::vector<std::string> pieces;
@@ -35,7 +38,10 @@ bool readLayoutLine(std::istream& in, std::string& line) {
     return true;
 }
 
-Ref<Recordset> readRecordLayout(const std::filesystem::path& layoutFile) {
+}  // namespace
+
+Ref<Recordset> readRecordLayout(const std::filesystem::path& layoutFile,
+                                const std::function<void(const std::string&)>& onField) {
     std::ifstream in(layoutFile, std::ios::binary);
     if (!in) automation::raise(automation::err::FileNotFound);
     Ref<Recordset> rs = Recordset::create();
@@ -53,6 +59,7 @@ Ref<Recordset> readRecordLayout(const std::filesystem::path& layoutFile) {
             rs->setNumericScale(field, automation::toByte(Variant(layoutPiece(pieces, 3))));
             rs->setPrecision(field, automation::toByte(Variant(layoutPiece(pieces, 2))));
         }
+        if (onField) onField(name);
     } while (readLayoutLine(in, line));
     rs->cursorType = 1;   // keyset
     rs->lockType = 3;     // optimistic

@@ -204,6 +204,8 @@ QVariant FolderModel::data(const QModelIndex& index, int role) const {
         return {};
     case Qt::ToolTipRole:
         if (ackColumn) return text::fromAnsi(kImageKeys[rows_.ack[row]]);
+        // A log's description is often longer than its column; the whole text shows on hover.
+        if (isLog_ && columns_[size_t(col)].key == "Description") return text::fromAnsi(cell(index.row(), col));
         return {};
     default:
         return {};

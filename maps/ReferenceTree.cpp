@@ -42,9 +42,6 @@ ReferenceNode leaf(std::string_view branch, std::string_view key, std::string_vi
     return ReferenceNode{BranchKey(branch, key), std::string(text), std::string(branch)};
 }
 
-using core::layoutPiece;
-using core::readLayoutLine;
-using core::splitLayoutLine;
 
 }  // namespace
 
@@ -92,29 +89,12 @@ std::filesystem::path ResultsLayoutPath(const Settings& settings, const MapKey& 
 std::vector<ReferenceNode> LoadResultsLayout(const core::Services& s, const MapKey& key) {
     std::vector<ReferenceNode> out;
     try {
-        std::ifstream in(ResultsLayoutPath(s.settings, key), std::ios::binary);
-        if (!in) return out;   // no extraction yet: nothing to offer, nothing to say
-        // The fields must be ones the record layout reader accepts, as the translator reads them.
-        automation::Ref<automation::Recordset> scratch = automation::Recordset::create();
-        std::string line;
-        if (!readLayoutLine(in, line)) automation::raise(automation::err::InputPastEndOfFile);
-        do {
-            if (line.empty()) break;
-            const std::vector<std::string> pieces = splitLayoutLine(line);
-            const std::string& name = layoutPiece(pieces, 0);
-            const std::int32_t type = automation::toInt32(automation::Variant(layoutPiece(pieces, 1)));
-            const std::int32_t size = automation::toInt32(automation::Variant(layoutPiece(pieces, 2)));
-            scratch->appendField(name, type, size);
-            if (type == automation::adtype::Numeric || type == automation::adtype::Decimal) {
-                const std::size_t field = scratch->fieldCount() - 1;
-                scratch->setPrecision(field, automation::toByte(automation::Variant(layoutPiece(pieces, 2))));
-                scratch->setNumericScale(field, automation::toByte(automation::Variant(layoutPiece(pieces, 3))));
-            }
+        const std::filesystem::path file = ResultsLayoutPath(s.settings, key);
+        if (!std::ifstream(file, std::ios::binary)) return out;   // no extraction yet: nothing to offer, nothing to say
+        // The translator's own reader decides which fields there are, so both give one answer.
+        core::readRecordLayout(file, [&out](const std::string& name) {
             out.push_back(leaf("Results", name, RecordFieldText(name)));
-        } while (readLayoutLine(in, line));
-        scratch->cursorType = 1;
-        scratch->lockType = 3;
-        scratch->open();
+        });
     } catch (const automation::Error& e) {
         core::ReportError(s, core::ErrorInfo{e.number, e.description});
     } catch (...) {

@@ -178,6 +178,12 @@ void frmExchange::collect() {
 
 void frmExchange::EnableNetworkControls(bool enable) {
     for (QWidget* w : detailControls_) w->setEnabled(enable);
+    // Outside editing the scripts stay readable: scrolled, selected and copied, never typed into.
+    for (QPlainTextEdit* script : {txtSend, txtReceive}) {
+        script->setEnabled(true);
+        script->setReadOnly(!enable);
+        if (!enable) script->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    }
     const bool busy = sessions_ && sessions_->isBusy();
     if (editor_.networks().empty()) {
         for (QWidget* w : {static_cast<QWidget*>(lvwNetworks), static_cast<QWidget*>(cmdDeleteNetwork),

@@ -49,6 +49,7 @@ struct FormatInfo {
     int number;
     std::string_view name;
     bool writable;
+    std::string_view extension;   // of a file in the format, lower case, without the point; "" for none
 };
 // Every format number the engine knows, writable or not.
 std::span<const FormatInfo> formatTable();

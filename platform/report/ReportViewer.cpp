@@ -286,6 +286,8 @@ void ReportViewer::buildToolbar() {
     searchEdit_->setPlaceholderText(QStringLiteral("Find text"));
     searchEdit_->setClearButtonEnabled(true);
     searchEdit_->setMaximumWidth(160);
+    // A crowded toolbar squeezes the box; its hint stays readable (room for the clear button too).
+    searchEdit_->setMinimumWidth(searchEdit_->fontMetrics().horizontalAdvance(searchEdit_->placeholderText()) + 40);
     connect(searchEdit_, &QLineEdit::returnPressed, this, [this] { findNext(searchEdit_->text()); });
     toolbar_->addWidget(searchEdit_);
     toolbar_->addAction(add("findNext", QStringLiteral("Find Next"), QStringLiteral("Find the next match"),
@@ -388,7 +390,7 @@ void ReportViewer::layOut(View& v) {
     const int records = v.data ? int(v.data->rows.size()) : 0;
     progress_->setRange(0, std::max(records, 1));
     progress_->setValue(records);
-    progress_->setFormat(QStringLiteral("%1 records").arg(records));
+    progress_->setFormat(records == 1 ? QStringLiteral("1 record") : QStringLiteral("%1 records").arg(records));
     setBusy(false);
 }
 
@@ -625,31 +627,63 @@ void ReportViewer::popupAt(const QPoint& globalPos) {
     if (popupOn_) popup_->popup(globalPos);
 }
 
+namespace {
+QString filterOf(const FormatInfo& f) {
+    const QString ext = QString::fromLatin1(f.extension.data(), int(f.extension.size()));
+    return QStringLiteral("%1 (*.%2 *.%3)")
+        .arg(QString::fromLatin1(f.name.data(), int(f.name.size())), ext, ext.toUpper());
+}
+}  // namespace
+
 QString ReportViewer::exportFilter() {
     QStringList filters;
     for (const FormatInfo& f : formatTable())
-        if (f.writable) filters << QStringLiteral("%1 (*)").arg(QString::fromLatin1(f.name.data(), int(f.name.size())));
+        if (f.writable) filters << filterOf(f);
     return filters.join(QStringLiteral(";;"));
 }
 
 int ReportViewer::formatOfFilter(const QString& filter) {
     for (const FormatInfo& f : formatTable())
-        if (f.writable && filter == QStringLiteral("%1 (*)").arg(QString::fromLatin1(f.name.data(), int(f.name.size()))))
-            return f.number;
+        if (f.writable && filter == filterOf(f)) return f.number;
     return format::None;
+}
+
+QString ReportViewer::withExportExtension(const QString& file, int formatNumber) {
+    const FormatInfo* f = findFormat(formatNumber);
+    if (!f || f->extension.empty()) return file;
+    const QString ext = QLatin1Char('.') + QString::fromLatin1(f->extension.data(), int(f->extension.size()));
+    return file.endsWith(ext, Qt::CaseInsensitive) ? file : file + ext;
+}
+
+QString ReportViewer::chooseExportFile(QString* chosenFilter) {
+    QFileDialog dialog(this, QStringLiteral("Export"), QString(), exportFilter());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // The suffix follows the chosen format, so the dialog asks before replacing the file meant.
+    auto suffixOf = [](const QString& filter) {
+        const FormatInfo* f = findFormat(formatOfFilter(filter));
+        return f ? QString::fromLatin1(f->extension.data(), int(f->extension.size())) : QString();
+    };
+    dialog.setDefaultSuffix(suffixOf(dialog.selectedNameFilter()));
+    connect(&dialog, &QFileDialog::filterSelected, &dialog,
+            [&dialog, suffixOf](const QString& filter) { dialog.setDefaultSuffix(suffixOf(filter)); });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+    *chosenFilter = dialog.selectedNameFilter();
+    return dialog.selectedFiles().front();
 }
 
 void ReportViewer::exportWithDialog() {
     if (!doc_) return;
     QString chosen;
-    const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("Export"), QString(), exportFilter(), &chosen);
+    QString file = chooseExportFile(&chosen);
     if (file.isEmpty()) return;
+    const int number = formatOfFilter(chosen);
+    file = withExportExtension(file, number);
     ReportDocument copy = *doc_;
     auto& o = copy.exportOptions();
     o.destinationType = 1;
     o.diskFileName = file.toStdString();
     o.xmlFileName.clear();
-    o.formatType = formatOfFilter(chosen);
+    o.formatType = number;
     try {
         exportReport(copy);
     } catch (const std::exception& e) {

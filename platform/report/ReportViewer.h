@@ -97,6 +97,8 @@ public:
     // The file-dialog filter of every writable format and the format number of a chosen filter.
     static QString exportFilter();
     static int formatOfFilter(const QString& filter);
+    // `file` with the format's extension added unless it already ends with it (in either case).
+    static QString withExportExtension(const QString& file, int formatNumber);
 
 signals:
     void zoomLevelChanged(int percent);
@@ -105,6 +107,7 @@ signals:
 protected:
     // Dialogs a test replaces.
     virtual void exportWithDialog();
+    virtual QString chooseExportFile(QString* chosenFilter);   // "" when cancelled
     virtual void printWithDialog();
     virtual void searchExpert();
     virtual void selectExpert();

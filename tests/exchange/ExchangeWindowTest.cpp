@@ -20,6 +20,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <tuple>
 
 namespace vt::test {
 namespace {
@@ -185,6 +186,33 @@ TEST_F(ExchangeWindow, ShowsEditsAndSavesANetwork) {
     EXPECT_EQ(get<QLineEdit>("txtURL")->text(), "ftp://bravo.example/");
 }
 
+TEST_F(ExchangeWindow, ScriptsCanBeReadAndCopiedButNotTypedIntoOutsideEditing) {
+    addNetworkRow("Alpha1", "ftp://alpha.example/out");
+    open();
+    const QString script = QStringLiteral("Set f = Inet\nLogSession \"sending\"");
+    for (const char* name : {"txtSend", "txtReceive"}) {
+        auto* editor = get<QPlainTextEdit>(name);
+        EXPECT_TRUE(editor->isEnabled()) << name;
+        EXPECT_TRUE(editor->isReadOnly()) << name;
+        EXPECT_TRUE(editor->textInteractionFlags() & Qt::TextSelectableByKeyboard) << name;
+        EXPECT_TRUE(editor->textInteractionFlags() & Qt::TextSelectableByMouse) << name;
+    }
+    auto* send = get<QPlainTextEdit>("txtSend");
+    ASSERT_EQ(send->toPlainText(), script);
+    send->setFocus();
+    for (const auto& [key, mods, text] : {std::tuple{Qt::Key_A, Qt::ControlModifier, QString()},
+                                          std::tuple{Qt::Key_X, Qt::NoModifier, QStringLiteral("x")}}) {
+        QKeyEvent press(QEvent::KeyPress, key, mods, text);
+        QApplication::sendEvent(send, &press);
+    }
+    EXPECT_EQ(send->textCursor().selectedText().size(), script.size());   // all selected, nothing typed
+    EXPECT_EQ(send->toPlainText(), script);
+
+    get<QPushButton>("cmdModify")->click();
+    EXPECT_FALSE(send->isReadOnly());
+    EXPECT_TRUE(send->textInteractionFlags() & Qt::TextEditable);
+}
+
 TEST_F(ExchangeWindow, ReferenceTreesDragTextAndTabTypesATab) {
     open();
     for (const char* name : {"tvwSendRef", "tvwReceiveRef"}) {
@@ -200,7 +228,7 @@ TEST_F(ExchangeWindow, ReferenceTreesDragTextAndTabTypesATab) {
         EXPECT_EQ(tree->topLevelItem(0)->child(3)->text(0), "Inet.GetChunk size, icByteArray");
     }
     auto* editor = get<QPlainTextEdit>("txtSend");
-    editor->setEnabled(true);
+    editor->setReadOnly(false);   // as while editing
     editor->setPlainText("abcd");
     QTextCursor c = editor->textCursor();
     c.setPosition(1);

@@ -3,6 +3,7 @@
 
 #include "MapFixture.h"
 
+#include "core/RecordLayout.h"
 #include "core/RunError.h"
 #include "maps/DesignerLayout.h"
 #include "maps/DesignerTree.h"
@@ -182,6 +183,33 @@ TEST_F(Reference, ResultsFromTheOutboundLayoutFile) {
     d.ui.events.clear();
     EXPECT_TRUE(LoadResultsLayout(d.services, out).empty());
     EXPECT_TRUE(d.ui.events.empty());
+}
+
+TEST_F(Reference, ResultsRefuseABadLineWithTheTranslatorsOwnError) {
+    maps::MapKey out{"ACME", "850", "004010", "O"};
+    const char* const files[] = {
+        "PONUM\t200\t2\r\nAMOUNT\t131\t300\r\n",   // precision beyond a byte and no scale
+        "PONUM\t200\t2\r\nAMOUNT\t131\t300\t2\r\n",
+        "PONUM\t200\t2\r\nAMOUNT\t131\t10\t999\r\n",
+        "PONUM\t200\r\n",
+        "PONUM\tID\t2\r\n",
+        "PONUM\t9\t2\r\n",
+    };
+    for (const char* file : files) {
+        writeImport(file);
+        d.ui.history.clear();
+        core::OpenRecordsetFromLayout(d.services, import / "ACME_850_004010_O.ADO");
+        ASSERT_EQ(d.ui.history.size(), 1u) << file;
+        const std::string translator = d.ui.history.back().description;
+        d.ui.history.clear();
+        LoadResultsLayout(d.services, out);
+        ASSERT_EQ(d.ui.history.size(), 1u) << file;
+        EXPECT_EQ(d.ui.history.back().description, translator) << file;
+    }
+    writeImport("PONUM\t200\t2\r\nAMOUNT\t131\t300\r\n");
+    d.ui.history.clear();
+    LoadResultsLayout(d.services, out);
+    EXPECT_EQ(d.ui.history.back().description, "9 Subscript out of range");
 }
 
 TEST_F(Reference, AResultFieldNamedLikeAWordHidesNothing) {

@@ -172,6 +172,25 @@ TEST_F(FolderViews, AListNotShownGetsItsLabelButNoMessageOrPreview) {
     EXPECT_FALSE(main->messageShown());
 }
 
+TEST_F(FolderViews, ALogDescriptionCutByItsColumnShowsWholeOnHover) {
+    start();
+    const std::string longText(300, 'x');
+    core::LogHistory(main->services(), "Error", "9 " + longText);
+    click("History");
+    auto* m = model("History");
+    int description = -1;
+    for (int c = 0; c < m->columnCount(); ++c)
+        if (m->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString() == QStringLiteral("Description")) description = c;
+    ASSERT_GE(description, 0);
+    const QString whole = QString::fromStdString("9 " + longText);
+    int row = -1;
+    for (int r = 0; r < m->rowCount(); ++r)
+        if (m->index(r, description).data().toString() == whole) row = r;
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(m->index(row, description).data(Qt::ToolTipRole).toString(), whole);
+    EXPECT_FALSE(m->index(row, 0).data(Qt::ToolTipRole).isValid());
+}
+
 TEST_F(FolderViews, ARefreshLeavesThePreviewAndMessageOfTheFolderOnView) {
     before([](vt::db::Database& db) { addItem(db, "Inbox"); });
     start();

@@ -6,6 +6,7 @@
 // Before any Qt header: the automation runtime uses names Qt defines as macros.
 #include "platform/automation/Recordset.h"
 #include "platform/report/Document.h"
+#include "platform/report/Export.h"
 #include "platform/report/ReportDesigner.h"
 #include "platform/report/ReportViewer.h"
 
@@ -14,6 +15,7 @@
 #include "setup/frmReport.h"
 #include "tests/mainwindow/widgets/MainWindowFixture.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
@@ -241,6 +243,64 @@ TEST_F(ReportWindows, ViewerPagesSearchGroupTreeDrillDownAndRefresh) {
     EXPECT_EQ(v.currentPage(), 0);
     QTest::keyClick(page, Qt::Key_End);
     EXPECT_EQ(v.currentPage(), v.pageCount() - 1);
+}
+
+// A viewer whose save dialog answers with a typed name and a chosen format.
+class AnsweringViewer : public report::ReportViewer {
+public:
+    QString typed;
+    int format = report::format::None;
+    QString offered;
+
+protected:
+    QString chooseExportFile(QString* chosenFilter) override {
+        offered = exportFilter();
+        for (const QString& f : offered.split(QStringLiteral(";;")))
+            if (formatOfFilter(f) == format) *chosenFilter = f;
+        return typed;
+    }
+};
+
+TEST_F(ReportWindows, TheRecordCountAndTheSearchHintReadProperly) {
+    for (const auto& [rows, shown] : {std::pair{1, "1 record"}, std::pair{2, "2 records"}}) {
+        report::ReportViewer v;
+        v.setReportSource(groupedDocument(items(rows)));
+        v.viewReport();
+        EXPECT_EQ(v.progressControl()->text(), QString::fromLatin1(shown));
+    }
+    // A toolbar too narrow for its buttons squeezes the box down to its least width.
+    report::ReportViewer v;
+    QLineEdit* search = v.searchControl();
+    EXPECT_GE(std::max(search->minimumWidth(), search->minimumSizeHint().width()),
+              search->fontMetrics().horizontalAdvance(search->placeholderText()));
+}
+
+TEST_F(ReportWindows, TheViewersExportOffersEachFormatWithItsExtensionAndAddsIt) {
+    vt::test::TempFolder dir("viewer-export");
+    const QString folder = QString::fromStdString(dir.path.string()) + QLatin1Char('/');
+    struct Case {
+        const char* typed;
+        int format;
+        const char* written;
+    } cases[] = {
+        {"items", report::format::CSV, "items.csv"},
+        {"upper.CSV", report::format::CSV, "upper.CSV"},
+        {"items.v1", report::format::Excel8, "items.v1.xls"},
+        {"paged", report::format::PDF, "paged.pdf"},
+        {"notes", report::format::ReportDefinition, "notes.txt"},
+    };
+    for (const Case& c : cases) {
+        AnsweringViewer v;
+        v.setReportSource(groupedDocument());
+        v.viewReport();
+        v.typed = folder + QString::fromLatin1(c.typed);
+        v.format = c.format;
+        v.action("export")->trigger();
+        EXPECT_TRUE(fs::exists(dir.path / c.written)) << c.typed;
+        EXPECT_FALSE(v.offered.contains(QStringLiteral("(*)"))) << c.typed;
+    }
+    EXPECT_TRUE(report::ReportViewer::exportFilter().contains(QStringLiteral("Comma-separated values (CSV) (*.csv *.CSV)")));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 5);
 }
 
 // Presses on a point of the designer canvas, drags by (dx, dy) pixels and lets go.
