@@ -11,7 +11,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -22,6 +25,7 @@
 
 #include <fstream>
 #include <functional>
+#include <map>
 
 namespace {
 
@@ -205,6 +209,36 @@ TEST_F(PartnersWindow, OnlyTheActiveXHeaderAsksForAPluginLibrary) {
     w.mnuClearActiveX_Click(0);
     EXPECT_EQ(w.transactionList(0)->topLevelItem(0)->text(3), QString());
     EXPECT_EQ(vt::test::rows(db, "Transactions", "ActiveX"), std::vector<std::string>{""});
+}
+
+// Alt with a letter reaches one control, whichever tab is in front.
+TEST_F(PartnersWindow, AccessKeysOfWhatIsShownAreUnique) {
+    receive("ACME", "SUPPLY", "000000001");
+    frmPartners& w = open();
+    w.show();
+    auto key = [](QString text) {
+        const int at = text.indexOf(QLatin1Char('&'));
+        return at >= 0 && at + 1 < text.size() ? text.at(at + 1).toUpper() : QChar();
+    };
+    for (int page = 0; page < 3; ++page)
+        for (int inner = 0; inner < 2; ++inner) {
+            w.sstPartner()->setCurrentIndex(page);
+            w.sstTransaction()->setCurrentIndex(inner);
+            std::map<QChar, QString> seen;
+            auto claim = [&](const QString& text) {
+                const QChar k = key(text);
+                if (k.isNull()) return;
+                EXPECT_TRUE(seen.emplace(k, text).second)
+                    << text.toStdString() << " and " << seen[k].toStdString() << " on tab " << page << "/" << inner;
+            };
+            for (QMenu* m : w.findChildren<QMenu*>())
+                if (m->menuAction()->isVisible() && m->parent() != nullptr && qobject_cast<QMenuBar*>(m->parent()))
+                    claim(m->title());
+            for (QAbstractButton* b : w.findChildren<QAbstractButton*>())
+                if (b->isVisible()) claim(b->text());
+            for (QLabel* l : w.findChildren<QLabel*>())
+                if (l->isVisible() && l->buddy()) claim(l->text());
+        }
 }
 
 TEST_F(PartnersWindow, EmptyTableShowsTheSetupTitle) {
