@@ -193,6 +193,16 @@ TEST_F(PartnersWindow, AddsASetPickedInTheStandardList) {
     EXPECT_FALSE(w.control("cmdDeleteOutbound")->isEnabled());
 }
 
+TEST_F(PartnersWindow, APickerWithoutVersionsSaysSo) {
+    db.exec("DELETE FROM Version");
+    frmStandard picker(s);
+    picker.Form_Load();
+    EXPECT_EQ(picker.cboVersion()->count(), 0);
+    EXPECT_EQ(picker.lvwStandard()->topLevelItemCount(), 0);
+    EXPECT_FALSE(picker.cmdOK()->isEnabled());
+    EXPECT_EQ(ui.eventsStartingWith("box").size(), 1u);
+}
+
 TEST_F(PartnersWindow, OnlyTheActiveXHeaderAsksForAPluginLibrary) {
     receive("ACME", "SUPPLY", "000000101");
     db.exec("UPDATE Transactions SET ActiveX = 'Kept.ACMESUPPLYVTHQ_850_004010_I'");
