@@ -328,6 +328,7 @@ void frmPartners::ShowPartner() {
             b->setEnabled(!editor_.editing());
         tmrDateTime_->start();
         const PartnerRow& r = editor_.row();
+        txtPartner_->setPlaceholderText(QString());
         txtPartner_->setText(text::fromAnsi(r.partner));
         cboPartnerSt_->setCurrentIndex(r.segment);
         cboPartnerEd_->setCurrentIndex(r.element);
@@ -353,6 +354,7 @@ void frmPartners::ClearPartnerFields() {
     tabs_[0].list->clear();
     tabs_[1].list->clear();
     txtPartner_->clear();
+    txtPartner_->setPlaceholderText(QStringLiteral("No trading partner yet: Partners > Add... creates one"));
     for (const auto& f : kPartnerTextFields) fields_[f.control]->clear();
     fields_["txtGS01"]->clear();
     fields_["txtGS08"]->clear();

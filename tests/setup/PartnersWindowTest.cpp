@@ -254,6 +254,8 @@ TEST_F(PartnersWindow, AccessKeysOfWhatIsShownAreUnique) {
 TEST_F(PartnersWindow, EmptyTableShowsTheSetupTitle) {
     frmPartners& w = open();
     EXPECT_EQ(title(), "Trading Partner Setup");
+    auto* name = static_cast<QLineEdit*>(w.control("txtPartner"));
+    EXPECT_FALSE(name->placeholderText().isEmpty());   // the empty window says what to do
     EXPECT_FALSE(w.mnuEditPartner()->isEnabled());
     EXPECT_FALSE(w.mnuRemovePartner()->isEnabled());
     EXPECT_TRUE(w.mnuAddPartner()->isEnabled());
@@ -264,6 +266,7 @@ TEST_F(PartnersWindow, EmptyTableShowsTheSetupTitle) {
     ui.inputAnswers = {std::string("FIRST01")};
     w.mnuAddPartner_Click();
     EXPECT_EQ(title(), "Partner 1 of 1 -- FIRST01");
+    EXPECT_TRUE(name->placeholderText().isEmpty());
     EXPECT_TRUE(w.tmrDateTime()->isActive());
     EXPECT_TRUE(button("cmdMoveNext")->isEnabled());
 }
