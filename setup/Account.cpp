@@ -66,6 +66,7 @@ void SaveAccount(Settings& settings, const AccountForm& form) {
                              : hashPassword(form.password.text);
     settings.set("Account", "UserName", form.userName);
     settings.set("Account", "Password", hash);
+    settings.flush();
 }
 
 }  // namespace vt::setup

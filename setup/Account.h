@@ -36,6 +36,7 @@ AccountForm LoadAccount(const Settings& settings);
 bool CheckAccount(const Settings& settings, const AccountForm& form, core::UiSink& ui);
 
 // Stores the user name and the password's hash (a stored password left as it was stays).
+// Throws when the store could not be written.
 void SaveAccount(Settings& settings, const AccountForm& form);
 
 }  // namespace vt::setup

@@ -36,6 +36,7 @@ bool CompleteLogin(const core::Services& s) {
             // The folders are made too: nothing else here would, and every later use needs them.
             s.settings.set("Folders", key, defaultFolder(key).string());
         }
+        s.settings.flush();
         return true;
     } catch (...) {
         core::ReportError(s);

@@ -38,11 +38,12 @@ OptionValues LoadPropertySettings(const Settings& settings) {
     return v;
 }
 
-void SaveOptions(const core::Services& s, OptionValues& values) {
+bool SaveOptions(const core::Services& s, OptionValues& values) {
     try {
         const auto& fields = mainwindow::filterFields();
         for (std::size_t i = 0; i < fields.size(); ++i)
             s.settings.set("Filter", fields[i].key, values.filter[i] ? "True" : "False");
+        s.settings.flush();
 
         for (std::size_t i = 0; i < kFolderKeys.size(); ++i) {
             const std::string_view key = kFolderKeys[i].key;
@@ -57,11 +58,15 @@ void SaveOptions(const core::Services& s, OptionValues& values) {
                             core::vbCritical | core::vbOKOnly, core::kApplicationName);
             text = folderSetting(s.settings, key);
         }
+        s.settings.flush();
 
         for (std::size_t i = 0; i < kViewerKeys.size(); ++i)
             s.settings.set("Viewer", kViewerKeys[i].key, values.viewer[i] ? "1" : "0");
+        s.settings.flush();
+        return true;
     } catch (...) {
         core::ReportError(s);
+        return false;
     }
 }
 

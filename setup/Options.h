@@ -21,9 +21,10 @@ struct OptionValues {
 OptionValues LoadPropertySettings(const Settings& settings);
 
 // Writes the twelve Filter keys, then each folder whose folder exists (a missing one is refused
-// with a message and its text box gets the stored value back), then the twenty-two Viewer keys.
-// A failure goes to the error reporter and ends the save there.
-void SaveOptions(const core::Services& s, OptionValues& values);
+// with a message and its text box gets the stored value back), then the twenty-two Viewer keys,
+// each step reaching the store before the next begins. A failure goes to the error reporter and
+// ends the save there: false, with the earlier steps stored and the later ones not.
+bool SaveOptions(const core::Services& s, OptionValues& values);
 
 // The warning before browsing for the database folder; true on Yes.
 bool ConfirmDatabaseChange(core::UiSink& ui);

@@ -233,24 +233,25 @@ void frmOptions::setChecked(int item, bool checked) {
     if (QListWidgetItem* it = lvwFilter_->item(item)) it->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
 }
 
-void frmOptions::SaveOptions() {
+bool frmOptions::SaveOptions() {
     OptionValues v = values();
-    setup::SaveOptions(s_, v);
+    const bool saved = setup::SaveOptions(s_, v);
     // Boxes whose folder was refused show the stored value again.
     for (int i = 0; i < int(folderBoxes_.size()); ++i) {
         const QString text = qs(v.folders[i]);
         if (folderBoxes_[i]->text() != text) folderBoxes_[i]->setText(text);
     }
+    return saved;
 }
 
+// A save that failed part-way has been reported; the window stays open with the edits, so the
+// user can try again or cancel rather than lose what was not stored.
 void frmOptions::cmdOk_Click() {
-    SaveOptions();
-    accept();
+    if (SaveOptions()) accept();
 }
 
 void frmOptions::cmdApply_Click() {
-    SaveOptions();
-    cmdApply_->setEnabled(false);
+    if (SaveOptions()) cmdApply_->setEnabled(false);
 }
 
 void frmOptions::cmdCancel_Click() { reject(); }

@@ -55,7 +55,7 @@ private:
     QWidget* buildViewer();
     OptionValues values() const;
     void display(const OptionValues& v);
-    void SaveOptions();
+    bool SaveOptions();
     void setChecked(int item, bool checked);
 
     const core::Services& s_;

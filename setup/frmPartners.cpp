@@ -71,8 +71,9 @@ frmPartners::frmPartners(const core::Services& services, automation::ClassRegist
     tabs_[0].direction = "I";
     tabs_[1].direction = "O";
 
+    // Access keys are unique among what one tab shows: Alt+P is Previous, Alt+A the set's Add.
     auto* menuBar = new QMenuBar(this);
-    QMenu* mnuPartners = menuBar->addMenu(QStringLiteral("&Partners"));
+    QMenu* mnuPartners = menuBar->addMenu(QStringLiteral("Par&tners"));
     mnuPartners->setObjectName(QStringLiteral("mnuPartners"));
     mnuAddPartner_ = mnuPartners->addAction(QStringLiteral("&Add..."), this, [this] { mnuAddPartner_Click(); });
     mnuRemovePartner_ = mnuPartners->addAction(QStringLiteral("&Remove..."), this, [this] { mnuRemovePartner_Click(); });
@@ -84,7 +85,7 @@ frmPartners::frmPartners(const core::Services& services, automation::ClassRegist
     mnuEditPartner_->setObjectName(QStringLiteral("mnuEditPartner"));
     mnuClose_->setObjectName(QStringLiteral("mnuClose"));
 
-    auto* lblPartner = new QLabel(QStringLiteral("P&artner"), this);
+    auto* lblPartner = new QLabel(QStringLiteral("Partn&er"), this);
     txtPartner_ = new QLineEdit(this);
     txtPartner_->setMaxLength(63);
     lblPartner->setBuddy(txtPartner_);
@@ -327,6 +328,7 @@ void frmPartners::ShowPartner() {
             b->setEnabled(!editor_.editing());
         tmrDateTime_->start();
         const PartnerRow& r = editor_.row();
+        txtPartner_->setPlaceholderText(QString());
         txtPartner_->setText(text::fromAnsi(r.partner));
         cboPartnerSt_->setCurrentIndex(r.segment);
         cboPartnerEd_->setCurrentIndex(r.element);
@@ -352,6 +354,7 @@ void frmPartners::ClearPartnerFields() {
     tabs_[0].list->clear();
     tabs_[1].list->clear();
     txtPartner_->clear();
+    txtPartner_->setPlaceholderText(QStringLiteral("No trading partner yet: Partners > Add... creates one"));
     for (const auto& f : kPartnerTextFields) fields_[f.control]->clear();
     fields_["txtGS01"]->clear();
     fields_["txtGS08"]->clear();

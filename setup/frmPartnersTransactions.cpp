@@ -118,7 +118,7 @@ QWidget* frmPartners::buildTransactionTab(int tab) {
     auto* detail = new QGridLayout;
     auto* lo = new QLabel(QStringLiteral("Version &Override"), page);
     lo->setBuddy(t.override);
-    auto* lc = new QLabel(QString::fromLatin1(name("&Last Control Number", "&Next Control Number")), page);
+    auto* lc = new QLabel(QString::fromLatin1(name("&Last Control Number", "Next &Control Number")), page);
     lc->setBuddy(t.controlNumber);
     detail->addWidget(t.desc, 0, 0, 1, 2);
     detail->addWidget(lo, 1, 0);

@@ -2,6 +2,7 @@
 
 #include "core/ErrorReporter.h"
 #include "core/Globals.h"
+#include "core/RunError.h"
 #include "platform/text/AnsiQt.h"
 #include "setup/StandardPicker.h"
 
@@ -71,10 +72,15 @@ void frmStandard::Form_Load() {
     lvwStandard_->clear();
     cboVersion_->clear();
     try {
-        for (const auto& v : loadVersions(services_.db)) cboVersion_->addItem(text::fromAnsi(v));
-        if (cboVersion_->count() > 0) cboVersion_->setCurrentIndex(0);
+        // An empty table is a broken installation: say so rather than offer nothing to pick.
+        const auto versions = loadVersions(services_.db);
+        if (versions.empty()) throw core::noCurrentRecordError();
+        for (const auto& v : versions) cboVersion_->addItem(text::fromAnsi(v));
+        cboVersion_->setCurrentIndex(0);
+        const auto standards = loadStandards(services_.db);
+        if (standards.empty()) throw core::noCurrentRecordError();
         QList<QTreeWidgetItem*> items;
-        for (const auto& r : loadStandards(services_.db))
+        for (const auto& r : standards)
             items.append(new QTreeWidgetItem(
                 QStringList{text::fromAnsi(r.transaction), text::fromAnsi(r.group), text::fromAnsi(r.description)}));
         lvwStandard_->addTopLevelItems(items);

@@ -6,6 +6,7 @@
 #include <QSettings>
 
 #include <cstdlib>
+#include <stdexcept>
 #include <strings.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -72,6 +73,7 @@ bool MemorySettings::contains(std::string_view section, std::string_view key) co
 struct FileSettings::Impl {
     explicit Impl(const QString& file) : qs((makePrivate(file), file), QSettings::IniFormat) {}
     QSettings qs;
+    bool failed = false;   // the last flush could not write the file
     // The settings hold folders, partner names and logins: the folder is the owner's alone, and
     // the file exists at 0600 before the first save, whose temporary file takes its mode.
     static void makePrivate(const QString& file) {
@@ -142,6 +144,17 @@ bool FileSettings::contains(std::string_view section, std::string_view key) cons
 }
 
 void FileSettings::sync() { d_->protect(); }
+
+void FileSettings::flush() {
+    // The store keeps its first error for good: after a failure a fresh one, which still holds
+    // the values not yet written, tries again.
+    if (d_->failed) d_ = std::make_unique<Impl>(d_->qs.fileName());
+    d_->protect();
+    d_->failed = d_->qs.status() != QSettings::NoError;
+    if (d_->failed)
+        throw std::runtime_error("The settings file " + QFile::encodeName(d_->qs.fileName()).toStdString() +
+                                 " could not be written");
+}
 
 std::filesystem::path FileSettings::fileName() const { return d_->qs.fileName().toStdString(); }
 

@@ -19,6 +19,9 @@ public:
     virtual void remove(std::string_view section, std::string_view key) = 0;
     virtual void removeSection(std::string_view section) = 0;
     virtual bool contains(std::string_view section, std::string_view key) const = 0;
+    // Makes sure every value set so far is in the store. Throws std::runtime_error when the store
+    // could not be written; the values stay set for this run and a later flush writes them.
+    virtual void flush() {}
 };
 
 // In memory, for tests.
@@ -50,6 +53,7 @@ public:
     void removeSection(std::string_view section) override;
     bool contains(std::string_view section, std::string_view key) const override;
     void sync();
+    void flush() override;
     std::filesystem::path fileName() const;
 
 private:

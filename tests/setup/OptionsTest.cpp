@@ -108,6 +108,18 @@ TEST_F(Options, AFailedWriteEndsTheSaveThroughTheErrorReporter) {
     EXPECT_EQ(history()[0].rfind("Error System: ", 0), 0u);
 }
 
+TEST_F(Options, AStoreThatCannotBeWrittenStopsAfterTheFilterAndSaysSo) {
+    OptionValues v = existingFolders();
+    settings.storeFails = true;
+    EXPECT_FALSE(SaveOptions(s, v));
+    EXPECT_TRUE(db.ui.eventsStartingWith("set Folders").empty());
+    EXPECT_TRUE(db.ui.eventsStartingWith("set Viewer").empty());
+    ASSERT_EQ(history().size(), 1u);
+    EXPECT_NE(history()[0].find("could not be written"), std::string::npos);
+    settings.storeFails = false;
+    EXPECT_TRUE(SaveOptions(s, v));
+}
+
 TEST_F(Options, DatabaseWarning) {
     db.ui.boxAnswers = {core::vbNo, core::vbYes};
     EXPECT_FALSE(ConfirmDatabaseChange(db.ui));

@@ -11,7 +11,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -22,6 +25,7 @@
 
 #include <fstream>
 #include <functional>
+#include <map>
 
 namespace {
 
@@ -189,6 +193,16 @@ TEST_F(PartnersWindow, AddsASetPickedInTheStandardList) {
     EXPECT_FALSE(w.control("cmdDeleteOutbound")->isEnabled());
 }
 
+TEST_F(PartnersWindow, APickerWithoutVersionsSaysSo) {
+    db.exec("DELETE FROM Version");
+    frmStandard picker(s);
+    picker.Form_Load();
+    EXPECT_EQ(picker.cboVersion()->count(), 0);
+    EXPECT_EQ(picker.lvwStandard()->topLevelItemCount(), 0);
+    EXPECT_FALSE(picker.cmdOK()->isEnabled());
+    EXPECT_EQ(ui.eventsStartingWith("box").size(), 1u);
+}
+
 TEST_F(PartnersWindow, OnlyTheActiveXHeaderAsksForAPluginLibrary) {
     receive("ACME", "SUPPLY", "000000101");
     db.exec("UPDATE Transactions SET ActiveX = 'Kept.ACMESUPPLYVTHQ_850_004010_I'");
@@ -207,9 +221,41 @@ TEST_F(PartnersWindow, OnlyTheActiveXHeaderAsksForAPluginLibrary) {
     EXPECT_EQ(vt::test::rows(db, "Transactions", "ActiveX"), std::vector<std::string>{""});
 }
 
+// Alt with a letter reaches one control, whichever tab is in front.
+TEST_F(PartnersWindow, AccessKeysOfWhatIsShownAreUnique) {
+    receive("ACME", "SUPPLY", "000000001");
+    frmPartners& w = open();
+    w.show();
+    auto key = [](QString text) {
+        const int at = text.indexOf(QLatin1Char('&'));
+        return at >= 0 && at + 1 < text.size() ? text.at(at + 1).toUpper() : QChar();
+    };
+    for (int page = 0; page < 3; ++page)
+        for (int inner = 0; inner < 2; ++inner) {
+            w.sstPartner()->setCurrentIndex(page);
+            w.sstTransaction()->setCurrentIndex(inner);
+            std::map<QChar, QString> seen;
+            auto claim = [&](const QString& text) {
+                const QChar k = key(text);
+                if (k.isNull()) return;
+                EXPECT_TRUE(seen.emplace(k, text).second)
+                    << text.toStdString() << " and " << seen[k].toStdString() << " on tab " << page << "/" << inner;
+            };
+            for (QMenu* m : w.findChildren<QMenu*>())
+                if (m->menuAction()->isVisible() && m->parent() != nullptr && qobject_cast<QMenuBar*>(m->parent()))
+                    claim(m->title());
+            for (QAbstractButton* b : w.findChildren<QAbstractButton*>())
+                if (b->isVisible()) claim(b->text());
+            for (QLabel* l : w.findChildren<QLabel*>())
+                if (l->isVisible() && l->buddy()) claim(l->text());
+        }
+}
+
 TEST_F(PartnersWindow, EmptyTableShowsTheSetupTitle) {
     frmPartners& w = open();
     EXPECT_EQ(title(), "Trading Partner Setup");
+    auto* name = static_cast<QLineEdit*>(w.control("txtPartner"));
+    EXPECT_FALSE(name->placeholderText().isEmpty());   // the empty window says what to do
     EXPECT_FALSE(w.mnuEditPartner()->isEnabled());
     EXPECT_FALSE(w.mnuRemovePartner()->isEnabled());
     EXPECT_TRUE(w.mnuAddPartner()->isEnabled());
@@ -220,6 +266,7 @@ TEST_F(PartnersWindow, EmptyTableShowsTheSetupTitle) {
     ui.inputAnswers = {std::string("FIRST01")};
     w.mnuAddPartner_Click();
     EXPECT_EQ(title(), "Partner 1 of 1 -- FIRST01");
+    EXPECT_TRUE(name->placeholderText().isEmpty());
     EXPECT_TRUE(w.tmrDateTime()->isActive());
     EXPECT_TRUE(button("cmdMoveNext")->isEnabled());
 }

@@ -21,6 +21,7 @@ public:
     explicit RecordingSettings(std::vector<std::string>& log) : log_(log) {}
     MemorySettings stored;
     std::string failOn;   // "Section/Key" whose write fails
+    bool storeFails = false;   // values are kept in memory but never reach the store
 
     std::string get(std::string_view section, std::string_view key, std::string_view def = {}) const override {
         return stored.get(section, key, def);
@@ -35,6 +36,9 @@ public:
     void removeSection(std::string_view section) override { stored.removeSection(section); }
     bool contains(std::string_view section, std::string_view key) const override {
         return stored.contains(section, key);
+    }
+    void flush() override {
+        if (storeFails) throw std::runtime_error("The settings file could not be written");
     }
 
 private:

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <sys/stat.h>
 
@@ -75,6 +76,29 @@ TEST(Settings, FileStoreIsNeverReadableByOthers) {
     }
     EXPECT_EQ(mode(), 0600u);
     ::umask(oldMask);
+    fs::remove_all(dir);
+}
+
+// A store that cannot be written says so when flushed, and writes what it holds once the cause
+// is gone.
+TEST(Settings, AFailedWriteIsReportedByFlush) {
+    fs::path dir = tempDir("flush");
+    fs::path ini = dir / "conf" / "Veltrane.conf";
+    vt::FileSettings s(ini);
+    s.set("Filter", "Partner", "True");
+    EXPECT_NO_THROW(s.flush());
+    fs::remove_all(dir / "conf");
+    { std::ofstream blocker(dir / "conf"); }   // the folder is now a file
+    s.set("Filter", "Used", "True");
+    EXPECT_THROW(s.flush(), std::runtime_error);
+    EXPECT_THROW(s.flush(), std::runtime_error);
+    fs::remove(dir / "conf");
+    fs::create_directories(dir / "conf");
+    s.set("Filter", "Time", "False");
+    EXPECT_NO_THROW(s.flush());
+    vt::FileSettings again(ini);
+    EXPECT_EQ(again.get("Filter", "Time"), "False");
+    EXPECT_EQ(again.get("Filter", "Used"), "True");
     fs::remove_all(dir);
 }
 

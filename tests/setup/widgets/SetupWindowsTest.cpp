@@ -235,6 +235,15 @@ TEST_F(SetupWindows, AccountWindowRunsTheSameChecksForApplyAndOk) {
 
     clear(account.txtConfirm());
     type(account.txtConfirm(), QStringLiteral("Opened4"));
+    // A store that cannot be written is told, and the window stays with Apply on.
+    settings.storeFails = true;
+    events().clear();
+    account.cmdOk_Click();
+    EXPECT_TRUE(account.isVisible());
+    EXPECT_TRUE(account.cmdApply()->isEnabled());
+    EXPECT_EQ(db.ui.eventsStartingWith("box"),
+              std::vector<std::string>{"box 16 Veltrane: The settings file could not be written"});
+    settings.storeFails = false;
     account.cmdApply_Click();
     EXPECT_FALSE(account.cmdApply()->isEnabled());
     EXPECT_TRUE(account.isVisible());
@@ -330,6 +339,19 @@ TEST_F(Options, OkRightAfterOpeningRewritesEveryKeyAndCloses) {
     EXPECT_EQ(db.ui.eventsStartingWith("set Folders").size(), 8u);
     EXPECT_EQ(db.ui.eventsStartingWith("set Viewer").size(), 22u);
     EXPECT_TRUE(db.ui.eventsStartingWith("box").empty());
+}
+
+TEST_F(Options, ASaveThatFailedKeepsTheWindowOpenWithItsEdits) {
+    settings.storeFails = true;
+    type(options.folderBox(2), QStringLiteral("x"));
+    options.cmdApply_Click();
+    EXPECT_TRUE(options.cmdApply()->isEnabled());
+    options.cmdOk_Click();
+    EXPECT_TRUE(options.isVisible());
+    EXPECT_EQ(options.folderBox(2)->text().toStdString(), home.string() + "x");
+    settings.storeFails = false;
+    options.cmdOk_Click();
+    EXPECT_FALSE(options.isVisible());
 }
 
 TEST_F(Options, BrowsingAFolder) {
