@@ -53,21 +53,24 @@ Ref<clsHash> clsProvider::createHash(std::int32_t hashType, std::int32_t key, st
     return hash;
 }
 
+namespace {
+// The texts of a collection's items (none for Nothing).
+template <class Text>
+std::vector<std::string> textsOf(const Ref<Collection>& items, Text text) {
+    std::vector<std::string> out;
+    for (std::int32_t i = 0; items && i < items->count(); ++i) out.push_back(text(items->at(std::size_t(i))));
+    return out;
+}
+}  // namespace
+
 void clsProvider::loadContainers(ComboTarget* combo) const {
-    Ref<Collection> names = properties()->containers();
-    apiComboMethods box(combo);
-    box.clearAll();
-    if (!names) return;
-    for (std::int32_t i = 0; i < names->count(); ++i) box.addItem(toString(names->at(std::size_t(i))), box.count());
+    apiComboMethods(combo).fill(textsOf(properties()->containers(), [](const Variant& v) { return toString(v); }));
 }
 
 void clsProvider::loadAlgorithms(ComboTarget* combo) const {
-    Ref<Collection> records = properties()->algorithmsEx();
-    apiComboMethods box(combo);
-    box.clearAll();
-    if (!records) return;
-    for (std::int32_t i = 0; i < records->count(); ++i)
-        box.addItem(records->at(std::size_t(i)).objectAs<clsPROV_ENUMALGS_EX>()->szLongName, box.count());
+    apiComboMethods(combo).fill(textsOf(properties()->algorithmsEx(), [](const Variant& v) {
+        return v.objectAs<clsPROV_ENUMALGS_EX>()->szLongName;
+    }));
 }
 
 Bytes clsProvider::generateRandom(std::int32_t length) const {
