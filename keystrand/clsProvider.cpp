@@ -10,11 +10,14 @@ namespace keystrand {
 
 using namespace vt::automation;
 
-clsProvider::~clsProvider() {
-    if (context_ == 0) return;
+clsProvider::~clsProvider() { releaseQuietly(); }
+
+void clsProvider::releaseQuietly() noexcept {
+    const std::int32_t held = std::exchange(context_, 0);
+    if (held == 0) return;
     try {
-        engine::releaseContext(context_);
-    } catch (...) {   // ending quietly: nobody is left to tell
+        engine::releaseContext(held);
+    } catch (...) {   // already gone, or nobody is left to tell
     }
 }
 
@@ -28,13 +31,7 @@ Ref<clsProviderProperties> clsProvider::properties() const { return makeRef<clsP
 
 bool clsProvider::acquire(std::string_view container, std::int32_t flags) {
     return asMember("clsProvider", "Acquire", [&] {
-        if (context_ != 0) {
-            const std::int32_t held = std::exchange(context_, 0);
-            try {
-                engine::releaseContext(held);
-            } catch (const Failure&) {   // already gone: nothing left to free
-            }
-        }
+        releaseQuietly();
         context_ = engine::acquireContext(container, name_, type_, flags);
         return true;
     });
