@@ -34,13 +34,8 @@ CsvLine splitCsvLine(std::string_view line, char delimiter) {
                 return out;
             }
         } else {
-            while (i < n && line[i] != delimiter) {
-                if (line[i] == '"') {
-                    out.error = "Column " + std::to_string(column) + " holds a quote outside quotes";
-                    return out;
-                }
-                field += line[i++];
-            }
+            // A quote inside an unquoted column is text (an inch mark in a description).
+            while (i < n && line[i] != delimiter) field += line[i++];
         }
         out.fields.push_back(std::move(field));
         if (i >= n) break;

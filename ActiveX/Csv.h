@@ -1,6 +1,6 @@
 #pragma once
 // Comma-separated lines as RFC 4180 reads them: a field in double quotes keeps its delimiters, and
-// a doubled quote inside it stands for one quote.
+// a doubled quote inside it stands for one quote; a quote inside an unquoted field is kept.
 
 #include <optional>
 #include <string>

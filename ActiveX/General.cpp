@@ -102,10 +102,13 @@ bool General::read(const char* fileName, Ref<Recordset>& target, bool inventory)
         std::int64_t line = 1;
         lineCounter = "1";
         for (std::string_view raw : textLines(text)) {
-            // The inventory file writes a quote inside a description as two, which becomes "-".
+            // The inventory file writes a quote inside a description as two, which becomes "-";
+            // order values never hold a quote.
             current = inventory ? replaceAll(std::string(raw), "\"\"", "-") : std::string(raw);
-            const CsvLine columns = splitCsvLine(current);
+            CsvLine columns = splitCsvLine(current);
             if (columns.error) raise(err::InvalidCall, kLibraryName, *columns.error);
+            if (!inventory)
+                for (std::string& column : columns.fields) column = replaceAll(std::move(column), "\"", "");
             rs.addNew();
             for (std::size_t f = 0; f < rs.fieldCount(); ++f) {
                 const std::string piece = f < columns.fields.size() ? columns.fields[f] : std::string();

@@ -51,7 +51,8 @@ private:
         switch (v.type()) {
             case VarType::Empty:
             case VarType::Null: q.bindNull(index); break;
-            case VarType::Boolean: q.bind(index, toBool(v)); break;
+            // True is stored as -1, as every Boolean column of the database holds it.
+            case VarType::Boolean: q.bind(index, std::int64_t(toBool(v) ? -1 : 0)); break;
             case VarType::Byte:
             case VarType::Integer:
             case VarType::Long: q.bind(index, std::int64_t(toInt32(v))); break;

@@ -34,58 +34,42 @@ constexpr AlgorithmInfo kAlgorithms[] = {
     {alg::RSA_KEYX, K::RsaExchange, nullptr, 0, 0},
 };
 
+// Records shared by the providers; each list below names them in its own order.
+constexpr AlgorithmRecord kRc2{alg::RC2, 128, 40, 128, 0, "RC2", "RC2 block cipher"};
+constexpr AlgorithmRecord kRc4{alg::RC4, 128, 40, 128, 0, "RC4", "RC4 stream cipher"};
+constexpr AlgorithmRecord kDes{alg::DES, 56, 56, 56, 0, "DES", "Data Encryption Standard (DES)"};
+constexpr AlgorithmRecord kDes112{alg::TRIPLE_DES_112, 112, 112, 112, 0, "3DES TWO KEY", "Two Key Triple DES"};
+constexpr AlgorithmRecord kDes168{alg::TRIPLE_DES, 168, 168, 168, 0, "3DES", "Three Key Triple DES"};
+constexpr AlgorithmRecord kCast{alg::CAST, 128, 40, 128, 0, "CAST", "CAST-128 block cipher"};
+constexpr AlgorithmRecord kSha1{alg::SHA1, 160, 160, 160, CRYPT_FLAG_SIGNING, "SHA-1", "Secure Hash Algorithm (SHA-1)"};
+constexpr AlgorithmRecord kMd2{alg::MD2, 128, 128, 128, CRYPT_FLAG_SIGNING, "MD2", "Message Digest 2 (MD2)"};
+constexpr AlgorithmRecord kMd4{alg::MD4, 128, 128, 128, CRYPT_FLAG_SIGNING, "MD4", "Message Digest 4 (MD4)"};
+constexpr AlgorithmRecord kMd5{alg::MD5, 128, 128, 128, CRYPT_FLAG_SIGNING, "MD5", "Message Digest 5 (MD5)"};
+constexpr AlgorithmRecord kMac{alg::MAC, 0, 0, 0, 0, "MAC", "Message Authentication Code"};
+constexpr AlgorithmRecord kSsl3{alg::SSL3_SHAMD5, 288, 288, 288, 0, "SSL3 SHAMD5", "SSL3 SHA-1 and MD5 hash"};
+constexpr AlgorithmRecord kRsaSign{alg::RSA_SIGN, 1024, 512, 16384, CRYPT_FLAG_SIGNING, "RSA_SIGN", "RSA Signature"};
+constexpr AlgorithmRecord kRsaKeyx{alg::RSA_KEYX, 1024, 512, 16384, 0, "RSA_KEYX", "RSA Key Exchange"};
+
+// The basic provider: 40 to 56-bit RC2 and RC4, RSA exchange keys of at most 1024 bits.
 constexpr AlgorithmRecord kBasic[] = {
     {alg::RC2, 40, 40, 56, 0, "RC2", "RC2 block cipher"},
     {alg::RC4, 40, 40, 56, 0, "RC4", "RC4 stream cipher"},
-    {alg::DES, 56, 56, 56, 0, "DES", "Data Encryption Standard (DES)"},
-    {alg::SHA1, 160, 160, 160, CRYPT_FLAG_SIGNING, "SHA-1", "Secure Hash Algorithm (SHA-1)"},
-    {alg::MD2, 128, 128, 128, CRYPT_FLAG_SIGNING, "MD2", "Message Digest 2 (MD2)"},
-    {alg::MD4, 128, 128, 128, CRYPT_FLAG_SIGNING, "MD4", "Message Digest 4 (MD4)"},
-    {alg::MD5, 128, 128, 128, CRYPT_FLAG_SIGNING, "MD5", "Message Digest 5 (MD5)"},
-    {alg::MAC, 0, 0, 0, 0, "MAC", "Message Authentication Code"},
-    {alg::SSL3_SHAMD5, 288, 288, 288, 0, "SSL3 SHAMD5", "SSL3 SHA-1 and MD5 hash"},
-    {alg::RSA_SIGN, 1024, 512, 16384, CRYPT_FLAG_SIGNING, "RSA_SIGN", "RSA Signature"},
+    kDes, kSha1, kMd2, kMd4, kMd5, kMac, kSsl3, kRsaSign,
     {alg::RSA_KEYX, 1024, 512, 1024, 0, "RSA_KEYX", "RSA Key Exchange"},
 };
 
-constexpr AlgorithmRecord kFull[] = {
-    {alg::RC2, 128, 40, 128, 0, "RC2", "RC2 block cipher"},
-    {alg::RC4, 128, 40, 128, 0, "RC4", "RC4 stream cipher"},
-    {alg::DES, 56, 56, 56, 0, "DES", "Data Encryption Standard (DES)"},
-    {alg::TRIPLE_DES_112, 112, 112, 112, 0, "3DES TWO KEY", "Two Key Triple DES"},
-    {alg::TRIPLE_DES, 168, 168, 168, 0, "3DES", "Three Key Triple DES"},
-    {alg::CAST, 128, 40, 128, 0, "CAST", "CAST-128 block cipher"},
-    {alg::SHA1, 160, 160, 160, CRYPT_FLAG_SIGNING, "SHA-1", "Secure Hash Algorithm (SHA-1)"},
-    {alg::MD2, 128, 128, 128, CRYPT_FLAG_SIGNING, "MD2", "Message Digest 2 (MD2)"},
-    {alg::MD4, 128, 128, 128, CRYPT_FLAG_SIGNING, "MD4", "Message Digest 4 (MD4)"},
-    {alg::MD5, 128, 128, 128, CRYPT_FLAG_SIGNING, "MD5", "Message Digest 5 (MD5)"},
-    {alg::MAC, 0, 0, 0, 0, "MAC", "Message Authentication Code"},
-    {alg::SSL3_SHAMD5, 288, 288, 288, 0, "SSL3 SHAMD5", "SSL3 SHA-1 and MD5 hash"},
-    {alg::RSA_SIGN, 1024, 512, 16384, CRYPT_FLAG_SIGNING, "RSA_SIGN", "RSA Signature"},
-    {alg::RSA_KEYX, 1024, 512, 16384, 0, "RSA_KEYX", "RSA Key Exchange"},
-};
+constexpr AlgorithmRecord kFull[] = {kRc2, kRc4, kDes, kDes112, kDes168, kCast, kSha1,
+                                     kMd2, kMd4, kMd5, kMac, kSsl3, kRsaSign, kRsaKeyx};
 
 constexpr AlgorithmRecord kAes[] = {
     {alg::AES_128, 128, 128, 128, 0, "AES 128", "Advanced Encryption Standard 128 bit"},
     {alg::AES_192, 192, 192, 192, 0, "AES 192", "Advanced Encryption Standard 192 bit"},
     {alg::AES_256, 256, 256, 256, 0, "AES 256", "Advanced Encryption Standard 256 bit"},
-    {alg::RC2, 128, 40, 128, 0, "RC2", "RC2 block cipher"},
-    {alg::RC4, 128, 40, 128, 0, "RC4", "RC4 stream cipher"},
-    {alg::DES, 56, 56, 56, 0, "DES", "Data Encryption Standard (DES)"},
-    {alg::TRIPLE_DES_112, 112, 112, 112, 0, "3DES TWO KEY", "Two Key Triple DES"},
-    {alg::TRIPLE_DES, 168, 168, 168, 0, "3DES", "Three Key Triple DES"},
-    {alg::CAST, 128, 40, 128, 0, "CAST", "CAST-128 block cipher"},
-    {alg::SHA1, 160, 160, 160, CRYPT_FLAG_SIGNING, "SHA-1", "Secure Hash Algorithm (SHA-1)"},
+    kRc2, kRc4, kDes, kDes112, kDes168, kCast, kSha1,
     {alg::SHA_256, 256, 256, 256, CRYPT_FLAG_SIGNING, "SHA-256", "Secure Hash Algorithm (SHA-256)"},
     {alg::SHA_384, 384, 384, 384, CRYPT_FLAG_SIGNING, "SHA-384", "Secure Hash Algorithm (SHA-384)"},
     {alg::SHA_512, 512, 512, 512, CRYPT_FLAG_SIGNING, "SHA-512", "Secure Hash Algorithm (SHA-512)"},
-    {alg::MD2, 128, 128, 128, CRYPT_FLAG_SIGNING, "MD2", "Message Digest 2 (MD2)"},
-    {alg::MD4, 128, 128, 128, CRYPT_FLAG_SIGNING, "MD4", "Message Digest 4 (MD4)"},
-    {alg::MD5, 128, 128, 128, CRYPT_FLAG_SIGNING, "MD5", "Message Digest 5 (MD5)"},
-    {alg::MAC, 0, 0, 0, 0, "MAC", "Message Authentication Code"},
-    {alg::SSL3_SHAMD5, 288, 288, 288, 0, "SSL3 SHAMD5", "SSL3 SHA-1 and MD5 hash"},
-    {alg::RSA_SIGN, 1024, 512, 16384, CRYPT_FLAG_SIGNING, "RSA_SIGN", "RSA Signature"},
-    {alg::RSA_KEYX, 1024, 512, 16384, 0, "RSA_KEYX", "RSA Key Exchange"},
+    kMd2, kMd4, kMd5, kMac, kSsl3, kRsaSign, kRsaKeyx,
 };
 
 constexpr ProviderInfo kProviders[] = {

@@ -362,6 +362,35 @@ KeyPair loadKeyPair(const fs::path& folder, std::int32_t keySpec) {
     return pair;
 }
 
+KeyPair& pairOf(Context& c, std::int32_t keySpec) {
+    if (keySpec != AT_SIGNATURE && keySpec != AT_KEYEXCHANGE) fail(code::BadKey);
+    return keySpec == AT_SIGNATURE ? c.signature : c.exchange;
+}
+
+// The context's new pair of that kind, kept in its container unless it is verify-only.
+void setPair(Context& c, std::int32_t keySpec, const KeyPair& pair) {
+    if (!c.verifyOnly) saveKeyPair(c.folder, keySpec, pair);
+    pairOf(c, keySpec) = pair;
+}
+
+// ---- Key objects ----
+
+std::shared_ptr<Key> newKey(const ProviderInfo* provider, std::int32_t algorithm, std::int32_t flags) {
+    auto k = std::make_shared<Key>();
+    k->provider = provider;
+    k->algorithm = algorithm;
+    k->flags = flags;
+    return k;
+}
+
+// The engine's entry of a block or stream cipher; the bad-algorithm code for anything else.
+const AlgorithmInfo& symmetricAlgorithm(std::int32_t algorithm) {
+    const AlgorithmInfo* info = findAlgorithm(algorithm);
+    if (!info || (info->kind != AlgorithmKind::BlockCipher && info->kind != AlgorithmKind::StreamCipher))
+        fail(code::BadAlgorithm);
+    return *info;
+}
+
 // ---- Symmetric keys ----
 
 std::int32_t requestedBits(const AlgorithmRecord& record, std::int32_t flags) {
@@ -392,10 +421,7 @@ std::size_t secretBytes(const AlgorithmInfo& info, std::int32_t bits) {
 Handle addSymmetric(const ProviderInfo& provider, const AlgorithmInfo& info, Bytes secret, std::int32_t flags) {
     if (info.fixedKeyBytes && info.id != alg::AES_128 && info.id != alg::AES_192 && info.id != alg::AES_256)
         fixDesParity(secret);
-    auto k = std::make_shared<Key>();
-    k->provider = &provider;
-    k->algorithm = info.id;
-    k->flags = flags;
+    auto k = newKey(&provider, info.id, flags);
     k->secret = std::move(secret);
     return table().add(k);
 }
@@ -568,9 +594,7 @@ Bytes signedBlock(std::int32_t algorithm, const Bytes& value, std::int32_t flags
 Bytes signHash(Handle hash, std::int32_t keySpec, std::int32_t flags) {
     auto h = hashOf(hash);
     if (flags & ~CRYPT_NOHASHOID) fail(code::BadFlags);
-    auto c = context(h->context);
-    if (keySpec != AT_SIGNATURE && keySpec != AT_KEYEXCHANGE) fail(code::BadKey);
-    const KeyPair& pair = keySpec == AT_SIGNATURE ? c->signature : c->exchange;
+    const KeyPair& pair = pairOf(*context(h->context), keySpec);
     if (!pair.pkey) fail(code::NoKey);
     const Bytes tbs = signedBlock(h->algorithm, hashValue(hash), flags);
     return reversed(rsaRun(pair.pkey.get(), EVP_PKEY_sign_init, EVP_PKEY_sign, tbs, code::BadLength));
@@ -602,28 +626,22 @@ Handle generateKey(Handle ctx, std::int32_t algorithm, std::int32_t flags) {
     if (keySpec) {
         const AlgorithmRecord& r = offered(*c->provider, keySpec == AT_SIGNATURE ? alg::RSA_SIGN : alg::RSA_KEYX);
         const std::int32_t bits = requestedBits(r, flags);
-        KeyPair pair{generateRsa(bits), flags & 0xFFFF};
-        if (!c->verifyOnly) saveKeyPair(c->folder, keySpec, pair);
-        (keySpec == AT_SIGNATURE ? c->signature : c->exchange) = pair;
+        setPair(*c, keySpec, KeyPair{generateRsa(bits), flags & 0xFFFF});
         return userKey(ctx, keySpec);
     }
     const AlgorithmRecord& r = offered(*c->provider, algorithm);
-    const AlgorithmInfo* info = findAlgorithm(algorithm);
-    if (!info || (info->kind != AlgorithmKind::BlockCipher && info->kind != AlgorithmKind::StreamCipher))
-        fail(code::BadAlgorithm);
-    Bytes secret(secretBytes(*info, requestedBits(r, flags)));
+    const AlgorithmInfo& info = symmetricAlgorithm(algorithm);
+    Bytes secret(secretBytes(info, requestedBits(r, flags)));
     if (RAND_bytes_ex(ossl::context(), secret.data(), secret.size(), 0) != 1) fail(code::InternalFailure);
-    return addSymmetric(*c->provider, *info, std::move(secret), flags & 0xFFFF);
+    return addSymmetric(*c->provider, info, std::move(secret), flags & 0xFFFF);
 }
 
 Handle deriveKey(Handle ctx, std::int32_t algorithm, Handle hash, std::int32_t flags) {
     auto c = context(ctx);
     auto h = hashOf(hash);
     const AlgorithmRecord& r = offered(*c->provider, algorithm);
-    const AlgorithmInfo* info = findAlgorithm(algorithm);
-    if (!info || (info->kind != AlgorithmKind::BlockCipher && info->kind != AlgorithmKind::StreamCipher))
-        fail(code::BadAlgorithm);
-    const std::size_t need = secretBytes(*info, requestedBits(r, flags));
+    const AlgorithmInfo& info = symmetricAlgorithm(algorithm);
+    const std::size_t need = secretBytes(info, requestedBits(r, flags));
     Bytes value = hashValue(hash);
     Bytes secret;
     if (value.size() >= need) {
@@ -642,18 +660,14 @@ Handle deriveKey(Handle ctx, std::int32_t algorithm, Handle hash, std::int32_t f
         secret.resize(need);
     }
     OPENSSL_cleanse(value.data(), value.size());
-    return addSymmetric(*c->provider, *info, std::move(secret), flags & 0xFFFF);
+    return addSymmetric(*c->provider, info, std::move(secret), flags & 0xFFFF);
 }
 
 Handle userKey(Handle ctx, std::int32_t keySpec) {
     auto c = context(ctx);
-    if (keySpec != AT_SIGNATURE && keySpec != AT_KEYEXCHANGE) fail(code::BadKey);
-    const KeyPair& pair = keySpec == AT_SIGNATURE ? c->signature : c->exchange;
+    const KeyPair& pair = pairOf(*c, keySpec);
     if (!pair.pkey) fail(code::NoKey);
-    auto k = std::make_shared<Key>();
-    k->provider = c->provider;
-    k->algorithm = keySpec == AT_SIGNATURE ? alg::RSA_SIGN : alg::RSA_KEYX;
-    k->flags = pair.flags;
+    auto k = newKey(c->provider, keySpec == AT_SIGNATURE ? alg::RSA_SIGN : alg::RSA_KEYX, pair.flags);
     k->pkey = pair.pkey;
     k->hasPrivate = true;
     return table().add(k);
@@ -669,24 +683,15 @@ Handle importKey(Handle ctx, ByteSpan blob, Handle unwrapKey, std::int32_t flags
     if (type == PUBLICKEYBLOB || type == PRIVATEKEYBLOB) {
         if (algorithm != alg::RSA_SIGN && algorithm != alg::RSA_KEYX) fail(code::BadAlgorithm);
         offered(*c->provider, algorithm);
-        auto k = std::make_shared<Key>();
-        k->provider = c->provider;
-        k->algorithm = algorithm;
-        k->flags = flags & 0xFFFF;
+        auto k = newKey(c->provider, algorithm, flags & 0xFFFF);
         k->pkey = rsaFromBlobBody(in, type == PRIVATEKEYBLOB);
         k->hasPrivate = type == PRIVATEKEYBLOB;
-        if (k->hasPrivate) {
-            // An imported key pair becomes the context's own pair of its kind.
-            const std::int32_t keySpec = algorithm == alg::RSA_SIGN ? AT_SIGNATURE : AT_KEYEXCHANGE;
-            const KeyPair pair{k->pkey, k->flags};
-            if (!c->verifyOnly) saveKeyPair(c->folder, keySpec, pair);
-            (keySpec == AT_SIGNATURE ? c->signature : c->exchange) = pair;
-        }
+        // An imported key pair becomes the context's own pair of its kind.
+        if (k->hasPrivate)
+            setPair(*c, algorithm == alg::RSA_SIGN ? AT_SIGNATURE : AT_KEYEXCHANGE, KeyPair{k->pkey, k->flags});
         return table().add(k);
     }
-    const AlgorithmInfo* info = findAlgorithm(algorithm);
-    if (!info || (info->kind != AlgorithmKind::BlockCipher && info->kind != AlgorithmKind::StreamCipher))
-        fail(code::BadAlgorithm);
+    const AlgorithmInfo& info = symmetricAlgorithm(algorithm);
     const AlgorithmRecord& r = offered(*c->provider, algorithm);
     Bytes secret;
     if (type == PLAINTEXTKEYBLOB) {
@@ -703,13 +708,10 @@ Handle importKey(Handle ctx, ByteSpan blob, Handle unwrapKey, std::int32_t flags
         fail(code::BadType);
     }
     const std::size_t bits = secret.size() * 8;
-    const bool fixedOk = info->fixedKeyBytes && secret.size() == std::size_t(info->fixedKeyBytes);
-    if (!fixedOk && (info->fixedKeyBytes || bits < std::size_t(r.minLen) || bits > std::size_t(r.maxLen)))
+    const bool fixedOk = info.fixedKeyBytes && secret.size() == std::size_t(info.fixedKeyBytes);
+    if (!fixedOk && (info.fixedKeyBytes || bits < std::size_t(r.minLen) || bits > std::size_t(r.maxLen)))
         fail(code::BadData);
-    auto k = std::make_shared<Key>();
-    k->provider = c->provider;
-    k->algorithm = algorithm;
-    k->flags = flags & 0xFFFF;
+    auto k = newKey(c->provider, algorithm, flags & 0xFFFF);
     k->secret = std::move(secret);   // imported as given: parity bits are the sender's
     return table().add(k);
 }

@@ -21,6 +21,10 @@ std::string apiComboMethods::text(std::int32_t item) const { return combo_ ? com
 void apiComboMethods::clearAll() {
     if (combo_) combo_->clear();
 }
+void apiComboMethods::fill(const std::vector<std::string>& texts) {
+    clearAll();
+    for (const std::string& t : texts) addItem(t, count());
+}
 void apiComboMethods::insertItem(std::int32_t position, std::string_view description) {
     if (combo_) combo_->insertItem(position, description);
 }

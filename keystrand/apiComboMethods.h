@@ -6,6 +6,9 @@
 
 #include "platform/automation/Object.h"
 
+#include <string>
+#include <vector>
+
 namespace keystrand {
 
 class apiComboMethods final : public vt::automation::Dispatch<apiComboMethods> {
@@ -25,6 +28,8 @@ public:
     std::int32_t count() const;
     std::string text(std::int32_t item) const;
     void clearAll();
+    // Empties the box, then appends the texts in order, each with its position as its data.
+    void fill(const std::vector<std::string>& texts);
     void insertItem(std::int32_t position, std::string_view description);
     void deleteItem(std::int32_t position);
     bool isDropped() const;

@@ -15,10 +15,13 @@ namespace {
 constexpr const char* kClass = "clsHash";
 }
 
-clsHash::~clsHash() {
-    if (handle_ == 0) return;
+clsHash::~clsHash() { take(0); }
+
+void clsHash::take(std::int32_t handle) noexcept {
+    const std::int32_t old = std::exchange(handle_, handle);
+    if (old == 0) return;
     try {
-        engine::destroyHash(handle_);
+        engine::destroyHash(old);
     } catch (...) {
     }
 }
@@ -26,14 +29,7 @@ clsHash::~clsHash() {
 bool clsHash::create(std::int32_t context, std::int32_t algorithm, std::int32_t key, std::int32_t flags) {
     context_ = context;
     return asMember(kClass, "Create", [&] {
-        const std::int32_t h = engine::createHash(context, algorithm, key, flags);
-        if (handle_ != 0) {
-            try {
-                engine::destroyHash(handle_);
-            } catch (const Failure&) {
-            }
-        }
-        handle_ = h;
+        take(engine::createHash(context, algorithm, key, flags));
         return true;
     });
 }

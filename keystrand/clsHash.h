@@ -33,6 +33,8 @@ public:
     std::int32_t hashType();
 
 private:
+    // Takes a new hash handle, ending the one held before.
+    void take(std::int32_t handle) noexcept;
     std::int32_t handle_ = 0;
     std::int32_t context_ = 0;
 };

@@ -61,30 +61,31 @@ void clsKey::take(std::int32_t handle) noexcept {
     }
 }
 
+template <class F>
+bool clsKey::load(std::string_view member, F&& newHandle) {
+    return asMember(kClass, member, [&] {
+        take(newHandle());
+        return true;
+    });
+}
+
 Bytes clsKey::exportKey(std::int32_t blobType, std::int32_t flags, std::int32_t wrapKey) {
     return asMember(kClass, "Export", [&] { return engine::exportKey(handle_, wrapKey, blobType, flags); });
 }
 
 bool clsKey::importKey(std::int32_t context, const Bytes& blob, std::int32_t flags, std::int32_t publicKey) {
-    return asMember(kClass, "Import", [&] {
+    return load("Import", [&] {
         if (blob.empty()) raise(err::SubscriptOutOfRange);
-        take(engine::importKey(context, blob, publicKey, flags));
-        return true;
+        return engine::importKey(context, blob, publicKey, flags);
     });
 }
 
 bool clsKey::getUserSignature(std::int32_t context) {
-    return asMember(kClass, "GetUserSignature", [&] {
-        take(engine::userKey(context, AT_SIGNATURE));
-        return true;
-    });
+    return load("GetUserSignature", [&] { return engine::userKey(context, AT_SIGNATURE); });
 }
 
 bool clsKey::getUserExchangeKey(std::int32_t context) {
-    return asMember(kClass, "GetUserExchangeKey", [&] {
-        take(engine::userKey(context, AT_KEYEXCHANGE));
-        return true;
-    });
+    return load("GetUserExchangeKey", [&] { return engine::userKey(context, AT_KEYEXCHANGE); });
 }
 
 std::int32_t clsKey::cipherAlgorithmType() {
@@ -98,44 +99,28 @@ std::int32_t clsKey::cipherAlgorithmType() {
 }
 
 bool clsKey::generate(std::int32_t context, std::int32_t algorithm, std::int32_t flags) {
-    return asMember(kClass, "Generate", [&] {
-        take(engine::generateKey(context, algorithm, flags));
-        return true;
-    });
+    return load("Generate", [&] { return engine::generateKey(context, algorithm, flags); });
 }
 
 bool clsKey::generateExchangeKey(std::int32_t context, std::int32_t flags) {
-    return asMember(kClass, "GenerateExchangeKey", [&] {
-        take(engine::generateKey(context, AT_KEYEXCHANGE, flags));
-        return true;
-    });
+    return load("GenerateExchangeKey", [&] { return engine::generateKey(context, AT_KEYEXCHANGE, flags); });
 }
 
 bool clsKey::generateSignature(std::int32_t context, std::int32_t flags) {
-    return asMember(kClass, "GenerateSignature", [&] {
-        take(engine::generateKey(context, AT_SIGNATURE, flags));
-        return true;
-    });
+    return load("GenerateSignature", [&] { return engine::generateKey(context, AT_SIGNATURE, flags); });
 }
 
 bool clsKey::generateDhStoreForward(std::int32_t context, std::int32_t flags) {
-    return asMember(kClass, "GenerateDH_StoreForward", [&] {
-        take(engine::generateKey(context, alg::DH_SF, flags));
-        return true;
-    });
+    return load("GenerateDH_StoreForward", [&] { return engine::generateKey(context, alg::DH_SF, flags); });
 }
 
 bool clsKey::generateDhEphemeral(std::int32_t context, std::int32_t flags) {
-    return asMember(kClass, "GenerateDH_Ephemeral", [&] {
-        take(engine::generateKey(context, alg::DH_EPHEM, flags));
-        return true;
-    });
+    return load("GenerateDH_Ephemeral", [&] { return engine::generateKey(context, alg::DH_EPHEM, flags); });
 }
 
 bool clsKey::derive(const clsHash& hash, std::int32_t cipher, std::int32_t flags) {
-    return asMember(kClass, "Derive", [&] {
-        take(engine::deriveKey(engine::hashContext(hash.handle()), cipher, hash.handle(), flags));
-        return true;
+    return load("Derive", [&] {
+        return engine::deriveKey(engine::hashContext(hash.handle()), cipher, hash.handle(), flags);
     });
 }
 

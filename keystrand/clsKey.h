@@ -40,6 +40,9 @@ public:
 private:
     // Takes a newly loaded handle, freeing the one held before.
     void take(std::int32_t handle) noexcept;
+    // A loading member: `newHandle` loads the key, whose handle replaces the one held.
+    template <class F>
+    bool load(std::string_view member, F&& newHandle);
     std::int32_t handle_ = 0;
 };
 

@@ -10,11 +10,14 @@ namespace keystrand {
 
 using namespace vt::automation;
 
-clsProvider::~clsProvider() {
-    if (context_ == 0) return;
+clsProvider::~clsProvider() { releaseQuietly(); }
+
+void clsProvider::releaseQuietly() noexcept {
+    const std::int32_t held = std::exchange(context_, 0);
+    if (held == 0) return;
     try {
-        engine::releaseContext(context_);
-    } catch (...) {   // ending quietly: nobody is left to tell
+        engine::releaseContext(held);
+    } catch (...) {   // already gone, or nobody is left to tell
     }
 }
 
@@ -28,13 +31,7 @@ Ref<clsProviderProperties> clsProvider::properties() const { return makeRef<clsP
 
 bool clsProvider::acquire(std::string_view container, std::int32_t flags) {
     return asMember("clsProvider", "Acquire", [&] {
-        if (context_ != 0) {
-            const std::int32_t held = std::exchange(context_, 0);
-            try {
-                engine::releaseContext(held);
-            } catch (const Failure&) {   // already gone: nothing left to free
-            }
-        }
+        releaseQuietly();
         context_ = engine::acquireContext(container, name_, type_, flags);
         return true;
     });
@@ -53,21 +50,24 @@ Ref<clsHash> clsProvider::createHash(std::int32_t hashType, std::int32_t key, st
     return hash;
 }
 
+namespace {
+// The texts of a collection's items (none for Nothing).
+template <class Text>
+std::vector<std::string> textsOf(const Ref<Collection>& items, Text text) {
+    std::vector<std::string> out;
+    for (std::int32_t i = 0; items && i < items->count(); ++i) out.push_back(text(items->at(std::size_t(i))));
+    return out;
+}
+}  // namespace
+
 void clsProvider::loadContainers(ComboTarget* combo) const {
-    Ref<Collection> names = properties()->containers();
-    apiComboMethods box(combo);
-    box.clearAll();
-    if (!names) return;
-    for (std::int32_t i = 0; i < names->count(); ++i) box.addItem(toString(names->at(std::size_t(i))), box.count());
+    apiComboMethods(combo).fill(textsOf(properties()->containers(), [](const Variant& v) { return toString(v); }));
 }
 
 void clsProvider::loadAlgorithms(ComboTarget* combo) const {
-    Ref<Collection> records = properties()->algorithmsEx();
-    apiComboMethods box(combo);
-    box.clearAll();
-    if (!records) return;
-    for (std::int32_t i = 0; i < records->count(); ++i)
-        box.addItem(records->at(std::size_t(i)).objectAs<clsPROV_ENUMALGS_EX>()->szLongName, box.count());
+    apiComboMethods(combo).fill(textsOf(properties()->algorithmsEx(), [](const Variant& v) {
+        return v.objectAs<clsPROV_ENUMALGS_EX>()->szLongName;
+    }));
 }
 
 Bytes clsProvider::generateRandom(std::int32_t length) const {

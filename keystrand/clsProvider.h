@@ -36,6 +36,8 @@ public:
     Bytes generateRandom(std::int32_t length) const;
 
 private:
+    // Releases a held context; a failure leaves nothing to free.
+    void releaseQuietly() noexcept;
     std::string name_;
     std::int32_t type_;
     std::int32_t context_ = 0;

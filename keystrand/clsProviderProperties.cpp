@@ -98,29 +98,22 @@ std::string clsProviderProperties::version() const {
     return buf;
 }
 
-Ref<Collection> clsProviderProperties::algorithms() const {
+template <class Record>
+Ref<Collection> clsProviderProperties::records() const {
     const auto info = engine::contextInfo(context_);
     if (!info) return nullptr;
     auto c = makeRef<Collection>();
     for (const auto& r : availableAlgorithms(*info->provider)) {
-        auto rec = makeRef<clsPROV_ENUMALGS>();
+        auto rec = makeRef<Record>();
         rec->load(r);
         c->add(Variant(rec), std::to_string(c->count()));
     }
     return c;
 }
 
-Ref<Collection> clsProviderProperties::algorithmsEx() const {
-    const auto info = engine::contextInfo(context_);
-    if (!info) return nullptr;
-    auto c = makeRef<Collection>();
-    for (const auto& r : availableAlgorithms(*info->provider)) {
-        auto rec = makeRef<clsPROV_ENUMALGS_EX>();
-        rec->load(r);
-        c->add(Variant(rec), std::to_string(c->count()));
-    }
-    return c;
-}
+Ref<Collection> clsProviderProperties::algorithms() const { return records<clsPROV_ENUMALGS>(); }
+
+Ref<Collection> clsProviderProperties::algorithmsEx() const { return records<clsPROV_ENUMALGS_EX>(); }
 
 Ref<Collection> clsProviderProperties::containers() const {
     if (!engine::contextInfo(context_)) return nullptr;

@@ -43,6 +43,9 @@ public:
     vt::automation::Ref<Collection> containers() const;
 
 private:
+    // The context's algorithms, one record of that form each, keyed "0", "1", ...
+    template <class Record>
+    vt::automation::Ref<Collection> records() const;
     std::int32_t context_;
 };
 

@@ -25,9 +25,9 @@ Ref<clsProvider> clsProviders::item(const Variant& indexOrKey) const {
 Ref<clsProvider> clsProviders::item(std::int32_t position) const { return item(Variant(position)); }
 
 void clsProviders::loadComboBox(ComboTarget* combo) const {
-    apiComboMethods box(combo);
-    box.clearAll();
-    for (const auto& [key, p] : items_) box.addItem(p->name(), box.count());
+    std::vector<std::string> names;
+    for (const auto& [key, p] : items_) names.push_back(p->name());
+    apiComboMethods(combo).fill(names);
 }
 
 std::int32_t clsProviders::locateProvider(std::string_view name, std::int32_t type) const {

@@ -40,7 +40,7 @@ public:
     //                              column, each of type Variant; integers as Long or Double, reals
     //                              as Double, text as String, NULL as Null)
     //   Execute(sql, values...) -> the number of rows changed, as a Long
-    // The values are bound to ?1, ?2, ... in order; they never enter the SQL text.
+    // The values are bound to ?1, ?2, ... in order (True as -1); they never enter the SQL text.
     virtual ObjectRef database() const = 0;
 
     // ---- Version 2 (a host that does not override them shows no box and answers vbOK, yields

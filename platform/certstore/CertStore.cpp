@@ -179,25 +179,33 @@ Store Store::open(const fs::path& root, Location location, std::string_view name
         std::ifstream in(file, std::ios::binary);
         const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         std::size_t found = 0;
-        if (data.find("-----BEGIN") != std::string::npos) {
-            BIO* bio = BIO_new_mem_buf(data.data(), int(data.size()));
-            STACK_OF(X509_INFO)* infos = PEM_X509_INFO_read_bio(bio, nullptr, noPassword, nullptr);
-            BIO_free(bio);
-            for (int i = 0; infos && i < sk_X509_INFO_num(infos); ++i) {
-                X509_INFO* info = sk_X509_INFO_value(infos, i);
-                if (info->x509) {
-                    X509_up_ref(info->x509);
-                    s.certificates_.emplace_back(std::shared_ptr<X509>(info->x509, X509_free), file);
-                    ++found;
+        constexpr std::string_view kBegin = "-----BEGIN";
+        if (data.find(kBegin) != std::string::npos) {
+            // Block by block: a damaged block costs only itself, not the certificates beside it
+            // (which would move every later position in the list).
+            for (std::size_t at = data.find(kBegin); at != std::string::npos;) {
+                const std::size_t next = data.find(kBegin, at + kBegin.size());
+                const std::size_t end = next == std::string::npos ? data.size() : next;
+                BIO* bio = BIO_new_mem_buf(data.data() + at, int(end - at));
+                STACK_OF(X509_INFO)* infos = PEM_X509_INFO_read_bio(bio, nullptr, noPassword, nullptr);
+                BIO_free(bio);
+                for (int i = 0; infos && i < sk_X509_INFO_num(infos); ++i) {
+                    X509_INFO* info = sk_X509_INFO_value(infos, i);
+                    if (info->x509) {
+                        X509_up_ref(info->x509);
+                        s.certificates_.emplace_back(std::shared_ptr<X509>(info->x509, X509_free), file);
+                        ++found;
+                    }
+                    if (info->crl) ++s.crls_, ++found;
+                    if (info->x_pkey && info->x_pkey->dec_pkey) {
+                        EVP_PKEY_up_ref(info->x_pkey->dec_pkey);
+                        keys.emplace_back(info->x_pkey->dec_pkey, EVP_PKEY_free);
+                        ++found;
+                    }
                 }
-                if (info->crl) ++s.crls_, ++found;
-                if (info->x_pkey && info->x_pkey->dec_pkey) {
-                    EVP_PKEY_up_ref(info->x_pkey->dec_pkey);
-                    keys.emplace_back(info->x_pkey->dec_pkey, EVP_PKEY_free);
-                    ++found;
-                }
+                sk_X509_INFO_pop_free(infos, X509_INFO_free);
+                at = next;
             }
-            sk_X509_INFO_pop_free(infos, X509_INFO_free);
         } else {
             const unsigned char* p = reinterpret_cast<const unsigned char*>(data.data());
             if (X509* x = d2i_X509(nullptr, &p, long(data.size()))) {

@@ -39,7 +39,7 @@ TEST_F(PluginHostTest, QueryAndExecuteBindTheirValues) {
     ASSERT_EQ(r->recordCount(), 1);
     EXPECT_EQ(automation::toText(r->value("Description")), quoted);
     EXPECT_EQ(r->value("Selected").type(), automation::VarType::Long);
-    EXPECT_EQ(automation::toInt32(r->value("Selected")), 1);
+    EXPECT_EQ(automation::toInt32(r->value("Selected")), -1);   // True, as the database keeps it
     EXPECT_EQ(automation::toText(r->value("ProNumber")), "P1");
     EXPECT_EQ(automation::toDouble(r->value("Half")), 2.5);
     EXPECT_TRUE(r->value("Nothing").isNull());

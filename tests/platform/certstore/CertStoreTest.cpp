@@ -76,6 +76,21 @@ TEST_F(CertStoreTest, NameForms) {
     EXPECT_EQ(ca.der().size(), fs::file_size(TestCertificates::get().caDer));
 }
 
+TEST_F(CertStoreTest, ADamagedBlockCostsOnlyItself) {
+    const auto& c = TestCertificates::get();
+    const fs::path bundle = root / "CurrentUser" / "Bundle";
+    copyFile(c.caPem, bundle / "a.pem");
+    std::ofstream(bundle / "a.pem", std::ios::app) << "-----BEGIN CERTIFICATE-----\nQUJDRA==\n-----END CERTIFICATE-----\n";
+    appendFile(c.leafPem, bundle / "a.pem");
+    appendFile(c.leafKey, bundle / "a.pem");
+    std::ofstream(bundle / "b.pem") << "-----BEGIN CERTIFICATE-----\nQUJDRA==\n-----END CERTIFICATE-----\n";
+    const Store s = Store::open(root, Location::CurrentUser, "Bundle");
+    std::vector<std::string> listed;
+    for (const auto& cert : s.certificates()) listed.push_back(cert.simpleName() + (cert.privateKey() ? "+key" : ""));
+    EXPECT_EQ(listed, (std::vector<std::string>{"Alpha CA", "Beta Leaf+key"}));
+    EXPECT_EQ(s.unreadable(), std::vector<fs::path>{bundle / "b.pem"});
+}
+
 TEST_F(CertStoreTest, MissingAndRefusedStores) {
     const Store empty = Store::open(root, Location::LocalMachine, "My");
     EXPECT_TRUE(empty.isOpen());
