@@ -11,7 +11,7 @@ inline constexpr const char* kShippingClass = "Vozezididide_862_003020_I";
 inline constexpr const char* kPlanningClass = "Vozezididide_830_002000_I";
 
 // The change list, built in place in `rsNew`; `rsOld` keeps only its unmatched lines. Errors are
-// raised with their own number and text; the class's ActiveX answers False for any of them.
+// raised with their own number and text.
 void buildChangeList(HostServices* host, Recordset& rsNew, Recordset& rsOld);
 
 // The note's form of a quantity: the number at the start of its text, without grouping or
@@ -32,8 +32,8 @@ public:
     explicit PlanningSchedule(HostServices* host) : host_(host) {}
     static const automation::Members<PlanningSchedule>& members();
 
-    // False when a file could not be read (its reader told the user); every other failure raises
-    // 1001 "ActiveX Failed".
+    // False when a file could not be read (its reader told the user); other failures raise 1001
+    // with their cause in the text.
     bool ActiveX(Variant& rsRecord);
 
     Ref<Recordset> rsScheduler;

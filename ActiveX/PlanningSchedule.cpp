@@ -177,9 +177,10 @@ bool PlanningSchedule::ActiveX(Variant& rsRecord) {
         general->rsInventory.reset();
         general->rsOrders.reset();
         return true;
-    } catch (const std::exception&) {
-        // Every cause reaches the caller as this one error.
-        raise(1001, "", "ActiveX Failed");
+    } catch (const Error& e) {
+        raise(1001, "", "ActiveX Failed: " + std::to_string(e.number) + " " + e.description);
+    } catch (const std::exception& e) {
+        raise(1001, "", std::string("ActiveX Failed: ") + e.what());
     }
 }
 

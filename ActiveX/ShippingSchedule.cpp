@@ -117,15 +117,10 @@ const Members<ShippingSchedule>& ShippingSchedule::members() {
     static const Members<ShippingSchedule> m = [] {
         Members<ShippingSchedule> t(kShippingClass);
         t.method("ActiveX", {6, 6}, [](ShippingSchedule& self, Args& a) {
-            // A failed change list is a run without a report; the record sets keep what was done.
-            try {
-                auto rsNew = recordsetOf(a.raw(0));
-                auto rsOld = recordsetOf(a.raw(1));
-                buildChangeList(self.host_, *rsNew, *rsOld);
-                return Variant(true);
-            } catch (const std::exception&) {
-                return Variant(false);
-            }
+            auto rsNew = recordsetOf(a.raw(0));
+            auto rsOld = recordsetOf(a.raw(1));
+            buildChangeList(self.host_, *rsNew, *rsOld);
+            return Variant(true);
         });
         return t;
     }();
