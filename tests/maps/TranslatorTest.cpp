@@ -160,6 +160,11 @@ TEST_F(Translator, ReportsScriptErrorsBoxedOrSilent) {
          "Error:Line Number: 1|Error:Column Number: 6|"
          "Error:Error - Expected ')' - Element = N101 Verify Mapping|Error:Translation Failed|"
          "Info:ACME_850_004010_I Translated: 1 Errors: 1"},
+        {"run time, boxed", "objScript.ElementToSegment\ny = 1 / 0", false,
+         {box + "Description:   Division by zero\r\nScript Text:   y = 1 / 0\r\nError Number:  11\r\n"
+                "Line Number:   2\r\nColumn Number: 0"},
+         "Error:Error - Division by zero - Element = N101 Verify Mapping|Error:Translation Failed|"
+         "Info:ACME_850_004010_I Translated: 1 Errors: 1"},
         {"run time, silent", "objScript.ElementToSegment\ny = 1 / 0", true, {},
          "Error:Description: Division by zero|Error:Script Text: y = 1 / 0|Error:Error Number: 11|"
          "Error:Line Number: 2|Error:Column Number: 0|"
@@ -229,6 +234,13 @@ TEST_F(Translator, ATimeOutFailsTheRestOfTheRunButNotTheNextRun) {
     run(k850, {1});
     EXPECT_FALSE(tr.scriptTimedOut());
     EXPECT_EQ(d.column("Inbox", "Status"), "Error|Opened");
+    // A run with boxes tells the time-out the same way, in History: the host's time-out shows none.
+    d.db.exec("DELETE FROM History");
+    run(k850, {0, 1}, false);
+    EXPECT_TRUE(d.boxes().empty());
+    EXPECT_EQ(d.history(),
+              "Error:Error - Script timed out - Element = BEG01 Verify Mapping|Error:Translation Failed|"
+              "Error:Translation Failed|Info:ACME_850_004010_I Translated: 2 Errors: 2");
 }
 
 TEST_F(Translator, AnUnreadableLayoutEndsTheRunWithoutARecord) {
