@@ -117,6 +117,32 @@ TEST_F(Run, OutboundExtractsThenTranslatesByPositionAndKey) {
     EXPECT_EQ(steps.calls.back(), "select C_850_004010_o");
 }
 
+// The pickers belong to the window: only a run of the shown row started by hand reads them.
+TEST_F(Run, OnlyAHandStartedRunOfTheShownRowTakesThePickers) {
+    {
+        odbc::Connection source;
+        source.open("Driver=VtSQLite3;" + odbc::attribute("Database", t.source.string()));
+        source.execute("CREATE TABLE po (PO VARCHAR(10))");
+        source.execute("INSERT INTO po VALUES ('A')");
+    }
+    t.addRow({"B", "810", "004010", "O", "StartDate = 1, Minus = '10', " +
+                                             t.sqliteSettings("SELECT PO, ? AS Since FROM po")});
+    load();
+    struct Case {
+        bool scheduled, minimized;
+        const char* since;
+    };
+    for (const Case& c : {Case{false, false, "01/02/2020"}, Case{true, false, "02/24/2024"},
+                          Case{false, true, "02/24/2024"}}) {
+        integ->select(0);
+        integ->startPicker = text::DateTime{2020, 1, 2};
+        integ->minimized = c.minimized;
+        integ->RunTransaction(0, t.services, c.scheduled);
+        EXPECT_EQ(t.read(t.import / "B_810_004010_O.IMP"), std::string("A\t") + c.since + "\r\n")
+            << c.scheduled << c.minimized;
+    }
+}
+
 TEST_F(Run, AFailedExtractionFailsTheRunAndSendsNoStaleFiles) {
     struct Case {
         const char* direction;
