@@ -134,6 +134,9 @@ void frmMap::buildWindow() {
     tvwTSets_->setObjectName(QStringLiteral("tvwTSets"));
     tvwTSets_->setHeaderHidden(true);
     tvwTSets_->setUniformRowHeights(true);
+    // Deep loops and long descriptions scroll sideways instead of being cut at the pane's edge.
+    tvwTSets_->header()->setStretchLastSection(false);
+    tvwTSets_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tvwTSets_->viewport()->installEventFilter(this);
     auto keyOf = [](QTreeWidgetItem* item) { return text::toAnsi(item->data(0, Qt::UserRole).toString()); };
     connect(tvwTSets_, &QTreeWidget::itemClicked, this, [this, keyOf](QTreeWidgetItem* item) {

@@ -12,10 +12,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
 #include <QToolButton>
@@ -165,6 +167,16 @@ TEST_F(Designer, TheTreeNestsLoopsAndChoosingAMapRebuildsIt) {
     EXPECT_EQ(str(w->treeNode("Segment0106")->parent()->text(0)), "ACME_850_004010_I");
     EXPECT_EQ(str(w->treeNode("Element010101")->text(0)), "BEG01 - ");
     EXPECT_EQ(str(w->treeNode("Element010605")->text(0)), "PO105 - Exclude");
+    // A node wider than the pane scrolls sideways instead of being cut.
+    QTreeWidgetItem* deep = w->treeNode("Element010605");
+    QTreeWidget* tree = deep->treeWidget();
+    tree->resize(120, 200);
+    tree->scrollToItem(deep);
+    QApplication::processEvents();
+    const QRect cell = tree->visualItemRect(deep);
+    EXPECT_GE(tree->header()->sectionViewportPosition(0) + tree->columnWidth(0),
+              cell.x() + tree->fontMetrics().horizontalAdvance(deep->text(0)));
+    EXPECT_GT(tree->horizontalScrollBar()->maximum(), 0);
 
     w->lvwTSets_ItemClick(2);
     EXPECT_EQ(w->loadedMapKey(), "BETA_850_004010_O");
