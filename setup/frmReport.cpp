@@ -24,8 +24,11 @@ void bringToFront(QWidget* w) {
 }
 
 bool viewerSwitch(const Settings& settings, std::string_view key) {
-    const std::string stored = settings.get("Viewer", key, "1");
-    if (const auto n = smallInteger(stored)) return *n != 0;
+    const std::string stored = text::trim(settings.get("Viewer", key, "1"));
+    // Any number but zero is on, fractions and large numbers too (no rounding to a whole one).
+    if (!stored.empty() && stored.find_first_not_of("+-0123456789.") == std::string::npos &&
+        stored.find_first_of("0123456789") != std::string::npos)
+        return text::val(stored) != 0;
     if (text::equalsNoCase(stored, "False")) return false;
     return true;
 }

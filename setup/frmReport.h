@@ -18,8 +18,8 @@ class ReportViewer;
 
 namespace vt::setup {
 
-// A Viewer switch as stored: a number (0 off, any other on), else True/False; anything else and
-// a missing key are on.
+// A Viewer switch as stored: a number (0 off, any other on, fractions included), else True/False;
+// anything else and a missing key are on.
 bool viewerSwitch(const Settings& settings, std::string_view key);
 
 // Shows a window, restored from a minimised state, raised and active.

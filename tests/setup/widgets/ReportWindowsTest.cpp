@@ -20,7 +20,9 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
@@ -33,6 +35,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -93,8 +96,16 @@ protected:
 };
 
 TEST_F(ReportWindows, EachViewerSwitchStoredAsZeroTurnsOffExactlyItsPart) {
+    // The order the window applies them in.
+    const std::vector<std::string_view> order = {
+        "AnimationControl",    "DisplayBackgroundEdge", "DisplayBorder",         "DisplayGroupTree",
+        "DisplayTabs",         "DisplayToolbar",        "EnableCloseButton",     "EnableDrillDown",
+        "EnableGroupTree",     "EnablePrintButton",     "EnableProgressControl", "EnableRefreshButton",
+        "EnableSearchControl", "SearchExpertButton",    "SelectExpertButton",    "EnableStopButton",
+        "EnableToolbar",       "EnableZoomControl",     "ExportButton",          "HelpButton",
+        "NavigationControls",  "PopupMenu"};
     const auto names = report::ReportViewer::switchNames();
-    ASSERT_EQ(names.size(), 22u);
+    ASSERT_EQ(std::vector<std::string_view>(names.begin(), names.end()), order);
     {
         setup::frmReport w(settings);
         w.Form_Load(groupedDocument());
@@ -112,8 +123,9 @@ TEST_F(ReportWindows, EachViewerSwitchStoredAsZeroTurnsOffExactlyItsPart) {
         const char* text;
         bool on;
     };
-    for (const Stored& st : {Stored{"1", true}, Stored{"-1", true}, Stored{"7", true}, Stored{"False", false},
-                             Stored{"true", true}, Stored{"x", true}}) {
+    for (const Stored& st : {Stored{"1", true}, Stored{"-1", true}, Stored{"7", true}, Stored{"0.4", true},
+                             Stored{"99999", true}, Stored{" 0 ", false}, Stored{"0.0", false},
+                             Stored{"False", false}, Stored{"true", true}, Stored{"x", true}}) {
         MemorySettings s;
         s.set("Viewer", "DisplayGroupTree", st.text);
         EXPECT_EQ(setup::viewerSwitch(s, "DisplayGroupTree"), st.on) << st.text;
@@ -404,6 +416,42 @@ TEST_F(ReportWindows, TheDesignerMovesEditsAndSavesATemplateThatReopensIdentical
     ASSERT_TRUE(viewer);
     EXPECT_EQ(viewer->pageCount(), 1);
     preview->close();
+}
+
+// Closing the designer over unsaved edits asks first; the answer decides.
+TEST_F(ReportWindows, ClosingTheDesignerOverUnsavedEditsAsksFirst) {
+    struct Answering : setup::frmDesign {
+        int answer = 0, asked = 0;
+        int askSave() override {
+            ++asked;
+            return answer;
+        }
+    };
+    struct Case {
+        int answer;
+        bool closes, saved;
+    };
+    for (const Case& c : {Case{QMessageBox::Cancel, false, false}, Case{QMessageBox::Discard, true, false},
+                          Case{QMessageBox::Save, true, true}}) {
+        SCOPED_TRACE(c.answer);
+        vt::test::TempFolder dir("close");
+        const fs::path file = dir.path / "ACME_850_004010_I.RPT";
+        ReportDocument(groupedReport()).save(file);
+        auto doc = ReportDocument::open(file, 1);
+        QPointer<Answering> w = new Answering;
+        w->answer = c.answer;
+        w->Form_Load(doc);
+        w->show();
+        w->crxDesigner()->select({4, 0});
+        w->crxDesigner()->deleteSelected();
+        ASSERT_TRUE(w->crxDesigner()->isModified());
+        w->close();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(w.isNull(), c.closes);
+        if (w) EXPECT_EQ(w->asked, 1);
+        EXPECT_EQ(ReportDocument::open(file, 1)->report().section(4).objects.size(), c.saved ? 1u : 2u);
+        delete w.data();
+    }
 }
 
 TEST_F(ReportWindows, DraggingTheResizeHandleResizesTheObject) {
