@@ -25,6 +25,7 @@ using mainwindow::TemplateKind;
 // Export goes to the engine and lands as a file; print, view and design are recorded.
 struct RecordingHost : mainwindow::EngineReportHost {
     std::vector<std::string> calls;
+    std::vector<std::string> xmlNames;   // the XML file name option of each export
     std::shared_ptr<report::ReportDocument> last;
 
     static std::string rows(const report::ReportDocument& doc) {
@@ -32,6 +33,7 @@ struct RecordingHost : mainwindow::EngineReportHost {
     }
     void exportReport(report::ReportDocument& doc) override {
         calls.push_back("export " + report::exportTarget(doc.exportOptions()).filename().string() + " " + rows(doc));
+        xmlNames.push_back(fs::path(doc.exportOptions().xmlFileName).filename().string());
         EngineReportHost::exportReport(doc);
     }
     void printReport(report::ReportDocument& doc, int copies) override {
@@ -209,6 +211,8 @@ TEST(Reports, ExportsLandAsFilesTheReadersReadAndOnlyThenMarkTheRowsExported) {
         e.d.addSet(set850("0002", "PO-2"));
         ASSERT_TRUE(mainwindow::ExportReport(e.d.services, e.host, e.inbox({0, 1}), true));
         EXPECT_EQ(e.host.calls, std::vector<std::string>{std::string("export ") + c.file + " 4"});
+        // Only XML names its file in the XML option as well.
+        EXPECT_EQ(e.host.xmlNames, std::vector<std::string>{c.index == 27 ? c.file : ""});
         EXPECT_EQ(e.d.column("Inbox", "Status"), "Exported|Exported");
         EXPECT_EQ(e.d.history(), "Info:" + kKey + " Translated: 2 Errors: 0");
         const auto files = readBack(e.exports);
