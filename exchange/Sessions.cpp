@@ -269,6 +269,7 @@ bool ExchangeSessions::run(const NetworkControls& n, bool send, RunMode mode) {
     mSessionBusy = false;
     scheduled_ = false;
     view_.setSessionButtonsEnabled(true);
+    s_.ui.folderChanged("Exchange");
     return true;
 }
 
