@@ -265,9 +265,11 @@ bool ExchangeSessions::run(const NetworkControls& n, bool send, RunMode mode) {
         view_.appendSessionText(text + "\r\n");
     }
     watchdog.reset();
-    view_.setSessionButtonsEnabled(true);
+    // Not busy first: the window enables Send, Receive and Modify only for an idle session.
     mSessionBusy = false;
     scheduled_ = false;
+    view_.setSessionButtonsEnabled(true);
+    s_.ui.folderChanged("Exchange");
     return true;
 }
 

@@ -20,6 +20,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -53,6 +54,21 @@ bool fileExists(const fs::path& p) {
     std::error_code ec;
     return fs::is_regular_file(p, ec);
 }
+
+// A Yes/No question has no answer for Escape or the close box: taking them for No would throw
+// away the edits that a "Save ... Changes?" question is about.
+class NoEscapeAnswer : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Close) {
+            event->ignore();
+            return true;
+        }
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) return true;
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 // Message-box text may carry CR LF; the widgets want plain line feeds.
 QString boxText(std::string_view text) {
@@ -299,8 +315,12 @@ int frmMain::messageBox(std::string_view text, int style, std::string_view title
     box.setStandardButtons(all);
     const size_t defaultIndex = std::min(size_t((style >> 8) & 3), buttons.size() - 1);
     box.setDefaultButton(buttons[defaultIndex].button);
-    // Escape answers Cancel where there is one, else the only or last button.
-    box.setEscapeButton(buttons.back().button);
+    // Escape answers Cancel where there is one, else the only or last button; Yes/No has none.
+    NoEscapeAnswer noEscape;
+    if ((style & 7) == core::vbYesNo)
+        box.installEventFilter(&noEscape);
+    else
+        box.setEscapeButton(buttons.back().button);
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
     for (const Button& b : buttons)

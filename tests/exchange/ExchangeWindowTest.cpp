@@ -278,5 +278,21 @@ TEST_F(ExchangeWindow, RefusesToCloseWhileASessionRuns) {
     EXPECT_FALSE(w.isVisible());
 }
 
+TEST_F(ExchangeWindow, SendReceiveAndModifyComeBackAfterARun) {
+    for (const char* script : {"x = 1", "Err.Raise 5, , \"refused\""}) {
+        SCOPED_TRACE(script);
+        addNetworkRow("Alpha1", "ftp://127.0.0.1/");
+        auto q = scratch.db.prepare("UPDATE Internet SET ReceiveScript = ?1");
+        q.bind(1, std::string(script));
+        q.run();
+        open();
+        get<QPushButton>("cmdReceive")->click();
+        for (const char* name : {"cmdSend", "cmdReceive", "cmdModify"}) EXPECT_TRUE(enabled(name)) << name;
+        EXPECT_FALSE(enabled("cmdCancel"));
+        window.reset();
+        scratch.db.exec("DELETE FROM Internet");
+    }
+}
+
 }  // namespace
 }  // namespace vt::test

@@ -52,8 +52,11 @@ TEST_F(Session, RunsLogAndReportAsTheWindowShowsThem) {
         n.remotePort = c.port;
         n.hash = 2;   // MD5
         view.calls.clear();
+        scratch.ui.refreshed.clear();
         EXPECT_TRUE(sessions->RunReceiveScript(n));
         EXPECT_EQ(log(), c.rows);
+        // The main window's Exchange list shows the rows the run wrote, failed or not.
+        EXPECT_EQ(scratch.ui.refreshed, std::vector<std::string>{"Exchange"});
         EXPECT_EQ(view.session, c.session);
         EXPECT_EQ(view.calls, (std::vector<std::string>{"buttons off", "clear", "buttons on"}));
         EXPECT_TRUE(view.busyWhenCleared);

@@ -1,6 +1,7 @@
 #include "tests/mainwindow/widgets/MainWindowFixture.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -429,6 +430,40 @@ TEST(MessageBoxes, MapStylesToButtonsIconsAndAnswers) {
         });
         EXPECT_EQ(window.messageBox("line one\r\nline two", c.style, "Veltrane"), c.answer);
         EXPECT_TRUE(seen);
+    }
+}
+
+TEST(MessageBoxes, EscapeAnswersCancelOrTheOnlyButtonButNeverAYesNoQuestion) {
+    application();
+    vt::MemorySettings settings;
+    vt::FixedClock clock{vt::text::DateTime{2024, 3, 5, 14, 7, 9}};
+    vt::mainwindow::frmMain window(settings, clock);
+    struct Case {
+        int style;
+        bool escapeAnswers;   // otherwise the box stays open and Yes is clicked
+        int answer;
+    };
+    const Case cases[] = {
+        {core::vbOKOnly, true, core::vbOK},
+        {core::vbOKCancel, true, core::vbCancel},
+        {core::vbYesNoCancel, true, core::vbCancel},
+        {core::vbYesNo | core::vbQuestion, false, core::vbYes},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.style);
+        bool stayedOpen = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(box, &escape);
+            box->close();
+            if (!box->isVisible()) return;
+            stayedOpen = true;
+            box->button(QMessageBox::Yes)->click();
+        });
+        EXPECT_EQ(window.messageBox("Save Changes?", c.style, "Veltrane"), c.answer);
+        EXPECT_EQ(stayedOpen, !c.escapeAnswers);
     }
 }
 
