@@ -6,8 +6,8 @@
 #include "core/Registry.h"
 #include "core/RunError.h"
 #include "core/UiSink.h"
-#include "mainwindow/InterchangeReader.h"
-#include "mainwindow/OutputFile.h"
+#include "folders/InterchangeReader.h"
+#include "folders/OutputFile.h"
 #include "platform/db/Database.h"
 #include "platform/text/Clock.h"
 #include "platform/text/Text.h"
@@ -132,8 +132,8 @@ std::string ExchangeSessions::WriteOutBoxToFile() {
                 gs.bindAll(g.gcn, g.receiverDivision, g.senderDivision, ic.partner);
                 std::vector<std::string> segment;
                 while (gs.step()) {
-                    const bool own = mainwindow::ConvertGroupDate(gs.text(3)) == g.date &&
-                                     mainwindow::ConvertGroupTime(gs.text(4), s_.clock) == g.time;
+                    const bool own = folders::ConvertGroupDate(gs.text(3)) == g.date &&
+                                     folders::ConvertGroupTime(gs.text(4), s_.clock) == g.time;
                     if (segment.empty() || own) {
                         segment.clear();
                         for (int i = 0; i < 8; ++i) segment.push_back(gs.text(i));
@@ -154,7 +154,7 @@ std::string ExchangeSessions::WriteOutBoxToFile() {
         }
 
         const std::string stem = text::formatDate(s_.clock.now(), "mmddyy-hhmmss-AMPM");
-        const fs::path file = mainwindow::WriteNewFile(folder("Outbound"), stem, ".OC", out);
+        const fs::path file = folders::WriteNewFile(folder("Outbound"), stem, ".OC", out);
         std::vector<std::int64_t> ids;
         for (const OutboxRow& r : rows) ids.push_back(r.id);
         written_[key(file)] = std::move(ids);
@@ -218,7 +218,7 @@ bool ExchangeSessions::IsOutboxEmpty() {
 bool ExchangeSessions::MoveOutToSent() {
     try {
         if (cancelled() || s_.db.scalarInt("SELECT count(*) FROM Outbox") == 0) return false;
-        if (mainwindow::IsReadingInterchange() || s_.db.inTransaction()) readerBusy();
+        if (folders::IsReadingInterchange() || s_.db.inTransaction()) readerBusy();
 
         const std::string file = exchange().LocaleFile;
         std::error_code ec;

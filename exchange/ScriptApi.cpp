@@ -6,7 +6,7 @@
 #include "core/RunError.h"
 #include "core/UiSink.h"
 #include "exchange/ZipArchive.h"
-#include "mainwindow/InterchangeReader.h"
+#include "folders/InterchangeReader.h"
 #include "platform/text/Clock.h"
 #include "platform/text/Text.h"
 
@@ -14,7 +14,7 @@ namespace vt::exchange {
 
 std::string ExchangeSessions::LoadInBox(const std::string& fileName) {
     if (exchange().LocaleFile.empty() || cancelled()) return {};
-    const std::string result = mainwindow::LoadBox(s_, fileName, "I");
+    const std::string result = folders::LoadBox(s_, fileName, "I");
     if (!result.empty()) {
         core::LogHistory(s_, "Error", result);
         LogExchange("Error", result);

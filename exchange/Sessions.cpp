@@ -8,7 +8,7 @@
 #include "exchange/ExchangeLog.h"
 #include "exchange/ProviderChoice.h"
 #include "exchange/Signing.h"
-#include "mainwindow/InterchangeReader.h"
+#include "folders/InterchangeReader.h"
 #include "platform/db/Database.h"
 #include "platform/settings/Settings.h"
 #include "platform/text/Text.h"
@@ -152,7 +152,7 @@ Variant ExchangeSessions::formObject() { return Variant(form_); }
 bool ExchangeSessions::unattended() const { return scheduled_ || s_.ui.unattended(); }
 
 bool ExchangeSessions::canStartScheduled() const {
-    return !mSessionBusy && !mainwindow::IsReadingInterchange() && !s_.db.inTransaction();
+    return !mSessionBusy && !folders::IsReadingInterchange() && !s_.db.inTransaction();
 }
 
 void ExchangeSessions::stop(std::string reason) {
@@ -195,7 +195,7 @@ int portNumber(const std::string& text) {
 
 bool ExchangeSessions::run(const NetworkControls& n, bool send, RunMode mode) {
     if (mSessionBusy) return false;
-    if (mainwindow::IsReadingInterchange() || s_.db.inTransaction()) {
+    if (folders::IsReadingInterchange() || s_.db.inTransaction()) {
         // The reader's transaction must hold only its own writes; a scheduler tries again later.
         if (mode == RunMode::Interactive)
             core::ShowNotice(s_, "Another interchange file is being read. Try again when it has finished.",

@@ -2,7 +2,7 @@
 // read still flagged, and an input that was refused left no row behind.
 
 #include "FuzzCheck.h"
-#include "mainwindow/InterchangeReader.h"
+#include "folders/InterchangeReader.h"
 #include "platform/db/Database.h"
 #include "tests/support/ScratchDatabase.h"
 
@@ -48,9 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ofstream(file, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data), std::streamsize(size));
 
     const auto before = rowCounts(s.db);
-    const std::string result = vt::mainwindow::LoadBox(s.services, file, size % 2 ? "O" : "I");
+    const std::string result = vt::folders::LoadBox(s.services, file, size % 2 ? "O" : "I");
     VT_FUZZ_CHECK(!s.db.inTransaction(), "a transaction is still open");
-    VT_FUZZ_CHECK(!vt::mainwindow::IsReadingInterchange(), "the read is still flagged");
+    VT_FUZZ_CHECK(!vt::folders::IsReadingInterchange(), "the read is still flagged");
     if (!result.empty()) VT_FUZZ_CHECK(rowCounts(s.db) == before, "a refused input left rows");
     else ++accepted;
 

@@ -3,8 +3,8 @@
 #include "core/ErrorReporter.h"
 #include "core/Globals.h"
 #include "core/Savepoint.h"
-#include "mainwindow/InterchangeReader.h"
-#include "mainwindow/Selection.h"
+#include "folders/InterchangeReader.h"
+#include "folders/Selection.h"
 #include "platform/db/Database.h"
 #include "platform/odbc/Odbc.h"
 #include "platform/text/Clock.h"
@@ -19,7 +19,7 @@ int gRunning = 0;
 
 // The main window holds a transaction or rows of its own while it reads a file or runs a
 // folder command (both yield); a run must not write into the middle of that.
-bool mainWindowBusy() { return mainwindow::IsReadingInterchange() || mainwindow::IsFolderCommandRunning(); }
+bool mainWindowBusy() { return folders::IsReadingInterchange() || folders::IsFolderCommandRunning(); }
 
 constexpr const char* kFolderFields =
     "Partner, \"Transaction\", Version, Direction, \"Date\", \"Time\", Used, InterchangeControlNumber, "
@@ -207,7 +207,7 @@ bool Integrator::ExecuteQuery(int index, const core::Services& s, bool ownRange)
 // ---- Runs ----
 
 void Integrator::cmdProcess_Click() {
-    if (selected_ < 0 || busy_ || extracting_ || mainwindow::RefuseWhileBusy(s_)) return;
+    if (selected_ < 0 || busy_ || extracting_ || folders::RefuseWhileBusy(s_)) return;
     runHoldingBusy(Pending{selected_, {}}, false);
 }
 

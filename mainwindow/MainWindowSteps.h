@@ -3,7 +3,7 @@
 // operations this build does not have yet fail with a History "Error" row that says so.
 
 #include "integrator/Integrator.h"
-#include "mainwindow/Selection.h"
+#include "folders/Selection.h"
 
 namespace vt::mainwindow {
 
@@ -21,7 +21,7 @@ public:
 
 private:
     frmMain& main_;
-    FolderSelection inbox_;   // the selection the run works on, by row id
+    folders::FolderSelection inbox_;   // the selection the run works on, by row id
 };
 
 }  // namespace vt::mainwindow

@@ -7,7 +7,7 @@
 #include "core/RunError.h"
 #include "core/UiSink.h"
 #include "core/Savepoint.h"
-#include "mainwindow/OutputFile.h"
+#include "folders/OutputFile.h"
 #include "maps/MapTranslator.h"
 #include "platform/automation/ClassRegistry.h"
 #include "platform/automation/Recordset.h"
@@ -27,7 +27,7 @@ namespace {
 
 // Partner names and the like end up in file names: nothing may lead out of the folder.
 void requireSafeNamePart(std::string_view key) {
-    if (key.empty() || !IsPlainNamePart(key)) throw core::RunError(52, "Bad file name or number");
+    if (key.empty() || !folders::IsPlainNamePart(key)) throw core::RunError(52, "Bad file name or number");
 }
 
 bool fileExists(const fs::path& p) {
@@ -51,9 +51,9 @@ void showCritical(const core::Services& s, const std::string& text) {
 }
 
 // The common start: the selection's kind, or nothing (no selected item, or refused).
-std::optional<SelectionKind> uniqueKind(const core::Services& s, const FolderSelection& list) {
+std::optional<folders::SelectionKind> uniqueKind(const core::Services& s, const folders::FolderSelection& list) {
     if (!list.anySelected()) return std::nullopt;
-    return UniqueSelection(s, list);
+    return folders::UniqueSelection(s, list);
 }
 
 std::shared_ptr<report::ReportDocument> openTemplate(const fs::path& path) {
@@ -61,7 +61,7 @@ std::shared_ptr<report::ReportDocument> openTemplate(const fs::path& path) {
 }
 
 // Export options as the export commands set them, then the export itself.
-void exportTo(const core::Services& s, ReportHost& host, report::ReportDocument& doc, const SelectionKind& kind,
+void exportTo(const core::Services& s, ReportHost& host, report::ReportDocument& doc, const folders::SelectionKind& kind,
               int formatIndex) {
     auto& o = doc.exportOptions();
     o.destinationType = 1;
@@ -72,8 +72,8 @@ void exportTo(const core::Services& s, ReportHost& host, report::ReportDocument&
 }
 
 // The translated rows become "Exported" only now that the file is there.
-void markExported(const core::Services& s, const FolderSelection& list) {
-    const std::string table(itemTable(list.table));
+void markExported(const core::Services& s, const folders::FolderSelection& list) {
+    const std::string table(folders::itemTable(list.table));
     core::Savepoint batch(s.db, "mark_exported");
     auto& write = s.db.cached("UPDATE \"" + table + "\" SET Status = 'Exported' WHERE Id = ?1 AND Status = 'Opened'");
     for (std::int64_t id : list.selectedIds()) {
@@ -128,7 +128,7 @@ std::optional<int> GetExportFormat(const core::Services& s, std::string_view par
     }
 }
 
-bool ExportReport(const core::Services& s, ReportHost& host, const FolderSelection& list, bool unattended) {
+bool ExportReport(const core::Services& s, ReportHost& host, const folders::FolderSelection& list, bool unattended) {
     try {
         const auto kind = uniqueKind(s, list);
         if (!kind) return false;
@@ -154,7 +154,7 @@ bool ExportReport(const core::Services& s, ReportHost& host, const FolderSelecti
     }
 }
 
-bool PrintReport(const core::Services& s, ReportHost& host, const FolderSelection& list, bool unattended) {
+bool PrintReport(const core::Services& s, ReportHost& host, const folders::FolderSelection& list, bool unattended) {
     try {
         const auto kind = uniqueKind(s, list);
         if (!kind) return false;
@@ -178,7 +178,7 @@ bool PrintReport(const core::Services& s, ReportHost& host, const FolderSelectio
     }
 }
 
-bool ViewReport(const core::Services& s, ReportHost& host, const FolderSelection& list) {
+bool ViewReport(const core::Services& s, ReportHost& host, const folders::FolderSelection& list) {
     try {
         const auto kind = uniqueKind(s, list);
         if (!kind) return false;
@@ -200,7 +200,7 @@ bool ViewReport(const core::Services& s, ReportHost& host, const FolderSelection
     }
 }
 
-bool DesignReport(const core::Services& s, ReportHost& host, const FolderSelection& list, TemplateKind kind) {
+bool DesignReport(const core::Services& s, ReportHost& host, const folders::FolderSelection& list, TemplateKind kind) {
     try {
         const auto selection = uniqueKind(s, list);
         if (!selection) return false;
@@ -221,7 +221,7 @@ bool DesignReport(const core::Services& s, ReportHost& host, const FolderSelecti
 }
 
 bool ActiveX(const core::Services& s, ReportHost& host, automation::ClassRegistry& registry,
-             const FolderSelection& list, const FolderSelection& recycled, int mode) {
+             const folders::FolderSelection& list, const folders::FolderSelection& recycled, int mode) {
     using automation::Recordset;
     using automation::Variant;
     try {
@@ -238,7 +238,7 @@ bool ActiveX(const core::Services& s, ReportHost& host, automation::ClassRegistr
         if (!newData || newData->recordCount() == 0) return false;
         automation::Ref<Recordset> oldData;
         if (kind->transaction == "862") {
-            FolderSelection previous = recycled;
+            folders::FolderSelection previous = recycled;
             previous.table = "Recycled";
             oldData = maps::TranslateAll(s, previous, key, false, true);
             if (!oldData || oldData->recordCount() == 0) return false;

@@ -5,8 +5,8 @@
 // goes through ReportHost, so the Integrator runs print, export and plug-ins without a window.
 
 #include "core/Services.h"
-#include "mainwindow/Selection.h"
-#include "mainwindow/UniqueSelection.h"
+#include "folders/Selection.h"
+#include "folders/UniqueSelection.h"
 
 #include <filesystem>
 #include <memory>
@@ -56,16 +56,16 @@ std::optional<int> GetExportFormat(const core::Services& s, std::string_view par
 // Found: <path>" unless unattended (argument or sink), always History "Error" "Export Report Not
 // Found <path>". Other failures go to the error reporter (no box when the sink is unattended).
 // True when the file was written.
-bool ExportReport(const core::Services& s, ReportHost& host, const FolderSelection& list, bool unattended);
+bool ExportReport(const core::Services& s, ReportHost& host, const folders::FolderSelection& list, bool unattended);
 // Translates the selection and prints one copy through the viewer template; an empty record set
 // prints nothing. A missing template: box "Veiwer Report Not Found: <path>" unless unattended,
 // History "Viewer Report Not Found: <path>". True when printed.
-bool PrintReport(const core::Services& s, ReportHost& host, const FolderSelection& list, bool unattended);
+bool PrintReport(const core::Services& s, ReportHost& host, const folders::FolderSelection& list, bool unattended);
 // Translates the selection and shows it in the viewer; a missing template is logged only.
-bool ViewReport(const core::Services& s, ReportHost& host, const FolderSelection& list);
+bool ViewReport(const core::Services& s, ReportHost& host, const folders::FolderSelection& list);
 // Opens the selection's template of that kind in the designer; nothing is translated. A missing
 // template: box and History "<Viewer|Export|ActiveX> Report Not Found: <path>".
-bool DesignReport(const core::Services& s, ReportHost& host, const FolderSelection& list, TemplateKind kind);
+bool DesignReport(const core::Services& s, ReportHost& host, const folders::FolderSelection& list, TemplateKind kind);
 
 // What the plug-in runner does with the plug-in's report when the plug-in answers True.
 enum PluginMode : int { kPluginView = 0, kPluginPrint = 1, kPluginExport = 2 };
@@ -79,6 +79,6 @@ enum PluginMode : int { kPluginView = 0, kPluginPrint = 1, kPluginExport = 2 };
 // and the report step ran. Errors go to the error reporter; an empty translation or a plug-in
 // answering False ends silently.
 bool ActiveX(const core::Services& s, ReportHost& host, automation::ClassRegistry& registry,
-             const FolderSelection& list, const FolderSelection& recycled, int mode);
+             const folders::FolderSelection& list, const folders::FolderSelection& recycled, int mode);
 
 }  // namespace vt::mainwindow

@@ -7,9 +7,9 @@
 #include "integrator/Integrator.h"
 #include "mainwindow/FolderModel.h"
 #include "mainwindow/MainWindowSteps.h"
-#include "mainwindow/InterchangeReader.h"
+#include "folders/InterchangeReader.h"
 #include "mainwindow/Reports.h"
-#include "mainwindow/Selection.h"
+#include "folders/Selection.h"
 #include "mainwindow/frmMainIcons.h"
 #include "platform/settings/Settings.h"
 #include "platform/text/AnsiQt.h"
@@ -177,7 +177,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
     // Integrator run yields would pull the connection from under it: the window closes as soon as
     // that work is done.
     if (loaded_ && !unloaded_ &&
-        (IsReadingInterchange() || IsFolderCommandRunning() || refreshing_ || core::IsSessionRunning() ||
+        (folders::IsReadingInterchange() || folders::IsFolderCommandRunning() || refreshing_ || core::IsSessionRunning() ||
          integrator::IsIntegratorRunning())) {
         event->ignore();
         QTimer::singleShot(100, this, [this] { close(); });

@@ -8,7 +8,7 @@
 
 #include "core/Services.h"
 #include "core/UiSink.h"
-#include "mainwindow/Selection.h"
+#include "folders/Selection.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -110,9 +110,9 @@ public:
     // The selected items of a list, counted.
     int CountSelected(std::string_view table) const;
     // What operations need of a list: its ids in list order, the selection and the current item.
-    FolderSelection folderSelection(std::string_view table) const;
+    folders::FolderSelection folderSelection(std::string_view table) const;
     // Selects exactly the rows flagged in `selection`; the current item stays where it is.
-    void applySelection(const FolderSelection& selection);
+    void applySelection(const folders::FolderSelection& selection);
 
     // ---- Events, callable by key or caption as the controls raise them ----
     void tvwFolderList_NodeClick(std::string_view key);

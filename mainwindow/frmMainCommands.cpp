@@ -5,12 +5,12 @@
 #include "mainwindow/frmMain.h"
 
 #include "core/ErrorReporter.h"
-#include "mainwindow/Acknowledgement.h"
+#include "folders/Acknowledgement.h"
 #include "mainwindow/FolderModel.h"
-#include "mainwindow/FolderOperations.h"
-#include "mainwindow/PreviewEdit.h"
-#include "mainwindow/SelectionFilter.h"
-#include "mainwindow/Validation.h"
+#include "folders/FolderOperations.h"
+#include "folders/PreviewEdit.h"
+#include "folders/SelectionFilter.h"
+#include "folders/Validation.h"
 #include "mainwindow/frmColumns.h"
 #include "mainwindow/frmMainIcons.h"
 #include "mainwindow/frmProperties.h"
@@ -32,7 +32,7 @@ bool isLogKey(std::string_view key) { return key == "History" || key == "Exchang
 frmMain::Folder* frmMain::selectedFolder(bool logs) {
     // Node keys are compared exactly.
     const std::string key = selectedNodeKey();
-    if (!isItemTable(key) && !(logs && isLogKey(key))) return nullptr;
+    if (!folders::isItemTable(key) && !(logs && isLogKey(key))) return nullptr;
     for (Folder& f : folders_)
         if (f.table == key) return &f;
     return nullptr;
@@ -55,15 +55,15 @@ void frmMain::cmdProperties() {
 void frmMain::cmdSelectAll() {
     Folder* f = selectedFolder(true);
     if (!f) return;
-    FolderSelection selection = folderSelection(f->table);
-    SelectAllItems(selection);
+    folders::FolderSelection selection = folderSelection(f->table);
+    folders::SelectAllItems(selection);
     applySelection(selection);
 }
 
 void frmMain::SelectionFilter(std::string_view table) {
-    FolderSelection selection = folderSelection(table);
+    folders::FolderSelection selection = folderSelection(table);
     if (selection.table.empty()) return;
-    mainwindow::SelectionFilter(services_, selection);
+    folders::SelectionFilter(services_, selection);
     applySelection(selection);
 }
 
@@ -96,35 +96,35 @@ void frmMain::EditTransactionCommand() {
     Folder* f = selectedFolder(false);
     if (!f) return;
     // The text goes back into the row it was read from, whatever is selected now.
-    FolderSelection list = folderSelection(f->table);
+    folders::FolderSelection list = folderSelection(f->table);
     list.current.reset();
     if (previewHasRow_ && previewTable_ == f->table) list.current = previewId_;
     const bool edited = rtfTSet_->font().bold();
-    switch (mainwindow::EditTransaction(services_, list, previewAnsi(), edited)) {
-    case EditResult::Saved:
-    case EditResult::Declined:
+    switch (folders::EditTransaction(services_, list, previewAnsi(), edited)) {
+    case folders::EditResult::Saved:
+    case folders::EditResult::Declined:
         setPreviewEditing(false);
         break;
-    case EditResult::Failed:
-    case EditResult::Refused:
+    case folders::EditResult::Failed:
+    case folders::EditResult::Refused:
         break;
     }
 }
 
 void frmMain::cmdFind() {
     const std::string text = previewAnsi();
-    FindInPreview(services_, text, [&](const TextMatch& hit) { selectInPreview(text, hit.offset, hit.length); });
+    folders::FindInPreview(services_, text, [&](const folders::TextMatch& hit) { selectInPreview(text, hit.offset, hit.length); });
 }
 
 void frmMain::cmdDelete() {
     Folder* f = selectedFolder(false);
     if (!f) return;
-    if (f->table == "Recycled") DeleteItems(services_, folderSelection(f->table));
-    else RecycleItems(services_, folderSelection(f->table));
+    if (f->table == "Recycled") folders::DeleteItems(services_, folderSelection(f->table));
+    else folders::RecycleItems(services_, folderSelection(f->table));
 }
 
 void frmMain::cmdMarkAsClosed() {
-    if (Folder* f = selectedFolder(false)) SetStatus(services_, folderSelection(f->table), "Closed");
+    if (Folder* f = selectedFolder(false)) folders::SetStatus(services_, folderSelection(f->table), "Closed");
 }
 
 // ---- View ----
@@ -147,9 +147,9 @@ void frmMain::cmdColumns() {
 // ---- Tools ----
 
 void frmMain::ValidateBox(std::string_view table) {
-    const FolderSelection list = folderSelection(table);
-    if (list.table.empty() || !isItemTable(list.table)) return;
-    ValidationPreview preview;
+    const folders::FolderSelection list = folderSelection(table);
+    if (list.table.empty() || !folders::isItemTable(list.table)) return;
+    folders::ValidationPreview preview;
     validationShown_ = false;
     lastValidationShow_.invalidate();
     preview.show = [this](std::string_view text) {
@@ -166,19 +166,19 @@ void frmMain::ValidateBox(std::string_view table) {
     preview.select = [this](std::size_t offset, std::size_t length) {
         if (validationShown_) selectInPreview(validationText_, offset, length);
     };
-    mainwindow::ValidateBox(services_, list, preview);
+    folders::ValidateBox(services_, list, preview);
 }
 
 void frmMain::cmdValidate() {
     if (Folder* f = selectedFolder(false)) ValidateBox(f->table);
 }
 
-void frmMain::GenerateAcknowledgement() { mainwindow::GenerateAcknowledgement(services_, folderSelection("Inbox")); }
+void frmMain::GenerateAcknowledgement() { folders::GenerateAcknowledgement(services_, folderSelection("Inbox")); }
 
 void frmMain::cmdGenerateAcknowledgement() { GenerateAcknowledgement(); }
 
-void frmMain::cmdMoveToOutbox() { MoveItems(services_, folderSelection("Sent"), "Outbox"); }
+void frmMain::cmdMoveToOutbox() { folders::MoveItems(services_, folderSelection("Sent"), "Outbox"); }
 
-void frmMain::cmdMoveToSent() { MoveItems(services_, folderSelection("Outbox"), "Sent"); }
+void frmMain::cmdMoveToSent() { folders::MoveItems(services_, folderSelection("Outbox"), "Sent"); }
 
 }  // namespace vt::mainwindow

@@ -7,7 +7,7 @@
 #include "core/ErrorReporter.h"
 #include "core/Globals.h"
 #include "mainwindow/FolderModel.h"
-#include "mainwindow/PreviewEdit.h"
+#include "folders/PreviewEdit.h"
 #include "platform/text/AnsiQt.h"
 #include "platform/text/Text.h"
 
@@ -69,8 +69,8 @@ int frmMain::CountSelected(std::string_view table) const {
     return int(f->view->selectionModel()->selectedRows().size());
 }
 
-FolderSelection frmMain::folderSelection(std::string_view table) const {
-    FolderSelection s;
+folders::FolderSelection frmMain::folderSelection(std::string_view table) const {
+    folders::FolderSelection s;
     const Folder* f = folder(table);
     if (!f) return s;
     s.table = f->table;
@@ -84,7 +84,7 @@ FolderSelection frmMain::folderSelection(std::string_view table) const {
     return s;
 }
 
-void frmMain::applySelection(const FolderSelection& selection) {
+void frmMain::applySelection(const folders::FolderSelection& selection) {
     Folder* f = folder(selection.table);
     if (!f) return;
     const int rows = f->model->rowCount();
@@ -188,7 +188,7 @@ void frmMain::ShowPreview(Folder& f) {
     SetCommandState(true);
     try {
         const std::int64_t id = f.model->rowId(row);
-        auto st = core::gConnection().prepare("SELECT \"TSet\", \"Partner\" FROM \"" + std::string(itemTable(f.table)) +
+        auto st = core::gConnection().prepare("SELECT \"TSet\", \"Partner\" FROM \"" + std::string(folders::itemTable(f.table)) +
                                               "\" WHERE \"Id\" = ?1");
         st.bind(1, id);
         std::string tset, partner;
@@ -197,7 +197,7 @@ void frmMain::ShowPreview(Folder& f) {
             partner = st.text(1);
         }
         const std::string terminator = core::GetSegmentTerminator(services_, partner);
-        rtfTSet_->setPlainText(paneText(PreviewText(tset, terminator)));
+        rtfTSet_->setPlainText(paneText(folders::PreviewText(tset, terminator)));
         previewTable_ = f.table;
         previewId_ = id;
         previewHasRow_ = true;

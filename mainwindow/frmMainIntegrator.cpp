@@ -4,10 +4,10 @@
 
 #include "core/ErrorReporter.h"
 #include "integrator/frmIntegrator.h"
-#include "mainwindow/Acknowledgement.h"
+#include "folders/Acknowledgement.h"
 #include "mainwindow/MainWindowSteps.h"
 #include "mainwindow/Reports.h"
-#include "mainwindow/UniqueSelection.h"
+#include "folders/UniqueSelection.h"
 #include "mainwindow/frmMain.h"
 #include "setup/PluginChoice.h"
 
@@ -15,12 +15,12 @@ namespace vt::mainwindow {
 
 std::vector<std::int64_t> MainWindowSteps::selectInbox(const core::Services& s, const integrator::RowKey& key) {
     inbox_ = main_.folderSelection("Inbox");
-    const bool any = MakeUniqueSelection(s, inbox_, key.partner, key.transaction, key.version, key.direction);
+    const bool any = folders::MakeUniqueSelection(s, inbox_, key.partner, key.transaction, key.version, key.direction);
     main_.applySelection(inbox_);
     return any ? inbox_.selectedIds() : std::vector<std::int64_t>{};
 }
 
-bool MainWindowSteps::acknowledge(const core::Services& s) { return GenerateAcknowledgement(s, inbox_); }
+bool MainWindowSteps::acknowledge(const core::Services& s) { return folders::GenerateAcknowledgement(s, inbox_); }
 
 // Unattended: no box, failures go to History.
 bool MainWindowSteps::runPlugin(const core::Services& s, int mode) {

@@ -4,7 +4,7 @@
 
 #include "core/ErrorReporter.h"
 #include "mainwindow/FolderModel.h"
-#include "mainwindow/OpenInterchange.h"
+#include "folders/OpenInterchange.h"
 #include "mainwindow/frmMainIcons.h"
 #include "platform/settings/Settings.h"
 #include "platform/text/AnsiQt.h"
@@ -84,8 +84,8 @@ void frmMain::buildMenus() {
     file->setObjectName(QStringLiteral("mnuFile"));
     QMenu* open = submenu(file, "mnuOpen", "&Open");
     // Opening logs its own row.
-    addCommand(open, "mnuOpenInbound", "&Inbound...", nullptr, nullptr, [this] { OpenInterchangeFiles(services_, "I"); });
-    addCommand(open, "mnuOpenOutbound", "&Outbound...", nullptr, nullptr, [this] { OpenInterchangeFiles(services_, "O"); });
+    addCommand(open, "mnuOpenInbound", "&Inbound...", nullptr, nullptr, [this] { folders::OpenInterchangeFiles(services_, "I"); });
+    addCommand(open, "mnuOpenOutbound", "&Outbound...", nullptr, nullptr, [this] { folders::OpenInterchangeFiles(services_, "O"); });
     file->addSeparator();
     addCommand(file, "mnuExport", "&Export", "Ctrl+E", "Selected [File] - [Export]", [this] { cmdExport(); });
     file->addSeparator();

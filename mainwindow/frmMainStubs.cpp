@@ -5,7 +5,7 @@
 
 #include "core/UiSink.h"
 #include "exchange/windows/OpenExchange.h"
-#include "mainwindow/Selection.h"
+#include "folders/Selection.h"
 #include "maps/frmMap.h"
 #include "platform/text/AnsiQt.h"
 #include "setup/PluginChoice.h"
@@ -26,14 +26,14 @@ void frmMain::notAvailable(std::string_view what) {
 // ---- Other windows ----
 void frmMain::showPartners() {
     // The window writes partners and their sets; not into a read or a folder command still running.
-    if (RefuseWhileBusy(services_)) return;
+    if (folders::RefuseWhileBusy(services_)) return;
     setup::frmPartners partners(services_, setup::pluginRegistry(settings_), this);
     partners.Form_Load();
     execDialog(partners);
 }
 void frmMain::showMapDesigner() {
     maps::frmMap::Host host;
-    host.inbox = [this] { return std::optional<FolderSelection>(folderSelection("Inbox")); };
+    host.inbox = [this] { return std::optional<folders::FolderSelection>(folderSelection("Inbox")); };
     host.preview = [this](std::string_view set) {
         rtfTSet_->setPlainText(text::fromAnsi(set).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     };

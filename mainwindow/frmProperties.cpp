@@ -3,7 +3,7 @@
 #include "core/Envelopes.h"
 #include "core/ErrorReporter.h"
 #include "core/RunError.h"
-#include "mainwindow/Selection.h"
+#include "folders/Selection.h"
 #include "platform/db/Database.h"
 #include "platform/text/AnsiQt.h"
 #include "platform/text/Text.h"
@@ -228,14 +228,14 @@ void frmProperties::clearValues() {
 void frmProperties::Form_Load(std::string_view table, std::optional<std::int64_t> current) {
     clearValues();
     sstProperties_->setCurrentIndex(0);
-    if (isItemTable(table)) ShowInterchangeProperties(table, current);
+    if (folders::isItemTable(table)) ShowInterchangeProperties(table, current);
 }
 
 void frmProperties::ShowInterchangeProperties(std::string_view table, std::optional<std::int64_t> current) {
     try {
         if (!current) throw core::RunError(91, "Object variable or With block variable not set");
         auto row = services_.db.prepare("SELECT TSet, InterchangeControlNumber, GroupControlNumber, Direction, Partner,"
-                                        " Status, Acknowledged FROM \"" + std::string(itemTable(table)) +
+                                        " Status, Acknowledged FROM \"" + std::string(folders::itemTable(table)) +
                                         "\" WHERE Id = ?1");
         row.bind(1, *current);
         if (!row.step()) throw core::noCurrentRecordError();
@@ -247,7 +247,7 @@ void frmProperties::ShowInterchangeProperties(std::string_view table, std::optio
         setValue("lblAck", 1, ack);
         setPicture(picStatus_, text::trim(status));
         setPicture(picAcknowledged_, text::trim(ack));
-        setValue("lblLocation", 1, itemTable(table));
+        setValue("lblLocation", 1, folders::itemTable(table));
         txtPartner_->setText(text::fromAnsi(partner));
         const std::string code = tset.size() > 3 ? tset.substr(3, 3) : std::string();
         setValue("lblTransactionSet", 1, code);

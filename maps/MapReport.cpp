@@ -2,7 +2,7 @@
 
 #include "core/ErrorReporter.h"
 #include "core/RunError.h"
-#include "mainwindow/OutputFile.h"
+#include "folders/OutputFile.h"
 #include "maps/RecordLayoutFile.h"
 #include "platform/automation/Recordset.h"
 #include "platform/report/Document.h"
@@ -41,7 +41,7 @@ automation::Ref<automation::Recordset> MapReportFields(const Map& map) {
 bool CreateMapReport(const core::Services& s, const MapKey& key) {
     try {
         for (const std::string* part : {&key.partner, &key.transaction, &key.version, &key.direction})
-            if (!mainwindow::IsPlainNamePart(*part)) throw core::invalidCallError();
+            if (!folders::IsPlainNamePart(*part)) throw core::invalidCallError();
         const Map map = LoadMap(s.db, key);
         auto fields = MapReportFields(map);
         const std::filesystem::path folder = ReportsFolder(s.settings);

@@ -7,10 +7,10 @@
 #include "core/RunError.h"
 #include "core/Savepoint.h"
 #include "core/UiSink.h"
-#include "mainwindow/InterchangeReader.h"
-#include "mainwindow/PreviewEdit.h"
-#include "mainwindow/Progress.h"
-#include "mainwindow/UniqueSelection.h"
+#include "folders/InterchangeReader.h"
+#include "folders/PreviewEdit.h"
+#include "folders/Progress.h"
+#include "folders/UniqueSelection.h"
 #include "maps/RecordLayoutFile.h"
 #include "maps/clsScript.h"
 #include "platform/automation/Variant.h"
@@ -146,7 +146,7 @@ MapTranslator::Hold::~Hold() {
 std::string MapTranslator::refusal(const MapKey& key, std::string_view what) const {
     const std::string refused = key.text() + " " + std::string(what) + " Refused: ";
     if (running_ || inSet_) return refused + "a translation is already running";
-    if (mainwindow::IsReadingInterchange()) return refused + "an interchange file is being read";
+    if (folders::IsReadingInterchange()) return refused + "an interchange file is being read";
     return {};
 }
 
@@ -220,7 +220,7 @@ bool MapTranslator::MapInbound(const core::Services& s, const Ref<Recordset>& re
     std::vector<std::string_view> parts;
     std::string id;
     std::size_t k = 0;
-    std::optional<mainwindow::ItemProgress> progress;
+    std::optional<folders::ItemProgress> progress;
     auto endProgress = [&] {
         if (progress) progress->finish();
         else {
@@ -236,7 +236,7 @@ bool MapTranslator::MapInbound(const core::Services& s, const Ref<Recordset>& re
         if (terminator.empty() || delimiter.empty()) throw core::invalidCallError();
         split(tset, terminator, pieces);
         const std::size_t bodyCount = pieces.size() >= 3 ? pieces.size() - 3 : 0;
-        progress.emplace(s.ui, std::int64_t(bodyCount), mainwindow::ItemProgress::Rounding::HalfAwayFromZero, 1);
+        progress.emplace(s.ui, std::int64_t(bodyCount), folders::ItemProgress::Rounding::HalfAwayFromZero, 1);
 
         SegmentMatcher matcher(map);
         std::size_t searchAt = 0;
@@ -255,7 +255,7 @@ bool MapTranslator::MapInbound(const core::Services& s, const Ref<Recordset>& re
 
             const SegmentRow* row = matcher.match(id, [&](bool repeated) {
                 if (!searching || id.empty()) return;
-                if (auto hit = mainwindow::FindWholeWord(paneText_, id, repeated ? searchAt + 1 : searchAt)) {
+                if (auto hit = folders::FindWholeWord(paneText_, id, repeated ? searchAt + 1 : searchAt)) {
                     searchAt = hit->offset;
                     view_->selectTransaction(hit->offset, hit->length);
                 }
@@ -295,7 +295,7 @@ bool MapTranslator::MapInbound(const core::Services& s, const Ref<Recordset>& re
     }
 }
 
-Ref<Recordset> MapTranslator::TranslateAll(const core::Services& s, const mainwindow::FolderSelection& list,
+Ref<Recordset> MapTranslator::TranslateAll(const core::Services& s, const folders::FolderSelection& list,
                                            const MapKey& key, bool exportRun, bool silent) {
     if (const std::string refused = refusal(key, "Translation"); !refused.empty()) {
         core::LogHistory(s, "Error", refused);
@@ -303,7 +303,7 @@ Ref<Recordset> MapTranslator::TranslateAll(const core::Services& s, const mainwi
     }
     Hold running(*this, running_, s);
     // Folder commands started from window events meanwhile would share the run's savepoint.
-    mainwindow::FolderCommand command;
+    folders::FolderCommand command;
     timedOut_ = false;
     beginRun(s, silent);
 
@@ -322,7 +322,7 @@ Ref<Recordset> MapTranslator::TranslateAll(const core::Services& s, const mainwi
 
     std::optional<core::Savepoint> batch;
     try {
-        const std::string table(mainwindow::itemTable(list.table));
+        const std::string table(folders::itemTable(list.table));
         Separators separators{core::GetSegmentTerminator(s, key.partner), core::GetElementSeparator(s, key.partner),
                               core::GetSubElementSeparator(s, key.partner)};
         s.ui.yield();
@@ -341,7 +341,7 @@ Ref<Recordset> MapTranslator::TranslateAll(const core::Services& s, const mainwi
             tset = read.text(0);
             read.reset();
             if (view_) {
-                const std::string pane = mainwindow::PreviewText(tset, separators.segmentTerminator);
+                const std::string pane = folders::PreviewText(tset, separators.segmentTerminator);
                 view_->showPreview(pane);
                 if (!silent) {
                     paneText_ = pane;
@@ -381,13 +381,13 @@ Ref<Recordset> MapTranslator::TranslateAll(const core::Services& s, const mainwi
     }
 }
 
-void MapTranslator::ProcessInbound(const core::Services& s, const mainwindow::FolderSelection& inbox,
+void MapTranslator::ProcessInbound(const core::Services& s, const folders::FolderSelection& inbox,
                                    const MapKey& mapOfList) {
     if (!inbox.anySelected()) {
         core::ShowNotice(s, "The Inbox is empty! ", core::vbExclamation | core::vbOKOnly);
         return;
     }
-    const auto kind = mainwindow::UniqueSelection(s, inbox);
+    const auto kind = folders::UniqueSelection(s, inbox);
     if (!kind) return;
     if (kind->partner != mapOfList.partner || kind->transaction != mapOfList.transaction ||
         kind->version != mapOfList.version || kind->direction != mapOfList.direction) {
@@ -403,7 +403,7 @@ MapTranslator& SharedTranslator() {
     return translator;
 }
 
-Ref<Recordset> TranslateAll(const core::Services& s, const mainwindow::FolderSelection& list, const MapKey& key,
+Ref<Recordset> TranslateAll(const core::Services& s, const folders::FolderSelection& list, const MapKey& key,
                             bool exportRun, bool silent) {
     return SharedTranslator().TranslateAll(s, list, key, exportRun, silent);
 }

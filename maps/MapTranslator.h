@@ -7,8 +7,8 @@
 // designer window, the main window's reports and plug-in runs and the Integrator all use it.
 
 #include "core/Services.h"
-#include "mainwindow/Selection.h"
-#include "mainwindow/UniqueSelection.h"
+#include "folders/Selection.h"
+#include "folders/UniqueSelection.h"
 #include "maps/MapModel.h"
 #include "platform/automation/Recordset.h"
 
@@ -79,7 +79,7 @@ public:
     // on this host (refused with an "Error" row). Rows: "Exported" when `exportRun`, else
     // "Opened", "Error" for a failed set (History "Translation Failed"). Summary row:
     // "<key> Translated: n Errors: m"; the list is refreshed.
-    automation::Ref<automation::Recordset> TranslateAll(const core::Services& s, const mainwindow::FolderSelection& list,
+    automation::Ref<automation::Recordset> TranslateAll(const core::Services& s, const folders::FolderSelection& list,
                                                         const MapKey& key, bool exportRun, bool silent);
 
     // Translates one set (ST to SE, each segment followed by the terminator) into `record` with
@@ -91,7 +91,7 @@ public:
     // The designer's test run of map `mapOfList` over the Inbox selection: refuses an empty
     // selection ("The Inbox is empty! ") or one of another map ("Selected Inbox Transaction does
     // not match currently selected Transaction"), else translates it (not silent).
-    void ProcessInbound(const core::Services& s, const mainwindow::FolderSelection& inbox, const MapKey& mapOfList);
+    void ProcessInbound(const core::Services& s, const folders::FolderSelection& inbox, const MapKey& mapOfList);
 
     // ---- Outbound ----
     // The outbound run of the map named by `key` (its Transactions row gives the GS01 group and
@@ -167,7 +167,7 @@ private:
 };
 
 // The map of a unique selection (UniqueSelection's kind).
-inline MapKey MapKeyOf(const mainwindow::SelectionKind& kind) {
+inline MapKey MapKeyOf(const folders::SelectionKind& kind) {
     return MapKey{kind.partner, kind.transaction, kind.version, kind.direction};
 }
 
@@ -181,7 +181,7 @@ void ReadOutboundData(const core::Services& s, automation::Recordset& record, st
 MapTranslator& SharedTranslator();
 
 // Shorthands over SharedTranslator().
-automation::Ref<automation::Recordset> TranslateAll(const core::Services& s, const mainwindow::FolderSelection& list,
+automation::Ref<automation::Recordset> TranslateAll(const core::Services& s, const folders::FolderSelection& list,
                                                     const MapKey& key, bool exportRun, bool silent);
 
 }  // namespace vt::maps

@@ -13,10 +13,10 @@
 #include "core/Savepoint.h"
 #include "core/StoredNumber.h"
 #include "core/UiSink.h"
-#include "mainwindow/InterchangeReader.h"
-#include "mainwindow/OutputFile.h"
-#include "mainwindow/PreviewEdit.h"
-#include "mainwindow/Selection.h"
+#include "folders/InterchangeReader.h"
+#include "folders/OutputFile.h"
+#include "folders/PreviewEdit.h"
+#include "folders/Selection.h"
 #include "maps/RecordLayoutFile.h"
 #include "maps/clsScript.h"
 #include "platform/automation/ClassRegistry.h"
@@ -132,7 +132,7 @@ std::string MapTranslator::ProcessOutbound(const core::Services& s, const MapKey
     }
     Hold running(*this, running_, s);
     // Folder commands started from window events meanwhile would write inside the run's changes.
-    mainwindow::FolderCommand command;
+    folders::FolderCommand command;
     lastOutboundFile_.clear();
     beginRun(s, silent);
 
@@ -156,7 +156,7 @@ std::string MapTranslator::runOutbound(const core::Services& s, const MapKey& ke
     const std::optional<SetRow> row = setRow(s.db, key);
     if (!row) return fail("Map Not Found - " + key.text());
     for (const std::string* part : {&key.partner, &key.transaction, &key.version, &key.direction})
-        if (!mainwindow::IsPlainNamePart(*part)) throw core::invalidCallError();
+        if (!folders::IsPlainNamePart(*part)) throw core::invalidCallError();
 
     const std::filesystem::path import = FoldersSetting(s.settings, "Import");
     const std::string base = key.partner + "_" + key.transaction + "_" + key.version + "_";
@@ -209,11 +209,11 @@ std::string MapTranslator::runOutbound(const core::Services& s, const MapKey& ke
     x12 += "GE" + e + std::to_string(setCount_) + e + gs06 + t;
     x12 += "IEA" + e + "1" + e + isa13 + t;
 
-    if (!core::gSilent && view_) view_->showTransaction(mainwindow::PreviewText(sets, t));
+    if (!core::gSilent && view_) view_->showTransaction(folders::PreviewText(sets, t));
 
     const std::filesystem::path file =
-        mainwindow::WriteNewFile(outbound, text::formatDate(s.clock.now(), "mmddyy-hhmmss AMPM"), ".OC", x12);
-    const std::string refused = mainwindow::LoadBox(s, file, "O");
+        folders::WriteNewFile(outbound, text::formatDate(s.clock.now(), "mmddyy-hhmmss AMPM"), ".OC", x12);
+    const std::string refused = folders::LoadBox(s, file, "O");
     if (!refused.empty()) return fail(refused);
     lastOutboundFile_ = file;
     return {};

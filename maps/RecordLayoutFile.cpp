@@ -2,7 +2,7 @@
 
 #include "core/ErrorReporter.h"
 #include "core/RunError.h"
-#include "mainwindow/OutputFile.h"
+#include "folders/OutputFile.h"
 #include "platform/automation/Recordset.h"
 #include "platform/settings/Settings.h"
 #include "platform/text/Text.h"
@@ -42,7 +42,7 @@ std::filesystem::path MapLayoutFolder(const Settings& settings) { return Folders
 
 std::filesystem::path RecordLayoutPath(const Settings& settings, const MapKey& key) {
     const std::string name = key.text() + ".ADO";
-    if (!mainwindow::IsPlainNamePart(name)) throw core::invalidCallError();
+    if (!folders::IsPlainNamePart(name)) throw core::invalidCallError();
     return MapLayoutFolder(settings) / name;
 }
 
@@ -78,7 +78,7 @@ std::optional<std::vector<LayoutField>> WriteRecordLayout(const core::Services& 
     try {
         const std::filesystem::path file = RecordLayoutPath(s.settings, key);
         std::vector<LayoutField> fields = RecordLayoutFields(LoadMap(s.db, key));
-        mainwindow::ReplaceFile(file, RecordLayoutText(fields));
+        folders::ReplaceFile(file, RecordLayoutText(fields));
         return fields;
     } catch (...) {
         core::ReportError(s);

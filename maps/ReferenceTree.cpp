@@ -3,7 +3,7 @@
 #include "core/ErrorReporter.h"
 #include "core/RecordLayout.h"
 #include "core/RunError.h"
-#include "mainwindow/OutputFile.h"
+#include "folders/OutputFile.h"
 #include "maps/RecordLayoutFile.h"
 #include "platform/automation/Object.h"
 #include "platform/automation/Recordset.h"
@@ -82,7 +82,7 @@ std::vector<ReferenceNode> ReferenceProperties(bool outbound) {
 
 std::filesystem::path ResultsLayoutPath(const Settings& settings, const MapKey& key) {
     const std::string name = MapKey{key.partner, key.transaction, key.version, "O"}.text() + ".ADO";
-    if (!mainwindow::IsPlainNamePart(name)) throw core::invalidCallError();
+    if (!folders::IsPlainNamePart(name)) throw core::invalidCallError();
     return FoldersSetting(settings, "Import") / name;
 }
 

@@ -4,7 +4,7 @@
 #include "core/Globals.h"
 #include "core/RunError.h"
 #include "core/UiSink.h"
-#include "mainwindow/OutputFile.h"
+#include "folders/OutputFile.h"
 #include "platform/text/Clock.h"
 #include "platform/text/Text.h"
 
@@ -149,7 +149,7 @@ void clsScript::WriteToFile(std::string_view fileName, std::string_view data) {
     for (char& c : name)
         if (c == '\\') c = '/';
     try {
-        mainwindow::ReplaceFile(std::filesystem::path(name), data);
+        folders::ReplaceFile(std::filesystem::path(name), data);
     } catch (const core::RunError& e) {
         automation::raise(std::int32_t(e.number()), "clsScript", e.description());
     } catch (const std::exception&) {

@@ -453,12 +453,12 @@ void frmMap::cmdProcess_Click() {
         SharedTranslator().ProcessOutbound(s_, map, false);
         return;
     }
-    std::optional<mainwindow::FolderSelection> inbox = host_.inbox ? host_.inbox() : std::nullopt;
-    if (!inbox) inbox.emplace(mainwindow::FolderSelection{"Inbox", {}, {}, std::nullopt});
+    std::optional<folders::FolderSelection> inbox = host_.inbox ? host_.inbox() : std::nullopt;
+    if (!inbox) inbox.emplace(folders::FolderSelection{"Inbox", {}, {}, std::nullopt});
     SharedTranslator().ProcessInbound(s_, *inbox, map);
 }
 
-automation::Ref<automation::Recordset> frmMap::TranslateAll(const mainwindow::FolderSelection& list, const MapKey& key,
+automation::Ref<automation::Recordset> frmMap::TranslateAll(const folders::FolderSelection& list, const MapKey& key,
                                                             bool exportRun, bool silent) {
     Form_Load();
     if (SharedTranslator().view() != view_.get()) SharedTranslator().setView(view_.get());

@@ -7,7 +7,7 @@
 // Positions are twips relative to the client area below the menu bar, as the settings hold them.
 
 #include "core/Services.h"
-#include "mainwindow/Selection.h"
+#include "folders/Selection.h"
 #include "maps/DesignerLayout.h"
 #include "maps/DesignerTree.h"
 #include "maps/MapPanels.h"
@@ -53,7 +53,7 @@ public:
     // What the designer needs of the main window.
     struct Host {
         // The Inbox list as it stands (selection in list order); nothing when there is none.
-        std::function<std::optional<mainwindow::FolderSelection>()> inbox;
+        std::function<std::optional<folders::FolderSelection>()> inbox;
         // The main window's preview of the set being translated.
         std::function<void(std::string_view)> preview;
     };
@@ -69,7 +69,7 @@ public:
     // "load" restores, "save" stores the window's place, state and bars (any case); else nothing.
     void MainLayout(std::string_view action);
     // The inbound translator, with this window as its view.
-    automation::Ref<automation::Recordset> TranslateAll(const mainwindow::FolderSelection& list, const MapKey& key,
+    automation::Ref<automation::Recordset> TranslateAll(const folders::FolderSelection& list, const MapKey& key,
                                                         bool exportRun, bool silent);
 
     // ---- Operations and events ----

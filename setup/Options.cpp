@@ -3,7 +3,7 @@
 #include "core/ErrorReporter.h"
 #include "core/Globals.h"
 #include "core/UiSink.h"
-#include "mainwindow/SelectionFilter.h"
+#include "folders/SelectionFilter.h"
 #include "platform/db/Database.h"
 #include "platform/settings/Settings.h"
 #include "setup/SetupSettings.h"
@@ -25,10 +25,10 @@ bool folderExists(const std::string& path) {
 OptionValues LoadPropertySettings(const Settings& settings) {
     OptionValues v;
     for (std::size_t i = 0; i < kFolderKeys.size(); ++i) v.folders[i] = folderSetting(settings, kFolderKeys[i].key);
-    const auto& fields = mainwindow::filterFields();
+    const auto& fields = folders::filterFields();
     for (std::size_t i = 0; i < fields.size(); ++i) {
         try {
-            v.filter[i] = mainwindow::filterSetting(settings, fields[i]);
+            v.filter[i] = folders::filterSetting(settings, fields[i]);
         } catch (...) {
             v.filter[i] = fields[i].byDefault;
         }
@@ -40,7 +40,7 @@ OptionValues LoadPropertySettings(const Settings& settings) {
 
 bool SaveOptions(const core::Services& s, OptionValues& values) {
     try {
-        const auto& fields = mainwindow::filterFields();
+        const auto& fields = folders::filterFields();
         for (std::size_t i = 0; i < fields.size(); ++i)
             s.settings.set("Filter", fields[i].key, values.filter[i] ? "True" : "False");
         s.settings.flush();

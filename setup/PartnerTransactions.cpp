@@ -6,7 +6,7 @@
 #include "core/RunError.h"
 #include "core/Savepoint.h"
 #include "core/UiSink.h"
-#include "mainwindow/OutputFile.h"
+#include "folders/OutputFile.h"
 #include "platform/db/Database.h"
 #include "platform/settings/Settings.h"
 #include "platform/text/Text.h"
@@ -111,7 +111,7 @@ std::filesystem::path perTransactionFile(const core::Services& s, const SetKey& 
     const std::string setting = s.settings.get("Folders", inbound ? "Export" : "Import");
     const std::filesystem::path folder = setting.empty() ? dataRoot() : std::filesystem::path(setting);
     const std::string name = selectionKey(key) + (inbound ? ".EXP" : ".IMP");
-    if (name.empty() || !mainwindow::IsPlainNamePart(name)) throw core::RunError(52, "Bad file name or number");
+    if (name.empty() || !folders::IsPlainNamePart(name)) throw core::RunError(52, "Bad file name or number");
     return folder / name;
 }
 

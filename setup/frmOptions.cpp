@@ -1,7 +1,7 @@
 #include "setup/frmOptions.h"
 
 #include "core/UiSink.h"
-#include "mainwindow/SelectionFilter.h"
+#include "folders/SelectionFilter.h"
 #include "platform/text/AnsiQt.h"
 #include "setup/SetupSettings.h"
 
@@ -198,7 +198,7 @@ QWidget* frmOptions::buildViewer() {
 
 void frmOptions::Form_Load() {
     loading_ = true;
-    for (const mainwindow::FilterField& f : mainwindow::filterFields()) {
+    for (const folders::FilterField& f : folders::filterFields()) {
         auto* item = new QListWidgetItem(qs(f.key), lvwFilter_);
         item->setData(Qt::UserRole, qs(f.field));
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);

@@ -7,12 +7,12 @@
 #include "BrackwenFixture.h"
 
 #include "ActiveX/Handlers.h"
-#include "mainwindow/InterchangeReader.h"
+#include "folders/InterchangeReader.h"
 #include "mainwindow/ReportEngineHost.h"
 #include "mainwindow/Reports.h"
 #include "platform/report/FieldDefs.h"
 #include "setup/PluginChoice.h"
-#include "tests/mainwindow/X12Builder.h"
+#include "tests/folders/X12Builder.h"
 
 #include <gtest/gtest.h>
 
@@ -78,7 +78,7 @@ TEST(PluginRun, From830FileToTheExportedPartnerReport) {
 
     const auto file = d.folder() / "in830.edi";
     std::ofstream(file, std::ios::binary) << interchange830();
-    ASSERT_EQ(mainwindow::LoadBox(d.services, file, "I"), "") << d.history();
+    ASSERT_EQ(folders::LoadBox(d.services, file, "I"), "") << d.history();
     ASSERT_EQ(d.db.scalarText("SELECT Partner || ' ' || \"Transaction\" || ' ' || Version FROM Inbox"),
               "Vozezididide 830 002000");
     d.db.exec("UPDATE Transactions SET ActiveX = 'Brackwen.Vozezididide_830_002000_I', ExportFormat = 1 "

@@ -1,7 +1,7 @@
 // Writing a large Outbox as one interchange file and moving it to Sent.
 #include "exchange/ExchangeSessions.h"
 #include "exchange/Signing.h"
-#include "mainwindow/InterchangeReader.h"
+#include "folders/InterchangeReader.h"
 #include "tests/exchange/ExchangeFixture.h"
 
 #include <benchmark/benchmark.h>
@@ -44,7 +44,7 @@ void WriteAndMoveOutbox(benchmark::State& state) {
             scratch.settings.set("Folders", f, (scratch.folder() / f).string());
         }
         test::writeAll(scratch.folder() / "in.edi", text);
-        if (!mainwindow::LoadBox(scratch.services, scratch.folder() / "in.edi", "O").empty()) state.SkipWithError("load");
+        if (!folders::LoadBox(scratch.services, scratch.folder() / "in.edi", "O").empty()) state.SkipWithError("load");
         NullView view;
         exchange::ExchangeSessions sessions(scratch.services, view);
         state.ResumeTiming();

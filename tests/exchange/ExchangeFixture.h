@@ -5,8 +5,8 @@
 #include "core/Globals.h"
 #include "core/SessionGuard.h"
 #include "exchange/ExchangeSessions.h"
-#include "mainwindow/InterchangeReader.h"
-#include "tests/mainwindow/X12Builder.h"
+#include "folders/InterchangeReader.h"
+#include "tests/folders/X12Builder.h"
 #include "tests/support/ScratchDatabase.h"
 
 #include <gtest/gtest.h>
@@ -90,7 +90,7 @@ protected:
         static int n = 0;
         const fs::path p = scratch.folder() / ("load" + std::to_string(++n) + ".edi");
         writeAll(p, text);
-        ASSERT_EQ(mainwindow::LoadBox(scratch.services, p, direction), "");
+        ASSERT_EQ(folders::LoadBox(scratch.services, p, direction), "");
     }
 
     // Exchange log rows as "Type:Description".

@@ -7,7 +7,7 @@
 #include "core/RunError.h"
 #include "integrator/Integrator.h"
 #include "platform/odbc/Odbc.h"
-#include "tests/mainwindow/FolderFixture.h"
+#include "tests/folders/FolderFixture.h"
 #include "tests/support/OdbcFixture.h"
 
 #include <filesystem>

@@ -130,7 +130,7 @@ TEST_F(Scheduler, RowsDueWhileTheMainWindowIsBusyWaitForTheNextTick) {
     load();
     for (int tick = 1; tick < 15; ++tick) integ->Tick(monday(9, tick));
     {
-        mainwindow::FolderCommand command;   // a folder command yields
+        folders::FolderCommand command;   // a folder command yields
         integ->Tick(monday(9, 15));
         EXPECT_TRUE(steps.calls.empty());
         EXPECT_EQ(integ->queued(), 1u);

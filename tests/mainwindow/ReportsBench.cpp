@@ -21,7 +21,7 @@ struct Env {
     MapDb d;
     mainwindow::EngineReportHost host;
     automation::ClassRegistry registry;
-    mainwindow::FolderSelection list;
+    folders::FolderSelection list;
 
     Env(int sets, int format) {
         const fs::path reports = d.folder() / "Reports";

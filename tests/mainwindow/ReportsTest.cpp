@@ -96,7 +96,7 @@ struct Env {
         }
         report::ReportDocument(r).save(templatePath(kind, key));
     }
-    mainwindow::FolderSelection inbox(std::initializer_list<int> selected = {0}) { return d.list("Inbox", selected); }
+    folders::FolderSelection inbox(std::initializer_list<int> selected = {0}) { return d.list("Inbox", selected); }
 };
 
 // Runs the independent readers over the export folder: "== file" sections, cells joined by "|".

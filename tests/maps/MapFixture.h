@@ -9,7 +9,7 @@
 #include "maps/MapModel.h"
 #include "maps/RecordLayoutFile.h"
 #include "platform/automation/Recordset.h"
-#include "tests/mainwindow/FolderFixture.h"
+#include "tests/folders/FolderFixture.h"
 
 #include <fstream>
 #include <initializer_list>

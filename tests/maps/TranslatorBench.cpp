@@ -14,7 +14,7 @@ namespace {
 constexpr int kSets = 10000;
 
 struct BenchDb : vt::test::MapDb {
-    vt::mainwindow::FolderSelection inbox;
+    vt::folders::FolderSelection inbox;
     BenchDb() {
         vt::db::Transaction tx(db);
         for (int set = 1; set <= kSets; ++set) addSet(vt::test::set850(std::to_string(set), "PO-" + std::to_string(set)));

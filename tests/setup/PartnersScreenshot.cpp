@@ -4,13 +4,13 @@
 
 #include "core/Globals.h"
 #include "core/Services.h"
-#include "mainwindow/InterchangeReader.h"
+#include "folders/InterchangeReader.h"
 #include "platform/automation/ClassRegistry.h"
 #include "platform/settings/Settings.h"
 #include "platform/text/Clock.h"
 #include "setup/frmPartners.h"
 #include "setup/frmStandard.h"
-#include "tests/mainwindow/X12Builder.h"
+#include "tests/folders/X12Builder.h"
 #include "tests/support/RecordingUiSink.h"
 
 #include <QApplication>
@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
         x.gs("1202", "SH", "20240305", "0931", "004010", "SUPPLY", "HQ").po("0003", "856").ge().iea();
         const fs::path file = home / "Inbound" / "ACME0305.EDI";
         std::ofstream(file, std::ios::binary) << x.text("~\n");
-        const std::string refused = vt::mainwindow::LoadBox(s, file, "I");
+        const std::string refused = vt::folders::LoadBox(s, file, "I");
         if (!refused.empty()) {
             std::cerr << refused << "\n";
             return 1;

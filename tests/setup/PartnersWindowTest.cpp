@@ -1,11 +1,11 @@
 // The partner window over partners that the interchange reader registered.
 
 #include "core/Globals.h"
-#include "mainwindow/InterchangeReader.h"
+#include "folders/InterchangeReader.h"
 #include "platform/automation/ClassRegistry.h"
 #include "setup/frmPartners.h"
 #include "setup/frmStandard.h"
-#include "tests/mainwindow/X12Builder.h"
+#include "tests/folders/X12Builder.h"
 #include "tests/setup/PartnersFixture.h"
 
 #include <QAction>
@@ -74,7 +74,7 @@ protected:
     void receive(const std::string& sender, const std::string& app, const std::string& icn) {
         const fs::path file = scratch.folder() / (sender + ".EDI");
         std::ofstream(file, std::ios::binary) << interchange(sender, app, icn);
-        ASSERT_EQ(vt::mainwindow::LoadBox(s, file, "I"), "");
+        ASSERT_EQ(vt::folders::LoadBox(s, file, "I"), "");
     }
     frmPartners& open() {
         window = std::make_unique<ScriptedPartners>(s, registry);

@@ -3,7 +3,7 @@
 // and the selection commands.
 
 #include "mainwindow/frmProperties.h"
-#include "tests/mainwindow/X12Builder.h"
+#include "tests/folders/X12Builder.h"
 #include "tests/mainwindow/widgets/MainWindowFixture.h"
 
 #include <QTabWidget>

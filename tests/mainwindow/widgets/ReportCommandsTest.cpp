@@ -51,7 +51,7 @@ TEST_F(MainWindow, ViewerAndPluginCommandsShowTheirReportsInTheOneViewerWindow) 
     start();
     maps::WriteRecordLayout(main->services(), k850);
     click("Inbox");
-    mainwindow::FolderSelection inbox = main->folderSelection("Inbox");
+    folders::FolderSelection inbox = main->folderSelection("Inbox");
     ASSERT_EQ(inbox.ids.size(), 1u);
     inbox.selected = {true};
     main->applySelection(inbox);

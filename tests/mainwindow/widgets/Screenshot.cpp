@@ -7,10 +7,10 @@
 
 #include "core/Globals.h"
 #include "mainwindow/FolderModel.h"
-#include "mainwindow/OpenInterchange.h"
+#include "folders/OpenInterchange.h"
 #include "platform/settings/Settings.h"
 #include "platform/text/Clock.h"
-#include "tests/mainwindow/X12Builder.h"
+#include "tests/folders/X12Builder.h"
 #include "tests/mainwindow/widgets/ScriptedMain.h"
 
 #include <QApplication>
@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
     };
     if (mode != "" && mode != "welcome")
         files.push_back(write(home / "Inbound", "CEDAR0306.EDI", orders("CEDAR", "HOME", "000000318", 3)));
-    vt::mainwindow::LoadInterchangeFiles(main.services(), files, "I");
+    vt::folders::LoadInterchangeFiles(main.services(), files, "I");
     // A folder that has seen some work.
     auto& db = vt::core::gConnection();
     db.exec("UPDATE Inbox SET Status = 'Validated', Acknowledged = 'Yes' WHERE Id IN (1, 2, 5)");

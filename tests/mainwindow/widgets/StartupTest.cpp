@@ -1,5 +1,5 @@
 #include "mainwindow/ColumnChoices.h"
-#include "mainwindow/Selection.h"
+#include "folders/Selection.h"
 #include "tests/mainwindow/widgets/MainWindowFixture.h"
 
 #include <QAbstractItemModelTester>
@@ -308,7 +308,7 @@ TEST_F(MainWindow, CloseDuringAFolderCommandWaitsForItToEnd) {
     start();
     {
         // A validation or an acknowledgement that yields to events while it holds its rows.
-        vt::mainwindow::FolderCommand running;
+        vt::folders::FolderCommand running;
         main->close();
         EXPECT_FALSE(main->isUnloaded());
         EXPECT_TRUE(conn().isOpen());

@@ -66,11 +66,11 @@ struct Designer : ::testing::Test {
     std::vector<std::string> previews;
     std::vector<bool> enabledDuringRun;
     std::vector<bool> closedDuringRun;
-    mainwindow::FolderSelection inbox{"Inbox", {}, {}, std::nullopt};
+    folders::FolderSelection inbox{"Inbox", {}, {}, std::nullopt};
 
     frmMap& open() {
         frmMap::Host host;
-        host.inbox = [this] { return std::optional<mainwindow::FolderSelection>(inbox); };
+        host.inbox = [this] { return std::optional<folders::FolderSelection>(inbox); };
         host.preview = [this](std::string_view text) {
             previews.emplace_back(text);
             enabledDuringRun.push_back(w->lvwTSets()->isEnabled() || w->tvwTSets()->isEnabled() ||

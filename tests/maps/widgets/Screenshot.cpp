@@ -19,9 +19,9 @@ int main(int argc, char** argv) {
     d.db.exec("UPDATE Element SET ElementName = 'Purchase Order Number', Type = 'AN', ElementUsage = 'M', "
               "Minimum = 1, Maximum = 22 WHERE SegmentIndex = 1 AND ElementIndex = 3 AND \"Transaction\" = '850'");
     d.addSet(set850("0001", "PO-1"));
-    vt::mainwindow::FolderSelection inbox = d.list("Inbox", {0});
+    vt::folders::FolderSelection inbox = d.list("Inbox", {0});
     vt::maps::frmMap::Host host;
-    host.inbox = [&] { return std::optional<vt::mainwindow::FolderSelection>(inbox); };
+    host.inbox = [&] { return std::optional<vt::folders::FolderSelection>(inbox); };
     vt::maps::frmMap w(d.services, host);
     w.Form_Load();
     w.show();
