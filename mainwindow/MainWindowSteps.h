@@ -1,6 +1,5 @@
 #pragma once
-// The steps of an Integrator run as the main window performs them on its Inbox list. Steps whose
-// operations this build does not have yet fail with a History "Error" row that says so.
+// The steps of an Integrator run as the main window performs them on its Inbox list.
 
 #include "integrator/Integrator.h"
 #include "folders/Selection.h"

@@ -272,10 +272,7 @@ private:
     void setBarDragging(SplitterBar* bar, bool dragging);
     void applyProgress(bool force);
 
-    // Stand-in for a window or operation that this build does not have yet.
-    void notAvailable(std::string_view what);
-
-    // Commands whose work the folder views bring (frmMainStubs.cpp).
+    // Commands on the folder lists and their items (frmMainCommands.cpp).
     void cmdProperties();
     void cmdSelectionFilter();
     void cmdSelectAll();

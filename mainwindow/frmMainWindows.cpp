@@ -1,9 +1,8 @@
-// Commands whose work lives in windows and operations that this build does not have yet. Each
-// command has logged its History row before it gets here; these tell the user what is missing.
+// Opening the partner window, the map designer and the Exchange window. Each command has logged
+// its History row before it gets here.
 
 #include "mainwindow/frmMain.h"
 
-#include "core/UiSink.h"
 #include "exchange/windows/OpenExchange.h"
 #include "folders/Selection.h"
 #include "maps/frmMap.h"
@@ -18,12 +17,6 @@
 
 namespace vt::mainwindow {
 
-void frmMain::notAvailable(std::string_view what) {
-    messageBox(std::string(what) + " is not available in this version yet.", core::vbInformation | core::vbOKOnly,
-               "Veltrane");
-}
-
-// ---- Other windows ----
 void frmMain::showPartners() {
     // The window writes partners and their sets; not into a read or a folder command still running.
     if (folders::RefuseWhileBusy(services_)) return;
