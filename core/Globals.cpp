@@ -1,5 +1,6 @@
 #include "Globals.h"
 
+#include "platform/files/SafeFile.h"
 #include "platform/settings/Settings.h"
 
 #include <system_error>
@@ -44,14 +45,14 @@ std::filesystem::path databaseFolder(Settings& settings) {
         std::filesystem::path delivered = shareFolder() / std::string(kDatabaseFileName);
         if (std::filesystem::exists(delivered, ec)) {
             std::filesystem::create_directories(root, ec);
-            // Copy beside the target first so a failed copy never leaves half a database.
-            std::filesystem::path tmp = root / (std::string(kDatabaseFileName) + ".part");
-            if (std::filesystem::copy_file(delivered, tmp, std::filesystem::copy_options::overwrite_existing, ec)) {
-                std::filesystem::permissions(tmp, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
-                                             std::filesystem::perm_options::replace, ec);
-                std::filesystem::rename(tmp, target, ec);
+            // Through the safe writer, so a failed copy never leaves half a database.
+            try {
+                files::SafeFile copy(target);
+                std::filesystem::copy_file(delivered, copy.path(), std::filesystem::copy_options::overwrite_existing);
+                copy.commit();
+            } catch (const std::filesystem::filesystem_error&) {
+                // The login then asks for the database folder, as it does when none was delivered.
             }
-            if (ec) std::filesystem::remove(tmp, ec);
         }
     }
     return root;

@@ -1,6 +1,7 @@
 #include "exchange/ZipArchive.h"
 
 #include "core/RunError.h"
+#include "platform/files/SafeFile.h"
 
 #include <zip.h>
 
@@ -9,6 +10,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <optional>
 #include <vector>
 
 namespace vt::exchange {
@@ -17,21 +19,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A file in `folder` with a private name, removed unless kept.
-struct TempName {
-    fs::path path;
-    explicit TempName(const fs::path& folder) {
-        std::string pattern = ((folder.empty() ? fs::path(".") : folder) / ".vt-write-XXXXXX").string();
-        const int fd = ::mkstemp(pattern.data());
-        if (fd < 0) throw core::RunError(75, "Path/File access error: cannot create a file in " + folder.string());
-        ::close(fd);   // mkstemp made it 0600: received files are partner data
-        path = pattern;
-    }
-    void keep() { path.clear(); }
-    ~TempName() {
-        if (!path.empty()) ::unlink(path.c_str());
-    }
-};
+// The numbers scripts know: 61 for a full disk, 75 for any other failure to write.
+core::RunError writeError(const fs::path& file, const fs::filesystem_error& e) {
+    const int error = e.code().value();
+    if (error == ENOSPC || error == EDQUOT) return core::RunError(61, "Disk full: " + file.string());
+    return core::RunError(75, "Path/File access error: " + file.string() + ": " + std::strerror(error));
+}
 
 std::string zipErrorText(int code) {
     zip_error_t e;
@@ -61,34 +54,24 @@ std::string unsafeEntry(const std::string& name) {
 }  // namespace
 
 void ReplaceFile(const fs::path& file, std::string_view bytes) {
-    TempName temp(file.parent_path());
-    const int fd = ::open(temp.path.c_str(), O_WRONLY | O_TRUNC);
-    if (fd < 0) throw core::RunError(75, "Path/File access error: " + file.string());
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            ::close(fd);
-            throw core::RunError(61, "Disk full: " + file.string());
-        }
-        bytes.remove_prefix(std::size_t(n));
+    try {
+        files::ReplaceFile(file, bytes);
+    } catch (const fs::filesystem_error& e) {
+        throw writeError(file, e);
     }
-    // A replaced file keeps the mode its owner gave it.
-    struct stat old {};
-    if (::stat(file.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
-    const bool synced = ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !synced) throw core::RunError(61, "Disk full: " + file.string());
-    if (::rename(temp.path.c_str(), file.c_str()) != 0)
-        throw core::RunError(75, "Path/File access error: " + file.string() + ": " + std::strerror(errno));
-    temp.keep();
 }
 
 void ZipFile(const fs::path& file, const fs::path& archive) {
     std::error_code ec;
     if (!fs::is_regular_file(file, ec)) throw core::RunError(53, "File not found: " + file.string());
-    TempName temp(archive.parent_path());
+    std::optional<files::SafeFile> temp;
+    try {
+        temp.emplace(archive);
+    } catch (const fs::filesystem_error& e) {
+        throw writeError(archive, e);
+    }
     int code = 0;
-    zip_t* z = zip_open(temp.path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    zip_t* z = zip_open(temp->path().c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
     if (!z) throw core::RunError(75, "Cannot create the archive " + archive.string() + ": " + zipErrorText(code));
     zip_source_t* source = zip_source_file(z, file.c_str(), 0, -1);
     if (!source || zip_file_add(z, file.filename().c_str(), source, ZIP_FL_ENC_UTF_8) < 0) {
@@ -102,9 +85,11 @@ void ZipFile(const fs::path& file, const fs::path& archive) {
         zip_discard(z);
         throw core::RunError(75, "Cannot write the archive " + archive.string() + ": " + why);
     }
-    if (::rename(temp.path.c_str(), archive.c_str()) != 0)
-        throw core::RunError(75, "Path/File access error: " + archive.string() + ": " + std::strerror(errno));
-    temp.keep();
+    try {
+        temp->commit();
+    } catch (const fs::filesystem_error& e) {
+        throw writeError(archive, e);
+    }
 }
 
 std::string UnzipInto(const fs::path& archive, const fs::path& folder) {

@@ -1,5 +1,7 @@
 #include "Inet.h"
 
+#include "platform/files/SafeFile.h"
+
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -209,15 +211,24 @@ namespace {
 
 struct Callbacks {
     Transfer* t;
-    FILE* out = nullptr;
+    files::SafeFile* out = nullptr;   // a download: renamed over its file only when it succeeded
     bool ftp = false;
+    std::string writeError;
 };
 
 size_t onWrite(char* data, size_t size, size_t n, void* user) {
     auto* c = static_cast<Callbacks*>(user);
     const size_t bytes = size * n;
     c->t->emit(icReceivingResponse);
-    if (c->out) return std::fwrite(data, 1, bytes, c->out);
+    if (c->out) {
+        try {
+            c->out->write(std::string_view(data, bytes));
+            return bytes;
+        } catch (const std::exception& e) {
+            c->writeError = e.what();
+            return 0;   // the transfer ends with a write error
+        }
+    }
     {
         std::lock_guard lock(c->t->m);
         c->t->body.append(data, bytes);
@@ -324,36 +335,6 @@ std::string describe(CURLcode rc, const char* errorBuffer) {
     return text;
 }
 
-// A temporary file beside `target`, renamed over it only when the download succeeded.
-struct PartFile {
-    std::filesystem::path target, temp;
-    FILE* f = nullptr;
-    explicit PartFile(const std::filesystem::path& t) : target(t) {
-        std::string pattern = (t.parent_path().empty() ? std::filesystem::path(".") : t.parent_path()).string() +
-                              "/.vt-part-XXXXXX";
-        const int fd = ::mkstemp(pattern.data());
-        if (fd >= 0) {
-            temp = pattern;
-            f = ::fdopen(fd, "wb");
-            if (!f) ::close(fd);
-        }
-    }
-    bool commit() {
-        if (!f) return false;
-        const bool flushed = std::fclose(f) == 0;
-        f = nullptr;
-        if (!flushed) return false;
-        std::error_code ec;
-        std::filesystem::rename(temp, target, ec);
-        if (ec) return false;
-        temp.clear();
-        return true;
-    }
-    ~PartFile() {
-        if (f) std::fclose(f);
-        if (!temp.empty()) ::unlink(temp.c_str());
-    }
-};
 
 }  // namespace
 
@@ -363,7 +344,7 @@ static void perform(CURL* h, Sockets* sockets, Inet::Request r, std::shared_ptr<
     char errorBuffer[CURL_ERROR_SIZE] = {0};
     CURLcode rc = CURLE_OK;
     std::string failure;
-    std::optional<PartFile> part;
+    std::optional<files::SafeFile> part;
     FILE* in = nullptr;
     SList headers, quote;
 
@@ -440,15 +421,20 @@ static void perform(CURL* h, Sockets* sockets, Inet::Request r, std::shared_ptr<
         if (!ec) curl_easy_setopt(h, CURLOPT_INFILESIZE_LARGE, curl_off_t(size));
     }
     if (!r.download.empty()) {
-        part.emplace(r.download);
-        if (!part->f) return finish(false, "Cannot write the file " + r.download.string());
-        cb.out = part->f;
+        try {
+            part.emplace(r.download);
+        } catch (const std::exception& e) {
+            return finish(false, "Cannot write the file " + r.download.string() + ": " + e.what());
+        }
+        cb.out = &*part;
     }
 
     rc = curl_easy_perform(h);
     if (in) std::fclose(in);
     if (rc != CURLE_OK) {
         if (t->abort.load()) return finish(false, "The request was cancelled");
+        if (!cb.writeError.empty())
+            return finish(false, "Cannot write the file " + r.download.string() + ": " + cb.writeError);
         if (rc == CURLE_OPERATION_TIMEDOUT)
             return finish(false, "Request timed out after " + std::to_string(r.timeout) + " seconds (" +
                                      describe(rc, errorBuffer) + ")");
@@ -474,7 +460,11 @@ static void perform(CURL* h, Sockets* sockets, Inet::Request r, std::shared_ptr<
     }
     switch (r.result) {
     case Inet::Request::Result::File:
-        if (!part->commit()) return finish(false, "Cannot write the file " + r.download.string());
+        try {
+            part->commit();
+        } catch (const std::exception& e) {
+            return finish(false, "Cannot write the file " + r.download.string() + ": " + e.what());
+        }
         break;
     case Inet::Request::Result::Size: {
         curl_off_t size = -1;

@@ -1,6 +1,7 @@
 #include "Engine.h"
 
 #include "ReportFile.h"
+#include "platform/files/SafeFile.h"
 #include "platform/text/AnsiQt.h"
 
 #include <QFile>
@@ -194,25 +195,27 @@ QPageLayout pageLayout(const Report& r) {
 
 void writePdf(const ReportDocument& doc, const fs::path& file) {
     const Layout layout = paginate(doc);
-    ReplacingFile tmp(file);
-    {
-        QPdfWriter writer(QString::fromStdString(tmp.path().string()));
-        writer.setResolution(1440);
-        writer.setPageLayout(pageLayout(doc.report()));
-        writer.setTitle(text::fromAnsi(doc.report().title));
-        writer.setCreator(QStringLiteral("report engine"));
-        QPainter p;
-        if (!p.begin(&writer)) throw ReportError("Cannot write \"" + file.string() + "\"");
-        const double scale = writer.resolution() / 1440.0;
-        for (int i = 0; i < int(layout.pages.size()); ++i) {
-            if (i) writer.newPage();
-            drawPage(p, layout, i, scale);
+    writingFile(file, [&] {
+        files::SafeFile tmp(file);
+        {
+            QPdfWriter writer(QString::fromStdString(tmp.path().string()));
+            writer.setResolution(1440);
+            writer.setPageLayout(pageLayout(doc.report()));
+            writer.setTitle(text::fromAnsi(doc.report().title));
+            writer.setCreator(QStringLiteral("report engine"));
+            QPainter p;
+            if (!p.begin(&writer)) throw ReportError("Cannot write \"" + file.string() + "\"");
+            const double scale = writer.resolution() / 1440.0;
+            for (int i = 0; i < int(layout.pages.size()); ++i) {
+                if (i) writer.newPage();
+                drawPage(p, layout, i, scale);
+            }
+            if (!p.end()) throw ReportError("Cannot write \"" + file.string() + "\"");
         }
-        if (!p.end()) throw ReportError("Cannot write \"" + file.string() + "\"");
-    }
-    if (QFile(QString::fromStdString(tmp.path().string())).size() == 0)
-        throw ReportError("Cannot write \"" + file.string() + "\"");
-    tmp.commit();
+        if (QFile(QString::fromStdString(tmp.path().string())).size() == 0)
+            throw ReportError("Cannot write \"" + file.string() + "\"");
+        tmp.commit();
+    });
 }
 
 void exportReport(const ReportDocument& doc) {

@@ -1,5 +1,7 @@
 #include "ReportFile.h"
 
+#include "platform/files/SafeFile.h"
+
 #include <array>
 #include <cerrno>
 #include <charconv>
@@ -476,47 +478,12 @@ std::string readFile(const fs::path& file) {
     return s.str();
 }
 
-namespace {
-[[noreturn]] void cannotWrite(const fs::path& file, int err) {
+void cannotWrite(const fs::path& file, int err) {
     throw ReportError("Cannot write \"" + file.string() + "\": " + std::strerror(err));
-}
-}  // namespace
-
-ReplacingFile::ReplacingFile(const fs::path& target) : target_(target) {
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::string tmpl = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    fd_ = ::mkstemp(tmpl.data());   // 0600 whatever the umask
-    if (fd_ < 0) cannotWrite(target, errno);
-    path_ = tmpl;
-}
-
-ReplacingFile::~ReplacingFile() {
-    if (fd_ >= 0) ::close(fd_);
-    if (!path_.empty()) ::unlink(path_.c_str());
-}
-
-void ReplacingFile::commit() {
-    struct stat old {};
-    if (::stat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode) && ::chmod(path_.c_str(), old.st_mode & 07777) != 0)
-        cannotWrite(target_, errno);
-    const int fd = fd_;
-    fd_ = -1;
-    if ((fd >= 0 && ::close(fd) != 0) || std::rename(path_.c_str(), target_.c_str()) != 0) cannotWrite(target_, errno);
-    path_.clear();
 }
 
 void writeFileAtomic(const fs::path& file, std::string_view bytes) {
-    ReplacingFile tmp(file);
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(tmp.fd(), bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            cannotWrite(file, errno);
-        }
-        done += size_t(n);
-    }
-    tmp.commit();
+    writingFile(file, [&] { files::ReplaceFile(file, bytes); });
 }
 
 fs::path findReportFile(const fs::path& file) {

@@ -34,26 +34,21 @@ Report loadReport(const std::filesystem::path& file);
 // findReportFile names, so ".rpt" and ".RPT" never become two templates.
 void saveReport(const Report& report, const std::filesystem::path& file);
 
-// Whole-file helpers shared by the exports.
+// Whole-file helpers shared by the exports. Writes go through the one safe writer (temporary
+// file, then renamed into place); a failure is a ReportError naming the file with the system's
+// text, and the file that was there stays whole.
 std::string readFile(const std::filesystem::path& file);
 void writeFileAtomic(const std::filesystem::path& file, std::string_view bytes);
+[[noreturn]] void cannotWrite(const std::filesystem::path& file, int error);
 
-// A temporary file beside `target`, removed unless committed. Exports and templates hold user
-// data: the file is its owner's alone, or keeps the mode of the file it replaces.
-class ReplacingFile {
-public:
-    explicit ReplacingFile(const std::filesystem::path& target);
-    ~ReplacingFile();
-    ReplacingFile(const ReplacingFile&) = delete;
-    ReplacingFile& operator=(const ReplacingFile&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-    // Open for writing (mode 0600); the caller may write through it or by path().
-    int fd() const { return fd_; }
-    // Closes the descriptor, takes the replaced file's mode and renames into place.
-    void commit();
-private:
-    std::filesystem::path target_, path_;
-    int fd_ = -1;
-};
+// Runs `write` (which uses the safe writer for `file`) and reports its failure as cannotWrite.
+template <class Write>
+void writingFile(const std::filesystem::path& file, Write&& write) {
+    try {
+        write();
+    } catch (const std::filesystem::filesystem_error& e) {
+        cannotWrite(file, e.code().value());
+    }
+}
 
 }  // namespace vt::report

@@ -1,6 +1,7 @@
 #include "FileOps.h"
 
 #include "platform/automation/Object.h"
+#include "platform/files/SafeFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -96,25 +97,20 @@ bool within(const fs::path& folder, const fs::path& p) {
 // Copies `source` to a temporary file beside `target` and renames it into place, so a failed
 // copy leaves `target` as it was. The copy keeps the source's modification time.
 void placeCopy(const fs::path& source, const fs::path& target, bool replace) {
-    std::string temp = (target.parent_path() / ".vt-copy-XXXXXX").string();
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) raiseFor(lastError(), fserr::PathNotFound);
-    ::close(fd);
-    std::error_code ec;
-    fs::copy_file(source, temp, fs::copy_options::overwrite_existing, ec);
-    if (!ec) {
+    try {
+        files::SafeFile temp(target);
+        std::error_code ec;
+        fs::copy_file(source, temp.path(), fs::copy_options::overwrite_existing, ec);
+        if (ec) raiseFor(ec, fserr::FileNotFound);
         std::error_code timeError;
         const auto when = fs::last_write_time(source, timeError);
-        if (!timeError) fs::last_write_time(temp, when, timeError);
-        if (replace)
-            fs::rename(temp, target, ec);
-        else
-            renameNoReplace(temp, target, ec);
-    }
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temp, ignored);
-        raiseFor(ec, fserr::FileNotFound);
+        if (!timeError) fs::last_write_time(temp.path(), when, timeError);
+        temp.commit(replace);
+        // A copy has its source's permissions, as the copy of a file always had.
+        const fs::perms perms = fs::status(source, timeError).permissions();
+        if (!timeError) fs::permissions(target, perms, timeError);
+    } catch (const fs::filesystem_error& e) {
+        raiseFor(e.code(), fserr::PathNotFound);
     }
 }
 
