@@ -372,7 +372,7 @@ TEST_F(Containers, KeysPersistInPrivateFolders) {
     ctx = acquireContext("Alice", kFull, PROV_RSA_FULL, 0);
     const Handle again = userKey(ctx, AT_SIGNATURE);
     EXPECT_EQ(exportKey(again, 0, PUBLICKEYBLOB, 0), pub);
-    EXPECT_EQ(containerNames(), std::vector<std::string>{"Alice"});
+    EXPECT_EQ(containerNames(*findProvider(kFull, PROV_RSA_FULL)), std::vector<std::string>{"Alice"});
     destroyKey(again);
     releaseContext(ctx);
     // A damaged key file makes the key set unusable rather than giving a wrong key.
@@ -383,7 +383,7 @@ TEST_F(Containers, KeysPersistInPrivateFolders) {
     }
     EXPECT_EQ(failureOf([&] { acquireContext("Alice", kFull, PROV_RSA_FULL, 0); }), code::BadKeyset);
     EXPECT_EQ(acquireContext("Alice", kFull, PROV_RSA_FULL, CRYPT_DELETEKEYSET), 0);
-    EXPECT_TRUE(containerNames().empty());
+    EXPECT_TRUE(containerNames(*findProvider(kFull, PROV_RSA_FULL)).empty());
 }
 
 TEST(Contexts, RefusalsAndHandles) {
