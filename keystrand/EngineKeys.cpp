@@ -40,11 +40,19 @@ KeyPair newPair(std::int32_t algorithm, int bits, std::int32_t flags) {
     return pair;
 }
 
-Handle addSymmetric(const ProviderInfo& provider, const AlgorithmInfo& info, Bytes secret, std::int32_t flags) {
+Handle addSymmetric(const ProviderInfo& provider, const AlgorithmInfo& info, Bytes secret, Bytes salt,
+                    std::int32_t flags) {
     fixParity(info, secret);
     auto k = newKey(&provider, info.id, flags);
     k->secret = std::move(secret);
+    k->salt = std::move(salt);
     return table().add(k);
+}
+
+Bytes randomBytes(std::size_t n) {
+    Bytes out(n);
+    if (n && RAND_bytes_ex(ossl::context(), out.data(), out.size(), 0) != 1) fail(code::InternalFailure);
+    return out;
 }
 
 // The key pair an algorithm of the generating members names: AT_SIGNATURE and AT_KEYEXCHANGE
@@ -136,9 +144,9 @@ Handle generateKey(Handle ctx, std::int32_t algorithm, std::int32_t flags) {
         return table().add(k);
     }
     const AlgorithmInfo& info = symmetricAlgorithm(algorithm);
-    Bytes secret(secretBytes(info, requestedBits(r, flags)));
-    if (RAND_bytes_ex(ossl::context(), secret.data(), secret.size(), 0) != 1) fail(code::InternalFailure);
-    return addSymmetric(provider, info, std::move(secret), flags & 0xFFFF);
+    Bytes secret = randomBytes(secretBytes(info, requestedBits(r, flags)));
+    Bytes salt = saltFor(info, secret.size(), flags, [] { return randomBytes(11); });
+    return addSymmetric(provider, info, std::move(secret), std::move(salt), flags & 0xFFFF);
 }
 
 Handle deriveKey(Handle ctx, std::int32_t algorithm, Handle hash, std::int32_t flags) {
@@ -149,8 +157,12 @@ Handle deriveKey(Handle ctx, std::int32_t algorithm, Handle hash, std::int32_t f
     const std::size_t need = secretBytes(info, requestedBits(r, flags));
     Bytes value = hashValue(hash);
     Bytes secret = derivedSecret(h->algorithm, value, algorithm, need);
+    // A created salt is the hash value's next bytes after the key.
+    Bytes salt = saltFor(info, need, flags, [&] {
+        return value.size() > need ? Bytes(value.begin() + std::ptrdiff_t(need), value.end()) : Bytes{};
+    });
     OPENSSL_cleanse(value.data(), value.size());
-    return addSymmetric(*c->provider, info, std::move(secret), flags & 0xFFFF);
+    return addSymmetric(*c->provider, info, std::move(secret), std::move(salt), flags & 0xFFFF);
 }
 
 Handle userKey(Handle ctx, std::int32_t keySpec) {
@@ -211,6 +223,7 @@ Handle importKey(Handle ctx, ByteSpan blob, Handle unwrapKey, std::int32_t flags
     if (!fixedOk && (info.fixedKeyBytes || bits < std::size_t(r.minLen) || bits > std::size_t(r.maxLen)))
         fail(code::BadData);
     auto k = newKey(c->provider, algorithm, flags & 0xFFFF);
+    k->salt = saltFor(info, secret.size(), flags & ~CRYPT_CREATE_SALT, [] { return Bytes{}; });
     k->secret = std::move(secret);   // imported as given: parity bits are the sender's
     return table().add(k);
 }
@@ -279,6 +292,9 @@ std::optional<Bytes> keyParam(Handle key, std::int32_t param) {
     }
     case KP_IV:
         if (block) return Bytes(std::size_t(info->blockBits / 8), 0);
+        return std::nullopt;
+    case KP_SALT:
+        if (!k->salt.empty()) return k->salt;
         return std::nullopt;
     case KP_PADDING:
         if (block) return blob::le32(PKCS5_PADDING);

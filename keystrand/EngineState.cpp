@@ -72,6 +72,17 @@ bool symmetric(const Key& k) {
     return info && (info->kind == AlgorithmKind::BlockCipher || info->kind == AlgorithmKind::StreamCipher);
 }
 
+Bytes saltFor(const AlgorithmInfo& info, std::size_t secretBytes, std::int32_t flags,
+              const std::function<Bytes()>& created) {
+    constexpr std::size_t kSaltBytes = 11;
+    if ((info.id != alg::RC2 && info.id != alg::RC4) || secretBytes != 5 || (flags & CRYPT_NO_SALT)) return {};
+    if (!(flags & CRYPT_CREATE_SALT)) return Bytes(kSaltBytes, 0);
+    Bytes salt = created();
+    if (salt.size() < kSaltBytes) fail(code::BadLength);
+    salt.resize(kSaltBytes);
+    return salt;
+}
+
 std::shared_ptr<Key> newKey(const ProviderInfo* provider, std::int32_t algorithm, std::int32_t flags) {
     auto k = std::make_shared<Key>();
     k->provider = provider;
@@ -86,13 +97,21 @@ ossl::CipherCtx cipherContext(const Key& k, bool encrypt) {
     ossl::CipherCtx ctx(EVP_CIPHER_CTX_new());
     if (!cipher || !ctx) fail(code::BadAlgorithm);
     const unsigned char zeroIv[16] = {};
+    // The salt follows the key into the cipher's key schedule; RC2's effective length stays
+    // the key's own.
+    Bytes material = k.secret;
+    material.insert(material.end(), k.salt.begin(), k.salt.end());
+    struct Cleanse {
+        Bytes& b;
+        ~Cleanse() { OPENSSL_cleanse(b.data(), b.size()); }
+    } cleanse{material};
     if (EVP_CipherInit_ex2(ctx.get(), cipher.get(), nullptr, nullptr, encrypt ? 1 : 0, nullptr) != 1 ||
-        EVP_CIPHER_CTX_set_key_length(ctx.get(), int(k.secret.size())) != 1)
+        EVP_CIPHER_CTX_set_key_length(ctx.get(), int(material.size())) != 1)
         fail(code::BadKey);
     if (k.algorithm == alg::RC2 &&
         EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_SET_RC2_KEY_BITS, int(k.secret.size() * 8), nullptr) != 1)
         fail(code::BadKey);
-    if (EVP_CipherInit_ex2(ctx.get(), nullptr, k.secret.data(), zeroIv, encrypt ? 1 : 0, nullptr) != 1)
+    if (EVP_CipherInit_ex2(ctx.get(), nullptr, material.data(), zeroIv, encrypt ? 1 : 0, nullptr) != 1)
         fail(code::BadKey);
     return ctx;
 }

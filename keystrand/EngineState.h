@@ -9,6 +9,7 @@
 #include "OpenSsl.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -39,6 +40,7 @@ struct Key {
     std::int32_t algorithm = 0;
     std::int32_t flags = 0;
     Bytes secret;       // symmetric keys, and the agreed value of two Diffie-Hellman keys
+    Bytes salt;         // 40-bit RC2 and RC4 keys: 11 bytes the cipher takes after the key
     ossl::Pkey pkey;    // RSA, DSS and Diffie-Hellman keys
     Bytes seed;         // DSS and Diffie-Hellman: the DSSSEED of their blobs
     bool hasPrivate = false;
@@ -100,6 +102,9 @@ std::size_t secretBytes(const AlgorithmInfo& info, std::int32_t bits);
 // DES-family keys get odd parity, as the platform gives them.
 void fixParity(const AlgorithmInfo& info, Bytes& secret);
 bool symmetric(const Key& k);
+// The platform gives 40-bit RC2 and RC4 keys 11 bytes of salt: zeros, unless the flags ask
+// for none (CRYPT_NO_SALT) or for `created` (CRYPT_CREATE_SALT). Other keys have none.
+Bytes saltFor(const AlgorithmInfo& info, std::size_t secretBytes, std::int32_t flags, const std::function<Bytes()>& created);
 std::shared_ptr<Key> newKey(const ProviderInfo* provider, std::int32_t algorithm, std::int32_t flags);
 // A cipher context of the key, ready for CBC from a zero IV with PKCS #5 padding.
 ossl::CipherCtx cipherContext(const Key& k, bool encrypt);

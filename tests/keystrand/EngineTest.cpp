@@ -107,7 +107,7 @@ std::vector<std::uint8_t> plaintextBlob(std::int32_t alg, const std::vector<std:
 // Block ciphers run in CBC from a zero IV, so the first cipher block is the published
 // single-block answer; the last block is the padding.
 TEST(Ciphers, KnownAnswers) {
-    struct Case { std::int32_t alg; const char* key; const char* plain; const char* cipher; };
+    struct Case { std::int32_t alg; const char* key; const char* plain; const char* cipher; std::int32_t flags = 0; };
     const Case cases[] = {
         {alg::DES, "0123456789abcdef", "4e6f772069732074", "3fa40e8a984d4815"},                 // FIPS 81
         {alg::TRIPLE_DES, "0123456789abcdef23456789abcdef01456789abcdef0123", "5468652071756663",
@@ -118,13 +118,17 @@ TEST(Ciphers, KnownAnswers) {
         {alg::CAST, "0123456712345678234567893456789a", "0123456789abcdef", "238b4fe5847e44b2"},  // RFC 2144
         {alg::AES_128, "000102030405060708090a0b0c0d0e0f", "00112233445566778899aabbccddeeff",
          "69c4e0d86a7b0430d8cdb78070b4c55a"},                                                   // FIPS 197
-        {alg::RC4, "0102030405", "00000000000000000000000000000000", "b2396305f03dc027ccc3524a0a1118a8"},  // RFC 6229
+        {alg::RC4, "0102030405", "00000000000000000000000000000000", "b2396305f03dc027ccc3524a0a1118a8",
+         CRYPT_NO_SALT},                                                                        // RFC 6229
+        // A 40-bit key without that flag takes 11 zero bytes of salt: RC4 of the key padded with
+        // zeros to 16 bytes (openssl enc -rc4 -K 0102030405).
+        {alg::RC4, "0102030405", "00000000000000000000000000000000", "ee5441e6b38c2d5a75a6db590a1cbd2a"},
         {alg::RC4, "536563726574", "41747461636b206174206461776e", "45a01f645fc35b383552544b9bf5"},
     };
     const Handle ctx = verifyContext();
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.alg) + " " + c.key);
-        const Handle k = importKey(ctx, plaintextBlob(c.alg, unhex(c.key)), 0, CRYPT_EXPORTABLE);
+        const Handle k = importKey(ctx, plaintextBlob(c.alg, unhex(c.key)), 0, CRYPT_EXPORTABLE | c.flags);
         const auto plain = unhex(c.plain);
         const auto out = encrypt(k, 0, plain);
         const std::string expected = c.cipher;
