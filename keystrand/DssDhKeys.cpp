@@ -220,9 +220,10 @@ KeyData fromBlobBody(Kind kind, ByteSpan in, bool isPrivate, EVP_PKEY* domain) {
     // Parts that do not belong together, or a public value outside the group, are refused
     // here rather than signing or agreeing on garbage. A Diffie-Hellman public value is
     // checked when it is agreed with.
-    if (isPrivate ? !passes(key.pkey.get(), EVP_PKEY_pairwise_check)
-                  : kind == Kind::Dss && !passes(key.pkey.get(), EVP_PKEY_public_check))
-        fail(code::BadData);
+    const bool sound = isPrivate ? passes(key.pkey.get(), EVP_PKEY_private_check) &&
+                                       passes(key.pkey.get(), EVP_PKEY_pairwise_check)
+                                 : kind == Kind::Dh || passes(key.pkey.get(), EVP_PKEY_public_check);
+    if (!sound) fail(code::BadData);
     return key;
 }
 

@@ -15,15 +15,6 @@ namespace {
 
 using namespace vt::automation;
 
-Error errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e;
-    }
-    return Error(0);
-}
-
 class Classes : public ::testing::Test {
 protected:
     void SetUp() override {

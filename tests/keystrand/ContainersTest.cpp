@@ -20,15 +20,6 @@ namespace {
 
 using namespace vt::automation;
 
-Error errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e;
-    }
-    return Error(0);
-}
-
 class KeptContainers : public DataRootTest {
 protected:
     // A context on container `name` of provider `position`, made when `create`.
@@ -96,14 +87,7 @@ void writeOldKeyFile(const std::filesystem::path& file) {
     EVP_PKEY* key = EVP_RSA_gen(1020);
     ASSERT_TRUE(key);
     Bytes data{1, 0, 0, 0, 'R', 'S', 'A', '2', 0xFC, 0x03, 0, 0, 1, 0, 1, 0};
-    auto le = [&](const char* name, std::size_t width) {
-        BIGNUM* b = nullptr;
-        EVP_PKEY_get_bn_param(key, name, &b);
-        const std::size_t at = data.size();
-        data.resize(at + width);
-        BN_bn2lebinpad(b, data.data() + at, int(width));
-        BN_free(b);
-    };
+    auto le = [&](const char* name, std::size_t width) { appendParam(key, name, width, data); };
     le(OSSL_PKEY_PARAM_RSA_N, 128);
     for (const char* part : {OSSL_PKEY_PARAM_RSA_FACTOR1, OSSL_PKEY_PARAM_RSA_FACTOR2, OSSL_PKEY_PARAM_RSA_EXPONENT1,
                              OSSL_PKEY_PARAM_RSA_EXPONENT2, OSSL_PKEY_PARAM_RSA_COEFFICIENT1})

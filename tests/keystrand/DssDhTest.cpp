@@ -23,15 +23,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr const char* kDss = "Keystrand DSS and Diffie-Hellman Provider";
 
-std::int32_t failureOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Failure& e) {
-        return e.number;
-    }
-    return 0;
-}
-
 // FIPS 186-2, Appendix 5: the example DSA key, k, and the signature of "abc".
 const char* const kP =
     "8df2a494492276aa3d25759bb06869cbeac0d83afb8d0cf7cbb8324f0d7882e5d0762fc5b7210eafc2e9adac32ab7aac49693dfbf83724c2ec0736ee31c80291";
@@ -70,18 +61,13 @@ Bytes noSeed() {
 }
 
 // The example key as the platform's version 2 blobs, written here field by field.
-Bytes examplePublicBlob() {
-    Bytes b = header(PUBLICKEYBLOB, alg::DSS_SIGN);
-    append(b, bytesOf("DSS1"));
+Bytes exampleBlob(bool isPrivate) {
+    Bytes b = header(isPrivate ? PRIVATEKEYBLOB : PUBLICKEYBLOB, alg::DSS_SIGN);
+    append(b, bytesOf(isPrivate ? "DSS2" : "DSS1"));
     append32(b, 512);
-    append(b, le(kP, 64)), append(b, le(kQ, 20)), append(b, le(kG, 64)), append(b, le(kY, 64)), append(b, noSeed());
-    return b;
-}
-Bytes examplePrivateBlob() {
-    Bytes b = header(PRIVATEKEYBLOB, alg::DSS_SIGN);
-    append(b, bytesOf("DSS2"));
-    append32(b, 512);
-    append(b, le(kP, 64)), append(b, le(kQ, 20)), append(b, le(kG, 64)), append(b, le(kX, 20)), append(b, noSeed());
+    append(b, le(kP, 64)), append(b, le(kQ, 20)), append(b, le(kG, 64));
+    append(b, isPrivate ? le(kX, 20) : le(kY, 64));
+    append(b, noSeed());
     return b;
 }
 
@@ -89,22 +75,9 @@ BIGNUM* bn(const Bytes& littleEndian) { return BN_lebin2bn(littleEndian.data(), 
 
 // OpenSSL's own DSA public key from little-endian p, q, g and y.
 ossl::Pkey opensslDsa(const Bytes& p, const Bytes& q, const Bytes& g, const Bytes& y) {
-    BIGNUM *bp = bn(p), *bq = bn(q), *bg = bn(g), *by = bn(y);
-    OSSL_PARAM_BLD* bld = OSSL_PARAM_BLD_new();
-    OSSL_PARAM_BLD_push_BN(bld, OSSL_PKEY_PARAM_FFC_P, bp);
-    OSSL_PARAM_BLD_push_BN(bld, OSSL_PKEY_PARAM_FFC_Q, bq);
-    OSSL_PARAM_BLD_push_BN(bld, OSSL_PKEY_PARAM_FFC_G, bg);
-    OSSL_PARAM_BLD_push_BN(bld, OSSL_PKEY_PARAM_PUB_KEY, by);
-    OSSL_PARAM* params = OSSL_PARAM_BLD_to_param(bld);
-    EVP_PKEY_CTX* ctx = EVP_PKEY_CTX_new_from_name(nullptr, "DSA", nullptr);
-    EVP_PKEY* key = nullptr;
-    EVP_PKEY_fromdata_init(ctx);
-    EVP_PKEY_fromdata(ctx, &key, EVP_PKEY_PUBLIC_KEY, params);
-    EVP_PKEY_CTX_free(ctx);
-    OSSL_PARAM_free(params);
-    OSSL_PARAM_BLD_free(bld);
-    for (BIGNUM* b : {bp, bq, bg, by}) BN_free(b);
-    return ossl::adopt(key);
+    return opensslKey("DSA", EVP_PKEY_PUBLIC_KEY,
+                      {{OSSL_PKEY_PARAM_FFC_P, p}, {OSSL_PKEY_PARAM_FFC_Q, q}, {OSSL_PKEY_PARAM_FFC_G, g},
+                       {OSSL_PKEY_PARAM_PUB_KEY, y}});
 }
 
 // OpenSSL checks our r || s (20 bytes each, least significant first) over a SHA-1 of `text`.
@@ -132,7 +105,7 @@ Handle sha1Of(Handle ctx, const std::string& text) {
 
 TEST(Dss, Fips186ExampleVerifiesAndSigns) {
     const Handle ctx = dssContext();
-    const Handle pub = importKey(ctx, examplePublicBlob(), 0, 0);
+    const Handle pub = importKey(ctx, exampleBlob(false), 0, 0);
     const Handle h = sha1Of(ctx, "abc");
     Bytes signature = le(kR, 20);
     append(signature, le(kS, 20));
@@ -144,7 +117,7 @@ TEST(Dss, Fips186ExampleVerifiesAndSigns) {
               code::BadSignature);
 
     // The private blob carries x alone: y follows, and the key becomes the context's own.
-    const Handle priv = importKey(ctx, examplePrivateBlob(), 0, CRYPT_EXPORTABLE);
+    const Handle priv = importKey(ctx, exampleBlob(true), 0, CRYPT_EXPORTABLE);
     EXPECT_EQ(hex(*keyParam(priv, KP_Y)), hex(le(kY, 64)));
     EXPECT_EQ(hex(*keyParam(priv, KP_X)), hex(le(kX, 20)));
     const Handle h2 = sha1Of(ctx, "abc");
@@ -161,7 +134,7 @@ TEST(Dss, Fips186ExampleVerifiesAndSigns) {
     hashData(md5, bytesOf("abc"), 0);
     EXPECT_EQ(failureOf([&] { signHash(md5, AT_SIGNATURE, 0); }), code::BadAlgorithm);
     // A y that does not belong to the domain is refused at import.
-    Bytes forged = examplePublicBlob();
+    Bytes forged = exampleBlob(false);
     forged[8 + 8 + 64 + 20 + 64] ^= 1;
     EXPECT_EQ(failureOf([&] { importKey(ctx, forged, 0, 0); }), code::BadData);
     for (Handle x : {pub, priv}) destroyKey(x);
@@ -337,6 +310,46 @@ TEST(Dh, BlobRoundTripsAndParameters) {
     EXPECT_EQ(failureOf([&] { generateKey(ctx, alg::RSA_KEYX, 0); }), code::BadAlgorithm);
     for (Handle x : {k, back, back3, user}) destroyKey(x);
     destroyHash(h);
+    releaseContext(ctx);
+}
+
+// Every blob of the new kinds cut short at every length, and with its length fields or its
+// private value spoiled, is refused without harm.
+TEST(DssDhBlobs, DamagedOnesAreRefused) {
+    const Handle ctx = dssContext();
+    const Handle dss = generateKey(ctx, AT_SIGNATURE, CRYPT_EXPORTABLE | (512 << 16));
+    const Handle dh = generateKey(ctx, AT_KEYEXCHANGE, CRYPT_EXPORTABLE | (512 << 16));
+    struct Blob { Bytes bytes; Handle agreeWith; };
+    std::vector<Blob> blobs;
+    for (std::int32_t version : {std::int32_t(0), std::int32_t(CRYPT_BLOB_VER3)}) {
+        blobs.push_back({exportKey(dss, 0, PUBLICKEYBLOB, version), 0});
+        blobs.push_back({exportKey(dss, 0, PRIVATEKEYBLOB, version), 0});
+        blobs.push_back({exportKey(dh, 0, PUBLICKEYBLOB, version), dh});
+        blobs.push_back({exportKey(dh, 0, PRIVATEKEYBLOB, version), 0});
+    }
+    for (const auto& b : blobs) {
+        SCOPED_TRACE(hex(Bytes(b.bytes.begin(), b.bytes.begin() + 12)));
+        // The whole blob is taken; each shorter one is refused.
+        Handle whole = 0;
+        EXPECT_NO_THROW(whole = importKey(ctx, b.bytes, b.agreeWith, 0));
+        destroyKey(whole);
+        for (std::size_t n = 0; n < b.bytes.size(); n += (n < 64 ? 1 : 7))
+            EXPECT_NE(failureOf([&] { importKey(ctx, Bytes(b.bytes.begin(), b.bytes.begin() + n), b.agreeWith, 0); }), 0)
+                << n;
+        for (std::uint32_t bits : {0u, 7u, 504u, 520u, 4104u, 0xFFFFFFFFu}) {
+            Bytes spoiled = b.bytes;
+            for (int i = 0; i < 4; ++i) spoiled[12 + i] = std::uint8_t(bits >> (8 * i));
+            EXPECT_NE(failureOf([&] { importKey(ctx, spoiled, b.agreeWith, 0); }), 0) << bits;
+        }
+    }
+    // A private value of zero, or one that is not below q, is no key.
+    Bytes zeroX = exportKey(dss, 0, PRIVATEKEYBLOB, 0);
+    std::fill(zeroX.end() - 24 - 20, zeroX.end() - 24, 0);
+    EXPECT_EQ(failureOf([&] { importKey(ctx, zeroX, 0, 0); }), code::BadData);
+    Bytes bigX = exportKey(dss, 0, PRIVATEKEYBLOB, 0);
+    std::fill(bigX.end() - 24 - 20, bigX.end() - 24, 0xFF);
+    EXPECT_EQ(failureOf([&] { importKey(ctx, bigX, 0, 0); }), code::BadData);
+    for (Handle x : {dss, dh}) destroyKey(x);
     releaseContext(ctx);
 }
 

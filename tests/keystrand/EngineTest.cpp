@@ -27,15 +27,6 @@ Handle verifyContext(const char* provider = kAes, std::int32_t type = PROV_RSA_A
     return acquireContext("", provider, type, CRYPT_VERIFYCONTEXT);
 }
 
-std::int32_t failureOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Failure& e) {
-        return e.number;
-    }
-    return 0;
-}
-
 // Published vectors: RFC 1319 (MD2), RFC 1320 (MD4), RFC 1321 (MD5), FIPS 180 (SHA).
 TEST(Digests, KnownAnswers) {
     const std::string alpha = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
@@ -217,25 +208,10 @@ ossl::Pkey publicKeyFromBlob(const std::vector<std::uint8_t>& blob) {
     EXPECT_EQ(blob[0], PUBLICKEYBLOB);
     EXPECT_EQ(std::string(blob.begin() + 8, blob.begin() + 12), "RSA1");
     const std::uint32_t bits = blob[12] | blob[13] << 8 | blob[14] << 16 | std::uint32_t(blob[15]) << 24;
-    const std::uint32_t e = blob[16] | blob[17] << 8 | blob[18] << 16 | std::uint32_t(blob[19]) << 24;
     EXPECT_EQ(blob.size(), 20 + bits / 8);
-    BIGNUM* n = BN_lebin2bn(blob.data() + 20, int(bits / 8), nullptr);
-    BIGNUM* be = BN_new();
-    BN_set_word(be, e);
-    OSSL_PARAM_BLD* bld = OSSL_PARAM_BLD_new();
-    OSSL_PARAM_BLD_push_BN(bld, OSSL_PKEY_PARAM_RSA_N, n);
-    OSSL_PARAM_BLD_push_BN(bld, OSSL_PKEY_PARAM_RSA_E, be);
-    OSSL_PARAM* params = OSSL_PARAM_BLD_to_param(bld);
-    EVP_PKEY_CTX* ctx = EVP_PKEY_CTX_new_from_name(nullptr, "RSA", nullptr);
-    EVP_PKEY* key = nullptr;
-    EVP_PKEY_fromdata_init(ctx);
-    EVP_PKEY_fromdata(ctx, &key, EVP_PKEY_PUBLIC_KEY, params);
-    EVP_PKEY_CTX_free(ctx);
-    OSSL_PARAM_free(params);
-    OSSL_PARAM_BLD_free(bld);
-    BN_free(n);
-    BN_free(be);
-    return ossl::adopt(key);
+    return opensslKey("RSA", EVP_PKEY_PUBLIC_KEY,
+                      {{OSSL_PKEY_PARAM_RSA_N, std::vector<std::uint8_t>(blob.begin() + 20, blob.end())},
+                       {OSSL_PKEY_PARAM_RSA_E, std::vector<std::uint8_t>(blob.begin() + 16, blob.begin() + 20)}});
 }
 
 // Signatures are PKCS #1 v1.5 over the DigestInfo, least significant byte first: OpenSSL checks
@@ -273,12 +249,7 @@ TEST(Rsa, ImportsAnIndependentlyWrittenPrivateBlob) {
     EVP_PKEY* key = EVP_RSA_gen(512);
     ASSERT_TRUE(key);
     auto le = [&](const char* name, std::size_t width, std::vector<std::uint8_t>& out) {
-        BIGNUM* b = nullptr;
-        EVP_PKEY_get_bn_param(key, name, &b);
-        const std::size_t at = out.size();
-        out.resize(at + width);
-        BN_bn2lebinpad(b, out.data() + at, int(width));
-        BN_free(b);
+        appendParam(key, name, width, out);
     };
     std::vector<std::uint8_t> blob{PRIVATEKEYBLOB, 2, 0, 0, 0x00, 0x24, 0, 0, 'R', 'S', 'A', '2', 0, 2, 0, 0, 1, 0, 1, 0};
     le(OSSL_PKEY_PARAM_RSA_N, 64, blob);

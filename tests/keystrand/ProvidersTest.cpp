@@ -14,15 +14,6 @@ using namespace vt::automation;
 const std::vector<std::string> kNames = {"Keystrand Basic RSA Provider", "Keystrand Full RSA Provider",
                                          "Keystrand RSA and AES Provider", "Keystrand DSS and Diffie-Hellman Provider"};
 
-Error errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e;
-    }
-    return Error(0);
-}
-
 // Positions are stored by users: the list and its order never change.
 TEST(Providers, FixedOrderKeysAndLookups) {
     auto list = makeRef<clsProviders>();
