@@ -142,6 +142,8 @@ TEST(ClassesDss, KeysParametersSignaturesAndMac) {
     ASSERT_EQ(p->providerType(), PROV_DSS_DH);
     p->acquire("", CRYPT_VERIFYCONTEXT);
     const std::int32_t ctx = p->hContext();
+    EXPECT_EQ(getProperty(Variant(p->properties()), "SIG_KEYSIZE_INC"), Variant(64));
+    EXPECT_EQ(getProperty(Variant(p->properties()), "KEYX_KEYSIZE_INC"), Variant(64));
 
     auto dh = makeRef<clsKey>();
     EXPECT_TRUE(dh->generateDhStoreForward(ctx, 512 << 16));

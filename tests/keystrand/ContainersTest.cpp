@@ -61,9 +61,22 @@ TEST_F(KeptContainers, LengthsThatCannotBeReadBackAreRefused) {
         EXPECT_EQ(signaturePublicKey(*p), before);
         p->release();
     }
-    // The two families keep their containers apart.
+    // The two families keep their containers apart, and each lists its own.
     EXPECT_TRUE(std::filesystem::exists(root / "Containers" / "Kept" / "Signature.key"));
     EXPECT_TRUE(std::filesystem::exists(root / "DssContainers" / "Kept" / "Signature.key"));
+    open(1, "RsaOnly", true)->release();
+    auto names = [&](int provider) {
+        Ref<clsProvider> p = open(provider, "Kept");
+        const Variant list = getProperty(Variant(p->properties()), "ENUMCONTAINERS");
+        std::vector<std::string> out;
+        for (std::int32_t i = 0; i < toInt32(getProperty(list, "Count")); ++i)
+            out.push_back(toString(getProperty(list, "Item", {Variant(std::to_string(i))})));
+        p->release();
+        return out;
+    };
+    EXPECT_EQ(names(1), (std::vector<std::string>{"Kept", "RsaOnly"}));
+    EXPECT_EQ(names(3), (std::vector<std::string>{"Kept"}));
+    EXPECT_EQ(errorOf([&] { open(3, "RsaOnly"); }).number, code::BadKeyset);
 }
 
 TEST_F(KeptContainers, AFailedWriteKeepsTheKeyThereWas) {
