@@ -112,8 +112,6 @@ bool passes(EVP_PKEY* key, int (*check)(EVP_PKEY_CTX*)) {
 
 }  // namespace
 
-int bits(EVP_PKEY* key) { return EVP_PKEY_get_bits(key); }
-
 KeyData generate(Kind kind, int keyBits) {
     ossl::PkeyCtx pg(EVP_PKEY_CTX_new_from_name(ossl::context(), "DSA", nullptr));
     EVP_PKEY* params = nullptr;
@@ -134,11 +132,6 @@ KeyData generate(Kind kind, int keyBits) {
         fail(code::InternalFailure);
     s.y = publicOf(s);
     return KeyData{fromParts(kind, s), noSeed(), true};
-}
-
-bool isVersion3(ByteSpan body) {
-    const std::uint32_t m = get32(body);
-    return m == kDssMagic[2] || m == kDssMagic[3] || m == kDhMagic[2] || m == kDhMagic[3];
 }
 
 Bytes blobBody(Kind kind, const KeyData& key, bool withPrivate, bool version3) {

@@ -24,15 +24,12 @@ struct KeyData {
 
 // New domain parameters of `bits` and a key pair on them.
 KeyData generate(Kind kind, int bits);
-int bits(EVP_PKEY* key);
 
 // The PUBLICKEYBLOB / PRIVATEKEYBLOB body after the 8-byte header, from the magic on.
 Bytes blobBody(Kind kind, const KeyData& key, bool withPrivate, bool version3);
 // Reads such a body of either version. A Diffie-Hellman public body of version 2 holds y
 // alone; `domain` then gives p, q and g (and must be given).
 KeyData fromBlobBody(Kind kind, ByteSpan body, bool isPrivate, EVP_PKEY* domain);
-// Whether the body is of version 3 (the magic decides).
-bool isVersion3(ByteSpan body);
 
 // The agreed value y^x mod p of our private key and the peer's public key, as long as p,
 // least significant byte first. A peer on other domain parameters is bad data.

@@ -41,8 +41,6 @@ ossl::Pkey fromParams(const BIGNUM* n, const BIGNUM* e, const BIGNUM* d, const B
 
 }  // namespace
 
-int bits(EVP_PKEY* key) { return EVP_PKEY_get_bits(key); }
-
 ossl::Pkey generate(int bits) {
     ossl::PkeyCtx ctx(EVP_PKEY_CTX_new_from_name(ossl::context(), "RSA", nullptr));
     EVP_PKEY* key = nullptr;
@@ -53,7 +51,7 @@ ossl::Pkey generate(int bits) {
 }
 
 Bytes blobBody(EVP_PKEY* key, bool withPrivate) {
-    const int keyBits = bits(key);
+    const int keyBits = EVP_PKEY_get_bits(key);
     const std::size_t len = std::size_t(keyBits + 7) / 8, half = std::size_t(keyBits + 15) / 16;
     Bn n = bnParam(key, OSSL_PKEY_PARAM_RSA_N), e = bnParam(key, OSSL_PKEY_PARAM_RSA_E);
     if (!n || !e || BN_num_bytes(e.get()) > 4) fail(code::BadKey);
@@ -75,8 +73,6 @@ Bytes blobBody(EVP_PKEY* key, bool withPrivate) {
     appendLe(out, d.get(), len);
     return out;
 }
-
-bool isPrivateBody(ByteSpan in) { return get32(in) == kPrivateMagic; }
 
 ossl::Pkey fromBlobBody(ByteSpan in, bool isPrivate) {
     if (get32(in) != (isPrivate ? kPrivateMagic : kPublicMagic)) fail(code::BadData);

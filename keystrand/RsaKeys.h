@@ -12,14 +12,11 @@ using blob::ByteSpan;
 using blob::Bytes;
 
 ossl::Pkey generate(int bits);
-int bits(EVP_PKEY* key);
 
 // The PUBLICKEYBLOB / PRIVATEKEYBLOB body after the 8-byte header ("RSA1" / "RSA2" on).
 Bytes blobBody(EVP_PKEY* key, bool withPrivate);
 // Reads such a body; a private key whose parts do not belong together is bad data.
 ossl::Pkey fromBlobBody(ByteSpan in, bool isPrivate);
-// Whether the body starts with the magic of an RSA private key.
-bool isPrivateBody(ByteSpan in);
 
 using PkeyOp = int (*)(EVP_PKEY_CTX*, unsigned char*, size_t*, const unsigned char*, size_t);
 // One PKCS #1 v1.5 operation; `failure` is the code of a refused input.
