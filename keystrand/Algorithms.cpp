@@ -32,6 +32,10 @@ constexpr AlgorithmInfo kAlgorithms[] = {
     {alg::RC4, K::StreamCipher, "RC4", 0, 0},
     {alg::RSA_SIGN, K::RsaSignature, nullptr, 0, 0},
     {alg::RSA_KEYX, K::RsaExchange, nullptr, 0, 0},
+    {alg::DSS_SIGN, K::DssSignature, nullptr, 0, 0},
+    {alg::DH_SF, K::DhExchange, nullptr, 0, 0},
+    {alg::DH_EPHEM, K::DhExchange, nullptr, 0, 0},
+    {alg::AGREEDKEY_ANY, K::AgreedKey, nullptr, 0, 0},
 };
 
 // Records shared by the providers; each list below names them in its own order.
@@ -72,10 +76,20 @@ constexpr AlgorithmRecord kAes[] = {
     kMd2, kMd4, kMd5, kMac, kSsl3, kRsaSign, kRsaKeyx,
 };
 
+// DSS keys as FIPS 186-2 has them (512 to 1024 bits, q of 160 bits); Diffie-Hellman keys up
+// to 4096 bits. Both on fresh domain parameters per key, in steps of 64 bits.
+constexpr AlgorithmRecord kDssDh[] = {
+    kRc2, kRc4, kDes, kDes112, kDes168, kSha1, kMd5, kMac,
+    {alg::DSS_SIGN, 1024, 512, 1024, CRYPT_FLAG_SIGNING, "DSA_SIGN", "Digital Signature Algorithm"},
+    {alg::DH_SF, 1024, 512, 4096, 0, "DH_SF", "Diffie-Hellman Store and Forward"},
+    {alg::DH_EPHEM, 1024, 512, 4096, 0, "DH_EPHEM", "Diffie-Hellman Ephemeral"},
+};
+
 constexpr ProviderInfo kProviders[] = {
-    {"Keystrand Basic RSA Provider", PROV_RSA_FULL, kBasic},
-    {"Keystrand Full RSA Provider", PROV_RSA_FULL, kFull},
-    {"Keystrand RSA and AES Provider", PROV_RSA_AES, kAes},
+    {"Keystrand Basic RSA Provider", PROV_RSA_FULL, kBasic, 8},
+    {"Keystrand Full RSA Provider", PROV_RSA_FULL, kFull, 8},
+    {"Keystrand RSA and AES Provider", PROV_RSA_AES, kAes, 8},
+    {"Keystrand DSS and Diffie-Hellman Provider", PROV_DSS_DH, kDssDh, 64},
 };
 
 bool probe(const AlgorithmInfo& a) {
@@ -103,7 +117,23 @@ bool algorithmAvailable(std::int32_t id) {
     return it->second;
 }
 
+namespace {
+// The MAC runs over one of the provider's block ciphers: without any, it cannot be made.
+bool offeredHere(const ProviderInfo& provider, const AlgorithmRecord& record) {
+    if (!algorithmAvailable(record.id)) return false;
+    if (record.id != alg::MAC) return true;
+    for (const auto& r : provider.algorithms) {
+        const AlgorithmInfo* info = findAlgorithm(r.id);
+        if (info && info->kind == AlgorithmKind::BlockCipher && algorithmAvailable(r.id)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 std::span<const ProviderInfo> providerTable() { return kProviders; }
+
+bool dssFamily(const ProviderInfo& provider) { return provider.type == PROV_DSS_DH || provider.type == PROV_DSS; }
 
 const ProviderInfo* findProvider(std::string_view name, std::int32_t type) {
     for (const auto& p : kProviders)
@@ -114,13 +144,13 @@ const ProviderInfo* findProvider(std::string_view name, std::int32_t type) {
 std::vector<AlgorithmRecord> availableAlgorithms(const ProviderInfo& provider) {
     std::vector<AlgorithmRecord> out;
     for (const auto& r : provider.algorithms)
-        if (algorithmAvailable(r.id)) out.push_back(r);
+        if (offeredHere(provider, r)) out.push_back(r);
     return out;
 }
 
 const AlgorithmRecord* providerAlgorithm(const ProviderInfo& provider, std::int32_t id) {
     for (const auto& r : provider.algorithms)
-        if (r.id == id) return algorithmAvailable(id) ? &r : nullptr;
+        if (r.id == id) return offeredHere(provider, r) ? &r : nullptr;
     return nullptr;
 }
 

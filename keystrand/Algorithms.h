@@ -9,7 +9,9 @@
 
 namespace keystrand {
 
-enum class AlgorithmKind { Hash, Mac, BlockCipher, StreamCipher, RsaSignature, RsaExchange };
+enum class AlgorithmKind {
+    Hash, Mac, BlockCipher, StreamCipher, RsaSignature, RsaExchange, DssSignature, DhExchange, AgreedKey,
+};
 
 struct AlgorithmInfo {
     std::int32_t id;
@@ -37,13 +39,18 @@ struct ProviderInfo {
     const char* name;
     std::int32_t type;
     std::span<const AlgorithmRecord> algorithms;   // the full list, before availability
+    std::int32_t keySizeStep;   // signature and exchange key lengths are multiples of it (bits)
 };
+
+// Whether the provider's key pairs are DSS and Diffie-Hellman keys (else RSA).
+bool dssFamily(const ProviderInfo& provider);
 
 // Every provider in its fixed order.
 std::span<const ProviderInfo> providerTable();
 // The provider of that name and type; null when none.
 const ProviderInfo* findProvider(std::string_view name, std::int32_t type);
-// The provider's algorithms this machine can do, in the provider's order.
+// The provider's algorithms this machine can do, in the provider's order. The MAC is among
+// them only while one of the provider's block ciphers is.
 std::vector<AlgorithmRecord> availableAlgorithms(const ProviderInfo& provider);
 // The provider's record of an available algorithm; null when the provider does not offer it.
 const AlgorithmRecord* providerAlgorithm(const ProviderInfo& provider, std::int32_t id);

@@ -16,11 +16,12 @@ struct KeyProperty {
     const char* member;
     std::int32_t param;
     bool bytes;
+    const char* source = nullptr;   // the member's own name when null
 };
 constexpr KeyProperty kProperties[] = {
-    {"algId", KP_ALGID, false},
+    {"algId", KP_ALGID, false, "ALGID"},
     {"BLOCKLEN", KP_BLOCKLEN, false},
-    {"Certificate", KP_CERTIFICATE, false},
+    {"Certificate", KP_CERTIFICATE, false, "CERTIFICATE"},
     {"CLEAR_KEY", KP_CLEAR_KEY, false},
     {"CLIENT_RANDOM", KP_CLIENT_RANDOM, false},
     {"EFFECTIVE_KEYLEN", KP_EFFECTIVE_KEYLEN, false},
@@ -31,7 +32,7 @@ constexpr KeyProperty kProperties[] = {
     {"MODE", KP_MODE, false},
     {"MODE_BITS", KP_MODE_BITS, false},
     {"modulusP", KP_P, false},
-    {"padding", KP_PADDING, false},
+    {"padding", KP_PADDING, false, "PADDING"},
     {"PERMISSIONS", KP_PERMISSIONS, false},
     {"PRECOMP_MD5", KP_PRECOMP_MD5, false},
     {"PRECOMP_SHA", KP_PRECOMP_SHA, false},
@@ -125,18 +126,22 @@ bool clsKey::derive(const clsHash& hash, std::int32_t cipher, std::int32_t flags
 }
 
 std::int32_t clsKey::getLongKeyParam(std::int32_t param, std::int32_t flags) {
-    const Bytes v = getByteArrKeyParam(param, flags);
+    const Bytes v = keyParam("GetLongKeyParam", param, flags);
+    // A longer value (the primes and values of DSS and Diffie-Hellman keys, an IV) is read
+    // whole through GetByteArrKeyParam, never cut to its first bytes.
+    if (v.size() > 4) raiseLibrary(kClass, "GetLongKeyParam", code::MoreData);
     std::uint32_t n = 0;
-    for (std::size_t i = 0; i < v.size() && i < 4; ++i) n |= std::uint32_t(v[i]) << (8 * i);
+    for (std::size_t i = 0; i < v.size(); ++i) n |= std::uint32_t(v[i]) << (8 * i);
     return std::int32_t(n);
 }
 
-Bytes clsKey::getByteArrKeyParam(std::int32_t param, std::int32_t) {
-    try {
-        return engine::keyParam(handle_, param).value_or(Bytes{});
-    } catch (const Failure&) {
-        return {};   // no key: nothing to read, as for a parameter the key does not have
-    }
+Bytes clsKey::getByteArrKeyParam(std::int32_t param, std::int32_t flags) {
+    return keyParam("GetByteArrKeyParam", param, flags);
+}
+
+Bytes clsKey::keyParam(std::string_view member, std::int32_t param, std::int32_t) {
+    if (handle_ == 0) return {};   // no key: nothing to read, as for a parameter the key does not have
+    return asMember(kClass, member, [&] { return engine::keyParam(handle_, param).value_or(Bytes{}); });
 }
 
 Bytes clsKey::encrypt(const Bytes& data, std::int32_t hash, std::int32_t) {
@@ -194,8 +199,14 @@ const Members<clsKey>& clsKey::members() {
             .method("Encrypt", {1, 3}, [](K& k, Args& a) { return fromBytes(k.encrypt(toBytes(a.value(0)), a.int32(1), a.int32(2))); })
             .method("Decrypt", {1, 3}, [](K& k, Args& a) { return fromBytes(k.decrypt(toBytes(a.value(0)), a.int32(1), a.int32(2))); });
         for (const KeyProperty& p : kProperties) {
-            if (p.bytes) t.get(p.member, [p](K& k, Args&) { return fromBytes(k.getByteArrKeyParam(p.param)); });
-            else t.get(p.member, [p](K& k, Args&) { return Variant(k.getLongKeyParam(p.param)); });
+            if (p.bytes)
+                t.get(p.member, [p](K& k, Args&) {
+                    return asMember(kClass, p.source ? p.source : p.member, [&] { return fromBytes(k.getByteArrKeyParam(p.param)); });
+                });
+            else
+                t.get(p.member, [p](K& k, Args&) {
+                    return asMember(kClass, p.source ? p.source : p.member, [&] { return Variant(k.getLongKeyParam(p.param)); });
+                });
         }
         return t;
     }();

@@ -29,7 +29,8 @@ public:
     bool generateDhStoreForward(std::int32_t context, std::int32_t flags = 0);
     bool generateDhEphemeral(std::int32_t context, std::int32_t flags = 0);
     bool derive(const clsHash& hash, std::int32_t cipher, std::int32_t flags = 0);
-    // The parameter's first four bytes as a little-endian number; 0 when the key has none.
+    // The parameter as a little-endian number; 0 when the key has none. A value longer than
+    // four bytes is refused ("More data is available."): GetByteArrKeyParam reads it.
     std::int32_t getLongKeyParam(std::int32_t param, std::int32_t flags = 0);
     Bytes getByteArrKeyParam(std::int32_t param, std::int32_t flags = 0);
     // The whole array encrypted (the array itself is not changed); errors carry ".Encrypt".
@@ -43,6 +44,8 @@ private:
     // A loading member: `newHandle` loads the key, whose handle replaces the one held.
     template <class F>
     bool load(std::string_view member, F&& newHandle);
+    // The parameter's bytes (none without a key); errors carry `member`.
+    Bytes keyParam(std::string_view member, std::int32_t param, std::int32_t flags);
     std::int32_t handle_ = 0;
 };
 

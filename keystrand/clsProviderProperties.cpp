@@ -75,7 +75,7 @@ std::int32_t clsProviderProperties::longParam(std::int32_t param) const {
     case PP_IMPTYPE: return CRYPT_IMPL_SOFTWARE;
     case PP_KEYSPEC: return AT_KEYEXCHANGE | AT_SIGNATURE;
     case PP_SIG_KEYSIZE_INC:
-    case PP_KEYX_KEYSIZE_INC: return 8;
+    case PP_KEYX_KEYSIZE_INC: return info->provider->keySizeStep;
     case PP_KEYSTORAGE: return CRYPT_SEC_DESCR;
     default: return 0;
     }
@@ -116,9 +116,10 @@ Ref<Collection> clsProviderProperties::algorithms() const { return records<clsPR
 Ref<Collection> clsProviderProperties::algorithmsEx() const { return records<clsPROV_ENUMALGS_EX>(); }
 
 Ref<Collection> clsProviderProperties::containers() const {
-    if (!engine::contextInfo(context_)) return nullptr;
+    const auto info = engine::contextInfo(context_);
+    if (!info) return nullptr;
     auto c = makeRef<Collection>();
-    for (const auto& name : engine::containerNames()) c->add(Variant(name), std::to_string(c->count()));
+    for (const auto& name : engine::containerNames(*info->provider)) c->add(Variant(name), std::to_string(c->count()));
     return c;
 }
 

@@ -35,7 +35,7 @@ TEST(ProviderChoice, OneContextAtATimeAndTheIndexMovesOnlyOnSuccess) {
     choice.setUp();
     Box providers, algorithmsA, algorithmsB;
     choice.loadProviders(providers);
-    ASSERT_EQ(providers.count(), 3);
+    ASSERT_EQ(providers.count(), 4);
     EXPECT_EQ(providers.text(0), "Keystrand Basic RSA Provider");
     choice.loadAlgorithms(algorithmsA);   // none held: stays empty
     EXPECT_EQ(algorithmsA.count(), 0);

@@ -93,7 +93,7 @@ TEST_F(ExchangeWindow, EmptyTableLeavesOnlyAddEnabled) {
     EXPECT_EQ(get<QComboBox>("cboStoreName")->currentText(), "My");
     for (const char* name : {"cboHash", "cboProtocol", "cboAccessType", "cboInterval"})
         EXPECT_EQ(get<QComboBox>(name)->currentIndex(), -1) << name;
-    EXPECT_EQ(get<QComboBox>("cboProvider")->count(), 3);
+    EXPECT_EQ(get<QComboBox>("cboProvider")->count(), 4);
     shoot("exchange-empty");
 }
 

@@ -15,15 +15,6 @@ namespace {
 
 using namespace vt::automation;
 
-Error errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e;
-    }
-    return Error(0);
-}
-
 class Classes : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -141,6 +132,77 @@ TEST_F(Classes, KeyCipherTypesAndBuffers) {
     Ref<clsHash> seen = provider->createHash(CALG_MD5);
     derived->encrypt(bytesOf("abc"), seen->handle());
     EXPECT_EQ(seen->toHex(), "900150983CD24FB0D6963F7D28E17F72");
+}
+
+// The DSS and Diffie-Hellman provider through the classes: keys of both kinds, their long
+// parameters only as byte arrays, signatures checked by a public key in a clsKey, and the MAC.
+TEST(ClassesDss, KeysParametersSignaturesAndMac) {
+    auto list = makeRef<clsProviders>();
+    Ref<clsProvider> p = list->item(3);
+    ASSERT_EQ(p->providerType(), PROV_DSS_DH);
+    p->acquire("", CRYPT_VERIFYCONTEXT);
+    const std::int32_t ctx = p->hContext();
+    EXPECT_EQ(getProperty(Variant(p->properties()), "SIG_KEYSIZE_INC"), Variant(64));
+    EXPECT_EQ(getProperty(Variant(p->properties()), "KEYX_KEYSIZE_INC"), Variant(64));
+
+    auto dh = makeRef<clsKey>();
+    EXPECT_TRUE(dh->generateDhStoreForward(ctx, 512 << 16));
+    EXPECT_EQ(getProperty(Variant(dh), "algId"), Variant(alg::DH_SF));
+    EXPECT_EQ(dh->getByteArrKeyParam(KP_P).size(), 64u);
+    EXPECT_EQ(toBytes(call(Variant(dh), "GetByteArrKeyParam", {Variant(KP_Y)})).size(), 64u);
+    struct Refusal { std::function<void()> read; std::int32_t number; const char* source; };
+    const Refusal refusals[] = {
+        {[&] { getProperty(Variant(dh), "modulusP"); }, code::MoreData, "clsKey.modulusP"},
+        {[&] { getProperty(Variant(dh), "generatorG"); }, code::MoreData, "clsKey.generatorG"},
+        {[&] { dh->getLongKeyParam(KP_Y); }, code::MoreData, "clsKey.GetLongKeyParam"},
+        {[&] { getProperty(Variant(dh), "X"); }, code::BadKeyState, "clsKey.X"},   // not exportable
+        {[&] { dh->getByteArrKeyParam(KP_X); }, code::BadKeyState, "clsKey.GetByteArrKeyParam"},
+        {[&] { dh->encrypt(bytesOf("x")); }, code::BadKey, "clsKey.Encrypt"},
+    };
+    for (const auto& r : refusals) {
+        const Error e = errorOf(r.read);
+        EXPECT_EQ(e.number, r.number) << r.source;
+        EXPECT_EQ(e.source, r.source);
+    }
+    EXPECT_EQ(errorOf([&] { getProperty(Variant(dh), "X"); }).description, "Key not valid for use in specified state.");
+    EXPECT_EQ(errorOf([&] { dh->getLongKeyParam(KP_P); }).description, "More data is available.");
+    EXPECT_EQ(getProperty(Variant(dh), "KEYLEN"), Variant(512));
+
+    // A public value agreed with our private key gives the agreed key.
+    auto agreed = makeRef<clsKey>();
+    EXPECT_TRUE(agreed->importKey(ctx, dh->exportKey(PUBLICKEYBLOB), 0, dh->hKey()));
+    EXPECT_EQ(getProperty(Variant(agreed), "algId"), Variant(alg::AGREEDKEY_ANY));
+    auto ephemeral = makeRef<clsKey>();
+    EXPECT_TRUE(ephemeral->generateDhEphemeral(ctx, 512 << 16));
+    EXPECT_EQ(getProperty(Variant(ephemeral), "algId"), Variant(alg::DH_EPHEM));
+
+    auto sigKey = makeRef<clsKey>();
+    EXPECT_TRUE(sigKey->generateSignature(ctx, 512 << 16));
+    EXPECT_EQ(getProperty(Variant(sigKey), "algId"), Variant(alg::DSS_SIGN));
+    EXPECT_EQ(sigKey->getByteArrKeyParam(KP_Q).size(), 20u);
+    Ref<clsHash> sha = p->createHash(CALG_SHA1);
+    sha->addData(bytesOf("interchange"));
+    const Bytes sig = sha->sign();
+    EXPECT_EQ(sig.size(), 40u);
+    auto pub = makeRef<clsKey>();
+    pub->importKey(ctx, sigKey->exportKey(PUBLICKEYBLOB));
+    EXPECT_TRUE(sha->verify(sig, *pub));
+    Ref<clsHash> md5 = p->createHash(CALG_MD5);
+    md5->addData(bytesOf("interchange"));
+    const Error notSha = errorOf([&] { md5->sign(); });
+    EXPECT_EQ(notSha.number, code::BadAlgorithm);
+    EXPECT_EQ(notSha.source, "clsHash.Sign");
+
+    // FIPS 113's DES MAC of its message, then the pad block.
+    auto des = makeRef<clsKey>();
+    Bytes blob{PLAINTEXTKEYBLOB, 2, 0, 0, 0x01, 0x66, 0, 0, 8, 0, 0, 0};
+    for (auto b : unhex("0123456789abcdef")) blob.push_back(b);
+    ASSERT_TRUE(des->importKey(ctx, blob));
+    Ref<clsHash> mac = p->createHash(CALG_MAC, des->hKey());
+    mac->addData(bytesOf(std::string("7654321 Now is the time for \0\0\0\0", 32)));
+    EXPECT_EQ(mac->toHex(), "112633EB7B8D80AA");
+    EXPECT_EQ(mac->size(), 8);
+    EXPECT_EQ(mac->hashType(), CALG_MAC);
 }
 
 TEST(ByteQueue, FirstInFirstOut) {

@@ -12,21 +12,12 @@ namespace {
 using namespace vt::automation;
 
 const std::vector<std::string> kNames = {"Keystrand Basic RSA Provider", "Keystrand Full RSA Provider",
-                                         "Keystrand RSA and AES Provider"};
-
-Error errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e;
-    }
-    return Error(0);
-}
+                                         "Keystrand RSA and AES Provider", "Keystrand DSS and Diffie-Hellman Provider"};
 
 // Positions are stored by users: the list and its order never change.
 TEST(Providers, FixedOrderKeysAndLookups) {
     auto list = makeRef<clsProviders>();
-    ASSERT_EQ(list->count(), 3);
+    ASSERT_EQ(list->count(), 4);
     std::vector<std::string> names;
     auto it = list->enumerate();
     for (Variant v; it->next(v);) names.push_back(v.objectAs<clsProvider>()->name());
@@ -36,6 +27,7 @@ TEST(Providers, FixedOrderKeysAndLookups) {
     EXPECT_EQ(list->item(Variant("")), nullptr);
     EXPECT_EQ(errorOf([&] { list->item(5); }).number, err::InvalidCall);
     EXPECT_EQ(list->item(2)->providerType(), PROV_RSA_AES);
+    EXPECT_EQ(list->item(3)->providerType(), PROV_DSS_DH);
 
     EXPECT_EQ(list->locateProvider(kNames[1], PROV_RSA_FULL), 1);
     EXPECT_EQ(list->locateProvider("keystrand full rsa provider", PROV_RSA_FULL), -1);   // case counts
@@ -45,8 +37,8 @@ TEST(Providers, FixedOrderKeysAndLookups) {
     EXPECT_EQ(call(Variant(list), "LocateProvider", {Variant("x"), Variant(1)}), Variant(std::int16_t(-1)));
 
     list->getProviders();   // appends the table once more, under the following keys
-    EXPECT_EQ(list->count(), 6);
-    EXPECT_EQ(list->item(4)->name(), kNames[1]);
+    EXPECT_EQ(list->count(), 8);
+    EXPECT_EQ(list->item(5)->name(), kNames[1]);
 }
 
 TEST(Providers, LoadComboBoxEmptiesAndNumbersItems) {
@@ -61,7 +53,7 @@ TEST(Providers, LoadComboBoxEmptiesAndNumbersItems) {
     {
         ComboRegistration reg(other);
         call(Variant(list), "LoadComboBox", {Variant(reg.handle())});
-        EXPECT_EQ(other.count(), 3);
+        EXPECT_EQ(other.count(), 4);
     }
     EXPECT_NO_THROW(call(Variant(list), "LoadComboBox", {Variant(0)}));
     EXPECT_EQ(comboFor(0), nullptr);

@@ -19,7 +19,7 @@ TEST(QtCombo, ProvidersAndAlgorithmsFillAComboBox) {
     QtComboTarget providerBox(&providers), algorithmBox(&algorithms);
     auto list = vt::automation::makeRef<clsProviders>();
     list->loadComboBox(&providerBox);
-    ASSERT_EQ(providers.count(), 3);
+    ASSERT_EQ(providers.count(), 4);
     EXPECT_EQ(providers.itemText(2), "Keystrand RSA and AES Provider");
     EXPECT_EQ(providers.itemData(2, Qt::UserRole).toInt(), 2);
     EXPECT_EQ(providers.currentIndex(), -1);   // filling selects nothing

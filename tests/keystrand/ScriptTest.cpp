@@ -64,10 +64,10 @@ x = enc.HexStringToByteArray("abc")
 Print Err.Number
 )");
     EXPECT_EQ(out->lines, (std::vector<std::string>{
-                              "3 Keystrand Full RSA Provider -1",
+                              "4 Keystrand Full RSA Provider -1",
                               "DA853B0D3F88D99B30283A69E6DED6BB",
                               "13 2048 attack at dawn",
-                              "3",
+                              "4",
                               "Advanced Encryption Standard 256 bit;Message Digest 2 (MD2);AES 128",
                               "80090001|clsProvider.Release|Bad UID.",
                               "5",
