@@ -3,6 +3,7 @@
 #include "Enumerations.h"
 #include "Errors.h"
 #include "RsaKeys.h"
+#include "platform/files/SafeFile.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -82,23 +83,10 @@ void saveKeyPair(const fs::path& folder, std::int32_t keySpec, const KeyPair& pa
     } cleanse{data};
     readPair(data, keySpec, dssPair(pair));
     const fs::path target = folder / keyFileName(keySpec);
-    const fs::path temp = folder / (std::string(keyFileName(keySpec)) + ".tmp");
-    // Created private from the start: the key is never readable by others, not even briefly.
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    bool written = fd >= 0;
-    for (std::size_t done = 0; written && done < data.size();) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n <= 0) written = false;
-        else done += std::size_t(n);
-    }
-    if (fd >= 0) {
-        if (::fsync(fd) != 0) written = false;
-        if (::close(fd) != 0) written = false;
-    }
-    std::error_code ec;
-    if (written) fs::rename(temp, target, ec);
-    if (!written || ec) {
-        if (fd >= 0) fs::remove(temp, ec);
+    // The safe writer's file is private from the start: the key is never readable by others.
+    try {
+        vt::files::ReplaceFile(target, std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+    } catch (const fs::filesystem_error&) {
         fail(code::Permission);
     }
 }

@@ -13,7 +13,9 @@
 #include <openssl/core_names.h>
 #include <openssl/evp.h>
 
+#include <csignal>
 #include <fstream>
+#include <sys/resource.h>
 
 namespace keystrand::test {
 namespace {
@@ -84,9 +86,19 @@ TEST_F(KeptContainers, AFailedWriteKeepsTheKeyThereWas) {
     auto key = makeRef<clsKey>();
     key->generateSignature(p->hContext(), 512 << 16);
     const Bytes before = signaturePublicKey(*p);
-    // The temporary file cannot be made: the new key is refused, the old one stays.
-    std::filesystem::create_directories(root / "DssContainers" / "Writes" / "Signature.key.tmp" / "busy");
-    const Error e = errorOf([&] { key->generateSignature(p->hContext(), 512 << 16); });
+    // The new key cannot be written whole (as on a full disk): it is refused, the old one stays.
+    const Error e = [&] {
+        rlimit old{};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit tiny = old;
+        tiny.rlim_cur = 16;
+        ::setrlimit(RLIMIT_FSIZE, &tiny);
+        const Error refused = errorOf([&] { key->generateSignature(p->hContext(), 512 << 16); });
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, previous);
+        return refused;
+    }();
     EXPECT_EQ(e.number, code::Permission);
     EXPECT_EQ(signaturePublicKey(*p), before);
     p->release();
