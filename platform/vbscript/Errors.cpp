@@ -105,8 +105,9 @@ std::int32_t scriptErrorNumber(std::int32_t hresult) noexcept {
 }
 
 std::string scriptErrorDescription(const automation::Error& e) {
-    if (!e.description.empty()) return e.description;
-    return errorText(scriptErrorNumber(e.number));
+    const std::int32_t n = scriptErrorNumber(e.number);
+    if (!e.description.empty() || n == e.number) return e.description;
+    return errorText(n);
 }
 
 RuntimeError::RuntimeError(std::int32_t number, std::string d)

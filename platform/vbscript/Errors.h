@@ -89,7 +89,8 @@ std::string errorText(std::int32_t number);
 // the common automation ones (E_OUTOFMEMORY, DISP_E_..., TYPE_E_...) have their own; anything else
 // stays.
 std::int32_t scriptErrorNumber(std::int32_t hresult) noexcept;
-// The text of an error as a script sees it: its own, else the standard text of that number.
+// The text of an error as a script sees it: its own, else (for an HRESULT that stands for a
+// script error) the text of that error.
 std::string scriptErrorDescription(const automation::Error& e);
 
 // Err.Source and the host's error record name the kind of failure with these.
