@@ -56,6 +56,9 @@ public:
     std::int32_t number = 0;
     std::string source;
     std::string description;
+    // Where the object's help explains the error; a script's Err shows them.
+    std::string helpFile;
+    std::int32_t helpContext = 0;
 };
 
 // Throws Error(number, source, standard text or `description`).

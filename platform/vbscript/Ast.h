@@ -119,6 +119,7 @@ struct NewExpr : Expr {
     NewExpr(Pos p, std::string n) : Expr(ExprKind::New, p), className(std::move(n)) {}
     std::string className;
     Symbol* symbol = nullptr;
+    bool explicitMode = false;   // Option Explicit: an unknown class is an undefined name
 };
 
 struct MeExpr : Expr {
@@ -128,7 +129,7 @@ struct MeExpr : Expr {
 // ---- Statements ----
 
 enum class StmtKind : std::uint8_t {
-    Assign, Call, If, Loop, For, ForEach, Select, With, Exit, OnError, ReDim, Erase, Nothing,
+    Assign, Call, If, Loop, For, ForEach, Select, With, Exit, OnError, ReDim, Erase, Dim, Nothing,
 };
 
 struct Stmt {
@@ -240,7 +241,15 @@ struct EraseStmt : Stmt {
     std::size_t count = 1;   // more than one is refused when run, as a call with too many arguments
 };
 
-// Dim, Const, Stop and declarations: nothing to do when reached.
+// A Dim of an array outside procedures and classes: the variable is declared from the start of
+// the script, the array made when the statement runs.
+struct DimStmt : Stmt {
+    DimStmt(Pos p) : Stmt(StmtKind::Dim, p) {}
+    std::unique_ptr<IdentExpr> var;
+    std::vector<std::int32_t> bounds;   // upper bounds of a fixed array (empty: dynamic)
+};
+
+// Dim (of plain variables), Const, Stop and declarations: nothing to do when reached.
 struct NothingStmt : Stmt {
     explicit NothingStmt(Pos p) : Stmt(StmtKind::Nothing, p) {}
 };

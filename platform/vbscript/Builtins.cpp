@@ -8,6 +8,10 @@ void BuiltinTable::add(std::string_view name, int minArgs, int maxArgs, BuiltinF
     functions_[lowerName(name)] = Builtin{std::string(name), minArgs, maxArgs, fn};
 }
 
+void BuiltinTable::addStatement(std::string_view name, int minArgs, int maxArgs, BuiltinFn fn) {
+    functions_[lowerName(name)] = Builtin{std::string(name), minArgs, maxArgs, fn, true};
+}
+
 void BuiltinTable::addConstant(std::string_view name, Variant value) { constants_[lowerName(name)] = std::move(value); }
 
 const Builtin* BuiltinTable::find(std::string_view lowerName) const {

@@ -23,11 +23,13 @@ struct Builtin {
     int minArgs = 0;
     int maxArgs = 0;
     BuiltinFn fn = nullptr;
+    bool statementOnly = false;   // gives no value: in an expression it is a type mismatch
 };
 
 class BuiltinTable {
 public:
     void add(std::string_view name, int minArgs, int maxArgs, BuiltinFn fn);
+    void addStatement(std::string_view name, int minArgs, int maxArgs, BuiltinFn fn);
     void addConstant(std::string_view name, Variant value);
     const Builtin* find(std::string_view lowerName) const;
     const Variant* findConstant(std::string_view lowerName) const;

@@ -99,13 +99,13 @@ Variant ascB(Engine&, ArgSpan a) {
     if (isNull(a, 0)) raise(automation::err::InvalidUseOfNull);
     const std::string s = arg::text(a, 0);
     if (s.empty()) invalidCall();
-    return Variant(std::int16_t(text::ansiToUnicode(static_cast<unsigned char>(s[0])) & 0xFF));
+    return Variant(std::uint8_t(text::ansiToUnicode(static_cast<unsigned char>(s[0])) & 0xFF));
 }
 
 Variant chrB(Engine&, ArgSpan a) {
     if (isNull(a, 0)) raise(automation::err::InvalidUseOfNull);
-    const std::int32_t n = arg::int32(a, 0);
-    if (n < 0 || n > 255) invalidCall();
+    // A byte: anything else overflows, as a conversion to Byte does.
+    const std::uint8_t n = toByte(arg::value(a, 0));
     return Variant(std::string(1, charOf(char32_t(n))));
 }
 
@@ -116,9 +116,7 @@ bool plain(char32_t u) {
 }
 
 Variant escape(Engine&, ArgSpan a) {
-    const Variant v = arg::value(a, 0);
-    if (v.isNull()) return v;
-    const std::string s = toString(v);
+    const std::string s = arg::text(a, 0);   // Null is error 94
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(s.size());

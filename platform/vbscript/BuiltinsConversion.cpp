@@ -10,6 +10,21 @@ using namespace automation;
 
 const Variant& one(ArgSpan a) { return *a[0]; }
 
+// True is all bits set: 255.
+Variant cbyte(Engine&, ArgSpan a) {
+    const Variant v = arg::value(a, 0);
+    if (v.type() == VarType::Boolean) return Variant(std::uint8_t(v.boolValue() ? 255 : 0));
+    return Variant(toByte(v));
+}
+
+// Text that is no date but a number stands for that serial date ("1" is 12/31/1899).
+Variant cdate(Engine&, ArgSpan a) {
+    const Variant v = arg::value(a, 0);
+    if (v.isString() && !parseDate(v.stringValue()))
+        if (const auto n = parseNumber(v.stringValue())) return Variant(Date{toDate(Variant(*n))});
+    return Variant(Date{toDate(v)});
+}
+
 // Hex and Oct: an Integer (or Boolean, Byte) shows a negative value in 16 bits ("FFFF"), any other
 // number is rounded to a Long and shows one in 32 bits ("FFFFFFFF"). Null gives Null.
 Variant radix(ArgSpan a, int bitsPerDigit) {
@@ -36,9 +51,9 @@ Variant radix(ArgSpan a, int bitsPerDigit) {
 
 void addConversionBuiltins(BuiltinTable& t) {
     t.add("CBool", 1, 1, [](Engine&, ArgSpan a) { return Variant(toBool(one(a))); });
-    t.add("CByte", 1, 1, [](Engine&, ArgSpan a) { return Variant(toByte(one(a))); });
+    t.add("CByte", 1, 1, cbyte);
     t.add("CCur", 1, 1, [](Engine&, ArgSpan a) { return Variant(toCurrency(one(a))); });
-    t.add("CDate", 1, 1, [](Engine&, ArgSpan a) { return Variant(Date{toDate(one(a))}); });
+    t.add("CDate", 1, 1, cdate);
     t.add("CDbl", 1, 1, [](Engine&, ArgSpan a) { return Variant(toDouble(one(a))); });
     t.add("CInt", 1, 1, [](Engine&, ArgSpan a) { return Variant(toInt16(one(a))); });
     t.add("CLng", 1, 1, [](Engine&, ArgSpan a) { return Variant(toInt32(one(a))); });

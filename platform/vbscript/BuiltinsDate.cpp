@@ -283,16 +283,17 @@ Variant timeSerial(Engine&, ArgSpan a) {
     return dateResult(fromLinear(h * 3600 + m * 60 + s));
 }
 
-// Unlike TimeValue, DateValue refuses Null.
+// DateValue reads a date or a text; a number is no date to it.
 Variant dateValue(Engine&, ArgSpan a) {
-    const std::optional<Moment> m = dateArg(a, 0);
-    if (!m) raise(automation::err::InvalidUseOfNull);
-    return dateResult(Moment{m->day, 0});
+    const Variant v = arg::value(a, 0);
+    if (v.isNull()) raise(automation::err::InvalidUseOfNull);
+    if (!v.isString() && !v.isEmpty() && v.type() != VarType::Date) raise(automation::err::TypeMismatch);
+    return dateResult(Moment{momentOf(toDate(v)).day, 0});
 }
 
 Variant timeValue(Engine&, ArgSpan a) {
     const std::optional<Moment> m = dateArg(a, 0);
-    if (!m) return Variant::null();
+    if (!m) raise(automation::err::InvalidUseOfNull);
     return dateResult(Moment{0, m->secs});
 }
 

@@ -123,21 +123,22 @@ Variant sinOf(Engine&, ArgSpan a) { return Variant(std::sin(number(a, 0))); }
 Variant cosOf(Engine&, ArgSpan a) { return Variant(std::cos(number(a, 0))); }
 Variant tanOf(Engine&, ArgSpan a) { return real(std::tan(number(a, 0))); }
 
-// VB's generator: a 24-bit linear congruence; Randomize mixes the seed's upper bits in.
+// VB's generator: a 24-bit linear congruence. Rnd with a negative number seeds it from that
+// number's Single bits; Rnd(0) gives the value of the seed as it stands (the last number, or what
+// Randomize made of it). Randomize mixes the upper bytes of the Double into the middle 16 bits of
+// the seed and keeps its low byte, so the same argument repeats a sequence only after Rnd(-n).
 constexpr std::uint32_t kMask = 0xFFFFFF;
 
 Variant rnd(Engine& e, ArgSpan a) {
     float n = 1;
     if (arg::has(a, 0)) n = float(number(a, 0));
-    if (n == 0) return Variant(e.rndLast);
     if (n < 0) {
         std::uint32_t bits = 0;
         std::memcpy(&bits, &n, sizeof bits);
         e.rndSeed = (bits + (bits >> 24)) & kMask;
     }
-    e.rndSeed = (e.rndSeed * 0x43FD43FDu + 0xC39EC3u) & kMask;
-    e.rndLast = float(e.rndSeed) / 16777216.0f;
-    return Variant(e.rndLast);
+    if (n != 0) e.rndSeed = (e.rndSeed * 0x43FD43FDu + 0xC39EC3u) & kMask;
+    return Variant(float(e.rndSeed) / 16777216.0f);
 }
 
 Variant randomize(Engine& e, ArgSpan a) {
@@ -178,7 +179,7 @@ void addMathBuiltins(BuiltinTable& t) {
     t.add("Fix", 1, 1, fixOf);
     t.add("Int", 1, 1, intOf);
     t.add("Log", 1, 1, logOf);
-    t.add("Randomize", 0, 1, randomize);
+    t.addStatement("Randomize", 0, 1, randomize);
     t.add("RGB", 3, 3, rgb);
     t.add("Rnd", 0, 1, rnd);
     t.add("Round", 1, 2, roundOf);

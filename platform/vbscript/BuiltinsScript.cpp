@@ -13,15 +13,19 @@ using namespace automation;
 
 constexpr std::int32_t kLocale = 1033;
 
-// The code of Eval, Execute and ExecuteGlobal: text only, anything else is a type mismatch.
+// The code of Execute and ExecuteGlobal, the name GetRef takes: text only, anything else is a type
+// mismatch.
 std::string codeOf(ArgSpan a) {
     const Variant v = arg::value(a, 0);
     if (!v.isString()) raise(automation::err::TypeMismatch);
     return v.stringValue();
 }
 
+// Eval also takes a number, Boolean or date, read as its text (Eval(42) is 42).
 Variant evalOf(Engine& e, ArgSpan a) {
-    const std::string code = codeOf(a);
+    const Variant v = arg::value(a, 0);
+    const bool plainValue = !v.isEmpty() && !v.isNull() && !v.isArray() && !v.isObject();
+    const std::string code = plainValue ? toString(v) : codeOf(a);
     return e.evalIn(code, e.callerFrame());
 }
 
@@ -37,7 +41,7 @@ Variant executeGlobal(Engine& e, ArgSpan a) {
     return {};
 }
 
-Variant getRef(Engine& e, ArgSpan a) { return e.procRef(arg::text(a, 0)); }
+Variant getRef(Engine& e, ArgSpan a) { return e.procRef(codeOf(a)); }
 
 Variant getLocale(Engine&, ArgSpan) { return Variant(kLocale); }
 

@@ -37,7 +37,8 @@ Variant inStrRev(Engine&, ArgSpan a) {
     std::int64_t start = arg::has(a, 2) ? arg::int32(a, 2) : -1;
     if (start == 0 || start < -1) invalidCall();
     const int mode = arg::compareMode(a, 3);
-    if (isNull(a, 0) || isNull(a, 1)) return Variant::null();
+    if (isNull(a, 1)) raise(automation::err::InvalidUseOfNull);
+    if (isNull(a, 0)) return Variant::null();
     const std::string s = arg::text(a, 0), what = arg::text(a, 1);
     if (start == -1) start = std::int64_t(s.size());
     if (s.empty() || std::size_t(start) > s.size()) return Variant(std::int32_t(0));
@@ -68,7 +69,7 @@ Variant right(Engine&, ArgSpan a) {
 }
 
 Variant mid(Engine&, ArgSpan a) {
-    if (isNull(a, 1)) raise(automation::err::InvalidUseOfNull);
+    if (isNull(a, 1) || isNull(a, 2)) raise(automation::err::InvalidUseOfNull);
     const std::int32_t start = arg::int32(a, 1);
     if (start < 1) invalidCall();
     const std::int32_t n = arg::has(a, 2) ? length(a, 2) : -1;
@@ -131,6 +132,7 @@ Variant split(Engine&, ArgSpan a) {
     const std::string s = arg::text(a, 0);
     const std::string delim = arg::has(a, 1) ? arg::text(a, 1) : std::string(" ");
     const std::int32_t count = arg::has(a, 2) ? arg::int32(a, 2) : -1;
+    if (arg::has(a, 3) && arg::int32(a, 3) == 2) invalidCall();   // no database compare here
     const int mode = arg::compareMode(a, 3);
     if (count < -1) invalidCall();
     std::vector<Variant> parts;
@@ -158,10 +160,12 @@ Variant split(Engine&, ArgSpan a) {
 
 // The text of element `i` of the array in `list` (a caller's variable); false past its end. The
 // default property of an element may run script code that changes the variable, so the array
-// is looked up afresh for every element.
-bool elementText(const Variant& list, std::size_t i, std::string& out) {
+// is looked up afresh for every element. `nullIsEmpty`: a Null element counts as "" (Filter);
+// otherwise it is a type mismatch (Join).
+bool elementText(const Variant& list, std::size_t i, std::string& out, bool nullIsEmpty) {
     if (!list.isArray() || i >= list.arrayValue().size()) return false;
     const Variant& v = list.arrayValue().elements()[i];
+    if (v.isNull() && !nullIsEmpty) raise(automation::err::TypeMismatch);
     if (v.isObject()) {
         const Variant keep = v;
         out = toText(keep);
@@ -172,13 +176,16 @@ bool elementText(const Variant& list, std::size_t i, std::string& out) {
 }
 
 Variant join(Engine&, ArgSpan a) {
-    const Variant& list = arg::raw(a, 0);
+    const Variant& given = arg::raw(a, 0);
+    // An object stands for its default value, which may be the array.
+    const Variant list = given.isObject() ? defaultValue(given) : given;
     if (list.isNull()) raise(automation::err::InvalidUseOfNull);
     if (!list.isArray() || list.arrayValue().dimensions() > 1) raise(automation::err::TypeMismatch);
     if (isNull(a, 1)) raise(automation::err::InvalidUseOfNull);
     const std::string delim = arg::has(a, 1) ? arg::text(a, 1) : std::string(" ");
+    const Variant& items = given.isObject() ? list : given;
     std::string out, item;
-    for (std::size_t i = 0; elementText(list, i, item); ++i) {
+    for (std::size_t i = 0; elementText(items, i, item, false); ++i) {
         if (i) out += delim;
         out += item;
         checkStringLength(out.size());
@@ -256,7 +263,7 @@ Variant filter(Engine&, ArgSpan a) {
     const int mode = arg::compareMode(a, 3);
     std::vector<Variant> out;
     std::string s;
-    for (std::size_t i = 0; elementText(list, i, s); ++i) {
+    for (std::size_t i = 0; elementText(list, i, s, true); ++i) {
         const bool found = findText(s, what, 0, mode) != std::string::npos;
         if (found == include) out.emplace_back(s);
     }

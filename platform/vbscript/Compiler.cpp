@@ -75,6 +75,8 @@ public:
         const std::int32_t firstNew = sc.nextSlot;
         for (const VarDecl& d : unit_.dims) {
             const std::string k = lowerName(d.name);
+            // Declaring a variable the frame already has changes nothing.
+            if (!d.isArray && sc.locals.count(k)) continue;
             if (sc.locals.count(k) || k == sc.resultName) redefined(d.pos);
             std::int32_t slot;
             if (auto it = sc.implicit.find(k); it != sc.implicit.end()) {
@@ -84,7 +86,6 @@ public:
                 slot = newSlot(sc, d.name);
             }
             sc.locals.emplace(k, slot);
-            if (d.isArray) m.arrays.push_back(LocalArray{slot, d.bounds});
         }
         collectReDims(m.body, sc);
         resolveBlock(m.body, sc);
@@ -156,15 +157,17 @@ private:
             const std::int32_t idx = it == c.memberIndex.end() ? add(p->name) : it->second;
             ClassMember& m = c.members[std::size_t(idx)];
             if (m.field >= 0) redefined(p->pos);
+            // A Property Get and a Sub or Function of the same name: the property takes the name.
             switch (p->kind) {
             case ProcKind::Sub:
             case ProcKind::Function:
-                if (m.method || m.get || m.let || m.set) redefined(p->pos);
-                m.method = p;
+                if (m.method || m.let || m.set) redefined(p->pos);
+                if (!m.get) m.method = p;
                 break;
             case ProcKind::PropertyGet:
-                if (m.method || m.get) redefined(p->pos);
+                if (m.get) redefined(p->pos);
                 m.get = p;
+                m.method.reset();
                 break;
             case ProcKind::PropertyLet:
                 if (m.method || m.let) redefined(p->pos);
@@ -376,6 +379,7 @@ private:
             }
             break;
         case StmtKind::Erase: resolveExpr(*static_cast<EraseStmt&>(s).var, sc); break;
+        case StmtKind::Dim: resolveExpr(*static_cast<DimStmt&>(s).var, sc); break;
         case StmtKind::Exit:
         case StmtKind::OnError:
         case StmtKind::Nothing:
@@ -423,6 +427,7 @@ private:
         case ExprKind::New: {
             auto& n = static_cast<NewExpr&>(e);
             n.symbol = &symbols_.intern(n.className);
+            n.explicitMode = unit_.explicitMode;
             break;
         }
         }

@@ -11,10 +11,12 @@ namespace vt::vbscript {
 
 namespace {
 
-// Text that does not compile is a syntax error, whatever stopped the compiler, reported as a
-// compilation error of the calling statement.
-[[noreturn]] void failedToCompile() {
-    throw RuntimeError(automation::Error(err::SyntaxError, std::string(kCompileSource), errorText(err::SyntaxError)), {});
+// Text that does not compile is a compilation error of the calling statement: its own number
+// where the compiler stopped at a word or a literal, a plain syntax error where it ran into an
+// operator, a bracket or the end of the text.
+[[noreturn]] void failedToCompile(const CompileError& ce) {
+    const std::int32_t n = ce.atSymbol && ce.number != err::OutOfStackSpace ? err::SyntaxError : ce.number;
+    throw RuntimeError(automation::Error(n, std::string(kCompileSource), errorText(n)), {});
 }
 
 // The scope a frame offers to code compiled in it; none for top-level code (the global scope).
@@ -48,8 +50,9 @@ void Engine::executeGlobal(std::string_view text) {
     try {
         unit = parseUnit(src, ParseLimits{limits.maxNesting, limits.maxOperators});
         compileUnit(*unit, symbols_);
-    } catch (const CompileError&) {
-        failedToCompile();
+        checkRedeclarations(*unit);
+    } catch (const CompileError& ce) {
+        failedToCompile(ce);
     }
     bindUnit(*unit);
     const std::shared_ptr<ProcDef> main = unit->main;
@@ -68,8 +71,8 @@ void Engine::executeIn(std::string_view text, Frame& f) {
     try {
         unit = parseUnit(src, ParseLimits{limits.maxNesting, limits.maxOperators});
         compileUnitInFrame(*unit, symbols_, *fs, added);
-    } catch (const CompileError&) {
-        failedToCompile();
+    } catch (const CompileError& ce) {
+        failedToCompile(ce);
     }
     // Procedures and classes become global; variables and constants stay with the frame.
     unit->dims.clear();
@@ -111,6 +114,30 @@ void Engine::executeIn(std::string_view text, Frame& f) {
     execBlock(m.body, ef);
 }
 
+void Engine::checkRedeclarations(const Unit& unit) {
+    auto existing = [this](const std::string& name) -> const Symbol* {
+        const Symbol* s = symbols_.find(name);
+        return s && s->kind != Symbol::Kind::None ? s : nullptr;
+    };
+    auto constant = [&](const std::string& name) {
+        const Symbol* s = existing(name);
+        return s && s->kind == Symbol::Kind::Constant;
+    };
+    auto redefined = [](Pos p) { throw CompileError(err::NameRedefined, p.line, p.column); };
+    for (const ConstDecl& c : unit.consts)
+        if (existing(c.name)) redefined(c.pos);
+    for (const VarDecl& d : unit.dims) {
+        if (constant(d.name)) redefined(d.pos);
+        const Symbol* s = existing(d.name);
+        if (d.isArray && s && s->kind == Symbol::Kind::Variable && s->var->isArray())
+            raiseRuntime(automation::err::TypeMismatch, d.name);
+    }
+    for (const auto& p : unit.procs)
+        if (constant(p->name)) redefined(p->pos);
+    for (const auto& c : unit.classes)
+        if (constant(c->name)) redefined(c->pos);
+}
+
 Variant Engine::evalIn(std::string_view text, Frame& f) {
     const std::optional<FrameScope> fs = scopeOf(f);
     const bool explicitMode = f.proc && f.proc->explicitMode;
@@ -122,8 +149,8 @@ Variant Engine::evalIn(std::string_view text, Frame& f) {
         e = parseExpressionText(*src, ParseLimits{limits.maxNesting, limits.maxOperators});
         if (fs) compileExpressionInFrame(*e, code, symbols_, *fs, explicitMode);
         else compileExpression(*e, code, symbols_, explicitMode);
-    } catch (const CompileError&) {
-        failedToCompile();
+    } catch (const CompileError& ce) {
+        failedToCompile(ce);
     }
     std::vector<Variant> temps(std::size_t(code.slotCount));
     std::vector<Variant*> slots(std::size_t(code.slotCount));

@@ -75,19 +75,12 @@ const ObjectRef& Engine::errObject() const noexcept { return errObject_; }
 void Engine::clearErr() { err() = ErrInfo{}; }
 
 void Engine::setErr(const automation::Error& e) {
-    auto& eo = static_cast<ErrObject&>(*errObject_);
-    ErrInfo& i = eo.info();
+    ErrInfo& i = err();
     i.number = scriptErrorNumber(e.number);
-    i.description = e.description;
+    i.description = scriptErrorDescription(e);
     i.source = e.source.empty() ? std::string(kRuntimeSource) : e.source;
-    if (eo.raised && eo.raised->number == i.number) {
-        i.helpFile = std::move(eo.raised->helpFile);
-        i.helpContext = eo.raised->helpContext;
-    } else {
-        i.helpFile.clear();
-        i.helpContext = 0;
-    }
-    eo.raised.reset();
+    i.helpFile = e.helpFile;
+    i.helpContext = e.helpContext;
 }
 
 // ---- Run budget ----
@@ -249,7 +242,7 @@ void Engine::failCompile(const CompileError& ce, const SourceText& src) {
 void Engine::failRuntime(const automation::Error& ex, const SourceText* fallback) {
     ScriptError e;
     e.number = scriptErrorNumber(ex.number);
-    e.description = ex.description;
+    e.description = scriptErrorDescription(ex);
     e.source = ex.source.empty() ? std::string(kRuntimeSource) : ex.source;
     if (const auto* rt = dynamic_cast<const RuntimeError*>(&ex); rt && !rt->detail.empty() &&
                                                                   ex.description == errorText(ex.number))
@@ -371,6 +364,7 @@ void Engine::reset() {
     cycles_.collect();
     ++epoch_;
     clearErr();
+    rndSeed = kFirstRndSeed;
 }
 
 void Engine::addObject(std::string_view name, const Variant& object, bool addMembers) {
@@ -395,7 +389,11 @@ void Engine::bindUnit(Unit& unit) {
         s.kind = Symbol::Kind::Variable;
         retire(s);
         s.cls.reset();
-        if (d.isArray) overwrite(*s.var, makeArray(d.bounds, !d.bounds.empty()));
+        if (d.isArray) {
+            // Made afresh when its Dim runs.
+            if (s.var->isArray() && s.var->arrayValue().locked()) raiseRuntime(automation::err::ArrayLocked, d.name);
+            overwrite(*s.var, Variant());
+        }
     }
     for (const ConstDecl& c : unit.consts) {
         Symbol& s = symbols_.intern(c.name);

@@ -234,9 +234,9 @@ public:
     scripting::CycleTracker& cycles() noexcept { return cycles_; }
     ErrInfo& err() noexcept;
     const automation::ObjectRef& errObject() const noexcept;
-    // Rnd state (VB's 24-bit generator).
-    std::uint32_t rndSeed = 0x50000;
-    float rndLast = 0;
+    // Rnd state (VB's 24-bit generator); a reset starts it afresh.
+    static constexpr std::uint32_t kFirstRndSeed = 0x50000;
+    std::uint32_t rndSeed = kFirstRndSeed;
 
 private:
     friend class ScriptObject;
@@ -244,6 +244,9 @@ private:
     // Units and reports (Engine.cpp).
     std::shared_ptr<const SourceText> makeSource(std::string_view text);
     void bindUnit(Unit& unit);
+    // Code ExecuteGlobal adds may not redefine a constant or make one of a name in use (1041),
+    // nor declare an array over one (13).
+    void checkRedeclarations(const Unit& unit);
     Variant runProcMain(const ProcDef& main);
     [[noreturn]] void fail(ScriptError e, bool notify);
     [[noreturn]] void failCompile(const CompileError& ce, const SourceText& src);
@@ -294,6 +297,7 @@ private:
     Flow execWith(const WithStmt& s, Frame& f);
     void execReDim(const ReDimStmt& s, Frame& f);
     void execErase(const EraseStmt& s, Frame& f);
+    void execDim(const DimStmt& s, Frame& f);
     bool condition(const Expr& e, Frame& f, bool onError);
     bool caseMatches(const Variant& test, const SelectStmt::Item& item, Frame& f);
     [[noreturn]] void rethrowLocated(const automation::Error& e, const Stmt& s, const Frame& f);

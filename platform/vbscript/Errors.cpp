@@ -65,6 +65,7 @@ std::string errorText(std::int32_t number) {
     if (const std::string_view re = regExpErrorText(number); !re.empty()) return std::string(re);
     if (number == err::Aborted) return "Operation aborted";
     if (number == err::InvalidPicture) return "Invalid picture";
+    if (number == 447) return "Object doesn't support current locale setting";
     const std::string_view text = automation::standardErrorText(number);
     return text.empty() ? std::string("Unknown runtime error") : std::string(text);
 }
@@ -78,22 +79,41 @@ std::int32_t scriptErrorNumber(std::int32_t hresult) noexcept {
     case 0x80070005u: return err::PermissionDenied;                  // E_ACCESSDENIED
     case 0x80004001u: return 445;                                    // E_NOTIMPL
     case 0x80004002u: return 430;                                    // E_NOINTERFACE
+    case 0x80020001u: return automation::err::NoSuchMember;          // DISP_E_UNKNOWNINTERFACE
     case 0x80020003u: return automation::err::NoSuchMember;          // DISP_E_MEMBERNOTFOUND
+    case 0x80020004u: return 448;                                    // DISP_E_PARAMNOTFOUND
     case 0x80020005u: return automation::err::TypeMismatch;          // DISP_E_TYPEMISMATCH
     case 0x80020006u: return automation::err::NoSuchMember;          // DISP_E_UNKNOWNNAME
+    case 0x80020007u: return 446;                                    // DISP_E_NONAMEDARGS
+    case 0x80020008u: return 458;                                    // DISP_E_BADVARTYPE
     case 0x8002000Au: return automation::err::Overflow;              // DISP_E_OVERFLOW
     case 0x8002000Bu: return automation::err::SubscriptOutOfRange;   // DISP_E_BADINDEX
+    case 0x8002000Cu: return 447;                                    // DISP_E_UNKNOWNLCID
+    case 0x8002000Du: return automation::err::ArrayLocked;           // DISP_E_ARRAYISLOCKED
     case 0x8002000Eu: return automation::err::WrongArgumentCount;    // DISP_E_BADPARAMCOUNT
+    case 0x8002000Fu: return 449;                                    // DISP_E_PARAMNOTOPTIONAL
+    case 0x80020011u: return automation::err::NotACollection;        // DISP_E_NOTACOLLECTION
     case 0x80020012u: return automation::err::DivisionByZero;        // DISP_E_DIVBYZERO
+    case 0x8002802Fu: return 453;                                    // TYPE_E_DLLFUNCTIONNOTFOUND
+    case 0x80028CA0u: return automation::err::TypeMismatch;          // TYPE_E_TYPEMISMATCH
+    case 0x80028CA1u: return automation::err::SubscriptOutOfRange;   // TYPE_E_OUTOFBOUNDS
+    case 0x80028CA2u: return 57;                                     // TYPE_E_IOERROR
+    case 0x80028CA3u: return 322;                                    // TYPE_E_CANTCREATETMPFILE
+    case 0x80029C4Au: return 48;                                     // TYPE_E_CANTLOADLIBRARY
     default: return hresult;
     }
+}
+
+std::string scriptErrorDescription(const automation::Error& e) {
+    const std::int32_t n = scriptErrorNumber(e.number);
+    if (!e.description.empty() || n == e.number) return e.description;
+    return errorText(n);
 }
 
 RuntimeError::RuntimeError(std::int32_t number, std::string d)
     : automation::Error(number, std::string(kRuntimeSource), errorText(number)), detail(std::move(d)) {}
 
-RuntimeError::RuntimeError(const automation::Error& e, std::string d)
-    : automation::Error(e.number, e.source, e.description), detail(std::move(d)) {}
+RuntimeError::RuntimeError(const automation::Error& e, std::string d) : automation::Error(e), detail(std::move(d)) {}
 
 void raiseRuntime(std::int32_t number, std::string_view detail) { throw RuntimeError(number, std::string(detail)); }
 

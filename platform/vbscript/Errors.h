@@ -86,8 +86,12 @@ inline constexpr std::int32_t Aborted = static_cast<std::int32_t>(0x80004004u);
 std::string errorText(std::int32_t number);
 
 // The script error an HRESULT stands for: one of the VB facility (0x800A....) carries the number,
-// a few common ones (E_OUTOFMEMORY, DISP_E_TYPEMISMATCH, ...) have their own; anything else stays.
+// the common automation ones (E_OUTOFMEMORY, DISP_E_..., TYPE_E_...) have their own; anything else
+// stays.
 std::int32_t scriptErrorNumber(std::int32_t hresult) noexcept;
+// The text of an error as a script sees it: its own, else (for an HRESULT that stands for a
+// script error) the text of that error.
+std::string scriptErrorDescription(const automation::Error& e);
 
 // Err.Source and the host's error record name the kind of failure with these.
 inline constexpr std::string_view kCompileSource = "VBScript compilation error";
@@ -96,11 +100,15 @@ inline constexpr std::string_view kRuntimeSource = "VBScript runtime error";
 // A compile error at a place in the source text (line 1-based, column 0-based).
 class CompileError : public std::exception {
 public:
-    CompileError(std::int32_t number, int line, int column) : number(number), line(line), column(column) {}
+    CompileError(std::int32_t number, int line, int column, bool atSymbol = false)
+        : number(number), line(line), column(column), atSymbol(atSymbol) {}
     const char* what() const noexcept override { return "VBScript compilation error"; }
     std::int32_t number;
     int line;
     int column;
+    // The parser stopped at an operator, a bracket, a line end or the end of the text, not at a
+    // word or a literal.
+    bool atSymbol;
 };
 
 // A run-time error raised by the engine itself. `detail` names what failed (a variable, a

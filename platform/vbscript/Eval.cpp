@@ -356,7 +356,7 @@ Variant Engine::evalNew(const NewExpr& n) {
     const Symbol& s = *n.symbol;
     if (s.kind != Symbol::Kind::Class) {
         if (text::toLower(n.className) == "regexp") return Variant(automation::makeRef<RegExp>());
-        raiseRuntime(err::ClassNotDefined, n.className);
+        raiseRuntime(n.explicitMode ? err::VariableUndefined : err::ClassNotDefined, n.className);
     }
     return newObject(s.cls);
 }
@@ -412,7 +412,9 @@ Variant Engine::evalGlobal(const IdentExpr& id, Frame& f, bool statement) {
     }
     resolveFallback(s);
     switch (s.fallback) {
-    case Symbol::Fallback::Builtin: return callBuiltin(*s.builtin, id.args, f, id.name);
+    case Symbol::Fallback::Builtin:
+        if (s.builtin->statementOnly && !statement) raiseRuntime(automation::err::TypeMismatch, id.name);
+        return callBuiltin(*s.builtin, id.args, f, id.name);
     case Symbol::Fallback::Constant:
         if (!id.args.empty() || statement) raiseRuntime(automation::err::TypeMismatch, id.name);
         return *s.builtinConstant;
@@ -561,6 +563,11 @@ Variant Engine::invokeOn(const Variant& target, const MemberExpr& m, InvokeKind 
             m.cachedClass = &c;
             m.cachedMember = std::int32_t(member - c.members.data());
         }
+        // o.count(): empty parentheses after a field holding a plain value.
+        if (member->field >= 0 && m.hasArgs && m.args.empty() && kind == kGet) {
+            const Variant& fv = so->fields[std::size_t(member->field)];
+            if (!fv.isArray() && !fv.isObject()) raiseRuntime(automation::err::InvalidCall, describeMember(m));
+        }
         return invokeMember(*so, *member, kind, args, so == f.me);
     }
     const bool assigning =
@@ -647,7 +654,12 @@ Variant Engine::invokeMember(ScriptObject& o, const ClassMember& m, InvokeKind k
     if (m.field >= 0) {
         if (!inside && !m.isPublic) raiseRuntime(automation::err::NoSuchMember, m.name);
         Variant& fv = o.fields[std::size_t(m.field)];
-        if (!let && !set) return args.empty() ? fv : applyArgValues(fv, args, m.name);
+        if (!let && !set) {
+            if (args.empty()) return fv;
+            // o.count(0): a plain value has no member to take the index.
+            if (!fv.isArray() && !fv.isObject()) raiseRuntime(automation::err::NoSuchMember, m.name);
+            return applyArgValues(fv, args, m.name);
+        }
         if (args.empty()) raiseRuntime(automation::err::WrongArgumentCount, m.name);
         Variant value = *args[args.size() - 1];
         if (set && !value.isObject()) raiseRuntime(automation::err::ObjectRequired, m.name);
@@ -794,6 +806,8 @@ void Engine::assign(const Expr& target, Variant value, bool isSet, Frame& f) {
         const auto& ix = static_cast<const IndexExpr&>(target);
         ArrayLocks locks;
         if (Variant* base = lvalue(*ix.target, f, locks)) {
+            // x(0)(1) = v with x(0) Nothing: no array and no object to index.
+            if (base->isObject() && !base->object()) raiseRuntime(automation::err::TypeMismatch);
             assignToValue(*base, ix.args, std::move(value), isSet, f, "");
             return;
         }

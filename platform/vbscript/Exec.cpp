@@ -92,6 +92,7 @@ Flow Engine::exec(const Stmt& s, Frame& f) {
         return Flow::Normal;
     case StmtKind::ReDim: execReDim(static_cast<const ReDimStmt&>(s), f); return Flow::Normal;
     case StmtKind::Erase: execErase(static_cast<const EraseStmt&>(s), f); return Flow::Normal;
+    case StmtKind::Dim: execDim(static_cast<const DimStmt&>(s), f); return Flow::Normal;
     case StmtKind::Nothing: return Flow::Normal;
     }
     return Flow::Normal;
@@ -442,6 +443,13 @@ void Engine::execErase(const EraseStmt& s, Frame& f) {
     } else {
         overwrite(*var, Variant(SafeArray()));
     }
+}
+
+// The array is made once: run again (in a loop), the statement keeps it.
+void Engine::execDim(const DimStmt& s, Frame& f) {
+    Variant* var = variableSlot(*s.var, f, 2);
+    if (!var) raiseRuntime(err::IllegalAssignment, s.var->name);
+    if (!var->isArray()) overwrite(*var, makeArray(s.bounds, !s.bounds.empty()));
 }
 
 }  // namespace vt::vbscript

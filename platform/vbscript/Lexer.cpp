@@ -32,7 +32,7 @@ std::string_view SourceText::line(int line) const {
 bool isContextualKeyword(Kw kw) noexcept {
     switch (kw) {
     case Kw::Default: case Kw::Error: case Kw::Explicit: case Kw::Step: case Kw::Property:
-    case Kw::Get: case Kw::Let: case Kw::Preserve: case Kw::Resume: case Kw::GoTo:
+    case Kw::Get: case Kw::Let: case Kw::Preserve: case Kw::Resume: case Kw::GoTo: case Kw::Erase:
         return true;
     default:
         return false;

@@ -43,7 +43,7 @@ enum class Kw : std::uint8_t {
     ReDim, Rem, Resume, Select, Set, Step, Stop, Sub, Then, To, True, Until, Wend, While, With, Xor,
 };
 
-// Keywords that may still name a variable or procedure (Default, Error, Explicit, Step, ...).
+// Keywords that may still name a variable or procedure (Default, Erase, Error, Explicit, Step, ...).
 bool isContextualKeyword(Kw kw) noexcept;
 
 struct Token {

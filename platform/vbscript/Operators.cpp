@@ -313,6 +313,11 @@ bool numberLike(VarType t) {
     }
 }
 
+int singleOrder(float x, double y) {
+    const float f = float(y);
+    return x < f ? -1 : x > f ? 1 : 0;
+}
+
 }  // namespace
 
 Variant add(const Variant& a0, const Variant& b0) {
@@ -471,6 +476,7 @@ std::optional<int> order(const Variant& a0, const Variant& b0, bool aLiteral, bo
     if (ta == VarType::String && tb == VarType::String)
         return automation::compareStrings(a0.stringValue(), b0.stringValue());
     const Variant a = plain(a0), b = plain(b0);
+    if (a.isArray() || b.isArray()) mismatch();
     if (a.isNull() || b.isNull()) return std::nullopt;
     if ((aLiteral || bLiteral) && a.isString() != b.isString()) {
         // Text against a number: a literal keeps its own kind and the value it meets is
@@ -482,18 +488,28 @@ std::optional<int> order(const Variant& a0, const Variant& b0, bool aLiteral, bo
         const bool numberLiteral = textLeft ? bLiteral : aLiteral;
         if (numberLike(number.type())) {
             int c;   // the text against the number
-            if (textLiteral && !numberLiteral) {
+            const bool asText = !numberLiteral || number.type() == VarType::Boolean || number.type() == VarType::Date;
+            if (textLiteral && asText) {
+                // A number meeting a text literal, or two literals of which the other is a
+                // Boolean or a date: compared as text ("True" = True).
                 c = automation::compareStrings(text.stringValue(), automation::toString(number));
                 c = c < 0 ? -1 : c > 0 ? 1 : 0;
+            } else if (textLiteral) {
+                // Two literals, the other a number: the text must be one too ("42" = 42).
+                const auto d = automation::parseNumber(text.stringValue());
+                if (!d) mismatch();
+                c = *automation::compare(Variant(*d), number);
             } else {
                 const auto d = automation::parseNumber(text.stringValue());
                 if (!d) c = 1;                                       // text that is no number is greater
-                else if (textLiteral) c = *d >= 0 ? 1 : -1;          // two literals: the text's sign decides
                 else c = *automation::compare(Variant(*d), number);  // a number in text meets a numeric literal
             }
             return textLeft ? c : -c;
         }
     }
+    // A Single meets a Double at the Single's precision (CSng(0.1) = 0.1).
+    if (a.type() == VarType::Single && b.type() == VarType::Double) return singleOrder(a.singleValue(), b.doubleValue());
+    if (a.type() == VarType::Double && b.type() == VarType::Single) return -singleOrder(b.singleValue(), a.doubleValue());
     return automation::compare(a, b);
 }
 

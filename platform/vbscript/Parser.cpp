@@ -46,8 +46,11 @@ private:
         if (i_ + 1 < toks_.size()) ++i_;
     }
     Pos here() const { return Pos{cur().line, cur().column}; }
-    [[noreturn]] void fail(std::int32_t number) const { throw CompileError(number, cur().line, cur().column); }
-    [[noreturn]] void failAt(std::int32_t number, const Token& t) const { throw CompileError(number, t.line, t.column); }
+    [[noreturn]] void fail(std::int32_t number) const { failAt(number, cur()); }
+    [[noreturn]] void failAt(std::int32_t number, const Token& t) const {
+        const bool word = t.type == Tok::Ident || t.type == Tok::Number || t.type == Tok::String || t.type == Tok::Date;
+        throw CompileError(number, t.line, t.column, !word);
+    }
 
     bool accept(Tok t) {
         if (cur().type != t) return false;
@@ -159,13 +162,18 @@ private:
         case Kw::Dim:
             advance();
             if (class_ && !proc_) parseVarList(class_->fields, true);
-            else parseVarList(proc_ ? proc_->dims : unit_->dims, true);
+            else if (proc_) parseVarList(proc_->dims, true);
+            else parseUnitVars(out, true);
             endStatement();
             return;
-        case Kw::Public: case Kw::Private: parseModified(); return;
+        case Kw::Public: case Kw::Private: parseModified(&out); return;
         case Kw::Const: advance(); parseConst(true); return;
         case Kw::ReDim: parseReDim(out); return;
-        case Kw::Erase: parseErase(out); return;
+        case Kw::Erase:
+            // "erase = 1" assigns to a variable of that name.
+            if (peek().type == Tok::Eq) parseAssignOrCall(out);
+            else parseErase(out);
+            return;
         case Kw::If: parseIf(out); return;
         case Kw::Do: noBlockInSingleLine(); parseDo(out); return;
         case Kw::While: noBlockInSingleLine(); parseWhile(out); return;
@@ -207,7 +215,8 @@ private:
             cur().isName() && peek().type == Tok::LParen && peek().spaceBefore ? i_ + 1 : kNone;
         ExprPtr chain = parseChain(kNone, &lastParen);
         if (cur().type == Tok::Eq) {
-            if (!isAssignable(*chain)) fail(err::ExpectedStatement);
+            // "Me = x" compiles; it fails when run.
+            if (!isAssignable(*chain) && chain->kind != ExprKind::Me) fail(err::ExpectedStatement);
             advance();
             auto st = std::make_unique<AssignStmt>(p);
             st->target = std::move(chain);
@@ -316,6 +325,19 @@ private:
     void parseCall(Block& out) {
         const Pos p = here();
         advance();
+        if (cur().is(Kw::Erase) && peek().type == Tok::LParen) {
+            // "Call Erase(a)" erases a.
+            auto st = std::make_unique<EraseStmt>(p);
+            advance();
+            const Token& open = cur();
+            ArgList args = parseParenArgs();
+            if (args.empty() || !args[0]) failAt(err::ExpectedIdentifier, open);
+            st->count = args.size();
+            st->var = std::move(args[0]);
+            endStatement();
+            out.push_back(std::move(st));
+            return;
+        }
         ExprPtr chain = parsePostfix(parsePrimary(), kNone, nullptr);
         if (chain->kind == ExprKind::Paren) chain = std::move(static_cast<ParenExpr&>(*chain).inner);
         if (!isAssignable(*chain)) failAt(err::ExpectedIdentifier, toks_[i_]);
@@ -326,7 +348,9 @@ private:
     void parseSet(Block& out) {
         const Pos p = here();
         advance();
-        ExprPtr target = parseChain(kNone, nullptr);
+        // "Set ((obj)) = x" sets obj.
+        ExprPtr target = cur().type == Tok::LParen ? parsePostfix(parsePrimary(), kNone, nullptr) : parseChain(kNone, nullptr);
+        while (target->kind == ExprKind::Paren) target = std::move(static_cast<ParenExpr&>(*target).inner);
         if (!isAssignable(*target)) fail(err::ExpectedIdentifier);
         expect(Tok::Eq, err::ExpectedAssign);
         auto st = std::make_unique<AssignStmt>(p);
@@ -417,8 +441,23 @@ private:
         endStatement();
     }
 
-    // Public / Private: variables, constants or procedures.
-    void parseModified() {
+    // Variables of the unit. An array is made when its statement runs, so it gets one in `out`.
+    void parseUnitVars(Block& out, bool isPublic) {
+        const std::size_t first = unit_->dims.size();
+        parseVarList(unit_->dims, isPublic);
+        for (std::size_t i = first; i < unit_->dims.size(); ++i) {
+            const VarDecl& d = unit_->dims[i];
+            if (!d.isArray) continue;
+            auto st = std::make_unique<DimStmt>(d.pos);
+            st->var = std::make_unique<IdentExpr>(d.pos, d.name);
+            st->bounds = d.bounds;
+            out.push_back(std::move(st));
+        }
+    }
+
+    // Public / Private: variables, constants or procedures. `out` is the block of a statement
+    // outside classes.
+    void parseModified(Block* out) {
         const Token& first = cur();
         const bool isPublic = first.is(Kw::Public);
         advance();
@@ -443,7 +482,7 @@ private:
             return;
         }
         if (class_) parseVarList(class_->fields, isPublic);
-        else parseVarList(unit_->dims, isPublic);
+        else parseUnitVars(*out, isPublic);
         endStatement();
     }
 
@@ -529,7 +568,7 @@ private:
             }
             if (t.type == Tok::Eof) fail(err::ExpectedEnd);
             if (t.is(Kw::Public) || t.is(Kw::Private)) {
-                parseModified();
+                parseModified(nullptr);
             } else if (t.is(Kw::Dim)) {
                 advance();
                 parseVarList(cls->fields, true);
@@ -969,6 +1008,7 @@ private:
             }
             if (cur().type == Tok::LParen) {
                 const std::size_t at = i_;
+                e = unwrapCallee(std::move(e));
                 ArgList args = parseParenArgs();
                 if (e->kind == ExprKind::Ident && !static_cast<IdentExpr&>(*e).hasArgs) {
                     auto& id = static_cast<IdentExpr&>(*e);
@@ -988,6 +1028,17 @@ private:
             }
             break;
         }
+        return e;
+    }
+
+    // "(f)(x)" and "((f))(x)" call f with x, as "f(x)" does.
+    static ExprPtr unwrapCallee(ExprPtr e) {
+        const Expr* inner = e.get();
+        while (inner->kind == ExprKind::Paren) inner = static_cast<const ParenExpr*>(inner)->inner.get();
+        const bool name = (inner->kind == ExprKind::Ident && !static_cast<const IdentExpr*>(inner)->hasArgs) ||
+                          (inner->kind == ExprKind::Member && !static_cast<const MemberExpr*>(inner)->hasArgs);
+        if (inner == e.get() || !name) return e;
+        while (e->kind == ExprKind::Paren) e = std::move(static_cast<ParenExpr&>(*e).inner);
         return e;
     }
 

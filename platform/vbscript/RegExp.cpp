@@ -512,7 +512,12 @@ const Members<RegExp>& RegExp::members() {
         t.get("Multiline", [](RegExp& r, Args&) { return Variant(r.multiline); });
         t.let("Multiline", [](RegExp& r, Args&, const Variant& v) { r.multiline = toBool(v); });
         t.method("Test", {1, 1}, [](RegExp& r, Args& a) { return Variant(r.test(a.string(0))); });
-        t.method("Replace", {2, 2}, [](RegExp& r, Args& a) { return Variant(r.replace(a.string(0), a.string(1))); });
+        t.method("Replace", {2, 2}, [](RegExp& r, Args& a) {
+            // A Boolean replacement is written as its number ("-1" for True).
+            const Variant with = a.value(1);
+            const std::string text = with.type() == VarType::Boolean ? (with.boolValue() ? "-1" : "0") : a.string(1);
+            return Variant(r.replace(a.string(0), text));
+        });
         t.method("Execute", {1, 1}, [](RegExp& r, Args& a) { return r.execute(a.string(0)); });
         return t;
     }();

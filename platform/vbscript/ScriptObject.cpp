@@ -124,18 +124,20 @@ const Members<ErrObject>& ErrObject::members() {
             o.info() = ErrInfo{};
             return Variant();
         });
-        // Arguments left out take what Err still holds, else the defaults.
+        // Arguments left out take what Err still holds, else the defaults. A number is a script
+        // error (1 to 65535) or an HRESULT.
         t.method("Raise", {1, 5}, [](ErrObject& o, Args& a) -> Variant {
             const std::int32_t number = scriptErrorNumber(a.int32(0));
-            if (number == 0) automation::raise(automation::err::InvalidCall);
+            if (number == 0 || number > 0xFFFF) automation::raise(automation::err::InvalidCall);
             const ErrInfo& now = o.info();
             std::string description = a.has(2)                ? a.string(2)
                                       : !now.description.empty() ? now.description
                                                                   : errorText(number);
             std::string source = a.has(1) ? a.string(1) : !now.source.empty() ? now.source : std::string(kRuntimeSource);
-            o.raised = ErrObject::Raised{number, a.has(3) ? a.string(3) : now.helpFile,
-                                         a.has(4) ? a.int32(4) : now.helpContext};
-            throw automation::Error(number, std::move(source), std::move(description));
+            automation::Error e(number, std::move(source), std::move(description));
+            e.helpFile = a.has(3) ? a.string(3) : now.helpFile;
+            e.helpContext = a.has(4) ? a.int32(4) : now.helpContext;
+            throw e;
         });
         t.defaultMember("Number");
         return t;

@@ -9,7 +9,6 @@
 #include "platform/scripting/Cycles.h"
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -67,14 +66,6 @@ public:
     ~ErrObject() override;
     static const automation::Members<ErrObject>& members();
     ErrInfo& info() noexcept { return *info_; }
-
-    // The help file and context of the error Raise threw, taken over when Err is set from it.
-    struct Raised {
-        std::int32_t number = 0;
-        std::string helpFile;
-        std::int32_t helpContext = 0;
-    };
-    std::optional<Raised> raised;
 
 private:
     std::unique_ptr<ErrInfo> info_;

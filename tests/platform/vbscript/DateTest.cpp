@@ -96,9 +96,9 @@ TEST_F(DateFunctions, DateValueTimeValueAndConversions) {
         {"Print DateValue(\"March 7, 2025\"), DateValue(\"7 Mar 2025\"), DateValue(\"2025-03-07\"), DateValue(\"3-7-25\")",
          "3/7/2025 3/7/2025 3/7/2025 3/7/2025"},
         {"Print DateValue(\"1/1/29\"), DateValue(\"1/1/30\"), DateValue(\"12/31/99\")", "1/1/2029 1/1/1930 12/31/1999"},
-        {"Print CDbl(TimeValue(\"6:00 AM\")), CDbl(DateValue(\"6:00 AM\")), TimeValue(-1.25), DateValue(-1.25)",
-         "0.25 0 6:00:00 AM 12/29/1899"},
-        {"Print IsNull(TimeValue(Null)), TypeName(TimeValue(\"12:00\")), DateValue(Empty)", "True Date 12:00:00 AM"},
+        {"Print CDbl(TimeValue(\"6:00 AM\")), CDbl(DateValue(\"6:00 AM\")), TimeValue(-1.25)",
+         "0.25 0 6:00:00 AM"},
+        {"Print TypeName(TimeValue(\"12:00\")), DateValue(Empty)", "Date 12:00:00 AM"},
         {"Class C : End Class : Set o = New C : Print IsDate(o), IsDate(Nothing), IsDate(Array(1))", "False False False"},
         {"Print CDate(\"March 7, 2025 2:05 PM\"), CDate(45723.5), IsDate(\"13/13/2025\"), IsDate(\"2/29/2023\"), "
          "IsDate(\"2/29/2024\")",
@@ -109,6 +109,8 @@ TEST_F(DateFunctions, DateValueTimeValueAndConversions) {
         {"x = TimeValue(\"25:00\")", 13, 1, 0},
         {"x = CDate(Null)", 94, 1, 0},
         {"x = DateValue(Null)", 94, 1, 0},
+        {"x = DateValue(-1.25)", 13, 1, 0},
+        {"x = TimeValue(Null)", 94, 1, 0},
     });
 }
 
