@@ -4,7 +4,7 @@
 #include "platform/files/SafeFile.h"
 #include "platform/text/AnsiQt.h"
 
-#include <QFile>
+#include <QIODevice>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -193,30 +193,64 @@ QPageLayout pageLayout(const Report& r) {
 
 }  // namespace
 
-void writePdf(const ReportDocument& doc, const fs::path& file) {
-    const Layout layout = paginate(doc);
+namespace {
+
+// The PDF writer's device: every byte goes through the safe writer, and the first failure (a
+// full disk, a size limit) is kept, since the PDF engine does not look at what its writes return.
+class SafeFileDevice final : public QIODevice {
+public:
+    explicit SafeFileDevice(files::SafeFile& file) : file_(file) { open(QIODevice::WriteOnly); }
+    int error() const { return error_; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        if (error_) return -1;
+        try {
+            file_.write(std::string_view(data, size_t(size)));
+        } catch (const fs::filesystem_error& e) {
+            error_ = e.code().value() ? e.code().value() : EIO;
+            return -1;
+        }
+        return size;
+    }
+
+private:
+    files::SafeFile& file_;
+    int error_ = 0;
+};
+
+// The laid-out pages, `copies` times over, as one PDF that replaces `file` only when written whole.
+void writePdfPages(const ReportDocument& doc, const Layout& layout, const fs::path& file, int copies) {
     writingFile(file, [&] {
         files::SafeFile tmp(file);
+        SafeFileDevice device(tmp);
         {
-            QPdfWriter writer(QString::fromStdString(tmp.path().string()));
+            QPdfWriter writer(&device);
             writer.setResolution(1440);
             writer.setPageLayout(pageLayout(doc.report()));
             writer.setTitle(text::fromAnsi(doc.report().title));
             writer.setCreator(QStringLiteral("report engine"));
             QPainter p;
-            if (!p.begin(&writer)) throw ReportError("Cannot write \"" + file.string() + "\"");
+            if (!p.begin(&writer)) cannotWrite(file, device.error() ? device.error() : EIO);
             const double scale = writer.resolution() / 1440.0;
-            for (int i = 0; i < int(layout.pages.size()); ++i) {
-                if (i) writer.newPage();
-                drawPage(p, layout, i, scale);
-            }
-            if (!p.end()) throw ReportError("Cannot write \"" + file.string() + "\"");
+            bool first = true;
+            for (int copy = 0; copy < copies; ++copy)
+                for (int i = 0; i < int(layout.pages.size()); ++i) {
+                    if (!first) writer.newPage();
+                    first = false;
+                    drawPage(p, layout, i, scale);
+                }
+            if (!p.end() && !device.error()) cannotWrite(file, EIO);
         }
-        if (QFile(QString::fromStdString(tmp.path().string())).size() == 0)
-            throw ReportError("Cannot write \"" + file.string() + "\"");
+        if (device.error()) cannotWrite(file, device.error());
         tmp.commit();
     });
 }
+
+}  // namespace
+
+void writePdf(const ReportDocument& doc, const fs::path& file) { writePdfPages(doc, paginate(doc), file, 1); }
 
 void exportReport(const ReportDocument& doc) {
     const ExportOptions& o = doc.exportOptions();
@@ -232,11 +266,9 @@ void exportReport(const ReportDocument& doc) {
 
 void printOut(const ReportDocument& doc, const PrintOptions& options) {
     if (options.copies < 1) throw ReportError("The number of copies must be at least 1");
+    if (!options.outputFile.empty()) return writePdfPages(doc, paginate(doc), options.outputFile, options.copies);
     QPrinter printer(QPrinter::HighResolution);
-    if (!options.outputFile.empty()) {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(QString::fromStdString(options.outputFile));
-    } else {
+    {
         const QPrinterInfo info = options.printerName.empty()
                                       ? QPrinterInfo::defaultPrinter()
                                       : QPrinterInfo::printerInfo(QString::fromStdString(options.printerName));
@@ -253,7 +285,7 @@ void printOut(const ReportDocument& doc, const PrintOptions& options) {
     // Where the printer makes the copies itself it is asked to; otherwise the pages are sent
     // that many times, collated.
     int passes = 1;
-    if (printer.outputFormat() == QPrinter::NativeFormat && printer.supportsMultipleCopies()) {
+    if (printer.supportsMultipleCopies()) {
         printer.setCopyCount(options.copies);
         printer.setCollateCopies(true);
     } else {

@@ -4,6 +4,7 @@
 // of a set without a Transactions row, and the plug-in runner with the test plug-in.
 
 #include "tests/maps/MapFixture.h"
+#include "tests/platform/report/FullDisk.h"
 
 #include "core/RunError.h"
 #include "mainwindow/ReportEngineHost.h"
@@ -13,6 +14,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
 #include <functional>
 #include <map>
 
@@ -246,6 +250,38 @@ TEST(Reports, AnExportThatFailsMarksNothingAndWritesNothing) {
                 << history;
         else
             EXPECT_NE(history.find("|Error:"), std::string::npos) << history;
+    }
+}
+
+// A full disk: the export fails with the system's text, the file of the last export stays whole and
+// no row is marked "Exported" (PDF is painted, CSV written as text: both go through one writer).
+TEST(Reports, AnExportOntoAFullDiskFailsKeepsThePreviousFileAndMarksNothing) {
+    SmallFileSystem disk(128 * 1024);
+    if (!disk.ready()) GTEST_SKIP() << "no small file system could be mounted here (" << disk.reason() << ")";
+    for (int index : {20, 1}) {
+        SCOPED_TRACE(index);
+        Env e;
+        e.d.settings.set("Folders", "Export", disk.path().string());
+        e.setRow(k850, index, "");
+        e.writeTemplate(TemplateKind::Export);
+        e.d.addSet(set850());
+        const fs::path file = mainwindow::ExportFilePath(e.d.settings, kKey, index);
+        { std::ofstream(file, std::ios::binary) << "the previous good file"; }
+        disk.fill(0);
+        EXPECT_FALSE(mainwindow::ExportReport(e.d.services, e.host, e.inbox(), false));
+        EXPECT_EQ(e.d.column("Inbox", "Status"), "Opened");
+        std::ifstream in(file, std::ios::binary);
+        std::ostringstream kept;
+        kept << in.rdbuf();
+        EXPECT_EQ(kept.str(), "the previous good file");
+        const std::string why = "Cannot write \"" + file.string() + "\": " + std::strerror(ENOSPC);
+        const auto boxes = e.d.boxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_NE(boxes[0].find(why), std::string::npos) << boxes[0];
+        EXPECT_NE(e.d.history().find("|Error:"), std::string::npos);
+        EXPECT_NE(e.d.history().find(why), std::string::npos) << e.d.history();
+        fs::remove(disk / "filler");
+        fs::remove(file);
     }
 }
 

@@ -130,6 +130,11 @@ TEST_F(SafeFileTest, SymbolicLinkIsFollowed) {
     vt::files::ReplaceFile(dir / "link.txt", "new");
     EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
     EXPECT_EQ(read(dir / "real" / "export.txt"), "new");
+    // A link to a file not there yet makes that file; the link stays.
+    fs::create_symlink("real/later.txt", dir / "later.txt");
+    vt::files::ReplaceFile(dir / "later.txt", "made");
+    EXPECT_TRUE(fs::is_symlink(dir / "later.txt"));
+    EXPECT_EQ(read(dir / "real" / "later.txt"), "made");
 }
 
 TEST_F(SafeFileTest, NewNamesAreNeverTakenTwice) {

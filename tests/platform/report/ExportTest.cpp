@@ -1,4 +1,5 @@
 #include "Fixture.h"
+#include "FullDisk.h"
 #include "platform/report/DataTable.h"
 #include "platform/report/Document.h"
 #include "platform/report/Export.h"
@@ -8,10 +9,16 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <functional>
 #include <map>
+#include <sstream>
 
 namespace vt::report::test {
 namespace {
+
+using vt::test::FileSizeLimit;
+using vt::test::SmallFileSystem;
 
 const RunInfo kRun{{2024, 5, 6, 14, 30, 0}, {2024, 5, 6, 9, 5, 7}};
 
@@ -212,6 +219,109 @@ TEST(Export, LargeWorkbooksReadBackAndRowLimitsAreRefused) {
         EXPECT_NE(std::string(e.what()).find("holds at most 65535"), std::string::npos) << e.what();
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "over.xls"));
+}
+
+}  // namespace
+}  // namespace vt::report::test
+
+namespace vt::report::test {
+namespace {
+
+std::string fileText(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<std::string> namesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// Enough records that no format fits in the room a full disk leaves.
+std::shared_ptr<DataTable> manyRecords(int count) {
+    auto data = DataTable::fromRecordset(*sampleRecords());
+    const auto rows = data->rows;
+    for (int i = 3; i < count; ++i) data->rows.push_back(rows[size_t(i % 3)]);
+    return data;
+}
+
+// Every writable format written where the disk fills up half-way: the error names the file and
+// says why, the previous file stays as it was and no temporary file is left.
+void expectEveryFormatFails(const std::filesystem::path& folder, const std::string& why,
+                            const std::function<void(const std::function<void()>&)>& whileFull) {
+    const Report r = sampleReport();
+    const auto data = manyRecords(1500);
+    for (const FormatInfo& f : formatTable()) {
+        // The template text is too short to fill the disk; PDF and ODBC have tests of their own.
+        if (!f.writable || f.number == format::PDF || f.number == format::ODBC || f.number == format::ReportDefinition)
+            continue;
+        SCOPED_TRACE(f.name);
+        const auto file = folder / ("previous." + std::string(f.extension));
+        { std::ofstream(file, std::ios::binary) << "the previous good file"; }
+        ExportOptions o;
+        o.formatType = f.number;
+        whileFull([&] {
+            try {
+                exportData(r, data.get(), kRun, o, file);
+                ADD_FAILURE() << "the export reported success";
+            } catch (const ReportError& e) {
+                EXPECT_EQ(std::string(e.what()), "Cannot write \"" + file.string() + "\": " + why);
+            }
+        });
+        EXPECT_EQ(fileText(file), "the previous good file");
+        for (const std::string& name : namesIn(folder))
+            EXPECT_EQ(name.rfind(".vt-write-", 0), std::string::npos) << name;
+        std::filesystem::remove(file);
+    }
+}
+
+TEST(Export, OnAFullDiskEveryFormatFailsAndKeepsThePreviousFile) {
+    SmallFileSystem disk(256 * 1024);
+    if (!disk.ready()) GTEST_SKIP() << "no small file system could be mounted here (" << disk.reason() << ")";
+    expectEveryFormatFails(disk.path(), std::strerror(ENOSPC), [&](const std::function<void()>& run) {
+        disk.fill(8 * 1024);
+        run();
+        std::filesystem::remove(disk / "filler");
+    });
+}
+
+TEST(Export, AWriteThatFailsPartWayFailsTheExport) {
+    TempDir dir;
+    expectEveryFormatFails(dir.path(), std::strerror(EFBIG), [](const std::function<void()>& run) {
+        FileSizeLimit limit(8 * 1024);
+        run();
+    });
+}
+
+TEST(Export, AReadOnlyFileIsRefusedAndALinkWritesTheFileItNames) {
+    TempDir dir;
+    const Report r = sampleReport();
+    auto data = DataTable::fromRecordset(*sampleRecords());
+    ExportOptions o;
+    o.formatType = format::CSV;
+    { std::ofstream(dir / "locked.csv") << "kept"; }
+    std::filesystem::permissions(dir / "locked.csv", std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                                                         std::filesystem::perms::others_read);
+    try {
+        exportData(r, data.get(), kRun, o, dir / "locked.csv");
+        ADD_FAILURE() << "a read-only file was replaced";
+    } catch (const ReportError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot write \"" + (dir / "locked.csv").string() + "\": " + std::strerror(EACCES));
+    }
+    EXPECT_EQ(fileText(dir / "locked.csv"), "kept");
+    EXPECT_EQ(std::filesystem::status(dir / "locked.csv").permissions() & std::filesystem::perms::owner_write,
+              std::filesystem::perms::none);
+
+    std::filesystem::create_directory(dir / "real");
+    { std::ofstream(dir / "real" / "out.csv") << "old"; }
+    std::filesystem::create_symlink(dir / "real" / "out.csv", dir / "link.csv");
+    exportData(r, data.get(), kRun, o, dir / "link.csv");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.csv"));
+    EXPECT_EQ(fileText(dir / "real" / "out.csv").substr(0, 26), "Name,Qty,Price,Shipped,Not");
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "Fixture.h"
+#include "FullDisk.h"
 #include "platform/report/Engine.h"
 #include "platform/report/ReportFile.h"
 
@@ -9,10 +10,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <sstream>
 #include <sys/stat.h>
 
 namespace vt::report::test {
 namespace {
+
+using vt::test::FileSizeLimit;
+using vt::test::SmallFileSystem;
 
 // pdftotext's reading of a PDF, one trimmed line per text line; "" when it is not installed.
 std::string pdfText(const std::filesystem::path& pdf) {
@@ -160,6 +168,81 @@ TEST_F(Render, ExportsAndTemplatesAreTheOwnersAloneOrKeepTheReplacedMode) {
         EXPECT_EQ(modeOf(file), 0640u) << c.file << " replaced";
     }
     ::umask(mask);
+}
+
+// PDF export and printing to a file where the disk fills up: a failure with the system's text,
+// the previous file whole, no temporary file left.
+void expectPdfWritesFail(const ReportDocument& doc, const std::filesystem::path& folder, const std::string& why,
+                         const std::function<void(const std::function<void()>&)>& whileFull) {
+    const auto file = folder / "report.pdf";
+    for (bool print : {false, true}) {
+        SCOPED_TRACE(print ? "print to a file" : "export");
+        { std::ofstream(file, std::ios::binary) << "the previous good file"; }
+        whileFull([&] {
+            try {
+                if (print) {
+                    PrintOptions o;
+                    o.outputFile = file.string();
+                    printOut(doc, o);
+                } else {
+                    writePdf(doc, file);
+                }
+                ADD_FAILURE() << "the write reported success";
+            } catch (const ReportError& e) {
+                EXPECT_EQ(std::string(e.what()), "Cannot write \"" + file.string() + "\": " + why);
+            }
+        });
+        std::ifstream in(file, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        EXPECT_EQ(text.str(), "the previous good file");
+        for (const auto& e : std::filesystem::directory_iterator(folder))
+            EXPECT_EQ(e.path().filename().string().rfind(".vt-write-", 0), std::string::npos) << e.path();
+    }
+}
+
+TEST_F(Render, OnAFullDiskAPdfFailsAndKeepsThePreviousFile) {
+    auto doc = openSample();
+    auto data = std::make_shared<DataTable>(*doc->data());
+    for (int i = 0; i < 300; ++i) data->rows.push_back(data->rows[size_t(i % 3)]);
+    doc->setDataSource(data);
+    SmallFileSystem disk(256 * 1024);
+    if (disk.ready()) {
+        expectPdfWritesFail(*doc, disk.path(), std::strerror(ENOSPC), [&](const std::function<void()>& run) {
+            disk.fill(8 * 1024);
+            run();
+            std::filesystem::remove(disk / "filler");
+        });
+    }
+    expectPdfWritesFail(*doc, dir.path(), std::strerror(EFBIG), [](const std::function<void()>& run) {
+        FileSizeLimit limit(8 * 1024);
+        run();
+    });
+    if (!disk.ready()) GTEST_SKIP() << "no small file system could be mounted here (" << disk.reason() << ")";
+}
+
+TEST_F(Render, APdfOntoAReadOnlyFileIsRefusedAndALinkWritesItsFile) {
+    auto doc = openSample();
+    { std::ofstream(dir / "locked.pdf") << "kept"; }
+    ASSERT_EQ(::chmod((dir / "locked.pdf").c_str(), 0444), 0);
+    try {
+        writePdf(*doc, dir / "locked.pdf");
+        ADD_FAILURE() << "a read-only file was replaced";
+    } catch (const ReportError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot write \"" + (dir / "locked.pdf").string() + "\": " + std::strerror(EACCES));
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "locked.pdf").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+    EXPECT_EQ(st.st_size, 4);
+    std::filesystem::create_directory(dir / "real");
+    std::filesystem::create_symlink(dir / "real" / "out.pdf", dir / "link.pdf");
+    writePdf(*doc, dir / "link.pdf");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.pdf"));
+    const std::string text = pdfText(dir / "real" / "out.pdf");
+    if (!text.empty()) {
+        EXPECT_EQ(text.substr(0, 14), "Sample Report\n");
+    }
 }
 
 TEST_F(Render, DrawsAPageOnTheScreenAtAZoom) {
