@@ -4,6 +4,8 @@
 #include "platform/text/Text.h"
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 #include <cstring>
 #include <map>
 #include <unordered_map>
@@ -50,6 +52,24 @@ std::string ExportTable::numberFormat(size_t col) const {
 }
 
 namespace {
+
+// The day number a spreadsheet reader takes for a date: day 1 is 1900-01-01 and day 60 the
+// 29 February 1900 that never was (Lotus counted it; Excel kept it), so days before March 1900 are
+// one less than the date's own count from 1899-12-30. A time alone (a date before 1899-12-31) stays
+// a fraction of a day; days before 1900 have no number (null).
+std::optional<double> spreadsheetSerial(double oleDate) {
+    if (oleDate >= 61) return oleDate;
+    if (oleDate >= 2) return oleDate - 1;
+    if (oleDate >= 0 && oleDate < 1) return oleDate;
+    return std::nullopt;
+}
+
+enum class DateShape { Date, DateTime, Time };
+DateShape dateShape(double oleDate) {
+    const double seconds = std::round((oleDate - std::floor(oleDate)) * 86400);
+    if (oleDate >= 0 && oleDate < 1) return DateShape::Time;
+    return seconds == 0 || seconds == 86400 ? DateShape::Date : DateShape::DateTime;
+}
 
 // ---- Little-endian byte building ----
 
@@ -288,9 +308,11 @@ std::string writeXls(const ExportTable& t, bool v8, bool extended) {
     const size_t maxText = v8 ? 4000 : 255;
     const Biff biff(v8);
 
-    // Cell formats: 15 the default, 16 dates, 17 the bold header, then one per custom format.
-    constexpr unsigned kXfDefault = 15, kXfDate = 16, kXfHeader = 17;
+    // Cell formats: 15 the default, 16 dates, 17 the bold header, 18 dates with a time, 19 times,
+    // then one per custom format.
+    constexpr unsigned kXfDefault = 15, kXfDate = 16, kXfHeader = 17, kXfDateTime = 18, kXfTime = 19, kXfCustom = 20;
     std::map<std::string, unsigned> customFormats;   // format text -> format index
+    const unsigned dateTimeFormat = customFormats.try_emplace("m/d/yy h:mm:ss", 164).first->second;
     std::vector<unsigned> columnXf(t.columns.size(), kXfDefault);
     std::vector<std::pair<unsigned, unsigned>> extraXf;   // (format index) per extra XF
     for (size_t c = 0; c < t.columns.size(); ++c) {
@@ -299,7 +321,7 @@ std::string writeXls(const ExportTable& t, bool v8, bool extended) {
         const std::string f = t.numberFormat(c);
         if (f.empty()) continue;
         auto [it, added] = customFormats.try_emplace(f, unsigned(164 + customFormats.size()));
-        const unsigned xfIndex = 18 + unsigned(extraXf.size());
+        const unsigned xfIndex = kXfCustom + unsigned(extraXf.size());
         extraXf.push_back({it->second, xfIndex});
         columnXf[c] = xfIndex;
     }
@@ -386,15 +408,20 @@ std::string writeXls(const ExportTable& t, bool v8, bool extended) {
             }
             case VarType::Date:
             default:
-                if (v.type() == VarType::Date || v.hasNumericType()) {
+                if (v.type() == VarType::Date && !spreadsheetSerial(v.dateValue().value)) {
+                    label(r + 1, c, kXfDefault, t.text(c, r));
+                } else if (v.type() == VarType::Date || v.hasNumericType()) {
                     Bytes d;
                     d.u16(unsigned(r + 1));
                     d.u16(unsigned(c));
                     unsigned xf = columnXf[c];
-                    if (v.type() == VarType::Date && xf == kXfDefault) xf = kXfDate;
+                    if (v.type() == VarType::Date && xf < kXfCustom) {
+                        const DateShape shape = dateShape(v.dateValue().value);
+                        xf = shape == DateShape::Time ? kXfTime : shape == DateShape::DateTime ? kXfDateTime : kXfDate;
+                    }
                     if (v.type() != VarType::Date && xf == kXfDate) xf = kXfDefault;
                     d.u16(xf);
-                    d.f64(v.type() == VarType::Date ? v.dateValue().value : automation::toDouble(v));
+                    d.f64(v.type() == VarType::Date ? *spreadsheetSerial(v.dateValue().value) : automation::toDouble(v));
                     record(s, 0x0203, d);
                 } else {
                     label(r + 1, c, kXfDefault, t.text(c, r));
@@ -428,6 +455,8 @@ std::string writeXls(const ExportTable& t, bool v8, bool extended) {
     biff.xf(globals, 0, 0, false);
     biff.xf(globals, 0, 14, false);
     biff.xf(globals, extended ? 5 : 0, 0, false);
+    biff.xf(globals, 0, dateTimeFormat, false);
+    biff.xf(globals, 0, 21, false);   // h:mm:ss
     for (auto& [fmt, xfIndex] : extraXf) biff.xf(globals, 0, fmt, false);
     {
         Bytes d;
@@ -485,7 +514,9 @@ std::string writeLotus(const ExportTable& t, bool wk1) {
     const size_t maxRows = wk1 ? 8192 : 2048;
     if (t.order.size() + 1 > maxRows) tooBig("records", t.order.size(), maxRows - 1, formatName);
     if (t.columns.size() > 256) tooBig("columns", t.columns.size(), 256, formatName);
-    constexpr unsigned kGeneral = 0x71, kDate = 0x72;   // unprotected, special: general / day-month-year
+    // Unprotected, special: general, day-month-year, hour:minute:second. A date with a time shows
+    // its date: these sheets have no format for both.
+    constexpr unsigned kGeneral = 0x71, kDate = 0x72, kTime = 0x77;
     Bytes out;
     {
         Bytes d;
@@ -521,12 +552,13 @@ std::string writeLotus(const ExportTable& t, bool wk1) {
         for (size_t c = 0; c < t.columns.size(); ++c) {
             const Variant v = t.value(c, r);
             if (v.isNull() || v.isEmpty()) continue;
-            if (v.type() == VarType::Date || v.hasNumericType()) {
+            const bool date = v.type() == VarType::Date;
+            if ((date && spreadsheetSerial(v.dateValue().value)) || v.hasNumericType()) {
                 Bytes d;
-                d.u8(v.type() == VarType::Date ? kDate : kGeneral);
+                d.u8(!date ? kGeneral : dateShape(v.dateValue().value) == DateShape::Time ? kTime : kDate);
                 d.u16(unsigned(c));
                 d.u16(unsigned(r + 1));
-                d.f64(v.type() == VarType::Date ? v.dateValue().value : automation::toDouble(v));
+                d.f64(date ? *spreadsheetSerial(v.dateValue().value) : automation::toDouble(v));
                 record(out, 0x000E, d);
             } else {
                 label(r + 1, c, t.text(c, r));

@@ -326,3 +326,81 @@ TEST(Export, AReadOnlyFileIsRefusedAndALinkWritesTheFileItNames) {
 
 }  // namespace
 }  // namespace vt::report::test
+
+namespace vt::report::test {
+namespace {
+
+// A number wider than its field is printed whole and pushes the rest of its line to the right;
+// a text is still cut to its field.
+TEST(Export, TextExportsNeverCutANumber) {
+    TempDir dir;
+    Report r;
+    struct Col { const char* field; int left, width; Align align; const char* format; };
+    const Col cols[] = {{"ID", 0, 480, Align::Right, ""}, {"Qty", 600, 600, Align::Right, ""},
+                        {"Amount", 1320, 960, Align::Right, "#,##0.00"}, {"Name", 2400, 720, Align::Left, ""}};
+    for (const Col& c : cols) {
+        auto& f = r.addFieldObject(3, c.field, c.left, 0);
+        f.width = c.width;
+        f.align = c.align;
+        f.format = c.format;
+    }
+    auto data = std::make_shared<DataTable>();
+    data->columns = {{"ID", adtype::Integer, 4}, {"Qty", adtype::Integer, 4}, {"Amount", adtype::Double, 8},
+                     {"Name", adtype::VarChar, 20}};
+    data->rows.push_back({Variant(std::int32_t(10000)), Variant(std::int32_t(-8914)), Variant(-199877.39),
+                          Variant("Longername")});
+    data->rows.push_back({Variant(std::int32_t(7)), Variant(std::int32_t(12)), Variant(1.5), Variant("Bo")});
+    for (int number : {format::Text, format::PaginatedText}) {
+        ExportOptions o;
+        o.formatType = number;
+        exportData(r, data.get(), kRun, o, dir / (number == format::Text ? "plain.txt" : "paged.txt"));
+    }
+    const auto back = readBack(dir.path());
+    // Under the empty page header.
+    const std::string lines = "\n10000 -8914 -199,877.39 Longer\n   7    12     1.50 Bo\n";
+    EXPECT_EQ(back.at("plain.txt"), lines);
+    EXPECT_EQ(back.at("paged.txt"), lines);
+}
+
+}  // namespace
+}  // namespace vt::report::test
+
+namespace vt::report::test {
+namespace {
+
+// Dates keep their day in spreadsheets (also before March 1900, where the readers count the day
+// that never was) and date-times and times open with a format that shows the time.
+TEST(Export, SpreadsheetDatesAreTheDaysAndTimesTheReadersShow) {
+    TempDir dir;
+    Report r;
+    auto data = std::make_shared<DataTable>();
+    data->columns = {{"When", adtype::Date, 8}};
+    const double noonish = (14 * 3600 + 30 * 60 + 5) / 86400.0;
+    for (double d : {2.0, 60.0, 61.0, 45366.0, 45366.0 + noonish, 0.75, 1.0})
+        data->rows.push_back({Variant(automation::Date{d})});
+    for (int number : {format::Excel5, format::Excel8Extended, format::WK1, format::WKS}) {
+        ExportOptions o;
+        o.formatType = number;
+        const FormatInfo& f = *findFormat(number);
+        exportData(r, data.get(), kRun, o, dir / ("fmt_" + std::to_string(number) + "." + std::string(f.extension)));
+    }
+    const auto back = readBack(dir.path());
+    if (back.empty() || back.begin()->second == "SKIP\n") GTEST_SKIP() << "no spreadsheet reader is installed";
+    // 1899-12-31 has no day number in a sheet: it is written as its text.
+    const std::string xls =
+        "When {General}\n1900-01-01 {m/d/yy}\n1900-02-28 {m/d/yy}\n1900-03-01 {m/d/yy}\n2024-03-15 {m/d/yy}\n"
+        "2024-03-15 14:30:05 {m/d/yy h:mm:ss}\n18:00:00 {h:mm:ss}\n12/31/1899 {General}\n";
+    for (const char* file : {"fmt_21.xls", "fmt_30.xls"}) {
+        SCOPED_TRACE(file);
+        const std::string& dump = back.at(file);
+        EXPECT_EQ(dump.substr(0, dump.find("biff")), xls);
+    }
+    // The sheet converter prints the value in its own form: the time is there.
+    for (const char* file : {"fmt_12.wk1", "fmt_11.wks"})
+        EXPECT_EQ(back.at(file), "When\n1900/01/01\n1900/02/28\n1900/03/01\n2024/03/15\n2024/03/15 14:30:05\n18:00:00\n"
+                                 "12/31/1899\n")
+            << file;
+}
+
+}  // namespace
+}  // namespace vt::report::test

@@ -29,6 +29,15 @@ def read_separated(path, delimiter, quote='"'):
         return [row for row in csv.reader(f, delimiter=delimiter, quotechar=quote)]
 
 
+def xls_date(value, datemode):
+    """A date cell as yyyy-mm-dd, with hh:mm:ss when it has a time; a time alone as hh:mm:ss."""
+    import xlrd
+    d = xlrd.xldate.xldate_as_datetime(value, datemode)
+    if value < 1:
+        return d.strftime("%H:%M:%S")
+    return d.strftime("%Y-%m-%d %H:%M:%S" if (d.hour, d.minute, d.second) != (0, 0, 0) else "%Y-%m-%d")
+
+
 def read_xls(path):
     try:
         import xlrd
@@ -42,14 +51,17 @@ def read_xls(path):
         for c in range(sheet.ncols):
             cell = sheet.cell(r, c)
             if cell.ctype == xlrd.XL_CELL_DATE:
-                t = xlrd.xldate_as_tuple(cell.value, book.datemode)
-                row.append("%04d-%02d-%02d" % t[:3])
+                row.append(xls_date(cell.value, book.datemode))
             elif cell.ctype == xlrd.XL_CELL_NUMBER:
                 row.append(number(cell.value))
             elif cell.ctype == xlrd.XL_CELL_BOOLEAN:
                 row.append("TRUE" if cell.value else "FALSE")
             else:
                 row.append(str(cell.value))
+        if os.path.basename(path).startswith("fmt_"):
+            # Each cell with the number format it opens with.
+            row = ["%s {%s}" % (v, book.format_map[book.xf_list[sheet.cell_xf_index(r, c)].format_key].format_str)
+                   for c, v in enumerate(row)]
         rows.append(row)
     # The number formats and widths the extended variants carry, column by column.
     formats = []
@@ -143,7 +155,14 @@ def read_pdf(path):
            [["pages %d" % len([p for p in pages if p.strip()])]]
 
 
+def read_text(path):
+    with open(path, newline="", encoding="cp1252") as f:
+        pages = f.read().split("\f")
+    return [[line] for page in pages for line in page.split("\r\n")[:-1]]
+
+
 READERS = {
+    ".txt": read_text,
     ".csv": lambda p: read_separated(p, ","),
     ".tsv": lambda p: read_separated(p, "\t"),
     ".chr": lambda p: read_separated(p, ";", "'"),
