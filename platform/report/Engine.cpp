@@ -164,9 +164,21 @@ void drawItem(QPainter& p, const PlacedItem& it, PenState& state) {
     }
     const QString s = text::fromAnsi(it.text);
     if (!o.canGrow && plainLine(s)) return drawLine(p, it, s, state);
-    int flags = qtAlign(o.align) | Qt::AlignTop;
-    if (o.canGrow) flags |= Qt::TextWordWrap;
-    p.drawText(rect, flags, s);
+    const int flags = qtAlign(o.align) | Qt::AlignTop | (o.canGrow ? Qt::TextWordWrap : 0);
+    if (o.canGrow) return p.drawText(rect, flags, s);
+    // An object that does not grow shows the lines that fit in it whole (at least the first), not
+    // a sliver of the next one.
+    const qreal lineHeight = state.metrics->lineSpacing();
+    const int fit = std::max(1, int(std::floor(it.height / lineHeight + 1e-6)));
+    QStringList lines = s.split(QLatin1Char('\n'));
+    if (lines.size() > fit) lines.erase(lines.begin() + fit, lines.end());
+    for (QString& line : lines)
+        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+    const QRectF shown(it.x, it.y, it.width, std::max<qreal>(it.height, fit * lineHeight));
+    p.save();
+    p.setClipRect(shown, Qt::IntersectClip);
+    p.drawText(shown, flags, lines.join(QLatin1Char('\n')));
+    p.restore();
 }
 
 }  // namespace

@@ -3,12 +3,14 @@
 #include "platform/report/Engine.h"
 #include "platform/report/ReportFile.h"
 
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 #include <QPrinterInfo>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -242,6 +244,64 @@ TEST_F(Render, APdfOntoAReadOnlyFileIsRefusedAndALinkWritesItsFile) {
     const std::string text = pdfText(dir / "real" / "out.pdf");
     if (!text.empty()) {
         EXPECT_EQ(text.substr(0, 14), "Sample Report\n");
+    }
+}
+
+// A field that does not grow shows only the lines that fit in it whole.
+TEST_F(Render, AFieldThatDoesNotGrowShowsWholeLinesOnly) {
+    Report r;
+    auto& f = r.addTextObject(3, "First line\nsecond line\nthird", 0, 0);
+    const double line = QFontMetricsF(qtFont(f.font)).lineSpacing();
+    f.height = int(line * 1.7);   // room for one line and most of another
+    f.width = 4000;
+    r.section(SectionKind::Details).height = 2000;
+    ReportDocument doc(r, &fixedClock());
+    doc.setDataSource(sampleRecords());
+    const Layout layout = paginate(doc);
+    const double scale = 0.1;   // 144 dots an inch
+    QImage image(int(r.page.width * scale), int(r.page.height * scale), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    drawPage(p, layout, 0, scale);
+    p.end();
+    const PlacedItem& it = layout.pages[0].items.front();
+    auto inked = [&](double top, double bottom) {
+        for (int y = int(std::ceil(top * scale)); y < int(bottom * scale); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixel(x, y) != qRgb(255, 255, 255)) return true;
+        return false;
+    };
+    EXPECT_TRUE(inked(it.y, it.y + line));
+    EXPECT_FALSE(inked(it.y + line + 1, it.y + 2000));
+}
+
+// A huge value in a growing field is cut to what one object shows and grows to a page at most.
+TEST_F(Render, AHugeValueInAGrowingFieldGrowsToAPageAtMost) {
+    Report r;
+    auto& f = r.addFieldObject(3, "Name", 0, 0);
+    f.canGrow = true;
+    f.width = 3000;
+    ReportDocument doc(r, &fixedClock());
+    auto data = std::make_shared<DataTable>();
+    data->columns = {{"Name", adtype::VarChar, 0}};
+    for (int i = 0; i < 3; ++i) {
+        std::string words;
+        for (int w = 0; w < (2 << 20); ++w) words += std::string(4, char('a' + i)) + ' ';
+        data->rows.push_back({Variant(words)});   // 10 MB
+    }
+    doc.setDataSource(data);
+    const Layout layout = paginate(doc);
+    ASSERT_EQ(layout.pages.size(), 3u);
+    for (const Page& page : layout.pages) {
+        ASSERT_EQ(page.items.size(), 1u);
+        EXPECT_EQ(page.items[0].text.size(), kMaxShownText);
+        EXPECT_LE(page.items[0].height, r.page.height - r.page.marginTop - r.page.marginBottom);
+    }
+    writePdf(doc, dir / "huge.pdf");
+    const std::string text = pdfText(dir / "huge.pdf");
+    if (!text.empty()) {
+        EXPECT_NE(text.find("aaaa"), std::string::npos);
+        EXPECT_NE(text.find("cccc"), std::string::npos);
     }
 }
 
