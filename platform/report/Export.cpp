@@ -29,7 +29,7 @@ constexpr std::array<FormatInfo, 28> kFormats = {{
     {format::PaginatedText, "Paginated Text (TXT)", true, "txt"},
     {format::WKS, "Lotus 1-2-3 (WKS)", true, "wks"},
     {format::WK1, "Lotus 1-2-3 (WK1)", true, "wk1"},
-    {format::WK3, "Lotus 1-2-3 (WK3)", false, "wk3"},
+    {format::WK3, "Lotus 1-2-3 (WK3)", true, "wk3"},
     {format::WordDoc, "Word for Windows document (DOC)", false, "doc"},
     {format::Excel5, "Excel 5.0 (XLS)", true, "xls"},
     {format::Excel5Extended, "Excel 5.0 (Extended) (XLS)", true, "xls"},
@@ -455,6 +455,7 @@ std::string exportBytes(const Report& report, const DataTable* data, const RunIn
     case format::Excel8Extended: return detail::writeXls(makeTable(report, d), true, true);
     case format::WKS: return detail::writeLotus(makeTable(report, d), false);
     case format::WK1: return detail::writeLotus(makeTable(report, d), true);
+    case format::WK3: return detail::writeWk3(makeTable(report, d));
     default:
         throw ReportError("The format \"" + std::string(findFormat(o.formatType)->name) +
                           "\" is written by the page renderer; no file was written");

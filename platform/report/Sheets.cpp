@@ -568,4 +568,87 @@ std::string writeLotus(const ExportTable& t, bool wk1) {
     return std::move(out.b);
 }
 
+namespace {
+
+// The 80-bit extended real of Release 3 sheets: sign, 15-bit exponent, 64-bit mantissa with its
+// leading one written out.
+void extendedReal(Bytes& d, double v) {
+    std::uint64_t mantissa = 0;
+    unsigned signExponent = 0;
+    if (v != 0 && std::isfinite(v)) {
+        int exponent = 0;
+        const double m = std::frexp(std::fabs(v), &exponent);   // 0.5 <= m < 1
+        mantissa = std::uint64_t(std::ldexp(m, 64));
+        signExponent = unsigned(exponent - 1 + 16383) | (v < 0 ? 0x8000u : 0u);
+    }
+    for (int i = 0; i < 8; ++i) d.u8(unsigned(mantissa >> (8 * i)) & 0xFF);
+    d.u16(signExponent);
+}
+
+}  // namespace
+
+std::string writeWk3(const ExportTable& t) {
+    constexpr std::string_view formatName = "Lotus 1-2-3 (WK3)";
+    constexpr size_t maxRows = 8192;
+    if (t.order.size() + 1 > maxRows) tooBig("records", t.order.size(), maxRows - 1, formatName);
+    if (t.columns.size() > 256) tooBig("columns", t.columns.size(), 256, formatName);
+    constexpr unsigned kGeneral = 0x71, kDate = 0x72, kTime = 0x77;
+    Bytes out;
+    {
+        Bytes d;
+        d.u16(0x1000);   // Release 3
+        d.b.append(14, '\0');
+        d.u8(1);         // labels in code page 850 (character group 1)
+        d.b.append(9, '\0');
+        record(out, 0x0000, d);
+    }
+    auto cellHead = [](Bytes& d, size_t row, size_t col) {
+        d.u16(unsigned(row));
+        d.u8(0);   // sheet A
+        d.u8(unsigned(col));
+    };
+    auto label = [&](size_t row, size_t col, std::string_view text) {
+        Bytes d;
+        cellHead(d, row, col);
+        d.u8('\'');
+        std::string s = toCp850(text.substr(0, 511));
+        // Bytes below 0x20 switch character groups in these labels.
+        for (char& c : s)
+            if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+        d.raw(s);
+        d.u8(0);
+        record(out, 0x0016, d);
+    };
+    for (size_t c = 0; c < t.columns.size(); ++c) label(0, c, t.columns[c].caption);
+    for (size_t r = 0; r < t.order.size(); ++r) {
+        Bytes formats;
+        formats.u8(0);
+        formats.u8(0);
+        formats.u16(unsigned(r + 1));
+        bool anyDate = false;
+        for (size_t c = 0; c < t.columns.size(); ++c) {
+            const Variant v = t.value(c, r);
+            unsigned format = kGeneral;
+            const bool date = v.type() == VarType::Date;
+            if (v.isNull() || v.isEmpty()) {
+            } else if ((date && spreadsheetSerial(v.dateValue().value)) || v.hasNumericType()) {
+                Bytes d;
+                cellHead(d, r + 1, c);
+                extendedReal(d, date ? *spreadsheetSerial(v.dateValue().value) : automation::toDouble(v));
+                record(out, 0x0017, d);
+                if (date) {
+                    format = dateShape(v.dateValue().value) == DateShape::Time ? kTime : kDate;
+                    anyDate = true;
+                }
+            } else {
+                label(r + 1, c, t.text(c, r));
+            }
+            formats.u32(format);
+        }
+        if (anyDate) record(out, 0x0013, formats);
+    }
+    record(out, 0x0001, Bytes{});
+    return std::move(out.b);
+}
+
 }  // namespace vt::report::detail

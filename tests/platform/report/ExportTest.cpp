@@ -98,6 +98,7 @@ TEST(Export, EveryWritableFormatReadsBackWithAnIndependentReader) {
         {format::Excel8Extended, "b8x.xls", kCells + "biff 80|General/25|General/10|0.00/12|yyyy-mm-dd/15|General/12\n"},
         {format::WK1, "c.wk1", kSheet},
         {format::WKS, "c.wks", kSheet},
+        {format::WK3, "c.wk3", kSheet},
         // DIF has no escape for a quote; the reader keeps the doubled quotes Excel writes.
         {format::DIF, "c.dif",
          "Name|Qty|Price|Shipped|Note\nBolt|1000000|1234.5678||x\nCaf\xC3\xA9|-4|0.25|2023/12/31|\n"
@@ -131,7 +132,7 @@ TEST(Export, UnwritableFormatsAreRefusedWithoutAFile) {
     const Report r = sampleReport();
     struct { int number; std::string name; } cases[] = {
         {format::None, "No Format"}, {format::ReportFile, "binary report file"},
-        {format::ReportFile7, "version 7"}, {format::WK3, "WK3"}, {format::ODBC, "ODBC"},
+        {format::ReportFile7, "version 7"}, {format::ODBC, "ODBC"},
         {format::WordDoc, "Word"}, {99, "Unknown export format 99"},
     };
     for (auto& c : cases) {
@@ -378,7 +379,7 @@ TEST(Export, SpreadsheetDatesAreTheDaysAndTimesTheReadersShow) {
     const double noonish = (14 * 3600 + 30 * 60 + 5) / 86400.0;
     for (double d : {2.0, 60.0, 61.0, 45366.0, 45366.0 + noonish, 0.75, 1.0})
         data->rows.push_back({Variant(automation::Date{d})});
-    for (int number : {format::Excel5, format::Excel8Extended, format::WK1, format::WKS}) {
+    for (int number : {format::Excel5, format::Excel8Extended, format::WK1, format::WKS, format::WK3}) {
         ExportOptions o;
         o.formatType = number;
         const FormatInfo& f = *findFormat(number);
@@ -396,7 +397,7 @@ TEST(Export, SpreadsheetDatesAreTheDaysAndTimesTheReadersShow) {
         EXPECT_EQ(dump.substr(0, dump.find("biff")), xls);
     }
     // The sheet converter prints the value in its own form: the time is there.
-    for (const char* file : {"fmt_12.wk1", "fmt_11.wks"})
+    for (const char* file : {"fmt_12.wk1", "fmt_11.wks", "fmt_13.wk3"})
         EXPECT_EQ(back.at(file), "When\n1900/01/01\n1900/02/28\n1900/03/01\n2024/03/15\n2024/03/15 14:30:05\n18:00:00\n"
                                  "12/31/1899\n")
             << file;

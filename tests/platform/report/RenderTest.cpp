@@ -137,10 +137,10 @@ TEST_F(Render, ExportGoesToTheXmlFileAndRefusesUnwritableFormats) {
     exportReport(*doc);
     EXPECT_TRUE(std::filesystem::exists(dir / "b.XML"));
     EXPECT_FALSE(std::filesystem::exists(dir / "a.XML"));
-    o.formatType = format::WK3;
-    o.diskFileName = (dir / "c.WK3").string();
+    o.formatType = format::ReportFile;
+    o.diskFileName = (dir / "c.RPT").string();
     EXPECT_THROW(exportReport(*doc), ReportError);
-    EXPECT_FALSE(std::filesystem::exists(dir / "c.WK3"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "c.RPT"));
     o.formatType = format::CSV;
     o.destinationType = 2;
     EXPECT_THROW(exportReport(*doc), ReportError);

@@ -74,12 +74,14 @@ def read_xls(path):
     return rows
 
 
-def read_ssconvert(path):
+def read_ssconvert(path, importer=None):
     if not shutil.which("ssconvert"):
         return None
     with tempfile.TemporaryDirectory() as d:
         out = os.path.join(d, "out.csv")
-        subprocess.run(["ssconvert", "--export-type=Gnumeric_stf:stf_csv", path, out],
+        # Release 3 sheets are read by the Lotus importer, which has to be named for them.
+        forced = ["--import-type=" + importer] if importer else []
+        subprocess.run(["ssconvert"] + forced + ["--export-type=Gnumeric_stf:stf_csv", path, out],
                        check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         with open(out, newline="", encoding="utf-8") as f:
             return [[plain(c) for c in row] for row in csv.reader(f)]
@@ -170,6 +172,7 @@ READERS = {
     ".xls": read_xls,
     ".wk1": read_ssconvert,
     ".wks": read_ssconvert,
+    ".wk3": lambda p: read_ssconvert(p, "Gnumeric_lotus:lotus"),
     ".dif": read_ssconvert,
     ".rtf": read_rtf,
     ".htm": read_html,
