@@ -3,6 +3,7 @@
 #include "Layout.h"
 #include "ReportFile.h"
 #include "Sheets.h"
+#include "WordDocument.h"
 #include "platform/text/Text.h"
 
 #include <algorithm>
@@ -30,7 +31,7 @@ constexpr std::array<FormatInfo, 28> kFormats = {{
     {format::WKS, "Lotus 1-2-3 (WKS)", true, "wks"},
     {format::WK1, "Lotus 1-2-3 (WK1)", true, "wk1"},
     {format::WK3, "Lotus 1-2-3 (WK3)", true, "wk3"},
-    {format::WordDoc, "Word for Windows document (DOC)", false, "doc"},
+    {format::WordDoc, "Word for Windows document (DOC)", true, "doc"},
     {format::Excel5, "Excel 5.0 (XLS)", true, "xls"},
     {format::Excel5Extended, "Excel 5.0 (Extended) (XLS)", true, "xls"},
     {format::ODBC, "ODBC", false, ""},
@@ -456,6 +457,7 @@ std::string exportBytes(const Report& report, const DataTable* data, const RunIn
     case format::WKS: return detail::writeLotus(makeTable(report, d), false);
     case format::WK1: return detail::writeLotus(makeTable(report, d), true);
     case format::WK3: return detail::writeWk3(makeTable(report, d));
+    case format::WordDoc: return detail::writeWordDocument(makeTable(report, d));
     default:
         throw ReportError("The format \"" + std::string(findFormat(o.formatType)->name) +
                           "\" is written by the page renderer; no file was written");

@@ -1,5 +1,7 @@
 #include "Sheets.h"
 
+#include "CompoundFile.h"
+
 #include "Report.h"
 #include "platform/text/Text.h"
 
@@ -71,21 +73,6 @@ DateShape dateShape(double oleDate) {
     return seconds == 0 || seconds == 86400 ? DateShape::Date : DateShape::DateTime;
 }
 
-// ---- Little-endian byte building ----
-
-struct Bytes {
-    std::string b;
-    void u8(unsigned v) { b += char(v & 0xFF); }
-    void u16(unsigned v) { u8(v); u8(v >> 8); }
-    void u32(std::uint32_t v) { u16(v & 0xFFFF); u16(v >> 16); }
-    void f64(double v) {
-        char buf[8];
-        std::memcpy(buf, &v, 8);
-        b.append(buf, 8);
-    }
-    void raw(std::string_view s) { b += s; }
-};
-
 void record(Bytes& out, unsigned type, const Bytes& data) {
     out.u16(type);
     out.u16(unsigned(data.b.size()));
@@ -95,94 +82,6 @@ void record(Bytes& out, unsigned type, const Bytes& data) {
 [[noreturn]] void tooBig(const char* what, size_t have, size_t limit, std::string_view format) {
     throw ReportError("The report has " + std::to_string(have) + " " + what + "; " + std::string(format) +
                       " holds at most " + std::to_string(limit) + "; no file was written");
-}
-
-// ---- Compound file (version 3, 512-byte sectors) holding one stream ----
-
-constexpr std::uint32_t kFree = 0xFFFFFFFF, kEnd = 0xFFFFFFFE, kFatSect = 0xFFFFFFFD, kDifSect = 0xFFFFFFFC;
-
-void dirEntry(Bytes& d, std::u16string_view name, unsigned type, std::uint32_t child, std::uint32_t start,
-              std::uint32_t size) {
-    const size_t begin = d.b.size();
-    for (char16_t c : name) d.u16(c);
-    d.b.resize(begin + 64, '\0');
-    d.u16(name.empty() ? 0 : unsigned((name.size() + 1) * 2));
-    d.u8(type);
-    d.u8(1);   // black
-    d.u32(kFree);
-    d.u32(kFree);
-    d.u32(child);
-    d.b.append(16 + 4 + 16, '\0');   // class id, state, times
-    d.u32(start);
-    d.u32(size);
-    d.u32(0);
-}
-
-std::string compoundFile(std::u16string_view streamName, std::string stream) {
-    if (stream.size() < 4096) stream.resize(4096, '\0');   // keeps it out of the mini stream
-    stream.resize((stream.size() + 511) / 512 * 512, '\0');
-    const std::uint32_t dataSectors = std::uint32_t(stream.size() / 512);
-    const std::uint32_t dirSector = dataSectors;
-    std::uint32_t fat = 1, difat = 0;
-    while (true) {
-        difat = fat > 109 ? (fat - 109 + 126) / 127 : 0;
-        if (std::uint64_t(fat) * 128 >= std::uint64_t(dataSectors) + 1 + fat + difat) break;
-        ++fat;
-    }
-    const std::uint32_t fatStart = dirSector + 1, difatStart = fatStart + fat;
-
-    std::vector<std::uint32_t> table(size_t(fat) * 128, kFree);
-    for (std::uint32_t i = 0; i < dataSectors; ++i) table[i] = i + 1 == dataSectors ? kEnd : i + 1;
-    table[dirSector] = kEnd;
-    for (std::uint32_t i = 0; i < fat; ++i) table[fatStart + i] = kFatSect;
-    for (std::uint32_t i = 0; i < difat; ++i) table[difatStart + i] = kDifSect;
-
-    Bytes h;
-    h.raw(std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
-    h.b.append(16, '\0');
-    h.u16(0x003E);
-    h.u16(0x0003);
-    h.u16(0xFFFE);
-    h.u16(9);
-    h.u16(6);
-    h.b.append(6, '\0');
-    h.u32(0);   // directory sectors (version 3)
-    h.u32(fat);
-    h.u32(dirSector);
-    h.u32(0);
-    h.u32(4096);
-    h.u32(kEnd);   // no mini FAT
-    h.u32(0);
-    h.u32(difat ? difatStart : kEnd);
-    h.u32(difat);
-    for (std::uint32_t i = 0; i < 109; ++i) h.u32(i < fat ? fatStart + i : kFree);
-
-    Bytes dir;
-    dirEntry(dir, u"Root Entry", 5, 1, kEnd, 0);
-    dirEntry(dir, streamName, 2, kFree, 0, std::uint32_t(stream.size()));
-    dirEntry(dir, u"", 0, kFree, kFree, 0);
-    dirEntry(dir, u"", 0, kFree, kFree, 0);
-    // An unused entry has no start sector.
-    for (size_t e = 2; e < 4; ++e) std::memset(dir.b.data() + e * 128 + 116, 0, 4);
-
-    std::string out = std::move(h.b);
-    out.reserve(512 + stream.size() + 512 * (1 + fat + difat));
-    out += stream;
-    out += dir.b;
-    Bytes f;
-    for (auto v : table) f.u32(v);
-    out += f.b;
-    // DIFAT sectors: 127 FAT sector numbers and the next DIFAT sector.
-    for (std::uint32_t s = 0; s < difat; ++s) {
-        Bytes d;
-        for (std::uint32_t k = 0; k < 127; ++k) {
-            const std::uint32_t idx = 109 + s * 127 + k;
-            d.u32(idx < fat ? fatStart + idx : kFree);
-        }
-        d.u32(s + 1 < difat ? difatStart + s + 1 : kEnd);
-        out += d.b;
-    }
-    return out;
 }
 
 // ---- BIFF ----
@@ -480,7 +379,7 @@ std::string writeXls(const ExportTable& t, bool v8, bool extended) {
     std::memcpy(globals.b.data() + boundSheetPos, &sheetPos, 4);   // little-endian host
 
     globals.raw(s.b);
-    return compoundFile(v8 ? u"Workbook" : u"Book", std::move(globals.b));
+    return compoundFile({{v8 ? u"Workbook" : u"Book", std::move(globals.b)}});
 }
 
 // ---- Lotus 1-2-3 ----

@@ -163,7 +163,24 @@ def read_text(path):
     return [[line] for page in pages for line in page.split("\r\n")[:-1]]
 
 
+def read_word(path):
+    """The text LibreOffice Writer reads from a Word document, one paragraph a line, tabs as |."""
+    office = shutil.which("soffice") or shutil.which("libreoffice")
+    if not office:
+        return None
+    with tempfile.TemporaryDirectory() as d:
+        # A profile of its own, so no running office or user profile is touched.
+        subprocess.run([office, "-env:UserInstallation=file://" + os.path.join(d, "profile"), "--headless",
+                        "--convert-to", "txt:Text (encoded):UTF8", "--outdir", d, path],
+                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=180)
+        name = os.path.splitext(os.path.basename(path))[0] + ".txt"
+        with open(os.path.join(d, name), encoding="utf-8-sig") as f:
+            text = f.read()
+    return [line.split("\t") for line in text.splitlines()]
+
+
 READERS = {
+    ".doc": read_word,
     ".txt": read_text,
     ".csv": lambda p: read_separated(p, ","),
     ".tsv": lambda p: read_separated(p, "\t"),
