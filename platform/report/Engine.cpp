@@ -1,5 +1,6 @@
 #include "Engine.h"
 
+#include "OdbcExport.h"
 #include "ReportFile.h"
 #include "platform/files/SafeFile.h"
 #include "platform/text/AnsiQt.h"
@@ -270,6 +271,7 @@ void exportReport(const ReportDocument& doc) {
     if (o.destinationType != 1)
         throw ReportError("Export destination " + std::to_string(o.destinationType) +
                           " is not supported; only a disk file (1) is");
+    if (o.formatType == format::ODBC) return exportOdbc(doc.report(), doc.data(), o);
     const fs::path target = exportTarget(o);
     if (target.empty()) throw ReportError("No export file name is set; no file was written");
     if (o.formatType == format::PDF) writePdf(doc, target);

@@ -1,6 +1,7 @@
 #include "Export.h"
 
 #include "Layout.h"
+#include "OdbcExport.h"
 #include "ReportFile.h"
 #include "Sheets.h"
 #include "WordDocument.h"
@@ -34,7 +35,7 @@ constexpr std::array<FormatInfo, 28> kFormats = {{
     {format::WordDoc, "Word for Windows document (DOC)", true, "doc"},
     {format::Excel5, "Excel 5.0 (XLS)", true, "xls"},
     {format::Excel5Extended, "Excel 5.0 (Extended) (XLS)", true, "xls"},
-    {format::ODBC, "ODBC", false, ""},
+    {format::ODBC, "ODBC", true, ""},
     {format::HTML32, "HTML 3.2 Standard (HTM)", true, "htm"},
     {format::Excel7, "Excel 7.0 (XLS)", true, "xls"},
     {format::Excel7Extended, "Excel 7.0 (Extended) (XLS)", true, "xls"},
@@ -458,6 +459,7 @@ std::string exportBytes(const Report& report, const DataTable* data, const RunIn
     case format::WK1: return detail::writeLotus(makeTable(report, d), true);
     case format::WK3: return detail::writeWk3(makeTable(report, d));
     case format::WordDoc: return detail::writeWordDocument(makeTable(report, d));
+    case format::ODBC: throw ReportError("ODBC exports go into a data source, not a file; no file was written");
     default:
         throw ReportError("The format \"" + std::string(findFormat(o.formatType)->name) +
                           "\" is written by the page renderer; no file was written");
@@ -469,6 +471,7 @@ void exportData(const Report& report, const DataTable* data, const RunInfo& run,
     if (o.destinationType != 1)
         throw ReportError("Export destination " + std::to_string(o.destinationType) +
                           " is not supported; only a disk file (1) is");
+    if (o.formatType == format::ODBC) return exportOdbc(report, data, o);
     if (file.empty()) throw ReportError("No export file name is set; no file was written");
     writeFileAtomic(file, exportBytes(report, data, run, o));
 }

@@ -633,18 +633,22 @@ QString filterOf(const FormatInfo& f) {
     return QStringLiteral("%1 (*.%2 *.%3)")
         .arg(QString::fromLatin1(f.name.data(), int(f.name.size())), ext, ext.toUpper());
 }
+
+
+// The formats that make a file (ODBC fills a table of a data source instead).
+bool isFileFormat(const FormatInfo& f) { return f.writable && !f.extension.empty(); }
 }  // namespace
 
 QString ReportViewer::exportFilter() {
     QStringList filters;
     for (const FormatInfo& f : formatTable())
-        if (f.writable) filters << filterOf(f);
+        if (isFileFormat(f)) filters << filterOf(f);
     return filters.join(QStringLiteral(";;"));
 }
 
 int ReportViewer::formatOfFilter(const QString& filter) {
     for (const FormatInfo& f : formatTable())
-        if (f.writable && filter == filterOf(f)) return f.number;
+        if (isFileFormat(f) && filter == filterOf(f)) return f.number;
     return format::None;
 }
 

@@ -5,6 +5,7 @@
 
 #include "tests/maps/MapFixture.h"
 #include "tests/platform/report/FullDisk.h"
+#include "tests/support/OdbcFixture.h"
 
 #include "core/RunError.h"
 #include "mainwindow/ReportEngineHost.h"
@@ -283,6 +284,38 @@ TEST(Reports, AnExportOntoAFullDiskFailsKeepsThePreviousFileAndMarksNothing) {
         fs::remove(disk / "filler");
         fs::remove(file);
     }
+}
+
+// Format 18: the records go into a new table named by the key, in the data source of the set's
+// Integrator row; Python's sqlite3 reads them back.
+TEST(Reports, AnOdbcExportFillsANewTableOfTheSetsDataSource) {
+    OdbcConfig::instance().addDataSource("VtReportsLite", "VtSQLite3", "Database=" + (fs::temp_directory_path() /
+                                         ("vt_reports_odbc_" + std::to_string(::getpid()) + ".db")).string());
+    const fs::path db = fs::temp_directory_path() / ("vt_reports_odbc_" + std::to_string(::getpid()) + ".db");
+    fs::remove(db);
+    Env e;
+    e.setRow(k850, 18, "");
+    e.d.db.exec("UPDATE Transactions SET DataSourceName = 'VtReportsLite'");
+    e.writeTemplate(TemplateKind::Export);
+    e.d.addSet(set850("0001", "PO-1"));
+    ASSERT_TRUE(mainwindow::ExportReport(e.d.services, e.host, e.inbox(), true)) << e.d.history();
+    EXPECT_EQ(e.d.column("Inbox", "Status"), "Exported");
+    EXPECT_TRUE(fs::is_empty(e.exports));
+    const std::string cmd = "/usr/bin/python3 -c \"import sqlite3,sys; c=sqlite3.connect(sys.argv[1]); "
+                            "[print('|'.join(str(v) for v in r)) for r in c.execute('SELECT * FROM ACME_850_004010_I')]\" '" +
+                            db.string() + "' 2>&1";
+    FILE* p = ::popen(cmd.c_str(), "r");
+    std::string back;
+    char buf[512];
+    for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) back.append(buf, n);
+    EXPECT_EQ(::pclose(p), 0) << back;
+    EXPECT_EQ(back, "PO-1|1|10\nPO-1|2|4\n");
+    // A second export finds the table there and marks nothing more.
+    e.d.addSet(set850("0002", "PO-2"));
+    EXPECT_FALSE(mainwindow::ExportReport(e.d.services, e.host, e.inbox({1}), true));
+    EXPECT_EQ(e.d.column("Inbox", "Status"), "Exported|Opened");
+    EXPECT_NE(e.d.history().find("already exists; no records were exported"), std::string::npos) << e.d.history();
+    fs::remove(db);
 }
 
 TEST(Reports, PrintViewAndDesignHandOverTheTemplateWithTheTranslatedRows) {

@@ -133,7 +133,7 @@ TEST(Export, UnwritableFormatsAreRefusedWithoutAFile) {
     const Report r = sampleReport();
     struct { int number; std::string name; } cases[] = {
         {format::None, "No Format"}, {format::ReportFile, "binary report file"},
-        {format::ReportFile7, "version 7"}, {format::ODBC, "ODBC"}, {99, "Unknown export format 99"},
+        {format::ReportFile7, "version 7"}, {99, "Unknown export format 99"},
     };
     for (auto& c : cases) {
         ExportOptions o;
