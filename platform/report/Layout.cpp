@@ -90,6 +90,7 @@ public:
         }
         if (!order.empty())
             for (int g = groups; g >= 1; --g) place(number(SectionKind::GroupFooter, g));
+        if (data_ && order.empty()) noRecords();
         place(number(SectionKind::ReportFooter));
         finishPage();
 
@@ -175,6 +176,29 @@ private:
         lastTop_ = y_;
         emit(n);
         if (h > 0 || !s.objects.empty()) bodyUsed_ = true;
+    }
+
+    // Where the records would stand, a line saying there are none, so an empty report is not
+    // taken for one that failed.
+    void noRecords() {
+        static const ReportObject note = [] {
+            ReportObject o;
+            o.kind = ObjectKind::Text;
+            o.text = kNoRecordsText;
+            o.font.italic = true;
+            o.color = 0x808080;
+            return o;
+        }();
+        PlacedItem it;
+        it.object = &note;
+        it.x = r_.page.marginLeft;
+        it.y = y_;
+        it.width = std::max(1, r_.page.width - r_.page.marginLeft - r_.page.marginRight);
+        it.height = m_.textHeight(note.font, it.width, note.text);
+        it.text = note.text;
+        y_ += it.height;
+        out_.pages.back().items.push_back(std::move(it));
+        bodyUsed_ = true;
     }
 
     // Puts the section's objects at the current position and moves below it.
