@@ -4,7 +4,7 @@
 // of a set without a Transactions row, and the plug-in runner with the test plug-in.
 
 #include "tests/maps/MapFixture.h"
-#include "tests/platform/report/FullDisk.h"
+#include "tests/support/FullDisk.h"
 #include "tests/support/OdbcFixture.h"
 
 #include "core/RunError.h"

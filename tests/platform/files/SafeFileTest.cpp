@@ -2,6 +2,7 @@
 // and leftovers of killed writes found again.
 
 #include "platform/files/SafeFile.h"
+#include "tests/support/FullDisk.h"
 
 #include <gtest/gtest.h>
 
@@ -55,23 +56,8 @@ protected:
     mode_t oldMask = 0;
 };
 
-// A write that fails part-way, as on a full disk: the file size limit makes write() fail with
-// EFBIG instead of raising SIGXFSZ.
-struct FileSizeLimit {
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &old);
-        previous = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lim = old;
-        lim.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &lim);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, previous);
-    }
-    rlimit old{};
-    void (*previous)(int) = nullptr;
-};
+// A write that fails part-way, as on a full disk.
+using vt::test::FileSizeLimit;
 
 TEST_F(SafeFileTest, NewFileIsTheOwnersAloneAndReplacedFileKeepsItsMode) {
     vt::files::ReplaceFile(dir / "new.OC", "ISA*new~");

@@ -1,5 +1,5 @@
 #include "Fixture.h"
-#include "FullDisk.h"
+#include "tests/support/FullDisk.h"
 #include "platform/report/DataTable.h"
 #include "platform/report/Document.h"
 #include "platform/report/Export.h"
@@ -151,11 +151,6 @@ TEST(Export, UnwritableFormatsAreRefusedWithoutAFile) {
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));   // no temporary file left either
 }
 
-}  // namespace
-}  // namespace vt::report::test
-
-namespace vt::report::test {
-namespace {
 
 TEST(Export, TextFormatsPrintTheReportOnACharacterGrid) {
     Report r = sampleReport();
@@ -183,11 +178,6 @@ TEST(Export, TextFormatsPrintTheReportOnACharacterGrid) {
     EXPECT_EQ(bytes(format::ReportDefinition), formatReport(r));
 }
 
-}  // namespace
-}  // namespace vt::report::test
-
-namespace vt::report::test {
-namespace {
 
 // Past 7 MB a compound file needs more FAT sectors than its header lists (DIFAT sectors).
 TEST(Export, LargeWorkbooksReadBackAndRowLimitsAreRefused) {
@@ -222,11 +212,6 @@ TEST(Export, LargeWorkbooksReadBackAndRowLimitsAreRefused) {
     EXPECT_FALSE(std::filesystem::exists(dir / "over.xls"));
 }
 
-}  // namespace
-}  // namespace vt::report::test
-
-namespace vt::report::test {
-namespace {
 
 std::string fileText(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -325,11 +310,6 @@ TEST(Export, AReadOnlyFileIsRefusedAndALinkWritesTheFileItNames) {
     EXPECT_EQ(fileText(dir / "real" / "out.csv").substr(0, 26), "Name,Qty,Price,Shipped,Not");
 }
 
-}  // namespace
-}  // namespace vt::report::test
-
-namespace vt::report::test {
-namespace {
 
 // A number wider than its field is printed whole and pushes the rest of its line to the right;
 // a text is still cut to its field.
@@ -363,11 +343,6 @@ TEST(Export, TextExportsNeverCutANumber) {
     EXPECT_EQ(back.at("paged.txt"), lines);
 }
 
-}  // namespace
-}  // namespace vt::report::test
-
-namespace vt::report::test {
-namespace {
 
 // Dates keep their day in spreadsheets (also before March 1900, where the readers count the day
 // that never was) and date-times and times open with a format that shows the time.
@@ -403,11 +378,6 @@ TEST(Export, SpreadsheetDatesAreTheDaysAndTimesTheReadersShow) {
             << file;
 }
 
-}  // namespace
-}  // namespace vt::report::test
-
-namespace vt::report::test {
-namespace {
 
 // Many paragraphs take many formatting pages; the word processor reads every record.
 TEST(Export, ALongWordDocumentReadsBackWhole) {

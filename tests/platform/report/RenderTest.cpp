@@ -1,5 +1,5 @@
 #include "Fixture.h"
-#include "FullDisk.h"
+#include "tests/support/FullDisk.h"
 #include "platform/report/Engine.h"
 #include "platform/report/ReportFile.h"
 
