@@ -233,6 +233,18 @@ private:
     int error_ = 0;
 };
 
+// Every page, `copies` times over, collated, on a device the painter has begun.
+void drawCopies(QPainter& p, QPagedPaintDevice& device, const Layout& layout, int copies) {
+    const double scale = device.logicalDpiX() / 1440.0;
+    bool first = true;
+    for (int copy = 0; copy < copies; ++copy)
+        for (int i = 0; i < int(layout.pages.size()); ++i) {
+            if (!first) device.newPage();
+            first = false;
+            drawPage(p, layout, i, scale);
+        }
+}
+
 // The laid-out pages, `copies` times over, as one PDF that replaces `file` only when written whole.
 void writePdfPages(const ReportDocument& doc, const Layout& layout, const fs::path& file, int copies) {
     writingFile(file, [&] {
@@ -246,14 +258,7 @@ void writePdfPages(const ReportDocument& doc, const Layout& layout, const fs::pa
             writer.setCreator(QStringLiteral("report engine"));
             QPainter p;
             if (!p.begin(&writer)) cannotWrite(file, device.error() ? device.error() : EIO);
-            const double scale = writer.resolution() / 1440.0;
-            bool first = true;
-            for (int copy = 0; copy < copies; ++copy)
-                for (int i = 0; i < int(layout.pages.size()); ++i) {
-                    if (!first) writer.newPage();
-                    first = false;
-                    drawPage(p, layout, i, scale);
-                }
+            drawCopies(p, writer, layout, copies);
             if (!p.end() && !device.error()) cannotWrite(file, EIO);
         }
         if (device.error()) cannotWrite(file, device.error());
@@ -308,14 +313,7 @@ void printOut(const ReportDocument& doc, const PrintOptions& options) {
     const Layout layout = paginate(doc);
     QPainter p;
     if (!p.begin(&printer)) throw ReportError("The printer could not be started; the report was not printed");
-    const double scale = printer.resolution() / 1440.0;
-    bool first = true;
-    for (int copy = 0; copy < passes; ++copy)
-        for (int i = 0; i < int(layout.pages.size()); ++i) {
-            if (!first) printer.newPage();
-            first = false;
-            drawPage(p, layout, i, scale);
-        }
+    drawCopies(p, printer, layout, passes);
     if (!p.end()) throw ReportError("The report could not be printed");
 }
 
