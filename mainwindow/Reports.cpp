@@ -60,6 +60,24 @@ std::shared_ptr<report::ReportDocument> openTemplate(const fs::path& path) {
     return report::ReportDocument::open(path, 1);
 }
 
+// The ODBC export goes into the data source the set's Integrator row names, as a table named by
+// the selection key.
+constexpr int kOdbcIndex = 18;
+void setOdbcSource(const core::Services& s, report::ExportOptions& o, const folders::SelectionKind& kind) {
+    auto& q = s.db.cached(
+        "SELECT DataSourceName, UserId, Password FROM Transactions WHERE Partner = ?1 AND \"Transaction\" = ?2 "
+        "AND Version = ?3 AND Direction = ?4 ORDER BY Id LIMIT 1");
+    q.reset();
+    q.bindAll(kind.partner, kind.transaction, kind.version, kind.direction);
+    if (q.step()) {
+        o.odbcDataSource = q.text(0);
+        o.odbcUser = q.text(1);
+        o.odbcPassword = q.text(2);
+    }
+    q.reset();
+    o.odbcTable = kind.key();
+}
+
 // Export options as the export commands set them, then the export itself.
 void exportTo(const core::Services& s, ReportHost& host, report::ReportDocument& doc, const folders::SelectionKind& kind,
               int formatIndex) {
@@ -68,6 +86,7 @@ void exportTo(const core::Services& s, ReportHost& host, report::ReportDocument&
     o.diskFileName = ExportFilePath(s.settings, kind.key(), formatIndex).string();
     o.formatType = core::GetExportFormatType(formatIndex);
     if (formatIndex == 27) o.xmlFileName = o.diskFileName;
+    if (formatIndex == kOdbcIndex) setOdbcSource(s, o, kind);
     host.exportReport(doc);
 }
 

@@ -9,6 +9,9 @@
 #include "platform/report/FieldDefs.h"
 #include "platform/settings/Settings.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace vt::maps {
 
 namespace {
@@ -38,6 +41,29 @@ automation::Ref<automation::Recordset> MapReportFields(const Map& map) {
     return fields;
 }
 
+void AddMapTitleBlock(report::Report& r, const MapKey& key) {
+    auto caption = [&](std::string text, int top) -> report::ReportObject& {
+        report::ReportObject& o = r.addTextObject(1, std::move(text), 0, top);
+        o.font.size = 18;
+        o.font.bold = true;
+        o.color = report::colorFromBgr(0x808000);
+        o.height = 400;
+        o.width = 8500;
+        return o;
+    };
+    report::ReportObject& title = caption(key.partner + "_" + key.transaction + "_" + key.version, 0);
+    // The title stands on one line across the page, in a smaller size when a long partner name
+    // would not fit at 18 points (a bold character takes at most about 0.72 of the size).
+    title.width = std::max(title.width, r.page.width - r.page.marginLeft - r.page.marginRight);
+    const double fits = title.width / (0.72 * 20 * double(std::max<size_t>(1, title.text.size())));
+    if (fits < title.font.size) title.font.size = std::max(6.0, std::floor(fits * 2) / 2);
+    report::ReportObject& direction = caption(key.direction == "O" ? "Outbound" : "Inbound", 400);
+    direction.borderStyle = 1;
+    direction.borderColor = report::colorFromBgr(0x100080);
+    r.addSpecialField(1, 5, 0, 900);
+    r.addSpecialField(1, 17, 2000, 900);
+}
+
 bool CreateMapReport(const core::Services& s, const MapKey& key) {
     try {
         for (const std::string* part : {&key.partner, &key.transaction, &key.version, &key.direction})
@@ -53,22 +79,7 @@ bool CreateMapReport(const core::Services& s, const MapKey& key) {
         const std::filesystem::path file = folder / (name + ".RPT");
         report::createReportOnRuntimeDS(*fields, file, fieldDefs, true, false);
         auto doc = report::ReportDocument::open(file, 1, &s.clock);
-        report::Report& r = doc->report();
-        auto caption = [&](std::string text, int top) -> report::ReportObject& {
-            report::ReportObject& o = r.addTextObject(1, std::move(text), 0, top);
-            o.font.size = 18;
-            o.font.bold = true;
-            o.color = report::colorFromBgr(0x808000);
-            o.height = 400;
-            o.width = 8500;
-            return o;
-        };
-        caption(key.partner + "_" + key.transaction + "_" + key.version, 0);
-        report::ReportObject& direction = caption(key.direction == "O" ? "Outbound" : "Inbound", 400);
-        direction.borderStyle = 1;
-        direction.borderColor = report::colorFromBgr(0x100080);
-        r.addSpecialField(1, 5, 0, 900);
-        r.addSpecialField(1, 17, 2000, 900);
+        AddMapTitleBlock(doc->report(), key);
         doc->save(file, 2048);
         report::createFieldDefFile(*fields, fieldDefs, true);
         return true;

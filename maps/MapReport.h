@@ -18,6 +18,7 @@ namespace vt {
 class Settings;
 }
 namespace vt::report {
+class Report;
 class ReportDocument;
 }
 
@@ -37,6 +38,9 @@ automation::Ref<automation::Recordset> MapReportFields(const Map& map);
 // the data time and "page N of M"). Errors go to ReportError; false then, and what was written
 // before the error stays.
 bool CreateMapReport(const core::Services& s, const MapKey& key);
+// The starter report's title block in its first section: the title across the page, the
+// direction caption under it, the data time and "page N of M".
+void AddMapTitleBlock(report::Report& report, const MapKey& key);
 
 // The guideline rows of a map's partner, transaction and version (both directions), with the
 // twenty columns the template binds to: Partner, Version, Transactions, Description, Segment,

@@ -56,6 +56,7 @@ frmReport* frmReport::Show(const Settings& settings, std::shared_ptr<report::Rep
 }
 
 void frmReport::Form_Load(std::shared_ptr<report::ReportDocument> report) {
+    report::ReportViewer::setExportFolder(QString::fromStdString(folderSetting(settings_, "Export")));
     crxViewer_->setReportSource(std::move(report));
     for (std::string_view key : report::ReportViewer::switchNames())
         crxViewer_->setSwitch(key, viewerSwitch(settings_, key));

@@ -29,13 +29,18 @@ std::set<std::string>& liveFiles() {
 
 fs::path folderOf(const fs::path& file) { return file.has_parent_path() ? file.parent_path() : fs::path("."); }
 
-// The file a write to `target` lands in: a symbolic link is followed, as opening it would.
+// The file a write to `target` lands in: a symbolic link is followed, as opening it would, also
+// one that names a file not made yet.
 fs::path resolved(const fs::path& target) {
-    std::error_code ec;
-    if (!fs::is_symlink(fs::symlink_status(target, ec))) return target;
-    const fs::path real = fs::weakly_canonical(target, ec);
-    if (ec) fail("cannot follow the link", target, ec.value());
-    return real;
+    fs::path p = target;
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(p, ec))) return p;
+        const fs::path next = fs::read_symlink(p, ec);
+        if (ec) fail("cannot follow the link", target, ec.value());
+        p = next.is_absolute() ? next : folderOf(p) / next;
+    }
+    fail("cannot follow the link", target, ELOOP);
 }
 
 // Makes the folder's new entry durable; file systems that cannot sync a folder lose nothing by it.

@@ -373,4 +373,86 @@ Result Connection::execute(std::string_view sql, int queryTimeoutSeconds) {
     return r;
 }
 
+void Connection::setAutoCommit(bool on) {
+    if (!isOpen()) throw Error(3704, "08003", "Operation is not allowed when the object is closed.");
+    const SQLULEN value = on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF;
+    check(SQLSetConnectAttr(h_->dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(value), 0), SQL_HANDLE_DBC,
+          h_->dbc, "SQLSetConnectAttr");
+}
+
+void Connection::commit() {
+    if (!isOpen()) throw Error(3704, "08003", "Operation is not allowed when the object is closed.");
+    check(SQLEndTran(SQL_HANDLE_DBC, h_->dbc, SQL_COMMIT), SQL_HANDLE_DBC, h_->dbc, "SQLEndTran");
+}
+
+void Connection::rollback() {
+    if (!isOpen()) return;
+    SQLEndTran(SQL_HANDLE_DBC, h_->dbc, SQL_ROLLBACK);
+}
+
+// ---- Prepared ----
+
+struct Prepared::Handle {
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    ~Handle() {
+        if (stmt) SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+    }
+};
+
+Prepared::Prepared() = default;
+Prepared::Prepared(Prepared&&) noexcept = default;
+Prepared& Prepared::operator=(Prepared&&) noexcept = default;
+Prepared::~Prepared() = default;
+
+Prepared Connection::prepare(std::string_view sql, int queryTimeoutSeconds) {
+    if (!isOpen()) throw Error(3704, "08003", "Operation is not allowed when the object is closed.");
+    Prepared p;
+    p.h_ = std::make_unique<Prepared::Handle>();
+    check(SQLAllocHandle(SQL_HANDLE_STMT, h_->dbc, &p.h_->stmt), SQL_HANDLE_DBC, h_->dbc, "SQLAllocHandle");
+    SQLSetStmtAttr(p.h_->stmt, SQL_ATTR_QUERY_TIMEOUT,
+                   reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(queryTimeoutSeconds)), 0);
+    const std::string utf8 = text::ansiToUtf8(sql);
+    check(SQLPrepare(p.h_->stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(utf8.c_str())), SQLINTEGER(utf8.size())),
+          SQL_HANDLE_STMT, p.h_->stmt, "SQLPrepare");
+    return p;
+}
+
+void Prepared::run(const std::vector<Parameter>& values) {
+    // The buffers stay put until the statement has run.
+    std::vector<std::string> texts(values.size());
+    std::vector<SQL_TIMESTAMP_STRUCT> stamps(values.size());
+    std::vector<double> numbers(values.size());
+    std::vector<SQLLEN> lengths(values.size());
+    SQLFreeStmt(h_->stmt, SQL_RESET_PARAMS);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const Parameter& v = values[i];
+        const auto n = SQLUSMALLINT(i + 1);
+        SQLRETURN rc = SQL_SUCCESS;
+        switch (v.kind) {
+        case Parameter::Kind::Number:
+            numbers[i] = v.number;
+            lengths[i] = v.null ? SQL_NULL_DATA : 0;
+            rc = SQLBindParameter(h_->stmt, n, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 15, 0, &numbers[i], 0, &lengths[i]);
+            break;
+        case Parameter::Kind::Timestamp:
+            stamps[i] = {SQLSMALLINT(v.year), SQLUSMALLINT(v.month), SQLUSMALLINT(v.day), SQLUSMALLINT(v.hour),
+                         SQLUSMALLINT(v.minute), SQLUSMALLINT(v.second), 0};
+            lengths[i] = v.null ? SQL_NULL_DATA : SQLLEN(sizeof stamps[i]);
+            rc = SQLBindParameter(h_->stmt, n, SQL_PARAM_INPUT, SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP, 19, 0,
+                                  &stamps[i], 0, &lengths[i]);
+            break;
+        default:
+            texts[i] = text::ansiToUtf8(v.text);
+            lengths[i] = v.null ? SQL_NULL_DATA : SQLLEN(texts[i].size());
+            rc = SQLBindParameter(h_->stmt, n, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR,
+                                  std::max<SQLULEN>(1, texts[i].size()), 0, texts[i].data(),
+                                  SQLLEN(texts[i].size()), &lengths[i]);
+        }
+        check(rc, SQL_HANDLE_STMT, h_->stmt, "SQLBindParameter");
+    }
+    const SQLRETURN rc = SQLExecute(h_->stmt);
+    check(rc, SQL_HANDLE_STMT, h_->stmt, "SQLExecute");
+    SQLFreeStmt(h_->stmt, SQL_CLOSE);
+}
+
 }  // namespace vt::odbc

@@ -62,6 +62,32 @@ std::int64_t adoSizeOf(int sqlType, std::int64_t columnSize);
 
 class Connection;
 
+// A value for one "?" of a prepared statement: of a kind (which also types a Null), text in 1252.
+struct Parameter {
+    enum class Kind { Text, Number, Timestamp };
+    Kind kind = Kind::Text;
+    bool null = false;
+    std::string text;
+    double number = 0;
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+// A statement prepared once and run with new values each time (many inserts).
+class Prepared {
+public:
+    Prepared(Prepared&&) noexcept;
+    Prepared& operator=(Prepared&&) noexcept;
+    ~Prepared();
+    // Runs it with one value for each "?", in order. Throws Error.
+    void run(const std::vector<Parameter>& values);
+
+private:
+    friend class Connection;
+    Prepared();
+    struct Handle;
+    std::unique_ptr<Handle> h_;
+};
+
 // The result of one statement. Rows are fetched one at a time; values are read as text.
 class Result {
 public:
@@ -108,6 +134,12 @@ public:
 
     // Runs one statement with the query time-out. Throws Error (also when not open).
     Result execute(std::string_view sql, int queryTimeoutSeconds = kQueryTimeoutSeconds);
+    Prepared prepare(std::string_view sql, int queryTimeoutSeconds = kQueryTimeoutSeconds);
+
+    // Off: what follows is one transaction, ended by commit or rollback. Throws Error.
+    void setAutoCommit(bool on);
+    void commit();
+    void rollback();
 
 private:
     struct Handle;

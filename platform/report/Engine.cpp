@@ -1,10 +1,11 @@
 #include "Engine.h"
 
+#include "OdbcExport.h"
 #include "ReportFile.h"
 #include "platform/files/SafeFile.h"
 #include "platform/text/AnsiQt.h"
 
-#include <QFile>
+#include <QIODevice>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -164,9 +165,21 @@ void drawItem(QPainter& p, const PlacedItem& it, PenState& state) {
     }
     const QString s = text::fromAnsi(it.text);
     if (!o.canGrow && plainLine(s)) return drawLine(p, it, s, state);
-    int flags = qtAlign(o.align) | Qt::AlignTop;
-    if (o.canGrow) flags |= Qt::TextWordWrap;
-    p.drawText(rect, flags, s);
+    const int flags = qtAlign(o.align) | Qt::AlignTop | (o.canGrow ? Qt::TextWordWrap : 0);
+    if (o.canGrow) return p.drawText(rect, flags, s);
+    // An object that does not grow shows the lines that fit in it whole (at least the first), not
+    // a sliver of the next one.
+    const qreal lineHeight = state.metrics->lineSpacing();
+    const int fit = std::max(1, int(std::floor(it.height / lineHeight + 1e-6)));
+    QStringList lines = s.split(QLatin1Char('\n'));
+    if (lines.size() > fit) lines.erase(lines.begin() + fit, lines.end());
+    for (QString& line : lines)
+        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+    const QRectF shown(it.x, it.y, it.width, std::max<qreal>(it.height, fit * lineHeight));
+    p.save();
+    p.setClipRect(shown, Qt::IntersectClip);
+    p.drawText(shown, flags, lines.join(QLatin1Char('\n')));
+    p.restore();
 }
 
 }  // namespace
@@ -193,30 +206,69 @@ QPageLayout pageLayout(const Report& r) {
 
 }  // namespace
 
-void writePdf(const ReportDocument& doc, const fs::path& file) {
-    const Layout layout = paginate(doc);
+namespace {
+
+// The PDF writer's device: every byte goes through the safe writer, and the first failure (a
+// full disk, a size limit) is kept, since the PDF engine does not look at what its writes return.
+class SafeFileDevice final : public QIODevice {
+public:
+    explicit SafeFileDevice(files::SafeFile& file) : file_(file) { open(QIODevice::WriteOnly); }
+    int error() const { return error_; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        if (error_) return -1;
+        try {
+            file_.write(std::string_view(data, size_t(size)));
+        } catch (const fs::filesystem_error& e) {
+            error_ = e.code().value() ? e.code().value() : EIO;
+            return -1;
+        }
+        return size;
+    }
+
+private:
+    files::SafeFile& file_;
+    int error_ = 0;
+};
+
+// Every page, `copies` times over, collated, on a device the painter has begun.
+void drawCopies(QPainter& p, QPagedPaintDevice& device, const Layout& layout, int copies) {
+    const double scale = device.logicalDpiX() / 1440.0;
+    bool first = true;
+    for (int copy = 0; copy < copies; ++copy)
+        for (int i = 0; i < int(layout.pages.size()); ++i) {
+            if (!first) device.newPage();
+            first = false;
+            drawPage(p, layout, i, scale);
+        }
+}
+
+// The laid-out pages, `copies` times over, as one PDF that replaces `file` only when written whole.
+void writePdfPages(const ReportDocument& doc, const Layout& layout, const fs::path& file, int copies) {
     writingFile(file, [&] {
         files::SafeFile tmp(file);
+        SafeFileDevice device(tmp);
         {
-            QPdfWriter writer(QString::fromStdString(tmp.path().string()));
+            QPdfWriter writer(&device);
             writer.setResolution(1440);
             writer.setPageLayout(pageLayout(doc.report()));
             writer.setTitle(text::fromAnsi(doc.report().title));
             writer.setCreator(QStringLiteral("report engine"));
             QPainter p;
-            if (!p.begin(&writer)) throw ReportError("Cannot write \"" + file.string() + "\"");
-            const double scale = writer.resolution() / 1440.0;
-            for (int i = 0; i < int(layout.pages.size()); ++i) {
-                if (i) writer.newPage();
-                drawPage(p, layout, i, scale);
-            }
-            if (!p.end()) throw ReportError("Cannot write \"" + file.string() + "\"");
+            if (!p.begin(&writer)) cannotWrite(file, device.error() ? device.error() : EIO);
+            drawCopies(p, writer, layout, copies);
+            if (!p.end() && !device.error()) cannotWrite(file, EIO);
         }
-        if (QFile(QString::fromStdString(tmp.path().string())).size() == 0)
-            throw ReportError("Cannot write \"" + file.string() + "\"");
+        if (device.error()) cannotWrite(file, device.error());
         tmp.commit();
     });
 }
+
+}  // namespace
+
+void writePdf(const ReportDocument& doc, const fs::path& file) { writePdfPages(doc, paginate(doc), file, 1); }
 
 void exportReport(const ReportDocument& doc) {
     const ExportOptions& o = doc.exportOptions();
@@ -224,6 +276,7 @@ void exportReport(const ReportDocument& doc) {
     if (o.destinationType != 1)
         throw ReportError("Export destination " + std::to_string(o.destinationType) +
                           " is not supported; only a disk file (1) is");
+    if (o.formatType == format::ODBC) return exportOdbc(doc.report(), doc.data(), o);
     const fs::path target = exportTarget(o);
     if (target.empty()) throw ReportError("No export file name is set; no file was written");
     if (o.formatType == format::PDF) writePdf(doc, target);
@@ -232,11 +285,9 @@ void exportReport(const ReportDocument& doc) {
 
 void printOut(const ReportDocument& doc, const PrintOptions& options) {
     if (options.copies < 1) throw ReportError("The number of copies must be at least 1");
+    if (!options.outputFile.empty()) return writePdfPages(doc, paginate(doc), options.outputFile, options.copies);
     QPrinter printer(QPrinter::HighResolution);
-    if (!options.outputFile.empty()) {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(QString::fromStdString(options.outputFile));
-    } else {
+    {
         const QPrinterInfo info = options.printerName.empty()
                                       ? QPrinterInfo::defaultPrinter()
                                       : QPrinterInfo::printerInfo(QString::fromStdString(options.printerName));
@@ -253,7 +304,7 @@ void printOut(const ReportDocument& doc, const PrintOptions& options) {
     // Where the printer makes the copies itself it is asked to; otherwise the pages are sent
     // that many times, collated.
     int passes = 1;
-    if (printer.outputFormat() == QPrinter::NativeFormat && printer.supportsMultipleCopies()) {
+    if (printer.supportsMultipleCopies()) {
         printer.setCopyCount(options.copies);
         printer.setCollateCopies(true);
     } else {
@@ -262,14 +313,7 @@ void printOut(const ReportDocument& doc, const PrintOptions& options) {
     const Layout layout = paginate(doc);
     QPainter p;
     if (!p.begin(&printer)) throw ReportError("The printer could not be started; the report was not printed");
-    const double scale = printer.resolution() / 1440.0;
-    bool first = true;
-    for (int copy = 0; copy < passes; ++copy)
-        for (int i = 0; i < int(layout.pages.size()); ++i) {
-            if (!first) printer.newPage();
-            first = false;
-            drawPage(p, layout, i, scale);
-        }
+    drawCopies(p, printer, layout, passes);
     if (!p.end()) throw ReportError("The report could not be printed");
 }
 

@@ -33,7 +33,8 @@ Layout paginate(const ReportDocument& doc, const LayoutOptions& options = {});
 // d / 1440 * z / 100. Draws no page background.
 void drawPage(QPainter& painter, const Layout& layout, int index, double scale, QPointF origin = {});
 
-// PDF of the laid-out report, written to a temporary file beside `file` and renamed into place.
+// PDF of the laid-out report, through the safe file writer: a failed write (a full disk) is a
+// ReportError with the system's text, and the file that was there stays whole.
 void writePdf(const ReportDocument& doc, const std::filesystem::path& file);
 
 // Export with the document's export options, without a prompt: the format type is the engine's
@@ -44,7 +45,7 @@ void exportReport(const ReportDocument& doc);
 struct PrintOptions {
     int copies = 1;
     std::string printerName;   // "" = the default printer
-    std::string outputFile;    // print to this PDF file instead of a printer
+    std::string outputFile;    // print to this PDF file instead of a printer (as writePdf writes)
 };
 
 // Prints without a dialog. ReportError when there is no printer (or no printer of that name),

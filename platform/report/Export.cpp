@@ -1,8 +1,10 @@
 #include "Export.h"
 
 #include "Layout.h"
+#include "OdbcExport.h"
 #include "ReportFile.h"
 #include "Sheets.h"
+#include "WordDocument.h"
 #include "platform/text/Text.h"
 
 #include <algorithm>
@@ -29,11 +31,11 @@ constexpr std::array<FormatInfo, 28> kFormats = {{
     {format::PaginatedText, "Paginated Text (TXT)", true, "txt"},
     {format::WKS, "Lotus 1-2-3 (WKS)", true, "wks"},
     {format::WK1, "Lotus 1-2-3 (WK1)", true, "wk1"},
-    {format::WK3, "Lotus 1-2-3 (WK3)", false, "wk3"},
-    {format::WordDoc, "Word for Windows document (DOC)", false, "doc"},
+    {format::WK3, "Lotus 1-2-3 (WK3)", true, "wk3"},
+    {format::WordDoc, "Word for Windows document (DOC)", true, "doc"},
     {format::Excel5, "Excel 5.0 (XLS)", true, "xls"},
     {format::Excel5Extended, "Excel 5.0 (Extended) (XLS)", true, "xls"},
-    {format::ODBC, "ODBC", false, ""},
+    {format::ODBC, "ODBC", true, ""},
     {format::HTML32, "HTML 3.2 Standard (HTM)", true, "htm"},
     {format::Excel7, "Excel 7.0 (XLS)", true, "xls"},
     {format::Excel7Extended, "Excel 7.0 (Extended) (XLS)", true, "xls"},
@@ -120,6 +122,38 @@ std::string recordStyle(const detail::ExportTable& t) {
 
 // ---- Text on a character grid, from the laid-out pages ----
 
+// Whether an item shows a number, which is never cut to its width.
+bool showsNumber(const PlacedItem& it, const DataTable* data) {
+    const ReportObject& o = *it.object;
+    if (o.kind == ObjectKind::Special)
+        return o.special == SpecialKind::RecordNumber || o.special == SpecialKind::PageNumber ||
+               o.special == SpecialKind::TotalPages;
+    if (o.kind != ObjectKind::Field || !data || it.row < 0) return false;
+    const int col = data->find(o.field);
+    return col >= 0 && data->rows[size_t(it.row)][size_t(col)].hasNumericType();
+}
+
+// One item's text on one line of the grid: its column, the cells it was given and the text.
+struct GridPiece {
+    size_t at, cells;
+    std::string text;
+};
+
+// The pieces of a line from left to right; a number wider than its cells pushes what follows
+// it on the line to the right.
+std::string gridLine(std::vector<GridPiece>& pieces) {
+    std::stable_sort(pieces.begin(), pieces.end(), [](const GridPiece& a, const GridPiece& b) { return a.at < b.at; });
+    std::string line;
+    size_t pushed = 0;
+    for (const GridPiece& p : pieces) {
+        const size_t at = p.at + pushed;
+        if (line.size() < at + p.text.size()) line.resize(at + p.text.size(), ' ');
+        line.replace(at, p.text.size(), p.text);
+        if (p.text.size() > p.cells) pushed += p.text.size() - p.cells;
+    }
+    return text::rtrim(line);
+}
+
 std::string gridText(const Report& report, const DataTable* data, const RunInfo& run, bool paginated,
                      int linesPerPage) {
     constexpr int kCellW = 120, kCellH = 240;
@@ -132,13 +166,14 @@ std::string gridText(const Report& report, const DataTable* data, const RunInfo&
     const Layout layout = layoutReport(r, data, run, measurer, opt);
     std::string out;
     for (size_t p = 0; p < layout.pages.size(); ++p) {
-        std::vector<std::string> lines;
+        std::vector<std::vector<GridPiece>> lines;
         for (const PlacedItem& it : layout.pages[p].items) {
             if (it.object->kind == ObjectKind::Line || it.object->kind == ObjectKind::Box) continue;
             const int row0 = std::max(0, (it.y - r.page.marginTop) / kCellH);
             const int col = std::max(0, (it.x - r.page.marginLeft) / kCellW);
-            const int cols = std::max(1, it.width / kCellW);
+            const size_t cols = size_t(std::max(1, it.width / kCellW));
             const int rows = std::max(1, it.height / kCellH);
+            const bool number = showsNumber(it, data);
             // Wrap into the object's rows as the layout measured it.
             std::vector<std::string> wrapped;
             size_t pos = 0;
@@ -148,28 +183,35 @@ std::string gridText(const Report& report, const DataTable* data, const RunInfo&
                 if (eol == std::string::npos) eol = s.size();
                 std::string_view part(s.data() + pos, eol - pos);
                 if (!part.empty() && part.back() == '\r') part.remove_suffix(1);
-                do {
-                    wrapped.emplace_back(part.substr(0, size_t(cols)));
-                    part.remove_prefix(std::min(part.size(), size_t(cols)));
-                } while (!part.empty() && it.object->canGrow && int(wrapped.size()) < rows);
+                if (number) {
+                    wrapped.emplace_back(part);
+                } else {
+                    do {
+                        wrapped.emplace_back(part.substr(0, cols));
+                        part.remove_prefix(std::min(part.size(), cols));
+                    } while (!part.empty() && it.object->canGrow && int(wrapped.size()) < rows);
+                }
                 if (eol == s.size()) break;
                 pos = eol + 1;
             }
             for (size_t k = 0; k < wrapped.size(); ++k) {
                 const size_t row = size_t(row0) + k;
                 if (lines.size() <= row) lines.resize(row + 1);
-                std::string& line = lines[row];
-                const std::string& w = wrapped[k];
+                std::string& w = wrapped[k];
                 size_t at = size_t(col);
-                if (it.object->align == Align::Right) at += size_t(cols) - w.size();
-                else if (it.object->align == Align::Center) at += (size_t(cols) - w.size()) / 2;
-                if (line.size() < at + w.size()) line.resize(at + w.size(), ' ');
-                line.replace(at, w.size(), w);
+                if (w.size() < cols) {
+                    if (it.object->align == Align::Right) at += cols - w.size();
+                    else if (it.object->align == Align::Center) at += (cols - w.size()) / 2;
+                }
+                const size_t cells = cols - (at - size_t(col));
+                lines[row].push_back({at, cells, std::move(w)});
             }
         }
-        while (!lines.empty() && text::rtrim(lines.back()).empty()) lines.pop_back();
+        std::vector<std::string> text;
+        for (auto& pieces : lines) text.push_back(gridLine(pieces));
+        while (!text.empty() && text.back().empty()) text.pop_back();
         if (p && paginated) out += "\f";
-        for (auto& l : lines) out += text::rtrim(l) + "\r\n";
+        for (auto& l : text) out += l + "\r\n";
     }
     return out;
 }
@@ -415,6 +457,9 @@ std::string exportBytes(const Report& report, const DataTable* data, const RunIn
     case format::Excel8Extended: return detail::writeXls(makeTable(report, d), true, true);
     case format::WKS: return detail::writeLotus(makeTable(report, d), false);
     case format::WK1: return detail::writeLotus(makeTable(report, d), true);
+    case format::WK3: return detail::writeWk3(makeTable(report, d));
+    case format::WordDoc: return detail::writeWordDocument(makeTable(report, d));
+    case format::ODBC: throw ReportError("ODBC exports go into a data source, not a file; no file was written");
     default:
         throw ReportError("The format \"" + std::string(findFormat(o.formatType)->name) +
                           "\" is written by the page renderer; no file was written");
@@ -426,6 +471,7 @@ void exportData(const Report& report, const DataTable* data, const RunInfo& run,
     if (o.destinationType != 1)
         throw ReportError("Export destination " + std::to_string(o.destinationType) +
                           " is not supported; only a disk file (1) is");
+    if (o.formatType == format::ODBC) return exportOdbc(report, data, o);
     if (file.empty()) throw ReportError("No export file name is set; no file was written");
     writeFileAtomic(file, exportBytes(report, data, run, o));
 }

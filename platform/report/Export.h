@@ -65,13 +65,15 @@ struct ExportOptions {
     char separator = ',';        // character-separated values
     char quote = '"';
     int linesPerPage = 0;        // paginated text; 0: as many as the page holds
+    // ODBC: the data source (its DSN), the login, and the new table ("" = the name of diskFileName).
+    std::string odbcDataSource, odbcUser, odbcPassword, odbcTable;
 };
 
 // Throws ReportError naming the format when it cannot be written or is unknown.
 void requireWritable(int number);
 
 // Writes a format that needs no painting (every writable one but PDF) to `file`: first to a
-// temporary file in the same folder, then renamed into place.
+// temporary file in the same folder, then renamed into place. ODBC goes to its data source.
 void exportData(const Report& report, const DataTable* data, const RunInfo& run, const ExportOptions& options,
                 const std::filesystem::path& file);
 

@@ -90,6 +90,7 @@ public:
         }
         if (!order.empty())
             for (int g = groups; g >= 1; --g) place(number(SectionKind::GroupFooter, g));
+        if (data_ && order.empty()) noRecords();
         place(number(SectionKind::ReportFooter));
         finishPage();
 
@@ -109,12 +110,21 @@ private:
     }
 
     std::string textOf(const ReportObject& o) const {
+        std::string text;
         switch (o.kind) {
-        case ObjectKind::Text: return o.text;
-        case ObjectKind::Field: return fieldText(o, data_, row_);
-        case ObjectKind::Special: return isPageSpecial(o) ? std::string() : specialText(o, run_, record_, 0, 0);
-        default: return {};
+        case ObjectKind::Text: text = o.text; break;
+        case ObjectKind::Field: text = fieldText(o, data_, row_); break;
+        case ObjectKind::Special: text = isPageSpecial(o) ? std::string() : specialText(o, run_, record_, 0, 0); break;
+        default: break;
         }
+        if (text.size() > kMaxShownText) text.resize(kMaxShownText);
+        return text;
+    }
+
+    // A growing object grows to its text, but never past one page's body.
+    int grownHeight(const ReportObject& o, const std::string& text) const {
+        const int grown = std::max(o.height, m_.textHeight(o.font, o.width, text));
+        return opt_.endless ? grown : std::min(grown, std::max(o.height, bottom_ - top_));
     }
 
     bool grows(const ReportObject& o) const {
@@ -128,7 +138,7 @@ private:
         if (s.suppress) return 0;
         int h = s.height;
         for (auto& o : s.objects)
-            if (grows(o)) h = std::max(h, o.top + std::max(o.height, m_.textHeight(o.font, o.width, textOf(o))));
+            if (grows(o)) h = std::max(h, o.top + grownHeight(o, textOf(o)));
         return h;
     }
 
@@ -168,6 +178,29 @@ private:
         if (h > 0 || !s.objects.empty()) bodyUsed_ = true;
     }
 
+    // Where the records would stand, a line saying there are none, so an empty report is not
+    // taken for one that failed.
+    void noRecords() {
+        static const ReportObject note = [] {
+            ReportObject o;
+            o.kind = ObjectKind::Text;
+            o.text = kNoRecordsText;
+            o.font.italic = true;
+            o.color = 0x808080;
+            return o;
+        }();
+        PlacedItem it;
+        it.object = &note;
+        it.x = r_.page.marginLeft;
+        it.y = y_;
+        it.width = std::max(1, r_.page.width - r_.page.marginLeft - r_.page.marginRight);
+        it.height = m_.textHeight(note.font, it.width, note.text);
+        it.text = note.text;
+        y_ += it.height;
+        out_.pages.back().items.push_back(std::move(it));
+        bodyUsed_ = true;
+    }
+
     // Puts the section's objects at the current position and moves below it.
     void emit(int n) {
         if (!n) return;
@@ -186,7 +219,7 @@ private:
             it.height = o.height;
             it.text = textOf(o);
             it.row = o.kind == ObjectKind::Field ? row_ : -1;
-            if (grows(o)) it.height = std::max(o.height, m_.textHeight(o.font, o.width, it.text));
+            if (grows(o)) it.height = grownHeight(o, it.text);
             items.push_back(std::move(it));
         }
         y_ += h;

@@ -66,6 +66,9 @@ struct LayoutOptions {
     bool endless = false;
 };
 
+// What a report bound to data without records shows where its records would be.
+inline constexpr std::string_view kNoRecordsText = "There are no records in this report.";
+
 // The report needs the data it is bound to (null: no rows, fields show their placeholder).
 Layout layoutReport(const Report& report, const DataTable* data, const RunInfo& run, const Measurer& measurer,
                     const LayoutOptions& options = {});

@@ -60,16 +60,21 @@ public:
     static const Members<ItemObj>& members() {
         static const Members<ItemObj> m = [] {
             Members<ItemObj> t("TextObject");
-            auto number = [&t](const char* name, int ReportObject::*field) {
+            // Values a template could not hold are refused (5, invalid procedure call).
+            auto number = [&t](const char* name, int ReportObject::*field, int low, int high) {
                 t.get(name, [field](ItemObj& i, Args&) { return Variant(std::int32_t(i.obj().*field)); })
-                    .let(name, [field](ItemObj& i, Args&, const Variant& v) { i.obj().*field = toInt32(v); });
+                    .let(name, [field, low, high](ItemObj& i, Args&, const Variant& v) {
+                        const int n = toInt32(v);
+                        if (n < low || n > high) raise(5, "TextObject");
+                        i.obj().*field = n;
+                    });
             };
-            number("Left", &ReportObject::left);
-            number("Top", &ReportObject::top);
-            number("Width", &ReportObject::width);
-            number("Height", &ReportObject::height);
-            number("BorderStyle", &ReportObject::borderStyle);
-            number("LineWidth", &ReportObject::lineWidth);
+            number("Left", &ReportObject::left, -kMaxTwips, kMaxTwips);
+            number("Top", &ReportObject::top, -kMaxTwips, kMaxTwips);
+            number("Width", &ReportObject::width, 0, kMaxTwips);
+            number("Height", &ReportObject::height, 0, kMaxTwips);
+            number("BorderStyle", &ReportObject::borderStyle, 0, 1);
+            number("LineWidth", &ReportObject::lineWidth, 0, kMaxLineWidth);
             auto color = [&t](const char* name, std::uint32_t ReportObject::*field) {
                 t.get(name, [field](ItemObj& i, Args&) { return Variant(std::int32_t(colorFromBgr(i.obj().*field))); })
                     .let(name, [field](ItemObj& i, Args&, const Variant& v) {
@@ -113,11 +118,11 @@ public:
         static const Members<SectionObj> m = [] {
             Members<SectionObj> t("Section");
             t.method("AddTextObject", {3, 3}, [](SectionObj& s, Args& a) {
-                 s.doc->report().addTextObject(s.section, a.string(0), a.int32(1), a.int32(2));
+                 guarded([&] { return &s.doc->report().addTextObject(s.section, a.string(0), a.int32(1), a.int32(2)); });
                  return s.added();
              })
                 .method("AddFieldObject", {3, 3}, [](SectionObj& s, Args& a) {
-                    s.doc->report().addFieldObject(s.section, a.string(0), a.int32(1), a.int32(2));
+                    guarded([&] { return &s.doc->report().addFieldObject(s.section, a.string(0), a.int32(1), a.int32(2)); });
                     return s.added();
                 })
                 .method("AddSpecialField", {3, 3}, [](SectionObj& s, Args& a) {
@@ -134,7 +139,7 @@ public:
                 .get("Height", [](SectionObj& s, Args&) { return Variant(std::int32_t(s.sec().height)); })
                 .let("Height", [](SectionObj& s, Args&, const Variant& v) {
                     const int h = toInt32(v);
-                    if (h < 0) raise(5, "Section");
+                    if (h < 0 || h > kMaxTwips) raise(5, "Section");
                     s.sec().height = h;
                 })
                 .get("Suppress", [](SectionObj& s, Args&) { return Variant(s.sec().suppress); })

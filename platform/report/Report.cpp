@@ -76,7 +76,16 @@ int Report::addGroup(std::string field, bool descending) {
     return level;
 }
 
+namespace {
+void requirePosition(int left, int top) {
+    if (left < -kMaxTwips || left > kMaxTwips || top < -kMaxTwips || top > kMaxTwips)
+        throw ReportError("An object's position must be from " + std::to_string(-kMaxTwips) + " to " +
+                          std::to_string(kMaxTwips) + " twips");
+}
+}  // namespace
+
 ReportObject& Report::addTextObject(int number, std::string text, int left, int top) {
+    requirePosition(left, top);
     ReportObject o;
     o.kind = ObjectKind::Text;
     o.text = std::move(text);
@@ -86,6 +95,7 @@ ReportObject& Report::addTextObject(int number, std::string text, int left, int 
 }
 
 ReportObject& Report::addFieldObject(int number, std::string field, int left, int top) {
+    requirePosition(left, top);
     ReportObject o;
     o.kind = ObjectKind::Field;
     o.field = std::move(field);
@@ -96,6 +106,7 @@ ReportObject& Report::addFieldObject(int number, std::string field, int left, in
 
 ReportObject& Report::addSpecialField(int number, int kind, int left, int top) {
     if (!isSpecialKind(kind)) throw ReportError("Unknown special field kind " + std::to_string(kind));
+    requirePosition(left, top);
     ReportObject o;
     o.kind = ObjectKind::Special;
     o.special = SpecialKind(kind);

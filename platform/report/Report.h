@@ -5,6 +5,7 @@
 // first), details, the group footers (inner first), page footer, report footer. Section numbers
 // count from 1 in that order.
 
+#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -18,6 +19,14 @@ class ReportError : public std::runtime_error {
 public:
     explicit ReportError(const std::string& text) : std::runtime_error(text) {}
 };
+
+// Bounds of a template, in twips: 200 inches, more than any paper, and small enough that no sum
+// of positions and sizes overflows. A line or border is at most an inch wide.
+inline constexpr int kMaxTwips = 288000;
+inline constexpr int kMaxLineWidth = 1440;
+// What one object shows at most, in characters: a longer value is cut there on the page (the
+// record-based exports write it whole), so one field cannot make a page take long to lay out.
+inline constexpr std::size_t kMaxShownText = 32767;
 
 struct Font {
     std::string name = "Arial";

@@ -53,13 +53,11 @@ std::string colorText(std::uint32_t c) {
     return buf;
 }
 
+// The shortest text that reads back as the same number.
 std::string numberText(double v) {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%.2f", v);
-    std::string s = buf;
-    while (s.back() == '0') s.pop_back();
-    if (s.back() == '.') s.pop_back();
-    return s;
+    const auto end = std::to_chars(buf, buf + sizeof buf, v).ptr;
+    return std::string(buf, end);
 }
 
 struct KindName {
@@ -109,7 +107,8 @@ void writeObject(std::string& out, const ReportObject& o) {
     if (o.kind == ObjectKind::Text) out += " Text=" + quote(o.text);
     if (o.kind == ObjectKind::Field) out += " Field=" + quote(o.field);
     if (o.kind == ObjectKind::Special) out += " Kind=" + std::string(specialName(o.special));
-    if (!o.format.empty()) out += " Format=" + quote(o.format);
+    if (!o.format.empty() && (o.kind == ObjectKind::Field || o.kind == ObjectKind::Special))
+        out += " Format=" + quote(o.format);
     if (textual) {
         out += " Font=" + quote(o.font.name) + " Size=" + numberText(o.font.size);
         if (o.font.bold) out += " Bold";
@@ -121,7 +120,7 @@ void writeObject(std::string& out, const ReportObject& o) {
         if (o.borderColor) out += " BorderColor=" + colorText(o.borderColor);
     }
     out += " Color=" + colorText(o.color);
-    if (!textual || o.borderStyle) out += " LineWidth=" + std::to_string(o.lineWidth);
+    out += " LineWidth=" + std::to_string(o.lineWidth);
     out += "\r\n";
 }
 
@@ -180,9 +179,11 @@ public:
         return v;
     }
 
-    int length(const Token& t) const {
+    int ranged(const Token& t, int low, int high, std::string_view unit = "twips") const {
         const int v = integer(t);
-        if (v < 0) fail(t.key + " must not be negative");
+        if (v < low || v > high)
+            fail(t.key + " must be from " + std::to_string(low) + " to " + std::to_string(high) + " " + std::string(unit) +
+                 ", not " + t.value);
         return v;
     }
 
@@ -276,12 +277,12 @@ ReportObject parseObject(const LineParser& p, ObjectKind kind, const std::vector
         }
         p.needValue(t);
         if (k == "Name") o.name = t.value;
-        else if (k == "Left") o.left = p.integer(t);
-        else if (k == "Top") o.top = p.integer(t);
-        else if (k == "Width") o.width = p.length(t);
-        else if (k == "Height") o.height = p.length(t);
+        else if (k == "Left") o.left = p.ranged(t, -kMaxTwips, kMaxTwips);
+        else if (k == "Top") o.top = p.ranged(t, -kMaxTwips, kMaxTwips);
+        else if (k == "Width") o.width = p.ranged(t, 0, kMaxTwips);
+        else if (k == "Height") o.height = p.ranged(t, 0, kMaxTwips);
         else if (k == "Color") o.color = p.color(t);
-        else if (k == "LineWidth") o.lineWidth = p.length(t);
+        else if (k == "LineWidth") o.lineWidth = p.ranged(t, 0, kMaxLineWidth);
         else if (k == "Text" && kind == ObjectKind::Text) o.text = t.value;
         else if (k == "Field" && kind == ObjectKind::Field) { o.field = t.value; haveField = true; }
         else if (k == "Kind" && kind == ObjectKind::Special) {
@@ -392,7 +393,7 @@ Report parseReport(std::string_view text, std::string_view source) {
             for (size_t i = 1; i < tokens.size(); ++i) {
                 const Token& t = tokens[i];
                 p.needValue(t);
-                int v = p.length(t);
+                const int v = p.ranged(t, 0, kMaxTwips);
                 if (t.key == "Width") r.page.width = v;
                 else if (t.key == "Height") r.page.height = v;
                 else if (t.key == "Left") r.page.marginLeft = v;
@@ -447,7 +448,7 @@ Report parseReport(std::string_view text, std::string_view source) {
                 const Token& t = tokens[i];
                 if (t.key == "Suppress") { p.noValue(t); current->suppress = true; }
                 else if (t.key == "NewPageBefore") { p.noValue(t); current->newPageBefore = true; }
-                else if (t.key == "Height") { p.needValue(t); current->height = p.length(t); }
+                else if (t.key == "Height") { p.needValue(t); current->height = p.ranged(t, 0, kMaxTwips); }
                 else p.fail("Section has no attribute \"" + t.key + "\"");
             }
         } else {

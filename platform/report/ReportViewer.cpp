@@ -14,6 +14,7 @@
 #include <QIntValidator>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -265,6 +266,7 @@ void ReportViewer::buildToolbar() {
     nav->addWidget(pageOf_);
     navButton(QStringLiteral(">"), QStringLiteral("Next page"), [this] { showPage(page_ + 1); });
     navButton(QStringLiteral(">|"), QStringLiteral("Last page"), [this] { showPage(pageCount() - 1); });
+    navigation_->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);   // spare room goes to the end
     toolbar_->addWidget(navigation_);
 
     auto* stop = add("stop", QStringLiteral("Stop"), QStringLiteral("Stop the search"), QKeySequence(Qt::Key_Escape),
@@ -285,13 +287,16 @@ void ReportViewer::buildToolbar() {
     searchEdit_->setObjectName(QStringLiteral("search"));
     searchEdit_->setPlaceholderText(QStringLiteral("Find text"));
     searchEdit_->setClearButtonEnabled(true);
-    searchEdit_->setMaximumWidth(160);
+    searchEdit_->setMaximumWidth(140);
     // A crowded toolbar squeezes the box; its hint stays readable (room for the clear button too).
     searchEdit_->setMinimumWidth(searchEdit_->fontMetrics().horizontalAdvance(searchEdit_->placeholderText()) + 40);
     connect(searchEdit_, &QLineEdit::returnPressed, this, [this] { findNext(searchEdit_->text()); });
     toolbar_->addWidget(searchEdit_);
-    toolbar_->addAction(add("findNext", QStringLiteral("Find Next"), QStringLiteral("Find the next match"),
-                            QKeySequence::FindNext, [this] { findNext(searchEdit_->text()); }));
+    // Enter in the box and F3 find the next match (the pop-up menu has it too), which leaves room
+    // for the whole toolbar in a window 1024 pixels wide.
+    searchEdit_->setToolTip(QStringLiteral("Find text: Enter or F3 finds the next match"));
+    add("findNext", QStringLiteral("Find Next"), QStringLiteral("Find the next match"), QKeySequence::FindNext,
+        [this] { findNext(searchEdit_->text()); });
     toolbar_->addAction(add("searchExpert", QStringLiteral("Search Expert"),
                             QStringLiteral("Find a value in one field"), {}, [this] { searchExpert(); }));
     toolbar_->addAction(add("selectExpert", QStringLiteral("Select Expert"),
@@ -633,18 +638,22 @@ QString filterOf(const FormatInfo& f) {
     return QStringLiteral("%1 (*.%2 *.%3)")
         .arg(QString::fromLatin1(f.name.data(), int(f.name.size())), ext, ext.toUpper());
 }
+
+
+// The formats that make a file (ODBC fills a table of a data source instead).
+bool isFileFormat(const FormatInfo& f) { return f.writable && !f.extension.empty(); }
 }  // namespace
 
 QString ReportViewer::exportFilter() {
     QStringList filters;
     for (const FormatInfo& f : formatTable())
-        if (f.writable) filters << filterOf(f);
+        if (isFileFormat(f)) filters << filterOf(f);
     return filters.join(QStringLiteral(";;"));
 }
 
 int ReportViewer::formatOfFilter(const QString& filter) {
     for (const FormatInfo& f : formatTable())
-        if (f.writable && filter == filterOf(f)) return f.number;
+        if (isFileFormat(f) && filter == filterOf(f)) return f.number;
     return format::None;
 }
 
@@ -655,20 +664,43 @@ QString ReportViewer::withExportExtension(const QString& file, int formatNumber)
     return file.endsWith(ext, Qt::CaseInsensitive) ? file : file + ext;
 }
 
-QString ReportViewer::chooseExportFile(QString* chosenFilter) {
-    QFileDialog dialog(this, QStringLiteral("Export"), QString(), exportFilter());
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
+namespace {
+// Where the export dialog starts and the format it offers first: the host's export folder and
+// the format of the last export, for every viewer of the program.
+QString gExportFolder;
+int gLastExportFormat = format::PDF;
+}  // namespace
+
+void ReportViewer::setExportFolder(const QString& folder) { gExportFolder = folder; }
+QString ReportViewer::exportFolder() { return gExportFolder; }
+int ReportViewer::lastExportFormat() { return gLastExportFormat; }
+
+std::unique_ptr<QFileDialog> ReportViewer::exportDialog() {
+    auto dialog = std::make_unique<QFileDialog>(this, QStringLiteral("Export"), gExportFolder, exportFilter());
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
     // The suffix follows the chosen format, so the dialog asks before replacing the file meant.
     auto suffixOf = [](const QString& filter) {
         const FormatInfo* f = findFormat(formatOfFilter(filter));
         return f ? QString::fromLatin1(f->extension.data(), int(f->extension.size())) : QString();
     };
-    dialog.setDefaultSuffix(suffixOf(dialog.selectedNameFilter()));
-    connect(&dialog, &QFileDialog::filterSelected, &dialog,
-            [&dialog, suffixOf](const QString& filter) { dialog.setDefaultSuffix(suffixOf(filter)); });
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
-    *chosenFilter = dialog.selectedNameFilter();
-    return dialog.selectedFiles().front();
+    if (const FormatInfo* last = findFormat(gLastExportFormat); last && isFileFormat(*last))
+        dialog->selectNameFilter(filterOf(*last));
+    dialog->setDefaultSuffix(suffixOf(dialog->selectedNameFilter()));
+    QFileDialog* d = dialog.get();
+    connect(d, &QFileDialog::filterSelected, d, [d, suffixOf](const QString& filter) { d->setDefaultSuffix(suffixOf(filter)); });
+    // The report's own name to start with.
+    if (doc_) {
+        const std::string stem = doc_->path().stem().string();
+        if (!stem.empty()) d->selectFile(QString::fromStdString(stem));
+    }
+    return dialog;
+}
+
+QString ReportViewer::chooseExportFile(QString* chosenFilter) {
+    const auto dialog = exportDialog();
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return QString();
+    *chosenFilter = dialog->selectedNameFilter();
+    return dialog->selectedFiles().front();
 }
 
 void ReportViewer::exportWithDialog() {
@@ -686,6 +718,7 @@ void ReportViewer::exportWithDialog() {
     o.formatType = number;
     try {
         exportReport(copy);
+        gLastExportFormat = number;
     } catch (const std::exception& e) {
         QMessageBox::critical(this, QStringLiteral("Export"), QString::fromStdString(e.what()));
     }

@@ -20,6 +20,7 @@
 
 class QAction;
 class QComboBox;
+class QFileDialog;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -93,6 +94,14 @@ public:
     bool backgroundEdgeShown() const;
     bool drillDownEnabled() const { return drillDown_; }
     bool popupMenuEnabled() const { return popupOn_; }
+
+    // The export dialog starts in this folder (for every viewer) with the format of the last
+    // export done from a viewer selected (PDF before the first).
+    static void setExportFolder(const QString& folder);
+    static QString exportFolder();
+    static int lastExportFormat();
+    // The export dialog as it opens.
+    std::unique_ptr<QFileDialog> exportDialog();
 
     // The file-dialog filter of every writable format and the format number of a chosen filter.
     static QString exportFilter();

@@ -1,9 +1,13 @@
 #include "Sheets.h"
 
+#include "CompoundFile.h"
+
 #include "Report.h"
 #include "platform/text/Text.h"
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 #include <cstring>
 #include <map>
 #include <unordered_map>
@@ -51,20 +55,23 @@ std::string ExportTable::numberFormat(size_t col) const {
 
 namespace {
 
-// ---- Little-endian byte building ----
+// The day number a spreadsheet reader takes for a date: day 1 is 1900-01-01 and day 60 the
+// 29 February 1900 that never was (Lotus counted it; Excel kept it), so days before March 1900 are
+// one less than the date's own count from 1899-12-30. A time alone (a date before 1899-12-31) stays
+// a fraction of a day; days before 1900 have no number (null).
+std::optional<double> spreadsheetSerial(double oleDate) {
+    if (oleDate >= 61) return oleDate;
+    if (oleDate >= 2) return oleDate - 1;
+    if (oleDate >= 0 && oleDate < 1) return oleDate;
+    return std::nullopt;
+}
 
-struct Bytes {
-    std::string b;
-    void u8(unsigned v) { b += char(v & 0xFF); }
-    void u16(unsigned v) { u8(v); u8(v >> 8); }
-    void u32(std::uint32_t v) { u16(v & 0xFFFF); u16(v >> 16); }
-    void f64(double v) {
-        char buf[8];
-        std::memcpy(buf, &v, 8);
-        b.append(buf, 8);
-    }
-    void raw(std::string_view s) { b += s; }
-};
+enum class DateShape { Date, DateTime, Time };
+DateShape dateShape(double oleDate) {
+    const double seconds = std::round((oleDate - std::floor(oleDate)) * 86400);
+    if (oleDate >= 0 && oleDate < 1) return DateShape::Time;
+    return seconds == 0 || seconds == 86400 ? DateShape::Date : DateShape::DateTime;
+}
 
 void record(Bytes& out, unsigned type, const Bytes& data) {
     out.u16(type);
@@ -75,94 +82,6 @@ void record(Bytes& out, unsigned type, const Bytes& data) {
 [[noreturn]] void tooBig(const char* what, size_t have, size_t limit, std::string_view format) {
     throw ReportError("The report has " + std::to_string(have) + " " + what + "; " + std::string(format) +
                       " holds at most " + std::to_string(limit) + "; no file was written");
-}
-
-// ---- Compound file (version 3, 512-byte sectors) holding one stream ----
-
-constexpr std::uint32_t kFree = 0xFFFFFFFF, kEnd = 0xFFFFFFFE, kFatSect = 0xFFFFFFFD, kDifSect = 0xFFFFFFFC;
-
-void dirEntry(Bytes& d, std::u16string_view name, unsigned type, std::uint32_t child, std::uint32_t start,
-              std::uint32_t size) {
-    const size_t begin = d.b.size();
-    for (char16_t c : name) d.u16(c);
-    d.b.resize(begin + 64, '\0');
-    d.u16(name.empty() ? 0 : unsigned((name.size() + 1) * 2));
-    d.u8(type);
-    d.u8(1);   // black
-    d.u32(kFree);
-    d.u32(kFree);
-    d.u32(child);
-    d.b.append(16 + 4 + 16, '\0');   // class id, state, times
-    d.u32(start);
-    d.u32(size);
-    d.u32(0);
-}
-
-std::string compoundFile(std::u16string_view streamName, std::string stream) {
-    if (stream.size() < 4096) stream.resize(4096, '\0');   // keeps it out of the mini stream
-    stream.resize((stream.size() + 511) / 512 * 512, '\0');
-    const std::uint32_t dataSectors = std::uint32_t(stream.size() / 512);
-    const std::uint32_t dirSector = dataSectors;
-    std::uint32_t fat = 1, difat = 0;
-    while (true) {
-        difat = fat > 109 ? (fat - 109 + 126) / 127 : 0;
-        if (std::uint64_t(fat) * 128 >= std::uint64_t(dataSectors) + 1 + fat + difat) break;
-        ++fat;
-    }
-    const std::uint32_t fatStart = dirSector + 1, difatStart = fatStart + fat;
-
-    std::vector<std::uint32_t> table(size_t(fat) * 128, kFree);
-    for (std::uint32_t i = 0; i < dataSectors; ++i) table[i] = i + 1 == dataSectors ? kEnd : i + 1;
-    table[dirSector] = kEnd;
-    for (std::uint32_t i = 0; i < fat; ++i) table[fatStart + i] = kFatSect;
-    for (std::uint32_t i = 0; i < difat; ++i) table[difatStart + i] = kDifSect;
-
-    Bytes h;
-    h.raw(std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
-    h.b.append(16, '\0');
-    h.u16(0x003E);
-    h.u16(0x0003);
-    h.u16(0xFFFE);
-    h.u16(9);
-    h.u16(6);
-    h.b.append(6, '\0');
-    h.u32(0);   // directory sectors (version 3)
-    h.u32(fat);
-    h.u32(dirSector);
-    h.u32(0);
-    h.u32(4096);
-    h.u32(kEnd);   // no mini FAT
-    h.u32(0);
-    h.u32(difat ? difatStart : kEnd);
-    h.u32(difat);
-    for (std::uint32_t i = 0; i < 109; ++i) h.u32(i < fat ? fatStart + i : kFree);
-
-    Bytes dir;
-    dirEntry(dir, u"Root Entry", 5, 1, kEnd, 0);
-    dirEntry(dir, streamName, 2, kFree, 0, std::uint32_t(stream.size()));
-    dirEntry(dir, u"", 0, kFree, kFree, 0);
-    dirEntry(dir, u"", 0, kFree, kFree, 0);
-    // An unused entry has no start sector.
-    for (size_t e = 2; e < 4; ++e) std::memset(dir.b.data() + e * 128 + 116, 0, 4);
-
-    std::string out = std::move(h.b);
-    out.reserve(512 + stream.size() + 512 * (1 + fat + difat));
-    out += stream;
-    out += dir.b;
-    Bytes f;
-    for (auto v : table) f.u32(v);
-    out += f.b;
-    // DIFAT sectors: 127 FAT sector numbers and the next DIFAT sector.
-    for (std::uint32_t s = 0; s < difat; ++s) {
-        Bytes d;
-        for (std::uint32_t k = 0; k < 127; ++k) {
-            const std::uint32_t idx = 109 + s * 127 + k;
-            d.u32(idx < fat ? fatStart + idx : kFree);
-        }
-        d.u32(s + 1 < difat ? difatStart + s + 1 : kEnd);
-        out += d.b;
-    }
-    return out;
 }
 
 // ---- BIFF ----
@@ -288,9 +207,11 @@ std::string writeXls(const ExportTable& t, bool v8, bool extended) {
     const size_t maxText = v8 ? 4000 : 255;
     const Biff biff(v8);
 
-    // Cell formats: 15 the default, 16 dates, 17 the bold header, then one per custom format.
-    constexpr unsigned kXfDefault = 15, kXfDate = 16, kXfHeader = 17;
+    // Cell formats: 15 the default, 16 dates, 17 the bold header, 18 dates with a time, 19 times,
+    // then one per custom format.
+    constexpr unsigned kXfDefault = 15, kXfDate = 16, kXfHeader = 17, kXfDateTime = 18, kXfTime = 19, kXfCustom = 20;
     std::map<std::string, unsigned> customFormats;   // format text -> format index
+    const unsigned dateTimeFormat = customFormats.try_emplace("m/d/yy h:mm:ss", 164).first->second;
     std::vector<unsigned> columnXf(t.columns.size(), kXfDefault);
     std::vector<std::pair<unsigned, unsigned>> extraXf;   // (format index) per extra XF
     for (size_t c = 0; c < t.columns.size(); ++c) {
@@ -299,7 +220,7 @@ std::string writeXls(const ExportTable& t, bool v8, bool extended) {
         const std::string f = t.numberFormat(c);
         if (f.empty()) continue;
         auto [it, added] = customFormats.try_emplace(f, unsigned(164 + customFormats.size()));
-        const unsigned xfIndex = 18 + unsigned(extraXf.size());
+        const unsigned xfIndex = kXfCustom + unsigned(extraXf.size());
         extraXf.push_back({it->second, xfIndex});
         columnXf[c] = xfIndex;
     }
@@ -386,15 +307,20 @@ std::string writeXls(const ExportTable& t, bool v8, bool extended) {
             }
             case VarType::Date:
             default:
-                if (v.type() == VarType::Date || v.hasNumericType()) {
+                if (v.type() == VarType::Date && !spreadsheetSerial(v.dateValue().value)) {
+                    label(r + 1, c, kXfDefault, t.text(c, r));
+                } else if (v.type() == VarType::Date || v.hasNumericType()) {
                     Bytes d;
                     d.u16(unsigned(r + 1));
                     d.u16(unsigned(c));
                     unsigned xf = columnXf[c];
-                    if (v.type() == VarType::Date && xf == kXfDefault) xf = kXfDate;
+                    if (v.type() == VarType::Date && xf < kXfCustom) {
+                        const DateShape shape = dateShape(v.dateValue().value);
+                        xf = shape == DateShape::Time ? kXfTime : shape == DateShape::DateTime ? kXfDateTime : kXfDate;
+                    }
                     if (v.type() != VarType::Date && xf == kXfDate) xf = kXfDefault;
                     d.u16(xf);
-                    d.f64(v.type() == VarType::Date ? v.dateValue().value : automation::toDouble(v));
+                    d.f64(v.type() == VarType::Date ? *spreadsheetSerial(v.dateValue().value) : automation::toDouble(v));
                     record(s, 0x0203, d);
                 } else {
                     label(r + 1, c, kXfDefault, t.text(c, r));
@@ -428,6 +354,8 @@ std::string writeXls(const ExportTable& t, bool v8, bool extended) {
     biff.xf(globals, 0, 0, false);
     biff.xf(globals, 0, 14, false);
     biff.xf(globals, extended ? 5 : 0, 0, false);
+    biff.xf(globals, 0, dateTimeFormat, false);
+    biff.xf(globals, 0, 21, false);   // h:mm:ss
     for (auto& [fmt, xfIndex] : extraXf) biff.xf(globals, 0, fmt, false);
     {
         Bytes d;
@@ -451,7 +379,7 @@ std::string writeXls(const ExportTable& t, bool v8, bool extended) {
     std::memcpy(globals.b.data() + boundSheetPos, &sheetPos, 4);   // little-endian host
 
     globals.raw(s.b);
-    return compoundFile(v8 ? u"Workbook" : u"Book", std::move(globals.b));
+    return compoundFile({{v8 ? u"Workbook" : u"Book", std::move(globals.b)}});
 }
 
 // ---- Lotus 1-2-3 ----
@@ -485,7 +413,9 @@ std::string writeLotus(const ExportTable& t, bool wk1) {
     const size_t maxRows = wk1 ? 8192 : 2048;
     if (t.order.size() + 1 > maxRows) tooBig("records", t.order.size(), maxRows - 1, formatName);
     if (t.columns.size() > 256) tooBig("columns", t.columns.size(), 256, formatName);
-    constexpr unsigned kGeneral = 0x71, kDate = 0x72;   // unprotected, special: general / day-month-year
+    // Unprotected, special: general, day-month-year, hour:minute:second. A date with a time shows
+    // its date: these sheets have no format for both.
+    constexpr unsigned kGeneral = 0x71, kDate = 0x72, kTime = 0x77;
     Bytes out;
     {
         Bytes d;
@@ -521,17 +451,101 @@ std::string writeLotus(const ExportTable& t, bool wk1) {
         for (size_t c = 0; c < t.columns.size(); ++c) {
             const Variant v = t.value(c, r);
             if (v.isNull() || v.isEmpty()) continue;
-            if (v.type() == VarType::Date || v.hasNumericType()) {
+            const bool date = v.type() == VarType::Date;
+            if ((date && spreadsheetSerial(v.dateValue().value)) || v.hasNumericType()) {
                 Bytes d;
-                d.u8(v.type() == VarType::Date ? kDate : kGeneral);
+                d.u8(!date ? kGeneral : dateShape(v.dateValue().value) == DateShape::Time ? kTime : kDate);
                 d.u16(unsigned(c));
                 d.u16(unsigned(r + 1));
-                d.f64(v.type() == VarType::Date ? v.dateValue().value : automation::toDouble(v));
+                d.f64(date ? *spreadsheetSerial(v.dateValue().value) : automation::toDouble(v));
                 record(out, 0x000E, d);
             } else {
                 label(r + 1, c, t.text(c, r));
             }
         }
+    record(out, 0x0001, Bytes{});
+    return std::move(out.b);
+}
+
+namespace {
+
+// The 80-bit extended real of Release 3 sheets: sign, 15-bit exponent, 64-bit mantissa with its
+// leading one written out.
+void extendedReal(Bytes& d, double v) {
+    std::uint64_t mantissa = 0;
+    unsigned signExponent = 0;
+    if (v != 0 && std::isfinite(v)) {
+        int exponent = 0;
+        const double m = std::frexp(std::fabs(v), &exponent);   // 0.5 <= m < 1
+        mantissa = std::uint64_t(std::ldexp(m, 64));
+        signExponent = unsigned(exponent - 1 + 16383) | (v < 0 ? 0x8000u : 0u);
+    }
+    for (int i = 0; i < 8; ++i) d.u8(unsigned(mantissa >> (8 * i)) & 0xFF);
+    d.u16(signExponent);
+}
+
+}  // namespace
+
+std::string writeWk3(const ExportTable& t) {
+    constexpr std::string_view formatName = "Lotus 1-2-3 (WK3)";
+    constexpr size_t maxRows = 8192;
+    if (t.order.size() + 1 > maxRows) tooBig("records", t.order.size(), maxRows - 1, formatName);
+    if (t.columns.size() > 256) tooBig("columns", t.columns.size(), 256, formatName);
+    constexpr unsigned kGeneral = 0x71, kDate = 0x72, kTime = 0x77;
+    Bytes out;
+    {
+        Bytes d;
+        d.u16(0x1000);   // Release 3
+        d.b.append(14, '\0');
+        d.u8(1);         // labels in code page 850 (character group 1)
+        d.b.append(9, '\0');
+        record(out, 0x0000, d);
+    }
+    auto cellHead = [](Bytes& d, size_t row, size_t col) {
+        d.u16(unsigned(row));
+        d.u8(0);   // sheet A
+        d.u8(unsigned(col));
+    };
+    auto label = [&](size_t row, size_t col, std::string_view text) {
+        Bytes d;
+        cellHead(d, row, col);
+        d.u8('\'');
+        std::string s = toCp850(text.substr(0, 511));
+        // Bytes below 0x20 switch character groups in these labels.
+        for (char& c : s)
+            if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+        d.raw(s);
+        d.u8(0);
+        record(out, 0x0016, d);
+    };
+    for (size_t c = 0; c < t.columns.size(); ++c) label(0, c, t.columns[c].caption);
+    for (size_t r = 0; r < t.order.size(); ++r) {
+        Bytes formats;
+        formats.u8(0);
+        formats.u8(0);
+        formats.u16(unsigned(r + 1));
+        bool anyDate = false;
+        for (size_t c = 0; c < t.columns.size(); ++c) {
+            const Variant v = t.value(c, r);
+            unsigned format = kGeneral;
+            const bool date = v.type() == VarType::Date;
+            if (v.isNull() || v.isEmpty()) {
+            } else if ((date && spreadsheetSerial(v.dateValue().value)) || v.hasNumericType()) {
+                Bytes d;
+                cellHead(d, r + 1, c);
+                extendedReal(d, date ? *spreadsheetSerial(v.dateValue().value) : automation::toDouble(v));
+                record(out, 0x0017, d);
+                if (date) {
+                    format = dateShape(v.dateValue().value) == DateShape::Time ? kTime : kDate;
+                    anyDate = true;
+                }
+            } else {
+                label(r + 1, c, t.text(c, r));
+            }
+            formats.u32(format);
+        }
+        if (anyDate) record(out, 0x0013, formats);
+    }
     record(out, 0x0001, Bytes{});
     return std::move(out.b);
 }

@@ -28,5 +28,7 @@ struct ExportTable {
 std::string writeXls(const ExportTable& t, bool biff8, bool extended);
 // Lotus 1-2-3 WKS (release 1A) or WK1 (release 2) worksheet.
 std::string writeLotus(const ExportTable& t, bool wk1);
+// Lotus 1-2-3 Release 3 worksheet (WK3): one sheet, numbers as extended reals.
+std::string writeWk3(const ExportTable& t);
 
 }  // namespace vt::report::detail

@@ -4,6 +4,8 @@
 // of a set without a Transactions row, and the plug-in runner with the test plug-in.
 
 #include "tests/maps/MapFixture.h"
+#include "tests/support/FullDisk.h"
+#include "tests/support/OdbcFixture.h"
 
 #include "core/RunError.h"
 #include "mainwindow/ReportEngineHost.h"
@@ -13,6 +15,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
 #include <functional>
 #include <map>
 
@@ -247,6 +252,70 @@ TEST(Reports, AnExportThatFailsMarksNothingAndWritesNothing) {
         else
             EXPECT_NE(history.find("|Error:"), std::string::npos) << history;
     }
+}
+
+// A full disk: the export fails with the system's text, the file of the last export stays whole and
+// no row is marked "Exported" (PDF is painted, CSV written as text: both go through one writer).
+TEST(Reports, AnExportOntoAFullDiskFailsKeepsThePreviousFileAndMarksNothing) {
+    SmallFileSystem disk(128 * 1024);
+    if (!disk.ready()) GTEST_SKIP() << "no small file system could be mounted here (" << disk.reason() << ")";
+    for (int index : {20, 1}) {
+        SCOPED_TRACE(index);
+        Env e;
+        e.d.settings.set("Folders", "Export", disk.path().string());
+        e.setRow(k850, index, "");
+        e.writeTemplate(TemplateKind::Export);
+        e.d.addSet(set850());
+        const fs::path file = mainwindow::ExportFilePath(e.d.settings, kKey, index);
+        { std::ofstream(file, std::ios::binary) << "the previous good file"; }
+        disk.fill(0);
+        EXPECT_FALSE(mainwindow::ExportReport(e.d.services, e.host, e.inbox(), false));
+        EXPECT_EQ(e.d.column("Inbox", "Status"), "Opened");
+        std::ifstream in(file, std::ios::binary);
+        std::ostringstream kept;
+        kept << in.rdbuf();
+        EXPECT_EQ(kept.str(), "the previous good file");
+        const std::string why = "Cannot write \"" + file.string() + "\": " + std::strerror(ENOSPC);
+        const auto boxes = e.d.boxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_NE(boxes[0].find(why), std::string::npos) << boxes[0];
+        EXPECT_NE(e.d.history().find("|Error:"), std::string::npos);
+        EXPECT_NE(e.d.history().find(why), std::string::npos) << e.d.history();
+        fs::remove(disk / "filler");
+        fs::remove(file);
+    }
+}
+
+// Format 18: the records go into a new table named by the key, in the data source of the set's
+// Integrator row; Python's sqlite3 reads them back.
+TEST(Reports, AnOdbcExportFillsANewTableOfTheSetsDataSource) {
+    OdbcConfig::instance().addDataSource("VtReportsLite", "VtSQLite3", "Database=" + (fs::temp_directory_path() /
+                                         ("vt_reports_odbc_" + std::to_string(::getpid()) + ".db")).string());
+    const fs::path db = fs::temp_directory_path() / ("vt_reports_odbc_" + std::to_string(::getpid()) + ".db");
+    fs::remove(db);
+    Env e;
+    e.setRow(k850, 18, "");
+    e.d.db.exec("UPDATE Transactions SET DataSourceName = 'VtReportsLite'");
+    e.writeTemplate(TemplateKind::Export);
+    e.d.addSet(set850("0001", "PO-1"));
+    ASSERT_TRUE(mainwindow::ExportReport(e.d.services, e.host, e.inbox(), true)) << e.d.history();
+    EXPECT_EQ(e.d.column("Inbox", "Status"), "Exported");
+    EXPECT_TRUE(fs::is_empty(e.exports));
+    const std::string cmd = "/usr/bin/python3 -c \"import sqlite3,sys; c=sqlite3.connect(sys.argv[1]); "
+                            "[print('|'.join(str(v) for v in r)) for r in c.execute('SELECT * FROM ACME_850_004010_I')]\" '" +
+                            db.string() + "' 2>&1";
+    FILE* p = ::popen(cmd.c_str(), "r");
+    std::string back;
+    char buf[512];
+    for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) back.append(buf, n);
+    EXPECT_EQ(::pclose(p), 0) << back;
+    EXPECT_EQ(back, "PO-1|1|10\nPO-1|2|4\n");
+    // A second export finds the table there and marks nothing more.
+    e.d.addSet(set850("0002", "PO-2"));
+    EXPECT_FALSE(mainwindow::ExportReport(e.d.services, e.host, e.inbox({1}), true));
+    EXPECT_EQ(e.d.column("Inbox", "Status"), "Exported|Opened");
+    EXPECT_NE(e.d.history().find("already exists; no records were exported"), std::string::npos) << e.d.history();
+    fs::remove(db);
 }
 
 TEST(Reports, PrintViewAndDesignHandOverTheTemplateWithTheTranslatedRows) {

@@ -66,7 +66,7 @@ TEST_F(MapReports, FieldDefinitionsFollowTheMapAndTheStarterReportIsMadeOnce) {
     EXPECT_EQ(title.font.size, 18);
     EXPECT_TRUE(title.font.bold);
     EXPECT_EQ(title.color, 0x008080u);
-    EXPECT_EQ(title.width, 8500);
+    EXPECT_EQ(title.width, 10800);   // across the page between the margins
 
     // Later calls rewrite only the definitions; the report keeps its bytes.
     const std::string before = readFile(rpt);
@@ -107,6 +107,31 @@ TEST_F(MapReports, TheStarterReportRendersWithTranslatedData) {
     const std::string text = pdfText(pdf);
     for (const char* expected : {"ACME_810_004010", "Inbound", "INV-77", "PO-1", "Page 1 of 1"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+}
+
+// A long partner name still gives a title that stands whole on one line, above the caption.
+TEST_F(MapReports, TheStarterTitleStandsWholeOnItsLine) {
+    const maps::MapKey key{"VOZEZIDIDIDE MANUFACTURING COMPANY OF THE NORTH", "850", "004010", "I"};
+    d.store(makeMap(key, {{"BEG", 1, {{}, {}, {"AN", 22}}}}));
+    ASSERT_TRUE(maps::CreateMapReport(d.services, key));
+    auto doc = report::ReportDocument::open(reports / (key.text() + ".RPT"), 1, &d.clock);
+    const auto& title = doc->report().section(1).objects[0];
+    EXPECT_LT(title.font.size, 18);
+    auto record = automation::Recordset::create();
+    record->appendField("1BEG03", automation::adtype::VarChar, 22);
+    record->open();
+    doc->setDataSource(record);
+    const std::filesystem::path pdf = d.folder() / "long.pdf";
+    report::writePdf(*doc, pdf);
+    const std::string text = pdfText(pdf);
+    if (text.empty()) GTEST_SKIP() << "pdftotext is not installed";
+    // The title whole on a line of its own, then the caption.
+    const size_t at = text.find(key.partner + "_850_004010");
+    ASSERT_NE(at, std::string::npos) << text;
+    const size_t end = at + key.partner.size() + 11, caption = text.find("Inbound", end);
+    ASSERT_NE(caption, std::string::npos) << text;
+    EXPECT_EQ(text.substr(end, caption - end).find_first_not_of(" \n"), std::string::npos) << text;
+    EXPECT_NE(text.substr(end, caption - end).find('\n'), std::string::npos) << text;
 }
 
 TEST_F(MapReports, TheGuidelineListsBothDirectionsWithoutExcludedElements) {

@@ -2,6 +2,7 @@
 // and leftovers of killed writes found again.
 
 #include "platform/files/SafeFile.h"
+#include "tests/support/FullDisk.h"
 
 #include <gtest/gtest.h>
 
@@ -55,23 +56,8 @@ protected:
     mode_t oldMask = 0;
 };
 
-// A write that fails part-way, as on a full disk: the file size limit makes write() fail with
-// EFBIG instead of raising SIGXFSZ.
-struct FileSizeLimit {
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &old);
-        previous = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lim = old;
-        lim.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &lim);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, previous);
-    }
-    rlimit old{};
-    void (*previous)(int) = nullptr;
-};
+// A write that fails part-way, as on a full disk.
+using vt::test::FileSizeLimit;
 
 TEST_F(SafeFileTest, NewFileIsTheOwnersAloneAndReplacedFileKeepsItsMode) {
     vt::files::ReplaceFile(dir / "new.OC", "ISA*new~");
@@ -130,6 +116,11 @@ TEST_F(SafeFileTest, SymbolicLinkIsFollowed) {
     vt::files::ReplaceFile(dir / "link.txt", "new");
     EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
     EXPECT_EQ(read(dir / "real" / "export.txt"), "new");
+    // A link to a file not there yet makes that file; the link stays.
+    fs::create_symlink("real/later.txt", dir / "later.txt");
+    vt::files::ReplaceFile(dir / "later.txt", "made");
+    EXPECT_TRUE(fs::is_symlink(dir / "later.txt"));
+    EXPECT_EQ(read(dir / "real" / "later.txt"), "made");
 }
 
 TEST_F(SafeFileTest, NewNamesAreNeverTakenTwice) {

@@ -68,10 +68,10 @@ TEST(ObjectModel, ScriptsOpenEditBindExportAndSaveReports) {
     call(rpt, "Export", {Variant(false)});
     EXPECT_NE(readFile(dir / "S.XML").find("<Field Name=\"Name\">Bolt</Field>"), std::string::npos);
     EXPECT_EQ(errorNumber([&] { call(rpt, "Export", {Variant(true)}); }), kReportEngineError);
-    letProperty(options, "FormatType", Variant(13));
-    letProperty(options, "DiskFileName", Variant((dir / "S.WK3").string()));
+    letProperty(options, "FormatType", Variant(33));
+    letProperty(options, "DiskFileName", Variant((dir / "S.binary").string()));
     EXPECT_EQ(errorNumber([&] { call(rpt, "Export", {Variant(false)}); }), kReportEngineError);
-    EXPECT_FALSE(std::filesystem::exists(dir / "S.WK3"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "S.binary"));
     EXPECT_EQ(errorNumber([&] { call(rpt, "PrintOut", {Variant(false), Variant(0)}); }), kReportEngineError);
     EXPECT_EQ(errorNumber([&] { call(appObj, "OpenReport", {Variant((dir / "None.RPT").string())}); }),
               kReportEngineError);

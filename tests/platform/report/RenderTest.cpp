@@ -1,18 +1,28 @@
 #include "Fixture.h"
+#include "tests/support/FullDisk.h"
 #include "platform/report/Engine.h"
 #include "platform/report/ReportFile.h"
 
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 #include <QPrinterInfo>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <sstream>
 #include <sys/stat.h>
 
 namespace vt::report::test {
 namespace {
+
+using vt::test::FileSizeLimit;
+using vt::test::SmallFileSystem;
 
 // pdftotext's reading of a PDF, one trimmed line per text line; "" when it is not installed.
 std::string pdfText(const std::filesystem::path& pdf) {
@@ -127,10 +137,10 @@ TEST_F(Render, ExportGoesToTheXmlFileAndRefusesUnwritableFormats) {
     exportReport(*doc);
     EXPECT_TRUE(std::filesystem::exists(dir / "b.XML"));
     EXPECT_FALSE(std::filesystem::exists(dir / "a.XML"));
-    o.formatType = format::WK3;
-    o.diskFileName = (dir / "c.WK3").string();
+    o.formatType = format::ReportFile;
+    o.diskFileName = (dir / "c.RPT").string();
     EXPECT_THROW(exportReport(*doc), ReportError);
-    EXPECT_FALSE(std::filesystem::exists(dir / "c.WK3"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "c.RPT"));
     o.formatType = format::CSV;
     o.destinationType = 2;
     EXPECT_THROW(exportReport(*doc), ReportError);
@@ -160,6 +170,139 @@ TEST_F(Render, ExportsAndTemplatesAreTheOwnersAloneOrKeepTheReplacedMode) {
         EXPECT_EQ(modeOf(file), 0640u) << c.file << " replaced";
     }
     ::umask(mask);
+}
+
+// PDF export and printing to a file where the disk fills up: a failure with the system's text,
+// the previous file whole, no temporary file left.
+void expectPdfWritesFail(const ReportDocument& doc, const std::filesystem::path& folder, const std::string& why,
+                         const std::function<void(const std::function<void()>&)>& whileFull) {
+    const auto file = folder / "report.pdf";
+    for (bool print : {false, true}) {
+        SCOPED_TRACE(print ? "print to a file" : "export");
+        { std::ofstream(file, std::ios::binary) << "the previous good file"; }
+        whileFull([&] {
+            try {
+                if (print) {
+                    PrintOptions o;
+                    o.outputFile = file.string();
+                    printOut(doc, o);
+                } else {
+                    writePdf(doc, file);
+                }
+                ADD_FAILURE() << "the write reported success";
+            } catch (const ReportError& e) {
+                EXPECT_EQ(std::string(e.what()), "Cannot write \"" + file.string() + "\": " + why);
+            }
+        });
+        std::ifstream in(file, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        EXPECT_EQ(text.str(), "the previous good file");
+        for (const auto& e : std::filesystem::directory_iterator(folder))
+            EXPECT_EQ(e.path().filename().string().rfind(".vt-write-", 0), std::string::npos) << e.path();
+    }
+}
+
+TEST_F(Render, OnAFullDiskAPdfFailsAndKeepsThePreviousFile) {
+    auto doc = openSample();
+    auto data = std::make_shared<DataTable>(*doc->data());
+    for (int i = 0; i < 300; ++i) data->rows.push_back(data->rows[size_t(i % 3)]);
+    doc->setDataSource(data);
+    SmallFileSystem disk(256 * 1024);
+    if (disk.ready()) {
+        expectPdfWritesFail(*doc, disk.path(), std::strerror(ENOSPC), [&](const std::function<void()>& run) {
+            disk.fill(8 * 1024);
+            run();
+            std::filesystem::remove(disk / "filler");
+        });
+    }
+    expectPdfWritesFail(*doc, dir.path(), std::strerror(EFBIG), [](const std::function<void()>& run) {
+        FileSizeLimit limit(8 * 1024);
+        run();
+    });
+    if (!disk.ready()) GTEST_SKIP() << "no small file system could be mounted here (" << disk.reason() << ")";
+}
+
+TEST_F(Render, APdfOntoAReadOnlyFileIsRefusedAndALinkWritesItsFile) {
+    auto doc = openSample();
+    { std::ofstream(dir / "locked.pdf") << "kept"; }
+    ASSERT_EQ(::chmod((dir / "locked.pdf").c_str(), 0444), 0);
+    try {
+        writePdf(*doc, dir / "locked.pdf");
+        ADD_FAILURE() << "a read-only file was replaced";
+    } catch (const ReportError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot write \"" + (dir / "locked.pdf").string() + "\": " + std::strerror(EACCES));
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "locked.pdf").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+    EXPECT_EQ(st.st_size, 4);
+    std::filesystem::create_directory(dir / "real");
+    std::filesystem::create_symlink(dir / "real" / "out.pdf", dir / "link.pdf");
+    writePdf(*doc, dir / "link.pdf");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.pdf"));
+    const std::string text = pdfText(dir / "real" / "out.pdf");
+    if (!text.empty()) {
+        EXPECT_EQ(text.substr(0, 14), "Sample Report\n");
+    }
+}
+
+// A field that does not grow shows only the lines that fit in it whole.
+TEST_F(Render, AFieldThatDoesNotGrowShowsWholeLinesOnly) {
+    Report r;
+    auto& f = r.addTextObject(3, "First line\nsecond line\nthird", 0, 0);
+    const double line = QFontMetricsF(qtFont(f.font)).lineSpacing();
+    f.height = int(line * 1.7);   // room for one line and most of another
+    f.width = 4000;
+    r.section(SectionKind::Details).height = 2000;
+    ReportDocument doc(r, &fixedClock());
+    doc.setDataSource(sampleRecords());
+    const Layout layout = paginate(doc);
+    const double scale = 0.1;   // 144 dots an inch
+    QImage image(int(r.page.width * scale), int(r.page.height * scale), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    drawPage(p, layout, 0, scale);
+    p.end();
+    const PlacedItem& it = layout.pages[0].items.front();
+    auto inked = [&](double top, double bottom) {
+        for (int y = int(std::ceil(top * scale)); y < int(bottom * scale); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixel(x, y) != qRgb(255, 255, 255)) return true;
+        return false;
+    };
+    EXPECT_TRUE(inked(it.y, it.y + line));
+    EXPECT_FALSE(inked(it.y + line + 1, it.y + 2000));
+}
+
+// A huge value in a growing field is cut to what one object shows and grows to a page at most.
+TEST_F(Render, AHugeValueInAGrowingFieldGrowsToAPageAtMost) {
+    Report r;
+    auto& f = r.addFieldObject(3, "Name", 0, 0);
+    f.canGrow = true;
+    f.width = 3000;
+    ReportDocument doc(r, &fixedClock());
+    auto data = std::make_shared<DataTable>();
+    data->columns = {{"Name", adtype::VarChar, 0}};
+    for (int i = 0; i < 3; ++i) {
+        std::string words;
+        for (int w = 0; w < (2 << 20); ++w) words += std::string(4, char('a' + i)) + ' ';
+        data->rows.push_back({Variant(words)});   // 10 MB
+    }
+    doc.setDataSource(data);
+    const Layout layout = paginate(doc);
+    ASSERT_EQ(layout.pages.size(), 3u);
+    for (const Page& page : layout.pages) {
+        ASSERT_EQ(page.items.size(), 1u);
+        EXPECT_EQ(page.items[0].text.size(), kMaxShownText);
+        EXPECT_LE(page.items[0].height, r.page.height - r.page.marginTop - r.page.marginBottom);
+    }
+    writePdf(doc, dir / "huge.pdf");
+    const std::string text = pdfText(dir / "huge.pdf");
+    if (!text.empty()) {
+        EXPECT_NE(text.find("aaaa"), std::string::npos);
+        EXPECT_NE(text.find("cccc"), std::string::npos);
+    }
 }
 
 TEST_F(Render, DrawsAPageOnTheScreenAtAZoom) {

@@ -29,6 +29,15 @@ def read_separated(path, delimiter, quote='"'):
         return [row for row in csv.reader(f, delimiter=delimiter, quotechar=quote)]
 
 
+def xls_date(value, datemode):
+    """A date cell as yyyy-mm-dd, with hh:mm:ss when it has a time; a time alone as hh:mm:ss."""
+    import xlrd
+    d = xlrd.xldate.xldate_as_datetime(value, datemode)
+    if value < 1:
+        return d.strftime("%H:%M:%S")
+    return d.strftime("%Y-%m-%d %H:%M:%S" if (d.hour, d.minute, d.second) != (0, 0, 0) else "%Y-%m-%d")
+
+
 def read_xls(path):
     try:
         import xlrd
@@ -42,14 +51,17 @@ def read_xls(path):
         for c in range(sheet.ncols):
             cell = sheet.cell(r, c)
             if cell.ctype == xlrd.XL_CELL_DATE:
-                t = xlrd.xldate_as_tuple(cell.value, book.datemode)
-                row.append("%04d-%02d-%02d" % t[:3])
+                row.append(xls_date(cell.value, book.datemode))
             elif cell.ctype == xlrd.XL_CELL_NUMBER:
                 row.append(number(cell.value))
             elif cell.ctype == xlrd.XL_CELL_BOOLEAN:
                 row.append("TRUE" if cell.value else "FALSE")
             else:
                 row.append(str(cell.value))
+        if os.path.basename(path).startswith("fmt_"):
+            # Each cell with the number format it opens with.
+            row = ["%s {%s}" % (v, book.format_map[book.xf_list[sheet.cell_xf_index(r, c)].format_key].format_str)
+                   for c, v in enumerate(row)]
         rows.append(row)
     # The number formats and widths the extended variants carry, column by column.
     formats = []
@@ -62,12 +74,14 @@ def read_xls(path):
     return rows
 
 
-def read_ssconvert(path):
+def read_ssconvert(path, importer=None):
     if not shutil.which("ssconvert"):
         return None
     with tempfile.TemporaryDirectory() as d:
         out = os.path.join(d, "out.csv")
-        subprocess.run(["ssconvert", "--export-type=Gnumeric_stf:stf_csv", path, out],
+        # Release 3 sheets are read by the Lotus importer, which has to be named for them.
+        forced = ["--import-type=" + importer] if importer else []
+        subprocess.run(["ssconvert"] + forced + ["--export-type=Gnumeric_stf:stf_csv", path, out],
                        check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         with open(out, newline="", encoding="utf-8") as f:
             return [[plain(c) for c in row] for row in csv.reader(f)]
@@ -143,7 +157,31 @@ def read_pdf(path):
            [["pages %d" % len([p for p in pages if p.strip()])]]
 
 
+def read_text(path):
+    with open(path, newline="", encoding="cp1252") as f:
+        pages = f.read().split("\f")
+    return [[line] for page in pages for line in page.split("\r\n")[:-1]]
+
+
+def read_word(path):
+    """The text LibreOffice Writer reads from a Word document, one paragraph a line, tabs as |."""
+    office = shutil.which("soffice") or shutil.which("libreoffice")
+    if not office:
+        return None
+    with tempfile.TemporaryDirectory() as d:
+        # A profile of its own, so no running office or user profile is touched.
+        subprocess.run([office, "-env:UserInstallation=file://" + os.path.join(d, "profile"), "--headless",
+                        "--convert-to", "txt:Text (encoded):UTF8", "--outdir", d, path],
+                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=180)
+        name = os.path.splitext(os.path.basename(path))[0] + ".txt"
+        with open(os.path.join(d, name), encoding="utf-8-sig") as f:
+            text = f.read()
+    return [line.split("\t") for line in text.splitlines()]
+
+
 READERS = {
+    ".doc": read_word,
+    ".txt": read_text,
     ".csv": lambda p: read_separated(p, ","),
     ".tsv": lambda p: read_separated(p, "\t"),
     ".chr": lambda p: read_separated(p, ";", "'"),
@@ -151,6 +189,7 @@ READERS = {
     ".xls": read_xls,
     ".wk1": read_ssconvert,
     ".wks": read_ssconvert,
+    ".wk3": lambda p: read_ssconvert(p, "Gnumeric_lotus:lotus"),
     ".dif": read_ssconvert,
     ".rtf": read_rtf,
     ".htm": read_html,

@@ -1,8 +1,9 @@
 // Pictures of the report viewer and designer windows over a purchase-order report, for looking
 // at them under a virtual display:
 //   vt_report_screenshot <folder>
-// writes viewer.png, viewer-drilldown.png, viewer-bare.png (every Viewer switch off), designer.png and
-// report.pdf (the same report as printed, for pdftoppm).
+// writes viewer.png, viewer-drilldown.png, viewer-bare.png (every Viewer switch off), viewer-1024.png
+// (a window 1024 pixels wide), viewer-empty.png (no records), starter.png (a map's starter report
+// with a long partner name), designer.png and report.pdf (the same report as printed, for pdftoppm).
 
 // Before any Qt header: the automation runtime uses names Qt defines as macros.
 #include "platform/automation/Recordset.h"
@@ -11,6 +12,8 @@
 #include "platform/report/ReportDesigner.h"
 #include "platform/report/ReportViewer.h"
 
+#include "maps/MapReport.h"
+#include "platform/report/FieldDefs.h"
 #include "platform/settings/Settings.h"
 #include "setup/frmDesign.h"
 #include "setup/frmReport.h"
@@ -129,6 +132,37 @@ int main(int argc, char** argv) {
         w->crxViewer()->findNext(QStringLiteral("hinge"));
         save(*w, out / "viewer-drilldown.png");
         w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    {
+        setup::frmReport* w = setup::frmReport::Show(settings, doc);
+        w->resize(1024, 700);
+        save(*w, out / "viewer-1024.png");
+        auto empty = std::make_shared<report::ReportDocument>(orderReport());
+        auto none = orders();
+        while (none->recordCount() > 0) {
+            none->moveFirst();
+            none->deleteCurrent();
+        }
+        empty->setDataSource(none);
+        setup::frmReport::Show(settings, empty);
+        save(*w, out / "viewer-empty.png");
+        w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    {
+        const auto fields = orders();
+        const maps::MapKey key{"VOZEZIDIDIDE MANUFACTURING COMPANY", "850", "004010", "I"};
+        const auto file = out / (key.text() + ".RPT");
+        report::createReportOnRuntimeDS(*fields, file, out / (key.text() + ".ttx"), true, false);
+        auto starter = report::ReportDocument::open(file, 1);
+        maps::AddMapTitleBlock(starter->report(), key);
+        starter->setDataSource(orders());
+        setup::frmReport* w = setup::frmReport::Show(settings, starter);
+        w->resize(1024, 700);
+        save(*w, out / "starter.png");
+        w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     {
         MemorySettings off;

@@ -19,6 +19,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -313,6 +314,64 @@ TEST_F(ReportWindows, TheViewersExportOffersEachFormatWithItsExtensionAndAddsIt)
     }
     EXPECT_TRUE(report::ReportViewer::exportFilter().contains(QStringLiteral("Comma-separated values (CSV) (*.csv *.CSV)")));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 5);
+}
+
+// The export dialog opens in the Export folder, on the format of the last export (PDF before
+// any), with the report's name; ODBC, which makes no file, is not among the file formats.
+TEST_F(ReportWindows, TheExportDialogStartsInTheExportFolderWithTheLastFormat) {
+    vt::test::TempFolder dir("viewer-export-start");
+    settings.set("Folders", "Export", dir.path.string());
+    vt::test::TempFolder reports("viewer-export-template");
+    ReportDocument(groupedReport()).save(reports.path / "ACME_850_004010_I.RPT");
+    auto doc = ReportDocument::open(reports.path / "ACME_850_004010_I.RPT", 1);
+    doc->setDataSource(items());
+    setup::frmReport* w = setup::frmReport::Show(settings, doc);
+    report::ReportViewer* v = w->crxViewer();
+    auto dialog = v->exportDialog();
+    EXPECT_EQ(fs::path(dialog->directory().absolutePath().toStdString()), fs::canonical(dir.path));
+    EXPECT_EQ(report::ReportViewer::formatOfFilter(dialog->selectedNameFilter()), report::ReportViewer::lastExportFormat());
+    EXPECT_FALSE(report::ReportViewer::exportFilter().contains(QStringLiteral("ODBC")));
+    ASSERT_FALSE(dialog->selectedFiles().isEmpty());
+    EXPECT_EQ(fs::path(dialog->selectedFiles().front().toStdString()).stem(), "ACME_850_004010_I");
+
+    // An export in another format makes that one the first offered next time.
+    AnsweringViewer other;
+    other.setReportSource(doc);
+    other.viewReport();
+    other.typed = QString::fromStdString((dir.path / "last").string());
+    other.format = report::format::Excel8;
+    other.action("export")->trigger();
+    ASSERT_TRUE(fs::exists(dir.path / "last.xls"));
+    EXPECT_EQ(report::ReportViewer::lastExportFormat(), report::format::Excel8);
+    EXPECT_EQ(report::ReportViewer::formatOfFilter(v->exportDialog()->selectedNameFilter()), report::format::Excel8);
+}
+
+// At 1024 pixels wide every part of the toolbar is on it; none is pushed into its overflow menu.
+TEST_F(ReportWindows, TheToolbarFitsAWindow1024PixelsWide) {
+    setup::frmReport* w = setup::frmReport::Show(settings, groupedDocument());
+    w->resize(1024, 700);
+    w->show();
+    QApplication::processEvents();
+    QToolBar* bar = w->crxViewer()->toolbar();
+    EXPECT_LE(bar->sizeHint().width(), bar->width());
+    for (QAction* a : bar->actions()) {
+        if (a->isSeparator()) continue;
+        QWidget* part = bar->widgetForAction(a);
+        ASSERT_NE(part, nullptr) << a->text().toStdString();
+        EXPECT_TRUE(part->isVisible()) << a->text().toStdString();
+        EXPECT_LE(part->geometry().right(), bar->width()) << a->text().toStdString();
+    }
+}
+
+// A report without records says so on its page.
+TEST_F(ReportWindows, AReportWithoutRecordsSaysSoOnItsPage) {
+    setup::frmReport* w = setup::frmReport::Show(settings, groupedDocument(items(0)));
+    const report::Layout* layout = w->crxViewer()->currentLayout();
+    ASSERT_NE(layout, nullptr);
+    ASSERT_EQ(layout->pages.size(), 1u);
+    bool said = false;
+    for (const auto& it : layout->pages[0].items) said = said || it.text == report::kNoRecordsText;
+    EXPECT_TRUE(said);
 }
 
 // Presses on a point of the designer canvas, drags by (dx, dy) pixels and lets go.
