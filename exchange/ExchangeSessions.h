@@ -19,6 +19,7 @@
 // killed at any point is completed or undone when the next one starts or the window loads.
 
 #include "core/Services.h"
+#include "exchange/Networks.h"
 #include "exchange/UniqueNames.h"
 #include "exchange/clsExchange.h"
 #include "platform/automation/Object.h"
@@ -67,6 +68,9 @@ struct NetworkControls {
     int hash = -1;              // cboHash position
     std::string sizeLimit;      // megabytes one download or unpacked file may hold; "" the default
 };
+
+// What a run reads of a network's settings.
+NetworkControls ControlsFor(const NetworkSettings& network);
 
 // A network's certificate choice as its Encryption tab shows it.
 struct SigningChoice {
@@ -126,6 +130,9 @@ public:
     // Completes or undoes what a killed session left (files, rows, temporary files); run when
     // a session starts and when the window loads. Failures are logged.
     void recoverInterruptedWork();
+    // Removes the Outbox files this run wrote that did not go to Sent: their rows stay in the
+    // Outbox and go with the next send.
+    void dropUnsentFiles();
     // Writes the log rows that could not be written when the database was busy.
     void flushPendingLog();
     bool hasPendingLog() const { return !pending_.empty(); }
@@ -205,6 +212,7 @@ private:
     std::chrono::steady_clock::duration dialogTime_{}, networkWaitAtStart_{};
     bool timing_ = false;
     std::vector<PendingRow> pending_;
+    std::vector<std::int64_t> writtenThisRun_;   // journal entries of the Outbox files this run wrote
     bool flushing_ = false;
 };
 

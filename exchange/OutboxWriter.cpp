@@ -159,6 +159,7 @@ std::string ExchangeSessions::WriteOutBoxToFile() {
             journal.remove(entry);
             fileError(outbound / name, e.code().value());
         }
+        writtenThisRun_.push_back(entry);
         if (placed.filename() != name) {
             journal.setFile(entry, placed.lexically_normal());
             names_.keep(placed.filename().string());
@@ -249,7 +250,7 @@ bool ExchangeSessions::MoveOutToSent() {
         // folder always has its rows in Sent, and a kill after the commit leaves a move the next
         // session completes.
         const std::string stem = text::toUpper(text::formatDate(s_.clock.now(), "mmddyy-hhmmss-AMPM"));
-        fs::path destination = sentFolder / names_.take(stem, ".OC", {sentFolder});
+        fs::path destination = sentFolder / UniqueNames::firstFree(stem, ".OC", sentFolder);
         std::int64_t entry = 0;
         {
             db::Transaction tx(s_.db);
@@ -277,7 +278,7 @@ bool ExchangeSessions::MoveOutToSent() {
         step("rows moved");
         for (int error; (error = LinkFile(file, destination)) != 0;) {
             if (error != EEXIST) fileError(file, error);
-            destination = sentFolder / names_.take(stem, ".OC", {sentFolder});
+            destination = sentFolder / UniqueNames::firstFree(stem, ".OC", sentFolder);
             journal.setDestination(entry, destination);
         }
         step("file linked");

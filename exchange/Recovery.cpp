@@ -6,6 +6,7 @@
 #include "platform/db/Database.h"
 #include "platform/files/SafeFile.h"
 
+#include <algorithm>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,7 +47,7 @@ void ExchangeSessions::recoverInterruptedWork() {
                         for (int error; (error = LinkFile(e.file, destination)) != 0;) {
                             if (error != EEXIST) throw fs::filesystem_error("cannot move", e.file, destination,
                                                                             std::error_code(error, std::generic_category()));
-                            destination = sent / names_.take(destination.stem().string(), ".OC", {sent});
+                            destination = sent / UniqueNames::firstFree(destination.stem().string(), ".OC", sent);
                             journal.setDestination(e.id, destination);
                         }
                     }
@@ -69,6 +70,24 @@ void ExchangeSessions::recoverInterruptedWork() {
             }
         }
         journal.markEarlier();
+    } catch (...) {
+        logFailure(false);
+    }
+}
+
+void ExchangeSessions::dropUnsentFiles() {
+    if (writtenThisRun_.empty()) return;
+    try {
+        FileJournal journal(s_.db);
+        for (const JournalEntry& e : journal.entries()) {
+            if (e.kind != "send" || e.state != "written" ||
+                std::find(writtenThisRun_.begin(), writtenThisRun_.end(), e.id) == writtenThisRun_.end())
+                continue;
+            std::error_code ec;
+            fs::remove(e.file, ec);
+            journal.remove(e.id);
+        }
+        writtenThisRun_.clear();
     } catch (...) {
         logFailure(false);
     }

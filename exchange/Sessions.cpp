@@ -227,6 +227,24 @@ bool ExchangeSessions::RunReceiveScript(const NetworkControls& network, RunMode 
     return run(network, false, mode);
 }
 
+NetworkControls ControlsFor(const NetworkSettings& n) {
+    NetworkControls c;
+    c.url = n.url;
+    c.userName = n.userName;
+    c.password = n.password;
+    c.remotePort = n.remotePort;
+    c.timeOut = n.timeOut;
+    c.protocolIndex = n.protocol;
+    if (n.protocol >= 0 && n.protocol < int(kProtocols.size())) c.protocolText = kProtocols[std::size_t(n.protocol)];
+    c.accessTypeIndex = n.accessType;
+    c.proxy = n.proxy;
+    c.sendScript = n.sendScript;
+    c.receiveScript = n.receiveScript;
+    c.hash = n.hash;
+    c.sizeLimit = std::to_string(n.sizeLimit);
+    return c;
+}
+
 std::string ExchangeSessions::seconds(long milliseconds) const {
     if (milliseconds % 1000 == 0) return std::to_string(milliseconds / 1000);
     return text::formatNumber(double(milliseconds) / 1000.0, "0.###");
@@ -314,6 +332,7 @@ bool ExchangeSessions::run(const NetworkControls& n, bool send, RunMode mode) {
         });
     }
     bool completed = false;
+    writtenThisRun_.clear();
     try {
         recoverInterruptedWork();
         clsExchange& x = exchange();
@@ -364,6 +383,7 @@ bool ExchangeSessions::run(const NetworkControls& n, bool send, RunMode mode) {
         say(text);
     }
     watchdog.reset();
+    dropUnsentFiles();
     // A receive that ended well fetched again whatever an earlier, killed one left on the server.
     if (completed && !send) {
         try {

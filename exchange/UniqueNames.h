@@ -17,6 +17,9 @@ public:
     // Returns the name with its extension; it counts as given from now on.
     std::string take(std::string_view stem, std::string_view extension,
                      std::initializer_list<std::filesystem::path> folders);
+    // The first of "stem", "stem-2", ... with `extension` that no file in `folder` has; not
+    // counted as given (names of the program's own folders, which no partner sees).
+    static std::string firstFree(std::string_view stem, std::string_view extension, const std::filesystem::path& folder);
     // Marks a name as given (a file placed under a name chosen elsewhere).
     void keep(std::string_view name);
 

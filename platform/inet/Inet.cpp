@@ -682,11 +682,13 @@ void Inet::setUrl(std::string_view text) {
     };
     const std::string scheme = part(CURLUPART_SCHEME);
     const std::string host = part(CURLUPART_HOST);
-    if (host.empty()) fail(err::UrlMalformed, "URL is malformed: " + std::string(text));
-    if (scheme != "ftp" && scheme != "http" && scheme != "https")
+    // An address without a scheme takes the protocol's, which a request checks.
+    const bool ownScheme = text.find("://") != std::string_view::npos;
+    if (ownScheme && scheme != "ftp" && scheme != "http" && scheme != "https")
         fail(err::UrlMalformed, "Only ftp, http and https addresses are taken: " + std::string(text));
-    if (secureOnly && scheme != "https")
+    if (ownScheme && secureOnly && scheme != "https")
         fail(err::NoProtocol, "This network sends only over HTTPS: " + std::string(text) + " is refused");
+    if (host.empty()) fail(err::UrlMalformed, "URL is malformed: " + std::string(text));
     url_ = std::string(text);
     if (scheme == "ftp") protocol = icFTP;
     else if (scheme == "http") protocol = icHTTP;

@@ -1,6 +1,5 @@
 // Whole sessions with real send and receive scripts against servers on loopback.
-#include "tests/exchange/ExchangeFixture.h"
-#include "tests/support/LoopbackServers.h"
+#include "tests/exchange/LoopbackFixture.h"
 
 #include <thread>
 
@@ -9,19 +8,7 @@ using namespace vt::test;
 
 namespace {
 
-class EndToEnd : public ExchangeTest {
-protected:
-    void SetUp() override {
-        ExchangeTest::SetUp();
-        servers = &LoopbackServers::instance();
-        inet::Options o;
-        o.extraCaFile = servers->certificate;
-        inet::setOptions(o);
-        folder = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    }
-    LoopbackServers* servers = nullptr;
-    std::string folder;   // this test's own folder on the servers
-};
+using EndToEnd = LoopbackExchangeTest;
 
 TEST_F(EndToEnd, FtpSendPutsTheOutboxOnTheServerAndMovesItToSent) {
     load(outboundPo().text());
