@@ -220,6 +220,11 @@ TEST_F(Session, ASessionCanBeCancelledAndUnattendedOnesHaveABudget) {
     exchange::ExchangeSessions scheduled(scratch.services, view, o);
     scheduled.RunReceiveScript(network("Do : WaitForResponse : Loop"), RunMode::Scheduled);
     EXPECT_EQ(log().back(), "Error:Session stopped: its time limit of 0.2 seconds was reached");
+    // A whole number of seconds reads as one.
+    o.unattendedBudget = std::chrono::milliseconds(1000);
+    exchange::ExchangeSessions whole(scratch.services, view, o);
+    whole.RunReceiveScript(network("Do : Loop"), RunMode::Scheduled);
+    EXPECT_EQ(log().back(), "Error:Session stopped: its time limit of 1 second was reached");
 }
 
 }  // namespace
