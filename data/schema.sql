@@ -363,25 +363,8 @@ CREATE TABLE "Internet" (
 );
 CREATE UNIQUE INDEX "Internet_Network" ON "Internet" ("Network");
 
--- Files of Exchange sessions under way, so that a session killed half-way is completed or
--- undone by the next one: an Outbox file written ('written') or moving to Sent with its rows
--- ('moving'), a received file being loaded ('loading') or loaded ('loaded'). Rows lists the
--- Outbox row ids of a sent file; Mark and Interchange tell whether a killed load was committed.
--- SizeLimit (megabytes) bounds what one download or one unpacked file may hold.
--- Older databases get both from the Exchange window when it first uses them.
-CREATE TABLE "ExchangeFiles" (
-    "Id"          INTEGER PRIMARY KEY,
-    "Kind"        TEXT    NOT NULL DEFAULT '',
-    "State"       TEXT    NOT NULL DEFAULT '',
-    "File"        TEXT    NOT NULL DEFAULT '',
-    "Destination" TEXT    NOT NULL DEFAULT '',
-    "Rows"        TEXT    NOT NULL DEFAULT '',
-    "Size"        INTEGER NOT NULL DEFAULT 0,
-    "Hash"        TEXT    NOT NULL DEFAULT '',
-    "Mark"        INTEGER NOT NULL DEFAULT 0,
-    "Interchange" TEXT    NOT NULL DEFAULT '',
-    "Earlier"     INTEGER NOT NULL DEFAULT 0
-);
+-- SizeLimit (megabytes) bounds what one download or one unpacked file of a network may hold; older
+-- databases get it from the Exchange window when it first reads the networks.
 
 -- Shipping data of the partner plug-in, which keeps the user's choice in the Selected flags.
 CREATE TABLE "Location" (

@@ -21,7 +21,8 @@ namespace vt::exchange {
 // (EEXIST when the name is taken). The caller removes the first name afterwards.
 int LinkFile(const std::filesystem::path& from, const std::filesystem::path& to);
 
-// Adds what older databases lack: table ExchangeFiles and the network's SizeLimit.
+// Adds table ExchangeFiles, which the program makes when it first needs it, and the network's
+// SizeLimit that older databases lack.
 void EnsureExchangeTables(db::Database& db);
 
 struct JournalEntry {

@@ -257,6 +257,8 @@ QWidget* frmExchange::buildConnectionTab() {
     cboAccessType = new QComboBox;
     mebRemotePort = numberBox();
     mebTimeOut = numberBox();
+    mebRemotePort->setToolTip(QStringLiteral("Empty: the port the URL names, or the protocol's own"));
+    mebTimeOut->setToolTip(QStringLiteral("Seconds a request may wait on the server; empty: 60"));
     mebSizeLimit = numberBox();
     mebSizeLimit->setToolTip(QStringLiteral("The most one downloaded or unpacked file may hold, in megabytes"));
     form->addRow(QStringLiteral("URL:"), txtURL);

@@ -238,6 +238,21 @@ TEST_F(RealUse, ANewNetworkRunsAndWhatCannotWorkIsNamedAtSave) {
     EXPECT_EQ(view.session, "Script error 11 in line 2: Division by zero\r\n");
 }
 
+TEST_F(RealUse, AnOlderDatabaseKeepsWorking) {
+    // A database made before networks had a size limit, with a network in it.
+    std::string schema = schemaSql();
+    schema = schema.substr(schema.find("CREATE TABLE \"Internet\""));
+    schema = schema.substr(0, schema.find(");") + 2);
+    schema.replace(schema.find(",\n    \"SizeLimit\""), schema.find("\n);") - schema.find(",\n    \"SizeLimit\""), "");
+    scratch.db.exec("DROP TABLE Internet");
+    scratch.db.exec(schema);
+    scratch.db.exec("INSERT INTO Internet (Network, URL) VALUES ('Older1', 'ftp://127.0.0.1/')");
+    const auto networks = exchange::ReadNetworks(scratch.db);
+    ASSERT_EQ(networks.size(), 1u);
+    EXPECT_EQ(networks[0].sizeLimit, 100);
+    EXPECT_EQ(count("ExchangeFiles"), 0);
+}
+
 // Runs the scheduler's choices through real sessions.
 class SessionRunner : public exchange::ScheduleRunner {
 public:
