@@ -19,6 +19,7 @@
 // killed at any point is completed or undone when the next one starts or the window loads.
 
 #include "core/Services.h"
+#include "exchange/Connection.h"
 #include "exchange/Networks.h"
 #include "exchange/UniqueNames.h"
 #include "exchange/clsExchange.h"
@@ -71,6 +72,10 @@ struct NetworkControls {
 
 // What a run reads of a network's settings.
 NetworkControls ControlsFor(const NetworkSettings& network);
+// The connection settings among them.
+ConnectionInput ConnectionOf(const NetworkControls& network);
+// "" when a network's connection settings can work, else the message that names the box that cannot.
+std::string ValidateNetworkSettings(const NetworkSettings& network);
 
 // A network's certificate choice as its Encryption tab shows it.
 struct SigningChoice {

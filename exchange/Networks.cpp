@@ -4,7 +4,7 @@
 #include "core/Globals.h"
 #include "core/RunError.h"
 #include "core/UiSink.h"
-#include "exchange/Connection.h"
+#include "exchange/ExchangeSessions.h"
 #include "exchange/FileJournal.h"
 #include "platform/db/Database.h"
 
@@ -74,18 +74,6 @@ std::string ValidateNetworkName(std::string_view name) {
             return "Invalid Network Name!";
     if (name.size() < 6) return "Enter a longer Network Name! (Min 6)";
     return {};
-}
-
-std::string ValidateNetworkSettings(const NetworkSettings& n) {
-    ConnectionInput input;
-    input.protocol = n.protocol;
-    input.url = n.url;
-    input.remotePort = n.remotePort;
-    input.timeOut = n.timeOut;
-    input.accessType = n.accessType;
-    input.proxy = n.proxy;
-    input.sizeLimit = std::to_string(n.sizeLimit);
-    return CheckConnection(input);
 }
 
 std::vector<NetworkSettings> ReadNetworks(db::Database& db) {

@@ -52,8 +52,7 @@ struct NetworkSettings {
 
 // "" for a good name, else the message that refuses it.
 std::string ValidateNetworkName(std::string_view name);
-// "" when the connection settings can work, else the message that names the box that cannot.
-std::string ValidateNetworkSettings(const NetworkSettings& n);
+
 
 // ---- Table Internet ----
 std::vector<NetworkSettings> ReadNetworks(db::Database& db);   // in name order

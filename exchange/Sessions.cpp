@@ -5,7 +5,6 @@
 #include "core/RunError.h"
 #include "core/SessionGuard.h"
 #include "core/UiSink.h"
-#include "exchange/Connection.h"
 #include "exchange/ExchangeLog.h"
 #include "exchange/FileJournal.h"
 #include "exchange/ProviderChoice.h"
@@ -245,6 +244,20 @@ NetworkControls ControlsFor(const NetworkSettings& n) {
     return c;
 }
 
+ConnectionInput ConnectionOf(const NetworkControls& n) {
+    ConnectionInput input;
+    input.protocol = n.protocolText == "SFTP" ? kProtocolSftp : n.protocolIndex;
+    input.url = n.url;
+    input.remotePort = n.remotePort;
+    input.timeOut = n.timeOut;
+    input.accessType = n.accessTypeIndex;
+    input.proxy = n.proxy;
+    input.sizeLimit = n.sizeLimit;
+    return input;
+}
+
+std::string ValidateNetworkSettings(const NetworkSettings& n) { return CheckConnection(ConnectionOf(ControlsFor(n))); }
+
 std::string ExchangeSessions::seconds(long milliseconds) const {
     if (milliseconds % 1000 == 0) return std::to_string(milliseconds / 1000);
     return text::formatNumber(double(milliseconds) / 1000.0, "0.###");
@@ -277,14 +290,7 @@ void ExchangeSessions::onScriptCheck() {
 }
 
 void ExchangeSessions::configure(const NetworkControls& n) {
-    ConnectionInput input;
-    input.protocol = n.protocolText == "SFTP" ? kProtocolSftp : n.protocolIndex;
-    input.url = n.url;
-    input.remotePort = n.remotePort;
-    input.timeOut = n.timeOut;
-    input.accessType = n.accessTypeIndex;
-    input.proxy = n.proxy;
-    input.sizeLimit = n.sizeLimit;
+    const ConnectionInput input = ConnectionOf(n);
     const Connection c = ResolveConnection(input);
     maxBytes_ = c.maxBytes;
     inet::Inet& i = inet();

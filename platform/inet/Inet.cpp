@@ -926,9 +926,10 @@ void Inet::execute(std::string_view url, std::string_view operation, const Varia
     }
 }
 
-Variant Inet::openUrl(std::string_view url, int dataType) {
+void Inet::fetch(std::string_view url, const std::filesystem::path& file) {
     finishIfDone();
     if (worker_.joinable()) fail(err::StillExecuting, "Still executing last request");
+    if (!file.empty()) checkLocalName(file.string());
     if (!url.empty()) setUrl(url);
     if (url_.empty()) fail(err::UrlMalformed, "No URL to open");
     if (protocol != icFTP && protocol != icHTTP && protocol != icHTTPS)
@@ -938,9 +939,17 @@ Variant Inet::openUrl(std::string_view url, int dataType) {
     r.target = effectiveUrl(url_);
     r.method = "GET";
     r.emitEvents = false;
+    if (!file.empty()) {
+        r.download = file;
+        r.result = Request::Result::File;
+    }
     startRequest(std::move(r));
     waitWhile([this] { return worker_.joinable(); });
     if (!transfer_->ok) fail(err::RequestFailed, "Unable to complete the request: " + transfer_->responseInfo);
+}
+
+Variant Inet::openUrl(std::string_view url, int dataType) {
+    fetch(url, {});
     std::string body;
     {
         std::lock_guard lock(transfer_->m);
@@ -951,23 +960,8 @@ Variant Inet::openUrl(std::string_view url, int dataType) {
 }
 
 void Inet::download(std::string_view url, const std::filesystem::path& file) {
-    finishIfDone();
-    if (worker_.joinable()) fail(err::StillExecuting, "Still executing last request");
-    checkLocalName(file.string());
-    if (!url.empty()) setUrl(url);
-    if (url_.empty()) fail(err::UrlMalformed, "No URL to open");
-    if (protocol != icFTP && protocol != icHTTP && protocol != icHTTPS)
-        fail(err::NoProtocol, "No transfer is offered for protocol " + std::to_string(protocol));
-    Request r;
-    r.ftp = protocol == icFTP;
-    r.target = effectiveUrl(url_);
-    r.method = "GET";
-    r.emitEvents = false;
-    r.download = file;
-    r.result = Request::Result::File;
-    startRequest(std::move(r));
-    waitWhile([this] { return worker_.joinable(); });
-    if (!transfer_->ok) fail(err::RequestFailed, "Unable to complete the request: " + transfer_->responseInfo);
+    if (file.empty()) fail(75, "No file to download into");
+    fetch(url, file);
 }
 
 Variant Inet::getChunk(long size, int dataType) {

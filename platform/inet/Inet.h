@@ -155,6 +155,8 @@ public:
 
 private:
     void startRequest(Request request);
+    // A GET of `url` (or the current URL) to its end: into `file`, or kept for reading.
+    void fetch(std::string_view url, const std::filesystem::path& file);
     void finishIfDone();
     void waitWhile(const std::function<bool()>& keepWaiting);
     void joinWorker();

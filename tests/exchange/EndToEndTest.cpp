@@ -1,4 +1,5 @@
 // Whole sessions with real send and receive scripts against servers on loopback.
+#include "tests/exchange/CrashScripts.h"
 #include "tests/exchange/LoopbackFixture.h"
 
 #include <thread>
@@ -38,19 +39,7 @@ TEST_F(EndToEnd, FtpReceiveFetchesEveryFileLoadsItAndDeletesItThere) {
     const fs::path remote = servers->ftpHome() / folder;
     writeAll(remote / "a.edi", X12().isa("000000601", "PARTNERID", "OWNID").gs("61").po().ge().iea().text());
     writeAll(remote / "b.edi", X12().isa("000000602", "PARTNERID", "OWNID").gs("62").po().po("0002").ge().iea().text());
-    const std::string script =
-        "Inet.Execute Exchange.URL & \"" + folder + "/\", \"DIR *.edi\"\n"
-        "WaitForResponse\n"
-        "names = Split(Inet.GetChunk(4096), vbCrLf)\n"
-        "For Each n In names\n"
-        "  If n <> \"\" Then\n"
-        "    Exchange.LocaleFile = GetInboundPath & n\n"
-        "    Inet.Execute , \"GET \" & n & \" \"\"\" & Exchange.LocaleFile & \"\"\"\"\n"
-        "    WaitForResponse\n"
-        "    If LoadInBox(Exchange.LocaleFile) = \"\" Then Inet.Execute , \"DELETE \" & n : WaitForResponse\n"
-        "  End If\n"
-        "Next\n";
-    EXPECT_TRUE(sessions->RunReceiveScript(network(script, "FTP", servers->ftp("/"))));
+    EXPECT_TRUE(sessions->RunReceiveScript(network(crash::kReceive, "FTP", servers->ftp("/" + folder + "/"))));
     EXPECT_EQ(log().back(), "Info:Receive script execution complete");
     EXPECT_EQ(count("Inbox"), 3);
     EXPECT_EQ(filesIn(remote), std::vector<std::string>{});
