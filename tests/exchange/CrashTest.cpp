@@ -65,7 +65,9 @@ protected:
         exchange::ExchangeSessions next(scratch.services, view, {});
         next.recoverInterruptedWork();
         // Whatever the point of the kill: a file in the Sent folder has its rows in Sent.
-        if (!filesIn(crash::sent(data())).empty()) EXPECT_EQ(count("SELECT count(*) FROM Sent"), 3);
+        if (!filesIn(crash::sent(data())).empty()) {
+            EXPECT_EQ(count("SELECT count(*) FROM Sent"), 3);
+        }
         EXPECT_EQ(count("SELECT count(*) FROM Outbox") + count("SELECT count(*) FROM Sent"), send ? 3 : 0);
         if (send && count("SELECT count(*) FROM Outbox") == 0) return;
         if (send)
@@ -93,9 +95,13 @@ TEST_F(Crash, ASendKilledAtAnyStepIsCompletedOrUndone) {
         const std::string url = servers->ftp("/") + server.filename().string() + "/";
         EXPECT_EQ(killedAt(scratch.db, data(), "send", url, step), step != "none");
         // At the moment of the kill already: a file in the Sent folder has its rows in Sent.
-        if (!filesIn(crash::sent(data())).empty()) EXPECT_EQ(count("SELECT count(*) FROM Sent"), 3);
+        if (!filesIn(crash::sent(data())).empty()) {
+            EXPECT_EQ(count("SELECT count(*) FROM Sent"), 3);
+        }
         // Killed after the upload: the partner has the file already.
-        if (step != "outbox written" && step != "none") EXPECT_EQ(readAll(server / "partner.edi"), interchange);
+        if (step != "outbox written" && step != "none") {
+            EXPECT_EQ(readAll(server / "partner.edi"), interchange);
+        }
 
         recoverAndRunAgain(crash::network(url, "FTP", crash::kSend), true);
         EXPECT_EQ(count("SELECT count(*) FROM Outbox"), 0);

@@ -331,7 +331,9 @@ TEST_F(RealUse, WhatAServerSendsCannotHurt) {
         const auto rows = log();
         EXPECT_TRUE(std::find(rows.begin(), rows.end(), c.row) != rows.end()) << rows.back();
         EXPECT_EQ(filesIn(inbound), c.file.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.file});
-        if (!c.file.empty()) EXPECT_EQ(fs::file_size(inbound / c.file), c.size);
+        if (!c.file.empty()) {
+            EXPECT_EQ(fs::file_size(inbound / c.file), c.size);
+        }
     }
 
     // Only ftp, http and https; a network set to HTTPS never runs in clear.
