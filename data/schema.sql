@@ -358,9 +358,13 @@ CREATE TABLE "Internet" (
     "Hash"              INTEGER NOT NULL DEFAULT -1,
     "StoreLocation"     INTEGER NOT NULL DEFAULT 1,
     "StoreName"         INTEGER NOT NULL DEFAULT 0,
-    "Certificate"       INTEGER NOT NULL DEFAULT 0
+    "Certificate"       INTEGER NOT NULL DEFAULT 0,
+    "SizeLimit"         INTEGER NOT NULL DEFAULT 100
 );
 CREATE UNIQUE INDEX "Internet_Network" ON "Internet" ("Network");
+
+-- SizeLimit (megabytes) bounds what one download or one unpacked file of a network may hold; older
+-- databases get it from the Exchange window when it first reads the networks.
 
 -- Shipping data of the partner plug-in, which keeps the user's choice in the Selected flags.
 CREATE TABLE "Location" (

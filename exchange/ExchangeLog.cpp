@@ -9,14 +9,19 @@
 
 namespace vt::exchange {
 
+void WriteExchangeRow(db::Database& db, std::string_view logType, std::string_view date, std::string_view time,
+                      std::string_view description) {
+    auto& insert =
+        db.cached("INSERT INTO Exchange (Type, \"Date\", \"Time\", User, Description) VALUES (?1, ?2, ?3, ?4, ?5)");
+    insert.bindAll(logType, date, time, core::gUserName, description);
+    insert.run();
+}
+
 void LogExchange(const core::Services& s, std::string_view logType, std::string_view description) {
     try {
         const text::DateTime now = s.clock.now();
-        auto& insert = s.db.cached(
-            "INSERT INTO Exchange (Type, \"Date\", \"Time\", User, Description) VALUES (?1, ?2, ?3, ?4, ?5)");
-        insert.bindAll(logType, text::formatDate(now, "mm/d/yyyy"), text::formatDate(now, "hh:mm:ss AMPM"),
-                       core::gUserName, description);
-        insert.run();
+        WriteExchangeRow(s.db, logType, text::formatDate(now, "mm/d/yyyy"), text::formatDate(now, "hh:mm:ss AMPM"),
+                         description);
     } catch (...) {
         try {
             const core::ErrorInfo error = core::describeError(std::current_exception());

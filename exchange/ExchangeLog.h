@@ -13,6 +13,10 @@ namespace vt::exchange {
 // nobody watches).
 void LogExchange(const core::Services& s, std::string_view logType, std::string_view description);
 
+// Appends one row with the date and time given; throws when the database does not take it.
+void WriteExchangeRow(db::Database& db, std::string_view logType, std::string_view date, std::string_view time,
+                      std::string_view description);
+
 // "Connecting to the remote server." and the other state texts; "Unknown state: 13" otherwise.
 std::string InetStateText(int state);
 

@@ -8,11 +8,20 @@
 // (frmExchange) owns one ExchangeSessions, implements SessionView and hands each run the
 // network's controls as they stand on the screen.
 //
-// Sessions can be cancelled; runs nobody watches (scheduled, or an unattended UiSink) stop at
-// their time budget. While a session runs the main window keeps the database open
+// Sessions can be cancelled; a script lets window events run at its statement checks, so the
+// window stays alive and Cancel ends any session within a second. The script's time-out counts
+// the time it spends in the program's operations as well, but not waits on a running transfer
+// or a box the user has to answer. Runs nobody watches (scheduled, or an unattended UiSink)
+// also stop at their time budget. While a session runs the main window keeps the database open
 // (core::SessionGuard), and no session starts while an interchange read holds its transaction.
+//
+// Files a session writes are recorded (FileJournal) before they can matter, so that a session
+// killed at any point is completed or undone when the next one starts or the window loads.
 
 #include "core/Services.h"
+#include "exchange/Connection.h"
+#include "exchange/Networks.h"
+#include "exchange/UniqueNames.h"
 #include "exchange/clsExchange.h"
 #include "platform/automation/Object.h"
 #include "platform/inet/Inet.h"
@@ -23,7 +32,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
-#include <map>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -58,7 +67,15 @@ struct NetworkControls {
     std::string sendScript;     // txtSend
     std::string receiveScript;  // txtReceive
     int hash = -1;              // cboHash position
+    std::string sizeLimit;      // megabytes one download or unpacked file may hold; "" the default
 };
+
+// What a run reads of a network's settings.
+NetworkControls ControlsFor(const NetworkSettings& network);
+// The connection settings among them.
+ConnectionInput ConnectionOf(const NetworkControls& network);
+// "" when a network's connection settings can work, else the message that names the box that cannot.
+std::string ValidateNetworkSettings(const NetworkSettings& network);
 
 // A network's certificate choice as its Encryption tab shows it.
 struct SigningChoice {
@@ -84,8 +101,12 @@ public:
 };
 
 struct SessionOptions {
-    long scriptTimeoutMs = 60000;                          // script time, host calls not counted
+    long scriptTimeoutMs = 60000;   // the script's time, transfer waits and the user's boxes not counted
     std::chrono::milliseconds unattendedBudget{30 * 60 * 1000};   // whole run, when nobody watches
+    // Told each step that changes files or tables ("outbox written", "script ended", "rows
+    // moving", "rows moved", "file linked", "file moved", "loading", "loaded"); for tests that
+    // stop a process between two steps.
+    std::function<void(std::string_view step)> onStep;
 };
 
 enum class RunMode { Interactive, Scheduled };
@@ -111,6 +132,15 @@ public:
     bool canStartScheduled() const;
     // Stops the running session at its next statement or wait; any thread may call it.
     void cancelSession();
+    // Completes or undoes what a killed session left (files, rows, temporary files); run when
+    // a session starts and when the window loads. Failures are logged.
+    void recoverInterruptedWork();
+    // Removes the Outbox files this run wrote that did not go to Sent: their rows stay in the
+    // Outbox and go with the next send.
+    void dropUnsentFiles();
+    // Writes the log rows that could not be written when the database was busy.
+    void flushPendingLog();
+    bool hasPendingLog() const { return !pending_.empty(); }
 
     // ---- Script API (the "Form" object) ----
     bool MoveOutToSent();
@@ -144,13 +174,25 @@ public:
     void icInternet_StateChanged(int state);
 
 private:
+    struct PendingRow {
+        bool history = false;
+        std::string type, description, date, time;
+    };
     bool run(const NetworkControls& network, bool send, RunMode mode);
+    void configure(const NetworkControls& network);
+    void onScriptCheck();
+    std::chrono::steady_clock::duration scriptTimeUsed(std::chrono::steady_clock::time_point now) const;
+    void step(std::string_view name);
+    void say(const std::string& text);   // txtSession, without passwords
+    void record(bool history, std::string_view type, std::string_view description);
+    bool writePending();
     void scScript_Error(const vbscript::ScriptError& error);
     bool unattended() const;
     bool cancelled() const { return cancel_.load(); }
     void stop(std::string reason);
     std::filesystem::path folder(std::string_view key) const;
     void logFailure(bool toSession);
+    std::string seconds(long milliseconds) const;
 
     const core::Services& s_;
     SessionView& view_;
@@ -165,10 +207,18 @@ private:
     automation::Ref<inet::Inet> inet_;
     automation::ObjectRef form_;
     vbscript::ScriptControl scScript_;
-    // Outbox rows written into each file, so that exactly those move to Sent with it.
-    std::map<std::string, std::vector<std::int64_t>> written_;
-    // Why the last WriteOutBoxToFile wrote nothing ("" after a write).
-    std::string writeFailure_;
+    // Why the last WriteOutBoxToFile wrote nothing ("" after a write), and why the last
+    // MoveOutToSent moved nothing ("" when it moved, or had nothing to move).
+    std::string writeFailure_, moveFailure_;
+    UniqueNames names_;
+    std::int64_t maxBytes_ = 0;
+    // The script's time: since the run began, less the user's boxes and transfer waits.
+    std::chrono::steady_clock::time_point runStart_{}, lastYield_{};
+    std::chrono::steady_clock::duration dialogTime_{}, networkWaitAtStart_{};
+    bool timing_ = false;
+    std::vector<PendingRow> pending_;
+    std::vector<std::int64_t> writtenThisRun_;   // journal entries of the Outbox files this run wrote
+    bool flushing_ = false;
 };
 
 }  // namespace vt::exchange

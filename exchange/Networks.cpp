@@ -4,6 +4,8 @@
 #include "core/Globals.h"
 #include "core/RunError.h"
 #include "core/UiSink.h"
+#include "exchange/ExchangeSessions.h"
+#include "exchange/FileJournal.h"
 #include "platform/db/Database.h"
 
 namespace vt::exchange {
@@ -18,7 +20,7 @@ constexpr const char* kFields =
     "\"Interval\", CheckInterval, SendReceive, ReceiveOnly, SendOnly, SendScript, ReceiveScript, "
     "OrganizationName, Email, PartnerName, PartnerURL, SignOutgoing, EncryptOutgoing, CompressOutgoing, "
     "RequireSignature, RequireEncryption, MDNSigned, MDNUnsigned, RequestMDN, Syncronous, Asyncronous, "
-    "Provider, \"Algorithm\", Hash, StoreLocation, StoreName, Certificate";
+    "Provider, \"Algorithm\", Hash, StoreLocation, StoreName, Certificate, SizeLimit";
 
 NetworkSettings fromRow(db::Statement& q) {
     NetworkSettings n;
@@ -56,6 +58,7 @@ NetworkSettings fromRow(db::Statement& q) {
     n.storeLocation = q.integer(c++);
     n.storeName = q.integer(c++);
     n.certificate = q.integer(c++);
+    n.sizeLimit = q.integer(c++);
     // The check boxes exclude each other: the interval wins, as it is applied last.
     if (n.checkInterval == 1) n.checkTime = 0;
     return n;
@@ -74,6 +77,7 @@ std::string ValidateNetworkName(std::string_view name) {
 }
 
 std::vector<NetworkSettings> ReadNetworks(db::Database& db) {
+    EnsureExchangeTables(db);
     std::vector<NetworkSettings> out;
     auto q = db.prepare(kSelect + " ORDER BY Internet.Network ASC");
     while (q.step()) out.push_back(fromRow(q));
@@ -81,6 +85,7 @@ std::vector<NetworkSettings> ReadNetworks(db::Database& db) {
 }
 
 std::optional<NetworkSettings> ReadNetwork(db::Database& db, std::string_view name) {
+    EnsureExchangeTables(db);
     auto q = db.prepare(kSelect + " WHERE Internet.Network = ?1 ORDER BY Id LIMIT 1");
     q.bind(1, name);
     if (!q.step()) return std::nullopt;
@@ -99,6 +104,7 @@ void InsertNetwork(db::Database& db, std::string_view name) {
 }
 
 void WriteNetwork(db::Database& db, const NetworkSettings& n) {
+    EnsureExchangeTables(db);
     auto q = db.prepare(
         "UPDATE Internet SET URL = ?1, Proxy = ?2, protocol = ?3, AccessType = ?4, RemotePort = ?5, timeout = ?6, "
         "UserName = ?7, Password = ?8, CheckTime = ?9, \"Time\" = ?10, \"Interval\" = ?11, CheckInterval = ?12, "
@@ -107,7 +113,7 @@ void WriteNetwork(db::Database& db, const NetworkSettings& n) {
         "EncryptOutgoing = ?23, CompressOutgoing = ?24, RequireSignature = ?25, RequireEncryption = ?26, "
         "MDNSigned = ?27, MDNUnsigned = ?28, RequestMDN = ?29, Syncronous = ?30, Asyncronous = ?31, "
         "Provider = ?32, \"Algorithm\" = ?33, Hash = ?34, StoreLocation = ?35, StoreName = ?36, "
-        "Certificate = ?37 WHERE Id = (SELECT Id FROM Internet WHERE Internet.Network = ?38 ORDER BY Id LIMIT 1)");
+        "Certificate = ?37, SizeLimit = ?38 WHERE Id = (SELECT Id FROM Internet WHERE Internet.Network = ?39 ORDER BY Id LIMIT 1)");
     int i = 1;
     auto b = [&q, &i](const auto& value) { q.bind(i++, value); };
     for (const std::string* t : {&n.url, &n.proxy}) b(*t);
@@ -127,6 +133,7 @@ void WriteNetwork(db::Database& db, const NetworkSettings& n) {
         b(check);
     for (bool option : {n.syncronous, n.asyncronous}) b(option ? -1 : 0);
     for (int position : {n.provider, n.algorithm, n.hash, n.storeLocation, n.storeName, n.certificate}) b(position);
+    b(n.sizeLimit);
     b(n.network);
     q.run();
     if (db.changes() == 0) throw core::RunError(3021, "The network " + n.network + " is no longer stored.");
@@ -208,8 +215,16 @@ void NetworkEditor::cmdModify_Click() {
         return;
     }
     try {
-        if (s_.ui.messageBox("Save Network Changes?", core::vbYesNo | core::vbQuestion, kTitle) == core::vbYes)
+        if (s_.ui.messageBox("Save Network Changes?", core::vbYesNo | core::vbQuestion, kTitle) == core::vbYes) {
+            // A setting that cannot work is named now, not by a failing session later; the
+            // edits stay on screen.
+            const std::string refusal = ValidateNetworkSettings(networks_[std::size_t(selected_)]);
+            if (!refusal.empty()) {
+                s_.ui.messageBox(refusal, core::vbExclamation | core::vbOKOnly, kTitle);
+                return;
+            }
             WriteNetwork(s_.db, networks_[std::size_t(selected_)]);
+        }
         ShowNetwork();
         editing_ = false;
     } catch (...) {

@@ -45,12 +45,14 @@ struct NetworkSettings {
     int provider = -1, algorithm = -1, hash = -1;
     int storeLocation = 1, storeName = 0;  // "Current User Store", "My"
     int certificate = 0;                   // 1-based; the list's count + 1 when none is selected
+    int sizeLimit = 100;                   // megabytes one download or unpacked file may hold
 
     bool operator==(const NetworkSettings&) const = default;
 };
 
 // "" for a good name, else the message that refuses it.
 std::string ValidateNetworkName(std::string_view name);
+
 
 // ---- Table Internet ----
 std::vector<NetworkSettings> ReadNetworks(db::Database& db);   // in name order

@@ -6,9 +6,10 @@
 #include "core/Registry.h"
 #include "core/RunError.h"
 #include "core/UiSink.h"
+#include "exchange/FileJournal.h"
 #include "folders/InterchangeReader.h"
-#include "folders/OutputFile.h"
 #include "platform/db/Database.h"
+#include "platform/files/SafeFile.h"
 #include "platform/text/Clock.h"
 #include "platform/text/Text.h"
 
@@ -41,32 +42,13 @@ struct Interchange {
     std::vector<Group> groups;
 };
 
-std::string key(const fs::path& p) { return p.lexically_normal().string(); }
-
 [[noreturn]] void readerBusy() {
     throw core::RunError(70, "Another interchange file is being read. Try again when it has finished.");
 }
 
-// Moves `from` into `folder` as <stem><ext> or the first free "-n" name; never replaces a file.
-fs::path moveInto(const fs::path& from, const fs::path& folder, const std::string& stem, const std::string& ext) {
-    std::error_code ec;
-    if (!fs::is_directory(folder, ec)) throw core::RunError(76, "Path not found: " + folder.string());
-    for (int n = 1;; ++n) {
-        const fs::path to = folder / (stem + (n > 1 ? "-" + std::to_string(n) : "") + ext);
-        if (::link(from.c_str(), to.c_str()) == 0) {
-            ::unlink(from.c_str());
-            return to;
-        }
-        if (errno == EEXIST) continue;
-        // Another file system: copy, then remove the original.
-        if (errno == EXDEV || errno == EPERM || errno == ENOTSUP) {
-            if (fs::exists(to, ec)) continue;
-            fs::copy_file(from, to);
-            fs::remove(from);
-            return to;
-        }
-        throw core::RunError(75, "Path/File access error: " + from.string() + ": " + std::strerror(errno));
-    }
+[[noreturn]] void fileError(const fs::path& file, int error) {
+    if (error == ENOSPC || error == EDQUOT) throw core::RunError(61, "Disk full: " + file.string());
+    throw core::RunError(75, "Path/File access error: " + file.string() + ": " + std::strerror(error));
 }
 
 }  // namespace
@@ -153,12 +135,37 @@ std::string ExchangeSessions::WriteOutBoxToFile() {
             isa.reset();
         }
 
-        const std::string stem = text::formatDate(s_.clock.now(), "mmddyy-hhmmss-AMPM");
-        const fs::path file = folders::WriteNewFile(folder("Outbound"), stem, ".OC", out);
+        const fs::path outbound = folder("Outbound");
         std::vector<std::int64_t> ids;
         for (const OutboxRow& r : rows) ids.push_back(r.id);
-        written_[key(file)] = std::move(ids);
-        return file.filename().string();
+        // The name is new in the Outbound folder and among the names given before, so two sends
+        // in one second never give the partner two files of one name. The journal knows the
+        // file before it has its name: a kill in between leaves only a temporary file.
+        const std::string stem = text::formatDate(s_.clock.now(), "mmddyy-hhmmss-AMPM");
+        const std::string name = names_.take(stem, ".OC", {outbound});
+        std::optional<files::SafeFile> file;
+        try {
+            file.emplace(files::SafeFile::inFolder(outbound));
+            file->write(out);
+        } catch (const fs::filesystem_error& e) {
+            fileError(outbound / name, e.code().value());
+        }
+        FileJournal journal(s_.db);
+        const std::int64_t entry = journal.written((outbound / name).lexically_normal(), ids, std::int64_t(out.size()));
+        fs::path placed;
+        try {
+            placed = file->placeNew(fs::path(name).stem().string(), ".OC");
+        } catch (const fs::filesystem_error& e) {
+            journal.remove(entry);
+            fileError(outbound / name, e.code().value());
+        }
+        writtenThisRun_.push_back(entry);
+        if (placed.filename() != name) {
+            journal.setFile(entry, placed.lexically_normal());
+            names_.keep(placed.filename().string());
+        }
+        step("outbox written");
+        return placed.filename().string();
     } catch (...) {
         writeFailure_ = core::describeError(std::current_exception()).description;
         logFailure(false);
@@ -216,29 +223,36 @@ bool ExchangeSessions::IsOutboxEmpty() {
 }
 
 bool ExchangeSessions::MoveOutToSent() {
+    moveFailure_.clear();
     try {
         if (cancelled() || s_.db.scalarInt("SELECT count(*) FROM Outbox") == 0) return false;
         if (folders::IsReadingInterchange() || s_.db.inTransaction()) readerBusy();
 
-        const std::string file = exchange().LocaleFile;
+        const fs::path file = fs::path(exchange().LocaleFile).lexically_normal();
         std::error_code ec;
         if (file.empty() || !fs::is_regular_file(file, ec))
-            throw core::RunError(53, "File not found: " + (file.empty() ? std::string("(no file named)") : file));
+            throw core::RunError(53, "File not found: " + (file.empty() ? std::string("(no file named)") : file.string()));
+        const fs::path sentFolder = folder("Sent");
+        if (!fs::is_directory(sentFolder, ec)) throw core::RunError(76, "Path not found: " + sentFolder.string());
         // Exactly the rows written into that file move; a file the script made itself carries the
         // whole Outbox as it stands.
+        FileJournal journal(s_.db);
+        const std::optional<JournalEntry> written = journal.writtenFile(file);
         std::vector<std::int64_t> ids;
-        if (auto it = written_.find(key(file)); it != written_.end()) {
-            ids = it->second;
+        if (written) {
+            ids = written->rows;
         } else {
             auto q = s_.db.prepare("SELECT Id FROM Outbox ORDER BY Id");
             while (q.step()) ids.push_back(q.int64(0));
         }
 
-        // The file first: rows move only once it is in the Sent folder, and it comes back when
-        // the rows cannot move.
+        // Rows first, with the file's destination in the same transaction: a file in the Sent
+        // folder always has its rows in Sent, and a kill after the commit leaves a move the next
+        // session completes.
         const std::string stem = text::toUpper(text::formatDate(s_.clock.now(), "mmddyy-hhmmss-AMPM"));
-        const fs::path sent = moveInto(file, folder("Sent"), stem, ".OC");
-        try {
+        fs::path destination = sentFolder / UniqueNames::firstFree(stem, ".OC", sentFolder);
+        std::int64_t entry = 0;
+        {
             db::Transaction tx(s_.db);
             const char* fields =
                 "Partner, \"Transaction\", Version, Direction, \"Date\", \"Time\", Used, InterchangeControlNumber, "
@@ -255,17 +269,30 @@ bool ExchangeSessions::MoveOutToSent() {
                 remove.bind(1, id);
                 remove.run();
             }
+            entry = journal.moving(written ? written->id : 0, file, destination);
+            step("rows moving");
             tx.commit();
-        } catch (...) {
-            ::rename(sent.c_str(), file.c_str());
-            throw;
         }
-        written_.erase(key(file));
         s_.ui.folderChanged("Outbox");
         s_.ui.folderChanged("Sent");
+        step("rows moved");
+        for (int error; (error = LinkFile(file, destination)) != 0;) {
+            if (error != EEXIST) fileError(file, error);
+            destination = sentFolder / UniqueNames::firstFree(stem, ".OC", sentFolder);
+            journal.setDestination(entry, destination);
+        }
+        step("file linked");
+        ::unlink(file.c_str());
+        step("file moved");
+        journal.remove(entry);
         return true;
     } catch (...) {
-        logFailure(false);
+        // Recorded where the user looks for failures; the rows and the file stay as they are, or
+        // the next session completes the move.
+        moveFailure_ = "The sent interchange was not moved to Sent: " +
+                       core::describeError(std::current_exception()).description;
+        record(false, "Error", moveFailure_);
+        record(true, "Error", moveFailure_);
         return false;
     }
 }

@@ -1,7 +1,6 @@
 #include "exchange/Scheduler.h"
 
 #include "core/ErrorReporter.h"
-#include "platform/db/Database.h"
 #include "platform/text/Clock.h"
 #include "platform/text/Text.h"
 
@@ -39,21 +38,14 @@ void ExchangeScheduler::tmrScheduler_Timer(const std::vector<NetworkSettings>& n
 }
 
 void ExchangeScheduler::runNetwork(const NetworkSettings& n, ScheduleRunner& runner) {
-    auto send = [&] {
-        // Nobody is there to see an empty send fail: skip it and say so.
-        if (s_.db.scalarInt("SELECT count(*) FROM Outbox") == 0) {
-            core::LogHistory(s_, "Info", "Outbox Empty: scheduled send of " + n.network + " skipped");
-            return;
-        }
-        runner.runSend(n);
-    };
+    // A send script may do more than send the Outbox: it runs whether or not the Outbox holds rows.
     if (n.sendReceive) {
-        send();
+        runner.runSend(n);
         runner.runReceive(n);
     } else if (n.receiveOnly) {
         runner.runReceive(n);
     } else if (n.sendOnly) {
-        send();
+        runner.runSend(n);
     }
 }
 

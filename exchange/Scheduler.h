@@ -1,7 +1,7 @@
 #pragma once
 // The Exchange window's one-minute scheduler: daily runs at a time of day and runs every 15 to
 // 90 minutes, counted in ticks since the window object was made. A daily network runs at most
-// once a day; a scheduled send with nothing in the Outbox is skipped.
+// once a day.
 
 #include "core/Services.h"
 #include "exchange/Networks.h"

@@ -5,24 +5,89 @@
 #include "core/ErrorReporter.h"
 #include "core/RunError.h"
 #include "core/UiSink.h"
+#include "exchange/FileJournal.h"
 #include "exchange/ZipArchive.h"
 #include "folders/InterchangeReader.h"
+#include "platform/db/Database.h"
 #include "platform/text/Clock.h"
 #include "platform/text/Text.h"
 
+#include <openssl/evp.h>
+
+#include <fstream>
+#include <memory>
+
 namespace vt::exchange {
+
+namespace {
+
+// The file's SHA-256 in hex and the control number of its first ISA ("" when none is there).
+std::pair<std::string, std::string> fingerprint(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> md(EVP_MD_CTX_new(), EVP_MD_CTX_free);
+    EVP_DigestInit_ex(md.get(), EVP_sha256(), nullptr);
+    std::string head;
+    char buffer[65536];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        if (head.size() < 128) head.append(buffer, std::size_t(std::min<std::streamsize>(in.gcount(), 128)));
+        EVP_DigestUpdate(md.get(), buffer, std::size_t(in.gcount()));
+    }
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int size = 0;
+    EVP_DigestFinal_ex(md.get(), digest, &size);
+    static const char* const hex = "0123456789abcdef";
+    std::string text;
+    for (unsigned i = 0; i < size; ++i) {
+        text += hex[digest[i] >> 4];
+        text += hex[digest[i] & 15];
+    }
+    std::string icn;
+    if (head.size() > 4 && head.compare(0, 3, "ISA") == 0) {
+        std::vector<std::string_view> elements;
+        text::split(head, std::string_view(&head[3], 1), elements);
+        if (elements.size() > 13) icn = std::string(elements[13]);
+    }
+    return {text, icn};
+}
+
+}  // namespace
 
 std::string ExchangeSessions::LoadInBox(const std::string& fileName) {
     if (exchange().LocaleFile.empty() || cancelled()) return {};
-    const std::string result = folders::LoadBox(s_, fileName, "I");
-    if (!result.empty()) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(fileName, ec)) {
+        const std::string result = "File not found: " + fileName;
         core::LogHistory(s_, "Error", result);
         LogExchange("Error", result);
+        return result;
     }
+    // A file that a killed receive had loaded already, offered again by the partner's server
+    // because the session never came to delete it there, is not filed twice.
+    FileJournal journal(s_.db);
+    const auto [hash, icn] = fingerprint(fileName);
+    if (const auto earlier = journal.earlierLoad(hash)) {
+        journal.remove(*earlier);
+        LogExchange("Warning", "Loaded already by an interrupted receive: " + fileName);
+        return {};
+    }
+    const std::int64_t entry = journal.loading(fileName, hash, s_.db.scalarInt("SELECT coalesce(max(Id), 0) FROM ISA"), icn);
+    step("loading");
+    const std::string result = folders::LoadBox(s_, fileName, "I");
+    if (!result.empty()) {
+        journal.remove(entry);
+        core::LogHistory(s_, "Error", result);
+        LogExchange("Error", result);
+        return result;
+    }
+    journal.loaded(entry);
+    step("loaded");
     return result;
 }
 
-std::string ExchangeSessions::GenerateFileName() { return text::formatDate(s_.clock.now(), "mmddyyhhmmss"); }
+std::string ExchangeSessions::GenerateFileName() {
+    // Unique among the names given before and the files of the Inbound and Outbound folders.
+    return names_.take(text::formatDate(s_.clock.now(), "mmddyyhhmmss"), "", {folder("Inbound"), folder("Outbound")});
+}
 
 std::string ExchangeSessions::GetOutboundPath() { return folder("Outbound").string() + "/"; }
 
@@ -43,9 +108,11 @@ void ExchangeSessions::UnZip() {
         if (cancelled()) return;
         const std::string archive = exchange().LocaleFile;
         const std::filesystem::path inbound = folder("Inbound");
-        std::string error = UnzipInto(archive, inbound);
-        if (!error.empty()) error = UnzipInto(archive, inbound);
-        if (!error.empty()) LogExchange("Error", error);
+        UnzipResult result = UnzipInto(archive, inbound, maxBytes_);
+        if (!result.failure.empty()) result = UnzipInto(archive, inbound, maxBytes_);
+        if (!result.failure.empty()) LogExchange("Error", result.failure);
+        // The good entries are there; each refused one is named.
+        for (const std::string& refusal : result.refused) LogExchange("Error", refusal);
     } catch (...) {
         logFailure(true);
     }
@@ -54,23 +121,13 @@ void ExchangeSessions::UnZip() {
 void ExchangeSessions::SaveChunk(const std::string& url, const std::string& fileName) {
     try {
         if (cancelled()) return;
+        // Streamed to the file, which is replaced only by a whole document within the size limit.
         inet::Inet& i = inet();
-        std::string bytes;
-        auto append = [&bytes](const automation::Variant& chunk) {
-            if (chunk.isArray())
-                for (const auto& b : chunk.arrayValue().elements()) bytes += char(automation::toByte(b));
-        };
-        append(i.openUrl(url, inet::icByteArray));
+        i.download(url, fileName);
         // An error page is no document: nothing is saved as if it had been received.
         if ((i.protocol == inet::icHTTP || i.protocol == inet::icHTTPS) && i.responseCode >= 400)
             throw core::RunError(75, "The server answered " + std::to_string(i.responseCode) + " for " + url +
                                          "; nothing was saved");
-        for (;;) {
-            const automation::Variant chunk = i.getChunk(1024, inet::icByteArray);
-            if (!chunk.isArray() || chunk.arrayValue().size() == 0) break;
-            append(chunk);
-        }
-        ReplaceFile(fileName, bytes);
     } catch (...) {
         logFailure(true);
     }

@@ -6,11 +6,13 @@
 #include "core/SessionGuard.h"
 #include "core/UiSink.h"
 #include "exchange/ExchangeLog.h"
+#include "exchange/FileJournal.h"
 #include "exchange/ProviderChoice.h"
 #include "exchange/Signing.h"
 #include "folders/InterchangeReader.h"
 #include "platform/db/Database.h"
 #include "platform/settings/Settings.h"
+#include "platform/text/Clock.h"
 #include "platform/text/Text.h"
 
 #include <condition_variable>
@@ -105,19 +107,61 @@ private:
     std::thread thread_;
 };
 
+// Time the user spends answering a box is not the script's.
+class DialogTime {
+public:
+    explicit DialogTime(std::chrono::steady_clock::duration& total) : total_(total) {}
+    ~DialogTime() { total_ += std::chrono::steady_clock::now() - start_; }
+    DialogTime(const DialogTime&) = delete;
+    DialogTime& operator=(const DialogTime&) = delete;
+
+private:
+    std::chrono::steady_clock::duration& total_;
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+// A busy database asked briefly, for rows that can wait for the next chance.
+class ShortBusyWait {
+public:
+    explicit ShortBusyWait(db::Database& db) : db_(db) {
+        try {
+            saved_ = db_.scalarInt("PRAGMA busy_timeout");
+            db_.exec("PRAGMA busy_timeout = 200");
+        } catch (...) {
+            saved_ = -1;
+        }
+    }
+    ~ShortBusyWait() {
+        try {
+            if (saved_ >= 0) db_.exec("PRAGMA busy_timeout = " + std::to_string(saved_));
+        } catch (...) {
+        }
+    }
+    ShortBusyWait(const ShortBusyWait&) = delete;
+    ShortBusyWait& operator=(const ShortBusyWait&) = delete;
+
+private:
+    db::Database& db_;
+    std::int64_t saved_ = -1;
+};
+
 }  // namespace
 
 ExchangeSessions::ExchangeSessions(const core::Services& services, SessionView& view, SessionOptions options)
     : s_(services), view_(view), options_(options) {
-    scScript_.setTimeout(options_.scriptTimeoutMs);
+    // The session keeps the time itself: the engine's clock leaves out the program's operations.
+    scScript_.setTimeout(vbscript::ScriptControl::kNoTimeout);
     scScript_.setCancelFlag(&cancel_);
+    scScript_.setCheckHook([this] { onScriptCheck(); });
     scScript_.setClock(&s_.clock);
     scScript_.setErrorHandler([this](const vbscript::ScriptError& e) { scScript_Error(e); });
     vbscript::ScriptUi ui;
     ui.messageBox = [this](std::string_view prompt, int buttons, std::string_view title) {
+        DialogTime answering(dialogTime_);
         return s_.ui.messageBox(prompt, buttons, title);
     };
     ui.inputBox = [this](std::string_view prompt, std::string_view title, std::string_view def) {
+        DialogTime answering(dialogTime_);
         return s_.ui.inputBox(prompt, title, def);
     };
     ui.unattended = [this] { return unattended(); };
@@ -182,16 +226,86 @@ bool ExchangeSessions::RunReceiveScript(const NetworkControls& network, RunMode 
     return run(network, false, mode);
 }
 
-namespace {
-
-// A list position or a text box's number, converted as the control's property takes it.
-int portNumber(const std::string& text) {
-    const std::int32_t n = automation::toInt32(Variant(text));
-    if (n < 0 || n > 65535) throw core::overflowError();
-    return n;
+NetworkControls ControlsFor(const NetworkSettings& n) {
+    NetworkControls c;
+    c.url = n.url;
+    c.userName = n.userName;
+    c.password = n.password;
+    c.remotePort = n.remotePort;
+    c.timeOut = n.timeOut;
+    c.protocolIndex = n.protocol;
+    if (n.protocol >= 0 && n.protocol < int(kProtocols.size())) c.protocolText = kProtocols[std::size_t(n.protocol)];
+    c.accessTypeIndex = n.accessType;
+    c.proxy = n.proxy;
+    c.sendScript = n.sendScript;
+    c.receiveScript = n.receiveScript;
+    c.hash = n.hash;
+    c.sizeLimit = std::to_string(n.sizeLimit);
+    return c;
 }
 
-}  // namespace
+ConnectionInput ConnectionOf(const NetworkControls& n) {
+    ConnectionInput input;
+    input.protocol = n.protocolText == "SFTP" ? kProtocolSftp : n.protocolIndex;
+    input.url = n.url;
+    input.remotePort = n.remotePort;
+    input.timeOut = n.timeOut;
+    input.accessType = n.accessTypeIndex;
+    input.proxy = n.proxy;
+    input.sizeLimit = n.sizeLimit;
+    return input;
+}
+
+std::string ValidateNetworkSettings(const NetworkSettings& n) { return CheckConnection(ConnectionOf(ControlsFor(n))); }
+
+std::string ExchangeSessions::seconds(long milliseconds) const {
+    if (milliseconds % 1000 == 0) return std::to_string(milliseconds / 1000);
+    return text::formatNumber(double(milliseconds) / 1000.0, "0.###");
+}
+
+void ExchangeSessions::step(std::string_view name) {
+    if (options_.onStep) options_.onStep(name);
+}
+
+std::chrono::steady_clock::duration ExchangeSessions::scriptTimeUsed(std::chrono::steady_clock::time_point now) const {
+    auto used = now - runStart_ - dialogTime_;
+    if (inet_) used -= inet_->networkWaitTime() - networkWaitAtStart_;
+    return used;
+}
+
+void ExchangeSessions::onScriptCheck() {
+    const auto now = std::chrono::steady_clock::now();
+    // Window events run here too, so a script that never calls the program can be cancelled.
+    if (now - lastYield_ >= std::chrono::milliseconds(50)) {
+        lastYield_ = now;
+        try {
+            s_.ui.yield();
+            if (inet_) inet_->deliverEvents();
+        } catch (...) {
+        }
+    }
+    if (timing_ && options_.scriptTimeoutMs >= 0 && !cancelled() &&
+        scriptTimeUsed(now) >= std::chrono::milliseconds(options_.scriptTimeoutMs))
+        stop("Script timed out after " + seconds(options_.scriptTimeoutMs) + " seconds");
+}
+
+void ExchangeSessions::configure(const NetworkControls& n) {
+    const ConnectionInput input = ConnectionOf(n);
+    const Connection c = ResolveConnection(input);
+    maxBytes_ = c.maxBytes;
+    inet::Inet& i = inet();
+    i.maxResponseBytes = c.maxBytes;
+    if (input.protocol == kProtocolSftp) return;
+    i.protocol = c.protocol;
+    i.remotePort = c.remotePort;
+    i.requestTimeout = c.timeOut;
+    i.accessType = c.accessType;
+    i.proxy = n.proxy;
+    i.userName = n.userName;
+    i.password = n.password;
+    i.secureOnly = c.protocol == inet::icHTTPS;
+    scScript_.addObject("Inet", Variant(inet_), true);
+}
 
 bool ExchangeSessions::run(const NetworkControls& n, bool send, RunMode mode) {
     if (mSessionBusy) return false;
@@ -217,12 +331,16 @@ bool ExchangeSessions::run(const NetworkControls& n, bool send, RunMode mode) {
     view_.clearSessionText();
     std::optional<Watchdog> watchdog;
     if (unattended()) {
-        const std::string seconds = text::formatNumber(double(options_.unattendedBudget.count()) / 1000.0, "0.###");
-        watchdog.emplace(options_.unattendedBudget, [this, seconds] {
-            stop("Session stopped: its time limit of " + seconds + " seconds was reached");
+        const std::string limit = seconds(long(options_.unattendedBudget.count()));
+        watchdog.emplace(options_.unattendedBudget, [this, limit] {
+            stop("Session stopped: its time limit of " + limit + " " + (limit == "1" ? "second" : "seconds") +
+                 " was reached");
         });
     }
+    bool completed = false;
+    writtenThisRun_.clear();
     try {
+        recoverInterruptedWork();
         clsExchange& x = exchange();
         x.URL = n.url;
         x.UserName = n.userName;
@@ -231,29 +349,35 @@ bool ExchangeSessions::run(const NetworkControls& n, bool send, RunMode mode) {
         // A send run starts without a file too: an earlier run's file is never moved by mistake.
         x.LocaleFile.clear();
         scScript_.reset();
-        if (n.protocolText != "SFTP") {
-            inet::Inet& i = inet();
-            if (n.protocolIndex < 0 || n.protocolIndex > 5) throw core::RunError(380, "Invalid property value");
-            i.protocol = n.protocolIndex;
-            i.remotePort = portNumber(n.remotePort);
-            const std::int32_t timeout = automation::toInt32(Variant(n.timeOut));
-            if (timeout < 0) throw core::RunError(380, "Invalid property value");
-            i.requestTimeout = timeout;
-            if (n.accessTypeIndex < 0 || n.accessTypeIndex > 2) throw core::RunError(380, "Invalid property value");
-            i.accessType = n.accessTypeIndex;
-            i.proxy = n.proxy;
-            i.userName = n.userName;
-            i.password = n.password;
-            scScript_.addObject("Inet", Variant(inet_), true);
-        }
+        configure(n);
         scScript_.addObject("Exchange", Variant(exchange_), true);
         scScript_.addObject("Form", Variant(form_), true);
-        scScript_.addCode(send ? n.sendScript : n.receiveScript);
+        runStart_ = lastYield_ = std::chrono::steady_clock::now();
+        dialogTime_ = {};
+        networkWaitAtStart_ = inet_ ? inet_->networkWaitTime() : std::chrono::steady_clock::duration{};
+        timing_ = true;
+        try {
+            scScript_.addCode(send ? n.sendScript : n.receiveScript);
+        } catch (const vbscript::ScriptException& e) {
+            // The script's own error says where it happened; a stop says why it stopped.
+            if (cancelled()) throw;
+            const std::string where = e.error.line > 0 ? " in line " + std::to_string(e.error.line) : "";
+            throw core::RunError(e.error.number,
+                                 "Script error " + std::to_string(e.error.number) + where + ": " + e.error.description);
+        }
+        timing_ = false;
         if (inet_) inet_->deliverEvents();
         if (cancelled()) throw core::RunError(18, "Session cancelled");
-        if (send) MoveOutToSent();
-        LogExchange("Info", send ? "Send script execution complete" : "Receive script execution complete");
+        step("script ended");
+        if (send && !MoveOutToSent() && !moveFailure_.empty()) {
+            // Logged already; the session says so and does not claim success.
+            say(moveFailure_);
+        } else {
+            LogExchange("Info", send ? "Send script execution complete" : "Receive script execution complete");
+            completed = true;
+        }
     } catch (...) {
+        timing_ = false;
         std::string text = core::describeError(std::current_exception()).description;
         {
             std::lock_guard lock(reasonMutex_);
@@ -262,9 +386,19 @@ bool ExchangeSessions::run(const NetworkControls& n, bool send, RunMode mode) {
         // A failed or stopped session leaves no transfer running behind it.
         if (inet_) inet_->cancel();
         LogExchange("Error", text);
-        view_.appendSessionText(text + "\r\n");
+        say(text);
     }
     watchdog.reset();
+    dropUnsentFiles();
+    // A receive that ended well fetched again whatever an earlier, killed one left on the server.
+    if (completed && !send) {
+        try {
+            FileJournal(s_.db).forgetReceives();
+        } catch (...) {
+        }
+    }
+    flushPendingLog();
+    if (!pending_.empty()) s_.ui.status(1, "The Exchange log waits for the database; its rows are written later");
     // Not busy first: the window enables Send, Receive and Modify only for an idle session.
     mSessionBusy = false;
     scheduled_ = false;
@@ -273,9 +407,14 @@ bool ExchangeSessions::run(const NetworkControls& n, bool send, RunMode mode) {
     return true;
 }
 
-void ExchangeSessions::scScript_Error(const vbscript::ScriptError& e) {
+void ExchangeSessions::say(const std::string& text) { view_.appendSessionText(inet::WithoutPasswords(text) + "\r\n"); }
+
+void ExchangeSessions::scScript_Error(const vbscript::ScriptError& error) {
     // A stopped session is reported once, by the run, with the reason it stopped.
     if (cancelled()) return;
+    vbscript::ScriptError e = error;
+    e.description = inet::WithoutPasswords(e.description);
+    e.lineText = inet::WithoutPasswords(e.lineText);
     if (core::gSilent || unattended()) {
         core::LogHistory(s_, "Error", "Description: " + e.description);
         core::LogHistory(s_, "Error", "Script Text: " + e.lineText);
@@ -292,26 +431,67 @@ void ExchangeSessions::scScript_Error(const vbscript::ScriptError& e) {
 }
 
 void ExchangeSessions::LogExchange(std::string_view logType, std::string_view description) {
-    exchange::LogExchange(s_, logType, description);
+    record(false, logType, description);
 }
+
+void ExchangeSessions::record(bool history, std::string_view type, std::string_view description) {
+    const text::DateTime now = s_.clock.now();
+    pending_.push_back({history, std::string(type), inet::WithoutPasswords(description),
+                        text::formatDate(now, "mm/d/yyyy"), text::formatDate(now, "hh:mm:ss AMPM")});
+    writePending();
+}
+
+bool ExchangeSessions::writePending() {
+    if (flushing_ || pending_.empty()) return pending_.empty();
+    flushing_ = true;
+    struct Done {
+        bool& b;
+        ~Done() { b = false; }
+    } done{flushing_};
+    // Rows already waiting mean a busy database: it is asked briefly, so the window never waits
+    // on it for every row.
+    std::optional<ShortBusyWait> brief;
+    if (pending_.size() > 1) brief.emplace(s_.db);
+    try {
+        while (!pending_.empty()) {
+            const PendingRow& row = pending_.front();
+            if (row.history) {
+                // History shows its own box when it cannot write: it is called only once the
+                // database takes a write.
+                const bool own = !s_.db.inTransaction();
+                if (own) s_.db.exec("BEGIN IMMEDIATE");
+                core::LogHistory(s_, row.type, row.description);
+                if (own) s_.db.exec("COMMIT");
+            } else {
+                WriteExchangeRow(s_.db, row.type, row.date, row.time, row.description);
+            }
+            pending_.erase(pending_.begin());
+        }
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void ExchangeSessions::flushPendingLog() { writePending(); }
 
 void ExchangeSessions::LogSession(std::string& text) {
     for (char& c : text)
         if (c == '\r' || c == '\n' || c == '\t') c = ' ';
-    view_.appendSessionText(text + "\r\n");
+    say(text);
     LogExchange("Info", text);
 }
 
 void ExchangeSessions::icInternet_StateChanged(int state) {
     const std::string text = InetStateText(state);
-    view_.appendSessionText(text + "\r\n");
+    say(text);
     LogExchange("Info", text);
 }
 
 void ExchangeSessions::logFailure(bool toSession) {
     const std::string text = core::describeError(std::current_exception()).description;
     LogExchange("Error", text);
-    if (toSession) view_.appendSessionText(text + "\r\n");
+    if (toSession) say(text);
 }
 
 std::filesystem::path ExchangeSessions::folder(std::string_view key) const {

@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -92,27 +93,64 @@ void ZipFile(const fs::path& file, const fs::path& archive) {
     }
 }
 
-std::string UnzipInto(const fs::path& archive, const fs::path& folder) {
+namespace {
+
+std::string sizeText(std::int64_t bytes) {
+    if (bytes % (1024 * 1024) == 0) return std::to_string(bytes / (1024 * 1024)) + " MB";
+    return std::to_string(bytes) + " bytes";
+}
+
+// Why an entry's target cannot be used ("" when it can): every folder on the way must be a
+// folder, and the target itself no folder.
+std::string blockedTarget(const fs::path& base, const fs::path& target, bool folder) {
+    std::error_code ec;
+    fs::path at = base;
+    const fs::path rel = target.lexically_relative(base);
+    std::size_t left = std::size_t(std::distance(rel.begin(), rel.end()));
+    for (const fs::path& part : rel) {
+        at /= part;
+        --left;
+        const fs::file_status st = fs::symlink_status(at, ec);
+        if (ec || st.type() == fs::file_type::not_found) return {};
+        const bool last = left == 0;
+        if (fs::is_symlink(st)) return "would be written through a link";
+        if ((!last || folder) && !fs::is_directory(st)) return "needs a folder where the file " + at.filename().string() + " stands";
+        if (last && !folder && fs::is_directory(st)) return "would replace a folder";
+    }
+    return {};
+}
+
+}  // namespace
+
+UnzipResult UnzipInto(const fs::path& archive, const fs::path& folder, std::int64_t maxBytes) {
+    UnzipResult result;
     int code = 0;
     zip_t* z = zip_open(archive.c_str(), ZIP_RDONLY, &code);
-    if (!z) return "Cannot open the archive " + archive.string() + ": " + zipErrorText(code);
+    if (!z) {
+        result.failure = "Cannot open the archive " + archive.string() + ": " + zipErrorText(code);
+        return result;
+    }
     struct Close {
         zip_t* z;
         ~Close() { zip_discard(z); }
     } close{z};
 
-    const zip_int64_t count = zip_get_num_entries(z, 0);
-    struct Entry {
-        zip_uint64_t index;
-        fs::path target;
-        bool folder;
-    };
-    std::vector<Entry> entries;
     const fs::path base = fs::absolute(folder).lexically_normal();
-    // Every name is checked before anything is written: a refused archive leaves no files.
+    std::error_code ec;
+    fs::create_directories(base, ec);
+    if (ec) {
+        result.failure = "Cannot make the folder " + base.string() + ": " + ec.message();
+        return result;
+    }
+    std::int64_t total = 0;
+    const zip_int64_t count = zip_get_num_entries(z, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
         const char* raw = zip_get_name(z, zip_uint64_t(i), ZIP_FL_ENC_GUESS);
         const std::string name = raw ? raw : "";
+        auto refuse = [&](const std::string& why) {
+            result.refused.push_back("Zip entry \"" + name + "\" " + why + "; it was not extracted from " +
+                                     archive.filename().string());
+        };
         std::string why = unsafeEntry(name);
         zip_uint8_t system = 0;
         zip_uint32_t attributes = 0;
@@ -122,38 +160,62 @@ std::string UnzipInto(const fs::path& archive, const fs::path& folder) {
         std::string rel = name;
         for (char& c : rel)
             if (c == '\\') c = '/';
+        const bool isFolder = !rel.empty() && rel.back() == '/';
         const fs::path target = (base / rel).lexically_normal();
         const std::string t = target.string(), b = base.string();
         if (why.empty() && (t.compare(0, b.size(), b) != 0 || (t.size() > b.size() && t[b.size()] != '/')))
             why = "climbs out of the folder";
-        if (!why.empty())
-            return "Zip entry \"" + name + "\" " + why + "; nothing was extracted from " + archive.string();
-        entries.push_back({zip_uint64_t(i), target, !rel.empty() && rel.back() == '/'});
-    }
-    try {
-        fs::create_directories(base);
-        for (const Entry& e : entries) {
-            if (e.folder) {
-                fs::create_directories(e.target);
+        if (why.empty()) why = blockedTarget(base, target, isFolder);
+        if (!why.empty()) {
+            refuse(why);
+            continue;
+        }
+        try {
+            if (isFolder) {
+                fs::create_directories(target);
                 continue;
             }
-            fs::create_directories(e.target.parent_path());
-            zip_file_t* f = zip_fopen_index(z, e.index, 0);
-            if (!f) return "Cannot read " + e.target.filename().string() + " from the archive: " + zip_strerror(z);
-            std::string bytes;
+            fs::create_directories(target.parent_path());
+            zip_file_t* f = zip_fopen_index(z, zip_uint64_t(i), 0);
+            if (!f) {
+                refuse(std::string("cannot be read: ") + zip_strerror(z));
+                continue;
+            }
+            struct CloseEntry {
+                zip_file_t* f;
+                ~CloseEntry() { zip_fclose(f); }
+            } closeEntry{f};
+            files::SafeFile out(target);
+            std::int64_t size = 0;
+            std::string tooLarge;
             char buffer[65536];
             zip_int64_t n;
-            while ((n = zip_fread(f, buffer, sizeof buffer)) > 0) bytes.append(buffer, std::size_t(n));
-            const bool failed = n < 0;
-            const std::string why = failed ? zip_file_strerror(f) : "";
-            zip_fclose(f);
-            if (failed) return "Cannot read " + e.target.filename().string() + " from the archive: " + why;
-            ReplaceFile(e.target, bytes);
+            while ((n = zip_fread(f, buffer, sizeof buffer)) > 0) {
+                size += n;
+                if (maxBytes > 0 && (size > maxBytes || total + size > maxBytes)) {
+                    tooLarge = "is larger than the limit of " + sizeText(maxBytes);
+                    break;
+                }
+                out.write(std::string_view(buffer, std::size_t(n)));
+            }
+            if (!tooLarge.empty()) {
+                refuse(tooLarge);
+                continue;
+            }
+            if (n < 0) {
+                refuse(std::string("cannot be read: ") + zip_file_strerror(f));
+                continue;
+            }
+            out.commit();
+            total += size;
+            ++result.written;
+        } catch (const fs::filesystem_error& e) {
+            refuse("cannot be written: " + std::string(std::strerror(e.code().value())));
+        } catch (const std::exception& e) {
+            refuse(std::string("cannot be written: ") + e.what());
         }
-    } catch (const std::exception& e) {
-        return e.what();
     }
-    return {};
+    return result;
 }
 
 }  // namespace vt::exchange

@@ -1,8 +1,10 @@
 #pragma once
 // Zip archives for network scripts (libzip): packing one file, unpacking into a folder.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace vt::exchange {
 
@@ -10,10 +12,21 @@ namespace vt::exchange {
 // under a temporary name first. Throws RunError with the reason.
 void ZipFile(const std::filesystem::path& file, const std::filesystem::path& archive);
 
-// Unpacks every entry of `archive` into `folder` (sub-folders kept, existing files replaced).
-// An entry that would land outside the folder (absolute, "..", a link) refuses the whole
-// archive before anything is written. "" on success, else the reason.
-std::string UnzipInto(const std::filesystem::path& archive, const std::filesystem::path& folder);
+// What an unpacking did: the archive's own failure (it could not be opened or read; nothing
+// was written) and the entries it refused, each with why.
+struct UnzipResult {
+    std::string failure;
+    std::vector<std::string> refused;   // "Zip entry "name" ...: reason"
+    int written = 0;
+};
+
+// Unpacks the entries of `archive` into `folder` (sub-folders kept, existing files replaced),
+// each streamed to its file. An entry that would land outside the folder (absolute, "..", a
+// link), that cannot be written where it would go, or that would grow beyond `maxBytes`
+// (0: no limit; also the limit of all entries together) is refused by itself; the others are
+// written.
+UnzipResult UnzipInto(const std::filesystem::path& archive, const std::filesystem::path& folder,
+                      std::int64_t maxBytes = 0);
 
 // Writes `bytes` as `file` through a temporary file in the same folder, replacing it whole.
 void ReplaceFile(const std::filesystem::path& file, std::string_view bytes);

@@ -82,11 +82,15 @@ QLineEdit* numberBox() {
 
 }  // namespace
 
-frmExchange::frmExchange(const core::Services& services, QWidget* parent)
-    : QWidget(parent, Qt::Window), s_(services), editor_(services), scheduler_(services) {
+frmExchange::frmExchange(const core::Services& services, QWidget* parent, bool ownBoxes)
+    : QWidget(parent, Qt::Window),
+      ui_(this, services.ui, ownBoxes),
+      s_{services.db, ui_, services.clock, services.settings},
+      editor_(s_),
+      scheduler_(s_) {
     setObjectName(QStringLiteral("frmExchange"));
     setWindowTitle(QStringLiteral(" Exchange"));
-    sessions_ = std::make_unique<ExchangeSessions>(services, *this);
+    sessions_ = std::make_unique<ExchangeSessions>(s_, *this);
     // Transfer events arrive on a worker thread; they are told on this one.
     QPointer<frmExchange> self(this);
     sessions_->inet().setEventNotifier([self] {
@@ -107,7 +111,7 @@ frmExchange::~frmExchange() {
 
 frmExchange* frmExchange::open(const core::Services& services, QWidget* mainWindow) {
     static QPointer<frmExchange> window;
-    if (!window) window = new frmExchange(services, mainWindow);
+    if (!window) window = new frmExchange(services, mainWindow, true);
     if (!window->isVisible()) {
         window->Form_Load();
         window->show();
@@ -187,14 +191,14 @@ void frmExchange::buildLayout() {
                        chkRequireSignature, chkRequireEncryption, chkMDNSigned,  chkMDNUnsigned,
                        chkRequestMDN,   optSyncronous,      optAsyncronous,      cboProvider,
                        cboAlgorithm,    cboHash,            cboStoreLocation,    cboStoreName,
-                       lvwCertificate};
+                       lvwCertificate,  mebSizeLimit};
     static const char* const names[] = {
         "txtURL", "txtProxy", "txtUserName", "txtPassword", "cboProtocol", "cboAccessType", "mebRemotePort",
         "mebTimeOut", "chkTime", "dtpTime", "chkInterval", "cboInterval", "optSendReceive", "optReceive", "optSend",
         "txtSend", "txtReceive", "txtOrganizationName", "txtEmail", "txtPartnerName", "txtPartnerURL",
         "chkSignOutgoing", "chkEncryptOutgoing", "chkCompressOutgoing", "chkRequireSignature", "chkRequireEncryption",
         "chkMDNSigned", "chkMDNUnsigned", "chkRequestMDN", "optSyncronous", "optAsyncronous", "cboProvider",
-        "cboAlgorithm", "cboHash", "cboStoreLocation", "cboStoreName", "lvwCertificate"};
+        "cboAlgorithm", "cboHash", "cboStoreLocation", "cboStoreName", "lvwCertificate", "mebSizeLimit"};
     for (std::size_t i = 0; i < detailControls_.size(); ++i)
         detailControls_[i]->setObjectName(QString::fromLatin1(names[i]));
     sstInternet->setObjectName(QStringLiteral("sstInternet"));
@@ -231,11 +235,11 @@ void frmExchange::buildLayout() {
     });
     connect(cmdSend, &QPushButton::clicked, this, [this] {
         collect();
-        if (editor_.selected() >= 0) sessions_->cmdSend_Click(controlsOf(editor_.at(editor_.selected())));
+        if (editor_.selected() >= 0) sessions_->cmdSend_Click(ControlsFor(editor_.at(editor_.selected())));
     });
     connect(cmdReceive, &QPushButton::clicked, this, [this] {
         collect();
-        if (editor_.selected() >= 0) sessions_->cmdReceive_Click(controlsOf(editor_.at(editor_.selected())));
+        if (editor_.selected() >= 0) sessions_->cmdReceive_Click(ControlsFor(editor_.at(editor_.selected())));
     });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { sessions_->cancelSession(); });
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
@@ -253,6 +257,10 @@ QWidget* frmExchange::buildConnectionTab() {
     cboAccessType = new QComboBox;
     mebRemotePort = numberBox();
     mebTimeOut = numberBox();
+    mebRemotePort->setToolTip(QStringLiteral("Empty: the port the URL names, or the protocol's own"));
+    mebTimeOut->setToolTip(QStringLiteral("Seconds a request may wait on the server; empty: 60"));
+    mebSizeLimit = numberBox();
+    mebSizeLimit->setToolTip(QStringLiteral("The most one downloaded or unpacked file may hold, in megabytes"));
     form->addRow(QStringLiteral("URL:"), txtURL);
     form->addRow(QStringLiteral("Proxy:"), txtProxy);
     form->addRow(QStringLiteral("User Name:"), txtUserName);
@@ -261,6 +269,7 @@ QWidget* frmExchange::buildConnectionTab() {
     form->addRow(QStringLiteral("Access Type:"), cboAccessType);
     form->addRow(QStringLiteral("Remote Port:"), mebRemotePort);
     form->addRow(QStringLiteral("Time Out:"), mebTimeOut);
+    form->addRow(QStringLiteral("Size Limit (MB):"), mebSizeLimit);
     return page;
 }
 
@@ -396,6 +405,9 @@ void frmExchange::Form_Load() {
         providers_.setUp();
         FillCombos();
         editor_.LoadNetworks();
+        // What a session killed with the program is completed or undone before anything else.
+        sessions_->recoverInterruptedWork();
+        sessions_->flushPendingLog();
         cmdModify->setText(QStringLiteral("Modify"));
         cmdModify->setToolTip(cmdModify->text());
         refreshList();
@@ -453,6 +465,10 @@ void frmExchange::closeEvent(QCloseEvent* event) {
     }
     tmrScheduler->stop();
     providers_.releaseHeld();
+    sessions_->flushPendingLog();
+    if (sessions_->hasPendingLog())
+        s_.ui.messageBox("Some rows of the Exchange log could not be written: the database is busy.",
+                         core::vbExclamation | core::vbOKOnly, core::kApplicationName);
     event->accept();
 }
 
@@ -475,32 +491,16 @@ void frmExchange::appendSessionText(std::string_view text) {
     txtSession->ensureCursorVisible();
 }
 
-NetworkControls frmExchange::controlsOf(const NetworkSettings& n) const {
-    NetworkControls c;
-    c.url = n.url;
-    c.userName = n.userName;
-    c.password = n.password;
-    c.remotePort = n.remotePort;
-    c.timeOut = n.timeOut;
-    c.protocolIndex = n.protocol;
-    if (n.protocol >= 0 && n.protocol < int(kProtocols.size())) c.protocolText = kProtocols[std::size_t(n.protocol)];
-    c.accessTypeIndex = n.accessType;
-    c.proxy = n.proxy;
-    c.sendScript = n.sendScript;
-    c.receiveScript = n.receiveScript;
-    c.hash = n.hash;
-    return c;
-}
-
 bool frmExchange::canStart() { return sessions_->canStartScheduled(); }
 
-void frmExchange::runSend(const NetworkSettings& n) { sessions_->RunSendScript(controlsOf(n), RunMode::Scheduled); }
+void frmExchange::runSend(const NetworkSettings& n) { sessions_->RunSendScript(ControlsFor(n), RunMode::Scheduled); }
 
 void frmExchange::runReceive(const NetworkSettings& n) {
-    sessions_->RunReceiveScript(controlsOf(n), RunMode::Scheduled);
+    sessions_->RunReceiveScript(ControlsFor(n), RunMode::Scheduled);
 }
 
 void frmExchange::tmrScheduler_Timer() {
+    if (!sessions_->isBusy()) sessions_->flushPendingLog();
     collect();
     // A copy: a session may let the user change the list while the tick goes on.
     const std::vector<NetworkSettings> networks = editor_.networks();

@@ -9,6 +9,7 @@
 #include "exchange/Networks.h"
 #include "exchange/ProviderChoice.h"
 #include "exchange/Scheduler.h"
+#include "exchange/windows/ExchangeUi.h"
 
 #include <QWidget>
 
@@ -30,7 +31,9 @@ namespace vt::exchange {
 
 class frmExchange final : public QWidget, public SessionView, public ScheduleRunner {
 public:
-    explicit frmExchange(const core::Services& services, QWidget* parent = nullptr);
+    // With `ownBoxes` the window shows its questions itself, over itself; otherwise they go to
+    // the services' sink.
+    explicit frmExchange(const core::Services& services, QWidget* parent = nullptr, bool ownBoxes = false);
     ~frmExchange() override;
 
     // Shows the one window, loading it first when it is not shown (Tools > Exchange...).
@@ -78,9 +81,8 @@ private:
     void cboProvider_Click();
     void lvwCertificate_DblClick();
 
-    NetworkControls controlsOf(const NetworkSettings& n) const;
-
-    const core::Services& s_;
+    ExchangeUi ui_;
+    const core::Services s_;   // the program's, with this window's sink
     NetworkEditor editor_;
     std::unique_ptr<ExchangeSessions> sessions_;
     ExchangeScheduler scheduler_;
@@ -97,7 +99,7 @@ private:
     // The detail controls, in the order the editor treats them.
     QLineEdit *txtURL = nullptr, *txtProxy = nullptr, *txtUserName = nullptr, *txtPassword = nullptr;
     QComboBox *cboProtocol = nullptr, *cboAccessType = nullptr;
-    QLineEdit *mebRemotePort = nullptr, *mebTimeOut = nullptr;
+    QLineEdit *mebRemotePort = nullptr, *mebTimeOut = nullptr, *mebSizeLimit = nullptr;
     QCheckBox* chkTime = nullptr;
     QTimeEdit* dtpTime = nullptr;
     QCheckBox* chkInterval = nullptr;

@@ -2,7 +2,9 @@
 // states, the provider choice and the certificate list.
 #include "exchange/windows/frmExchange.h"
 
+
 #include "core/ErrorReporter.h"
+#include "exchange/Connection.h"
 #include "exchange/Signing.h"
 #include "keystrand/qt/QtComboTarget.h"
 #include "platform/text/AnsiQt.h"
@@ -79,6 +81,7 @@ void frmExchange::applySettings(const NetworkSettings& n) {
     setPosition(cboAccessType, n.accessType);
     mebRemotePort->setText(q(n.remotePort));
     mebTimeOut->setText(q(n.timeOut));
+    mebSizeLimit->setText(QString::number(n.sizeLimit));
     chkTime->setChecked(n.checkTime == 1);
     const double seconds = std::round((n.time - std::floor(n.time)) * 86400.0);
     dtpTime->setTime(QTime(0, 0).addSecs(int(seconds) % 86400));
@@ -137,6 +140,7 @@ void frmExchange::collect() {
     n.accessType = cboAccessType->currentIndex();
     n.remotePort = a(mebRemotePort->text());
     n.timeOut = a(mebTimeOut->text());
+    n.sizeLimit = mebSizeLimit->text().trimmed().isEmpty() ? kDefaultSizeLimitMb : mebSizeLimit->text().toInt();
     n.userName = a(txtUserName->text());
     n.password = a(txtPassword->text());
     n.checkTime = chkTime->isChecked() ? 1 : 0;

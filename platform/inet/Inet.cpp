@@ -29,8 +29,8 @@ void globalInit() {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-[[noreturn]] void fail(std::int32_t number, std::string description) {
-    throw automation::Error(number, "Inet", std::move(description));
+[[noreturn]] void fail(std::int32_t number, std::string_view description) {
+    throw automation::Error(number, "Inet", WithoutPasswords(description));
 }
 
 std::string upper(std::string_view s) {
@@ -104,7 +104,50 @@ std::string schemeOf(int protocol) {
     }
 }
 
+std::string megabytes(std::int64_t bytes) {
+    if (bytes % (1024 * 1024) == 0) return std::to_string(bytes / (1024 * 1024)) + " MB";
+    return std::to_string(bytes) + " bytes";
+}
+
+// A local file name a download may write: none of its parts is "..", so it stays in the folder
+// the script named.
+void checkLocalName(const std::string& name) {
+    for (const std::string& part : splitPath(name))
+        if (part == "..") fail(75, "The local file name \"" + name + "\" leads out of its folder; nothing was written");
+}
+
 }  // namespace
+
+std::string WithoutPasswords(std::string_view text) {
+    std::string out;
+    std::size_t at = 0;
+    for (;;) {
+        const std::size_t scheme = text.find("://", at);
+        if (scheme == std::string_view::npos) break;
+        const std::size_t start = scheme + 3;
+        std::size_t end = start;
+        while (end < text.size() && std::string_view("/?#\"' \t\r\n<>").find(text[end]) == std::string_view::npos)
+            ++end;
+        const std::string_view authority = text.substr(start, end - start);
+        const std::size_t atSign = authority.rfind('@');
+        const std::size_t colon = atSign == std::string_view::npos ? atSign : authority.substr(0, atSign).find(':');
+        out.append(text.substr(at, start - at));
+        if (colon != std::string_view::npos) {
+            out.append(authority.substr(0, colon));
+            out.append(authority.substr(atSign));
+        } else {
+            out.append(authority);
+        }
+        at = end;
+    }
+    out.append(text.substr(at));
+    return out;
+}
+
+bool IsPlainListingName(std::string_view name) {
+    return !name.empty() && name.find('/') == std::string_view::npos && name.find('\\') == std::string_view::npos &&
+           name.find("..") == std::string_view::npos;
+}
 
 void setOptions(const Options& o) {
     std::lock_guard lock(gOptionsMutex);
@@ -205,21 +248,31 @@ struct Inet::Request {
     std::filesystem::path download;   // file received
     Result result = Result::Buffer;
     FtpSession pwd;                   // the folder PWD reports
+    bool secureOnly = false;          // https only
+    std::int64_t maxBytes = 0;        // the response's limit; 0 none
 };
 
 namespace {
 
 struct Callbacks {
-    Transfer* t;
+    Transfer* t = nullptr;
     files::SafeFile* out = nullptr;   // a download: renamed over its file only when it succeeded
     bool ftp = false;
     std::string writeError;
+    std::int64_t maxBytes = 0;
+    std::int64_t received = 0;
+    bool tooLarge = false;
 };
 
 size_t onWrite(char* data, size_t size, size_t n, void* user) {
     auto* c = static_cast<Callbacks*>(user);
     const size_t bytes = size * n;
     c->t->emit(icReceivingResponse);
+    c->received += std::int64_t(bytes);
+    if (c->maxBytes > 0 && c->received > c->maxBytes) {
+        c->tooLarge = true;
+        return 0;   // the transfer ends here
+    }
     if (c->out) {
         try {
             c->out->write(std::string_view(data, bytes));
@@ -311,6 +364,10 @@ void commonOptions(CURL* h, const Inet::Request& r, Callbacks& cb, char* errorBu
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &cb);
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, onHeader);
     curl_easy_setopt(h, CURLOPT_HEADERDATA, &cb);
+    const char* protocols = r.secureOnly ? "https" : "ftp,http,https";
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, protocols);
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, protocols);
+    if (r.maxBytes > 0) curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(r.maxBytes));
     curl_easy_setopt(h, CURLOPT_SOCKOPTFUNCTION, onSocket);
     curl_easy_setopt(h, CURLOPT_SOCKOPTDATA, &cb);
     curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, onPrereq);
@@ -340,7 +397,10 @@ std::string describe(CURLcode rc, const char* errorBuffer) {
 
 // Runs on the worker thread.
 static void perform(CURL* h, Sockets* sockets, Inet::Request r, std::shared_ptr<Transfer> t) {
-    Callbacks cb{t.get(), nullptr, r.ftp};
+    Callbacks cb;
+    cb.t = t.get();
+    cb.ftp = r.ftp;
+    cb.maxBytes = r.maxBytes;
     char errorBuffer[CURL_ERROR_SIZE] = {0};
     CURLcode rc = CURLE_OK;
     std::string failure;
@@ -356,7 +416,7 @@ static void perform(CURL* h, Sockets* sockets, Inet::Request r, std::shared_ptr<
             std::lock_guard lock(t->m);
             t->ok = ok;
             t->responseCode = code ? code : (ok ? 0 : long(rc));
-            t->responseInfo = std::move(info);
+            t->responseInfo = WithoutPasswords(info);
         }
         t->emit(ok ? icResponseCompleted : icError);
         {
@@ -433,6 +493,9 @@ static void perform(CURL* h, Sockets* sockets, Inet::Request r, std::shared_ptr<
     if (in) std::fclose(in);
     if (rc != CURLE_OK) {
         if (t->abort.load()) return finish(false, "The request was cancelled");
+        if (cb.tooLarge || rc == CURLE_FILESIZE_EXCEEDED)
+            return finish(false, "The response is larger than the limit of " + megabytes(r.maxBytes) +
+                                     "; nothing of it was kept");
         if (!cb.writeError.empty())
             return finish(false, "Cannot write the file " + r.download.string() + ": " + cb.writeError);
         if (rc == CURLE_OPERATION_TIMEDOUT)
@@ -450,17 +513,22 @@ static void perform(CURL* h, Sockets* sockets, Inet::Request r, std::shared_ptr<
                 name += c;
                 continue;
             }
-            if (!name.empty() && (r.pattern.empty() || ::fnmatch(r.pattern.c_str(), name.c_str(), 0) == 0))
+            // A name that is a path could make the script write outside its folder: dropped.
+            if (IsPlainListingName(name) && (r.pattern.empty() || ::fnmatch(r.pattern.c_str(), name.c_str(), 0) == 0))
                 out += name + "\r\n";
             name.clear();
         }
-        if (!name.empty() && (r.pattern.empty() || ::fnmatch(r.pattern.c_str(), name.c_str(), 0) == 0))
+        if (IsPlainListingName(name) && (r.pattern.empty() || ::fnmatch(r.pattern.c_str(), name.c_str(), 0) == 0))
             out += name + "\r\n";
         t->body = out;
     }
     switch (r.result) {
     case Inet::Request::Result::File:
         try {
+            long code = 0;
+            curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &code);
+            // An HTTP error page is no document: the file is left as it was.
+            if (!r.ftp && code >= 400) break;
             part->commit();
         } catch (const std::exception& e) {
             return finish(false, "Cannot write the file " + r.download.string() + ": " + e.what());
@@ -554,6 +622,11 @@ bool Inet::stillExecuting() {
 }
 
 void Inet::waitWhile(const std::function<bool()>& keepWaiting) {
+    struct Count {
+        std::chrono::steady_clock::duration& total;
+        std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+        ~Count() { total += std::chrono::steady_clock::now() - start; }
+    } count{networkWait_};
     for (;;) {
         finishIfDone();
         deliverEvents();
@@ -609,6 +682,12 @@ void Inet::setUrl(std::string_view text) {
     };
     const std::string scheme = part(CURLUPART_SCHEME);
     const std::string host = part(CURLUPART_HOST);
+    // An address without a scheme takes the protocol's, which a request checks.
+    const bool ownScheme = text.find("://") != std::string_view::npos;
+    if (ownScheme && scheme != "ftp" && scheme != "http" && scheme != "https")
+        fail(err::UrlMalformed, "Only ftp, http and https addresses are taken: " + std::string(text));
+    if (ownScheme && secureOnly && scheme != "https")
+        fail(err::NoProtocol, "This network sends only over HTTPS: " + std::string(text) + " is refused");
     if (host.empty()) fail(err::UrlMalformed, "URL is malformed: " + std::string(text));
     url_ = std::string(text);
     if (scheme == "ftp") protocol = icFTP;
@@ -679,6 +758,10 @@ Inet::FtpSession resolve(const Inet::FtpSession& cwd, std::string_view arg) {
 void Inet::startRequest(Request r) {
     // A host that stopped waiting wants no new transfer either.
     if (stop_ && stop_()) fail(err::Cancelled, "The request was cancelled");
+    if (secureOnly && (r.ftp || r.target.rfind("https://", 0) != 0))
+        fail(err::NoProtocol, "This network sends only over HTTPS: " + r.target + " is refused");
+    r.secureOnly = secureOnly;
+    r.maxBytes = maxResponseBytes;
     // The last request's events are told before the next one starts.
     deliverEvents();
     auto t = std::make_shared<Transfer>();
@@ -788,6 +871,7 @@ void Inet::execute(std::string_view url, std::string_view operation, const Varia
         else if (!a.empty()) r.target = dirUrl(resolve(ftp_, a));
     } else if (op == "GET" || op == "RECV") {
         needArgs(2);
+        checkLocalName(arg(2));
         r.target = fileUrl(arg(1));
         r.download = arg(2);
         r.result = Request::Result::File;
@@ -842,9 +926,10 @@ void Inet::execute(std::string_view url, std::string_view operation, const Varia
     }
 }
 
-Variant Inet::openUrl(std::string_view url, int dataType) {
+void Inet::fetch(std::string_view url, const std::filesystem::path& file) {
     finishIfDone();
     if (worker_.joinable()) fail(err::StillExecuting, "Still executing last request");
+    if (!file.empty()) checkLocalName(file.string());
     if (!url.empty()) setUrl(url);
     if (url_.empty()) fail(err::UrlMalformed, "No URL to open");
     if (protocol != icFTP && protocol != icHTTP && protocol != icHTTPS)
@@ -854,9 +939,17 @@ Variant Inet::openUrl(std::string_view url, int dataType) {
     r.target = effectiveUrl(url_);
     r.method = "GET";
     r.emitEvents = false;
+    if (!file.empty()) {
+        r.download = file;
+        r.result = Request::Result::File;
+    }
     startRequest(std::move(r));
     waitWhile([this] { return worker_.joinable(); });
     if (!transfer_->ok) fail(err::RequestFailed, "Unable to complete the request: " + transfer_->responseInfo);
+}
+
+Variant Inet::openUrl(std::string_view url, int dataType) {
+    fetch(url, {});
     std::string body;
     {
         std::lock_guard lock(transfer_->m);
@@ -864,6 +957,11 @@ Variant Inet::openUrl(std::string_view url, int dataType) {
         transfer_->readPos = transfer_->body.size();
     }
     return dataType == icByteArray ? Variant::bytes(body) : Variant(std::move(body));
+}
+
+void Inet::download(std::string_view url, const std::filesystem::path& file) {
+    if (file.empty()) fail(75, "No file to download into");
+    fetch(url, file);
 }
 
 Variant Inet::getChunk(long size, int dataType) {

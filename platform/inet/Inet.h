@@ -12,11 +12,15 @@
 // stays alive, and stops waiting when the host's stop hook says so.
 //
 // Every request has a time-out: connecting, and any stall of the transfer, are limited by
-// RequestTimeout seconds (the default time-out when it is 0).
+// RequestTimeout seconds (the default time-out when it is 0). Only ftp, http and https addresses
+// are taken. What a server sends is held to a size limit the host sets, and no name it sends
+// can make a download land outside the folder the script named.
 
 #include "platform/automation/Object.h"
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -67,6 +71,13 @@ struct Options {
 void setOptions(const Options& options);
 Options options();
 
+// `text` with the password of every URL in it removed ("ftp://user:pw@host" becomes
+// "ftp://user@host"), for messages and logs.
+std::string WithoutPasswords(std::string_view text);
+
+// Whether a name from an FTP listing may be used as a local file name: no "/", "\" or "..".
+bool IsPlainListingName(std::string_view name);
+
 class Transfer;
 class Sockets;
 
@@ -111,7 +122,18 @@ public:
     // Stops the running request (if any) and forgets its response.
     void cancel();
 
-    // ---- Host side ----
+    // ---- Host side (scripts do not see these) ----
+    // Only https: other addresses, and a protocol other than HTTPS, are refused.
+    bool secureOnly = false;
+    // Bytes one response may hold, in memory or in a file; 0: no limit.
+    std::int64_t maxResponseBytes = 0;
+    // Downloads `url` into `file` (replaced only when the whole response arrived and, over HTTP,
+    // the server's answer is below 400), waiting as OpenURL does. The response code tells the
+    // HTTP answer. Error RequestFailed (or Cancelled) when it failed.
+    void download(std::string_view url, const std::filesystem::path& file);
+    // Time spent waiting for running requests since the object was made.
+    std::chrono::steady_clock::duration networkWaitTime() const { return networkWait_; }
+
     std::function<void(int state)> onStateChanged;
     // Called while waiting (let window events run) and asked whether to stop waiting.
     void setWaitHooks(std::function<void()> yield, std::function<bool()> stop);
@@ -133,6 +155,8 @@ public:
 
 private:
     void startRequest(Request request);
+    // A GET of `url` (or the current URL) to its end: into `file`, or kept for reading.
+    void fetch(std::string_view url, const std::filesystem::path& file);
     void finishIfDone();
     void waitWhile(const std::function<bool()>& keepWaiting);
     void joinWorker();
@@ -150,6 +174,7 @@ private:
     std::function<bool()> stop_;
     std::function<void()> notifier_;
     bool delivering_ = false;
+    std::chrono::steady_clock::duration networkWait_{};
 };
 
 // The text of an FTP path for commands: "/" joined components.

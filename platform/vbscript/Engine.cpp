@@ -155,6 +155,10 @@ void Engine::abort(ScriptAbort::Reason why) {
 void Engine::checkBudget() {
     const int most = std::max(1, limits.checkInterval);
     if (aborted_ && runDepth_ > 0) abort(abortReason_);
+    if (onCheck && runDepth_ > 0) {
+        HostCall hc(*this);
+        onCheck();
+    }
     if (cancelFlag && cancelFlag->load(std::memory_order_relaxed)) abort(ScriptAbort::Cancelled);
     if (runDepth_ == 0) {
         ticks_ = most;
@@ -551,6 +555,7 @@ ScriptControl::~ScriptControl() {
     engine_->onTimeout = nullptr;
     engine_->onError = nullptr;
     engine_->cancelFlag = nullptr;
+    engine_->onCheck = nullptr;
     engine_->ui = {};
     engine_->setClock(nullptr);
     try {
@@ -572,6 +577,7 @@ void ScriptControl::setTimeout(long milliseconds) { engine_->timeoutMs = millise
 long ScriptControl::timeout() const { return engine_->timeoutMs; }
 void ScriptControl::setTimeoutHandler(std::function<void()> handler) { engine_->onTimeout = std::move(handler); }
 void ScriptControl::setCancelFlag(const std::atomic<bool>* flag) { engine_->cancelFlag = flag; }
+void ScriptControl::setCheckHook(std::function<void()> hook) { engine_->onCheck = std::move(hook); }
 void ScriptControl::setErrorHandler(std::function<void(const ScriptError&)> handler) { engine_->onError = std::move(handler); }
 void ScriptControl::setUi(ScriptUi ui) { engine_->ui = std::move(ui); }
 void ScriptControl::setClock(const Clock* clock) { engine_->setClock(clock); }

@@ -165,6 +165,7 @@ public:
     std::function<void()> onTimeout;
     std::function<void(const ScriptError&)> onError;
     const std::atomic<bool>* cancelFlag = nullptr;
+    std::function<void()> onCheck;
     ScriptUi ui;
     ScriptLimits limits;
     std::function<std::chrono::steady_clock::time_point()> timeSource;

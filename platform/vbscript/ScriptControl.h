@@ -126,6 +126,10 @@ public:
     void setTimeoutHandler(std::function<void()> handler);
     // When the flag becomes true the run stops ("Script cancelled") at the next check.
     void setCancelFlag(const std::atomic<bool>* flag);
+    // Called at the time-out and cancel checks of a run (see ScriptLimits::checkInterval), before
+    // the cancel flag is read: a host may let window events run there, so that a script that never
+    // calls the host leaves the window alive and can be cancelled. Its time is not counted.
+    void setCheckHook(std::function<void()> hook);
     void setErrorHandler(std::function<void(const ScriptError&)> handler);
     void setUi(ScriptUi ui);
     // The clock of Date, Time, Now, Timer and Randomize; null restores the system clock.

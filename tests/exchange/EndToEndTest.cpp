@@ -1,6 +1,6 @@
 // Whole sessions with real send and receive scripts against servers on loopback.
-#include "tests/exchange/ExchangeFixture.h"
-#include "tests/support/LoopbackServers.h"
+#include "tests/exchange/CrashScripts.h"
+#include "tests/exchange/LoopbackFixture.h"
 
 #include <thread>
 
@@ -9,19 +9,7 @@ using namespace vt::test;
 
 namespace {
 
-class EndToEnd : public ExchangeTest {
-protected:
-    void SetUp() override {
-        ExchangeTest::SetUp();
-        servers = &LoopbackServers::instance();
-        inet::Options o;
-        o.extraCaFile = servers->certificate;
-        inet::setOptions(o);
-        folder = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    }
-    LoopbackServers* servers = nullptr;
-    std::string folder;   // this test's own folder on the servers
-};
+using EndToEnd = LoopbackExchangeTest;
 
 TEST_F(EndToEnd, FtpSendPutsTheOutboxOnTheServerAndMovesItToSent) {
     load(outboundPo().text());
@@ -51,19 +39,7 @@ TEST_F(EndToEnd, FtpReceiveFetchesEveryFileLoadsItAndDeletesItThere) {
     const fs::path remote = servers->ftpHome() / folder;
     writeAll(remote / "a.edi", X12().isa("000000601", "PARTNERID", "OWNID").gs("61").po().ge().iea().text());
     writeAll(remote / "b.edi", X12().isa("000000602", "PARTNERID", "OWNID").gs("62").po().po("0002").ge().iea().text());
-    const std::string script =
-        "Inet.Execute Exchange.URL & \"" + folder + "/\", \"DIR *.edi\"\n"
-        "WaitForResponse\n"
-        "names = Split(Inet.GetChunk(4096), vbCrLf)\n"
-        "For Each n In names\n"
-        "  If n <> \"\" Then\n"
-        "    Exchange.LocaleFile = GetInboundPath & n\n"
-        "    Inet.Execute , \"GET \" & n & \" \"\"\" & Exchange.LocaleFile & \"\"\"\"\n"
-        "    WaitForResponse\n"
-        "    If LoadInBox(Exchange.LocaleFile) = \"\" Then Inet.Execute , \"DELETE \" & n : WaitForResponse\n"
-        "  End If\n"
-        "Next\n";
-    EXPECT_TRUE(sessions->RunReceiveScript(network(script, "FTP", servers->ftp("/"))));
+    EXPECT_TRUE(sessions->RunReceiveScript(network(crash::kReceive, "FTP", servers->ftp("/" + folder + "/"))));
     EXPECT_EQ(log().back(), "Info:Receive script execution complete");
     EXPECT_EQ(count("Inbox"), 3);
     EXPECT_EQ(filesIn(remote), std::vector<std::string>{});

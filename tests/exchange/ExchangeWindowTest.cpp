@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QTimer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -18,6 +21,8 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <tuple>
@@ -292,6 +297,86 @@ TEST_F(ExchangeWindow, SendReceiveAndModifyComeBackAfterARun) {
         window.reset();
         scratch.db.exec("DELETE FROM Internet");
     }
+}
+
+}  // namespace
+}  // namespace vt::test
+
+namespace vt::test {
+namespace {
+
+// Exchange log rows as "Type:Description".
+std::vector<std::string> exchangeLog(db::Database& db) {
+    std::vector<std::string> out;
+    auto q = db.prepare("SELECT Type, Description FROM Exchange ORDER BY \"Index\"");
+    while (q.step()) out.push_back(q.text(0) + ":" + q.text(1));
+    return out;
+}
+
+TEST_F(ExchangeWindow, CancelEndsAnySessionWithinASecondThroughTheEventLoop) {
+    // Scripts that never give the program a turn, or only ask it about nothing.
+    for (const char* script : {"Do : Loop", "Do : WaitForResponse : Loop", "Do While True : x = x + 1 : Loop"}) {
+        SCOPED_TRACE(script);
+        scratch.db.exec("DELETE FROM Internet; DELETE FROM Exchange");
+        addNetworkRow("Alpha1", "ftp://127.0.0.1/");
+        auto q = scratch.db.prepare("UPDATE Internet SET ReceiveScript = ?1");
+        q.bind(1, std::string(script));
+        q.run();
+        open();
+        window->show();
+        using Clock = std::chrono::steady_clock;
+        Clock::time_point pressed{};
+        // The click comes from the window's own event loop, as a user's would.
+        QTimer::singleShot(300, window.get(), [this, &pressed] {
+            pressed = Clock::now();
+            get<QPushButton>("cmdCancel")->click();
+        });
+        get<QPushButton>("cmdReceive")->click();
+        ASSERT_NE(pressed, Clock::time_point{});
+        EXPECT_LT(Clock::now() - pressed, std::chrono::seconds(1));
+        const auto rows = exchangeLog(scratch.db);
+        EXPECT_EQ(std::count(rows.begin(), rows.end(), "Error:Session cancelled"), 1);
+        EXPECT_EQ(rows.back(), "Error:Session cancelled");
+        EXPECT_TRUE(enabled("cmdReceive"));
+        window.reset();
+    }
+}
+
+TEST_F(ExchangeWindow, ItsQuestionsComeUpOverItNotOverTheMainWindow) {
+    QWidget main;
+    main.show();
+    window = std::make_unique<exchange::frmExchange>(scratch.services, &main, true);
+    window->Form_Load();
+    window->show();
+    std::vector<QWidget*> owners;
+    std::vector<QString> texts;
+    // Answers the box or input box that is up: a name for the input box, Yes for a question.
+    auto answerNext = [&] {
+        QTimer::singleShot(100, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            ASSERT_TRUE(modal);
+            owners.push_back(modal->parentWidget());
+            if (auto* input = qobject_cast<QInputDialog*>(modal)) {
+                texts.push_back(input->labelText());
+                input->setTextValue(QStringLiteral("Alpha123"));
+                input->accept();
+            } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                texts.push_back(box->text());
+                box->button(QMessageBox::Yes)->click();
+            }
+        });
+    };
+    answerNext();
+    get<QPushButton>("cmdAddNetwork")->click();
+    get<QPushButton>("cmdModify")->click();   // edit
+    answerNext();
+    get<QPushButton>("cmdModify")->click();   // save
+    EXPECT_EQ(texts, (std::vector<QString>{QStringLiteral("Enter Network Name:"), QStringLiteral("Save Network Changes?")}));
+    EXPECT_EQ(owners, (std::vector<QWidget*>{window.get(), window.get()}));
+    EXPECT_EQ(get<QPushButton>("cmdModify")->text(), QStringLiteral("Modify"));
+    EXPECT_TRUE(scratch.ui.eventsStartingWith("box").empty());
+    EXPECT_TRUE(scratch.ui.eventsStartingWith("input").empty());
+    window.reset();   // before its parent goes
 }
 
 }  // namespace

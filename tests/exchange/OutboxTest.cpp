@@ -38,8 +38,10 @@ TEST_F(Outbox, WritesEveryStoredInterchangeBackWithAllItsGroups) {
             load(text);
             expected += text;
         }
+        // Each write of the same second takes a new name.
         const std::string name = sessions->WriteOutBoxToFile();
-        ASSERT_EQ(name, "030524-020709-PM.OC");
+        ASSERT_EQ(name.substr(0, 16), "030524-020709-PM");
+        ASSERT_EQ(name.substr(name.size() - 3), ".OC");
         EXPECT_EQ(readAll(outbound / name), expected);
         EXPECT_EQ(log(), std::vector<std::string>{});
     }
@@ -111,12 +113,12 @@ TEST_F(Outbox, ExactlyTheRowsWrittenMoveToSentWithTheFile) {
     sessions->exchange().LocaleFile.clear();
     EXPECT_FALSE(sessions->MoveOutToSent());
     EXPECT_EQ(count("Outbox"), 1);
-    EXPECT_EQ(log().back(), "Error:File not found: (no file named)");
+    EXPECT_EQ(log().back(), "Error:The sent interchange was not moved to Sent: File not found: (no file named)");
     scratch.db.exec("DELETE FROM Outbox");
     EXPECT_FALSE(sessions->MoveOutToSent());
 }
 
-TEST_F(Outbox, AFileMovesBackWhenItsRowsCannotMove) {
+TEST_F(Outbox, NothingMovesWhenTheRowsCannotMove) {
     load(outboundPo().text());
     sessions->CreateOutboundEDI();
     const std::string file = sessions->exchange().LocaleFile;
@@ -126,7 +128,9 @@ TEST_F(Outbox, AFileMovesBackWhenItsRowsCannotMove) {
     EXPECT_EQ(filesIn(sent), std::vector<std::string>{});
     EXPECT_EQ(count("Outbox"), 3);
     EXPECT_EQ(count("Sent"), 0);
-    EXPECT_EQ(log().back(), "Error:disk full");
+    EXPECT_EQ(log().back(), "Error:The sent interchange was not moved to Sent: disk full");
+    // Recorded where every failure goes.
+    EXPECT_EQ(scratch.ui.history.back().description, "The sent interchange was not moved to Sent: disk full");
 }
 
 TEST_F(Outbox, EmptyAndValidatedTests) {

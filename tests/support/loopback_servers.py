@@ -6,7 +6,10 @@ prints one JSON line with the three ports, and ends when its standard input clos
 
 HTTP paths: GET serves files; POST and PUT store the body as ROOT/http/uploads/<last path part>
 and answer "stored <n> bytes"; /slow never answers in time; /status/<code> answers that code;
-/headers echoes the request headers; /private/... needs basic authentication veltrane:secret.
+/headers echoes the request headers; /private/... needs basic authentication veltrane:secret;
+/delay/<ms> answers "late" after that many milliseconds; /big/<n> answers n zero bytes;
+/trickle announces 1 MB, sends its first 64 KB and then stalls for 30 seconds.
+FTP: NLST of a folder named "hostile" adds names that are paths to what the folder holds.
 """
 import base64
 import http.server
@@ -19,6 +22,7 @@ import threading
 import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.filesystems import AbstractedFS
 from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.servers import FTPServer
 
@@ -68,6 +72,19 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return self.answer(code, ("status %d" % code).encode(), "text/plain")
         if self.path == "/headers":
             return self.answer(200, str(self.headers).encode(), "text/plain")
+        if self.path.startswith("/delay/"):
+            time.sleep(int(self.path.split("/")[2]) / 1000.0)
+            return self.answer(200, b"late", "text/plain")
+        if self.path.startswith("/big/"):
+            return self.answer(200, bytes(int(self.path.split("/")[2])))
+        if self.path == "/trickle":
+            self.send_response(200)
+            self.send_header("Content-Length", str(1024 * 1024))
+            self.end_headers()
+            self.wfile.write(bytes(64 * 1024))
+            self.wfile.flush()
+            time.sleep(30)
+            return
         rel = self.path.split("?")[0].lstrip("/")
         if rel.startswith("private/"):
             rel = rel[len("private/"):]
@@ -96,6 +113,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
 def serve_http(tls):
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
     server.daemon_threads = True
+    # A client that drops a response half-way (a size limit, a cancel) is no server fault.
+    server.handle_error = lambda request, address: None
     if tls:
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(cert, key)
@@ -104,6 +123,15 @@ def serve_http(tls):
     return server.server_address[1]
 
 
+class HostileFS(AbstractedFS):
+    def listdir(self, path):
+        names = super().listdir(path)
+        if os.path.basename(os.path.normpath(path)) == "hostile":
+            names = names + ["../../x.edi", "sub/y.edi", "..\\z.edi", ".."]
+        return names
+
+
+FTPHandler.abstracted_fs = HostileFS
 authorizer = DummyAuthorizer()
 authorizer.add_user("veltrane", "secret", ftp_root, perm="elradfmwMT")
 FTPHandler.authorizer = authorizer
