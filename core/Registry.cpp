@@ -66,6 +66,7 @@ bool IsAcknowledgementExpected(const Services& s, std::string_view partner, std:
                                std::string_view version, std::string_view direction) {
     try {
         auto& q = selectSet(s.db, "Acknowledge", partner, transaction, version, direction);
+        const db::ResetAtExit done(q);
         if (!q.step()) throw noCurrentRecordError();
         return q.int64(0) != 0;
     } catch (...) {
@@ -116,6 +117,7 @@ std::string AddPartnerFromEnvelope(const Services& s, std::string_view isaText, 
 std::string FindPartnerByIds(const Services& s, std::string_view partnerId, std::string_view ownId) {
     try {
         auto& q = s.db.cached("SELECT Partner FROM Partner WHERE ISA06 = ?1 AND ISA08 = ?2 ORDER BY Id LIMIT 1");
+        const db::ResetAtExit done(q);
         q.bindAll(ownId, partnerId);
         return q.step() ? q.text(0) : "";
     } catch (...) {
@@ -129,6 +131,7 @@ bool SaveTransactionControlNumber(const Services& s, std::string_view partner, s
                                   std::string_view controlNumber) {
     try {
         auto& q = selectSet(s.db, "Id, ControlNumber", partner, transaction, version, direction);
+        const db::ResetAtExit done(q);
         if (!q.step()) return false;
         const std::int64_t id = q.int64(0);
         std::string stored(controlNumber);
@@ -163,6 +166,7 @@ std::string NextTransactionControlNumber(const Services& s, std::string_view par
                                          std::string_view version, std::string_view direction) {
     try {
         auto& q = selectSet(s.db, "Id, ControlNumber", partner, transaction, version, direction);
+        const db::ResetAtExit done(q);
         if (!q.step()) throw noCurrentRecordError();
         const std::int64_t current = storedWholeNumber(q.value(1));
         auto& u = s.db.cached("UPDATE Transactions SET ControlNumber = ?1 WHERE Id = ?2");
@@ -180,6 +184,7 @@ std::string GetTransactionActiveX(const Services& s, std::string_view partner, s
     std::string className;
     try {
         auto& q = selectSet(s.db, "ActiveX", partner, transaction, version, direction);
+        const db::ResetAtExit done(q);
         if (q.step()) className = q.text(0);
     } catch (...) {
         ReportError(s);

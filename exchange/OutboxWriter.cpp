@@ -90,6 +90,7 @@ std::string ExchangeSessions::WriteOutBoxToFile() {
                 "ISA14, ISA15, ISA16 FROM ISA WHERE ISA13 = ?1 AND ISA06 = ?2 AND ISA08 = ?3 "
                 "ORDER BY (Direction = 'O') DESC, Id DESC LIMIT 1");
             isa.bindAll(ic.icn, ic.receiverId, ic.senderId);
+            const db::ResetAtExit done(isa);
             if (!isa.step())
                 throw core::RunError(3021, "No stored interchange header (ISA) for interchange control number " + ic.icn);
             const std::string partner = core::FindPartnerByIds(s_, isa.text(7), isa.text(5));

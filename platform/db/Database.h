@@ -93,6 +93,18 @@ private:
     sqlite3_stmt* stmt_ = nullptr;
 };
 
+// Resets a kept statement when the scope ends: one left standing on a row keeps the file's read
+// lock, and another connection (a plug-in's, a second process) could not write meanwhile.
+class ResetAtExit {
+public:
+    explicit ResetAtExit(Statement& st) : st_(st) {}
+    ~ResetAtExit() { st_.reset(); }
+    ResetAtExit(const ResetAtExit&) = delete;
+    ResetAtExit& operator=(const ResetAtExit&) = delete;
+private:
+    Statement& st_;
+};
+
 class Database {
 public:
     Database() = default;
