@@ -59,15 +59,6 @@ std::string upper1252(std::string_view s) {
     return out;
 }
 
-std::string filterValue(std::string_view s) {
-    std::string out = "'";
-    for (char c : s) {
-        out += c;
-        if (c == '\'') out += '\'';
-    }
-    return out + "'";
-}
-
 namespace {
 ShowLocationWindow& showWindow() {
     static ShowLocationWindow show;

@@ -35,8 +35,6 @@ std::string textOf(const Variant& v);
 std::string trimBlanks(std::string_view s);
 // Upper case of 1252 text.
 std::string upper1252(std::string_view s);
-// A value for a filter criterion: 'text' with every quote doubled.
-std::string filterValue(std::string_view s);
 
 // Shows the location picker modally (set by the windows part of the library).
 using ShowLocationWindow = std::function<void(HostServices*)>;

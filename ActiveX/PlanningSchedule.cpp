@@ -5,6 +5,9 @@
 
 #include <cmath>
 #include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace vt::brackwen {
 
@@ -13,7 +16,6 @@ using namespace automation;
 namespace {
 
 constexpr int kDayOffsets[20] = {0, 1, 2, 3, 4, 7, 8, 9, 10, 11, 14, 15, 16, 17, 18, 21, 22, 23, 24, 25};
-constexpr const char* kShp[3] = {"13SHP", "14SHP", "15SHP"};
 
 // The Monday of the week of `day`; a Sunday belongs to the week that starts the next day.
 double startDay(double day) {
@@ -23,108 +25,210 @@ double startDay(double day) {
 
 Variant date(double oleDate) { return Variant(Date{oleDate}); }
 
+// The in-transit balance takes whole numbers, halves going to the even one.
+std::int32_t wholeQuantity(const Variant& v) { return toInt32(v); }
+
+struct Order {
+    Variant id, date, qty, rev;
+};
+struct Stock {
+    Variant description, available, allocated;
+};
+
+// The orders of every part in file order and the first inventory line of every part, gathered
+// in one pass over each record set. Part numbers match without regard to case, as a filter on
+// them would.
+struct PartIndex {
+    std::unordered_map<std::string, std::vector<Order>> orders;
+    std::unordered_map<std::string, Stock> stock;
+
+    PartIndex(Recordset& rsOrders, Recordset& rsInventory) {
+        walk(rsOrders, "WO_PartNumber", [&](Recordset& rs, std::string part) {
+            orders[std::move(part)].push_back(
+                {rs.value("WO_ID"), rs.value("WO_Date"), rs.value("WO_Qty"), rs.value("WO_Rev")});
+        });
+        walk(rsInventory, "PartNumber", [&](Recordset& rs, std::string part) {
+            if (stock.count(part) == 0)
+                stock.emplace(std::move(part), Stock{rs.value("Description"), rs.value("Available"), rs.value("Allocated")});
+        });
+    }
+    static std::string key(std::string_view part) { return text::toLower(part); }
+
+private:
+    template <class Take>
+    static void walk(Recordset& rs, const char* partField, Take take) {
+        if (rs.recordCount() == 0) return;
+        for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+            const Variant part = rs.value(partField);
+            if (part.isNull() || part.isEmpty()) continue;   // no part number matches these
+            take(rs, key(toText(part)));
+        }
+    }
+};
+
+// A field of the translated input, found by name once. A field the map did not give fails only
+// where it is read (3265), as a read by name would.
+class InputField {
+public:
+    InputField(const Recordset& rs, std::string name) : name_(std::move(name)), at_(rs.findField(name_)) {}
+    Variant of(const Recordset& rs) const { return at_ >= 0 ? rs.value(std::size_t(at_)) : rs.value(name_); }
+    void set(Recordset& rs, const Variant& v) const {
+        if (at_ >= 0) rs.setValue(std::size_t(at_), v);
+        else rs.setValue(name_, v);
+    }
+
+private:
+    std::string name_;
+    int at_;
+};
+
+struct InputFields {
+    InputField po, note1, note2, part, rev, description, quantity, when;
+    InputField shpQuantity[3], shpQualifier[3], shpDate[3];   // records 13, 14, 15
+
+    explicit InputFields(const Recordset& rs)
+        : po(rs, "1BFR11"), note1(rs, "2NTE02"), note2(rs, "3NTE02"), part(rs, "6LIN03"), rev(rs, "6LIN05"),
+          description(rs, "8J2X03"), quantity(rs, "11FST01"), when(rs, "11FST04"),
+          shpQuantity{{rs, "13SHP02"}, {rs, "14SHP02"}, {rs, "15SHP02"}},
+          shpQualifier{{rs, "13SHP03"}, {rs, "14SHP03"}, {rs, "15SHP03"}},
+          shpDate{{rs, "13SHP04"}, {rs, "14SHP04"}, {rs, "15SHP04"}} {}
+};
+
+// The planning record set's fields by ordinal, found once.
+struct PlanFields {
+    std::size_t partNumber, description, notes, rev, total, required, revision, available, allocated, inTransit,
+        pastDue, future, purchaseOrder, lastDate, lastQty;
+    std::size_t orderId[3], orderDate[3], orderQty[3], day[20], week[5], weekDate[5];
+
+    explicit PlanFields(const Recordset& rs) {
+        const auto at = [&](const std::string& name) { return rs.resolveField(Variant(name)); };
+        partNumber = at("PartNumber");
+        description = at("Description");
+        notes = at("Notes");
+        rev = at("Rev");
+        total = at("WO_Total");
+        required = at("Required");
+        revision = at("Revision");
+        available = at("Available");
+        allocated = at("Allocated");
+        inTransit = at("InTransit");
+        pastDue = at("PastDueQty");
+        future = at("FutureQty");
+        purchaseOrder = at("PurchaseOrder");
+        lastDate = at("LastDate");
+        lastQty = at("LastQty");
+        for (int slot = 0; slot < 3; ++slot) {
+            const std::string p = "WO" + std::to_string(slot + 1) + "_";
+            orderId[slot] = at(p + "ID");
+            orderDate[slot] = at(p + "Date");
+            orderQty[slot] = at(p + "Qty");
+        }
+        for (int d = 0; d < 20; ++d) day[d] = at("Day" + std::to_string(d + 1));
+        for (int w = 0; w < 5; ++w) {
+            week[w] = at("Week" + std::to_string(w + 5));
+            weekDate[w] = at("W" + std::to_string(w + 5) + "Date");
+        }
+    }
+};
+
 // Adds into a sum that starts empty.
-void addTo(Recordset& rs, const char* field, const Variant& q) {
+void addTo(Recordset& rs, std::size_t field, const Variant& q) {
     const Variant sum = rs.value(field);
     rs.setValue(field, sum.isNull() ? q : Variant(toDouble(sum) + toDouble(q)));
 }
 
-std::string shpField(int record, int element) { return std::string(kShp[record]) + "0" + std::to_string(element); }
-
-// The in-transit balance takes whole numbers, halves going to the even one.
-std::int32_t wholeQuantity(const Variant& v) { return toInt32(v); }
-
-void fillOrderSlot(Recordset& plan, Recordset& orders, int slot) {
-    const std::string p = "WO" + std::to_string(slot) + "_";
-    if (!orders.eof() && !orders.bof()) {
-        plan.setValue(p + "ID", orders.value("WO_ID"));
-        plan.setValue(p + "Date", orders.value("WO_Date"));
-        plan.setValue(p + "Qty", orders.value("WO_Qty"));
-        if (slot == 1) plan.setValue("Revision", orders.value("WO_Rev"));
-        orders.moveNext();
+void fillOrderSlot(Recordset& plan, const PlanFields& f, const std::vector<Order>& orders, int slot) {
+    if (std::size_t(slot) < orders.size()) {
+        const Order& order = orders[std::size_t(slot)];
+        plan.setValue(f.orderId[slot], order.id);
+        plan.setValue(f.orderDate[slot], order.date);
+        plan.setValue(f.orderQty[slot], order.qty);
+        if (slot == 0) plan.setValue(f.revision, order.rev);
     } else {
-        plan.setValue(p + "Date", date(text::toOleDate(text::DateTime{1994, 1, 5})));
-        plan.setValue(p + "ID", Variant(std::string("N/A")));
-        plan.setValue(p + "Qty", Variant(std::int32_t(0)));
+        plan.setValue(f.orderDate[slot], date(text::toOleDate(text::DateTime{1994, 1, 5})));
+        plan.setValue(f.orderId[slot], Variant(std::string("N/A")));
+        plan.setValue(f.orderQty[slot], Variant(std::int32_t(0)));
     }
 }
 
-void buildPlanning(Recordset& input, Recordset& plan, Recordset& orders, Recordset& inventory, double start) {
+void buildPlanning(Recordset& input, Recordset& plan, const PartIndex& index, double start) {
+    static const std::vector<Order> kNoOrders;
+    const InputFields in(input);
+    const PlanFields f(plan);
     input.setSort("[6LIN03]");
     input.moveFirst();
     while (!input.eof()) {
         plan.addNew();
-        const std::string part = toString(input.value("6LIN03"));
-        inventory.setFilter("PartNumber = " + filterValue(part));
-        orders.setFilter("WO_PartNumber = " + filterValue(part));
-        if (orders.recordCount() > 0) {
-            for (orders.moveFirst(); !orders.eof(); orders.moveNext()) addTo(plan, "WO_Total", orders.value("WO_Qty"));
-            orders.moveFirst();
-        }
-        for (int w = 0; w < 5; ++w) plan.setValue("W" + std::to_string(w + 5) + "Date", date(start + 28 + 7 * w));
-        plan.setValue("PurchaseOrder", input.value("1BFR11"));
-        plan.setValue("PartNumber", input.value("6LIN03"));
-        plan.setValue("Required", input.value("11FST01"));
-        if (!inventory.eof() && !inventory.bof()) {
-            plan.setValue("Description", inventory.value("Description"));
-            plan.setValue("Available", inventory.value("Available"));
-            plan.setValue("Allocated", inventory.value("Allocated"));
+        const std::string part = toString(in.part.of(input));
+        const std::string key = PartIndex::key(part);
+        const auto ordersOfPart = index.orders.find(key);
+        const std::vector<Order>& orders = ordersOfPart == index.orders.end() ? kNoOrders : ordersOfPart->second;
+        const auto stockOfPart = index.stock.find(key);
+        for (const Order& order : orders) addTo(plan, f.total, order.qty);
+        for (int w = 0; w < 5; ++w) plan.setValue(f.weekDate[w], date(start + 28 + 7 * w));
+        plan.setValue(f.purchaseOrder, in.po.of(input));
+        plan.setValue(f.partNumber, in.part.of(input));
+        plan.setValue(f.required, in.quantity.of(input));
+        if (stockOfPart != index.stock.end()) {
+            plan.setValue(f.description, stockOfPart->second.description);
+            plan.setValue(f.available, stockOfPart->second.available);
+            plan.setValue(f.allocated, stockOfPart->second.allocated);
         } else {
-            plan.setValue("Description", input.value("8J2X03"));
-            plan.setValue("Available", Variant(std::int32_t(0)));
-            plan.setValue("Allocated", Variant(std::int32_t(0)));
+            plan.setValue(f.description, in.description.of(input));
+            plan.setValue(f.available, Variant(std::int32_t(0)));
+            plan.setValue(f.allocated, Variant(std::int32_t(0)));
         }
-        plan.setValue("Rev", input.value("6LIN05"));
-        plan.setValue("Notes", Variant(textOf(input.value("2NTE02")) + textOf(input.value("3NTE02"))));
-        for (int slot = 1; slot <= 3; ++slot) fillOrderSlot(plan, orders, slot);
+        plan.setValue(f.rev, in.rev.of(input));
+        plan.setValue(f.notes, Variant(textOf(in.note1.of(input)) + textOf(in.note2.of(input))));
+        for (int slot = 0; slot < 3; ++slot) fillOrderSlot(plan, f, orders, slot);
 
         std::int32_t balance = 0;
         for (int r = 0; r < 3; ++r) {
-            if (textOf(input.value(shpField(r, 3))) != "ZZ3") continue;
-            plan.setValue("InTransit", input.value(shpField(r, 2)));
-            balance = wholeQuantity(input.value(shpField(r, 2)));
+            if (textOf(in.shpQualifier[r].of(input)) != "ZZ3") continue;
+            plan.setValue(f.inTransit, in.shpQuantity[r].of(input));
+            balance = wholeQuantity(in.shpQuantity[r].of(input));
             break;
         }
         for (int r = 0; r < 3; ++r) {
-            if (textOf(input.value(shpField(r, 3))) != "050") continue;
-            plan.setValue("LastDate", input.value(shpField(r, 4)));
-            plan.setValue("LastQty", input.value(shpField(r, 2)));
+            if (textOf(in.shpQualifier[r].of(input)) != "050") continue;
+            plan.setValue(f.lastDate, in.shpDate[r].of(input));
+            plan.setValue(f.lastQty, in.shpQuantity[r].of(input));
             break;
         }
 
-        while (!input.eof() && textOf(input.value("6LIN03")) == part) {
+        while (!input.eof() && textOf(in.part.of(input)) == part) {
             if (balance != 0) {
-                const Variant q = input.value("11FST01");
+                const Variant q = in.quantity.of(input);
                 if (!q.isNull()) {
                     const double qty = toDouble(q);
                     if (balance > qty) {
                         balance = wholeQuantity(Variant(double(balance) - qty));
-                        input.setValue("11FST01", Variant(std::int32_t(0)));
+                        in.quantity.set(input, Variant(std::int32_t(0)));
                     } else if (balance == qty) {
                         balance = 0;
-                        input.setValue("11FST01", Variant(std::int32_t(0)));
+                        in.quantity.set(input, Variant(std::int32_t(0)));
                     } else {
-                        input.setValue("11FST01", Variant(qty - double(balance)));
+                        in.quantity.set(input, Variant(qty - double(balance)));
                         balance = 0;
                     }
                 }
             }
-            const Variant q = input.value("11FST01");
-            const Variant when = input.value("11FST04");
+            const Variant q = in.quantity.of(input);
+            const Variant when = in.when.of(input);
             if (!q.isNull() && !when.isNull()) {
                 const double d = toDate(when);
-                if (d < start) addTo(plan, "PastDueQty", q);
-                if (d > start + 60) addTo(plan, "FutureQty", q);
+                if (d < start) addTo(plan, f.pastDue, q);
+                if (d > start + 60) addTo(plan, f.future, q);
                 bool bucketed = false;
                 for (int i = 0; i < 20 && !bucketed; ++i)
                     if (d == start + kDayOffsets[i]) {
-                        plan.setValue("Day" + std::to_string(i + 1), q);
+                        plan.setValue(f.day[i], q);
                         bucketed = true;
                     }
                 for (int w = 0; w < 5 && !bucketed; ++w)
                     for (int k = 0; k < 5 && !bucketed; ++k)
                         if (d == start + 28 + 7 * w + k) {
-                            addTo(plan, ("Week" + std::to_string(w + 5)).c_str(), q);
+                            addTo(plan, f.week[w], q);
                             bucketed = true;
                         }
             }
@@ -172,7 +276,8 @@ bool PlanningSchedule::ActiveX(Variant& rsRecord) {
     try {
         auto input = recordsetOf(rsRecord);
         rsScheduler = planningRecordset();
-        buildPlanning(*input, *rsScheduler, *general->rsOrders, *general->rsInventory, startDay(today(host_)));
+        buildPlanning(*input, *rsScheduler, PartIndex(*general->rsOrders, *general->rsInventory),
+                      startDay(today(host_)));
         rsRecord = Variant(rsScheduler);
         general->rsInventory.reset();
         general->rsOrders.reset();

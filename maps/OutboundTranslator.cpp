@@ -254,6 +254,9 @@ std::string MapTranslator::MapOutbound(const core::Services& s, const Ref<Record
 
         Recordset& rs = *record;
         if (rs.recordCount() > 0) rs.moveFirst();
+        // The sets built so far grow in place: a level leaves only its own segments in
+        // objScript.Segments, so nothing of the earlier sets is copied again.
+        std::string built;
         std::int32_t sets = 0;
         while (rs.recordCount() > 0 && !rs.eof()) {
             std::int32_t segmentCount = 2;
@@ -263,22 +266,20 @@ std::string MapTranslator::MapOutbound(const core::Services& s, const Ref<Record
             if (number.find_first_not_of("0123456789") != std::string::npos || number.size() > 9)
                 throw core::typeMismatchError();
             const std::string control = nineDigits(std::stoll(number));
-            const std::string before = script->Segments + "ST" + e + key.transaction + e + control + t;
+            built.append("ST").append(e).append(key.transaction).append(e).append(control).append(t);
 
             auto level = [&](std::string_view code) {
-                return mapOutboundLevel(s, map, *script, code, segmentCount);
+                const std::optional<std::string> segments = mapOutboundLevel(s, map, *script, code, segmentCount);
+                if (segments) built += *segments;
+                return segments.has_value();
             };
-            std::optional<std::string> heading = level("H");
-            if (!heading) return {};
-            std::string body = *heading;
+            if (!level("H")) return {};
 
             const Variant first = rs.value(std::size_t(0));
             if (first.isNull() || first.isEmpty()) throw core::invalidNullError();
             const std::string group = automation::toText(first);
             for (;;) {
-                std::optional<std::string> detail = level("D");
-                if (!detail) return {};
-                body += *detail;
+                if (!level("D")) return {};
                 rs.moveNext();
                 if (rs.eof()) break;
                 if (automation::toText(rs.value(std::size_t(0))) != group) break;
@@ -286,9 +287,7 @@ std::string MapTranslator::MapOutbound(const core::Services& s, const Ref<Record
             }
             // The summary sees the group's own last row, not the next group's first.
             rs.movePrevious();
-            std::optional<std::string> summary = level("S");
-            if (!summary) return {};
-            body += *summary;
+            if (!level("S")) return {};
             rs.moveNext();
 
             // A set with nothing between ST and SE is no document; it is never sent.
@@ -296,11 +295,10 @@ std::string MapTranslator::MapOutbound(const core::Services& s, const Ref<Record
                 core::LogHistory(s, "Error", "Empty Transaction Set - " + key.text());
                 return {};
             }
-            script->Segments = before + body + "SE" + e + std::to_string(segmentCount) + e + control + t;
-            if (++sets > 32767) throw core::overflowError();
-            setCount_ = sets;
+            built.append("SE").append(e).append(std::to_string(segmentCount)).append(e).append(control).append(t);
+            setCount_ = ++sets;
         }
-        return script->Segments;
+        return built;
     } catch (...) {
         core::LogHistory(s, "Error", core::describeError(std::current_exception()).description);
         return {};

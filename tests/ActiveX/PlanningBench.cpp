@@ -1,9 +1,11 @@
 // The planning handler over generated data: parts with 12 forecasts each, an orders file of two
-// orders and an inventory file of one line per part.
+// orders and an inventory file of one line per part; and how its time per part holds from 1,000
+// to 10,000 parts.
 
 #include "ActiveX/Handlers.h"
 #include "platform/automation/Recordset.h"
 #include "platform/text/Text.h"
+#include "tests/support/ScalingBenchmark.h"
 
 #include <benchmark/benchmark.h>
 
@@ -53,28 +55,48 @@ Ref<Recordset> input(int parts) {
     return rs;
 }
 
-void BM_PlanningSchedule(benchmark::State& state) {
-    const int parts = int(state.range(0));
+// The Import folder with the orders and inventory files of `parts` parts; removed at the end.
+struct ImportFolder {
     Host host;
-    host.folder = std::filesystem::temp_directory_path() / ("vt_bench_brackwen_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(host.folder);
-    {
+    explicit ImportFolder(int parts) {
+        host.folder = std::filesystem::temp_directory_path() /
+                      ("vt_bench_brackwen_" + std::to_string(::getpid()) + "_" + std::to_string(parts));
+        std::filesystem::create_directories(host.folder);
         std::ofstream orders(host.folder / "Orders.csv"), inventory(host.folder / "Inventory.csv");
         for (int p = 0; p < parts; ++p) {
             orders << "P-" << p << ",WO-" << p << "A,5,12/15/2026,R1\nP-" << p << ",WO-" << p << "B,7,1/5/2027,R1\n";
             inventory << "P-" << p << ",\"PART " << p << ", STEEL\",40,12\n";
         }
     }
+    ~ImportFolder() { std::filesystem::remove_all(host.folder); }
+};
+
+void BM_PlanningSchedule(benchmark::State& state) {
+    const int parts = int(state.range(0));
+    ImportFolder files(parts);
     for (auto _ : state) {
         state.PauseTiming();
         Variant rs(input(parts));
-        auto handler = makeRef<vt::brackwen::PlanningSchedule>(&host);
+        auto handler = makeRef<vt::brackwen::PlanningSchedule>(&files.host);
         state.ResumeTiming();
         benchmark::DoNotOptimize(handler->ActiveX(rs));
     }
     state.SetItemsProcessed(state.iterations() * parts * 12);
-    std::filesystem::remove_all(host.folder);
 }
-BENCHMARK(BM_PlanningSchedule)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlanningSchedule)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// The time per part at 1,000 and at 10,000 parts.
+void BM_PlanningScheduleScaling(benchmark::State& state) {
+    vt::test::MeasureScaling(state, "part", 1000, 10000, 5, [&](int parts) {
+        ImportFolder files(parts);
+        Variant rs(input(parts));
+        auto handler = makeRef<vt::brackwen::PlanningSchedule>(&files.host);
+        bool built = false;
+        const double seconds = vt::test::TimedRun([&] { built = handler->ActiveX(rs); });
+        if (!built) state.SkipWithError("a file could not be read");
+        return seconds;
+    });
+}
+BENCHMARK(BM_PlanningScheduleScaling)->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTime();
 
 }  // namespace

@@ -182,6 +182,57 @@ TEST_F(Planning, NetsTheInTransitQuantityAgainstThePartsRowsInOrder) {
     }
 }
 
+TEST_F(Planning, OrdersAndStockFindTheirPartWithoutRegardToCase) {
+    d.writeImport("Orders.csv", "P-2,WO-9,1,12/15/2026,R9\np-1,WO-1,2,12/15/2026,R1\nP-1,WO-2,3,12/16/2026,R2\n"
+                                "p-2,WO-8,4,12/17/2026,R8\nP-1,WO-3,5,12/18/2026,R3\nP-1,WO-4,6,12/19/2026,R4\n");
+    d.writeImport("Inventory.csv", "p-1,LOWER,5,1\nP-1,UPPER,6,2\nP-3,OTHER,7,3\n");
+    run({{"P-1", "R1", "A", {{"4", "20261207"}}, {}}, {"P-2", "R1", "B", {{"4", "20261207"}}, {}},
+         {"P-4", "R1", "D", {{"4", "20261207"}}, {}}});
+    EXPECT_EQ(fieldValues({"PartNumber", "Description", "Available", "WO_Total", "WO1_ID", "WO2_ID", "WO3_ID", "Revision"}),
+              (std::vector<std::string>{"P-1|LOWER|5|16|WO-1|WO-2|WO-3|R1", "P-2|B|0|5|WO-9|WO-8|N/A|R9",
+                                        "P-4|D|0||N/A|N/A|N/A|"}));
+}
+
+TEST_F(Planning, AFieldTheInputLacksFailsOnlyWhereItIsRead) {
+    // No quantity or date fields for SHP records 14 and 15: read only when their qualifier counts.
+    auto lacking = [](const char* secondQualifier) {
+        auto rs = automation::Recordset::create();
+        for (const char* f : {"1BFR11", "2NTE02", "3NTE02", "6LIN03", "6LIN05", "8J2X03", "13SHP03", "14SHP03", "15SHP03"})
+            rs->appendField(f, automation::adtype::VarChar, 30);
+        rs->appendField("11FST01", automation::adtype::Integer);
+        rs->appendField("11FST04", automation::adtype::Date);
+        rs->appendField("13SHP02", automation::adtype::Integer);
+        rs->appendField("13SHP04", automation::adtype::Date);
+        rs->open();
+        for (const char* part : {"P-1", "P-2"}) {
+            rs->addNew();
+            rs->setValue("6LIN03", Variant(std::string(part)));
+            rs->setValue("11FST01", Variant(std::int32_t(4)));
+            rs->setValue("11FST04", Variant(automation::Date{text::toOleDate({2026, 12, 7})}));
+            rs->setValue("13SHP02", Variant(std::int32_t(9)));
+            rs->setValue("13SHP03", Variant(std::string("050")));
+            rs->setValue("13SHP04", Variant(automation::Date{text::toOleDate({2026, 11, 20})}));
+            if (std::string(part) == "P-2") rs->setValue("14SHP03", Variant(std::string(secondQualifier)));
+            rs->update();
+        }
+        return rs;
+    };
+    rs1 = Variant(lacking("ZZ2"));
+    Variant none = Variant::nothing();
+    EXPECT_TRUE(automation::toBool(callActiveX(handler, rs1, none, k830)));
+    EXPECT_EQ(fieldValues({"PartNumber", "InTransit", "LastQty", "Day1"}),
+              (std::vector<std::string>{"P-1||9|4", "P-2||9|4"}));
+
+    rs1 = Variant(lacking("ZZ3"));
+    try {
+        callActiveX(handler, rs1, none, k830);
+        ADD_FAILURE() << "nothing raised";
+    } catch (const automation::Error& e) {
+        EXPECT_EQ(e.number, 1001);
+        EXPECT_EQ(e.description.rfind("ActiveX Failed: 3265 ", 0), 0u) << e.description;
+    }
+}
+
 TEST_F(Planning, FailuresRaise1001WithTheirCauseOrEndWithFalse) {
     struct Case {
         const char* name;

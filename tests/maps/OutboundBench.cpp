@@ -1,10 +1,11 @@
-// An outbound run of 10,000 data lines (5,000 purchase orders of two lines each) through the
-// fixture's outbound map: 17 element scripts and one segment script per line or set, the
-// interchange written and loaded into the Outbox.
+// Outbound runs through the fixture's outbound map (17 element scripts and one segment script per
+// line or set), each interchange written and loaded into the Outbox: 10,000 data lines (5,000
+// purchase orders of two lines each), and the time per line of one run of 10,000 and of 40,000.
 
 #include "MapFixture.h"
 
 #include "maps/MapTranslator.h"
+#include "tests/support/ScalingBenchmark.h"
 
 #include <benchmark/benchmark.h>
 
@@ -14,14 +15,19 @@ namespace {
 
 constexpr int kOrders = 5000;
 
-void run(benchmark::State& state, bool onWorkerThread) {
-    vt::test::OutboundDb d;
+// Purchase orders of two lines each; the second line carries a note.
+std::string dataLines(int orders) {
     std::string data;
-    for (int po = 1; po <= kOrders; ++po)
+    for (int po = 1; po <= orders; ++po)
         for (int line = 1; line <= 2; ++line)
             data += "PO-" + std::to_string(po) + "\t" + std::to_string(line) + "\tWIDGET\t10\t9.95\t" +
                     (line == 2 ? "X" : "") + "\t\r\n";
-    d.write("ACME_850_004010_O.IMP", data);
+    return data;
+}
+
+void run(benchmark::State& state, bool onWorkerThread) {
+    vt::test::OutboundDb d;
+    d.write("ACME_850_004010_O.IMP", dataLines(kOrders));
     vt::maps::MapTranslator translator;
     for (auto _ : state) {
         std::string result;
@@ -43,5 +49,22 @@ BENCHMARK(BM_ProcessOutbound10000Lines)->Unit(benchmark::kMillisecond)->Iteratio
 // The same on a second thread.
 void BM_ProcessOutbound10000LinesWorkerThread(benchmark::State& state) { run(state, true); }
 BENCHMARK(BM_ProcessOutbound10000LinesWorkerThread)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+
+// 10,000 and 40,000 lines of the same map, each in one run.
+void BM_ProcessOutboundScaling(benchmark::State& state) {
+    vt::test::OutboundDb d;
+    vt::maps::MapTranslator translator;
+    vt::test::MeasureScaling(state, "line", 10000, 40000, 3, [&](int lines) {
+        d.write("ACME_850_004010_O.IMP", dataLines(lines / 2));
+        std::string result;
+        const double seconds =
+            vt::test::TimedRun([&] { result = translator.ProcessOutbound(d.services, vt::test::kOut, true); });
+        if (!result.empty()) state.SkipWithError(("the run failed: " + result).c_str());
+        d.db.exec("DELETE FROM Outbox");
+        d.db.exec("DELETE FROM History");
+        return seconds;
+    });
+}
+BENCHMARK(BM_ProcessOutboundScaling)->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTime();
 
 }  // namespace

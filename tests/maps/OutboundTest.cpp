@@ -240,6 +240,27 @@ TEST_F(Outbound, FailuresWriteNoFileAndSayWhy) {
     }
 }
 
+TEST_F(Outbound, OneRunWritesMoreSetsThanASixteenBitCountHolds) {
+    // One heading segment a set and one set a line keep the run short.
+    maps::Map tiny = makeMap(kOut, {{"BEG", 1, {{"AN", 22, element("Record(\"PO\")")}}}});
+    tiny.segments[0].level = "H";
+    d.store(tiny);
+    constexpr int kSets = 32770;
+    std::string data;
+    for (int n = 1; n <= kSets; ++n) data += std::to_string(n) + "\r\n";
+    write("ACME_850_004010_O.IMP", data);
+
+    ASSERT_EQ(run(), "") << d.history();
+    EXPECT_EQ(tr.setCount(), kSets);
+    const std::string x12 = read(tr.lastOutboundFile());
+    EXPECT_NE(x12.find("~SE*3*000032767~ST*850*000032768~BEG*32768~SE*3*000032768~"), std::string::npos);
+    EXPECT_EQ(x12.substr(x12.rfind("~ST*") + 1),
+              "ST*850*000032770~BEG*32770~SE*3*000032770~GE*32770*000000001~IEA*1*000000001~");
+    EXPECT_EQ(d.count("Outbox"), kSets);
+    EXPECT_EQ(stored("SELECT ControlNumber FROM Transactions WHERE Direction = 'O'"), "32771");
+    EXPECT_EQ(d.history().find("Error"), std::string::npos) << d.history();
+}
+
 TEST_F(Outbound, APluginsSetsAreCountedFromTheirStSegments) {
     automation::ClassRegistry registry;
     registry.setPluginFolder(std::filesystem::path(VT_MAPS_PLUGIN_FOLDER));
