@@ -119,6 +119,8 @@ bool Variant::operator==(const Variant& o) const {
 
 // ---- SafeArray ----
 
+void raiseSubscriptOutOfRange() { raise(err::SubscriptOutOfRange); }
+
 namespace {
 std::size_t totalCount(const std::vector<ArrayBound>& bounds) {
     if (bounds.empty()) return 0;
@@ -173,11 +175,6 @@ std::size_t SafeArray::offset(std::span<const std::int32_t> indices) const {
     return offset;
 }
 
-Variant SafeArray::item(std::size_t pos) const {
-    if (pos >= size()) raise(err::SubscriptOutOfRange);
-    return bytes_ ? Variant((*bytes_)[pos]) : data_[pos];
-}
-
 void SafeArray::setItem(std::size_t pos, Variant value) {
     if (pos >= size()) raise(err::SubscriptOutOfRange);
     if (!bytes_) {
@@ -185,7 +182,8 @@ void SafeArray::setItem(std::size_t pos, Variant value) {
         return;
     }
     if (value.isObject() || value.isArray()) raise(err::TypeMismatch);
-    const std::uint8_t b = toByte(value);
+    // As CByte: True is 255 (its bits), not the -1 that overflows.
+    const std::uint8_t b = value.type() == VarType::Boolean ? (value.boolValue() ? 255 : 0) : toByte(value);
     writableBytes()[pos] = b;
 }
 
@@ -217,26 +215,10 @@ void SafeArray::unpack() {
     bytes_.reset();
 }
 
-const std::vector<Variant>& SafeArray::variants() const {
-    if (!bytes_) return data_;
+const std::vector<Variant>& SafeArray::bytesAsVariants() const {
     if (!variants_) variants_ = std::make_unique<std::vector<Variant>>(asVariants(*bytes_));
     return *variants_;
 }
-
-const Variant& SafeArray::at(std::span<const std::int32_t> indices) const { return variants()[offset(indices)]; }
-
-Variant& SafeArray::at(std::span<const std::int32_t> indices) {
-    const std::size_t pos = offset(indices);
-    unpack();
-    return data_[pos];
-}
-
-std::vector<Variant>& SafeArray::elements() {
-    unpack();
-    return data_;
-}
-
-const std::vector<Variant>& SafeArray::elements() const { return variants(); }
 
 void SafeArray::redim(std::vector<ArrayBound> bounds, bool preserve) {
     if (fixedSize || locked()) raise(err::ArrayLocked);

@@ -55,6 +55,8 @@ inline constexpr std::uint16_t kArrayFlag = 0x2000;
 // Reference counting of Object (defined out of line so that this header needs no Object body).
 void addRef(const Object* object) noexcept;
 void release(const Object* object) noexcept;
+// Raises error 9 (for inline code of this header).
+[[noreturn]] void raiseSubscriptOutOfRange();
 
 // Intrusive reference to an Object or a class derived from it. A fresh object has count 0; the
 // first Ref takes it to 1.
@@ -336,7 +338,10 @@ public:
     // wrong count or an index out of bounds.
     std::size_t offset(std::span<const std::int32_t> indices) const;
     // An element by value, by position in storage order (below size()) or by indices.
-    Variant item(std::size_t pos) const;
+    Variant item(std::size_t pos) const {
+        if (pos >= size()) raiseSubscriptOutOfRange();
+        return bytes_ ? Variant((*bytes_)[pos]) : data_[pos];
+    }
     Variant get(std::span<const std::int32_t> indices) const { return item(offset(indices)); }
     // Writes an element. A byte array takes the value as a Byte, by CByte's rules (6 beyond
     // 0-255, 13 for text that is no number, an object or an array; 94 for Null).
@@ -351,12 +356,18 @@ public:
     std::span<std::uint8_t> writableBytes();
 
     // Element by one index per dimension, as a Variant to read or assign (see above).
-    Variant& at(std::span<const std::int32_t> indices);
-    const Variant& at(std::span<const std::int32_t> indices) const;
+    Variant& at(std::span<const std::int32_t> indices) {
+        const std::size_t pos = offset(indices);
+        return elements()[pos];
+    }
+    const Variant& at(std::span<const std::int32_t> indices) const { return elements()[offset(indices)]; }
     Variant& at(std::initializer_list<std::int32_t> indices) { return at(std::span(indices.begin(), indices.size())); }
     // Elements in storage order, as Variants (see above).
-    std::vector<Variant>& elements();
-    const std::vector<Variant>& elements() const;
+    std::vector<Variant>& elements() {
+        if (bytes_) unpack();
+        return data_;
+    }
+    const std::vector<Variant>& elements() const { return bytes_ ? bytesAsVariants() : data_; }
 
     // ReDim: new bounds; with `preserve` only the last dimension may change (error 9 otherwise)
     // and the elements kept keep their values. Error 10 when fixed or locked.
@@ -374,8 +385,8 @@ public:
 private:
     // Gives a byte array one Variant per element, for good.
     void unpack();
-    // The elements as Variants for reading.
-    const std::vector<Variant>& variants() const;
+    // The bytes as Variants for reading.
+    const std::vector<Variant>& bytesAsVariants() const;
     // Called before the bytes change.
     void changing() noexcept { variants_.reset(); }
 

@@ -250,7 +250,9 @@ Flow Engine::execForEach(const ForEachStmt& s, Frame& f) {
         if (coll.isArray()) {
             const SafeArray& a = coll.arrayValue();
             if (pos >= a.size()) break;
-            item = a.item(pos++);
+            if (a.holdsBytes()) item = Variant(a.bytes()[pos]);
+            else item = a.elements()[pos];
+            ++pos;
         } else if (!next(item)) {
             break;
         }

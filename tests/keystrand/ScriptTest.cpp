@@ -74,5 +74,32 @@ Print Err.Number
                           }));
 }
 
+TEST(Script, HashesByteArraysTheScriptBuiltAndCopied) {
+    registerClasses();
+    vt::vbscript::ScriptControl sc;
+    auto out = makeRef<Lines>();
+    sc.addObject("Out", Variant(out), true);
+    sc.addCode(R"(
+Set p = CreateObject("Keystrand.clsProviders").Item("2")
+p.Acquire "", &HF0000000
+Set enc = CreateObject("Keystrand.Encoder")
+Function Md5(x)
+    Set h = p.CreateHash(32771)
+    h.AddData x
+    Md5 = h.ToHex
+End Function
+a = enc.stringToByteArray("abc")
+b = a
+ReDim Preserve b(3)
+b(3) = 100
+Print Md5(a) & " " & Md5(b) & " " & enc.byteArrayToString(a) & " " & enc.ByteArrayToHexString(b)
+Print Md5(Array(97, 98, "99"))
+)");
+    EXPECT_EQ(out->lines, (std::vector<std::string>{
+                              "900150983CD24FB0D6963F7D28E17F72 E2FC714C4727EE9395F324CD2E7F331F abc 61626364",
+                              "900150983CD24FB0D6963F7D28E17F72",
+                          }));
+}
+
 }  // namespace
 }  // namespace keystrand::test
