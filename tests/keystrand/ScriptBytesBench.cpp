@@ -112,83 +112,73 @@ struct Scripted {
     }
 };
 
-std::map<std::string, double> gSeconds;   // per iteration, by benchmark name
-std::map<std::string, double> gMemory;    // bytes per byte of data
+// Per benchmark ("FromScript/Hash"): seconds per iteration and bytes per byte of data.
+std::map<std::string, std::pair<double, double>> gResults;
 
-void record(benchmark::State& state, const char* name, double perByte) {
+void record(benchmark::State& state, double perByte) {
     state.counters["bytes_per_byte"] = perByte;
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(kSize));
-    gMemory[name] = perByte;
 }
 
-void HashFromScript(benchmark::State& state) {
+// The script's procedure on the data it holds.
+void FromScript(benchmark::State& state, const char* procedure) {
     Scripted s;
-    const double perByte = bytesPerByte([&] { benchmark::DoNotOptimize(s.runOnFresh("Digest")); });
+    const double perByte = bytesPerByte([&] { benchmark::DoNotOptimize(s.runOnFresh(procedure)); });
     s.sc.executeStatement("data = Source.Bytes(16777216)");
-    for (auto _ : state) benchmark::DoNotOptimize(s.sc.eval("Digest(data)"));
-    record(state, "HashFromScript", perByte);
+    const std::string call = std::string(procedure) + "(data)";
+    for (auto _ : state) benchmark::DoNotOptimize(s.sc.eval(call));
+    record(state, perByte);
 }
-BENCHMARK(HashFromScript)->Unit(benchmark::kMillisecond)->MinTime(2);
 
-void HashFromCpp(benchmark::State& state) {
+// The same work done by the classes from C++: `work`(provider, data).
+template <class F>
+void FromCpp(benchmark::State& state, F work) {
     auto providers = makeRef<keystrand::clsProviders>();
     auto p = providers->item(2);
     p->acquire("", keystrand::CRYPT_VERIFYCONTEXT);
-    auto digest = [&](const keystrand::Bytes& data) {
-        auto h = p->createHash(kSha1);
-        h->addData(data);
-        return h->toHex();
-    };
-    const double perByte = bytesPerByte([&] { benchmark::DoNotOptimize(digest(keystrand::Bytes(kSize, 0x5a))); });
+    const double perByte = bytesPerByte([&] { benchmark::DoNotOptimize(work(*p, keystrand::Bytes(kSize, 0x5a))); });
     const keystrand::Bytes data(kSize, 0x5a);
-    for (auto _ : state) benchmark::DoNotOptimize(digest(data));
-    record(state, "HashFromCpp", perByte);
+    for (auto _ : state) benchmark::DoNotOptimize(work(*p, data));
+    record(state, perByte);
     p->release();
 }
-BENCHMARK(HashFromCpp)->Unit(benchmark::kMillisecond)->MinTime(2);
 
-void EncryptFromScript(benchmark::State& state) {
-    Scripted s;
-    const double perByte = bytesPerByte([&] { benchmark::DoNotOptimize(s.runOnFresh("Cipher")); });
-    s.sc.executeStatement("data = Source.Bytes(16777216)");
-    for (auto _ : state) benchmark::DoNotOptimize(s.sc.eval("Cipher(data)"));
-    record(state, "EncryptFromScript", perByte);
+std::string digest(keystrand::clsProvider& p, const keystrand::Bytes& data) {
+    auto h = p.createHash(kSha1);
+    h->addData(data);
+    return h->toHex();
 }
-BENCHMARK(EncryptFromScript)->Unit(benchmark::kMillisecond)->MinTime(2);
 
-void EncryptFromCpp(benchmark::State& state) {
-    auto providers = makeRef<keystrand::clsProviders>();
-    auto p = providers->item(2);
-    p->acquire("", keystrand::CRYPT_VERIFYCONTEXT);
-    auto cipher = [&](const keystrand::Bytes& data) {
-        auto k = makeRef<keystrand::clsKey>();
-        k->generate(p->hContext(), kRc4);
-        return k->encrypt(data).size();
-    };
-    const double perByte = bytesPerByte([&] { benchmark::DoNotOptimize(cipher(keystrand::Bytes(kSize, 0x5a))); });
-    const keystrand::Bytes data(kSize, 0x5a);
-    for (auto _ : state) benchmark::DoNotOptimize(cipher(data));
-    record(state, "EncryptFromCpp", perByte);
-    p->release();
+std::size_t cipher(keystrand::clsProvider& p, const keystrand::Bytes& data) {
+    auto k = makeRef<keystrand::clsKey>();
+    k->generate(p.hContext(), kRc4);
+    return k->encrypt(data).size();
 }
-BENCHMARK(EncryptFromCpp)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+BENCHMARK_CAPTURE(FromScript, Hash, "Digest")->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK_CAPTURE(FromCpp, Hash, digest)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK_CAPTURE(FromScript, Encrypt, "Cipher")->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK_CAPTURE(FromCpp, Encrypt, cipher)->Unit(benchmark::kMillisecond)->MinTime(2);
 
 // Keeps each benchmark's time per iteration for the summary.
 class Collector : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && r.iterations > 0)
-                gSeconds[r.run_name.function_name] = r.real_accumulated_time / double(r.iterations);
+            if (r.run_type == Run::RT_Iteration && r.iterations > 0 && r.counters.count("bytes_per_byte"))
+                gResults[r.run_name.function_name] = {r.real_accumulated_time / double(r.iterations),
+                                                      r.counters.at("bytes_per_byte")};
         ConsoleReporter::ReportRuns(runs);
     }
 };
 
-void summary(const char* what, const std::string& script, const std::string& cpp) {
-    if (!gSeconds.count(script) || !gSeconds.count(cpp)) return;
-    const double s = gSeconds[script], c = gSeconds[cpp];
+void summary(const char* what, const std::string& test) {
+    const auto script = gResults.find("FromScript/" + test), cpp = gResults.find("FromCpp/" + test);
+    if (script == gResults.end() || cpp == gResults.end()) return;
+    const auto [s, sMemory] = script->second;
+    const auto [c, cMemory] = cpp->second;
     std::printf("%s of 16 MiB: script %.2f ms, C++ %.2f ms, ratio %.2f; memory per byte of data: script %.2f, C++ %.2f\n",
-                what, s * 1e3, c * 1e3, s / c, gMemory[script], gMemory[cpp]);
+                what, s * 1e3, c * 1e3, s / c, sMemory, cMemory);
 }
 
 }  // namespace
@@ -197,8 +187,8 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     Collector reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    summary("SHA-1 hash", "HashFromScript", "HashFromCpp");
-    summary("RC4 encryption", "EncryptFromScript", "EncryptFromCpp");
+    summary("SHA-1 hash", "Hash");
+    summary("RC4 encryption", "Encrypt");
     benchmark::Shutdown();
     return 0;
 }

@@ -47,11 +47,20 @@ Outcome runWithBytes(Harness& h, const std::string& code) {
     return h.more(code);
 }
 
+void expectOutputsWithBytes(std::initializer_list<OutputCase> cases) {
+    Harness h;
+    for (const OutputCase& c : cases) {
+        SCOPED_TRACE(c.code);
+        const Outcome o = runWithBytes(h, c.code);
+        EXPECT_EQ(o.error.number, 0) << o.error.description;
+        EXPECT_EQ(o.output, c.output);
+    }
+}
+
 }  // namespace
 
 TEST(ByteArrays, ReadWriteCopyAndPass) {
-    Harness h;
-    const OutputCase cases[] = {
+    expectOutputsWithBytes({
         {"b = Bin.Of(\"abc\") : Print VarType(b), TypeName(b), LBound(b), UBound(b), b(0), TypeName(b(1))",
          "8209 Byte() 0 2 97 Byte"},
         // A copy shares the bytes until one side writes; the other keeps its own.
@@ -79,18 +88,11 @@ TEST(ByteArrays, ReadWriteCopyAndPass) {
         {"Set d = CreateObject(\"Scripting.Dictionary\") : d(\"k\") = Bin.Of(\"ab\") : Print d(\"k\")(1)", "98"},
         {"b = Bin.Of(\"\") : Print UBound(b), LenB(b), TypeName(b)", "-1 0 Byte()"},
         {"Print Join(Bin.Of(\"ab\"), \"-\")", "97-98"},
-    };
-    for (const OutputCase& c : cases) {
-        SCOPED_TRACE(c.code);
-        const Outcome o = runWithBytes(h, c.code);
-        EXPECT_EQ(o.error.number, 0) << o.error.description;
-        EXPECT_EQ(o.output, c.output);
-    }
+    });
 }
 
 TEST(ByteArrays, ReDimForEachAndByteFunctions) {
-    Harness h;
-    const OutputCase cases[] = {
+    expectOutputsWithBytes({
         {"b = Bin.Of(\"abc\") : c = b : ReDim Preserve b(4) : b(4) = 255\n"
          "Print UBound(b), b(2), b(3), b(4), TypeName(b), UBound(c), c(2)",
          "4 99 0 255 Byte() 2 99"},
@@ -104,13 +106,7 @@ TEST(ByteArrays, ReDimForEachAndByteFunctions) {
         {"b = Bin.Of(\"ABC\") : Print LenB(MidB(b, 9)), LenB(LeftB(b, 9)), LenB(RightB(b, 0)), IsNull(MidB(Null, 1))",
          "0 4 0 True"},
         {"b = Bin.Of(\"ab\") : Erase b : Print TypeName(b)", "Variant()"},
-    };
-    for (const OutputCase& c : cases) {
-        SCOPED_TRACE(c.code);
-        const Outcome o = runWithBytes(h, c.code);
-        EXPECT_EQ(o.error.number, 0) << o.error.description;
-        EXPECT_EQ(o.output, c.output);
-    }
+    });
 }
 
 TEST(ByteArrays, Errors) {
