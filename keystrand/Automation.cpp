@@ -4,19 +4,26 @@ namespace keystrand {
 
 using namespace vt::automation;
 
-Bytes toBytes(const Variant& v) {
+ByteArg::ByteArg(const Variant& v) {
     if (!v.isArray()) raise(err::TypeMismatch);
     const SafeArray& a = v.arrayValue();
     if (a.dimensions() != 1) raise(err::TypeMismatch);
-    Bytes out;
-    out.reserve(a.size());
-    for (const Variant& e : a.elements()) out.push_back(toByte(e));
-    return out;
+    if (a.holdsBytes()) {
+        array_ = v;
+        view_ = array_.arrayValue().bytes();
+        return;
+    }
+    converted_.reserve(a.size());
+    for (std::size_t i = 0; i < a.size(); ++i) converted_.push_back(toByte(a.item(i)));
+    view_ = converted_;
 }
 
-Variant fromBytes(const Bytes& bytes) {
-    return Variant::bytes(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+Bytes toBytes(const Variant& v) {
+    const ByteArg bytes(v);
+    return Bytes(bytes.span().begin(), bytes.span().end());
 }
+
+Variant fromBytes(Bytes bytes) { return Variant::bytes(std::move(bytes)); }
 
 void raiseLibrary(std::string_view className, std::string_view member, std::int32_t number) {
     throw Error(number, std::string(className) + "." + std::string(member), apiErrorText(number));

@@ -7,6 +7,7 @@
 #include "platform/automation/Object.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,12 +15,30 @@
 namespace keystrand {
 
 using Bytes = std::vector<std::uint8_t>;
+using ByteSpan = std::span<const std::uint8_t>;
 
 // A one-dimensional array (of Byte or of numbers 0 to 255) as bytes, from its lower index on;
-// anything else is a type mismatch (13).
+// anything else is a type mismatch (13). A byte array is read where it lies: the view shares
+// its buffer (a caller writing to its array meanwhile gets a copy of its own), so taking
+// megabytes costs no copy.
+class ByteArg {
+public:
+    explicit ByteArg(const vt::automation::Variant& v);
+    ByteArg(const ByteArg&) = delete;
+    ByteArg& operator=(const ByteArg&) = delete;
+    ByteSpan span() const noexcept { return view_; }
+    operator ByteSpan() const noexcept { return view_; }
+
+private:
+    vt::automation::Variant array_;
+    Bytes converted_;   // the elements of an array of numbers
+    ByteSpan view_;
+};
+
+// The same bytes as a copy.
 Bytes toBytes(const vt::automation::Variant& v);
-// A 0-based Byte array (an empty one for no bytes).
-vt::automation::Variant fromBytes(const Bytes& bytes);
+// A 0-based Byte array (an empty one for no bytes); the buffer is taken over, not copied.
+vt::automation::Variant fromBytes(Bytes bytes);
 
 // Raises the library error of `number` with the source "<className>.<member>".
 [[noreturn]] void raiseLibrary(std::string_view className, std::string_view member, std::int32_t number);

@@ -20,9 +20,8 @@ Bytes ByteInputStream::peekFirst(std::int32_t size) const {
 }
 
 Bytes ByteInputStream::getAll() {
-    Bytes out = peekAll();
-    reset();
-    return out;
+    if (data_.empty()) raise(err::SubscriptOutOfRange);
+    return std::exchange(data_, Bytes());
 }
 
 Bytes ByteInputStream::getFirst(std::int32_t size) {
@@ -45,7 +44,7 @@ const Members<ByteInputStream>& ByteInputStream::members() {
         Members<Q> t("ByteInputStream");
         t.method("AddPtrLast", {2, 2}, [](Q&, Args&) -> Variant { addressesNotSupported("AddPtrLast"); })
             .method("AddLast", {1, 1}, [](Q& q, Args& a) {
-                q.addLast(toBytes(a.value(0)));
+                q.addLast(ByteArg(a.value(0)));
                 return Variant();
             })
             .method("PeekFirst", {1, 1}, [](Q& q, Args& a) { return fromBytes(q.peekFirst(a.int32(0))); })

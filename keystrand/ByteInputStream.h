@@ -11,6 +11,11 @@ public:
     static const vt::automation::Members<ByteInputStream>& members();
 
     void addLast(std::span<const std::uint8_t> bytes) { data_.insert(data_.end(), bytes.begin(), bytes.end()); }
+    // On an empty queue the bytes become the queue as they are, not copied.
+    void addLast(Bytes&& bytes) {
+        if (data_.empty()) data_ = std::move(bytes);
+        else addLast(std::span<const std::uint8_t>(bytes));
+    }
     // Error 9 when the queue is empty, or when `size` is below 1 and it is not.
     Bytes peekFirst(std::int32_t size) const;
     Bytes peekAll() const;

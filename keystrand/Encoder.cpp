@@ -8,7 +8,7 @@ namespace keystrand {
 using namespace vt::automation;
 
 namespace {
-std::string asText(const Bytes& b) { return std::string(b.begin(), b.end()); }
+std::string asText(ByteSpan b) { return std::string(b.begin(), b.end()); }
 Bytes asBytes(std::string_view s) { return Bytes(s.begin(), s.end()); }
 }  // namespace
 
@@ -16,10 +16,10 @@ const Members<Encoder>& Encoder::members() {
     static const Members<Encoder> m = [] {
         Members<Encoder> t("Encoder");
         using E = Encoder;
-        t.method("ByteArrayToHexString", {1, 1}, [](E&, Args& a) { return Variant(bytesToHex(toBytes(a.value(0)))); })
+        t.method("ByteArrayToHexString", {1, 1}, [](E&, Args& a) { return Variant(bytesToHex(ByteArg(a.value(0)))); })
             .method("StringToHexString", {1, 1}, [](E&, Args& a) { return Variant(bytesToHex(asBytes(a.string(0)))); })
             .method("stringToByteArray", {1, 1}, [](E&, Args& a) { return fromBytes(asBytes(a.string(0))); })
-            .method("byteArrayToString", {1, 1}, [](E&, Args& a) { return Variant(asText(toBytes(a.value(0)))); })
+            .method("byteArrayToString", {1, 1}, [](E&, Args& a) { return Variant(asText(ByteArg(a.value(0)))); })
             .method("HexStringToByteArray", {1, 1}, [](E&, Args& a) { return fromBytes(hexToBytes(a.string(0))); })
             .method("ByteToHexString", {1, 1}, [](E&, Args& a) { return Variant(byteToHex(toByte(a.value(0)))); })
             .method("CharToHexString", {1, 1}, [](E&, Args& a) {

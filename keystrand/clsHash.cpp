@@ -34,7 +34,7 @@ bool clsHash::create(std::int32_t context, std::int32_t algorithm, std::int32_t 
     });
 }
 
-bool clsHash::verify(const Bytes& signature, const clsKey& publicKey, std::int32_t flags) {
+bool clsHash::verify(ByteSpan signature, const clsKey& publicKey, std::int32_t flags) {
     return asMember(kClass, "Verify", [&] {
         if (signature.empty()) raise(err::SubscriptOutOfRange);
         engine::verifySignature(handle_, signature, publicKey.hKey(), flags);
@@ -46,7 +46,7 @@ Bytes clsHash::sign(std::int32_t flags) {
     return asMember(kClass, "Sign", [&] { return engine::signHash(handle_, AT_SIGNATURE, flags); });
 }
 
-bool clsHash::addData(const Bytes& data, std::int32_t flags) {
+bool clsHash::addData(ByteSpan data, std::int32_t flags) {
     if (data.empty()) return false;
     return asMember(kClass, "AddData", [&] {
         engine::hashData(handle_, data, flags);
@@ -92,10 +92,10 @@ const Members<clsHash>& clsHash::members() {
             .method("Verify", {2, 3}, [](H& h, Args& a) {
                 clsKey* key = a.raw(1).objectAs<clsKey>();
                 if (!key) raise(err::TypeMismatch);
-                return Variant(h.verify(toBytes(a.value(0)), *key, a.int32(2)));
+                return Variant(h.verify(ByteArg(a.value(0)), *key, a.int32(2)));
             })
             .method("Sign", {0, 1}, [](H& h, Args& a) { return fromBytes(h.sign(a.int32(0))); })
-            .method("AddData", {1, 2}, [](H& h, Args& a) { return Variant(h.addData(toBytes(a.value(0)), a.int32(1))); })
+            .method("AddData", {1, 2}, [](H& h, Args& a) { return Variant(h.addData(ByteArg(a.value(0)), a.int32(1))); })
             .get("Value", [](H& h, Args&) { return fromBytes(h.value()); })
             .get("ToString", [](H& h, Args&) { return Variant(h.toString()); })
             .get("ToHex", [](H& h, Args&) { return Variant(h.toHex()); })

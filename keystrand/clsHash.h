@@ -21,10 +21,10 @@ public:
     std::int32_t providerHandle() const noexcept { return context_; }
 
     // Raises (".Verify") when the signature does not match; an empty signature is error 9.
-    bool verify(const Bytes& signature, const clsKey& publicKey, std::int32_t flags = 0);
+    bool verify(ByteSpan signature, const clsKey& publicKey, std::int32_t flags = 0);
     Bytes sign(std::int32_t flags = 0);
     // False, and nothing hashed, for no bytes.
-    bool addData(const Bytes& data, std::int32_t flags = 0);
+    bool addData(ByteSpan data, std::int32_t flags = 0);
     Bytes value();
     // The value as 16-bit characters, two bytes each, least significant first.
     std::string toString();

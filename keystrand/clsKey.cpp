@@ -74,7 +74,7 @@ Bytes clsKey::exportKey(std::int32_t blobType, std::int32_t flags, std::int32_t 
     return asMember(kClass, "Export", [&] { return engine::exportKey(handle_, wrapKey, blobType, flags); });
 }
 
-bool clsKey::importKey(std::int32_t context, const Bytes& blob, std::int32_t flags, std::int32_t publicKey) {
+bool clsKey::importKey(std::int32_t context, ByteSpan blob, std::int32_t flags, std::int32_t publicKey) {
     return load("Import", [&] {
         if (blob.empty()) raise(err::SubscriptOutOfRange);
         return engine::importKey(context, blob, publicKey, flags);
@@ -144,7 +144,7 @@ Bytes clsKey::keyParam(std::string_view member, std::int32_t param, std::int32_t
     return asMember(kClass, member, [&] { return engine::keyParam(handle_, param).value_or(Bytes{}); });
 }
 
-Bytes clsKey::encrypt(const Bytes& data, std::int32_t hash, std::int32_t) {
+Bytes clsKey::encrypt(ByteSpan data, std::int32_t hash, std::int32_t) {
     return asMember(kClass, "Encrypt", [&] {
         const std::int32_t type = cipherAlgorithmType();
         ByteInputStream out;
@@ -156,7 +156,7 @@ Bytes clsKey::encrypt(const Bytes& data, std::int32_t hash, std::int32_t) {
     });
 }
 
-Bytes clsKey::decrypt(const Bytes& data, std::int32_t hash, std::int32_t) {
+Bytes clsKey::decrypt(ByteSpan data, std::int32_t hash, std::int32_t) {
     return asMember(kClass, "Decrypt", [&]() -> Bytes {
         const std::int32_t type = cipherAlgorithmType();
         if (type == ALG_TYPE_BLOCK) {
@@ -179,7 +179,7 @@ const Members<clsKey>& clsKey::members() {
         t.get("hKey", [](K& k, Args&) { return Variant(k.hKey()); })
             .method("Export", {1, 3}, [](K& k, Args& a) { return fromBytes(k.exportKey(a.int32(0), a.int32(1), a.int32(2))); })
             .method("Import", {2, 4}, [](K& k, Args& a) {
-                return Variant(k.importKey(a.int32(0), toBytes(a.value(1)), a.int32(2), a.int32(3)));
+                return Variant(k.importKey(a.int32(0), ByteArg(a.value(1)), a.int32(2), a.int32(3)));
             })
             .method("GetUserSignature", {1, 1}, [](K& k, Args& a) { return Variant(k.getUserSignature(a.int32(0))); })
             .method("GetUserExchangeKey", {1, 1}, [](K& k, Args& a) { return Variant(k.getUserExchangeKey(a.int32(0))); })
@@ -196,8 +196,8 @@ const Members<clsKey>& clsKey::members() {
             })
             .method("GetLongKeyParam", {1, 2}, [](K& k, Args& a) { return Variant(k.getLongKeyParam(a.int32(0), a.int32(1))); })
             .method("GetByteArrKeyParam", {1, 2}, [](K& k, Args& a) { return fromBytes(k.getByteArrKeyParam(a.int32(0), a.int32(1))); })
-            .method("Encrypt", {1, 3}, [](K& k, Args& a) { return fromBytes(k.encrypt(toBytes(a.value(0)), a.int32(1), a.int32(2))); })
-            .method("Decrypt", {1, 3}, [](K& k, Args& a) { return fromBytes(k.decrypt(toBytes(a.value(0)), a.int32(1), a.int32(2))); });
+            .method("Encrypt", {1, 3}, [](K& k, Args& a) { return fromBytes(k.encrypt(ByteArg(a.value(0)), a.int32(1), a.int32(2))); })
+            .method("Decrypt", {1, 3}, [](K& k, Args& a) { return fromBytes(k.decrypt(ByteArg(a.value(0)), a.int32(1), a.int32(2))); });
         for (const KeyProperty& p : kProperties) {
             if (p.bytes)
                 t.get(p.member, [p](K& k, Args&) {

@@ -18,7 +18,7 @@ public:
 
     Bytes exportKey(std::int32_t blobType, std::int32_t flags = 0, std::int32_t exportKey = 0);
     // An empty blob is error 9.
-    bool importKey(std::int32_t context, const Bytes& blob, std::int32_t flags = 0, std::int32_t publicKey = 0);
+    bool importKey(std::int32_t context, ByteSpan blob, std::int32_t flags = 0, std::int32_t publicKey = 0);
     bool getUserSignature(std::int32_t context);
     bool getUserExchangeKey(std::int32_t context);
     // ALG_TYPE_BLOCK (1536), ALG_TYPE_STREAM (2048) or 0, by the bits of the algorithm.
@@ -34,9 +34,9 @@ public:
     std::int32_t getLongKeyParam(std::int32_t param, std::int32_t flags = 0);
     Bytes getByteArrKeyParam(std::int32_t param, std::int32_t flags = 0);
     // The whole array encrypted (the array itself is not changed); errors carry ".Encrypt".
-    Bytes encrypt(const Bytes& data, std::int32_t hash = 0, std::int32_t flags = 0);
+    Bytes encrypt(ByteSpan data, std::int32_t hash = 0, std::int32_t flags = 0);
     // The plain text; the caller's array is left as it was. Errors carry ".Decrypt".
-    Bytes decrypt(const Bytes& data, std::int32_t hash = 0, std::int32_t flags = 0);
+    Bytes decrypt(ByteSpan data, std::int32_t hash = 0, std::int32_t flags = 0);
 
 private:
     // Takes a newly loaded handle, freeing the one held before.

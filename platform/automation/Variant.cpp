@@ -2,6 +2,7 @@
 
 #include "Object.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace vt::automation {
@@ -46,10 +47,10 @@ Variant Variant::array(std::vector<Variant> items) {
 }
 
 Variant Variant::bytes(std::string_view bytes) {
-    SafeArray a({ArrayBound{0, std::int32_t(bytes.size())}}, VarType::Byte);
-    for (std::size_t i = 0; i < bytes.size(); ++i) a.elements()[i] = Variant(std::uint8_t(bytes[i]));
-    return Variant(std::move(a));
+    return Variant(SafeArray::ofBytes(SafeArray::Bytes(bytes.begin(), bytes.end())));
 }
+
+Variant Variant::bytes(std::vector<std::uint8_t> bytes) { return Variant(SafeArray::ofBytes(std::move(bytes))); }
 
 Variant Variant::integerLiteral(std::int64_t v) noexcept {
     if (v >= std::numeric_limits<std::int16_t>::min() && v <= std::numeric_limits<std::int16_t>::max())
@@ -118,6 +119,8 @@ bool Variant::operator==(const Variant& o) const {
 
 // ---- SafeArray ----
 
+void raiseSubscriptOutOfRange() { raise(err::SubscriptOutOfRange); }
+
 namespace {
 std::size_t totalCount(const std::vector<ArrayBound>& bounds) {
     if (bounds.empty()) return 0;
@@ -133,9 +136,20 @@ std::size_t totalCount(const std::vector<ArrayBound>& bounds) {
 
 SafeArray::SafeArray(std::vector<ArrayBound> bounds, VarType elementType)
     : bounds_(std::move(bounds)), elementType_(elementType) {
-    data_.resize(totalCount(bounds_));
-    if (elementType_ == VarType::Byte)
-        for (Variant& v : data_) v = Variant(std::uint8_t(0));
+    const std::size_t n = totalCount(bounds_);
+    if (elementType_ == VarType::Byte) bytes_ = std::make_shared<Bytes>(n);
+    else data_.resize(n);
+}
+
+SafeArray::~SafeArray() = default;
+
+SafeArray SafeArray::ofBytes(Bytes bytes) {
+    if (bytes.size() > std::size_t(std::numeric_limits<std::int32_t>::max())) raise(err::OutOfMemory);
+    SafeArray a;
+    a.bounds_ = {ArrayBound{0, std::int32_t(bytes.size())}};
+    a.elementType_ = VarType::Byte;
+    a.bytes_ = std::make_shared<Bytes>(std::move(bytes));
+    return a;
 }
 
 std::int32_t SafeArray::lbound(int dim) const {
@@ -149,7 +163,7 @@ std::int32_t SafeArray::ubound(int dim) const {
     return b.lower + b.count - 1;
 }
 
-const Variant& SafeArray::at(std::span<const std::int32_t> indices) const {
+std::size_t SafeArray::offset(std::span<const std::int32_t> indices) const {
     if (indices.size() != bounds_.size() || bounds_.empty()) raise(err::SubscriptOutOfRange);
     std::size_t offset = 0, stride = 1;
     for (std::size_t d = 0; d < bounds_.size(); ++d) {
@@ -158,32 +172,90 @@ const Variant& SafeArray::at(std::span<const std::int32_t> indices) const {
         offset += std::size_t(i) * stride;
         stride *= std::size_t(bounds_[d].count);
     }
-    return data_[offset];
+    return offset;
 }
 
-Variant& SafeArray::at(std::span<const std::int32_t> indices) {
-    return const_cast<Variant&>(static_cast<const SafeArray&>(*this).at(indices));
+void SafeArray::setItem(std::size_t pos, Variant value) {
+    if (pos >= size()) raise(err::SubscriptOutOfRange);
+    if (!bytes_) {
+        data_[pos] = std::move(value);
+        return;
+    }
+    if (value.isObject() || value.isArray()) raise(err::TypeMismatch);
+    // As CByte: True is 255 (its bits), not the -1 that overflows.
+    const std::uint8_t b = value.type() == VarType::Boolean ? (value.boolValue() ? 255 : 0) : toByte(value);
+    writableBytes()[pos] = b;
+}
+
+std::span<const std::uint8_t> SafeArray::bytes() const noexcept {
+    if (!bytes_) return {};
+    return *bytes_;
+}
+
+std::span<std::uint8_t> SafeArray::writableBytes() {
+    if (!bytes_) raise(err::TypeMismatch);
+    changing();
+    if (bytes_.use_count() > 1) bytes_ = std::make_shared<Bytes>(*bytes_);
+    return *bytes_;
+}
+
+namespace {
+std::vector<Variant> asVariants(std::span<const std::uint8_t> bytes) {
+    std::vector<Variant> v;
+    v.reserve(bytes.size());
+    for (const std::uint8_t b : bytes) v.emplace_back(b);
+    return v;
+}
+}  // namespace
+
+void SafeArray::unpack() {
+    if (!bytes_) return;
+    data_ = variants_ ? std::move(*variants_) : asVariants(*bytes_);
+    variants_.reset();
+    bytes_.reset();
+}
+
+const std::vector<Variant>& SafeArray::bytesAsVariants() const {
+    if (!variants_) variants_ = std::make_unique<std::vector<Variant>>(asVariants(*bytes_));
+    return *variants_;
 }
 
 void SafeArray::redim(std::vector<ArrayBound> bounds, bool preserve) {
     if (fixedSize || locked()) raise(err::ArrayLocked);
     const std::size_t n = totalCount(bounds);
-    const Variant blank = elementType_ == VarType::Byte ? Variant(std::uint8_t(0)) : Variant();
-    if (!preserve || bounds_.empty()) {
-        bounds_ = std::move(bounds);
-        data_.assign(n, blank);
-        return;
+    const bool keep = preserve && !bounds_.empty();
+    if (keep) {
+        if (bounds.size() != bounds_.size()) raise(err::SubscriptOutOfRange);
+        for (std::size_t d = 0; d + 1 < bounds.size(); ++d)
+            if (bounds[d] != bounds_[d]) raise(err::SubscriptOutOfRange);
     }
-    if (bounds.size() != bounds_.size()) raise(err::SubscriptOutOfRange);
-    for (std::size_t d = 0; d + 1 < bounds.size(); ++d)
-        if (bounds[d] != bounds_[d]) raise(err::SubscriptOutOfRange);
     // The last dimension varies slowest, so the kept elements are a prefix.
+    changing();
+    if (bytes_) {
+        if (!keep) {
+            bytes_ = std::make_shared<Bytes>(n);
+        } else if (bytes_.use_count() > 1) {
+            auto b = std::make_shared<Bytes>(n);
+            std::copy_n(bytes_->begin(), std::min(n, bytes_->size()), b->begin());
+            bytes_ = std::move(b);
+        } else {
+            bytes_->resize(n);
+        }
+    } else {
+        const Variant blank = elementType_ == VarType::Byte ? Variant(std::uint8_t(0)) : Variant();
+        if (keep) data_.resize(n, blank);
+        else data_.assign(n, blank);
+    }
     bounds_ = std::move(bounds);
-    data_.resize(n, blank);
 }
 
 bool SafeArray::operator==(const SafeArray& o) const {
-    return bounds_ == o.bounds_ && elementType_ == o.elementType_ && data_ == o.data_;
+    if (bounds_ != o.bounds_ || elementType_ != o.elementType_ || size() != o.size()) return false;
+    if (bytes_ && o.bytes_) return bytes_ == o.bytes_ || *bytes_ == *o.bytes_;
+    if (!bytes_ && !o.bytes_) return data_ == o.data_;
+    for (std::size_t i = 0; i < size(); ++i)
+        if (!(item(i) == o.item(i))) return false;
+    return true;
 }
 
 }  // namespace vt::automation

@@ -1,8 +1,9 @@
 #pragma once
 // The script-visible value: a Variant with the VBScript subtypes and their conversion rules
 // (en-US). Strings are 1252 bytes, one byte a character. Arrays have value semantics: copying a
-// Variant copies its array. Objects are shared through an intrusive reference count, so an object
-// goes (and a script class's Terminate runs) the moment its last reference is released.
+// Variant copies its array (a byte array's bytes are shared until one copy writes to them).
+// Objects are shared through an intrusive reference count, so an object goes (and a script
+// class's Terminate runs) the moment its last reference is released.
 //
 // Conversions throw vt::automation::Error (Object.h) with the VBScript numbers: 13 Type mismatch,
 // 6 Overflow, 94 Invalid use of Null, 91 Object variable not set, 438 for an object without a
@@ -54,6 +55,8 @@ inline constexpr std::uint16_t kArrayFlag = 0x2000;
 // Reference counting of Object (defined out of line so that this header needs no Object body).
 void addRef(const Object* object) noexcept;
 void release(const Object* object) noexcept;
+// Raises error 9 (for inline code of this header).
+[[noreturn]] void raiseSubscriptOutOfRange();
 
 // Intrusive reference to an Object or a class derived from it. A fresh object has count 0; the
 // first Ref takes it to 1.
@@ -226,6 +229,7 @@ public:
     static Variant array(std::vector<Variant> items);
     // A one-dimensional, 0-based array of Byte.
     static Variant bytes(std::string_view bytes);
+    static Variant bytes(std::vector<std::uint8_t> bytes);   // takes the buffer over, no copy
     // An integer as a VBScript literal types it: Integer, else Long, else Double.
     static Variant integerLiteral(std::int64_t v) noexcept;
 
@@ -284,19 +288,35 @@ private:
         v_;
 };
 
-// Multi-dimensional array of Variant with per-dimension bounds, stored with the first index
-// varying fastest (the order For Each walks). `elementType` is Variant (12) for script arrays
-// and Byte (17) for byte arrays; elements written through at() are not re-typed by the array.
+// Multi-dimensional array with per-dimension bounds, stored with the first index varying fastest
+// (the order For Each walks). `elementType` is Variant (12) for script arrays and Byte (17) for
+// byte arrays.
+//
+// A byte array keeps one byte per element in a buffer that its copies share: copying one costs
+// nothing, and the first write through a copy gives that copy a buffer of its own. Read and
+// write elements with item()/get()/set(), or all of them at once with bytes()/writableBytes().
+// at() and elements() hand out Variants, forty bytes each, so code that may meet large byte
+// arrays avoids them: the const ones read a Variant copy of the bytes, kept until the array
+// next changes; the others turn the array's storage into Variants (from then on it holds
+// whatever is written there, as an array of Variant does).
 class SafeArray {
 public:
+    using Bytes = std::vector<std::uint8_t>;
+
     SafeArray() = default;
     explicit SafeArray(std::vector<ArrayBound> bounds, VarType elementType = VarType::Variant);
+    // A one-dimensional, 0-based byte array over `bytes` (taken over, not copied).
+    static SafeArray ofBytes(Bytes bytes);
     // A copy (b = a) is a new dynamic array: neither fixed nor locked like its source.
-    SafeArray(const SafeArray& o) : bounds_(o.bounds_), data_(o.data_), elementType_(o.elementType_) {}
+    SafeArray(const SafeArray& o)
+        : bounds_(o.bounds_), data_(o.data_), bytes_(o.bytes_), elementType_(o.elementType_) {}
+    ~SafeArray();
     SafeArray& operator=(const SafeArray& o) {
         if (this != &o) {
             bounds_ = o.bounds_;
             data_ = o.data_;
+            bytes_ = o.bytes_;
+            variants_.reset();
             elementType_ = o.elementType_;
             fixedSize = false;
             locks_ = 0;
@@ -311,16 +331,43 @@ public:
     // LBound / UBound of dimension `dim` counted from 1; error 9 outside.
     std::int32_t lbound(int dim = 1) const;
     std::int32_t ubound(int dim = 1) const;
-    std::size_t size() const noexcept { return data_.size(); }
+    std::size_t size() const noexcept { return bytes_ ? bytes_->size() : data_.size(); }
     VarType elementType() const noexcept { return elementType_; }
 
-    // Element by one index per dimension; error 9 for a wrong count or an index out of bounds.
-    Variant& at(std::span<const std::int32_t> indices);
-    const Variant& at(std::span<const std::int32_t> indices) const;
+    // Position in storage order of the element with one index per dimension; error 9 for a
+    // wrong count or an index out of bounds.
+    std::size_t offset(std::span<const std::int32_t> indices) const;
+    // An element by value, by position in storage order (below size()) or by indices.
+    Variant item(std::size_t pos) const {
+        if (pos >= size()) raiseSubscriptOutOfRange();
+        return bytes_ ? Variant((*bytes_)[pos]) : data_[pos];
+    }
+    Variant get(std::span<const std::int32_t> indices) const { return item(offset(indices)); }
+    // Writes an element. A byte array takes the value as a Byte, by CByte's rules (6 beyond
+    // 0-255, 13 for text that is no number, an object or an array; 94 for Null).
+    void setItem(std::size_t pos, Variant value);
+    void set(std::span<const std::int32_t> indices, Variant value) { setItem(offset(indices), std::move(value)); }
+
+    // True while a byte array keeps its elements as bytes.
+    bool holdsBytes() const noexcept { return bytes_ != nullptr; }
+    // The bytes in storage order; empty unless holdsBytes().
+    std::span<const std::uint8_t> bytes() const noexcept;
+    // The bytes to write to, no longer shared with any copy; error 13 unless holdsBytes().
+    std::span<std::uint8_t> writableBytes();
+
+    // Element by one index per dimension, as a Variant to read or assign (see above).
+    Variant& at(std::span<const std::int32_t> indices) {
+        const std::size_t pos = offset(indices);
+        return elements()[pos];
+    }
+    const Variant& at(std::span<const std::int32_t> indices) const { return elements()[offset(indices)]; }
     Variant& at(std::initializer_list<std::int32_t> indices) { return at(std::span(indices.begin(), indices.size())); }
-    // Elements in storage order.
-    std::vector<Variant>& elements() noexcept { return data_; }
-    const std::vector<Variant>& elements() const noexcept { return data_; }
+    // Elements in storage order, as Variants (see above).
+    std::vector<Variant>& elements() {
+        if (bytes_) unpack();
+        return data_;
+    }
+    const std::vector<Variant>& elements() const { return bytes_ ? bytesAsVariants() : data_; }
 
     // ReDim: new bounds; with `preserve` only the last dimension may change (error 9 otherwise)
     // and the elements kept keep their values. Error 10 when fixed or locked.
@@ -336,8 +383,18 @@ public:
     bool operator==(const SafeArray& o) const;
 
 private:
+    // Gives a byte array one Variant per element, for good.
+    void unpack();
+    // The bytes as Variants for reading.
+    const std::vector<Variant>& bytesAsVariants() const;
+    // Called before the bytes change.
+    void changing() noexcept { variants_.reset(); }
+
     std::vector<ArrayBound> bounds_;
+    // The elements: bytes_ while set, else data_.
     std::vector<Variant> data_;
+    std::shared_ptr<Bytes> bytes_;
+    mutable std::unique_ptr<std::vector<Variant>> variants_;   // the bytes as Variants, for reading
     VarType elementType_ = VarType::Variant;
     int locks_ = 0;
 };

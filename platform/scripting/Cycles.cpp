@@ -49,6 +49,7 @@ void forEachObject(const Variant& v, F&& f) {
     while (!pending.empty()) {
         const SafeArray* a = pending.back();
         pending.pop_back();
+        if (a->holdsBytes()) continue;
         for (const Variant& e : a->elements()) {
             if (e.isObject()) {
                 if (Object* o = e.object()) f(o);

@@ -1,11 +1,14 @@
 // Byte functions (LenB, LeftB, MidB, ...) and Escape / Unescape. Scripts see a text as its UTF-16
-// code units, two bytes each, low byte first; the bytes a byte function gives go back into text
-// two at a time, and an odd last byte becomes a character of its own.
+// code units, two bytes each, low byte first, and a byte array as its bytes; the bytes a byte
+// function gives go back into text two at a time, and an odd last byte becomes a character of
+// its own.
 
 #include "Builtins.h"
 #include "Errors.h"
 
 #include "platform/text/Text.h"
+
+#include <algorithm>
 
 namespace vt::vbscript {
 
@@ -42,6 +45,32 @@ std::string textOf(std::string_view b) {
     return s;
 }
 
+// A byte array, whose bytes a byte function takes as they stand; null for anything else.
+const SafeArray* byteArray(const Variant& v) {
+    return v.isArray() && v.arrayValue().elementType() == VarType::Byte ? &v.arrayValue() : nullptr;
+}
+
+std::string bytesIn(const SafeArray& array, std::size_t from, std::size_t count) {
+    from = std::min(from, array.size());
+    count = std::min(count, array.size() - from);
+    if (array.holdsBytes()) {
+        const auto b = array.bytes().subspan(from, count);
+        return std::string(b.begin(), b.end());
+    }
+    std::string out;
+    for (std::size_t i = from; i < from + count; ++i) out += char(toByte(array.item(i)));
+    return out;
+}
+
+// The bytes of the text argument `i`, or of the byte array it holds, from byte `from` (0-based)
+// for `count` bytes.
+std::string bytesArg(ArgSpan a, std::size_t i, std::size_t from = 0, std::size_t count = std::string::npos) {
+    const Variant v = arg::value(a, i);
+    if (const SafeArray* array = byteArray(v)) return bytesIn(*array, from, count);
+    const std::string b = bytesOf(toString(v));
+    return from >= b.size() ? std::string() : b.substr(from, count);
+}
+
 std::int32_t length(ArgSpan a, std::size_t i) {
     if (isNull(a, i)) raise(automation::err::InvalidUseOfNull);
     const std::int32_t n = arg::int32(a, i);
@@ -52,19 +81,23 @@ std::int32_t length(ArgSpan a, std::size_t i) {
 Variant lenB(Engine&, ArgSpan a) {
     const Variant v = arg::value(a, 0);
     if (v.isNull()) return v;
+    if (const SafeArray* array = byteArray(v)) return Variant(std::int32_t(array->size()));
     return Variant(std::int32_t(toText(v).size() * 2));
 }
 
 Variant leftB(Engine&, ArgSpan a) {
     const std::int32_t n = length(a, 1);
     if (isNull(a, 0)) return Variant::null();
-    return Variant(textOf(bytesOf(arg::text(a, 0)).substr(0, std::size_t(n))));
+    return Variant(textOf(bytesArg(a, 0, 0, std::size_t(n))));
 }
 
 Variant rightB(Engine&, ArgSpan a) {
     const std::int32_t n = length(a, 1);
     if (isNull(a, 0)) return Variant::null();
-    const std::string b = bytesOf(arg::text(a, 0));
+    const Variant v = arg::value(a, 0);
+    if (const SafeArray* array = byteArray(v))
+        return Variant(textOf(bytesIn(*array, array->size() - std::min(array->size(), std::size_t(n)), std::size_t(n))));
+    const std::string b = bytesOf(toString(v));
     return Variant(textOf(std::size_t(n) >= b.size() ? b : b.substr(b.size() - std::size_t(n))));
 }
 
@@ -74,9 +107,7 @@ Variant midB(Engine&, ArgSpan a) {
     if (start < 1) invalidCall();
     const std::int32_t n = arg::has(a, 2) ? length(a, 2) : -1;
     if (isNull(a, 0)) return Variant::null();
-    const std::string b = bytesOf(arg::text(a, 0));
-    if (std::size_t(start) > b.size()) return Variant(std::string());
-    return Variant(textOf(n < 0 ? b.substr(std::size_t(start - 1)) : b.substr(std::size_t(start - 1), std::size_t(n))));
+    return Variant(textOf(bytesArg(a, 0, std::size_t(start - 1), n < 0 ? std::string::npos : std::size_t(n))));
 }
 
 Variant inStrB(Engine&, ArgSpan a) {
@@ -97,7 +128,12 @@ Variant inStrB(Engine&, ArgSpan a) {
 
 Variant ascB(Engine&, ArgSpan a) {
     if (isNull(a, 0)) raise(automation::err::InvalidUseOfNull);
-    const std::string s = arg::text(a, 0);
+    const Variant v = arg::value(a, 0);
+    if (const SafeArray* array = byteArray(v)) {
+        if (array->size() == 0) invalidCall();
+        return Variant(toByte(array->item(0)));
+    }
+    const std::string s = toString(v);
     if (s.empty()) invalidCall();
     return Variant(std::uint8_t(text::ansiToUnicode(static_cast<unsigned char>(s[0])) & 0xFF));
 }

@@ -164,14 +164,9 @@ Variant split(Engine&, ArgSpan a) {
 // otherwise it is a type mismatch (Join).
 bool elementText(const Variant& list, std::size_t i, std::string& out, bool nullIsEmpty) {
     if (!list.isArray() || i >= list.arrayValue().size()) return false;
-    const Variant& v = list.arrayValue().elements()[i];
+    const Variant v = list.arrayValue().item(i);   // a copy: a default property may change the array
     if (v.isNull() && !nullIsEmpty) raise(automation::err::TypeMismatch);
-    if (v.isObject()) {
-        const Variant keep = v;
-        out = toText(keep);
-    } else {
-        out = toText(v);
-    }
+    out = toText(v);
     return true;
 }
 

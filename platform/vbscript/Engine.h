@@ -76,6 +76,10 @@ public:
 // Arrays holding an element that is in use (a by-reference argument, an element being assigned
 // while its indices are worked out). Locked, they can be neither resized, erased nor replaced,
 // so the element stays where it is; they are unlocked when the set goes.
+//
+// An element of a byte array is a byte, with no Variant to point to: it is handed out as a slot
+// of its own, whose value goes back into the array when the set goes (a value that is no byte
+// turns the array into one of Variants rather than being lost).
 class ArrayLocks {
 public:
     ArrayLocks() = default;
@@ -87,9 +91,12 @@ public:
         locks_.push_back(&a);
         a.lock();
     }
+    // Locks `a`, a byte array, and returns the slot of its element at `pos` (storage order).
+    Variant* addByte(automation::SafeArray& a, std::size_t pos);
     std::size_t size() const noexcept { return locks_.size(); }
     // Unlocks the arrays added after the first `n`.
     void unlockFrom(std::size_t n) noexcept {
+        if (!bytes_.empty()) writeBackFrom(n);
         while (locks_.size() > n) {
             locks_.back()->unlock();
             locks_.pop_back();
@@ -97,7 +104,17 @@ public:
     }
 
 private:
+    struct ByteSlot {
+        automation::SafeArray* array;
+        std::size_t pos;
+        std::size_t lock;   // index of the array's entry in locks_
+        std::uint8_t original;
+        Variant value;
+    };
+    void writeBackFrom(std::size_t n) noexcept;
+
     std::vector<automation::SafeArray*> locks_;
+    std::vector<std::unique_ptr<ByteSlot>> bytes_;   // slots keep their address
 };
 
 // Arguments of one call: by-reference slots for plain variables and array elements (the
@@ -326,8 +343,10 @@ private:
     Variant* variableSlot(const IdentExpr& id, Frame& f, int create);
     Variant* lvalue(const Expr& e, Frame& f, ArrayLocks& locks);
     std::int32_t index(const Variant& v);
-    Variant& element(automation::SafeArray& a, ArgSpan indices);
-    const Variant& element(const automation::SafeArray& a, ArgSpan indices);
+    // The position of the element the index arguments name.
+    std::size_t elementOffset(const automation::SafeArray& a, ArgSpan indices);
+    // Assigns an element; a byte array takes the value as a Byte.
+    static void storeElement(automation::SafeArray& a, std::size_t pos, Variant value);
     void execCallStatement(const Expr& e, Frame& f);
     void assign(const Expr& target, Variant value, bool isSet, Frame& f);
     // s = s & a & b done by appending to s, when reading the parts can run no script code (they

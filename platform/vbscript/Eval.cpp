@@ -65,18 +65,41 @@ std::int32_t Engine::index(const Variant& v) {
     return automation::toInt32(v);
 }
 
-Variant& Engine::element(SafeArray& a, ArgSpan args) {
+std::size_t Engine::elementOffset(const SafeArray& a, ArgSpan args) {
     Indices ix;
     if (args.size() > 60) raiseRuntime(automation::err::SubscriptOutOfRange);
     for (Variant* p : args) ix.v[ix.n++] = index(*p);
-    return a.at(ix.span());
+    return a.offset(ix.span());
 }
 
-const Variant& Engine::element(const SafeArray& a, ArgSpan args) {
-    Indices ix;
-    if (args.size() > 60) raiseRuntime(automation::err::SubscriptOutOfRange);
-    for (Variant* p : args) ix.v[ix.n++] = index(*p);
-    return a.at(ix.span());
+void Engine::storeElement(SafeArray& a, std::size_t pos, Variant value) {
+    if (a.holdsBytes()) a.setItem(pos, std::move(value));
+    else store(a.elements()[pos], std::move(value));
+}
+
+Variant* ArrayLocks::addByte(SafeArray& a, std::size_t pos) {
+    const std::uint8_t b = a.bytes()[pos];
+    bytes_.push_back(std::make_unique<ByteSlot>(ByteSlot{&a, pos, locks_.size(), b, Variant(b)}));
+    add(a);
+    return &bytes_.back()->value;
+}
+
+void ArrayLocks::writeBackFrom(std::size_t n) noexcept {
+    while (!bytes_.empty() && bytes_.back()->lock >= n) {
+        ByteSlot& s = *bytes_.back();
+        if (s.pos < s.array->size() && !(s.value == Variant(s.original))) {
+            try {
+                try {
+                    s.array->setItem(s.pos, s.value);
+                } catch (const automation::Error&) {
+                    s.array->elements()[s.pos] = std::move(s.value);
+                }
+            } catch (...) {
+                // Out of memory turning the array into Variants: the element keeps its byte.
+            }
+        }
+        bytes_.pop_back();
+    }
 }
 
 void Engine::store(Variant& slot, Variant value) {
@@ -204,6 +227,7 @@ Variant* Engine::lvalue(const Expr& e, Frame& f, ArrayLocks& locks) {
         return nullptr;
     }
     SafeArray& arr = base->arrayValue();
+    if (arr.holdsBytes()) return locks.addByte(arr, arr.offset(ix.span()));
     Variant& el = arr.at(ix.span());
     locks.add(arr);
     return &el;
@@ -458,7 +482,7 @@ Variant Engine::applyArgs(const Variant& v, const ArgList& args, Frame& f, std::
         for (const ExprPtr& a : args) ix.v[ix.n++] = a ? index(eval(*a, f)) : index(Variant::missing());
         if (!v.isArray()) raiseRuntime(automation::err::TypeMismatch, detail);
         try {
-            return v.arrayValue().at(ix.span());
+            return v.arrayValue().get(ix.span());
         } catch (const automation::Error& e) {
             throw RuntimeError(e, std::string(detail));
         }
@@ -477,7 +501,8 @@ Variant Engine::applyArgValues(const Variant& v, ArgSpan args, std::string_view 
     if (v.isArray()) {
         if (args.empty()) return v;
         try {
-            return element(v.arrayValue(), args);
+            const SafeArray& a = v.arrayValue();
+            return a.item(elementOffset(a, args));
         } catch (const RuntimeError&) {
             throw;
         } catch (const automation::Error& e) {
@@ -668,7 +693,8 @@ Variant Engine::invokeMember(ScriptObject& o, const ClassMember& m, InvokeKind k
         if (index.empty()) {
             store(fv, std::move(value));
         } else if (fv.isArray()) {
-            store(element(fv.arrayValue(), index), std::move(value));
+            SafeArray& a = fv.arrayValue();
+            storeElement(a, elementOffset(a, index), std::move(value));
         } else if (fv.isObject() && fv.object()) {
             const Variant target = fv;
             ArgBuffer ab;
@@ -719,7 +745,8 @@ void Engine::assignToValue(Variant& base, const ArgList& args, Variant value, bo
         for (const ExprPtr& a : args) ix.v[ix.n++] = a ? index(eval(*a, f)) : index(Variant::missing());
         if (!base.isArray()) raiseRuntime(automation::err::TypeMismatch, detail);
         try {
-            store(base.arrayValue().at(ix.span()), std::move(value));
+            SafeArray& a = base.arrayValue();
+            storeElement(a, a.offset(ix.span()), std::move(value));
         } catch (const RuntimeError&) {
             throw;
         } catch (const automation::Error& e) {

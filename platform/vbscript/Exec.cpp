@@ -6,6 +6,8 @@
 #include "Operators.h"
 #include "ScriptObject.h"
 
+#include <algorithm>
+
 namespace vt::vbscript {
 
 using automation::SafeArray;
@@ -246,9 +248,11 @@ Flow Engine::execForEach(const ForEachStmt& s, Frame& f) {
     for (;;) {
         Variant item;
         if (coll.isArray()) {
-            const auto& elems = coll.arrayValue().elements();
-            if (pos >= elems.size()) break;
-            item = elems[pos++];
+            const SafeArray& a = coll.arrayValue();
+            if (pos >= a.size()) break;
+            if (a.holdsBytes()) item = Variant(a.bytes()[pos]);
+            else item = a.elements()[pos];
+            ++pos;
         } else if (!next(item)) {
             break;
         }
@@ -348,7 +352,7 @@ void Engine::execReDim(const ReDimStmt& s, Frame& f) {
             // Elements a smaller size drops go only once the array has its new size: a
             // Class_Terminate they run may use the array.
             std::vector<Variant> dropped;
-            if (total < a.size()) {
+            if (total < a.size() && !a.holdsBytes()) {
                 auto& el = a.elements();
                 dropped.assign(std::make_move_iterator(el.begin() + std::ptrdiff_t(total)),
                                std::make_move_iterator(el.end()));
@@ -438,7 +442,9 @@ void Engine::execErase(const EraseStmt& s, Frame& f) {
     if (!var || !var->isArray()) automation::raise(automation::err::TypeMismatch);
     SafeArray& a = var->arrayValue();
     if (a.locked()) automation::raise(automation::err::ArrayLocked);
-    if (a.fixedSize) {
+    if (a.fixedSize && a.holdsBytes()) {
+        std::ranges::fill(a.writableBytes(), std::uint8_t(0));
+    } else if (a.fixedSize) {
         for (Variant& v : a.elements()) overwrite(v, Variant());
     } else {
         overwrite(*var, Variant(SafeArray()));

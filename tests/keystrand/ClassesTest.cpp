@@ -259,6 +259,26 @@ TEST(EncoderConversions, Table) {
     EXPECT_EQ(errorOf([&] { call(enc, "HexToVal", {Variant("123456789")}); }).number, err::Overflow);
 }
 
+TEST(ByteArguments, ReadWhereTheyLie) {
+    Variant caller = Variant::bytes("abc");
+    const ByteArg arg(caller);
+    EXPECT_EQ(arg.span().data(), caller.arrayValue().bytes().data());
+    // A caller writing to its array meanwhile gets a copy of its own.
+    caller.arrayValue().writableBytes()[0] = 'X';
+    EXPECT_EQ(std::string(arg.span().begin(), arg.span().end()), "abc");
+
+    EXPECT_EQ(toBytes(Variant::array({Variant(1), Variant("2"), Variant(255.0)})), (Bytes{1, 2, 255}));
+    const struct {
+        Variant value;
+        std::int32_t error;
+    } refused[] = {
+        {Variant("abc"), err::TypeMismatch},
+        {Variant::array({Variant(256)}), err::Overflow},
+        {Variant(SafeArray({{0, 1}, {0, 1}}, VarType::Byte)), err::TypeMismatch},
+    };
+    for (const auto& r : refused) EXPECT_EQ(errorOf([&] { ByteArg{r.value}; }).number, r.error);
+}
+
 class CertStores : public DataRootTest {};
 
 TEST_F(CertStores, StoreOfTheProviderListsTheCaFolder) {

@@ -27,12 +27,18 @@ public:
     std::vector<std::string> lines;
 };
 
-TEST(Script, CreatesKeystrandClassesByName) {
+// What the script prints.
+std::vector<std::string> printed(std::string_view code) {
     registerClasses();
     vt::vbscript::ScriptControl sc;
     auto out = makeRef<Lines>();
     sc.addObject("Out", Variant(out), true);
-    sc.addCode(R"(
+    sc.addCode(code);
+    return out->lines;
+}
+
+TEST(Script, CreatesKeystrandClassesByName) {
+    const std::vector<std::string> lines = printed(R"(
 Set providers = CreateObject("Keystrand.clsProviders")
 Print providers.Count & " " & providers(1).NAME & " " & providers.LocateProvider("nobody", 1)
 Set p = providers.Item("2")
@@ -63,7 +69,7 @@ Err.Clear
 x = enc.HexStringToByteArray("abc")
 Print Err.Number
 )");
-    EXPECT_EQ(out->lines, (std::vector<std::string>{
+    EXPECT_EQ(lines, (std::vector<std::string>{
                               "4 Keystrand Full RSA Provider -1",
                               "DA853B0D3F88D99B30283A69E6DED6BB",
                               "13 2048 attack at dawn",
@@ -71,6 +77,29 @@ Print Err.Number
                               "Advanced Encryption Standard 256 bit;Message Digest 2 (MD2);AES 128",
                               "80090001|clsProvider.Release|Bad UID.",
                               "5",
+                          }));
+}
+
+TEST(Script, HashesByteArraysTheScriptBuiltAndCopied) {
+    const std::vector<std::string> lines = printed(R"(
+Set p = CreateObject("Keystrand.clsProviders").Item("2")
+p.Acquire "", &HF0000000
+Set enc = CreateObject("Keystrand.Encoder")
+Function Md5(x)
+    Set h = p.CreateHash(32771)
+    h.AddData x
+    Md5 = h.ToHex
+End Function
+a = enc.stringToByteArray("abc")
+b = a
+ReDim Preserve b(3)
+b(3) = 100
+Print Md5(a) & " " & Md5(b) & " " & enc.byteArrayToString(a) & " " & enc.ByteArrayToHexString(b)
+Print Md5(Array(97, 98, "99"))
+)");
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                              "900150983CD24FB0D6963F7D28E17F72 E2FC714C4727EE9395F324CD2E7F331F abc 61626364",
+                              "900150983CD24FB0D6963F7D28E17F72",
                           }));
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -272,6 +273,98 @@ TEST(VariantArray, BoundsIndexesAndRedim) {
     EXPECT_EQ(m.size(), 1u);
     m.fixedSize = true;
     EXPECT_EQ(error([&] { m.redim({{0, 2}}, false); }), 10);
+}
+
+std::string text(std::span<const std::uint8_t> b) { return std::string(b.begin(), b.end()); }
+
+TEST(ByteArray, CopiesShareTheBytesUntilOneWrites) {
+    std::vector<std::uint8_t> buffer{'a', 'b', 'c'};
+    const std::uint8_t* storage = buffer.data();
+    Variant a = Variant::bytes(std::move(buffer));
+    EXPECT_EQ(a.arrayValue().bytes().data(), storage);   // taken over, not copied
+
+    Variant b = a;
+    EXPECT_EQ(b.arrayValue().bytes().data(), storage);
+    b.arrayValue().set(std::array{1}, Variant(std::int16_t(90)));
+    EXPECT_EQ(text(a.arrayValue().bytes()), "abc");
+    EXPECT_EQ(text(b.arrayValue().bytes()), "aZc");
+    // The last owner writes in place.
+    a.arrayValue().writableBytes()[0] = 'A';
+    EXPECT_EQ(a.arrayValue().bytes().data(), storage);
+    EXPECT_EQ(text(a.arrayValue().bytes()), "Abc");
+    EXPECT_EQ(a, Variant::bytes("Abc"));
+    EXPECT_NE(a, b);
+}
+
+TEST(ByteArray, WrittenValuesBecomeBytes) {
+    const struct {
+        Variant value;
+        std::string expected;
+    } cases[] = {
+        {Variant(std::int16_t(7)), "Byte:7"},
+        {Variant(2.5), "Byte:2"},
+        {Variant("12"), "Byte:12"},
+        {Variant(true), "Byte:255"},
+        {Variant(), "Byte:0"},
+        {Variant(256), "error 6"},
+        {Variant(-1), "error 6"},
+        {Variant("x"), "error 13"},
+        {Variant::null(), "error 94"},
+        {Variant::bytes("a"), "error 13"},
+        {Variant(makeRef<Object>()), "error 13"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        Variant a = Variant::bytes("xy");
+        EXPECT_EQ(outcome([&] {
+                      a.arrayValue().set(std::array{0}, c.value);
+                      return a.arrayValue().get(std::array{0});
+                  }),
+                  c.expected);
+        EXPECT_EQ(a.arrayValue().item(1), Variant(std::uint8_t('y')));
+    }
+}
+
+TEST(ByteArray, RedimKeepsOrClearsTheBytes) {
+    Variant a = Variant::bytes("abcd");
+    const Variant shared = a;
+    SafeArray& arr = a.arrayValue();
+    arr.redim({{0, 6}}, true);
+    EXPECT_EQ(text(arr.bytes()), std::string("abcd\0\0", 6));
+    EXPECT_EQ(text(shared.arrayValue().bytes()), "abcd");
+    arr.redim({{0, 2}}, true);
+    EXPECT_EQ(text(arr.bytes()), "ab");
+    arr.redim({{1, 3}}, false);
+    EXPECT_EQ(text(arr.bytes()), std::string(3, '\0'));
+    EXPECT_EQ(arr.lbound(), 1);
+    EXPECT_EQ(outcome([&] {
+                  arr.redim({{0, 1}, {0, 1}}, true);
+                  return Variant();
+              }),
+              "error 9");
+    EXPECT_TRUE(arr.holdsBytes());
+    EXPECT_EQ(a.varType(), 8209);
+}
+
+TEST(ByteArray, VariantViewsOfTheBytes) {
+    Variant a = Variant::bytes("ab");
+    const SafeArray& view = a.arrayValue();
+    // Reading them as Variants leaves the bytes in place and follows later writes.
+    EXPECT_EQ(view.elements()[1], Variant(std::uint8_t('b')));
+    EXPECT_EQ(view.at(std::array{0}), Variant(std::uint8_t('a')));
+    EXPECT_TRUE(view.holdsBytes());
+    a.arrayValue().set(std::array{1}, Variant(std::int16_t(1)));
+    EXPECT_EQ(view.elements()[1], Variant(std::uint8_t(1)));
+
+    // Assigning through them turns the array into Variants, which keep what is written.
+    Variant b = a;
+    b.arrayValue().elements()[0] = Variant("text");
+    EXPECT_FALSE(b.arrayValue().holdsBytes());
+    EXPECT_EQ(b.arrayValue().item(0), Variant("text"));
+    EXPECT_EQ(b.varType(), 8209);
+    EXPECT_EQ(text(a.arrayValue().bytes()), "a\x01");
+    b.arrayValue().elements()[0] = Variant(std::uint8_t('a'));
+    EXPECT_EQ(a, b);
 }
 
 class Probe final : public Object {
