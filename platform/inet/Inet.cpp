@@ -81,6 +81,8 @@ std::vector<std::string> splitPath(std::string_view p) {
 
 std::string bytesOf(const Variant& v) {
     if (v.isArray()) {
+        const auto& array = v.arrayValue();
+        if (array.holdsBytes()) return std::string(array.bytes().begin(), array.bytes().end());
         std::string out;
         for (const Variant& e : v.arrayValue().elements()) out += char(automation::toByte(e));
         return out;
