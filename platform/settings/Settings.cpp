@@ -150,6 +150,14 @@ void FileSettings::flush() {
     // the values not yet written, tries again.
     if (d_->failed) d_ = std::make_unique<Impl>(d_->qs.fileName());
     d_->protect();
+    // A line the reader cannot use (a "#" comment, a line without "=") is left out of the file,
+    // which is then written whole; the store reports it as its status, though, and keeps that
+    // first remark, so a write that failed after it would go unseen. A fresh store, which
+    // shares the values still to be written, tells whether they were.
+    for (int again = 0; again < 2 && d_->qs.status() == QSettings::FormatError; ++again) {
+        d_ = std::make_unique<Impl>(d_->qs.fileName());
+        d_->protect();
+    }
     d_->failed = d_->qs.status() != QSettings::NoError;
     if (d_->failed)
         throw std::runtime_error("The settings file " + QFile::encodeName(d_->qs.fileName()).toStdString() +

@@ -102,6 +102,51 @@ TEST(Settings, AFailedWriteIsReportedByFlush) {
     fs::remove_all(dir);
 }
 
+// A file the user edited by hand: lines the reader cannot use are left out, every setting in it is
+// read, and a save writes the whole file and says so. A write that fails after such a line is
+// still reported.
+TEST(Settings, HandEditedLinesAreIgnoredAndTheFileIsSavedWhole) {
+    const char* cases[] = {
+        "# folders set by hand\n[Folders]\nInbound=/data/in\n[Account]\nUserName=ren\n",
+        "[Folders]\nInbound=/data/in\njust some words\n[Account]\nUserName=ren\n",
+        "[Folders]\n# the inbound folder\nInbound=/data/in\n\n[Account]\nno equals here\nUserName=ren\n# end\n",
+    };
+    for (const char* text : cases) {
+        SCOPED_TRACE(text);
+        fs::path dir = tempDir("edited");
+        fs::path ini = dir / "conf" / "Veltrane.conf";
+        fs::create_directories(ini.parent_path());
+        std::ofstream(ini) << text;
+        {
+            vt::FileSettings s(ini);
+            EXPECT_EQ(s.get("Folders", "Inbound"), "/data/in");
+            EXPECT_EQ(s.get("Account", "UserName"), "ren");
+            s.set("Filter", "Partner", "True");
+            EXPECT_NO_THROW(s.flush());
+            s.set("Viewer", "HelpButton", "0");
+            EXPECT_NO_THROW(s.flush());
+        }
+        vt::FileSettings again(ini);
+        EXPECT_EQ(again.get("Folders", "Inbound"), "/data/in");
+        EXPECT_EQ(again.get("Account", "UserName"), "ren");
+        EXPECT_EQ(again.get("Filter", "Partner"), "True");
+        EXPECT_EQ(again.get("Viewer", "HelpButton"), "0");
+
+        std::ofstream(ini, std::ios::app) << "# edited again\n";
+        vt::FileSettings blocked(ini);
+        blocked.set("Filter", "Used", "True");
+        fs::remove_all(dir / "conf");
+        { std::ofstream blocker(dir / "conf"); }   // the folder is now a file
+        blocked.set("Filter", "Time", "False");
+        EXPECT_THROW(blocked.flush(), std::runtime_error);
+        fs::remove(dir / "conf");
+        fs::create_directories(dir / "conf");
+        EXPECT_NO_THROW(blocked.flush());
+        EXPECT_EQ(vt::FileSettings(ini).get("Filter", "Time"), "False");
+        fs::remove_all(dir);
+    }
+}
+
 TEST(Settings, DataRootFollowsXdg) {
     fs::path dir = tempDir("root");
     ::unsetenv("VELTRANE_HOME");
