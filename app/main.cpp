@@ -70,6 +70,10 @@ int main(int argc, char** argv) {
     std::optional<vt::FileSettings> settings;
     const std::string refusal = prepareUserFolders(settings);
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Veltrane"));
+    QApplication::setOrganizationName(QStringLiteral("Veltrane"));
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication::setWindowIcon(vt::mainwindow::icons::application());
     if (!refusal.empty()) {
         std::cerr << refusal << "\n";
         // A box on a platform nobody sees would only hang the start.
@@ -80,10 +84,6 @@ int main(int argc, char** argv) {
     }
     // Scripts create the cryptography classes by name.
     keystrand::registerClasses();
-    QApplication::setApplicationName(QStringLiteral("Veltrane"));
-    QApplication::setOrganizationName(QStringLiteral("Veltrane"));
-    QApplication::setStyle(QStringLiteral("Fusion"));
-    QApplication::setWindowIcon(vt::mainwindow::icons::application());
 
     // Held for the whole run; the kernel lets go of it however the program ends.
     vt::setup::InstanceLock instance;
