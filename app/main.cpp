@@ -15,9 +15,13 @@
 #include "setup/frmSplash.h"
 
 #include <QApplication>
+#include <QMessageBox>
 
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -27,6 +31,24 @@ bool hasDisplay() {
         if (value && *value) return true;
     }
     return false;
+}
+
+// The data folder, created owner-only, and the settings file, both under the home folder. A home
+// folder taken from the user database goes into the environment, so every library agrees on
+// it. The message that refuses the start when there is none.
+std::string prepareUserFolders(std::optional<vt::FileSettings>& settings) {
+    const char* home = std::getenv("HOME");
+    if (!home || *home != '/') {
+        const std::filesystem::path known = vt::homeFolder();
+        if (!known.empty()) ::setenv("HOME", known.c_str(), 1);
+    }
+    try {
+        vt::createDataRoot();
+        settings.emplace();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return {};
 }
 
 // The splash's time on screen in milliseconds; VELTRANE_SPLASH_MS shortens it for scripted runs.
@@ -45,13 +67,23 @@ int main(int argc, char** argv) {
                      "  xvfb-run ./build/app/veltrane\n";
         return 1;
     }
+    std::optional<vt::FileSettings> settings;
+    const std::string refusal = prepareUserFolders(settings);
     QApplication app(argc, argv);
-    // Scripts create the cryptography classes by name.
-    keystrand::registerClasses();
     QApplication::setApplicationName(QStringLiteral("Veltrane"));
     QApplication::setOrganizationName(QStringLiteral("Veltrane"));
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication::setWindowIcon(vt::mainwindow::icons::application());
+    if (!refusal.empty()) {
+        std::cerr << refusal << "\n";
+        // A box on a platform nobody sees would only hang the start.
+        const QString platform = QGuiApplication::platformName();
+        if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal"))
+            QMessageBox::critical(nullptr, QStringLiteral("Veltrane"), QString::fromLocal8Bit(refusal.c_str()));
+        return 1;
+    }
+    // Scripts create the cryptography classes by name.
+    keystrand::registerClasses();
 
     // Held for the whole run; the kernel lets go of it however the program ends.
     vt::setup::InstanceLock instance;
@@ -61,12 +93,15 @@ int main(int argc, char** argv) {
         splash.Activate(splashTime());
     }
 
-    vt::FileSettings settings;
+    // The first start finds the delivered plug-in in the ActiveX folder, as it finds the database.
+    vt::core::installDeliveredPlugin(*settings);
     vt::SystemClock clock;
-    vt::mainwindow::frmMain main(settings, clock);
+    vt::mainwindow::frmMain main(*settings, clock);
     // Partner plug-ins reach settings, the database and the windows only through this.
     vt::core::PluginHost pluginHost(main.services());
-    vt::automation::ClassRegistry::instance().setHostServices(&pluginHost);
+    auto& classes = vt::automation::ClassRegistry::instance();
+    pluginHost.attach(classes);
+    classes.setProgramPluginFolder(vt::deliveredPluginFolder());
     vt::setup::frmLogin login(main.services(), [&main] {
         if (!main.Form_Load()) return false;
         main.show();
@@ -75,10 +110,10 @@ int main(int argc, char** argv) {
     if (!login.Form_Load()) return 0;
     if (login.exec() != QDialog::Accepted) {
         // Cancel: the login has closed the database; the main window's closing steps do not run.
-        settings.sync();
+        settings->sync();
         return 0;
     }
     const int code = app.exec();
-    settings.sync();
+    settings->sync();
     return code;
 }

@@ -11,6 +11,18 @@ namespace {
 // The key of every application database. Plug-ins reach the database through the host and
 // never see it.
 constexpr std::string_view kDatabaseKey = "quintabrel7";
+
+// Through the safe writer, so a failed copy never leaves half a file; a new copy is the user's
+// alone.
+void copyDelivered(const std::filesystem::path& delivered, const std::filesystem::path& target, bool replace = true) {
+    try {
+        files::SafeFile copy(target);
+        std::filesystem::copy_file(delivered, copy.path(), std::filesystem::copy_options::overwrite_existing);
+        copy.commit(replace);
+    } catch (const std::filesystem::filesystem_error&) {
+    }
+}
+
 }  // namespace
 
 db::Database& gConnection() {
@@ -44,18 +56,25 @@ std::filesystem::path databaseFolder(Settings& settings) {
     if (!std::filesystem::exists(target, ec)) {
         std::filesystem::path delivered = shareFolder() / std::string(kDatabaseFileName);
         if (std::filesystem::exists(delivered, ec)) {
-            std::filesystem::create_directories(root, ec);
-            // Through the safe writer, so a failed copy never leaves half a database.
-            try {
-                files::SafeFile copy(target);
-                std::filesystem::copy_file(delivered, copy.path(), std::filesystem::copy_options::overwrite_existing);
-                copy.commit();
-            } catch (const std::filesystem::filesystem_error&) {
-                // The login then asks for the database folder, as it does when none was delivered.
-            }
+            createDataRoot();
+            // The login then asks for the database folder, as it does when none was delivered.
+            copyDelivered(delivered, target);
         }
     }
     return root;
+}
+
+void installDeliveredPlugin(Settings& settings) {
+    if (!settings.get("Folders", "ActiveX").empty()) return;
+    const std::filesystem::path folder = deliveredPluginFolder();
+    if (folder.empty()) return;
+    const std::filesystem::path delivered = folder / std::string(kDeliveredPluginFileName);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(delivered, ec)) return;
+    const std::filesystem::path target = defaultFolder("ActiveX") / std::string(kDeliveredPluginFileName);
+    // A library of that name is the user's own: never replaced. Without the copy the program
+    // still loads the delivered one from its own folder.
+    if (!std::filesystem::exists(std::filesystem::symlink_status(target, ec))) copyDelivered(delivered, target, false);
 }
 
 }  // namespace vt::core

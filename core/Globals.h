@@ -38,4 +38,9 @@ void createApplicationDatabase(db::Database& db, const std::filesystem::path& fi
 // (setting unset, no database there) the delivered database is copied into the data root.
 std::filesystem::path databaseFolder(Settings& settings);
 
+inline constexpr std::string_view kDeliveredPluginFileName = "Brackwen.so";
+// At the first start (setting "Folders"/"ActiveX" unset) the delivered plug-in library is copied
+// into the ActiveX folder the login sets, unless a file of its name is there.
+void installDeliveredPlugin(Settings& settings);
+
 }  // namespace vt::core

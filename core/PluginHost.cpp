@@ -1,6 +1,8 @@
 #include "core/PluginHost.h"
 
+#include "core/ErrorReporter.h"
 #include "core/UiSink.h"
+#include "platform/automation/ClassRegistry.h"
 #include "platform/automation/Recordset.h"
 #include "platform/db/Database.h"
 #include "platform/settings/Settings.h"
@@ -94,6 +96,18 @@ private:
 };
 
 }  // namespace
+
+PluginHost::~PluginHost() {
+    if (!registry_) return;
+    registry_->setHostServices(nullptr);
+    registry_->setRefusalLog({});
+}
+
+void PluginHost::attach(automation::ClassRegistry& registry) {
+    registry_ = &registry;
+    registry.setHostServices(this);
+    registry.setRefusalLog([this](const std::string& why) { LogHistory(s_, "Error", why); });
+}
 
 std::string PluginHost::setting(std::string_view section, std::string_view key, std::string_view def) const {
     return s_.settings.get(section, key, def);

@@ -6,11 +6,22 @@
 #include "core/Services.h"
 #include "platform/automation/Plugin.h"
 
+namespace vt::automation {
+class ClassRegistry;
+}
+
 namespace vt::core {
 
 class PluginHost final : public automation::HostServices {
 public:
     explicit PluginHost(const Services& s) : s_(s) {}
+    ~PluginHost() override;
+    PluginHost(const PluginHost&) = delete;
+    PluginHost& operator=(const PluginHost&) = delete;
+
+    // Serves the plug-ins `registry` creates, and logs each library it refuses to load as an
+    // "Error" History row, until this host ends.
+    void attach(automation::ClassRegistry& registry);
 
     std::string setting(std::string_view section, std::string_view key, std::string_view def) const override;
     // Nothing while the database is closed.
@@ -21,6 +32,7 @@ public:
 
 private:
     const Services& s_;
+    automation::ClassRegistry* registry_ = nullptr;
 };
 
 }  // namespace vt::core

@@ -85,6 +85,8 @@ ossl::Pkey fromBlobBody(ByteSpan in, bool isPrivate) {
     Bn e(BN_new());
     if (!e || BN_set_word(e.get(), exponent) != 1) fail(code::NoMemory);
     Bn n = readLe(in, len);
+    // The key's length is its modulus's: a shorter one would export as a blob of another length.
+    if (BN_num_bits(n.get()) != int(keyBits)) fail(code::BadData);
     if (!isPrivate) return fromParams(n.get(), e.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
     Bn p = readLe(in, half), q = readLe(in, half), dp = readLe(in, half), dq = readLe(in, half),
        qi = readLe(in, half), d = readLe(in, len);

@@ -3,7 +3,11 @@
 #include "platform/text/Text.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <exception>
 
 namespace vt::automation {
@@ -22,6 +26,29 @@ bool isPlainName(std::string_view name) {
     for (char c : name)
         if (c == '/' || c == '\\' || c == '\0') return false;
     return true;
+}
+
+// Why `file` (a canonical path) may not be loaded: it, its folder or a folder above them
+// belongs to another user or can be written by one, so someone else could put code there. A
+// folder above with the sticky bit lets nobody replace what is not theirs in it. "" when it may.
+std::string untrusted(const std::filesystem::path& file) {
+    const uid_t me = ::geteuid();
+    std::filesystem::path p = file;
+    for (int level = 0;; ++level) {
+        struct stat st {};
+        if (::lstat(p.c_str(), &st) != 0) return p.string() + ": " + std::strerror(errno);
+        if (S_ISLNK(st.st_mode)) return p.string() + " is a link";
+        if (st.st_uid != me && st.st_uid != 0) return p.string() + " belongs to another user";
+        const bool sharedSticky = level > 1 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX);
+        if ((st.st_mode & (S_IWGRP | S_IWOTH)) && !sharedSticky) return p.string() + " can be written by other users";
+        if (!p.has_relative_path()) return {};
+        p = p.parent_path();
+    }
+}
+
+bool sameFolder(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code ec;
+    return !a.empty() && !b.empty() && std::filesystem::equivalent(a, b, ec);
 }
 
 // Runs a call into a plug-in's code. Whatever else than an Error escapes it (a bad_alloc, an
@@ -76,6 +103,8 @@ ClassRegistry::Library& ClassRegistry::load(const std::filesystem::path& file, s
     if (ec) cannotCreate(progId, ec.message());
     const std::string key = full.string();
     if (auto it = libraries_.find(key); it != libraries_.end()) return *it->second;
+    // Checked before its code runs: loading runs the library's initialisers.
+    if (std::string why = untrusted(full); !why.empty()) refuse(full, progId, why);
 
     void* handle = dlopen(key.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
@@ -107,6 +136,11 @@ ClassRegistry::Library& ClassRegistry::load(const std::filesystem::path& file, s
     return *libraries_.emplace(key, std::move(lib)).first->second;
 }
 
+void ClassRegistry::refuse(const std::filesystem::path& file, std::string_view progId, const std::string& why) {
+    if (refusalLog_) refusalLog_(file.string() + " was not loaded: " + why);
+    cannotCreate(progId, why);
+}
+
 ObjectRef ClassRegistry::create(std::string_view progId) {
     if (auto it = builtins_.find(text::toLower(progId)); it != builtins_.end()) {
         ObjectRef o = it->second();
@@ -118,9 +152,14 @@ ObjectRef ClassRegistry::create(std::string_view progId) {
     const std::string_view library = progId.substr(0, dot);
     const std::string className(progId.substr(dot + 1));
     if (!isPlainName(library) || !folder_) cannotCreate(progId);
-    const std::filesystem::path folder = folder_();
-    if (folder.empty()) cannotCreate(progId);
-    Library& lib = load(folder / (std::string(library) + ".so"), progId);
+    const std::string fileName = std::string(library) + ".so";
+    std::filesystem::path file = folder_();
+    std::error_code ec;
+    if (!file.empty()) file /= fileName;
+    if ((file.empty() || !std::filesystem::exists(std::filesystem::symlink_status(file, ec))) && !programFolder_.empty())
+        file = programFolder_ / fileName;
+    if (file.empty()) cannotCreate(progId);
+    Library& lib = load(file, progId);
 
     // The class must be one the library lists (names without regard to case, as COM's were).
     std::string listed;
@@ -134,7 +173,11 @@ ObjectRef ClassRegistry::create(std::string_view progId) {
 }
 
 std::vector<std::string> ClassRegistry::pluginClassNames(const std::filesystem::path& library) {
-    Library& lib = load(library, library.stem().string());
+    const std::string progId = library.stem().string();
+    const std::filesystem::path folder = library.parent_path();
+    if (!sameFolder(folder, folder_ ? folder_() : std::filesystem::path()) && !sameFolder(folder, programFolder_))
+        refuse(library, progId, "it is in neither the ActiveX folder nor the program's own folder");
+    Library& lib = load(library, progId);
     std::vector<std::string> out;
     if (const char* const* names = guarded(library.stem().string(), lib.classNames))
         for (; *names; ++names) out.emplace_back(*names);

@@ -5,10 +5,13 @@
 #include <QFile>
 #include <QSettings>
 
+#include <cerrno>
 #include <cstdlib>
 #include <stdexcept>
 #include <strings.h>
+#include <vector>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,9 +35,20 @@ QString groupKey(QSettings& qs, std::string_view section, std::string_view key) 
     return group + QLatin1Char('/') + k;
 }
 
+// A folder named by the environment; a relative one names no folder.
 std::filesystem::path envPath(const char* name) {
     const char* v = std::getenv(name);
-    return (v && *v) ? std::filesystem::path(v) : std::filesystem::path();
+    return (v && *v == '/') ? std::filesystem::path(v) : std::filesystem::path();
+}
+
+// The home folder, or the error that says why there is none: without one the data and settings
+// would land where other users can reach them.
+std::filesystem::path knownHomeFolder() {
+    std::filesystem::path home = homeFolder();
+    if (home.empty())
+        throw std::runtime_error("Veltrane cannot find your home folder: HOME is not set and the user database "
+                                 "names none for you. Set HOME and start Veltrane again.");
+    return home;
 }
 
 }  // namespace
@@ -102,10 +116,7 @@ struct FileSettings::Impl {
 
 static std::filesystem::path defaultIniFile() {
     std::filesystem::path config = envPath("XDG_CONFIG_HOME");
-    if (config.empty()) {
-        std::filesystem::path home = envPath("HOME");
-        config = (home.empty() ? std::filesystem::path("/tmp") : home) / ".config";
-    }
+    if (config.empty()) config = knownHomeFolder() / ".config";
     return config / "Veltrane" / "Veltrane.conf";
 }
 
@@ -150,6 +161,14 @@ void FileSettings::flush() {
     // the values not yet written, tries again.
     if (d_->failed) d_ = std::make_unique<Impl>(d_->qs.fileName());
     d_->protect();
+    // A line the reader cannot use (a "#" comment, a line without "=") is left out of the file,
+    // which is then written whole; the store reports it as its status, though, and keeps that
+    // first remark, so a write that failed after it would go unseen. A fresh store, which
+    // shares the values still to be written, tells whether they were.
+    for (int again = 0; again < 2 && d_->qs.status() == QSettings::FormatError; ++again) {
+        d_ = std::make_unique<Impl>(d_->qs.fileName());
+        d_->protect();
+    }
     d_->failed = d_->qs.status() != QSettings::NoError;
     if (d_->failed)
         throw std::runtime_error("The settings file " + QFile::encodeName(d_->qs.fileName()).toStdString() +
@@ -160,15 +179,34 @@ std::filesystem::path FileSettings::fileName() const { return d_->qs.fileName().
 
 // ---- Folders ----
 
+std::filesystem::path homeFolder() {
+    if (auto p = envPath("HOME"); !p.empty()) return p;
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? std::size_t(size) : 16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    while (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == ERANGE && buffer.size() < (1u << 20))
+        buffer.resize(buffer.size() * 2);
+    if (found && found->pw_dir && found->pw_dir[0] == '/') return found->pw_dir;
+    return {};
+}
+
 std::filesystem::path dataRoot() {
     if (auto p = envPath("VELTRANE_HOME"); !p.empty()) return p;
     if (auto p = envPath("XDG_DATA_HOME"); !p.empty()) return p / "Veltrane";
-    std::filesystem::path home = envPath("HOME");
-    return (home.empty() ? std::filesystem::path("/tmp") : home) / ".local" / "share" / "Veltrane";
+    return knownHomeFolder() / ".local" / "share" / "Veltrane";
+}
+
+std::filesystem::path createDataRoot() {
+    const std::filesystem::path root = dataRoot();
+    std::error_code ec;
+    std::filesystem::create_directories(root.parent_path(), ec);
+    ::mkdir(root.c_str(), 0700);   // an existing folder keeps the mode its owner gave it
+    return root;
 }
 
 std::filesystem::path defaultFolder(std::string_view name) {
-    std::filesystem::path p = dataRoot() / std::string(name);
+    std::filesystem::path p = createDataRoot() / std::string(name);
     std::error_code ec;
     std::filesystem::create_directories(p, ec);
     return p;
@@ -185,6 +223,18 @@ std::filesystem::path shareFolder() {
         }
     }
     return "/usr/local/share/veltrane";
+}
+
+std::filesystem::path deliveredPluginFolder() {
+    std::filesystem::path share = shareFolder().lexically_normal();
+    if (share.filename().empty()) share = share.parent_path();
+    std::vector<std::filesystem::path> candidates{share / "ActiveX"};
+    // A build keeps its plug-ins beside its data folder.
+    if (share.filename() == "data") candidates.push_back(share.parent_path() / "ActiveX");
+    std::error_code ec;
+    for (const auto& candidate : candidates)
+        if (std::filesystem::is_directory(candidate, ec)) return candidate;
+    return {};
 }
 
 }  // namespace vt

@@ -62,14 +62,24 @@ private:
 };
 
 // ---- Folders ----
+// The user's home folder: $HOME, else the one the user database gives; empty when neither
+// names an absolute folder.
+std::filesystem::path homeFolder();
 // The per-user data root: $VELTRANE_HOME, else $XDG_DATA_HOME/Veltrane, else
-// ~/.local/share/Veltrane. Stands in for "the program's own folder" as a default.
+// ~/.local/share/Veltrane. Stands in for "the program's own folder" as a default. Without a
+// home folder (and no variable naming the root) std::runtime_error with the message to show;
+// FileSettings() throws it the same way.
 std::filesystem::path dataRoot();
+// The data root, created owner-only (0700) when missing.
+std::filesystem::path createDataRoot();
 // The default working folder of that name under the data root ("Export", "Import", "Inbound",
 // "Outbound", "Sent", "Reports", "ActiveX", "Database"); created when missing.
 std::filesystem::path defaultFolder(std::string_view name);
 // Where the delivered database and templates are installed ($VELTRANE_DATA_DIR, else the share
 // folder beside the program, else the build's data folder).
 std::filesystem::path shareFolder();
+// The delivered plug-in libraries: "ActiveX" in the share folder, or in a build the plug-in
+// folder beside its data folder; empty when there is none.
+std::filesystem::path deliveredPluginFolder();
 
 }  // namespace vt

@@ -3,9 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/automation/ClassRegistry.h"
+
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <set>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -65,6 +70,50 @@ TEST(DeliveredDatabase, CopiedIntoTheDataRootAtFirstStart) {
     settings.set("Folders", "Database", "/somewhere/else");
     EXPECT_EQ(vt::core::databaseFolder(settings), fs::path("/somewhere/else"));
     ::unsetenv("VELTRANE_HOME");
+    fs::remove_all(home);
+}
+
+mode_t modeOf(const fs::path& p) {
+    struct stat st {};
+    return ::stat(p.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// The first start makes the data folder the user's alone and copies the delivered plug-in
+// library into the ActiveX folder the login then stores, where the plug-in choice finds it and
+// from where it loads.
+TEST(DeliveredPlugin, InstalledIntoTheActiveXFolderAtFirstStart) {
+    const mode_t oldMask = ::umask(022);
+    const fs::path home = fs::temp_directory_path() / ("vt_core_plugin_" + std::to_string(::getpid()));
+    fs::remove_all(home);
+    ::setenv("VELTRANE_HOME", (home / "Veltrane").c_str(), 1);
+    vt::MemorySettings settings;
+    vt::core::databaseFolder(settings);
+    EXPECT_EQ(modeOf(home / "Veltrane"), 0700u);
+
+    vt::core::installDeliveredPlugin(settings);
+    const fs::path installed = home / "Veltrane" / "ActiveX" / "Brackwen.so";
+    const fs::path delivered = vt::deliveredPluginFolder() / "Brackwen.so";
+    ASSERT_TRUE(fs::is_regular_file(installed));
+    EXPECT_EQ(fs::file_size(installed), fs::file_size(delivered));
+    EXPECT_EQ(modeOf(installed) & 022, 0u);
+    vt::automation::ClassRegistry registry;
+    registry.setPluginFolder(installed.parent_path());
+    const auto classes = registry.pluginClassNames(installed);
+    EXPECT_NE(std::find(classes.begin(), classes.end(), "Vozezididide_862_003020_I"), classes.end());
+
+    // A library of that name the user put there stays, and once the login has stored the
+    // folder nothing is copied again.
+    fs::remove(installed);
+    { std::ofstream(installed) << "mine"; }
+    vt::core::installDeliveredPlugin(settings);
+    EXPECT_EQ(fs::file_size(installed), 4u);
+    fs::remove(installed);
+    settings.set("Folders", "ActiveX", installed.parent_path().string());
+    vt::core::installDeliveredPlugin(settings);
+    EXPECT_FALSE(fs::exists(installed));
+
+    ::unsetenv("VELTRANE_HOME");
+    ::umask(oldMask);
     fs::remove_all(home);
 }
 

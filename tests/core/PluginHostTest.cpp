@@ -4,9 +4,12 @@
 #include "core/PluginHost.h"
 #include "tests/support/ScratchDatabase.h"
 
+#include "platform/automation/ClassRegistry.h"
 #include "platform/automation/Recordset.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace vt::test {
 namespace {
@@ -67,6 +70,33 @@ TEST_F(PluginHostTest, SettingsBoxesYieldAndClockComeFromThePorts) {
     host.yield();
     EXPECT_EQ(s.ui.yields, 1);
     EXPECT_EQ(host.now(), text::toOleDate(s.clock.now()));
+}
+
+// A library another user could have changed is refused before it is loaded, and History says
+// why; a host that has ended serves no registry any more.
+TEST(PluginHostRegistry, ARefusedLibraryIsLoggedInHistory) {
+    ScratchDatabase s;
+    const std::filesystem::path folder = s.folder() / "ActiveX";
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path library = folder / "Shared.so";
+    std::filesystem::copy_file(std::filesystem::path(VT_TEST_PLUGIN_FOLDER) / "VtTestPlugin.so", library);
+    std::filesystem::permissions(library, std::filesystem::perms(0666));
+    automation::ClassRegistry registry;
+    registry.setPluginFolder(folder);
+    {
+        core::PluginHost host{s.services};
+        host.attach(registry);
+        EXPECT_EQ(registry.hostServices(), &host);
+        EXPECT_THROW(registry.create("Shared.Echo"), automation::Error);
+        const std::string why = library.string() + " was not loaded: " + library.string() +
+                                " can be written by other users";
+        EXPECT_EQ(s.ui.eventsStartingWith("history"), std::vector<std::string>{"history Error: " + why});
+        EXPECT_EQ(s.db.scalarText("SELECT Type || ' ' || Description FROM History"), "Error " + why);
+    }
+    EXPECT_EQ(registry.hostServices(), nullptr);
+    s.ui.events.clear();
+    EXPECT_THROW(registry.create("Shared.Echo"), automation::Error);
+    EXPECT_TRUE(s.ui.eventsStartingWith("history").empty());
 }
 
 }  // namespace

@@ -299,6 +299,11 @@ TEST(Rsa, BlobRoundTrips) {
     EXPECT_EQ(failureOf([&] { exportKey(locked, 0, PLAINTEXTKEYBLOB, 0); }), code::BadKeyState);
     EXPECT_EQ(failureOf([&] { exportKey(locked, 0, OPAQUEKEYBLOB, 0); }), code::BadType);
     EXPECT_EQ(failureOf([&] { importKey(ctx, std::vector<std::uint8_t>{8, 2, 0, 0, 1, 0x66, 0, 0}, 0, 0); }), code::BadData);
+    // A modulus shorter than the length the blob states is no key of that length: it would
+    // export as a blob of another length, which no import takes.
+    auto shortModulus = exportKey(pair, 0, PUBLICKEYBLOB, 0);
+    shortModulus[8 + 12 + 63] = 0;
+    EXPECT_EQ(failureOf([&] { importKey(ctx, shortModulus, 0, 0); }), code::BadData);
     for (Handle x : {pair, again, session, unwrapped, locked}) destroyKey(x);
     releaseContext(ctx);
 }

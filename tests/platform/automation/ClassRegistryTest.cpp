@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <dlfcn.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -133,6 +135,114 @@ TEST_F(ClassRegistryTest, BrokenPluginsAreRefusedWith429AndTheirReason) {
 
 TEST_F(ClassRegistryTest, PluginsOfAnOlderInterfaceStillLoad) {
     EXPECT_EQ(failure("VtOldestAbi.Echo"), "created");
+}
+
+// A scratch ActiveX folder two levels below the shared temporary folder, and a program folder
+// beside it, each holding copies of the test plug-in under names of their own.
+class TrustedFolders : public ClassRegistryTest {
+protected:
+    void SetUp() override {
+        ClassRegistryTest::SetUp();
+        fs::remove_all(scratch);
+        fs::create_directories(scratch / "data" / "ActiveX");
+        fs::create_directories(scratch / "program");
+        fs::permissions(scratch, fs::perms(0755));
+        folder = scratch / "data" / "ActiveX";
+        registry.setProgramPluginFolder(scratch / "program");
+        registry.setRefusalLog([this](const std::string& why) { refusals.push_back(why); });
+    }
+    void TearDown() override {
+        fs::permissions(scratch, fs::perms(0755));
+        fs::remove_all(scratch);
+    }
+    fs::path place(const fs::path& folderOfIt, const std::string& library) {
+        const fs::path file = folderOfIt / (library + ".so");
+        fs::copy_file(fs::path(VT_TEST_PLUGIN_FOLDER) / "VtTestPlugin.so", file);
+        fs::permissions(file, fs::perms(0755));
+        return file;
+    }
+    static bool loaded(const fs::path& file) {
+        void* h = dlopen(fs::canonical(file).c_str(), RTLD_NOW | RTLD_NOLOAD);
+        if (h) dlclose(h);
+        return h != nullptr;
+    }
+
+    fs::path scratch = fs::temp_directory_path() / ("vt_registry_trust_" + std::to_string(::getpid()));
+    std::vector<std::string> refusals;
+};
+
+TEST_F(TrustedFolders, LibrariesLoadFromTheActiveXFolderElseTheProgramsOwn) {
+    place(scratch / "program", "Both");
+    place(folder, "Both");
+    place(scratch / "program", "OnlyProgram");
+    EXPECT_EQ(failure("Both.Echo"), "created");
+    EXPECT_TRUE(loaded(folder / "Both.so"));
+    EXPECT_FALSE(loaded(scratch / "program" / "Both.so"));
+    EXPECT_EQ(failure("OnlyProgram.Echo"), "created");
+    EXPECT_TRUE(loaded(scratch / "program" / "OnlyProgram.so"));
+    EXPECT_EQ(registry.pluginClassNames(scratch / "program" / "OnlyProgram.so"),
+              (std::vector<std::string>{"Echo", "Failing"}));
+
+    // Anywhere else: refused by name, before it is loaded.
+    place(scratch / "data", "Elsewhere");
+    const std::string text = [&] {
+        try {
+            registry.pluginClassNames(scratch / "data" / "Elsewhere.so");
+        } catch (const Error& e) {
+            return e.description;
+        }
+        return std::string("listed");
+    }();
+    EXPECT_NE(text.find("neither the ActiveX folder nor the program's own folder"), std::string::npos) << text;
+    EXPECT_FALSE(loaded(scratch / "data" / "Elsewhere.so"));
+    EXPECT_TRUE(refusals.size() == 1 && refusals[0].find("Elsewhere.so was not loaded: ") != std::string::npos);
+    EXPECT_TRUE(refusals.empty() || refusals[0].rfind((scratch / "data" / "Elsewhere.so").string(), 0) == 0);
+}
+
+// Whatever another user could have put there is refused before its code runs, with the reason.
+TEST_F(TrustedFolders, AFileOrFolderOthersCanWriteOrOwnIsNeverLoaded) {
+    const bool root = ::geteuid() == 0;
+    struct Case {
+        const char* library;
+        const char* changed;   // relative to the scratch folder; "" for the library itself
+        unsigned mode;         // 0: unchanged
+        bool otherOwner;       // given to another user (only when run as root)
+        const char* why;
+    } cases[] = {
+        {"WorldWritable", "", 0757, false, "can be written by other users"},
+        {"GroupWritable", "", 0775, false, "can be written by other users"},
+        {"FolderWritable", "data/ActiveX", 0777, false, "can be written by other users"},
+        {"FolderSticky", "data/ActiveX", 01777, false, "can be written by other users"},
+        {"AboveWritable", "data", 0777, false, "can be written by other users"},
+        {"ForeignFile", "", 0, true, "belongs to another user"},
+        {"ForeignFolder", "data/ActiveX", 0, true, "belongs to another user"},
+        {"ForeignAbove", "data", 0, true, "belongs to another user"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.library);
+        if (c.otherOwner && !root) continue;
+        const fs::path file = place(folder, c.library);
+        const fs::path changed = *c.changed ? scratch / c.changed : file;
+        if (c.mode) ASSERT_EQ(::chmod(changed.c_str(), c.mode), 0);
+        if (c.otherOwner) ASSERT_EQ(::chown(changed.c_str(), 65534, 65534), 0);
+        refusals.clear();
+
+        const std::string text = failure(std::string(c.library) + ".Echo");
+        EXPECT_EQ(text.rfind(std::string("429 ActiveX component can't create object: '") + c.library + ".Echo' (", 0), 0u) << text;
+        EXPECT_NE(text.find(changed.string() + " " + c.why), std::string::npos) << text;
+        EXPECT_FALSE(loaded(file));
+        ASSERT_EQ(refusals.size(), 1u);
+        EXPECT_EQ(refusals[0], file.string() + " was not loaded: " + changed.string() + " " + c.why);
+
+        if (c.otherOwner) ASSERT_EQ(::chown(changed.c_str(), ::geteuid(), ::getegid()), 0);
+        ASSERT_EQ(::chmod(changed.c_str(), 0755), 0);
+        fs::remove(file);
+    }
+    // Once the folders are the user's own again, the same library loads.
+    refusals.clear();
+    place(folder, "Trusted");
+    EXPECT_EQ(failure("Trusted.Echo"), "created");
+    EXPECT_TRUE(refusals.empty());
 }
 
 TEST_F(ClassRegistryTest, WithoutAPluginFolderOnlyBuiltinsExist) {

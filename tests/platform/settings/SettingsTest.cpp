@@ -6,7 +6,14 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
+#include <pwd.h>
+#include <stdexcept>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -102,6 +109,51 @@ TEST(Settings, AFailedWriteIsReportedByFlush) {
     fs::remove_all(dir);
 }
 
+// A file the user edited by hand: lines the reader cannot use are left out, every setting in it is
+// read, and a save writes the whole file and says so. A write that fails after such a line is
+// still reported.
+TEST(Settings, HandEditedLinesAreIgnoredAndTheFileIsSavedWhole) {
+    const char* cases[] = {
+        "# folders set by hand\n[Folders]\nInbound=/data/in\n[Account]\nUserName=ren\n",
+        "[Folders]\nInbound=/data/in\njust some words\n[Account]\nUserName=ren\n",
+        "[Folders]\n# the inbound folder\nInbound=/data/in\n\n[Account]\nno equals here\nUserName=ren\n# end\n",
+    };
+    for (const char* text : cases) {
+        SCOPED_TRACE(text);
+        fs::path dir = tempDir("edited");
+        fs::path ini = dir / "conf" / "Veltrane.conf";
+        fs::create_directories(ini.parent_path());
+        std::ofstream(ini) << text;
+        {
+            vt::FileSettings s(ini);
+            EXPECT_EQ(s.get("Folders", "Inbound"), "/data/in");
+            EXPECT_EQ(s.get("Account", "UserName"), "ren");
+            s.set("Filter", "Partner", "True");
+            EXPECT_NO_THROW(s.flush());
+            s.set("Viewer", "HelpButton", "0");
+            EXPECT_NO_THROW(s.flush());
+        }
+        vt::FileSettings again(ini);
+        EXPECT_EQ(again.get("Folders", "Inbound"), "/data/in");
+        EXPECT_EQ(again.get("Account", "UserName"), "ren");
+        EXPECT_EQ(again.get("Filter", "Partner"), "True");
+        EXPECT_EQ(again.get("Viewer", "HelpButton"), "0");
+
+        std::ofstream(ini, std::ios::app) << "# edited again\n";
+        vt::FileSettings blocked(ini);
+        blocked.set("Filter", "Used", "True");
+        fs::remove_all(dir / "conf");
+        { std::ofstream blocker(dir / "conf"); }   // the folder is now a file
+        blocked.set("Filter", "Time", "False");
+        EXPECT_THROW(blocked.flush(), std::runtime_error);
+        fs::remove(dir / "conf");
+        fs::create_directories(dir / "conf");
+        EXPECT_NO_THROW(blocked.flush());
+        EXPECT_EQ(vt::FileSettings(ini).get("Filter", "Time"), "False");
+        fs::remove_all(dir);
+    }
+}
+
 TEST(Settings, DataRootFollowsXdg) {
     fs::path dir = tempDir("root");
     ::unsetenv("VELTRANE_HOME");
@@ -110,6 +162,88 @@ TEST(Settings, DataRootFollowsXdg) {
     EXPECT_EQ(vt::defaultFolder("Inbound"), dir / "Veltrane" / "Inbound");
     EXPECT_TRUE(fs::is_directory(dir / "Veltrane" / "Inbound"));
     fs::remove_all(dir);
+}
+
+// Restores the variables a test changes.
+class Environment {
+public:
+    explicit Environment(std::initializer_list<const char*> names) {
+        for (const char* n : names) {
+            const char* v = std::getenv(n);
+            saved_.emplace_back(n, v ? std::optional<std::string>(v) : std::nullopt);
+        }
+    }
+    ~Environment() {
+        for (const auto& [n, v] : saved_) v ? ::setenv(n.c_str(), v->c_str(), 1) : ::unsetenv(n.c_str());
+    }
+
+private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+// The data folder is created for its owner alone; one that exists keeps its mode.
+TEST(Settings, DataRootIsCreatedOwnerOnly) {
+    Environment env{"VELTRANE_HOME", "XDG_DATA_HOME"};
+    const mode_t oldMask = ::umask(022);
+    fs::path dir = tempDir("private");
+    ::unsetenv("VELTRANE_HOME");
+    ::setenv("XDG_DATA_HOME", (dir / "share").c_str(), 1);
+    auto mode = [](const fs::path& p) {
+        struct stat st {};
+        return ::stat(p.c_str(), &st) == 0 ? st.st_mode & 07777 : 0u;
+    };
+    EXPECT_EQ(vt::defaultFolder("Inbound"), dir / "share" / "Veltrane" / "Inbound");
+    EXPECT_EQ(mode(dir / "share" / "Veltrane"), 0700u);
+    EXPECT_TRUE(fs::is_directory(dir / "share" / "Veltrane" / "Inbound"));
+
+    ::setenv("VELTRANE_HOME", (dir / "own").c_str(), 1);
+    fs::create_directories(dir / "own");
+    fs::permissions(dir / "own", fs::perms(0750));
+    EXPECT_EQ(vt::createDataRoot(), dir / "own");
+    EXPECT_EQ(mode(dir / "own"), 0750u);
+    ::umask(oldMask);
+    fs::remove_all(dir);
+}
+
+// Without HOME the home folder comes from the user database; a user it names no home for gets
+// no data root and no settings file (never a folder others can reach), but the reason.
+TEST(Settings, WithoutHomeTheUserDatabaseNamesTheHomeFolder) {
+    Environment env{"HOME", "VELTRANE_HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"};
+    for (const char* n : {"HOME", "VELTRANE_HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) ::unsetenv(n);
+    const passwd* me = ::getpwuid(::getuid());
+    ASSERT_NE(me, nullptr);
+    EXPECT_EQ(vt::homeFolder(), fs::path(me->pw_dir));
+    EXPECT_EQ(vt::dataRoot(), fs::path(me->pw_dir) / ".local" / "share" / "Veltrane");
+    ::setenv("HOME", "relative/home", 1);
+    EXPECT_EQ(vt::homeFolder(), fs::path(me->pw_dir));
+    ::unsetenv("HOME");
+
+    if (::geteuid() != 0) GTEST_SKIP() << "a user without an entry needs root to become";
+    uid_t stranger = 54321;
+    while (::getpwuid(stranger)) ++stranger;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        int result = 0;
+        if (::setgid(stranger) != 0 || ::setuid(stranger) != 0) ::_exit(10);
+        if (!vt::homeFolder().empty()) result |= 1;
+        try {
+            vt::dataRoot();
+            result |= 2;
+        } catch (const std::runtime_error& e) {
+            if (std::string(e.what()).find("cannot find your home folder") == std::string::npos) result |= 4;
+        }
+        try {
+            vt::FileSettings settings;
+            result |= 8;
+        } catch (const std::runtime_error&) {
+        }
+        ::_exit(result);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: a home, 2: a data root, 4: another message, 8: a settings file";
 }
 
 }  // namespace
