@@ -60,6 +60,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // True when no network is scheduled, or the user agrees that the scheduled sessions stop.
+    bool confirmClose();
     void buildLayout();
     QWidget* buildConnectionTab();
     QWidget* buildSchedulerTab();

@@ -82,7 +82,12 @@ public:
     // With realHelp the window's own help runs, the desktop answering hasBrowser.
     bool realHelp = false;
     bool hasBrowser = true;
-    void showPrinterSetup() override { dialogs.push_back("printer"); }
+    // The printer setup's answer: a choice, or nothing (cancelled).
+    std::optional<PrinterChoice> printerAnswer;
+    std::optional<PrinterChoice> showPrinterSetup(const PrinterChoice&) override {
+        dialogs.push_back("printer");
+        return printerAnswer;
+    }
     int execDialog(QDialog& dialog) override {
         dialogs.push_back("dialog " + dialog.objectName().toStdString());
         if (onDialog) return onDialog(dialog);
