@@ -5,6 +5,7 @@
 #include "core/UiSink.h"
 #include "platform/text/AnsiQt.h"
 #include "platform/text/Clock.h"
+#include "platform/widgets/ProgramExit.h"
 #include "platform/widgets/TabFocus.h"
 
 #include <QAbstractTableModel>
@@ -564,14 +565,15 @@ void frmIntegrator::cmdClose_Click() {
     if (!confirmClose()) return;
     integ_->closeConnection();
     display();
-    close();
+    closeConfirmed_ = true;
+    if (!close()) closeConfirmed_ = false;
 }
 
 void frmIntegrator::tmrScheduler_Timer() { integ_->Tick(s_.clock.now()); }
 
 void frmIntegrator::closeEvent(QCloseEvent* event) {
     // The close box asks as Close does; the main window closing everything at exit does not.
-    if (!integ_->QueryUnload() || (event->spontaneous() && !confirmClose())) {
+    if (!integ_->QueryUnload() || (!closeConfirmed_ && !widgets::ClosingAtExit(this) && !confirmClose())) {
         event->ignore();
         return;
     }

@@ -15,6 +15,7 @@
 #include "platform/settings/Settings.h"
 #include "platform/text/AnsiQt.h"
 #include "platform/text/Text.h"
+#include "platform/widgets/ProgramExit.h"
 #include "platform/widgets/SelectionFocus.h"
 
 #include <QApplication>
@@ -266,8 +267,11 @@ void frmMain::compactWithFeedback(const fs::path& folder) {
         if (done) wait.quit();
     });
     poll.start(30);
-    // Painting and timers run; clicks and keys wait, as nothing may start now.
-    while (!done) wait.exec(QEventLoop::ExcludeUserInputEvents);
+    // Painting and timers run; clicks and keys wait, as nothing may start now. One turn at least,
+    // so the window shows the note even when the work is quick.
+    do
+        wait.exec(QEventLoop::ExcludeUserInputEvents);
+    while (!done);
     worker.join();
     compacting_ = false;
 
@@ -284,7 +288,10 @@ void frmMain::unloadOtherWindows() {
             if (w != this && w->objectName() == QLatin1String(name)) matches.emplace_back(w);
         // A window may refuse (a busy Integrator or Exchange run); it then stays open.
         for (auto& w : matches)
-            if (w) w->close();
+            if (w) {
+                widgets::MarkClosingAtExit(w);
+                w->close();
+            }
     }
 }
 

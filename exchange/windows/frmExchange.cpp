@@ -9,6 +9,7 @@
 #include "exchange/windows/ScriptWidgets.h"
 #include "keystrand/qt/QtComboTarget.h"
 #include "platform/text/AnsiQt.h"
+#include "platform/widgets/ProgramExit.h"
 #include "platform/widgets/TabFocus.h"
 #include "platform/widgets/WindowPlacement.h"
 
@@ -249,7 +250,9 @@ void frmExchange::buildLayout() {
     // Scheduled sessions stop with the window: Close and the close box ask first, the main window
     // closing everything at exit does not.
     connect(cmdClose, &QPushButton::clicked, this, [this] {
-        if (confirmClose()) close();
+        if (!confirmClose()) return;
+        closeConfirmed_ = true;
+        if (!close()) closeConfirmed_ = false;
     });
 }
 
@@ -468,10 +471,11 @@ bool frmExchange::confirmClose() {
 }
 
 void frmExchange::closeEvent(QCloseEvent* event) {
-    if (sessions_->isBusy() || (event->spontaneous() && !confirmClose())) {
+    if (sessions_->isBusy() || (!closeConfirmed_ && !widgets::ClosingAtExit(this) && !confirmClose())) {
         event->ignore();
         return;
     }
+    closeConfirmed_ = false;   // the window is shown again later
     tmrScheduler->stop();
     providers_.releaseHeld();
     event->accept();

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QScreen>
 #include <QWidget>
 
@@ -18,7 +19,12 @@ void CentreOverOwner(QWidget* window, const QWidget* owner) {
     if (!screen) return;
     const QRect area = screen->availableGeometry();
     const QRect over = owner ? owner->frameGeometry() : area;
-    // Before the first show the frame is not known; the frame the desktop adds is small.
+    // Before the first show the layout has not yet grown the window to what its controls need,
+    // and the frame is not known (the one the desktop adds is small).
+    if (!window->isVisible()) {
+        window->ensurePolished();
+        if (QLayout* layout = window->layout()) layout->activate();
+    }
     const QSize size = window->isVisible() ? window->frameGeometry().size() : window->size();
     QPoint at = over.center() - QPoint(size.width() / 2, size.height() / 2);
     at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width())));

@@ -88,6 +88,8 @@ public:
         dialogs.push_back("printer");
         return printerAnswer;
     }
+    // The window's own dialog, shown through execDialog.
+    std::optional<PrinterChoice> realPrinterSetup(const PrinterChoice& current) { return frmMain::showPrinterSetup(current); }
     int execDialog(QDialog& dialog) override {
         dialogs.push_back("dialog " + dialog.objectName().toStdString());
         if (onDialog) return onDialog(dialog);
