@@ -4,6 +4,7 @@
 // to, and Print Setup choosing the printer.
 
 #include "integrator/frmIntegrator.h"
+#include "maps/ScriptEditor.h"
 #include "maps/frmMap.h"
 #include "setup/frmDesign.h"
 #include "setup/frmReport.h"
@@ -204,30 +205,35 @@ TEST_F(ScheduledWindows, TheExitClosesScheduledWindowsWithoutAskingAgain) {
     EXPECT_EQ(topLevel("frmExchange"), nullptr);
 }
 
-TEST_F(ScheduledWindows, ALeftTabPageNeverHandsTheFocusToAButton) {
+TEST_F(ScheduledWindows, AKeyMeantForATabPageNeverPressesAButtonBelowTheTabs) {
     startActive();
     main->runCommand("mnuIntegrator");
     integrator::frmIntegrator* w = main->integratorWindow();
     activate(w);
     QTabBar* tabs = w->sstSchedule()->tabBar();
-    for (int from = 0; from < tabs->count(); ++from) {
-        SCOPED_TRACE(from);
-        tabs->setCurrentIndex(from);
-        // Something of the page holds the focus, as after a click into it.
-        for (QWidget* c : w->sstSchedule()->currentWidget()->findChildren<QWidget*>())
-            if (c->isVisible() && c->isEnabled() && (c->focusPolicy() & Qt::ClickFocus)) {
-                c->setFocus(Qt::MouseFocusReason);
-                break;
-            }
-        // The Query page's SQL box is greyed: a click into it takes no focus.
-        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(3).center());
-        QTest::mouseClick(w->txtSQL()->viewport(), Qt::LeftButton);
-        QWidget* focus = QApplication::focusWidget();
-        EXPECT_EQ(qobject_cast<QPushButton*>(focus), nullptr) << (focus ? focus->objectName().toStdString() : "");
-        if (focus) QTest::keyClick(focus, Qt::Key_Space);
-        EXPECT_TRUE(w->isVisible());
-        EXPECT_TRUE(main->boxes.empty() || main->boxes.back().find("Scheduled") == std::string::npos);
-    }
+    // A control of the Data Source page has the focus and is switched off, as a button that has
+    // done its work is: the focus falls on to the buttons below the tabs.
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(2).center());
+    QWidget* control = w->cmdConnect();
+    control->setEnabled(true);
+    control->setFocus(Qt::MouseFocusReason);
+    control->setEnabled(false);
+    QWidget* fallen = QApplication::focusWidget();
+    ASSERT_NE(qobject_cast<QPushButton*>(fallen), nullptr);
+    ASSERT_FALSE(w->sstSchedule()->isAncestorOf(fallen));
+
+    // The Query page: its SQL box is greyed, so a click into it takes no focus; the Space meant
+    // for it must press nothing.
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(3).center());
+    QTest::mouseClick(w->txtSQL()->viewport(), Qt::LeftButton);
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    EXPECT_TRUE(focus == tabs || w->sstSchedule()->currentWidget()->isAncestorOf(focus)) << focus->metaObject()->className();
+    main->boxes.clear();
+    QTest::keyClick(focus, Qt::Key_Space);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(main->boxes.empty());
+    EXPECT_EQ(main->integratorWindow(), w);
 }
 
 // The pane keys act on shows its selection in the highlight colour; another pane's is quieter.
@@ -353,6 +359,41 @@ TEST_F(Windows, ExitCompactsWithABusyNoteWhileTheWindowStaysPainted) {
     EXPECT_EQ(topLevel("frmCompacting"), nullptr);
     EXPECT_TRUE(fs::exists(dbFolder / "Veltrane.mdb"));
     EXPECT_FALSE(fs::exists(dbFolder / "NewVeltrane.mdb"));
+}
+
+// The designer's unsaved edits are asked about before anything of the exit runs: its Cancel keeps
+// the program, and the connection its save needs, open.
+TEST_F(Windows, ExitAsksForTheDesignersUnsavedEditsFirst) {
+    before([](vt::db::Database& db) {
+        db.exec("INSERT INTO Transactions (Partner, \"Transaction\", Version, Direction) VALUES ('ACME', '850', '004010', 'I')");
+        db.exec("INSERT INTO Segment (Partner, \"Transaction\", Version, Direction, Segment, SegmentIndex, Node) "
+                "VALUES ('ACME', '850', '004010', 'I', 'BEG', 1, 1)");
+        db.exec("INSERT INTO Element (Partner, \"Transaction\", Version, Direction, Segment, SegmentIndex, ElementIndex) "
+                "VALUES ('ACME', '850', '004010', 'I', 'BEG', 1, 1)");
+    });
+    startActive();
+    main->runCommand("mnuMap");
+    maps::frmMap* designer = maps::LoadedMapDesigner();
+    ASSERT_NE(designer, nullptr);
+    designer->txtScript()->setPlainText(QStringLiteral("objScript.Skip"));
+    const std::string exitQuestion = "36 Veltrane: Exit Veltrane?";
+    const std::string segmentQuestion = "35 Veltrane: Segment Properties\rSave Changes?";
+    main->boxes.clear();
+    main->boxAnswers = {core::vbYes, core::vbCancel};
+    main->runCommand("mnuExit");
+    EXPECT_EQ(main->boxes, (std::vector<std::string>{exitQuestion, segmentQuestion}));
+    EXPECT_FALSE(main->isUnloaded());
+    EXPECT_TRUE(conn().isOpen());
+    EXPECT_TRUE(designer->isVisible());
+
+    main->boxes.clear();
+    main->boxAnswers = {core::vbYes, core::vbYes};
+    main->runCommand("mnuExit");
+    EXPECT_EQ(main->boxes, (std::vector<std::string>{exitQuestion, segmentQuestion}));
+    EXPECT_TRUE(main->isUnloaded());
+    vt::db::Database db;
+    core::openApplicationDatabase(db, dbFolder);
+    EXPECT_EQ(db.scalarText("SELECT SegmentScript FROM Segment WHERE SegmentIndex = 1"), "objScript.Skip");
 }
 
 // ---- Print Setup and Help ----

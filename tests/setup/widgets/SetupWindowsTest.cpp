@@ -29,6 +29,7 @@
 
 #include <fstream>
 #include <functional>
+#include <map>
 
 namespace {
 
@@ -281,6 +282,35 @@ protected:
     int historyItems = 0;
     frmOptions options{s, [this](std::string_view table) { return table == "History" ? historyItems : 0; }};
 };
+
+// OK, Cancel and Apply answer Alt with their letter on every page: no control of a page uses it.
+TEST_F(Options, OkCancelAndApplyHaveAccessKeysOfTheirOwn) {
+    auto key = [](const QString& text) {
+        const int at = text.indexOf(QLatin1Char('&'));
+        return at >= 0 && at + 1 < text.size() ? text.at(at + 1).toUpper() : QChar();
+    };
+    const std::vector<QPushButton*> buttons{options.cmdOk(), options.cmdCancel(), options.cmdApply()};
+    std::map<QChar, QPushButton*> own;
+    for (QPushButton* b : buttons) {
+        const QChar k = key(b->text());
+        ASSERT_FALSE(k.isNull()) << b->objectName().toStdString();
+        EXPECT_TRUE(own.emplace(k, b).second) << b->text().toStdString();
+    }
+    auto* inner = options.findChild<QTabWidget*>(QStringLiteral("SSTab1"));
+    for (int page = 0; page < options.sstOptions()->count(); ++page)
+        for (int innerPage = 0; innerPage < inner->count(); ++innerPage) {
+            options.sstOptions()->setCurrentIndex(page);
+            inner->setCurrentIndex(innerPage);
+            for (QAbstractButton* b : options.findChildren<QAbstractButton*>()) {
+                if (!b->isVisible() || std::find(buttons.begin(), buttons.end(), b) != buttons.end()) continue;
+                EXPECT_EQ(own.count(key(b->text())), 0u) << b->text().toStdString() << " on page " << page;
+            }
+        }
+    // The tips keep the plain captions.
+    EXPECT_EQ(options.cmdOk()->toolTip(), QStringLiteral("OK"));
+    EXPECT_EQ(options.cmdCancel()->toolTip(), QStringLiteral("Cancel"));
+    EXPECT_EQ(options.cmdApply()->toolTip(), QStringLiteral("Apply"));
+}
 
 TEST_F(Options, OpensOnTheDefaultsWithApplyOff) {
     EXPECT_EQ(options.windowTitle(), QStringLiteral("Options"));
