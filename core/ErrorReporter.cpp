@@ -89,6 +89,13 @@ void LogHistory(const Services& s, std::string_view logType, std::string_view de
     }
 }
 
+std::string PointToHistory(std::string_view text, int errors) {
+    if (errors <= 0) return std::string(text);
+    std::string pointer = errors == 1 ? "1 error logged" : std::to_string(errors) + " errors logged";
+    pointer += ": see the History folder";
+    return text.empty() ? pointer : std::string(text) + "  -  " + pointer;
+}
+
 void ShowNotice(const Services& s, std::string_view text, int style) {
     if (!s.ui.unattended()) {
         s.ui.messageBox(text, style, kApplicationName);

@@ -21,10 +21,13 @@ void OpenInterchangeFiles(const core::Services& s, std::string_view direction) {
     try {
         std::string folder = s.settings.get("Folders", inbound ? "Inbound" : "Outbound");
         std::filesystem::path start = folder.empty() ? dataRoot() : std::filesystem::path(folder);
+        // Besides all files, the names X12 interchanges usually come under.
         auto files = s.ui.openFiles(
             inbound ? "Open Inbound" : "Open Outbound",
-            inbound ? "All Files (*.*)|*.*|Inbound Characters (*.IC)|*.IC|Electronic Document Interchange (*.EDI)|*.EDI"
-                    : "All Files (*.*)|*.*|Outbound Characters (*.OC)|*.OC|Electronic Document Interchange (*.EDI)|*.EDI",
+            inbound ? "All Files (*.*)|*.*|X12 Files (*.x12;*.edi;*.txt;*.dat)|*.x12;*.edi;*.txt;*.dat|"
+                      "Inbound Characters (*.IC)|*.IC|Electronic Document Interchange (*.EDI)|*.EDI"
+                    : "All Files (*.*)|*.*|X12 Files (*.x12;*.edi;*.txt;*.dat)|*.x12;*.edi;*.txt;*.dat|"
+                      "Outbound Characters (*.OC)|*.OC|Electronic Document Interchange (*.EDI)|*.EDI",
             start, true);
         LoadInterchangeFiles(s, files, direction);
     } catch (...) {

@@ -2,8 +2,11 @@
 
 #include "core/ExportFormats.h"
 #include "core/Globals.h"
+#include "core/UiSink.h"
 #include "platform/text/AnsiQt.h"
 #include "platform/text/Clock.h"
+#include "platform/widgets/ProgramExit.h"
+#include "platform/widgets/TabFocus.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>
@@ -31,6 +34,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace vt::integrator {
@@ -103,6 +107,7 @@ frmIntegrator::frmIntegrator(const core::Services& s, IntegratorSteps& steps, QW
     sstSchedule_->addTab(buildQuery(), QStringLiteral("Query"));
     sstSchedule_->addTab(buildResults(), QStringLiteral("Result Set"));
     layout->addWidget(sstSchedule_);
+    widgets::KeepFocusOnTabs(sstSchedule_);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     cmdProcess_ = new QPushButton(QStringLiteral("Process"), central);
@@ -547,16 +552,28 @@ void frmIntegrator::cmdExecute_Click() {
 
 void frmIntegrator::cmdSave_Click() { integ_->cmdSave_Click(); }
 
+bool frmIntegrator::confirmClose() {
+    const auto scheduled = [](const RowSettings& r) {
+        return (r.checkTime == 1 && std::find(r.days.begin(), r.days.end(), 1) != r.days.end()) || r.checkInterval == 1;
+    };
+    if (std::none_of(integ_->rows().begin(), integ_->rows().end(), scheduled)) return true;
+    return s_.ui.messageBox("Scheduled runs stop when the Integrator is closed.\r\n\r\nClose the Integrator?",
+                            core::vbYesNo | core::vbQuestion, core::kApplicationName) == core::vbYes;
+}
+
 void frmIntegrator::cmdClose_Click() {
+    if (!confirmClose()) return;
     integ_->closeConnection();
     display();
-    close();
+    closeConfirmed_ = true;
+    if (!close()) closeConfirmed_ = false;
 }
 
 void frmIntegrator::tmrScheduler_Timer() { integ_->Tick(s_.clock.now()); }
 
 void frmIntegrator::closeEvent(QCloseEvent* event) {
-    if (!integ_->QueryUnload()) {
+    // The close box asks as Close does; the main window closing everything at exit does not.
+    if (!integ_->QueryUnload() || (!closeConfirmed_ && !widgets::ClosingAtExit(this) && !confirmClose())) {
         event->ignore();
         return;
     }

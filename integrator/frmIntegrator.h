@@ -47,6 +47,7 @@ public:
     void lvwTSets_ItemClick(int row);
     void cmdModify_Click();
     void cmdProcess_Click();
+    // Closes the window; while rows are scheduled only after asking, as their runs stop with it.
     void cmdClose_Click();
     void cmdConnect_Click();
     void cmdDisconnect_Click();
@@ -93,6 +94,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // True when no row is scheduled, or the user agrees that the scheduled runs stop.
+    bool confirmClose();
     QWidget* buildTransactions();
     QWidget* buildScheduler();
     QWidget* buildDataSource();
@@ -129,6 +132,7 @@ private:
     QLineEdit* txtDatabase_ = nullptr;
     QComboBox* cboDriver_ = nullptr;
     QLineEdit* txtServer_ = nullptr;
+    bool closeConfirmed_ = false;   // Close asked already
     QPushButton* cmdConnect_ = nullptr;
     QPushButton* cmdDisconnect_ = nullptr;
     QPlainTextEdit* txtSQL_ = nullptr;

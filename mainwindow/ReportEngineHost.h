@@ -6,6 +6,7 @@
 #include "mainwindow/Reports.h"
 
 #include <functional>
+#include <string>
 
 namespace vt::mainwindow {
 
@@ -20,9 +21,12 @@ public:
     void printReport(report::ReportDocument& doc, int copies) override;
     void viewReport(std::shared_ptr<report::ReportDocument> doc) override;
     void designReport(std::shared_ptr<report::ReportDocument> doc) override;
+    // Where prints go from now on: a printer by name ("" the default one), or a PDF file.
+    void setPrinter(std::string printerName, std::string outputFile);
 
 private:
     Show view_, design_;
+    std::string printerName_, outputFile_;
 };
 
 }  // namespace vt::mainwindow

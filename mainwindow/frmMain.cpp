@@ -11,12 +11,16 @@
 #include "mainwindow/Reports.h"
 #include "folders/Selection.h"
 #include "mainwindow/frmMainIcons.h"
+#include "maps/frmMap.h"
 #include "platform/settings/Settings.h"
 #include "platform/text/AnsiQt.h"
 #include "platform/text/Text.h"
+#include "platform/widgets/ProgramExit.h"
+#include "platform/widgets/SelectionFocus.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QItemSelectionModel>
@@ -26,6 +30,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -34,7 +39,9 @@
 #include <QTreeView>
 #include <QTreeWidget>
 
+#include <atomic>
 #include <system_error>
+#include <thread>
 
 namespace vt::mainwindow {
 
@@ -49,6 +56,10 @@ constexpr std::string_view kTitle = core::kApplicationName;
 constexpr const char* kOtherWindows[] = {
     "frmAbout",   "frmAccount", "frmColumns",    "frmDesign", "frmMap",    "frmIntegrator", "frmExchange",
     "frmLogin",   "frmOptions", "frmPartners", "frmProperties", "frmReport", "frmSplash", "frmStandard"};
+
+// Windows that may hold edits not yet saved. They are asked before anything of the exit runs, so
+// that their Cancel keeps the program (and the connection their saves need) open.
+constexpr const char* kWindowsWithEdits[] = {"frmMap", "frmDesign"};
 
 bool fileExists(const fs::path& p) {
     std::error_code ec;
@@ -94,6 +105,7 @@ frmMain::frmMain(Settings& settings, const Clock& clock, QWidget* parent)
     }
     buildPanes();
     buildCommands();
+    widgets::ShowSelectionFocus();
     lastYield_.start();
     lastProgress_.start();
 }
@@ -173,6 +185,10 @@ void frmMain::mnuExit_Click() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+    if (compacting_) {
+        event->ignore();
+        return;
+    }
     // A close that arrives while a read, a refresh, a folder command, a transfer session or an
     // Integrator run yields would pull the connection from under it: the window closes as soon as
     // that work is done.
@@ -183,6 +199,13 @@ void frmMain::closeEvent(QCloseEvent* event) {
         QTimer::singleShot(100, this, [this] { close(); });
         return;
     }
+    if (loaded_ && !unloaded_)
+        for (const char* name : kWindowsWithEdits)
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w != this && w->isVisible() && w->objectName() == QLatin1String(name) && !w->close()) {
+                    event->ignore();
+                    return;
+                }
     if (loaded_) Form_Unload();
     event->accept();
 }
@@ -202,7 +225,7 @@ void frmMain::Form_Unload() {
         const std::string stored = settings_.get("Folders", "Database");
         const fs::path folder = stored.empty() ? dataRoot() : fs::path(stored);
         if (fileExists(folder / std::string(core::kDatabaseFileName))) {
-            core::compactApplicationDatabase(folder);
+            compactWithFeedback(folder);
         } else {
             messageBox("The folder or dirrectory location\r\n"
                        "of this application database has been changed! \r\n\r\n"
@@ -215,6 +238,49 @@ void frmMain::Form_Unload() {
     }
 }
 
+void frmMain::compactWithFeedback(const fs::path& folder) {
+    const QString note = QStringLiteral("Compacting the database, please wait...");
+    panel1_->setText(note);
+    QProgressDialog busy(note, QString(), 0, 0, this);
+    busy.setObjectName(QStringLiteral("frmCompacting"));
+    busy.setWindowTitle(QString::fromUtf8(kTitle.data(), int(kTitle.size())));
+    busy.setWindowModality(Qt::WindowModal);
+    busy.setCancelButton(nullptr);
+    busy.setMinimumDuration(0);
+    busy.show();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+
+    compacting_ = true;
+    std::atomic<bool> done{false};
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            core::compactApplicationDatabase(folder);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        done = true;
+    });
+    QEventLoop wait;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &wait, [&] {
+        if (done) wait.quit();
+    });
+    poll.start(30);
+    // Painting and timers run; clicks and keys wait, as nothing may start now. One turn at least,
+    // so the window shows the note even when the work is quick.
+    do
+        wait.exec(QEventLoop::ExcludeUserInputEvents);
+    while (!done);
+    worker.join();
+    compacting_ = false;
+
+    QApplication::restoreOverrideCursor();
+    busy.close();
+    panel1_->clear();
+    if (failure) std::rethrow_exception(failure);
+}
+
 void frmMain::unloadOtherWindows() {
     for (const char* name : kOtherWindows) {
         std::vector<QPointer<QWidget>> matches;
@@ -222,7 +288,10 @@ void frmMain::unloadOtherWindows() {
             if (w != this && w->objectName() == QLatin1String(name)) matches.emplace_back(w);
         // A window may refuse (a busy Integrator or Exchange run); it then stays open.
         for (auto& w : matches)
-            if (w) w->close();
+            if (w) {
+                widgets::MarkClosingAtExit(w);
+                w->close();
+            }
     }
 }
 
@@ -282,8 +351,16 @@ void frmMain::yield() {
     QCoreApplication::processEvents();
 }
 
+QWidget* frmMain::boxOwner() {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    QWidget* active = QApplication::activeWindow();
+    if (active && active->isVisible() && active->windowType() != Qt::Popup && active->windowType() != Qt::ToolTip)
+        return active;
+    return this;
+}
+
 int frmMain::messageBox(std::string_view text, int style, std::string_view title) {
-    QMessageBox box(this);
+    QMessageBox box(boxOwner());
     box.setWindowTitle(title.empty() ? QStringLiteral("Veltrane") : text::fromAnsi(title));
     box.setText(boxText(text));
     switch (style & 0x70) {
@@ -330,14 +407,14 @@ int frmMain::messageBox(std::string_view text, int style, std::string_view title
 
 std::optional<std::string> frmMain::inputBox(std::string_view prompt, std::string_view title, std::string_view defaultText) {
     bool ok = false;
-    const QString answer = QInputDialog::getText(this, title.empty() ? QStringLiteral("Veltrane") : text::fromAnsi(title),
+    const QString answer = QInputDialog::getText(boxOwner(), title.empty() ? QStringLiteral("Veltrane") : text::fromAnsi(title),
                                                  boxText(prompt), QLineEdit::Normal, text::fromAnsi(defaultText), &ok);
     if (!ok) return std::nullopt;
     return text::toAnsi(answer);
 }
 
 std::optional<fs::path> frmMain::chooseFolder(std::string_view title, const fs::path& start) {
-    const QString dir = QFileDialog::getExistingDirectory(this, text::fromAnsi(title), QString::fromStdString(start.string()));
+    const QString dir = QFileDialog::getExistingDirectory(boxOwner(), text::fromAnsi(title), QString::fromStdString(start.string()));
     if (dir.isEmpty()) return std::nullopt;
     return fs::path(dir.toStdString());
 }
@@ -347,10 +424,11 @@ std::vector<fs::path> frmMain::openFiles(std::string_view title, std::string_vie
     const QString filters = qtFileFilters(filter).join(QStringLiteral(";;"));
     const QString start = QString::fromStdString(folder.string());
     QStringList chosen;
+    QWidget* owner = boxOwner();
     if (multiSelect) {
-        chosen = QFileDialog::getOpenFileNames(this, text::fromAnsi(title), start, filters);
+        chosen = QFileDialog::getOpenFileNames(owner, text::fromAnsi(title), start, filters);
     } else {
-        const QString one = QFileDialog::getOpenFileName(this, text::fromAnsi(title), start, filters);
+        const QString one = QFileDialog::getOpenFileName(owner, text::fromAnsi(title), start, filters);
         if (!one.isEmpty()) chosen << one;
     }
     std::vector<fs::path> files;
@@ -383,6 +461,7 @@ QStringList frmMain::qtFileFilters(std::string_view filter) {
 void frmMain::folderChanged(std::string_view table) { RefreshBox(table); }
 
 int frmMain::appendHistoryItem(const core::HistoryItem& item) {
+    if (item.icon == "Error") ++errorsLogged_;
     FolderModel* m = folderModel("History");
     m->appendHistoryItem(item);
     return m->rowCount();

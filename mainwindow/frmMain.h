@@ -22,6 +22,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -144,6 +145,14 @@ public:
     void mnuStatusBar_Click();
     void mnuPrintSetup_Click();
     void mnuHelpContents_Click();
+    // The printer that Print Setup chose for this run ("" the default printer) and, when it chose
+    // printing to a file, that file.
+    struct PrinterChoice {
+        std::string printerName;
+        std::string outputFile;
+        bool operator==(const PrinterChoice&) const = default;
+    };
+    const PrinterChoice& printerChoice() const { return printer_; }
 
     // ---- UiSink ----
     void status(int panel, std::string_view text) override;
@@ -199,6 +208,12 @@ public:
     // "Desc (*.x)|*.x|..." as Qt file-dialog filters; "*.*" matches every name and an
     // extension matches in either case.
     static QStringList qtFileFilters(std::string_view filter);
+    // Whether the desktop has a graphical web browser to hand a page to. Text-mode browsers
+    // (what Debian's www-browser and sensible-browser stand for) show nothing on a desktop.
+    static bool webBrowserAvailable();
+    // The window boxes and dialogs belong to: the one the user is working in (which asked), else
+    // this one.
+    QWidget* boxOwner();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -208,7 +223,11 @@ protected:
     virtual void showHelpTopic(const std::filesystem::path& page);
     // False when there is no web browser to show the page or it could not be started.
     virtual bool openInBrowser(const std::filesystem::path& page);
-    virtual void showPrinterSetup();
+    // The printer setup dialog, starting from `current`; the choice, or nothing when cancelled.
+    virtual std::optional<PrinterChoice> showPrinterSetup(const PrinterChoice& current);
+    // Compacts the database while the window stays painted and answers: the work runs beside the
+    // event loop, with a busy pointer and a note of what is going on.
+    virtual void compactWithFeedback(const std::filesystem::path& folder);
     // Shows a dialog of the program modally and returns its result.
     virtual int execDialog(QDialog& dialog);
 
@@ -264,6 +283,9 @@ private:
     void setFolderIcon(int image);
     void logCommand(std::string_view history);
     void restoreSortMarks();
+    // A report command a person started: a record layout file that is missing is boxed with its
+    // path (the translation itself only logs "53 File not found").
+    void reportCommand(const Folder& f, const std::function<void()>& run);
 
     // Layout helpers.
     int px(double twips) const;
@@ -311,6 +333,7 @@ private:
 
     bool loaded_ = false;
     bool unloaded_ = false;
+    bool compacting_ = false;
     bool refreshing_ = false;
     // The row whose set the preview shows (Edit Data writes into it).
     std::string previewTable_;
@@ -326,7 +349,12 @@ private:
     QPointer<integrator::frmIntegrator> frmIntegrator_;
     std::unique_ptr<MainWindowSteps> integratorSteps_;
     std::unique_ptr<ReportHost> reportHost_;
+    PrinterChoice printer_;
     double tpp_ = 15.0;
+    // Commands in progress (a toolbar button runs its menu command inside its own) and the
+    // "Error" rows logged since the outermost one began.
+    int commandDepth_ = 0;
+    int errorsLogged_ = 0;
 
     // Panes.
     QWidget* client_ = nullptr;

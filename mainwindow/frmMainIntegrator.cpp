@@ -9,6 +9,7 @@
 #include "mainwindow/Reports.h"
 #include "folders/UniqueSelection.h"
 #include "mainwindow/frmMain.h"
+#include "platform/widgets/WindowPlacement.h"
 #include "setup/PluginChoice.h"
 
 namespace vt::mainwindow {
@@ -44,6 +45,7 @@ void frmMain::showIntegrator() {
         if (!integratorSteps_) integratorSteps_ = std::make_unique<MainWindowSteps>(*this);
         frmIntegrator_ = new integrator::frmIntegrator(services_, *integratorSteps_, this);
         frmIntegrator_->Form_Load();
+        widgets::CentreOverOwner(frmIntegrator_, this);
     }
     frmIntegrator_->show();
     frmIntegrator_->raise();

@@ -4,6 +4,7 @@
 
 #include "core/ErrorReporter.h"
 #include "mainwindow/FolderModel.h"
+#include "mainwindow/ReportEngineHost.h"
 #include "folders/OpenInterchange.h"
 #include "mainwindow/frmMainIcons.h"
 #include "platform/settings/Settings.h"
@@ -14,11 +15,13 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTextBrowser>
@@ -53,7 +56,21 @@ void frmMain::runCommand(std::string_view name) {
     if (it == handlers_.end()) return;
     // A handler may rebuild menus; run a copy.
     auto handler = it->second;
+    const bool outermost = commandDepth_ == 0;
+    if (outermost) {
+        // What the status bar said belongs to the command before.
+        panel1_->clear();
+        errorsLogged_ = 0;
+    }
+    ++commandDepth_;
+    struct Depth {
+        int& depth;
+        ~Depth() { --depth; }
+    } depth{commandDepth_};
     handler();
+    // A count of errors in the status bar is easy to miss; it says where the errors are.
+    if (outermost && errorsLogged_ > 0 && !unloaded_)
+        panel1_->setText(text::fromAnsi(core::PointToHistory(text::toAnsi(panel1_->text()), errorsLogged_)));
 }
 
 QAction* frmMain::commandAction(std::string_view name) const {
@@ -355,17 +372,36 @@ void frmMain::mnuRefresh_Click() {
 void frmMain::mnuPrintSetup_Click() {
     logCommand("Selected [File] - [Print Setup]");
     try {
-        showPrinterSetup();
+        const std::optional<PrinterChoice> choice = showPrinterSetup(printer_);
+        if (!choice) return;
+        printer_ = *choice;
+        if (auto* engine = dynamic_cast<EngineReportHost*>(&reportHost()))
+            engine->setPrinter(printer_.printerName, printer_.outputFile);
     } catch (...) {
         core::ReportError(services_);
     }
 }
 
-void frmMain::showPrinterSetup() {
+std::optional<frmMain::PrinterChoice> frmMain::showPrinterSetup(const PrinterChoice& current) {
     QPrinter printer;
+    if (!current.outputFile.empty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(current.outputFile));
+    } else if (!current.printerName.empty()) {
+        printer.setPrinterName(QString::fromStdString(current.printerName));
+    }
     QPrintDialog dialog(&printer, this);
+    dialog.setObjectName(QStringLiteral("frmPrintSetup"));
     dialog.setWindowTitle(QStringLiteral("Print Setup"));
-    dialog.exec();
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    // The dialog chooses the printer that reports are printed on; it prints nothing itself.
+    for (QDialogButtonBox* buttons : dialog.findChildren<QDialogButtonBox*>())
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok)) ok->setText(QStringLiteral("OK"));
+    if (execDialog(dialog) != QDialog::Accepted) return std::nullopt;
+    PrinterChoice choice;
+    if (printer.outputFormat() == QPrinter::PdfFormat) choice.outputFile = printer.outputFileName().toStdString();
+    else choice.printerName = printer.printerName().toStdString();
+    return choice;
 }
 
 void frmMain::mnuHelpContents_Click() {
@@ -377,25 +413,36 @@ void frmMain::mnuHelpContents_Click() {
 
 namespace {
 
-// Whether the desktop can hand a page to a web browser: xdg-open gives it to the default
-// application for HTML, or else to $BROWSER or one of the usual browsers.
-bool webBrowserAvailable() {
-    if (QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty()) return false;
-    if (!qEnvironmentVariableIsEmpty("BROWSER")) return true;
-    for (const char* name : {"x-www-browser", "sensible-browser", "www-browser", "firefox", "firefox-esr",
-                             "chromium", "google-chrome", "epiphany", "konqueror", "falkon"})
-        if (!QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty()) return true;
+// The desktop file the desktop opens a MIME type with, "" when it names none.
+QString defaultApplication(const char* mimeType) {
     QProcess query;
-    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/html")});
+    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), QString::fromLatin1(mimeType)});
     if (!query.waitForFinished(2000)) {
         query.kill();
         query.waitForFinished(500);
-        return false;
+        return {};
     }
-    return query.exitCode() == 0 && !query.readAllStandardOutput().trimmed().isEmpty();
+    if (query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0) return {};
+    return QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
 }
 
 }  // namespace
+
+// xdg-open hands the page to the desktop's choice for HTML, else to $BROWSER, else to the first
+// browser it knows; the text-mode ones at the end of its list would show nothing.
+bool frmMain::webBrowserAvailable() {
+    if (QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty()) return false;
+    if (!qEnvironmentVariableIsEmpty("BROWSER")) return true;
+    for (const char* type : {"text/html", "x-scheme-handler/http"}) {
+        const QString desktopFile = defaultApplication(type);
+        if (!desktopFile.isEmpty() && !QStandardPaths::locate(QStandardPaths::ApplicationsLocation, desktopFile).isEmpty())
+            return true;
+    }
+    for (const char* name : {"x-www-browser", "firefox", "firefox-esr", "chromium", "chromium-browser", "google-chrome",
+                             "epiphany", "konqueror", "falkon", "seamonkey"})
+        if (!QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty()) return true;
+    return false;
+}
 
 bool frmMain::openInBrowser(const std::filesystem::path& page) {
     return webBrowserAvailable() && QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page.string())));

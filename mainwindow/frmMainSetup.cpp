@@ -26,7 +26,7 @@ void frmMain::showAccount() {
 }
 
 void frmMain::showAbout() {
-    setup::frmAbout about(*this, this);
+    setup::frmAbout about(services_, this);
     about.Form_Load();
     execDialog(about);
 }

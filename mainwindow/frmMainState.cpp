@@ -91,6 +91,8 @@ void frmMain::createLogColumns(std::string_view table) {
     for (const auto& [key, width] : columns) cols.push_back({key, key});
     f->model->setColumns(std::move(cols));
     for (int i = 0; i < 6; ++i) f->view->header()->resizeSection(i, px(columns[i].second));
+    // The description is what a log row says: it takes whatever width the list has left.
+    f->view->header()->setStretchLastSection(true);
 }
 
 void frmMain::CreateColumns(std::string_view table) {
@@ -104,6 +106,7 @@ void frmMain::CreateColumns(std::string_view table) {
         f->model->setColumns(cols);
         f->model->setSort(0, f->model->sortOrder());
         for (size_t i = 0; i < widths.size(); ++i) f->view->header()->resizeSection(int(i), px(widths[i]));
+        widthFix(*f, true);
     };
     try {
         const int defaultWidth = int(text::roundHalfEven(folderBarWidth_ / 12.0));
@@ -161,6 +164,8 @@ void frmMain::ListViewLayout(std::string_view action, std::string_view table) {
         const int sortKey = int(storedLayout(settings_, f->table, "SortKey", 0, n - 1, 0));
         const int sortOrder = int(storedLayout(settings_, f->table, "SortOrder", 0, 1, 0));
         f->model->setSort(sortKey, sortOrder);
+        // The icon column keeps the one width the list events give it, from the start on.
+        widthFix(*f, true);
     }
 }
 

@@ -47,6 +47,28 @@ std::optional<EditResult> MapPanels::question() {
     return std::nullopt;
 }
 
+bool MapPanels::askBeforeClosing() {
+    if (!hasMap_) return true;
+    auto answer = [&](const char* what) {
+        if (s_.ui.unattended()) return int(core::vbYes);
+        return s_.ui.messageBox(std::string(what) + "\rSave Changes?", core::vbYesNoCancel | core::vbQuestion,
+                                core::kApplicationName);
+    };
+    if (segmentDirty_) {
+        const int a = answer("Segment Properties");
+        if (a == core::vbCancel) return false;
+        if (a == core::vbYes && !saveSegment(panelKey_).changed) return false;
+        segmentDirty_ = false;
+    }
+    if (elementDirty_) {
+        const int a = answer("Element Properties");
+        if (a == core::vbCancel) return false;
+        if (a == core::vbYes && !saveElement(panelKey_).changed) return false;
+        elementDirty_ = false;
+    }
+    return true;
+}
+
 EditResult MapPanels::saveSegment(std::string_view key) {
     EditResult r = editor().SaveSegment(key, segment_);
     if (r.changed) segmentDirty_ = false;

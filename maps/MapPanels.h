@@ -50,6 +50,9 @@ public:
     // Before add, delete, move, in/out and duplicate: the same question, so unsaved values are
     // saved into their own row before rows move (or dropped), never into another row.
     EditResult confirmPendingEdits() { return askToSave(); }
+    // Before the window closes: the same question with Cancel. False when the window must stay
+    // open: Cancel, or a save that failed (the edits would exist nowhere else).
+    bool askBeforeClosing();
 
     // ---- Saving (the panels' Save buttons) ----
     EditResult saveSegment(std::string_view key);

@@ -28,6 +28,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QSignalBlocker>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTextBlock>
 #include <QTimer>
@@ -119,6 +120,9 @@ void frmMap::buildWindow() {
     mnuClose_->setObjectName(QStringLiteral("mnuClose"));
     connect(mnuClose_, &QAction::triggered, this, [this] { mnuClose_Click(); });
     connect(mnuGuideline_, &QAction::triggered, this, [this] { mnuGuideline_Click(); });
+    sbrStatusBar_ = statusBar();
+    sbrStatusBar_->setObjectName(QStringLiteral("sbrStatusBar"));
+    sbrStatusBar_->setSizeGripEnabled(true);
 
     lvwTSets_ = new QTreeWidget(client);
     lvwTSets_->setObjectName(QStringLiteral("lvwTSets"));
@@ -230,6 +234,13 @@ void frmMap::closeEvent(QCloseEvent* e) {
         return;
     }
     if (loaded_ && !unloaded_) {
+        // Edits of the panels exist nowhere else: they are saved, dropped or the close is called off.
+        syncSegment();
+        syncElement();
+        if (!panels_.askBeforeClosing()) {
+            e->ignore();
+            return;
+        }
         unloaded_ = true;
         MainLayout("Save");
     }
@@ -444,19 +455,75 @@ void frmMap::sstControls_Click(int) {
 
 // ---- Test runs ----
 
+namespace {
+
+// Passes everything on to the program's sink and keeps what a test run reported: its last
+// status text and how many "Error" rows it logged.
+class RunWatch final : public core::UiSink {
+public:
+    explicit RunWatch(core::UiSink& to) : to_(to) {}
+    std::string lastText;
+    int errors = 0;
+
+    void status(int panel, std::string_view text) override {
+        if (panel == 1) lastText.assign(text);
+        to_.status(panel, text);
+    }
+    void progress(int value, int max) override { to_.progress(value, max); }
+    void clearProgress() override { to_.clearProgress(); }
+    void yield() override { to_.yield(); }
+    int messageBox(std::string_view text, int style, std::string_view title) override {
+        return to_.messageBox(text, style, title);
+    }
+    std::optional<std::string> inputBox(std::string_view prompt, std::string_view title,
+                                        std::string_view defaultText) override {
+        return to_.inputBox(prompt, title, defaultText);
+    }
+    std::optional<std::filesystem::path> chooseFolder(std::string_view title, const std::filesystem::path& start) override {
+        return to_.chooseFolder(title, start);
+    }
+    std::vector<std::filesystem::path> openFiles(std::string_view title, std::string_view filter,
+                                                 const std::filesystem::path& folder, bool multiSelect) override {
+        return to_.openFiles(title, filter, folder, multiSelect);
+    }
+    void folderChanged(std::string_view table) override { to_.folderChanged(table); }
+    int appendHistoryItem(const core::HistoryItem& item) override {
+        if (item.icon == "Error") ++errors;
+        return to_.appendHistoryItem(item);
+    }
+    void setFolderNodeText(std::string_view table, std::string_view text) override { to_.setFolderNodeText(table, text); }
+    bool unattended() const override { return to_.unattended(); }
+
+private:
+    core::UiSink& to_;
+};
+
+}  // namespace
+
 void frmMap::cmdProcess_Click() {
     QTreeWidgetItem* item = lvwTSets_->currentItem();
     if (!item) return;
     const MapKey map{text::toAnsi(item->text(0)), text::toAnsi(item->text(1)), text::toAnsi(item->text(2)),
                      text::toAnsi(item->text(3))};
+    // The main window's status bar is behind this window: the run reports here too.
+    sbrStatusBar_->clearMessage();
+    RunWatch watch(s_.ui);
+    const core::Services watched{s_.db, watch, s_.clock, s_.settings};
+    std::string said;
     if (map.direction == "O") {
-        SharedTranslator().ProcessOutbound(s_, map, false);
-        return;
+        const std::string refused = SharedTranslator().ProcessOutbound(watched, map, false);
+        said = refused.empty() ? "Loaded into the Outbox: " + SharedTranslator().lastOutboundFile().filename().string()
+                               : refused;
+    } else {
+        std::optional<folders::FolderSelection> inbox = host_.inbox ? host_.inbox() : std::nullopt;
+        if (!inbox) inbox.emplace(folders::FolderSelection{"Inbox", {}, {}, std::nullopt});
+        SharedTranslator().ProcessInbound(watched, *inbox, map);
+        said = watch.lastText;
     }
-    std::optional<folders::FolderSelection> inbox = host_.inbox ? host_.inbox() : std::nullopt;
-    if (!inbox) inbox.emplace(folders::FolderSelection{"Inbox", {}, {}, std::nullopt});
-    SharedTranslator().ProcessInbound(s_, *inbox, map);
+    sbrStatusBar_->showMessage(text::fromAnsi(core::PointToHistory(said, watch.errors)));
 }
+
+std::string frmMap::statusText() const { return text::toAnsi(sbrStatusBar_->currentMessage()); }
 
 automation::Ref<automation::Recordset> frmMap::TranslateAll(const folders::FolderSelection& list, const MapKey& key,
                                                             bool exportRun, bool silent) {

@@ -30,6 +30,7 @@ class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class QPlainTextEdit;
+class QStatusBar;
 class QTabBar;
 class QToolButton;
 class QTreeWidget;
@@ -86,7 +87,7 @@ public:
     void ShowElementProperties();
     void sstControls_Click(int previousTab);
     void mnuClose_Click();
-    // "Execute Mapper" of either panel.
+    // "Execute Mapper" of either panel; its result shows in the window's status bar.
     void cmdProcess_Click();
     // A panel button by its control name ("cmdSaveSegment", "cmdAddElement", ...).
     void command_Click(std::string_view name);
@@ -133,6 +134,8 @@ public:
     QWidget* bar(Bar which) const;
     QAction* mnuGuideline() const { return mnuGuideline_; }
     QAction* mnuClose() const { return mnuClose_; }
+    // What the status bar says (the result of the last test run).
+    std::string statusText() const;
     // Panel controls by name ("txtSegment", "cboElementType", "cmdSaveSegment", ...).
     QWidget* control(std::string_view name) const;
     // An image of the window's image list by key.
@@ -169,6 +172,8 @@ private:
     void syncElement();
     // Rebuilds the tree after a command that wrote rows, selecting the node it names.
     void afterEdit(const EditResult& result);
+    // The id of a new segment, asked for until it is a valid one or the user cancels.
+    std::optional<std::string> askSegmentId(const std::string& suggested);
     void placePanes();
     void flushImmediate();
     int px(double twips) const;
@@ -219,6 +224,7 @@ private:
     std::array<DesignerBar*, 4> bars_{};
     QAction* mnuGuideline_ = nullptr;
     QAction* mnuClose_ = nullptr;
+    QStatusBar* sbrStatusBar_ = nullptr;
 
     QCheckBox* chkLooping_ = nullptr;
     QCheckBox* chkSegmentExclude_ = nullptr;

@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTreeWidget>
 
@@ -121,7 +122,8 @@ double frmMap::tw(double pixels) const { return text::roundHalfEven(pixels * tpp
 int frmMap::clientWidth() const { return int(tw(width())); }
 int frmMap::clientHeight() const {
     const int menu = menuBar() && !menuBar()->isHidden() ? menuBar()->sizeHint().height() : 0;
-    return int(tw(height() - menu));
+    const int status = sbrStatusBar_ && !sbrStatusBar_->isHidden() ? sbrStatusBar_->sizeHint().height() : 0;
+    return int(tw(height() - menu - status));
 }
 
 DesignerBars frmMap::bars() const {

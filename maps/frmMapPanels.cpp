@@ -6,6 +6,7 @@
 #include "core/ErrorReporter.h"
 #include "core/Globals.h"
 #include "core/RunError.h"
+#include "core/UiSink.h"
 #include "maps/ScriptEditor.h"
 #include "maps/frmMapIcons.h"
 #include "platform/text/AnsiQt.h"
@@ -71,6 +72,14 @@ void frmMap::buildPanels() {
         g->setContentsMargins(px(90), px(60), px(90), px(60));
         g->setVerticalSpacing(px(60));
         txtSegment_ = edit("txtSegment", f);
+        // Save keeps a segment's id: the box shows it, and Add and Duplicate ask for a new one.
+        txtSegment_->setReadOnly(true);
+        txtSegment_->setToolTip(QStringLiteral("Add and Duplicate ask for the ID of the new segment"));
+        {
+            QPalette p = txtSegment_->palette();
+            p.setColor(QPalette::Base, p.color(QPalette::Window));
+            txtSegment_->setPalette(p);
+        }
         chkLooping_ = check("chkLooping", "Looping", nullptr, f);
         chkSegmentExclude_ = check("chkSegmentExclude", "Exclude", "Exclude Segment", f);
         txtSegmentName_ = edit("txtSegmentName", f);
@@ -316,6 +325,20 @@ void frmMap::ShowElementProperties() {
 
 // ---- Commands ----
 
+std::optional<std::string> frmMap::askSegmentId(const std::string& suggested) {
+    std::string shown = suggested;
+    for (;;) {
+        std::optional<std::string> typed = s_.ui.inputBox("Enter Segment ID:", core::kApplicationName, shown);
+        if (!typed) return std::nullopt;
+        std::string refusal;
+        if (CheckSegmentId(*typed, &refusal)) return typed;
+        core::ShowNotice(s_, refusal, core::vbCritical | core::vbOKOnly);
+        // The typed id comes back for correcting.
+        shown = *typed;
+        if (s_.ui.unattended()) return std::nullopt;
+    }
+}
+
 void frmMap::afterEdit(const EditResult& result) {
     if (!result.changed) return;
     selectedKey_ = result.selectedKey;
@@ -332,10 +355,15 @@ void frmMap::command_Click(std::string_view name) {
     } else if (name == "cmdSaveElement") {
         afterEdit(panels_.saveElement(key));
     } else {
+        std::string typed;
+        if (name == "cmdAddSegment" || name == "cmdDuplicateSegment") {
+            const std::optional<std::string> id = askSegmentId(name == "cmdDuplicateSegment" ? panels_.segment().segment : "");
+            if (!id) return;
+            typed = *id;
+        }
         // Unsaved values go into their own row (or are dropped) before rows move.
         const EditResult pending = panels_.confirmPendingEdits();
         MapEditor editor = panels_.editor();
-        const std::string typed = text::toAnsi(txtSegment_->text());
         EditResult r;
         if (name == "cmdAddSegment") r = editor.AddSegment(key, typed);
         else if (name == "cmdDeleteSegment") r = editor.DeleteSegment(key);

@@ -103,9 +103,8 @@ PartnerEditor::EditStep PartnerEditor::editOrSave(const PartnerRow& screen) {
                                         core::kApplicationName);
     if (answer == core::vbCancel) return EditStep::KeepEditing;
     if (answer == core::vbYes) {
-        bool failed = false;
-        savePartner(screen, failed);
-        if (failed) return EditStep::KeepEditing;
+        // A refused name stays in the field for correcting, with every other edit.
+        if (!savePartner(screen)) return EditStep::KeepEditing;
     } else if (answer != core::vbNo) {
         return EditStep::KeepEditing;
     }
@@ -118,8 +117,7 @@ PartnerEditor::EditStep PartnerEditor::editOrSave(const PartnerRow& screen) {
     return EditStep::Shown;
 }
 
-bool PartnerEditor::savePartner(PartnerRow screen, bool& failed) {
-    failed = false;
+bool PartnerEditor::savePartner(PartnerRow screen) {
     screen.partner = text::trim(screen.partner);
     if (auto refusal = checkPartnerName(screen.partner, NameUse::Save)) {
         s_.ui.messageBox(refusal->text, refusal->style, core::kApplicationName);
@@ -167,7 +165,6 @@ bool PartnerEditor::savePartner(PartnerRow screen, bool& failed) {
         savepoint.release();
         return true;
     } catch (...) {
-        failed = true;
         core::ReportError(s_);
         return false;
     }
@@ -175,21 +172,26 @@ bool PartnerEditor::savePartner(PartnerRow screen, bool& failed) {
 
 bool PartnerEditor::addPartner() {
     if (editing_) return false;
-    const auto answer = s_.ui.inputBox("Enter Trading Partner Name:", core::kApplicationName, "");
-    if (!answer || answer->empty()) return false;
-    const std::string& name = *answer;
-    if (auto refusal = checkPartnerName(name, NameUse::Add)) {
-        s_.ui.messageBox(refusal->text, refusal->style, core::kApplicationName);
-        return false;
-    }
-    try {
-        if (nameTaken(name, 0)) {
-            const Refusal r = duplicatePartnerRefusal(name);
-            s_.ui.messageBox(r.text, r.style, core::kApplicationName);
+    std::string name;
+    for (;;) {
+        const auto answer = s_.ui.inputBox("Enter Trading Partner Name:", core::kApplicationName, name);
+        if (!answer || answer->empty()) return false;
+        name = *answer;
+        std::optional<Refusal> refusal = checkPartnerName(name, NameUse::Add);
+        try {
+            if (!refusal && nameTaken(name, 0)) refusal = duplicatePartnerRefusal(name);
+        } catch (...) {
+            core::ReportError(s_);
             return false;
         }
-        auto insert = s_.db.prepare("INSERT INTO Partner (Partner) VALUES (?1)");
-        insert.bind(1, name);
+        if (!refusal) break;
+        s_.ui.messageBox(refusal->text, refusal->style, core::kApplicationName);
+        // Asked again with the refused name, for correcting.
+    }
+    try {
+        // Envelopes built before the separators are edited must still be readable.
+        auto insert = s_.db.prepare("INSERT INTO Partner (Partner, Segment, element, Sub) VALUES (?1, ?2, ?3, ?4)");
+        insert.bindAll(name, int('~'), int('*'), int('>'));
         insert.run();
         const std::int64_t id = s_.db.lastInsertId();
         ids_.push_back(id);

@@ -44,18 +44,19 @@ public:
 
     enum class EditStep { Nothing, Editing, KeepEditing, Shown };
     // Edit in view mode; in edit mode asks "Save Changes?" and on Yes saves `screen` (the fields
-    // as the window holds them; id is ignored). Errors are reported.
+    // as the window holds them; id is ignored). A refused name or a failed save keeps edit mode
+    // with the edits. Errors are reported.
     EditStep editOrSave(const PartnerRow& screen);
 
-    // Asks for a name and adds the partner; true when one was added (it is then current).
+    // Asks for a name (a refused one is offered again for correcting) and adds the partner with
+    // the separators "~", "*" and ">"; true when one was added (it is then current).
     bool addPartner();
     // Warns, then removes the current partner with its sets and maps; true when removed.
     bool removePartner();
 
 private:
-    // Writes the screen's values; false when refused (message shown) or failed (reported), with
-    // `failed` telling the two apart.
-    bool savePartner(PartnerRow screen, bool& failed);
+    // Writes the screen's values; false when refused (message shown) or failed (reported).
+    bool savePartner(PartnerRow screen);
     bool nameTaken(std::string_view name, std::int64_t exceptId);
 
     const core::Services& s_;

@@ -1,5 +1,11 @@
 #include "setup/SystemInfo.h"
 
+#include "platform/db/Database.h"
+#include "platform/settings/Settings.h"
+#include "setup/VersionInfo.h"
+
+#include <curl/curl.h>
+#include <openssl/crypto.h>
 #include <unistd.h>
 
 namespace vt::setup {
@@ -19,6 +25,49 @@ std::filesystem::path findSystemInfoProgram(std::string_view searchPath) {
         }
     }
     return {};
+}
+
+namespace {
+
+std::string databaseEngine(db::Database& db) {
+    if (!db.isOpen()) return "SQLCipher (no database open)";
+    try {
+        return "SQLCipher " + cipherVersion(db) + " (SQLite " + db.scalarText("SELECT sqlite_version()") + ")";
+    } catch (...) {
+        return "SQLCipher (version not readable)";
+    }
+}
+
+}  // namespace
+
+std::vector<SystemDetail> SystemDetails(db::Database& db, const Settings& settings, std::string_view qtVersion,
+                                        std::string_view operatingSystem) {
+    const VersionInfo& v = programVersion();
+    std::string built = buildDateText(executablePath());
+    if (const auto colon = built.find(": "); colon != std::string::npos) built.erase(0, colon + 2);
+    const std::string stored = settings.get("Folders", "Database");
+    std::string settingsFile = "(not a file)";
+    if (const auto* file = dynamic_cast<const FileSettings*>(&settings)) settingsFile = file->fileName().string();
+    const curl_version_info_data* curl = curl_version_info(CURLVERSION_NOW);
+    return {
+        {"Program", "Veltrane " + std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.revision)},
+        {"Build Date", built},
+        {"Program File", executablePath().string()},
+        {"Qt", std::string(qtVersion)},
+        {"Database Engine", databaseEngine(db)},
+        {"OpenSSL", OpenSSL_version(OPENSSL_VERSION)},
+        {"libcurl", curl && curl->version ? std::string(curl->version) : std::string("unknown")},
+        {"Data Folder", dataRoot().string()},
+        {"Database Folder", stored.empty() ? dataRoot().string() : stored},
+        {"Settings File", settingsFile},
+        {"Operating System", std::string(operatingSystem)},
+    };
+}
+
+std::string SystemDetailsText(const std::vector<SystemDetail>& details) {
+    std::string out;
+    for (const SystemDetail& d : details) out += d.name + ": " + d.value + "\n";
+    return out;
 }
 
 }  // namespace vt::setup

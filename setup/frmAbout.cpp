@@ -1,21 +1,28 @@
 #include "setup/frmAbout.h"
 
 #include "core/Globals.h"
+#include "core/Services.h"
 #include "core/UiSink.h"
 #include "platform/settings/Settings.h"
 #include "setup/SystemInfo.h"
 
+#include <QClipboard>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QGuiApplication>
+#include <QHeaderView>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QPushButton>
+#include <QSysInfo>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace vt::setup {
@@ -42,8 +49,8 @@ QString aboutLinkAddress() {
     return QUrl::fromLocalFile(QString::fromStdString((shareFolder() / "Welcome.htm").string())).toString();
 }
 
-frmAbout::frmAbout(core::UiSink& ui, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), ui_(ui) {
+frmAbout::frmAbout(const core::Services& s, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), s_(s) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About Veltrane"));
 
@@ -109,6 +116,8 @@ void frmAbout::Form_Load() {
     setLinkColour(Qt::black, false);
     lblURL_->adjustSize();
     picture1_->setFixedSize(lblURL_->size());
+    // The link's address is a file of the installation: a path means nothing to the reader.
+    picture1_->hide();
     labels_.fill();
 }
 
@@ -170,10 +179,66 @@ bool frmAbout::startProgram(const std::filesystem::path& program) {
     return QProcess::startDetached(QString::fromStdString(program.string()), {});
 }
 
+int frmAbout::execDialog(QDialog& dialog) { return dialog.exec(); }
+
 void frmAbout::StartSysInfo() {
+    const QString os = QSysInfo::prettyProductName() + QStringLiteral(" (") + QSysInfo::kernelType() +
+                       QLatin1Char(' ') + QSysInfo::kernelVersion() + QStringLiteral(", ") +
+                       QSysInfo::currentCpuArchitecture() + QLatin1Char(')');
+    const std::vector<SystemDetail> details = SystemDetails(s_.db, s_.settings, qVersion(), os.toStdString());
+
+    QDialog box(this);
+    box.setObjectName(QStringLiteral("frmSystemInfo"));
+    box.setWindowTitle(QStringLiteral("System Information"));
+    auto* list = new QTreeWidget(&box);
+    list->setObjectName(QStringLiteral("lvwDetails"));
+    list->setColumnCount(2);
+    list->setHeaderLabels({QStringLiteral("Item"), QStringLiteral("Value")});
+    list->setRootIsDecorated(false);
+    list->setSelectionMode(QAbstractItemView::NoSelection);
+    list->setFocusPolicy(Qt::NoFocus);
+    for (const SystemDetail& d : details)
+        new QTreeWidgetItem(list, {QString::fromStdString(d.name), QString::fromStdString(d.value)});
+    list->resizeColumnToContents(0);
+    list->resizeColumnToContents(1);
+
+    auto* copy = new QPushButton(QStringLiteral("&Copy"), &box);
+    copy->setObjectName(QStringLiteral("cmdCopy"));
+    copy->setToolTip(QStringLiteral("Copy these details, for a support request"));
+    auto* ok = new QPushButton(QStringLiteral("OK"), &box);
+    ok->setObjectName(QStringLiteral("cmdOk"));
+    ok->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(copy);
+    if (!findSystemInfoProgram(searchPath()).empty()) {
+        auto* desktop = new QPushButton(QStringLiteral("&Desktop System Info..."), &box);
+        desktop->setObjectName(QStringLiteral("cmdDesktop"));
+        desktop->setAutoDefault(false);
+        buttons->addWidget(desktop);
+        connect(desktop, &QPushButton::clicked, this, &frmAbout::StartDesktopSysInfo);
+    }
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    auto* layout = new QVBoxLayout(&box);
+    layout->addWidget(list, 1);
+    layout->addLayout(buttons);
+    connect(copy, &QPushButton::clicked, &box, [details] {
+        QGuiApplication::clipboard()->setText(QString::fromStdString(SystemDetailsText(details)));
+    });
+    connect(ok, &QPushButton::clicked, &box, &QDialog::accept);
+
+    // Every row in view, paths included, within the screen.
+    const int rows = list->topLevelItemCount();
+    const int wanted = list->header()->length() + 2 * list->frameWidth() + 4;
+    const int tall = list->header()->height() + rows * list->sizeHintForRow(0) + 2 * list->frameWidth() + 4;
+    list->setMinimumSize(std::min(wanted, 1000), std::min(tall, 600));
+    execDialog(box);
+}
+
+void frmAbout::StartDesktopSysInfo() {
     const std::filesystem::path program = findSystemInfoProgram(searchPath());
     if (!program.empty() && startProgram(program)) return;
-    ui_.messageBox(kSystemInfoUnavailable, core::vbOKOnly, core::kApplicationName);
+    s_.ui.messageBox(kSystemInfoUnavailable, core::vbOKOnly, core::kApplicationName);
 }
 
 }  // namespace vt::setup

@@ -1,6 +1,6 @@
 #pragma once
-// The About box: the product's name, version, build date and legal texts, a link, and the
-// desktop's system-information program.
+// The About box: the product's name, version, build date and legal texts, and the program's
+// system information (with the desktop's system-information program when one is installed).
 
 #include "setup/ProductLabels.h"
 
@@ -14,7 +14,7 @@ class QPushButton;
 class QTimer;
 
 namespace vt::core {
-class UiSink;
+struct Services;
 }
 
 namespace vt::setup {
@@ -39,10 +39,14 @@ protected:
 class frmAbout : public QDialog {
     Q_OBJECT
 public:
-    explicit frmAbout(core::UiSink& ui, QWidget* parent = nullptr);
+    explicit frmAbout(const core::Services& s, QWidget* parent = nullptr);
 
     void Form_Load();
+    // Shows the details a support request needs, with Copy; from there the desktop's
+    // system-information program, when one is installed.
     void StartSysInfo();
+    // Starts the desktop's system-information program, or says it is unavailable.
+    void StartDesktopSysInfo();
     void lblURL_MouseMove();
     void lblURL_MouseDown();
     void lblURL_MouseUp();
@@ -65,11 +69,12 @@ protected:
     virtual bool startProgram(const std::filesystem::path& program);
     virtual void openAddress(const QString& address);
     virtual std::string searchPath() const;
+    virtual int execDialog(QDialog& dialog);
 
 private:
     void setLinkColour(const QColor& colour, bool underline);
 
-    core::UiSink& ui_;
+    const core::Services& s_;
     ProductLabels labels_;
     QWidget* picture1_ = nullptr;
     LinkLabel* lblURL_ = nullptr;

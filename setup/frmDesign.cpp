@@ -3,6 +3,7 @@
 
 #include "setup/frmDesign.h"
 
+#include "platform/widgets/WindowPlacement.h"
 #include "setup/frmReport.h"
 
 #include <QCloseEvent>
@@ -28,7 +29,10 @@ frmDesign::~frmDesign() = default;
 frmDesign* frmDesign::instance() { return gDesignerWindow; }
 
 frmDesign* frmDesign::Show(std::shared_ptr<report::ReportDocument> report) {
-    if (!gDesignerWindow) gDesignerWindow = new frmDesign();
+    if (!gDesignerWindow) {
+        gDesignerWindow = new frmDesign();
+        widgets::CentreOverOwner(gDesignerWindow);
+    }
     // Another template replaces the one on the canvas only when nothing unsaved is lost.
     if (gDesignerWindow->crxDesigner_->isModified() && gDesignerWindow->crxDesigner_->reportObject() != report) {
         const int answer = gDesignerWindow->askSave();

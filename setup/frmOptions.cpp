@@ -54,16 +54,17 @@ frmOptions::frmOptions(const core::Services& s, std::function<int(std::string_vi
     sstOptions_->addTab(buildFilter(), QStringLiteral("Selection Filter"));
     sstOptions_->addTab(buildViewer(), QStringLiteral("Report Viewer"));
 
-    cmdOk_ = new QPushButton(QStringLiteral("OK"), this);
+    // Access keys that no check box of the tabs uses.
+    cmdOk_ = new QPushButton(QStringLiteral("&OK"), this);
     cmdOk_->setObjectName(QStringLiteral("cmdOk"));
-    cmdCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancel_ = new QPushButton(QStringLiteral("&Cancel"), this);
     cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
-    cmdApply_ = new QPushButton(QStringLiteral("Apply"), this);
+    cmdApply_ = new QPushButton(QStringLiteral("Appl&y"), this);
     cmdApply_->setObjectName(QStringLiteral("cmdApply"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     for (QPushButton* b : {cmdOk_, cmdCancel_, cmdApply_}) {
-        b->setToolTip(b->text());
+        b->setToolTip(QString(b->text()).remove(QLatin1Char('&')));
         b->setAutoDefault(false);
         buttons->addWidget(b);
     }

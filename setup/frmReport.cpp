@@ -5,6 +5,7 @@
 
 #include "platform/settings/Settings.h"
 #include "platform/text/Text.h"
+#include "platform/widgets/WindowPlacement.h"
 #include "setup/SetupSettings.h"
 
 #include <QPointer>
@@ -49,7 +50,10 @@ frmReport::~frmReport() = default;
 frmReport* frmReport::instance() { return gViewerWindow; }
 
 frmReport* frmReport::Show(const Settings& settings, std::shared_ptr<report::ReportDocument> report) {
-    if (!gViewerWindow) gViewerWindow = new frmReport(settings);
+    if (!gViewerWindow) {
+        gViewerWindow = new frmReport(settings);
+        widgets::CentreOverOwner(gViewerWindow);
+    }
     gViewerWindow->Form_Load(std::move(report));
     bringToFront(gViewerWindow.data());
     return gViewerWindow;

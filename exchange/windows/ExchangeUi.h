@@ -1,30 +1,30 @@
 #pragma once
-// What the Exchange window's logic asks of the windows, with the window as the owner of its own
-// boxes: the network editor's questions and a script's MsgBox and InputBox come up over the
-// Exchange window, not over the main window behind it. Everything else goes to the main window's
-// sink. Yielding runs this thread's window events (at most every 50 ms), so a session keeps the
-// window alive and its Cancel button pressable.
+// What the Exchange window's logic asks of the windows: everything goes to the main window's sink
+// (whose boxes belong to the window in front, so the network editor's questions and a script's
+// MsgBox come up over the Exchange window) except yielding, which runs this thread's window events
+// at most every 50 ms, so a session keeps the window alive and its Cancel button pressable.
 
 #include "core/UiSink.h"
 
 #include <QElapsedTimer>
 
-class QWidget;
-
 namespace vt::exchange {
 
 class ExchangeUi final : public core::UiSink {
 public:
-    // With `ownBoxes` false the boxes, too, go to `inner` (tests answer them there).
-    ExchangeUi(QWidget* owner, core::UiSink& inner, bool ownBoxes);
+    explicit ExchangeUi(core::UiSink& inner);
 
     void status(int panel, std::string_view text) override { inner_.status(panel, text); }
     void progress(int value, int max) override { inner_.progress(value, max); }
     void clearProgress() override { inner_.clearProgress(); }
     void yield() override;
-    int messageBox(std::string_view text, int style, std::string_view title) override;
+    int messageBox(std::string_view text, int style, std::string_view title) override {
+        return inner_.messageBox(text, style, title);
+    }
     std::optional<std::string> inputBox(std::string_view prompt, std::string_view title,
-                                        std::string_view defaultText) override;
+                                        std::string_view defaultText) override {
+        return inner_.inputBox(prompt, title, defaultText);
+    }
     std::optional<std::filesystem::path> chooseFolder(std::string_view title,
                                                       const std::filesystem::path& start) override {
         return inner_.chooseFolder(title, start);
@@ -41,10 +41,7 @@ public:
     bool unattended() const override { return inner_.unattended(); }
 
 private:
-    bool owns() const;
-    QWidget* owner_;
     core::UiSink& inner_;
-    bool ownBoxes_;
     QElapsedTimer lastYield_;
 };
 

@@ -9,6 +9,9 @@
 #include "exchange/windows/ScriptWidgets.h"
 #include "keystrand/qt/QtComboTarget.h"
 #include "platform/text/AnsiQt.h"
+#include "platform/widgets/ProgramExit.h"
+#include "platform/widgets/TabFocus.h"
+#include "platform/widgets/WindowPlacement.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -34,6 +37,8 @@
 #include <QTimeEdit>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace vt::exchange {
 
@@ -82,9 +87,9 @@ QLineEdit* numberBox() {
 
 }  // namespace
 
-frmExchange::frmExchange(const core::Services& services, QWidget* parent, bool ownBoxes)
+frmExchange::frmExchange(const core::Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window),
-      ui_(this, services.ui, ownBoxes),
+      ui_(services.ui),
       s_{services.db, ui_, services.clock, services.settings},
       editor_(s_),
       scheduler_(s_) {
@@ -111,7 +116,10 @@ frmExchange::~frmExchange() {
 
 frmExchange* frmExchange::open(const core::Services& services, QWidget* mainWindow) {
     static QPointer<frmExchange> window;
-    if (!window) window = new frmExchange(services, mainWindow, true);
+    if (!window) {
+        window = new frmExchange(services, mainWindow);
+        widgets::CentreOverOwner(window, mainWindow);
+    }
     if (!window->isVisible()) {
         window->Form_Load();
         window->show();
@@ -125,6 +133,7 @@ frmExchange* frmExchange::open(const core::Services& services, QWidget* mainWind
 
 void frmExchange::buildLayout() {
     sstInternet = new QTabWidget;
+    widgets::KeepFocusOnTabs(sstInternet);
 
     auto* networks = new QWidget;
     lvwNetworks = new QTreeWidget;
@@ -242,7 +251,13 @@ void frmExchange::buildLayout() {
         if (editor_.selected() >= 0) sessions_->cmdReceive_Click(ControlsFor(editor_.at(editor_.selected())));
     });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { sessions_->cancelSession(); });
-    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    // Scheduled sessions stop with the window: Close and the close box ask first, the main window
+    // closing everything at exit does not.
+    connect(cmdClose, &QPushButton::clicked, this, [this] {
+        if (!confirmClose()) return;
+        closeConfirmed_ = true;
+        if (!close()) closeConfirmed_ = false;
+    });
 }
 
 QWidget* frmExchange::buildConnectionTab() {
@@ -458,11 +473,21 @@ void frmExchange::FillReferences() {
 
 // ---- Closing ----
 
+bool frmExchange::confirmClose() {
+    const auto& networks = editor_.networks();
+    if (std::none_of(networks.begin(), networks.end(),
+                     [](const NetworkSettings& n) { return n.checkTime == 1 || n.checkInterval == 1; }))
+        return true;
+    return s_.ui.messageBox("Scheduled sessions stop when the Exchange window is closed.\r\n\r\nClose the Exchange window?",
+                            core::vbYesNo | core::vbQuestion, core::kApplicationName) == core::vbYes;
+}
+
 void frmExchange::closeEvent(QCloseEvent* event) {
-    if (sessions_->isBusy()) {
+    if (sessions_->isBusy() || (!closeConfirmed_ && !widgets::ClosingAtExit(this) && !confirmClose())) {
         event->ignore();
         return;
     }
+    closeConfirmed_ = false;   // the window is shown again later
     tmrScheduler->stop();
     providers_.releaseHeld();
     sessions_->flushPendingLog();

@@ -31,9 +31,7 @@ namespace vt::exchange {
 
 class frmExchange final : public QWidget, public SessionView, public ScheduleRunner {
 public:
-    // With `ownBoxes` the window shows its questions itself, over itself; otherwise they go to
-    // the services' sink.
-    explicit frmExchange(const core::Services& services, QWidget* parent = nullptr, bool ownBoxes = false);
+    explicit frmExchange(const core::Services& services, QWidget* parent = nullptr);
     ~frmExchange() override;
 
     // Shows the one window, loading it first when it is not shown (Tools > Exchange...).
@@ -63,6 +61,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // True when no network is scheduled, or the user agrees that the scheduled sessions stop.
+    bool confirmClose();
+    bool closeConfirmed_ = false;   // Close asked already
     void buildLayout();
     QWidget* buildConnectionTab();
     QWidget* buildSchedulerTab();

@@ -137,7 +137,7 @@ TEST_F(Editor, SaveWritesTheScreenAndKeepsStoredNumbersForNonNumbers) {
     EXPECT_EQ(editor.row().isa06, "OURID");
 }
 
-TEST_F(Editor, RefusedNamesDropTheEditsAndReturnToViewMode) {
+TEST_F(Editor, RefusedNamesKeepTheEditsInEditModeForCorrecting) {
     three();
     struct Case {
         const char* name;
@@ -148,25 +148,29 @@ TEST_F(Editor, RefusedNamesDropTheEditsAndReturnToViewMode) {
         {"", "box 48 Veltrane: Enter a longer Trading Partner Name! (Min 6)"},
         {"bravo02", "box 16 Veltrane: Trading Partner bravo02 already exists!"},
     };
+    ASSERT_EQ(editor.editOrSave(editor.row()), Step::Editing);
     for (const auto& c : cases) {
-        ASSERT_EQ(editor.editOrSave(editor.row()), Step::Editing);
         PartnerRow screen = editor.row();
         screen.partner = c.name;
         screen.isa06 = "CHANGED";
         ui.events.clear();
-        EXPECT_EQ(editor.editOrSave(screen), Step::Shown) << c.name;
+        // The window keeps its fields as they are, the name there to be corrected.
+        EXPECT_EQ(editor.editOrSave(screen), Step::KeepEditing) << c.name;
         EXPECT_EQ(ui.events.size(), 2u);
         EXPECT_EQ(ui.events.back(), c.box);
-        EXPECT_FALSE(editor.editing());
+        EXPECT_TRUE(editor.editing());
         EXPECT_EQ(names(), "ALPHA01 BRAVO02 CHARLIE3 ");
-        EXPECT_EQ(editor.row().isa06, "");
+        EXPECT_EQ(rows(db, "Partner", "ISA06")[0], "");
     }
-    // Its own name in another case is no duplicate.
-    editor.editOrSave(editor.row());
+    // The corrected name saves everything edited meanwhile; its own name in another case is no
+    // duplicate.
     PartnerRow screen = editor.row();
     screen.partner = "Alpha01";
+    screen.isa06 = "CHANGED";
     EXPECT_EQ(editor.editOrSave(screen), Step::Shown);
     EXPECT_EQ(names(), "Alpha01 BRAVO02 CHARLIE3 ");
+    EXPECT_EQ(rows(db, "Partner", "ISA06")[0], "CHANGED");
+    EXPECT_FALSE(editor.editing());
 }
 
 TEST_F(Editor, RenameCarriesSetsAndMapsButNotFolderRows) {
@@ -219,18 +223,25 @@ TEST_F(Editor, AddChecksTheNameAndShowsTheNewPartner) {
     };
     for (const auto& c : refused) {
         ui.events.clear();
-        ui.inputAnswers = {c.answer};
+        ui.inputAnswers = {c.answer};   // then cancelled
         EXPECT_FALSE(editor.addPartner());
         EXPECT_EQ(ui.events.front(), "input Veltrane: Enter Trading Partner Name: []");
-        EXPECT_EQ(ui.events.size(), c.box ? 2u : 1u);
+        EXPECT_EQ(ui.events.size(), c.box ? 3u : 1u);
         if (c.box) {
-            EXPECT_EQ(ui.events.back(), c.box);
+            EXPECT_EQ(ui.events[1], c.box);
+            // Asked again with the refused name in the field, for correcting.
+            EXPECT_EQ(ui.events[2], "input Veltrane: Enter Trading Partner Name: [" + *c.answer + "]");
         }
     }
     EXPECT_EQ(editor.position(), 1);
-    ui.inputAnswers = {std::string("Delta04")};
+    ui.inputAnswers = {std::string("Delta 04"), std::string("Delta04")};
     EXPECT_TRUE(editor.addPartner());
     EXPECT_EQ(names(), "ALPHA01 BRAVO02 CHARLIE3 Delta04 ");
+    // A new partner's envelopes are usable before its separators are edited.
+    EXPECT_EQ(rows(db, "Partner", "Segment, element, Sub")[3], "126|42|62");
+    EXPECT_EQ(editor.row().segment, 126);
+    EXPECT_EQ(editor.row().element, 42);
+    EXPECT_EQ(editor.row().sub, 62);
     EXPECT_EQ(editor.title(), "Partner 4 of 4 -- Delta04");
     EXPECT_FALSE(editor.editing());
     ASSERT_EQ(ui.history.size(), 1u);

@@ -1,5 +1,5 @@
 // Saves a picture of the partner window over a partner registered by reading an interchange:
-//   xvfb-run -a -s "-screen 0 1280x900x24" vt_partners_screenshot out.png [isa|gs|transactions|picker|empty|edit]
+//   xvfb-run -a -s "-screen 0 1280x900x24" vt_partners_screenshot out.png [isa|gs|transactions|picker|empty|edit|new]
 // Built with the tests, never run by them.
 
 #include "core/Globals.h"
@@ -47,7 +47,7 @@ protected:
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::cerr << "usage: vt_partners_screenshot out.png [isa|gs|transactions|picker|empty|edit]\n";
+        std::cerr << "usage: vt_partners_screenshot out.png [isa|gs|transactions|picker|empty|edit|new]\n";
         return 2;
     }
     QApplication app(argc, argv);
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     settings.set("Folders", "Import", (home / "Import").string());
     vt::core::Services s{db, ui, clock, settings};
 
-    if (mode != "empty") {
+    if (mode != "empty" && mode != "new") {
         vt::test::X12 x;
         x.isa("000001201", "ACME", "VT").gs("1201", "PO", "20240305", "0931", "004010", "SUPPLY", "HQ");
         x.po("0001").po("0002").ge();
@@ -86,7 +86,12 @@ int main(int argc, char** argv) {
     w.picture = QString::fromLocal8Bit(argv[1]);
     w.Form_Load();
     w.show();
-    if (mode == "gs" || mode == "edit") w.sstPartner()->setCurrentIndex(1);
+    if (mode == "new") {
+        // A partner added by name, before anything else is edited.
+        ui.inputAnswers = {std::string("NEWONE1")};
+        w.mnuAddPartner_Click();
+    }
+    if (mode == "gs" || mode == "edit" || mode == "new") w.sstPartner()->setCurrentIndex(1);
     if (mode == "edit") w.mnuEditPartner_Click();
     if (mode == "transactions" || mode == "picker") w.sstPartner()->setCurrentIndex(2);
     QTimer::singleShot(600, &w, [&] {

@@ -221,6 +221,51 @@ TEST_F(PartnersWindow, OnlyTheActiveXHeaderAsksForAPluginLibrary) {
     EXPECT_EQ(vt::test::rows(db, "Transactions", "ActiveX"), std::vector<std::string>{""});
 }
 
+TEST_F(PartnersWindow, ANewPartnerHasUsableEnvelopesAndARefusedNameStaysToBeCorrected) {
+    ScriptedPartners& w = static_cast<ScriptedPartners&>(open());
+    ui.inputAnswers = {std::string("NEW 01"), std::string("NEWONE1")};
+    w.mnuAddPartner_Click();
+    EXPECT_EQ(ui.eventsStartingWith("input"),
+              (std::vector<std::string>{"input Veltrane: Enter Trading Partner Name: []",
+                                        "input Veltrane: Enter Trading Partner Name: [NEW 01]"}));
+    EXPECT_EQ(title(), "Partner 1 of 1 -- NEWONE1");
+    EXPECT_EQ(w.fieldText("cboPartnerSt"), "126 -- (~)");
+    EXPECT_EQ(w.fieldText("cboPartnerEd"), "042 -- (*)");
+    EXPECT_EQ(w.fieldText("cboPartnerSed"), "062 -- (>)");
+
+    // An envelope built before the separators are edited reads as X12.
+    w.sstPartner()->setCurrentIndex(2);
+    w.onDialog = [](QDialog& d) {
+        auto& picker = static_cast<frmStandard&>(d);
+        picker.lvwStandard()->setCurrentItem(picker.lvwStandard()->topLevelItem(0));
+        picker.cmdOK()->click();
+        return int(QDialog::Accepted);
+    };
+    w.cmdAdd_Click(0);
+    const std::string preview = w.fieldText("txtPreview");
+    ASSERT_FALSE(preview.empty());
+    EXPECT_EQ(preview.substr(0, 4), "ISA*");
+    EXPECT_EQ(preview.substr(preview.find("\r\n") - 2, 2), ">~");
+
+    // Edit, a name Save refuses: the name and the other edits stay in edit mode, to be corrected.
+    w.mnuEditPartner_Click();
+    auto* name = static_cast<QLineEdit*>(w.control("txtPartner"));
+    name->setText(QStringLiteral("NEW/ONE 1"));
+    static_cast<QLineEdit*>(w.control("txtISA06"))->setText(QStringLiteral("OURS"));
+    ui.boxAnswers = {vt::core::vbYes};
+    w.mnuEditPartner_Click();
+    EXPECT_EQ(ui.eventsStartingWith("box").back(), "box 16 Veltrane: Invalid Trading Partner Name!");
+    EXPECT_EQ(w.fieldText("txtPartner"), "NEW/ONE 1");
+    EXPECT_EQ(w.fieldText("txtISA06"), "OURS");
+    EXPECT_TRUE(name->isEnabled());
+    EXPECT_EQ(w.mnuEditPartner()->text(), QStringLiteral("&Save"));
+    name->setText(QStringLiteral("NEWONE2"));
+    ui.boxAnswers = {vt::core::vbYes};
+    w.mnuEditPartner_Click();
+    EXPECT_EQ(title(), "Partner 1 of 1 -- NEWONE2");
+    EXPECT_EQ(vt::test::rows(db, "Partner", "Partner, ISA06"), std::vector<std::string>{"NEWONE2|OURS"});
+}
+
 // Alt with a letter reaches one control, whichever tab is in front.
 TEST_F(PartnersWindow, AccessKeysOfWhatIsShownAreUnique) {
     receive("ACME", "SUPPLY", "000000001");

@@ -20,9 +20,11 @@ using vt::mainwindow::frmProperties;
 
 const std::string kPartner = "SENDERAPPSRECEIVERAPPR";
 const char* const kInboundFilter =
-    "All Files (*.*)|*.*|Inbound Characters (*.IC)|*.IC|Electronic Document Interchange (*.EDI)|*.EDI";
+    "All Files (*.*)|*.*|X12 Files (*.x12;*.edi;*.txt;*.dat)|*.x12;*.edi;*.txt;*.dat|"
+    "Inbound Characters (*.IC)|*.IC|Electronic Document Interchange (*.EDI)|*.EDI";
 const char* const kOutboundFilter =
-    "All Files (*.*)|*.*|Outbound Characters (*.OC)|*.OC|Electronic Document Interchange (*.EDI)|*.EDI";
+    "All Files (*.*)|*.*|X12 Files (*.x12;*.edi;*.txt;*.dat)|*.x12;*.edi;*.txt;*.dat|"
+    "Outbound Characters (*.OC)|*.OC|Electronic Document Interchange (*.EDI)|*.EDI";
 
 class FolderCommands : public MainWindow {
 protected:

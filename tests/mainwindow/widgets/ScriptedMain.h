@@ -21,6 +21,7 @@ public:
     using frmMain::frmMain;
 
     std::vector<std::string> boxes;   // "<style> <title>: <text>"
+    std::vector<QWidget*> boxOwners;  // the window each box and input box would belong to
     std::vector<std::string> dialogs;  // "folder ...", "open ...", "help ...", "printer"
     std::deque<int> boxAnswers;        // empty: the first button
     std::deque<std::optional<std::filesystem::path>> folderAnswers;   // empty: cancelled
@@ -36,6 +37,7 @@ public:
     } lastOpen;
     int messageBox(std::string_view text, int style, std::string_view title) override {
         boxes.push_back(std::to_string(style) + " " + std::string(title) + ": " + std::string(text));
+        boxOwners.push_back(boxOwner());
         if (!boxAnswers.empty()) {
             const int answer = boxAnswers.front();
             boxAnswers.pop_front();
@@ -45,6 +47,7 @@ public:
     }
     std::optional<std::string> inputBox(std::string_view prompt, std::string_view title, std::string_view) override {
         dialogs.push_back("input " + std::string(title) + ": " + std::string(prompt));
+        boxOwners.push_back(boxOwner());
         if (inputAnswers.empty()) return std::nullopt;
         auto answer = inputAnswers.front();
         inputAnswers.pop_front();
@@ -82,7 +85,14 @@ public:
     // With realHelp the window's own help runs, the desktop answering hasBrowser.
     bool realHelp = false;
     bool hasBrowser = true;
-    void showPrinterSetup() override { dialogs.push_back("printer"); }
+    // The printer setup's answer: a choice, or nothing (cancelled).
+    std::optional<PrinterChoice> printerAnswer;
+    std::optional<PrinterChoice> showPrinterSetup(const PrinterChoice&) override {
+        dialogs.push_back("printer");
+        return printerAnswer;
+    }
+    // The window's own dialog, shown through execDialog.
+    std::optional<PrinterChoice> realPrinterSetup(const PrinterChoice& current) { return frmMain::showPrinterSetup(current); }
     int execDialog(QDialog& dialog) override {
         dialogs.push_back("dialog " + dialog.objectName().toStdString());
         if (onDialog) return onDialog(dialog);

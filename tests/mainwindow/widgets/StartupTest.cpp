@@ -91,6 +91,8 @@ TEST(FileFilters, BecomeQtFiltersThatMatchEitherCase) {
         {"All Files (*.*)|*.*|Inbound Characters (*.IC)|*.IC",
          {"All Files (*)", "Inbound Characters (*.IC *.ic)"}},
         {"Reports|*.rpt;*.RPT", {"Reports (*.rpt *.RPT)"}},
+        {"X12 Files (*.x12;*.edi;*.txt;*.dat)|*.x12;*.edi;*.txt;*.dat",
+         {"X12 Files (*.x12 *.X12 *.edi *.EDI *.txt *.TXT *.dat *.DAT)"}},
         {"Text (*.txt)|*.txt|dangling", {"Text (*.txt *.TXT)"}},
         {"", {}},
     };

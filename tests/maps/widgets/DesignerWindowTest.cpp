@@ -22,6 +22,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -285,12 +286,21 @@ TEST_F(Designer, PanelButtonsEditTheMapAndRebuildTheTree) {
         return d.db.scalarText("SELECT group_concat(Segment, ' ') FROM (SELECT Segment FROM Segment WHERE "
                                "Partner = 'ACME' AND \"Transaction\" = '850' ORDER BY SegmentIndex)");
     };
-    control<QLineEdit>("txtSegment")->setText(" cur ");
+    // The id of a new segment is asked for; a refused one comes back to be corrected.
+    d.ui.inputAnswers = {std::string("c"), std::string(" cur ")};
     press("cmdAddSegment");
+    EXPECT_EQ(d.ui.eventsStartingWith("input"),
+              (std::vector<std::string>{"input Veltrane: Enter Segment ID: []", "input Veltrane: Enter Segment ID: [c]"}));
+    EXPECT_EQ(d.ui.eventsStartingWith("box"), std::vector<std::string>{"box 16 Veltrane: Invalid Segment Length Min(2)"});
     EXPECT_EQ(ids(), "BEG CUR REF DTM N1 N3 PO1 PID CTT");
     EXPECT_EQ(w->selectedNodeKey(), "Segment0102");
     EXPECT_EQ(str(w->treeNode("Segment0102")->text(0)), "CUR");
     EXPECT_EQ(str(control<QLineEdit>("txtSegment")->text()), "CUR");
+    EXPECT_TRUE(control<QLineEdit>("txtSegment")->isReadOnly());   // Save keeps the id
+    d.ui.events.clear();
+    press("cmdDuplicateSegment");   // cancelled: nothing changes
+    EXPECT_EQ(d.ui.eventsStartingWith("input"), std::vector<std::string>{"input Veltrane: Enter Segment ID: [CUR]"});
+    EXPECT_EQ(ids(), "BEG CUR REF DTM N1 N3 PO1 PID CTT");
 
     control<QLineEdit>("txtPlaceholders")->setText("0");
     press("cmdSaveSegment");
@@ -495,6 +505,18 @@ TEST_F(Designer, AnInboundTestRunEchoesIntoThePanesWithTheControlsOff) {
     const std::string immediate = str(w->txtImmediate()->toPlainText());
     EXPECT_NE(immediate.find("1BEG03 = PO-1"), std::string::npos) << immediate;
     EXPECT_EQ(d.column("Inbox", "Status"), "Opened|Closed");
+    // The result shows in the designer, where the user looks, not only behind it.
+    EXPECT_EQ(w->statusText(), "ACME_850_004010_I Translated: 1 Errors: 0");
+
+    // A set that fails points to the History folder for the why.
+    d.db.exec("UPDATE Segment SET SegmentScript = 'x = 1 / 0' WHERE Partner = 'ACME' AND \"Transaction\" = '850' "
+              "AND SegmentIndex = 1");
+    d.ui.boxAnswers = {core::vbOK};
+    w->cmdProcess_Click();
+    EXPECT_EQ(w->statusText().substr(0, 41), "ACME_850_004010_I Translated: 1 Errors: 1");
+    EXPECT_NE(w->statusText().find("error"), std::string::npos);
+    EXPECT_NE(w->statusText().find("see the History folder"), std::string::npos) << w->statusText();
+    d.db.exec("UPDATE Segment SET SegmentScript = '' WHERE Partner = 'ACME' AND \"Transaction\" = '850'");
 
     // The Inbox selection must be of the map chosen in the list.
     inbox = d.list("Inbox", {1});
@@ -513,6 +535,54 @@ TEST_F(Designer, AnInboundTestRunEchoesIntoThePanesWithTheControlsOff) {
     ASSERT_FALSE(d.ui.history.empty());
     EXPECT_EQ(d.ui.history.back().type, "Error");
     EXPECT_TRUE(w->lvwTSets()->isEnabled() && w->sstControls()->isEnabled());
+    EXPECT_NE(w->statusText().find("see the History folder"), std::string::npos) << w->statusText();
+}
+
+// What is typed into the panels is stored nowhere else: closing asks, and Cancel keeps the
+// window with the edits.
+TEST_F(Designer, ClosingWithUnsavedEditsAsksSaveDiscardOrCancel) {
+    auto stored = [&](const char* column, const char* where) {
+        return d.db.scalarText(std::string("SELECT ") + column + " FROM " +
+                               (std::string(column) == "ElementScript" ? "Element" : "Segment") +
+                               " WHERE Partner = 'ACME' AND \"Transaction\" = '850' AND " + where);
+    };
+    const std::string segmentQuestion = "box 35 Veltrane: Segment Properties\rSave Changes?";
+    open();
+    w->show();
+    EXPECT_TRUE(w->close());   // nothing edited: no question
+    EXPECT_TRUE(d.ui.eventsStartingWith("box").empty());
+
+    open();
+    w->show();
+    w->txtScript()->setPlainText(QStringLiteral("objScript.Skip"));
+    d.ui.boxAnswers = {core::vbCancel};
+    w->mnuClose()->trigger();
+    EXPECT_EQ(d.ui.eventsStartingWith("box"), std::vector<std::string>{segmentQuestion});
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->scriptText(), "objScript.Skip");
+    EXPECT_TRUE(w->segmentDirty());
+
+    // The close box asks the same; Yes saves, and the script is there in the next window.
+    d.ui.events.clear();
+    d.ui.boxAnswers = {core::vbYes};
+    w->windowHandle()->close();
+    EXPECT_EQ(d.ui.eventsStartingWith("box"), std::vector<std::string>{segmentQuestion});
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(stored("SegmentScript", "SegmentIndex = 1"), "objScript.Skip");
+    open();
+    EXPECT_EQ(w->scriptText(), "objScript.Skip");
+
+    // No drops the edit of an element and closes.
+    w->show();
+    click("Element010102");
+    const std::string before = stored("ElementScript", "SegmentIndex = 1 AND ElementIndex = 2");
+    w->txtScript()->setPlainText(QStringLiteral("y = 2"));
+    d.ui.events.clear();
+    d.ui.boxAnswers = {core::vbNo};
+    EXPECT_TRUE(w->close());
+    EXPECT_EQ(d.ui.eventsStartingWith("box"),
+              std::vector<std::string>{"box 35 Veltrane: Element Properties\rSave Changes?"});
+    EXPECT_EQ(stored("ElementScript", "SegmentIndex = 1 AND ElementIndex = 2"), before);
 }
 
 }  // namespace

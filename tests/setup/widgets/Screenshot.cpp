@@ -1,6 +1,6 @@
 // Pictures of the start-up and setup windows, for looking at them under a virtual display:
 //   vt_setup_screenshot <folder>
-// writes splash.png, login.png, options-<tab>.png, account.png and about.png.
+// writes splash.png, login.png, options-<tab>.png, account.png, about.png and sysinfo.png.
 
 #include "mainwindow/frmMainIcons.h"
 #include "setup/SingleInstance.h"
@@ -26,6 +26,19 @@ void save(QWidget& w, const std::filesystem::path& file) {
     w.grab().save(QString::fromStdString(file.string()));
     std::cout << file.string() << "\n";
 }
+
+// The About box whose System Information box is pictured instead of waiting for the user.
+class PictureAbout : public vt::setup::frmAbout {
+public:
+    using frmAbout::frmAbout;
+    std::filesystem::path file;
+
+protected:
+    int execDialog(QDialog& dialog) override {
+        save(dialog, file);
+        return QDialog::Accepted;
+    }
+};
 
 }  // namespace
 
@@ -71,9 +84,11 @@ int main(int argc, char** argv) {
         save(account, out / "account.png");
     }
     {
-        vt::setup::frmAbout about(db.ui);
+        PictureAbout about(db.services);
         about.Form_Load();
         save(about, out / "about.png");
+        about.file = out / "sysinfo.png";
+        about.StartSysInfo();
     }
     return 0;
 }

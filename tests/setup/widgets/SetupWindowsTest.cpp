@@ -3,6 +3,7 @@
 #include "setup/PasswordBox.h"
 #include "setup/SetupSettings.h"
 #include "setup/SingleInstance.h"
+#include "setup/SystemInfo.h"
 #include "setup/VersionInfo.h"
 #include "setup/frmAbout.h"
 #include "setup/frmAccount.h"
@@ -13,15 +14,22 @@
 #include "tests/setup/SetupFixture.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
+
+#include <curl/curl.h>
 
 #include <fstream>
+#include <functional>
+#include <map>
 
 namespace {
 
@@ -275,6 +283,35 @@ protected:
     frmOptions options{s, [this](std::string_view table) { return table == "History" ? historyItems : 0; }};
 };
 
+// OK, Cancel and Apply answer Alt with their letter on every page: no control of a page uses it.
+TEST_F(Options, OkCancelAndApplyHaveAccessKeysOfTheirOwn) {
+    auto key = [](const QString& text) {
+        const int at = text.indexOf(QLatin1Char('&'));
+        return at >= 0 && at + 1 < text.size() ? text.at(at + 1).toUpper() : QChar();
+    };
+    const std::vector<QPushButton*> buttons{options.cmdOk(), options.cmdCancel(), options.cmdApply()};
+    std::map<QChar, QPushButton*> own;
+    for (QPushButton* b : buttons) {
+        const QChar k = key(b->text());
+        ASSERT_FALSE(k.isNull()) << b->objectName().toStdString();
+        EXPECT_TRUE(own.emplace(k, b).second) << b->text().toStdString();
+    }
+    auto* inner = options.findChild<QTabWidget*>(QStringLiteral("SSTab1"));
+    for (int page = 0; page < options.sstOptions()->count(); ++page)
+        for (int innerPage = 0; innerPage < inner->count(); ++innerPage) {
+            options.sstOptions()->setCurrentIndex(page);
+            inner->setCurrentIndex(innerPage);
+            for (QAbstractButton* b : options.findChildren<QAbstractButton*>()) {
+                if (!b->isVisible() || std::find(buttons.begin(), buttons.end(), b) != buttons.end()) continue;
+                EXPECT_EQ(own.count(key(b->text())), 0u) << b->text().toStdString() << " on page " << page;
+            }
+        }
+    // The tips keep the plain captions.
+    EXPECT_EQ(options.cmdOk()->toolTip(), QStringLiteral("OK"));
+    EXPECT_EQ(options.cmdCancel()->toolTip(), QStringLiteral("Cancel"));
+    EXPECT_EQ(options.cmdApply()->toolTip(), QStringLiteral("Apply"));
+}
+
 TEST_F(Options, OpensOnTheDefaultsWithApplyOff) {
     EXPECT_EQ(options.windowTitle(), QStringLiteral("Options"));
     EXPECT_EQ(options.sstOptions()->currentIndex(), 0);
@@ -408,6 +445,9 @@ public:
     std::string path;
     bool starts = true;
     std::vector<std::string> started, opened;
+    // Plays the user's part in the System Information box.
+    std::function<void(QDialog&)> onDialog;
+    std::vector<std::string> dialogs;
 
 protected:
     bool startProgram(const fs::path& program) override {
@@ -416,14 +456,28 @@ protected:
     }
     void openAddress(const QString& address) override { opened.push_back(address.toStdString()); }
     std::string searchPath() const override { return path; }
+    int execDialog(QDialog& dialog) override {
+        dialogs.push_back(dialog.objectName().toStdString() + ": " + dialog.windowTitle().toStdString());
+        if (onDialog) onDialog(dialog);
+        return QDialog::Accepted;
+    }
 };
 
 TEST_F(SetupWindows, AboutBoxLinkFollowsThePointerAndOpensItsAddress) {
-    TestAbout about(db.ui);
+    TestAbout about(s);
     about.Form_Load();
     about.show();
     EXPECT_EQ(about.windowTitle(), QStringLiteral("About Veltrane"));
     EXPECT_TRUE(about.labels().lblVersion->text().startsWith(QStringLiteral("Version ")));
+    EXPECT_TRUE(about.labels().lblBuildDate->text().startsWith(QStringLiteral("Build Date: ")));
+    // The box names the program, never a file of it: the link to the installed page stays hidden.
+    EXPECT_TRUE(about.Picture1()->isHidden());
+    for (const QLabel* label : about.findChildren<QLabel*>())
+        if (label->isVisibleTo(&about)) {
+            EXPECT_FALSE(label->text().contains(QStringLiteral("file:"))) << label->objectName().toStdString();
+            EXPECT_FALSE(label->text().contains(QLatin1Char('/'))) << label->objectName().toStdString();
+        }
+    about.Picture1()->show();   // the link's behaviour, for a link that is shown
     EXPECT_EQ(about.Picture1()->size(), about.lblURL()->size());
     EXPECT_EQ(about.lblURL()->pos(), QPoint(0, 0));
     EXPECT_EQ(about.linkState(), "black");
@@ -455,26 +509,62 @@ TEST_F(SetupWindows, AboutBoxLinkFollowsThePointerAndOpensItsAddress) {
     EXPECT_EQ(about.linkState(), "black");
 }
 
-TEST_F(SetupWindows, SystemInfoStartsTheDesktopsProgramOrSaysItIsUnavailable) {
+TEST_F(SetupWindows, SystemInfoShowsWhatASupportRequestNeedsWithCopy) {
     vt::test::TempFolder bin("bin");
+    TestAbout about(s);
+    about.Form_Load();
+    about.path = "/nonexistent:" + bin.path.string();   // no desktop program
+    std::vector<std::string> names, values;
+    bool desktopOffered = true;
+    about.onDialog = [&](QDialog& box) {
+        auto* list = box.findChild<QTreeWidget*>(QStringLiteral("lvwDetails"));
+        ASSERT_NE(list, nullptr);
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            names.push_back(list->topLevelItem(i)->text(0).toStdString());
+            values.push_back(list->topLevelItem(i)->text(1).toStdString());
+        }
+        desktopOffered = box.findChild<QPushButton*>(QStringLiteral("cmdDesktop")) != nullptr;
+        QGuiApplication::clipboard()->clear();
+        box.findChild<QPushButton*>(QStringLiteral("cmdCopy"))->click();
+    };
+    QTest::mouseClick(about.cmdSysInfo(), Qt::LeftButton);
+    EXPECT_EQ(about.dialogs, std::vector<std::string>{"frmSystemInfo: System Information"});
+    EXPECT_TRUE(events().empty());   // never "unavailable"
+    EXPECT_FALSE(desktopOffered);
+    EXPECT_EQ(names, (std::vector<std::string>{"Program", "Build Date", "Program File", "Qt", "Database Engine", "OpenSSL",
+                                               "libcurl", "Data Folder", "Database Folder", "Settings File",
+                                               "Operating System"}));
+    ASSERT_EQ(values.size(), names.size());
+    const auto& v = programVersion();
+    EXPECT_EQ(values[0], "Veltrane " + std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.revision));
+    EXPECT_EQ(values[3], qVersion());
+    EXPECT_EQ(values[4], "SQLCipher " + vt::db::cipherVersion(db.db) + " (SQLite " +
+                             db.db.scalarText("SELECT sqlite_version()") + ")");
+    EXPECT_NE(values[5].find("OpenSSL 3"), std::string::npos) << values[5];
+    EXPECT_EQ(values[6], curl_version_info(CURLVERSION_NOW)->version);
+    EXPECT_EQ(values[7], vt::dataRoot().string());
+    for (const std::string& value : values) EXPECT_FALSE(value.empty());
+    // Copy puts every line on the clipboard, ready for a support request.
+    const std::string copied = QGuiApplication::clipboard()->text().toStdString();
+    for (size_t i = 0; i < names.size(); ++i)
+        EXPECT_NE(copied.find(names[i] + ": " + values[i] + "\n"), std::string::npos) << names[i];
+
+    // With the desktop's program installed, the box offers it; one that will not start is
+    // "unavailable".
     const fs::path program = bin.path / "kinfocenter";
     std::ofstream(program) << "#!/bin/sh\n";
     fs::permissions(program, fs::perms::owner_all);
     std::ofstream(bin.path / "hardinfo") << "not executable";
-
-    TestAbout about(db.ui);
-    about.Form_Load();
-    about.path = "/nonexistent:" + bin.path.string();
-    QTest::mouseClick(about.cmdSysInfo(), Qt::LeftButton);
-    EXPECT_EQ(about.started, std::vector<std::string>{program.string()});
-    EXPECT_TRUE(events().empty());
-
-    about.starts = false;   // it would not start
+    about.onDialog = [&](QDialog& box) {
+        auto* desktop = box.findChild<QPushButton*>(QStringLiteral("cmdDesktop"));
+        ASSERT_NE(desktop, nullptr);
+        desktop->click();
+        about.starts = false;
+        desktop->click();
+    };
     about.cmdSysInfo()->click();
-    about.path = "/nonexistent";   // none installed
-    about.cmdSysInfo()->click();
-    EXPECT_EQ(about.started.size(), 2u);
-    EXPECT_EQ(events(), std::vector<std::string>(2, "box 0 Veltrane: System Information Is Unavailable At This Time"));
+    EXPECT_EQ(about.started, (std::vector<std::string>{program.string(), program.string()}));
+    EXPECT_EQ(events(), std::vector<std::string>{"box 0 Veltrane: System Information Is Unavailable At This Time"});
 }
 
 }  // namespace

@@ -1,0 +1,199 @@
+// A new user's walk through the windows, pictured step by step with the real boxes and dialogs:
+//   xvfb-run -a -s "-screen 0 1280x800x24" env QT_QPA_PLATFORM=xcb vt_walk_screenshot <folder>
+// Each picture is the whole screen, so where a window opens shows as well. Built with the tests,
+// never run by them.
+
+#include "core/Globals.h"
+#include "folders/OpenInterchange.h"
+#include "integrator/frmIntegrator.h"
+#include "maps/ScriptEditor.h"
+#include "maps/frmMap.h"
+#include "mainwindow/frmMain.h"
+#include "platform/settings/Settings.h"
+#include "platform/text/Clock.h"
+#include "tests/folders/X12Builder.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path out;
+
+void settle() {
+    for (int i = 0; i < 10; ++i) {
+        QApplication::processEvents();
+        QTest::qWait(30);
+    }
+}
+
+void shoot(const char* name) {
+    settle();
+    const fs::path file = out / (std::string(name) + ".png");
+    QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromStdString(file.string()));
+    std::cout << file.string() << std::endl;
+}
+
+// Pictures the next modal window once it is up, then lets `answer` close it.
+void onNextModal(const char* name, std::function<void(QWidget*)> answer) {
+    QTimer::singleShot(300, [name, answer] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->isVisible() && (qobject_cast<QDialog*>(w))) modal = w;
+        }
+        shoot(name);
+        if (modal) answer(modal);
+    });
+}
+
+void press(QWidget* box, QMessageBox::StandardButton which) {
+    if (auto* m = qobject_cast<QMessageBox*>(box)) m->button(which)->click();
+    else if (auto* d = qobject_cast<QDialog*>(box)) d->reject();
+}
+
+std::string orders(const std::string& sender, const std::string& icn, int sets) {
+    vt::test::X12 x;
+    x.isa(icn, sender, "VT").gs(icn.substr(icn.size() - 4), "PO", "20240305", "0931", "004010", "SUPPLY", "HQ");
+    for (int i = 1; i <= sets; ++i) {
+        char control[8];
+        std::snprintf(control, sizeof control, "%04d", i);
+        x.st("850", control).seg("BEG*00*SA*PO-" + std::string(control) + "**20240305").seg("PO1*1*120*EA*4.75").seg("CTT*1").se();
+    }
+    return x.ge().iea().text("~\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::cerr << "usage: vt_walk_screenshot <folder>\n";
+        return 2;
+    }
+    out = argv[1];
+    fs::create_directories(out);
+    const fs::path home = fs::absolute(out / "home");
+    fs::remove_all(home);
+    fs::create_directories(home / "Inbound");
+    ::setenv("VELTRANE_HOME", home.c_str(), 1);
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    fs::copy_file(vt::shareFolder() / "Veltrane.mdb", home / "Veltrane.mdb");
+
+    vt::MemorySettings settings;
+    settings.set("Folders", "Database", home.string());
+    for (const char* f : {"Export", "Import", "Inbound", "Outbound", "Sent", "Reports", "ActiveX"}) {
+        fs::create_directories(home / f);
+        settings.set("Folders", f, (home / f).string());
+    }
+    settings.set("Main", "Left", "1500");
+    settings.set("Main", "Top", "900");
+    settings.set("Main", "Width", "15000");
+    settings.set("Main", "Height", "10000");
+    vt::SystemClock clock;
+    vt::mainwindow::frmMain main(settings, clock);
+    if (!main.Form_Load()) return 1;
+    main.show();
+    main.activateWindow();
+
+    const fs::path file = home / "Inbound" / "ACME.EDI";
+    std::ofstream(file, std::ios::binary) << orders("ACME", "000000101", 3);
+    vt::folders::LoadInterchangeFiles(main.services(), {file}, "I");
+    auto& db = vt::core::gConnection();
+    db.exec("UPDATE Transactions SET CheckInterval = 1, \"Interval\" = 1");
+    db.exec("INSERT INTO Internet (Network, CheckInterval, \"Interval\") VALUES ('VAN', 1, 0)");
+
+    // The Inbox, a set validated against a map that rejects it, and the History log.
+    main.folderTree()->expandAll();
+    main.folderTree()->setCurrentItem(main.folderNode("Inbox"));
+    db.exec("UPDATE Segment SET Segment = 'XYZ' WHERE SegmentIndex = 2");
+    main.runCommand("mnuValidate");
+    shoot("01-validate-status");
+    main.folderTree()->setCurrentItem(main.folderNode("History"));
+    shoot("02-history-columns");
+    main.folderTree()->setCurrentItem(main.folderNode("Exchange"));
+    shoot("03-exchange-columns");
+    main.folderTree()->setCurrentItem(main.folderNode("Inbox"));
+
+    // The Integrator opens over the main window; closing it with a schedule asks.
+    main.runCommand("mnuIntegrator");
+    shoot("04-integrator-opened");
+    auto* integrator = main.integratorWindow();
+    QTabBar* tabs = integrator->sstSchedule()->tabBar();
+    integrator->lvwTSets()->setFocus(Qt::MouseFocusReason);
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(3).center());
+    shoot("05-integrator-query-tab-focus");
+    onNextModal("06-integrator-close-question", [](QWidget* box) { press(box, QMessageBox::No); });
+    integrator->cmdClose_Click();
+    // The close box asks the same; Yes closes.
+    onNextModal("07-integrator-close-box", [](QWidget* box) { press(box, QMessageBox::Yes); });
+    integrator->close();
+
+    // The Exchange window opens over the main window.
+    main.activateWindow();
+    main.runCommand("mnuExchange");
+    shoot("08-exchange-opened");
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("frmExchange") && w->isVisible()) {
+            onNextModal("09-exchange-close-question", [](QWidget* box) { press(box, QMessageBox::Yes); });
+            w->findChild<QPushButton*>(QStringLiteral("cmdClose"))->click();
+        }
+
+    // The map designer: a test run, the Segment ID box, a new segment's id, an unsaved script.
+    main.activateWindow();
+    main.runCommand("mnuMap");
+    vt::maps::frmMap* designer = vt::maps::LoadedMapDesigner();
+    main.folderList("Inbox")->selectAll();
+    designer->activateWindow();
+    designer->cmdProcess_Click();
+    shoot("10-designer-run-status");
+    onNextModal("11-designer-add-segment", [](QWidget* box) { press(box, QMessageBox::Cancel); });
+    static_cast<QToolButton*>(designer->control("cmdAddSegment"))->click();
+    designer->txtScript()->setPlainText(QStringLiteral("objScript.Skip"));
+    onNextModal("12-designer-close-question", [](QWidget* box) { press(box, QMessageBox::Cancel); });
+    designer->mnuClose()->trigger();
+    onNextModal("13-designer-close-again", [](QWidget* box) { press(box, QMessageBox::No); });
+    designer->mnuClose()->trigger();
+
+    // Help without a browser, Print Setup, a report whose layout file is missing.
+    main.activateWindow();
+    onNextModal("14-help", [](QWidget* box) { press(box, QMessageBox::Cancel); });
+    main.runCommand("mnuHelpContents");
+    onNextModal("15-print-setup", [](QWidget* box) { press(box, QMessageBox::Cancel); });
+    main.runCommand("mnuPrintSetup");
+    fs::remove_all(home / "ActiveX");
+    fs::create_directories(home / "ActiveX");
+    main.folderTree()->setCurrentItem(main.folderNode("Inbox"));
+    main.lvw_ItemClick("Inbox", 0);
+    onNextModal("16-report-layout-missing", [](QWidget* box) { press(box, QMessageBox::Ok); });
+    main.runCommand("mnuReportViewer");
+    shoot("17-after-report-status");
+
+    // Exit: the question, then the note while the database is compacted.
+    onNextModal("18-exit-question", [](QWidget* box) {
+        QTimer::singleShot(0, [] { shoot("19-exit-compacting"); });
+        press(box, QMessageBox::Yes);
+    });
+    main.runCommand("mnuExit");
+    fs::remove_all(home);
+    return 0;
+}
