@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QTabWidget>
@@ -50,16 +51,14 @@ public:
         return parent.isValid() ? 0 : int(grid_.colCount());
     }
     QVariant data(const QModelIndex& index, int role) const override {
-        // The grid may change under the view while an extraction yields; it is reset afterwards.
         if (!index.isValid() || role != Qt::DisplayRole || std::size_t(index.row()) + 1 >= grid_.rowCount()) return {};
-        const auto& row = grid_.cells[std::size_t(index.row()) + 1];
-        return std::size_t(index.column()) < row.size() ? fromAnsi(row[std::size_t(index.column())]) : QString();
+        return fromAnsi(grid_.cell(std::size_t(index.row()) + 1, std::size_t(index.column())));
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (role != Qt::DisplayRole) return {};
         if (orientation == Qt::Vertical) return section + 1;
-        if (grid_.cells.empty() || std::size_t(section) >= grid_.cells[0].size()) return {};
-        return fromAnsi(grid_.cells[0][std::size_t(section)]);
+        if (std::size_t(section) >= grid_.colCount()) return {};
+        return fromAnsi(grid_.cell(0, std::size_t(section)));
     }
     void reset() {
         beginResetModel();
@@ -104,7 +103,24 @@ frmIntegrator::frmIntegrator(const core::Services& s, IntegratorSteps& steps, QW
     sstSchedule_->addTab(buildResults(), QStringLiteral("Result Set"));
     layout->addWidget(sstSchedule_);
     auto* buttons = new QHBoxLayout;
+    // An extraction under way: what it has read so far, and the way to stop it.
+    fraProgress_ = new QWidget(central);
+    auto* progress = new QHBoxLayout(fraProgress_);
+    progress->setContentsMargins(0, 0, 0, 0);
+    prgExtraction_ = new QProgressBar(fraProgress_);
+    prgExtraction_->setRange(0, 0);
+    prgExtraction_->setTextVisible(false);
+    prgExtraction_->setMaximumWidth(80);
+    lblProgress_ = new QLabel(fraProgress_);
+    cmdCancel_ = new QPushButton(QStringLiteral("Cancel"), fraProgress_);
+    cmdCancel_->setToolTip(QStringLiteral("Stop the extraction; the files stay as they were"));
+    progress->addWidget(prgExtraction_);
+    progress->addWidget(lblProgress_);
+    progress->addWidget(cmdCancel_);
+    fraProgress_->setVisible(false);
+    buttons->addWidget(fraProgress_);
     buttons->addStretch();
+    connect(cmdCancel_, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
     cmdProcess_ = new QPushButton(QStringLiteral("Process"), central);
     cmdModify_ = new QPushButton(QStringLiteral("&Modify"), central);
     cmdClose_ = new QPushButton(QStringLiteral("Close"), central);
@@ -117,12 +133,14 @@ frmIntegrator::frmIntegrator(const core::Services& s, IntegratorSteps& steps, QW
 
     bindEdits();
     integ_->onChanged = [this] { display(); };
+    // The window stays usable while an extraction runs, so the pointer says busy, not wait.
     integ_->onWait = [](bool on) {
         if (on)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
+            QApplication::setOverrideCursor(Qt::BusyCursor);
         else
             QApplication::restoreOverrideCursor();
     };
+    integ_->onProgress = [this](std::uint64_t rows) { showProgress(rows); };
     tmrScheduler_ = new QTimer(this);
     tmrScheduler_->setInterval(60000);
     connect(tmrScheduler_, &QTimer::timeout, this, [this] { tmrScheduler_Timer(); });
@@ -134,6 +152,13 @@ frmIntegrator::~frmIntegrator() {
     msfgResults_->setModel(nullptr);
     integ_->onChanged = nullptr;
     integ_->onWait = nullptr;
+    integ_->onProgress = nullptr;
+}
+
+void frmIntegrator::showProgress(std::uint64_t rows) {
+    lblProgress_->setText(rows == 0 ? QStringLiteral("Running the statement...")
+                                    : fromAnsi(text::formatNumber(double(rows), "#,##0")) +
+                                          (rows == 1 ? QStringLiteral(" record read") : QStringLiteral(" records read")));
 }
 
 // ---- Construction ----
@@ -505,6 +530,9 @@ void frmIntegrator::display() {
     cmdExecute_->setEnabled(connected && !extracting);
     // Nothing to save before a result is shown, nor while one is being read.
     cmdSave_->setEnabled(!integ_->grid().key.empty() && integ_->grid().rowCount() > 1 && !extracting);
+    if (extracting && !fraProgress_->isVisible()) showProgress(0);
+    fraProgress_->setVisible(extracting);
+    cmdCancel_->setEnabled(extracting);
     showGrid();
     displaying_ = false;
 }
@@ -520,7 +548,7 @@ void frmIntegrator::showGrid() {
     for (std::size_t c = 0; c < g.colCount(); ++c) {
         int width = msfgResults_->columnWidth(int(c));
         for (std::size_t r = 0; r < rows; ++r) {
-            const std::string& v = g.cells[r][c];
+            const std::string v = g.cell(r, c);
             if (v.size() < 100) width = std::max(width, fm.horizontalAdvance(fromAnsi(v)) + 12);
         }
         msfgResults_->setColumnWidth(int(c), width);
@@ -546,6 +574,12 @@ void frmIntegrator::cmdExecute_Click() {
 }
 
 void frmIntegrator::cmdSave_Click() { integ_->cmdSave_Click(); }
+
+void frmIntegrator::cmdCancel_Click() {
+    integ_->cmdCancel_Click();
+    lblProgress_->setText(QStringLiteral("Cancelling..."));
+    cmdCancel_->setEnabled(false);
+}
 
 void frmIntegrator::cmdClose_Click() {
     integ_->closeConnection();

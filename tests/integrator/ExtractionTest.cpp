@@ -31,8 +31,9 @@ TEST_F(Extraction, WritesTheLayoutAndDataFilesAndFillsTheGrid) {
     EXPECT_EQ(t.read(t.import / "ACME_850_004010_O.IMP"),
               "PO1\t3\t7/1/2024\t7\t7\t\r\nX\t\t\t8\t8\ta b  c\r\n");
     ASSERT_EQ(grid.rowCount(), 3u);
-    EXPECT_EQ(grid.cells[0], (std::vector<std::string>{"PO", "Qty", "Due", "_ID1", "_ID2", "Note"}));
-    EXPECT_EQ(grid.cells[2][5], "a b  c");
+    EXPECT_EQ(grid.rowCells(0), (std::vector<std::string>{"PO", "Qty", "Due", "_ID1", "_ID2", "Note"}));
+    EXPECT_EQ(grid.cell(2, 5), "a b  c");
+    EXPECT_TRUE(grid.complete);
     EXPECT_EQ(grid.key, "ACME_850_004010_O");
     EXPECT_EQ(history(), "Warning:Tab or line break replaced by a blank in field Note of ACME_850_004010_O|"
                          "Info:2 records returned from statement.");
@@ -92,6 +93,8 @@ TEST_F(Extraction, NothingTakesTheConnectionAwayWhileAnExtractionReadsIt) {
     ASSERT_TRUE(integ.ConnectDataSource(0, s));
     for (int tick = 1; tick < 15; ++tick) integ.Tick(text::DateTime{2024, 3, 4, 9, tick});
     bool heldOn = false;
+    // The statement waits for this lock, so the window's events come while it reads.
+    exec("BEGIN EXCLUSIVE");
     sink.onYield = [&] {
         integ.Tick(text::DateTime{2024, 3, 4, 9, 15});   // due: waits
         integ.cmdProcess_Click();
@@ -99,10 +102,12 @@ TEST_F(Extraction, NothingTakesTheConnectionAwayWhileAnExtractionReadsIt) {
         integ.cmdConnect_Click();
         integ.closeConnection();
         heldOn = integ.extracting() && integ.connected() && !integ.QueryUnload() && integ.queued() == 1 &&
-                 steps.calls.empty();
+                 steps.calls.empty() && IsIntegratorRunning();
+        exec("COMMIT");
     };
     ASSERT_TRUE(integ.ExecuteQuery(0, s, true));
     EXPECT_TRUE(heldOn);
+    EXPECT_FALSE(IsIntegratorRunning());
     EXPECT_EQ(integ.grid().rowCount(), 1101u);
     integ.Disconnect(s);
     integ.Tick(text::DateTime{2024, 3, 4, 9, 16});   // the waiting row runs now
@@ -123,32 +128,31 @@ TEST(ExtractionText, DateParametersFillTheFirstQuestionMarks) {
 }
 
 TEST(ExtractionGrid, EditingKeysCodesAndDelete) {
-    ResultGrid g;
-    g.cells = {{"A", "B"}, {"10", "x"}, {"", "y"}};
+    ResultGrid g = test::gridOf({{"A", "B"}, {"10", "x"}, {"", "y"}});
     g.row = 1;
     g.col = 0;
     g.keyPress('5');
-    EXPECT_EQ(g.cells[1][0], "105");
+    EXPECT_EQ(g.cell(1, 0), "105");
     for (int c : {13, 10, 27, 3}) g.keyPress(c);   // control characters never enter a cell
-    EXPECT_EQ(g.cells[1][0], "105");
+    EXPECT_EQ(g.cell(1, 0), "105");
     g.keyPress(8);
-    EXPECT_EQ(g.cells[1][0], "10");
+    EXPECT_EQ(g.cell(1, 0), "10");
     g.keyPress(9);
     EXPECT_EQ(g.col, 1u);
     g.keyPress(9);
     EXPECT_EQ((std::pair{g.row, g.col}), (std::pair<std::size_t, std::size_t>{2, 0}));
     g.keyPress(8);   // empty stays empty
-    EXPECT_EQ(g.cells[2][0], "");
+    EXPECT_EQ(g.cell(2, 0), "");
     g.col = 1;
     g.keyPress(9);   // last cell wraps to the header row
     EXPECT_EQ((std::pair{g.row, g.col}), (std::pair<std::size_t, std::size_t>{0, 0}));
     EXPECT_FALSE(g.deleteRow());   // header
     g.row = 2;
     g.setCode("IR");
-    EXPECT_EQ(g.cells[2][0], "IR");
+    EXPECT_EQ(g.cell(2, 0), "IR");
     g.row = 1;
     EXPECT_TRUE(g.deleteRow());
-    EXPECT_EQ(g.cells[1][0], "IR");
+    EXPECT_EQ(g.cell(1, 0), "IR");
     EXPECT_FALSE(g.deleteRow());   // the last record row stays
     EXPECT_EQ(statusCodes().size(), 8u);
     EXPECT_EQ(statusCodes()[7].caption, "Item Rejected");
