@@ -224,17 +224,3 @@ BENCHMARK(BM_PostgreSQL)->Arg(100000)->Arg(1000000)->UseManualTime()->Unit(bench
 
 }  // namespace
 }  // namespace vt::integrator
-namespace vt::integrator { namespace {
-void BM_TmpExtractOnly(benchmark::State& state) {
-    const Source src = sqliteSource(scratch(), state.range(0));
-    const std::string sql = "SELECT * FROM po" + std::to_string(state.range(0));
-    for (auto _ : state) {
-        test::IntegratorDb t;
-        odbc::Connection c;
-        c.open(src.connection);
-        ResultGrid grid;
-        ExtractToImport(t.services, c, sql, "ACME_850_004010_O", grid);
-    }
-}
-BENCHMARK(BM_TmpExtractOnly)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(1);
-}}
