@@ -19,6 +19,11 @@ struct Extraction : ::testing::Test {
                        "Note VARCHAR(40))");
     }
     void exec(const std::string& sql) { source.execute(sql); }
+    // Records P1 .. Pn with Qty 1 .. n.
+    void numbered(int n) {
+        exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(n) +
+             ") INSERT INTO po (PO, Qty) SELECT 'P' || i, i FROM n");
+    }
     std::string history() { return t.history(); }
 };
 
@@ -66,8 +71,7 @@ TEST_F(Extraction, NoRecordsNoRowsetAndFailures) {
 }
 
 TEST_F(Extraction, LargeResultsHaveNoRecordCap) {
-    exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 40000) "
-         "INSERT INTO po (PO, Qty) SELECT 'P' || i, i FROM n");
+    numbered(40000);
     ResultGrid grid;
     ASSERT_TRUE(ExtractToImport(t.services, source, "SELECT Qty FROM po", "BIG", grid));
     EXPECT_EQ(grid.rowCount(), 40001u);
@@ -84,8 +88,7 @@ struct YieldingSink : test::RecordingUiSink {
 };
 
 TEST_F(Extraction, NothingTakesTheConnectionAwayWhileAnExtractionReadsIt) {
-    exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1100) "
-         "INSERT INTO po (PO) SELECT 'P' || i FROM n");
+    numbered(1100);
     t.addRow({"ACME", "810", "004010", "O", "CheckInterval = 1, \"Interval\" = 0, " + t.sqliteSettings("SELECT PO FROM po")});
     YieldingSink sink;
     const core::Services s{t.db, sink, t.clock, t.settings};
@@ -186,8 +189,7 @@ TEST_F(Extraction, ThePairIsPrivateAndNoLinkAtAnOldTemporaryNameIsFollowed) {
 }
 
 TEST_F(Extraction, TheGridIsAViewOverTheDataFileWithEditsAndDeletedRowsBesideIt) {
-    exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
-         "INSERT INTO po (PO, Qty) SELECT 'P' || i, i FROM n");
+    numbered(300);
     ResultGrid grid;
     ASSERT_TRUE(ExtractToImport(t.services, source, "SELECT PO, Qty FROM po ORDER BY Qty", "K", grid));
     ASSERT_EQ(grid.rowCount(), 301u);
@@ -295,9 +297,20 @@ protected:
         // Rows come from a server cursor ten at a time, so a result can fail or be cancelled half read.
         test::OdbcConfig::instance().addDataSource("VtPgCursor", "VtPostgreSQL", server + "\nUseDeclareFetch=1\nFetch=10");
     }
-    static std::string cursorSource() {
-        return "DSN=VtPgCursor;UID=vt;" + odbc::attribute("PWD", test::PostgresCluster::kPassword);
-    }
+    // A connection through the cursor source and an earlier pair "old" under key K.
+    struct CursorRun {
+        IntegratorDb t;
+        odbc::Connection c;
+        ResultGrid grid;
+        std::string layout, data;
+        CursorRun() {
+            c.open("DSN=VtPgCursor;UID=vt;" + odbc::attribute("PWD", test::PostgresCluster::kPassword));
+            EXPECT_TRUE(ExtractToImport(t.services, c, "SELECT 'old' AS a", "K", grid));
+            layout = t.read(t.import / "K.ADO");
+            data = t.read(t.import / "K.IMP");
+            t.db.exec("DELETE FROM History");
+        }
+    };
     static void TearDownTestSuite() {
         cluster_.reset();
         test::OdbcConfig::instance().clearDataSources();
@@ -329,13 +342,8 @@ TEST_F(PostgresExtraction, NumericPrecisionDatesNullsAndAnUpdate) {
 }
 
 TEST_F(PostgresExtraction, AResultThatFailsHalfReadIsShownAsIncompleteAndSavedOnlyWhenConfirmed) {
-    IntegratorDb t;
-    odbc::Connection c;
-    c.open(cursorSource());
-    ResultGrid grid;
-    ASSERT_TRUE(ExtractToImport(t.services, c, "SELECT 'old' AS a", "K", grid));
-    const std::string layout = t.read(t.import / "K.ADO"), data = t.read(t.import / "K.IMP");
-    t.db.exec("DELETE FROM History");
+    CursorRun run;
+    auto& [t, c, grid, layout, data] = run;
     // Division by zero at row 1500: the rows of the cursor's earlier pages arrive first.
     EXPECT_FALSE(ExtractToImport(t.services, c,
                                  "SELECT i AS n, 'v' || i AS v FROM generate_series(1, 3000) i WHERE 1 / (1500 - i) IS NOT NULL",
@@ -372,13 +380,8 @@ TEST_F(PostgresExtraction, AResultThatFailsHalfReadIsShownAsIncompleteAndSavedOn
 }
 
 TEST_F(PostgresExtraction, CancelDuringALongExtractionKeepsTheFilesAndShowsWhatWasRead) {
-    IntegratorDb t;
-    odbc::Connection c;
-    c.open(cursorSource());
-    ResultGrid grid;
-    ASSERT_TRUE(ExtractToImport(t.services, c, "SELECT 'old' AS a", "K", grid));
-    const std::string data = t.read(t.import / "K.IMP");
-    t.db.exec("DELETE FROM History");
+    CursorRun run;
+    auto& [t, c, grid, layout, data] = run;
     ExtractionControl control;
     std::vector<std::uint64_t> counts;
     control.progress = [&](std::uint64_t rows) {
@@ -403,10 +406,8 @@ TEST_F(PostgresExtraction, CancelDuringALongExtractionKeepsTheFilesAndShowsWhatW
 
 // A driver's error of several lines is one History row of one line, and one line in its box.
 TEST_F(PostgresExtraction, AMultiLineDriverErrorIsOneHistoryRow) {
-    IntegratorDb t;
-    odbc::Connection c;
-    c.open(cursorSource());
-    ResultGrid grid;
+    CursorRun run;
+    auto& [t, c, grid, layout, data] = run;
     EXPECT_FALSE(ExtractToImport(t.services, c, "SELECT no_such_column\nFROM\n  generate_series(1, 2)", "K", grid));
     const std::string h = t.history();
     EXPECT_EQ(h.rfind("Error:-2147467259 ", 0), 0u) << h;
