@@ -1,7 +1,6 @@
 #include "integrator/DataFileView.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <system_error>
@@ -33,34 +32,13 @@ std::size_t readAt(int fd, char* into, std::size_t size, std::uint64_t offset) {
 
 }  // namespace
 
-DataFileView DataFileView::scan(int fd) {
+DataFileView DataFileView::over(int fd, Index index) {
     DataFileView v;
     v.fd_ = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
     if (v.fd_ < 0) fail("cannot read the data file", errno);
-    std::string chunk(1 << 20, '\0');
-    std::uint64_t offset = 0;
-    bool lineOpen = false;
-    for (;;) {
-        const ssize_t n = ::pread(v.fd_, chunk.data(), chunk.size(), off_t(offset));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            fail("cannot read the data file", errno);
-        }
-        if (n == 0) break;
-        for (std::size_t at = 0; at < std::size_t(n);) {
-            if (!lineOpen) {
-                if (v.lines_ % kLinesPerMark == 0) v.marks_.push_back(offset + at);
-                ++v.lines_;
-                lineOpen = true;
-            }
-            const void* end = std::memchr(chunk.data() + at, '\n', std::size_t(n) - at);
-            if (!end) break;
-            at = std::size_t(static_cast<const char*>(end) - chunk.data()) + 1;
-            lineOpen = false;
-        }
-        offset += std::uint64_t(n);
-    }
-    v.size_ = offset;
+    v.marks_ = std::move(index.marks);
+    v.lines_ = index.lines;
+    v.size_ = index.size;
     return v;
 }
 

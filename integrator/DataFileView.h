@@ -13,10 +13,24 @@ namespace vt::integrator {
 
 class DataFileView {
 public:
+    static constexpr std::size_t kLinesPerMark = 64;
+
+    // Where the lines of a file start, noted while it is written.
+    struct Index {
+        std::vector<std::uint64_t> marks;   // offset of line k * kLinesPerMark
+        std::size_t lines = 0;
+        std::uint64_t size = 0;
+        void addLine(std::uint64_t bytes) {
+            if (lines % kLinesPerMark == 0) marks.push_back(size);
+            ++lines;
+            size += bytes;
+        }
+    };
+
     DataFileView() = default;
-    // Indexes the file open at `fd` from its start to its end, through a descriptor of its own
-    // (`fd` stays the caller's). Throws std::filesystem::filesystem_error.
-    static DataFileView scan(int fd);
+    // The lines of `index` in the file open at `fd`, read through a descriptor of its own (`fd`
+    // stays the caller's). Throws std::filesystem::filesystem_error.
+    static DataFileView over(int fd, Index index);
 
     DataFileView(DataFileView&& other) noexcept;
     DataFileView& operator=(DataFileView&& other) noexcept;
@@ -30,11 +44,10 @@ public:
     std::string_view line(std::size_t i) const;
 
 private:
-    static constexpr std::size_t kLinesPerMark = 64;
     int fd_ = -1;
     std::uint64_t size_ = 0;
     std::size_t lines_ = 0;
-    std::vector<std::uint64_t> marks_;   // offset of line k * kLinesPerMark
+    std::vector<std::uint64_t> marks_;
     mutable std::size_t cachedBlock_ = std::size_t(-1);
     mutable std::string cache_;
     mutable std::vector<std::size_t> starts_;   // line starts within cache_, and its end

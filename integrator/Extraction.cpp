@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <malloc.h>
 #include <mutex>
 #include <thread>
 
@@ -23,8 +24,17 @@ namespace {
 // How often the waiting thread looks at the extraction: progress, Cancel, the time-out.
 constexpr auto kLookInterval = std::chrono::milliseconds(50);
 
+// Drivers build a result of many small blocks. A thread's own heap grows a page at a time, each
+// step a system call, where the main heap grows in large steps; the program runs few threads, so
+// the ones started from here on share the main heap.
+void shareTheMainHeap() {
+    static const bool shared = ::mallopt(M_ARENA_MAX, 1) == 1;
+    (void)shared;
+}
+
 // Runs the job on its own thread; the calling thread keeps the window alive meanwhile.
 void runWhileYielding(const core::Services& s, ExtractionJob& job, ExtractionControl& control) {
+    shareTheMainHeap();
     std::mutex mutex;
     std::condition_variable finished;
     bool done = false;

@@ -6,12 +6,15 @@ namespace vt::integrator {
 
 namespace {
 
-// Values that would break the line format; replaced by blanks.
-bool breakLines(std::string& v) {
+// Characters from `from` on that would break the line format become blanks.
+bool breakLines(std::string& v, std::size_t from) {
     bool changed = false;
-    for (std::size_t at = v.find_first_of("\t\r\n"); at != std::string::npos; at = v.find_first_of("\t\r\n", at + 1)) {
-        v[at] = ' ';
-        changed = true;
+    for (std::size_t at = from; at < v.size(); ++at) {
+        const char c = v[at];
+        if (c == '\t' || c == '\r' || c == '\n') {
+            v[at] = ' ';
+            changed = true;
+        }
     }
     return changed;
 }
@@ -20,6 +23,7 @@ bool breakLines(std::string& v) {
 
 void ExtractionJob::run() noexcept {
     std::optional<ImportPair> pair;
+    DataFileView::Index index;
     try {
         odbc::Result result = connection.execute(sql, timeoutSeconds, &canceller);
         if (!result.hasRowset()) return;
@@ -41,22 +45,25 @@ void ExtractionJob::run() noexcept {
         pair->writeLayout(layout);
 
         std::vector<bool> changed(columns.size(), false);
-        std::string value;
+        std::string line;
         std::uint64_t count = 0;
         while (result.fetch()) {
+            line.clear();
             for (std::size_t i = 0; i < columns.size(); ++i) {
-                result.value(i, value);   // Null is an empty value
-                if (breakLines(value)) changed[i] = true;
-                if (i) pair->append("\t");
-                pair->append(value);
+                if (i) line += '\t';
+                const std::size_t start = line.size();
+                result.appendValue(i, line);   // Null is an empty value
+                if (breakLines(line, start)) changed[i] = true;
             }
-            pair->append("\r\n");
+            line += "\r\n";
+            pair->append(line);
+            index.addLine(line.size());
             rows.store(++count, std::memory_order_relaxed);
         }
         for (std::size_t i = 0; i < changed.size(); ++i)
             if (changed[i]) changedFields.push_back(names[i]);
         pair->flush();
-        written = DataFileView::scan(pair->dataDescriptor());
+        written = DataFileView::over(pair->dataDescriptor(), std::move(index));
         replacing = true;
         pair->commit();
         complete = true;
@@ -66,7 +73,7 @@ void ExtractionJob::run() noexcept {
         if (pair && !written) {
             try {
                 pair->flush();
-                written = DataFileView::scan(pair->dataDescriptor());
+                written = DataFileView::over(pair->dataDescriptor(), std::move(index));
             } catch (...) {
             }
         }

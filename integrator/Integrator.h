@@ -126,6 +126,7 @@ public:
     bool extracting() const { return extracting_; }
     // Stops the extraction under way; its files stay as they were.
     void cmdCancel_Click() { if (extracting_) control_.cancel = true; }
+    bool cancelling() const { return extracting_ && control_.cancel; }
     // A driver call of an extraction that lasts longer is cancelled.
     int queryTimeoutSeconds = odbc::kQueryTimeoutSeconds;
     void cmdSave_Click() { SaveResultsToImportFile(s_, grid_); }

@@ -156,9 +156,15 @@ frmIntegrator::~frmIntegrator() {
 }
 
 void frmIntegrator::showProgress(std::uint64_t rows) {
-    lblProgress_->setText(rows == 0 ? QStringLiteral("Running the statement...")
-                                    : fromAnsi(text::formatNumber(double(rows), "#,##0")) +
-                                          (rows == 1 ? QStringLiteral(" record read") : QStringLiteral(" records read")));
+    QString text;
+    if (integ_->cancelling())
+        text = QStringLiteral("Cancelling...");
+    else if (rows == 0)
+        text = QStringLiteral("Running the statement...");
+    else
+        text = fromAnsi(text::formatNumber(double(rows), "#,##0")) +
+               (rows == 1 ? QStringLiteral(" record read") : QStringLiteral(" records read"));
+    lblProgress_->setText(text);
 }
 
 // ---- Construction ----
@@ -532,7 +538,7 @@ void frmIntegrator::display() {
     cmdSave_->setEnabled(!integ_->grid().key.empty() && integ_->grid().rowCount() > 1 && !extracting);
     if (extracting && !fraProgress_->isVisible()) showProgress(0);
     fraProgress_->setVisible(extracting);
-    cmdCancel_->setEnabled(extracting);
+    cmdCancel_->setEnabled(extracting && !integ_->cancelling());
     showGrid();
     displaying_ = false;
 }
@@ -577,7 +583,7 @@ void frmIntegrator::cmdSave_Click() { integ_->cmdSave_Click(); }
 
 void frmIntegrator::cmdCancel_Click() {
     integ_->cmdCancel_Click();
-    lblProgress_->setText(QStringLiteral("Cancelling..."));
+    showProgress(0);
     cmdCancel_->setEnabled(false);
 }
 

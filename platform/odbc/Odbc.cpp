@@ -149,13 +149,29 @@ void generalDate(const text::DateTime& d, std::string& out) {
     out += d.hour >= 12 ? " PM" : " AM";
 }
 
-// A whole number of fewer than 15 digits reads the same in the general number form.
+// The general number form of text::formatNumber without a picture, made directly for values
+// with at most four decimals and fewer than 15 digits: such a value lies closer to its short
+// decimal than the fifteenth digit's rounding can see, so both give that decimal.
 void generalNumber(double v, std::string& out) {
-    if (v == std::trunc(v) && std::fabs(v) < 1e15) {
-        out = std::to_string(static_cast<long long>(v));
-    } else {
-        out = text::formatNumber(v, "");
+    static constexpr double scales[] = {1, 10, 100, 1000, 10000};
+    for (int places = 0; places < 5; ++places) {
+        const double scaled = v * scales[places];
+        if (!(std::fabs(scaled) < 1e15) || scaled != std::trunc(scaled)) continue;
+        const long long whole = static_cast<long long>(scaled);
+        if (whole == 0) {
+            out = "0";
+            return;
+        }
+        std::string digits = std::to_string(whole < 0 ? -whole : whole);
+        if (int(digits.size()) <= places) digits.insert(0, std::size_t(places) + 1 - digits.size(), '0');
+        out = whole < 0 ? "-" : "";
+        out.append(digits, 0, digits.size() - std::size_t(places));
+        std::string fraction = digits.substr(digits.size() - std::size_t(places));
+        while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
+        if (!fraction.empty()) out += "." + fraction;
+        return;
     }
+    out = text::formatNumber(v, "");
 }
 
 bool needsBraces(std::string_view v) {
@@ -279,12 +295,6 @@ std::int64_t adoSizeOf(int t, std::int64_t columnSize) {
 
 // ---- Cancelling ----
 
-namespace {
-
-std::int64_t ticksNow() { return std::chrono::steady_clock::now().time_since_epoch().count() | 1; }
-
-}  // namespace
-
 void Canceller::attach(void* statement) {
     std::lock_guard lock(mutex_);
     statement_ = statement;
@@ -293,17 +303,16 @@ void Canceller::attach(void* statement) {
 void Canceller::detach() {
     std::lock_guard lock(mutex_);   // waits for a cancel under way
     statement_ = nullptr;
-    callStarted_ = 0;
 }
 
 void Canceller::enter() {
     if (cancelled_) raise();
-    callStarted_.store(ticksNow());
+    ++calls_;
 }
 
 // Whatever the driver answered to a cancelled call gives way to the cancel's own error.
 void Canceller::leave() {
-    callStarted_.store(0);
+    ++calls_;
     if (cancelled_) raise();
 }
 
@@ -318,8 +327,16 @@ bool Canceller::cancelled() const { return cancelled_; }
 bool Canceller::timedOut() const { return timedOut_; }
 
 bool Canceller::cancelIfOverdue(std::chrono::steady_clock::duration limit) {
-    const std::int64_t started = callStarted_.load();
-    if (started == 0 || cancelled_ || ticksNow() - started <= limit.count()) return false;
+    // The hot path only counts calls; the timer notes when it first saw each one running.
+    const std::uint64_t call = calls_;
+    const auto now = std::chrono::steady_clock::now();
+    if (call % 2 == 0 || cancelled_) return false;
+    if (call != seenCall_) {
+        seenCall_ = call;
+        seenSince_ = now;
+        return false;
+    }
+    if (now - seenSince_ <= limit) return false;
     std::lock_guard lock(mutex_);
     if (!statement_) return false;
     timedOut_ = true;
@@ -516,6 +533,11 @@ std::optional<std::string> Result::value(std::size_t i) {
 
 bool Result::value(std::size_t i, std::string& out) {
     out.clear();
+    return appendValue(i, out);
+}
+
+bool Result::appendValue(std::size_t i, std::string& to) {
+    std::string& out = scratch_;
     const Column& c = columns_.at(i);
     Handle& h = *h_;
     const bool bound = !h.bindings.empty();
@@ -541,31 +563,34 @@ bool Result::value(std::size_t i, std::string& out) {
     case 2: case 3: case 16: case 20: {
         SQLBIGINT v = 0;
         if (!fixed(SQL_C_SBIGINT, &v, sizeof v)) return false;
-        out = std::to_string(v);
+        to += std::to_string(v);
         return true;
     }
     case 4: case 5: {
         double v = 0;
         if (!fixed(SQL_C_DOUBLE, &v, sizeof v)) return false;
         generalNumber(v, out);
+        to += out;
         return true;
     }
     case 11: {
         unsigned char v = 0;
         if (!fixed(SQL_C_BIT, &v, sizeof v)) return false;
-        out = v ? "True" : "False";
+        to += v ? "True" : "False";
         return true;
     }
     case 134: {
         SQL_TIME_STRUCT t{};
         if (!fixed(SQL_C_TYPE_TIME, &t, sizeof t)) return false;
         generalDate(text::DateTime{1899, 12, 30, t.hour, t.minute, t.second}, out);
+        to += out;
         return true;
     }
     case 133: case 135: {
         SQL_TIMESTAMP_STRUCT ts{};
         if (!fixed(SQL_C_TYPE_TIMESTAMP, &ts, sizeof ts)) return false;
         generalDate(text::DateTime{ts.year, ts.month, ts.day, ts.hour, ts.minute, ts.second}, out);
+        to += out;
         return true;
     }
     default:
@@ -586,13 +611,13 @@ bool Result::value(std::size_t i, std::string& out) {
         raw = buffer_;
     }
     if (binary) {
-        out = hex(std::string(raw));
+        to += hex(std::string(raw));
     } else if (c.adoType == 131) {
-        out = generalDecimal(std::string(raw));
+        to += generalDecimal(std::string(raw));
     } else if (std::all_of(raw.begin(), raw.end(), [](char ch) { return static_cast<unsigned char>(ch) < 0x80; })) {
-        out.assign(raw);
+        to += raw;
     } else {
-        out = text::utf8ToAnsi(raw);
+        to += text::utf8ToAnsi(raw);
     }
     return true;
 }

@@ -79,8 +79,8 @@ public:
     void cancel();
     bool cancelled() const;
     bool timedOut() const;
-    // Cancels the statement when its driver call under way has lasted longer than `limit`;
-    // true when it did so now.
+    // For a timer that calls it at short intervals, from one thread: cancels the statement once
+    // one driver call has been seen running for longer than `limit`; true when it did so now.
     bool cancelIfOverdue(std::chrono::steady_clock::duration limit);
 
 private:
@@ -94,7 +94,9 @@ private:
     std::mutex mutex_;   // keeps the statement from going while it is cancelled
     void* statement_ = nullptr;
     std::atomic<bool> cancelled_{false}, timedOut_{false};
-    std::atomic<std::int64_t> callStarted_{0};   // steady-clock ticks; 0 between calls
+    std::atomic<std::uint64_t> calls_{0};   // odd while a driver call runs
+    std::uint64_t seenCall_ = 0;             // the timer's: the call it saw, and since when
+    std::chrono::steady_clock::time_point seenSince_;
 };
 
 // The result of one statement, read a row at a time; values are read as text.
@@ -117,6 +119,8 @@ public:
     std::optional<std::string> value(std::size_t i);
     // The same into `out`, reusing its storage; false (and `out` empty) for Null.
     bool value(std::size_t i, std::string& out);
+    // The same added to the end of `to`; false (and `to` as it was) for Null.
+    bool appendValue(std::size_t i, std::string& to);
     // Rows the driver hands over per call (1 where it cannot give blocks safely).
     std::size_t blockRows() const;
 
@@ -130,7 +134,7 @@ private:
     std::unique_ptr<Handle> h_;
     std::vector<Column> columns_;
     std::int64_t rowsAffected_ = -1;
-    std::string buffer_;
+    std::string buffer_, scratch_;
 };
 
 class Connection {

@@ -137,6 +137,26 @@ TEST_F(SqliteOdbc, DatesTimesAndNumbersTakeTheGeneralForms) {
     }
 }
 
+TEST_F(SqliteOdbc, NumbersTakeTheGeneralFormWhateverTheirDecimals) {
+    c_.execute("CREATE TABLE t (f DOUBLE)");
+    std::vector<double> values = {0.1, 0.3, 1e-4, 1.5e-5, 0.00015, -0.5, 1.0000000000000002, 99999999999.99,
+                                  123456789012345.6, 999999999999999.0, 1e15, 0.1 + 0.2, 2.675, -1e-4, 1e300};
+    for (int i = -1500; i <= 1500; i += 7) {
+        values.push_back(i / 4.0);
+        values.push_back(i / 100.0);
+        values.push_back(i / 1000.0 + 1e6);
+        values.push_back(i * 1.0001 / 3.0);
+    }
+    c_.execute("BEGIN");
+    for (double v : values) c_.execute("INSERT INTO t VALUES (" + text::formatNumber(v, "0.0################E+000") + ")");
+    c_.execute("COMMIT");
+    Result r = c_.execute("SELECT f FROM t ORDER BY rowid");
+    for (double v : values) {
+        ASSERT_TRUE(r.fetch());
+        EXPECT_EQ(r.value(0), text::formatNumber(v, "")) << v;
+    }
+}
+
 TEST_F(SqliteOdbc, UpdateHasNoRowsetAndErrorsCarryTheDriversText) {
     c_.execute("CREATE TABLE t (a INTEGER)");
     Result u = c_.execute("UPDATE t SET a = 1");
