@@ -19,6 +19,18 @@ bool breakLines(std::string& v, std::size_t from) {
     return changed;
 }
 
+// Numbers, dates and truth values are written by the driver's reader, never with a TAB or a
+// line break.
+bool isText(int adoType) {
+    switch (adoType) {
+    case 2: case 3: case 4: case 5: case 11: case 14: case 16: case 20: case 128: case 131: case 133: case 134:
+    case 135: case 204: case 205:
+        return false;
+    default:
+        return true;
+    }
+}
+
 }  // namespace
 
 void ExtractionJob::run() noexcept {
@@ -44,20 +56,21 @@ void ExtractionJob::run() noexcept {
         pair.emplace(layoutFile, dataFile);
         pair->writeLayout(layout);
 
-        std::vector<bool> changed(columns.size(), false);
-        std::string line;
+        std::vector<bool> changed(columns.size(), false), text(columns.size());
+        for (std::size_t i = 0; i < columns.size(); ++i) text[i] = isText(columns[i].adoType);
+        std::string& out = pair->data();
         std::uint64_t count = 0;
         while (result.fetch()) {
-            line.clear();
+            const std::size_t start = out.size();
             for (std::size_t i = 0; i < columns.size(); ++i) {
-                if (i) line += '\t';
-                const std::size_t start = line.size();
-                result.appendValue(i, line);   // Null is an empty value
-                if (breakLines(line, start)) changed[i] = true;
+                if (i) out += '\t';
+                const std::size_t from = out.size();
+                result.appendValue(i, out);   // Null is an empty value
+                if (text[i] && breakLines(out, from)) changed[i] = true;
             }
-            line += "\r\n";
-            pair->append(line);
-            index.addLine(line.size());
+            out += "\r\n";
+            index.addLine(out.size() - start);
+            pair->gathered();
             rows.store(++count, std::memory_order_relaxed);
         }
         for (std::size_t i = 0; i < changed.size(); ++i)

@@ -1,5 +1,7 @@
 #include "integrator/ImportPair.h"
 
+#include <fcntl.h>
+
 namespace vt::integrator {
 
 namespace {
@@ -20,6 +22,9 @@ ImportPair::ImportPair(const std::filesystem::path& layoutFile, const std::files
 void ImportPair::flush() {
     data_.write(buffer_);
     buffer_.clear();
+    // The disk starts on what is written while the rows still come, so the closing sync waits
+    // for the last part only.
+    ::sync_file_range(data_.fd(), 0, 0, SYNC_FILE_RANGE_WRITE);
 }
 
 void ImportPair::commit(const std::function<void(int)>& reached) {

@@ -19,9 +19,14 @@ public:
     ImportPair(const std::filesystem::path& layoutFile, const std::filesystem::path& dataFile);
 
     void writeLayout(std::string_view text) { layout_.write(text); }
-    // Data bytes, gathered into large writes.
+    // Data bytes, gathered into large writes: added by append, or added to data() and then
+    // handed over by gathered().
     void append(std::string_view bytes) {
         buffer_.append(bytes);
+        gathered();
+    }
+    std::string& data() { return buffer_; }
+    void gathered() {
         if (buffer_.size() >= kBufferBytes) flush();
     }
     // Writes what was gathered; the data file then holds every byte appended so far.

@@ -174,6 +174,19 @@ void generalNumber(double v, std::string& out) {
     out = text::formatNumber(v, "");
 }
 
+// Eight bytes at a time: most values are plain ASCII and need no conversion.
+bool isAscii(std::string_view v) {
+    std::size_t i = 0;
+    for (; i + 8 <= v.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, v.data() + i, 8);
+        if (word & 0x8080808080808080ull) return false;
+    }
+    for (; i < v.size(); ++i)
+        if (static_cast<unsigned char>(v[i]) >= 0x80) return false;
+    return true;
+}
+
 bool needsBraces(std::string_view v) {
     if (v.empty()) return false;
     if (v.front() == ' ' || v.back() == ' ') return true;
@@ -614,7 +627,7 @@ bool Result::appendValue(std::size_t i, std::string& to) {
         to += hex(std::string(raw));
     } else if (c.adoType == 131) {
         to += generalDecimal(std::string(raw));
-    } else if (std::all_of(raw.begin(), raw.end(), [](char ch) { return static_cast<unsigned char>(ch) < 0x80; })) {
+    } else if (isAscii(raw)) {
         to += raw;
     } else {
         to += text::utf8ToAnsi(raw);
