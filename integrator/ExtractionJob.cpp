@@ -19,8 +19,8 @@ bool breakLines(std::string& v, std::size_t from) {
     return changed;
 }
 
-// Numbers, dates and truth values are written by the driver's reader, never with a TAB or a
-// line break.
+// Numbers, dates, truth values and binaries (in hexadecimal) are written here, never with a TAB
+// or a line break; only text from the source can hold one.
 bool isText(int adoType) {
     switch (adoType) {
     case 2: case 3: case 4: case 5: case 11: case 14: case 16: case 20: case 128: case 131: case 133: case 134:

@@ -21,10 +21,11 @@ ImportPair::ImportPair(const std::filesystem::path& layoutFile, const std::files
 
 void ImportPair::flush() {
     data_.write(buffer_);
-    buffer_.clear();
     // The disk starts on what is written while the rows still come, so the closing sync waits
     // for the last part only.
-    ::sync_file_range(data_.fd(), 0, 0, SYNC_FILE_RANGE_WRITE);
+    ::sync_file_range(data_.fd(), off64_t(written_), off64_t(buffer_.size()), SYNC_FILE_RANGE_WRITE);
+    written_ += buffer_.size();
+    buffer_.clear();
 }
 
 void ImportPair::commit(const std::function<void(int)>& reached) {

@@ -6,6 +6,7 @@
 
 #include "platform/files/SafeFile.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -41,6 +42,7 @@ private:
     static constexpr std::size_t kBufferBytes = 1 << 20;
     files::SafeFile data_, layout_;
     std::string buffer_;
+    std::uint64_t written_ = 0;
 };
 
 }  // namespace vt::integrator
