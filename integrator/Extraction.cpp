@@ -1,16 +1,19 @@
 #include "integrator/Extraction.h"
 
 #include "core/ErrorReporter.h"
+#include "core/Globals.h"
 #include "core/RunError.h"
 #include "core/UiSink.h"
-#include "platform/odbc/Odbc.h"
-#include "platform/settings/Settings.h"
+#include "integrator/ExtractionJob.h"
+#include "integrator/ImportPair.h"
+#include "platform/files/SafeFile.h"
 #include "setup/SetupSettings.h"
 
-#include <algorithm>
-#include <fstream>
-#include <system_error>
-#include <unistd.h>
+#include <chrono>
+#include <condition_variable>
+#include <malloc.h>
+#include <mutex>
+#include <thread>
 
 namespace vt::integrator {
 
@@ -18,78 +21,77 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path temporaryBeside(const fs::path& target) {
-    static int serial = 0;
-    return target.parent_path() /
-           (target.filename().string() + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
+// How often the waiting thread looks at the extraction: progress, Cancel, the time-out.
+constexpr auto kLookInterval = std::chrono::milliseconds(50);
+
+// Drivers build a result of many small blocks. A thread's own heap grows a page at a time, each
+// step a system call, where the main heap grows in large steps; the program runs few threads, so
+// the ones started from here on share the main heap.
+void shareTheMainHeap() {
+    static const bool shared = ::mallopt(M_ARENA_MAX, 1) == 1;
+    (void)shared;
 }
 
-void writeTemporary(const fs::path& temp, std::string_view bytes) {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) throw core::RunError(75, "Path/File access error: " + temp.string());
-    out.write(bytes.data(), std::streamsize(bytes.size()));
-    out.close();
-    if (!out) throw core::RunError(61, "Disk full: " + temp.string());
+// Runs the job on its own thread; the calling thread keeps the window alive meanwhile.
+void runWhileYielding(const core::Services& s, ExtractionJob& job, ExtractionControl& control) {
+    shareTheMainHeap();
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    std::thread worker([&] {
+        job.run();
+        std::lock_guard lock(mutex);
+        done = true;
+        finished.notify_one();
+    });
+    // Whatever happens here, the thread ends before the job it works on goes away.
+    struct Joiner {
+        std::thread& worker;
+        ExtractionJob& job;
+        ~Joiner() {
+            if (!worker.joinable()) return;
+            job.canceller.cancel();
+            worker.join();
+        }
+    } joiner{worker, job};
+    std::uint64_t shown = ~std::uint64_t(0);
+    for (;;) {
+        {
+            std::unique_lock lock(mutex);
+            if (finished.wait_for(lock, kLookInterval, [&] { return done; })) break;
+        }
+        if (control.cancel) job.canceller.cancel();
+        job.canceller.cancelIfOverdue(std::chrono::seconds(control.timeoutSeconds));
+        const std::uint64_t rows = job.rows.load(std::memory_order_relaxed);
+        if (rows != shown && control.progress) control.progress(rows);
+        shown = rows;
+        s.ui.yield();
+    }
+    worker.join();
 }
 
-void removeQuietly(const fs::path& p) {
-    std::error_code ec;
-    fs::remove(p, ec);
-}
+std::string records(std::uint64_t n) { return std::to_string(n) + " record" + (n == 1 ? "" : "s"); }
 
-// Values that would break the line format; replaced by blanks.
-bool breaksLine(char c) { return c == '\t' || c == '\r' || c == '\n'; }
+void reportFailure(const core::Services& s, const ExtractionJob& job, std::string_view key) {
+    const bool cancelled = job.canceller.cancelled() && !job.canceller.timedOut();
+    try {
+        std::rethrow_exception(job.failure);
+    } catch (const odbc::Error& e) {
+        if (e.sqlState() == "HYT00")
+            core::ReportError(s, core::ErrorInfo{-2147217871, e.what()});
+        else if (!cancelled)
+            core::ReportError(s, core::ErrorInfo{-2147467259, e.what()});
+    } catch (...) {
+        core::ReportError(s);
+    }
+    // Putting the pair in place failed: the error said what happened to the files.
+    if (job.replacing || (!cancelled && !job.rowset)) return;
+    core::LogHistory(s, "Warning",
+                     "Extraction of " + std::string(key) + (cancelled ? " cancelled" : " stopped") + " after " +
+                         records(job.rows.load()) + "; its files are unchanged.");
+}
 
 }  // namespace
-
-// ---- Grid ----
-
-void ResultGrid::clear() {
-    ++generation;
-    cells.clear();
-    noRecords = false;
-    row = 1;
-    col = 0;
-}
-
-void ResultGrid::keyPress(int ascii) {
-    if (cells.empty() || row >= cells.size() || col >= cells[row].size()) return;
-    std::string& cell = cells[row][col];
-    if (ascii == 8) {
-        if (!cell.empty()) cell.pop_back();
-    } else if (ascii == 9) {
-        if (col + 1 < colCount()) {
-            ++col;
-        } else {
-            col = 0;
-            row = row + 1 < rowCount() ? row + 1 : 0;
-        }
-    } else if (ascii >= 32 && ascii <= 255 && ascii != 127) {
-        cell += char(ascii);
-    }
-}
-
-bool ResultGrid::deleteRow() {
-    if (row == 0 || row >= cells.size() || cells.size() <= 2) return false;
-    cells.erase(cells.begin() + std::ptrdiff_t(row));
-    if (row >= cells.size()) row = cells.size() - 1;
-    return true;
-}
-
-void ResultGrid::setCode(std::string_view code) {
-    if (row < cells.size() && col < cells[row].size()) cells[row][col] = std::string(code);
-}
-
-const std::vector<StatusCode>& statusCodes() {
-    static const std::vector<StatusCode> codes = {
-        {"DR", "Item Accepted - Date Rescheduled"}, {"IA", "Item Accepted"},
-        {"IC", "Item Accepted - Changes Made"},     {"ID", "Item Deleted"},
-        {"IE", "Item Accepted, Price Pending"},     {"IP", "Item Accepted - Price Changed"},
-        {"IQ", "Item Accepted - Quantity Changed"}, {"IR", "Item Rejected"}};
-    return codes;
-}
-
-// ---- Files ----
 
 std::string FillDateParameters(std::string_view sql, const std::optional<text::DateTime>& start,
                                const std::optional<text::DateTime>& end) {
@@ -104,103 +106,38 @@ std::string FillDateParameters(std::string_view sql, const std::optional<text::D
 }
 
 fs::path importFile(const core::Services& s, std::string_view key, std::string_view extension) {
-    if (key.empty() || key.find('/') != std::string_view::npos || key.find('\0') != std::string_view::npos ||
-        key.find("..") != std::string_view::npos)
-        throw core::invalidCallError();
+    if (key.empty() || !files::IsPlainNamePart(key)) throw core::invalidCallError();
     return fs::path(setup::folderSetting(s.settings, "Import")) / (std::string(key) + std::string(extension));
 }
 
-void writeWholeFile(const fs::path& target, std::string_view bytes) {
-    const fs::path temp = temporaryBeside(target);
-    try {
-        writeTemporary(temp, bytes);
-        fs::rename(temp, target);
-    } catch (...) {
-        removeQuietly(temp);
-        throw;
-    }
-}
-
 bool ExtractToImport(const core::Services& s, odbc::Connection& connection, std::string_view sql,
-                     std::string_view key, ResultGrid& grid) {
-    fs::path layoutTemp, dataTemp;
+                     std::string_view key, ResultGrid& grid, ExtractionControl* control) {
+    ExtractionControl none;
+    ExtractionControl& c = control ? *control : none;
     try {
-        const fs::path layoutFile = importFile(s, key, ".ADO");
-        const fs::path dataFile = importFile(s, key, ".IMP");
-        odbc::Result result = connection.execute(sql);
-        grid.clear();
-        grid.key = std::string(key);
-        if (!result.hasRowset()) {
-            core::LogHistory(s, "Info", "No rowset returned");
+        ExtractionJob job(connection, std::string(sql), importFile(s, key, ".ADO"), importFile(s, key, ".IMP"),
+                          c.timeoutSeconds);
+        runWhileYielding(s, job, c);
+        if (job.written) {
+            grid.show(std::move(job.names), std::move(job.layout), std::move(*job.written), job.complete);
+            grid.key = std::string(key);
+        }
+        if (job.failure) {
+            reportFailure(s, job, key);
             return false;
         }
-        const std::vector<odbc::Column>& columns = result.columns();
-        std::vector<std::string> names;
-        std::string layout;
-        int idCount = 0;
-        for (const odbc::Column& c : columns) {
-            std::string name = c.name == "_ID" ? "_ID" + std::to_string(++idCount) : c.name;
-            layout += name + "\t" + std::to_string(c.adoType) + "\t";
-            if (c.adoType == 131 || c.adoType == 14)
-                layout += std::to_string(c.precision) + "\t" + std::to_string(c.scale);
-            else
-                layout += std::to_string(c.size);
-            layout += "\r\n";
-            names.push_back(std::move(name));
+        if (!job.rowset) {
+            core::LogHistory(s, "Info", "No rowset returned");
+            grid.clear();
+            grid.key = std::string(key);
+            return false;
         }
-        layout += "\r\n";
-        grid.cells.push_back(names);
-
-        std::string data;
-        std::vector<bool> warned(columns.size(), false);
-        std::size_t records = 0;
-        while (result.fetch()) {
-            std::vector<std::string> cells;
-            cells.reserve(columns.size());
-            for (std::size_t i = 0; i < columns.size(); ++i) {
-                std::string v = result.value(i).value_or(std::string());
-                bool changed = false;
-                for (char& ch : v)
-                    if (breaksLine(ch)) {
-                        ch = ' ';
-                        changed = true;
-                    }
-                if (changed && !warned[i]) {
-                    warned[i] = true;
-                    core::LogHistory(s, "Warning",
-                                     "Tab or line break replaced by a blank in field " + names[i] + " of " +
-                                         std::string(key));
-                }
-                if (i) data += '\t';
-                data += v;
-                cells.push_back(std::move(v));
-            }
-            data += "\r\n";
-            grid.cells.push_back(std::move(cells));
-            if (++records % 1024 == 0) s.ui.yield();
-        }
-        // A result without records still shows one empty row to type into.
-        if (records == 0) {
-            grid.cells.emplace_back(columns.size());
-            grid.noRecords = true;
-        }
-
-        layoutTemp = temporaryBeside(layoutFile);
-        dataTemp = temporaryBeside(dataFile);
-        writeTemporary(layoutTemp, layout);
-        writeTemporary(dataTemp, data);
-        fs::rename(layoutTemp, layoutFile);
-        fs::rename(dataTemp, dataFile);
-        core::LogHistory(s, "Info", std::to_string(records) + " record" + (records == 1 ? "" : "s") +
-                                        " returned from statement.");
+        for (const std::string& field : job.changedFields)
+            core::LogHistory(s, "Warning",
+                             "Tab or line break replaced by a blank in field " + field + " of " + std::string(key));
+        core::LogHistory(s, "Info", records(job.rows.load()) + " returned from statement.");
         return true;
-    } catch (const odbc::Error& e) {
-        removeQuietly(layoutTemp);
-        removeQuietly(dataTemp);
-        core::ReportError(s, core::ErrorInfo{-2147467259, e.what()});
     } catch (...) {
-        removeQuietly(layoutTemp);
-        removeQuietly(dataTemp);
         core::ReportError(s);
     }
     return false;
@@ -208,20 +145,26 @@ bool ExtractToImport(const core::Services& s, odbc::Connection& connection, std:
 
 bool SaveResultsToImportFile(const core::Services& s, const ResultGrid& grid) {
     try {
-        if (grid.key.empty()) return false;
-        std::string data;
-        for (std::size_t r = 1; r < grid.cells.size(); ++r) {
-            // Saving an untouched empty result must not invent a blank record to send.
-            if (grid.noRecords && std::all_of(grid.cells[r].begin(), grid.cells[r].end(),
-                                              [](const std::string& c) { return c.empty(); }))
-                continue;
-            for (const std::string& cell : grid.cells[r]) {
-                for (char ch : cell) data += breaksLine(ch) ? ' ' : ch;
-                data += '\t';
+        if (grid.key.empty() || grid.colCount() == 0) return false;
+        if (!grid.complete &&
+            s.ui.messageBox("The result shown is incomplete: the extraction of " + grid.key + " stopped after " +
+                                records(grid.recordsRead()) + ". Save it as the data of " + grid.key + " anyway?",
+                            core::vbYesNo | core::vbExclamation | core::vbDefaultButton2,
+                            core::kApplicationName) != core::vbYes)
+            return false;
+        ImportPair pair(importFile(s, grid.key, ".ADO"), importFile(s, grid.key, ".IMP"));
+        pair.writeLayout(grid.layout);
+        grid.forEachRecord([&](const std::vector<std::string>& cells) {
+            for (const std::string& cell : cells) {
+                std::string value = cell;
+                for (char& ch : value)
+                    if (ch == '\t' || ch == '\r' || ch == '\n') ch = ' ';
+                pair.append(value);
+                pair.append("\t");
             }
-            data += "\r\n";
-        }
-        writeWholeFile(importFile(s, grid.key, ".IMP"), data);
+            pair.append("\r\n");
+        });
+        pair.commit();
         return true;
     } catch (...) {
         core::ReportError(s);

@@ -195,10 +195,14 @@ bool Integrator::ExecuteQuery(int index, const core::Services& s, bool ownRange)
     }
     if (extracting_) return false;
     extracting_ = true;
+    ++gRunning;
+    control_ = ExtractionControl{queryTimeoutSeconds, false, onProgress};
     changed();
     if (onWait) onWait(true);
-    const bool ok = ExtractToImport(s, *connection_, FillDateParameters(r.sql, start, end), r.key.text(), grid_);
+    const bool ok = ExtractToImport(s, *connection_, FillDateParameters(r.sql, start, end), r.key.text(), grid_,
+                                    &control_);
     if (onWait) onWait(false);
+    --gRunning;
     extracting_ = false;
     changed();
     return ok;

@@ -17,10 +17,6 @@
 #include <string>
 #include <vector>
 
-namespace vt::odbc {
-class Connection;
-}
-
 namespace vt::integrator {
 
 // What a run asks of the rest of the program. Every step reports its own failure (ReportError or
@@ -46,7 +42,7 @@ public:
 // refreshes both lists. Rows no longer in the Inbox are skipped. Throws on failure.
 void MoveInboxToRecycled(const core::Services& s, const std::vector<std::int64_t>& ids);
 
-// True while any Integrator run is under way (the main window keeps the database open until then).
+// True while an Integrator run or extraction is under way (the main window stays open until then).
 bool IsIntegratorRunning();
 
 // A UiSink for runs nobody watches: forwards everything, answers no box (a question gets its
@@ -126,8 +122,13 @@ public:
     bool ExecuteQuery(int index, const core::Services& s, bool ownRange);
     void cmdExecute_Click() { if (selected_ >= 0) ExecuteQuery(selected_, s_, minimized); }
     ResultGrid& grid() { return grid_; }
-    // An extraction is under way (it yields to pending events while it reads).
+    // An extraction is under way (it runs on another thread while this one yields to events).
     bool extracting() const { return extracting_; }
+    // Stops the extraction under way; its files stay as they were.
+    void cmdCancel_Click() { if (extracting_) control_.cancel = true; }
+    bool cancelling() const { return extracting_ && control_.cancel; }
+    // A driver call of an extraction that lasts longer is cancelled.
+    int queryTimeoutSeconds = odbc::kQueryTimeoutSeconds;
     void cmdSave_Click() { SaveResultsToImportFile(s_, grid_); }
 
     // ---- Runs ----
@@ -149,6 +150,8 @@ public:
     // Called when buttons or the grid must be shown again.
     std::function<void()> onChanged;
     std::function<void(bool)> onWait;
+    // The count of records an extraction under way has read, about every 50 ms.
+    std::function<void(std::uint64_t)> onProgress;
 
 private:
     struct Pending {
@@ -174,6 +177,7 @@ private:
     std::unique_ptr<odbc::Connection> connection_;
     std::string connectedName_;
     ResultGrid grid_;
+    ExtractionControl control_;
     bool busy_ = false;
     bool extracting_ = false;   // an extraction yields; a second one must not refill its grid
     std::deque<Pending> queue_;

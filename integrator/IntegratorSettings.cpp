@@ -160,11 +160,17 @@ std::string ScheduleDescription(const RowSettings& r, std::string_view none) {
 }
 
 std::optional<std::string> TimeConflict(const std::vector<RowSettings>& rows) {
+    auto shareADay = [](const RowSettings& a, const RowSettings& b) {
+        for (std::size_t d = 0; d < 7; ++d)
+            if (a.days[d] == 1 && b.days[d] == 1) return true;
+        return false;
+    };
     for (size_t i = 0; i < rows.size(); ++i) {
         if (rows[i].checkTime != 1) continue;
         const std::string si = text::formatDate(rows[i].time, "hh:mm AM/PM");
         for (size_t j = 0; j < rows.size(); ++j)
-            if (j != i && rows[j].checkTime == 1 && text::formatDate(rows[j].time, "hh:mm AM/PM") == si)
+            if (j != i && rows[j].checkTime == 1 && shareADay(rows[i], rows[j]) &&
+                text::formatDate(rows[j].time, "hh:mm AM/PM") == si)
                 return text::formatDate(rows[i].time, "h:mm AM/PM");
     }
     return std::nullopt;
@@ -175,7 +181,8 @@ std::string ConnectionString(const RowSettings& r) {
     if (!r.dataSourceName.empty()) {
         s += odbc::attribute("DSN", r.dataSourceName);
     } else {
-        s += odbc::attribute("Driver", r.driver);
+        // A driver named in braces, as connection strings are usually written, goes in as it is.
+        s += odbc::isBraced(r.driver) ? "Driver=" + r.driver + ";" : odbc::attribute("Driver", r.driver);
         s += odbc::attribute("Server", r.server);
     }
     s += odbc::attribute("UID", r.userId);

@@ -64,12 +64,13 @@ void SaveTransaction(const core::Services& s, const RowSettings& row);
 // scheduled.
 std::string ScheduleDescription(const RowSettings& row, std::string_view none = "No Event Scheduled");
 
-// The time text of the first pair of rows scheduled at the same hour and minute, which the
-// scheduler would start in one minute; nothing when there is no such pair.
+// The time text of the first pair of rows scheduled at the same hour and minute of a weekday
+// both have ticked, which the scheduler would start in one minute; nothing when there is none.
 std::optional<std::string> TimeConflict(const std::vector<RowSettings>& rows);
 
 // The row's connection string: by data-source name when one is given, else by driver and server
-// (never through a default data source); user and password always; the database when given.
+// (never through a default data source); user and password always; the database when given. A
+// driver already in braces is taken as it stands.
 std::string ConnectionString(const RowSettings& row);
 
 // Data-source names and driver descriptions, each sorted, drivers once each.

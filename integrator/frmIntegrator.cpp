@@ -25,6 +25,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QTabWidget>
@@ -54,16 +55,14 @@ public:
         return parent.isValid() ? 0 : int(grid_.colCount());
     }
     QVariant data(const QModelIndex& index, int role) const override {
-        // The grid may change under the view while an extraction yields; it is reset afterwards.
         if (!index.isValid() || role != Qt::DisplayRole || std::size_t(index.row()) + 1 >= grid_.rowCount()) return {};
-        const auto& row = grid_.cells[std::size_t(index.row()) + 1];
-        return std::size_t(index.column()) < row.size() ? fromAnsi(row[std::size_t(index.column())]) : QString();
+        return fromAnsi(grid_.cell(std::size_t(index.row()) + 1, std::size_t(index.column())));
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (role != Qt::DisplayRole) return {};
         if (orientation == Qt::Vertical) return section + 1;
-        if (grid_.cells.empty() || std::size_t(section) >= grid_.cells[0].size()) return {};
-        return fromAnsi(grid_.cells[0][std::size_t(section)]);
+        if (std::size_t(section) >= grid_.colCount()) return {};
+        return fromAnsi(grid_.cell(0, std::size_t(section)));
     }
     void reset() {
         beginResetModel();
@@ -109,7 +108,24 @@ frmIntegrator::frmIntegrator(const core::Services& s, IntegratorSteps& steps, QW
     layout->addWidget(sstSchedule_);
     widgets::KeepFocusOnTabs(sstSchedule_);
     auto* buttons = new QHBoxLayout;
+    // An extraction under way: what it has read so far, and the way to stop it.
+    fraProgress_ = new QWidget(central);
+    auto* progress = new QHBoxLayout(fraProgress_);
+    progress->setContentsMargins(0, 0, 0, 0);
+    prgExtraction_ = new QProgressBar(fraProgress_);
+    prgExtraction_->setRange(0, 0);
+    prgExtraction_->setTextVisible(false);
+    prgExtraction_->setMaximumWidth(80);
+    lblProgress_ = new QLabel(fraProgress_);
+    cmdCancel_ = new QPushButton(QStringLiteral("Cancel"), fraProgress_);
+    cmdCancel_->setToolTip(QStringLiteral("Stop the extraction; the files stay as they were"));
+    progress->addWidget(prgExtraction_);
+    progress->addWidget(lblProgress_);
+    progress->addWidget(cmdCancel_);
+    fraProgress_->setVisible(false);
+    buttons->addWidget(fraProgress_);
     buttons->addStretch();
+    connect(cmdCancel_, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
     cmdProcess_ = new QPushButton(QStringLiteral("Process"), central);
     cmdModify_ = new QPushButton(QStringLiteral("&Modify"), central);
     cmdClose_ = new QPushButton(QStringLiteral("Close"), central);
@@ -122,12 +138,14 @@ frmIntegrator::frmIntegrator(const core::Services& s, IntegratorSteps& steps, QW
 
     bindEdits();
     integ_->onChanged = [this] { display(); };
+    // The window stays usable while an extraction runs, so the pointer says busy, not wait.
     integ_->onWait = [](bool on) {
         if (on)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
+            QApplication::setOverrideCursor(Qt::BusyCursor);
         else
             QApplication::restoreOverrideCursor();
     };
+    integ_->onProgress = [this](std::uint64_t rows) { showProgress(rows); };
     tmrScheduler_ = new QTimer(this);
     tmrScheduler_->setInterval(60000);
     connect(tmrScheduler_, &QTimer::timeout, this, [this] { tmrScheduler_Timer(); });
@@ -139,6 +157,19 @@ frmIntegrator::~frmIntegrator() {
     msfgResults_->setModel(nullptr);
     integ_->onChanged = nullptr;
     integ_->onWait = nullptr;
+    integ_->onProgress = nullptr;
+}
+
+void frmIntegrator::showProgress(std::uint64_t rows) {
+    QString text;
+    if (integ_->cancelling())
+        text = QStringLiteral("Cancelling...");
+    else if (rows == 0)
+        text = QStringLiteral("Running the statement...");
+    else
+        text = fromAnsi(text::formatNumber(double(rows), "#,##0")) +
+               (rows == 1 ? QStringLiteral(" record read") : QStringLiteral(" records read"));
+    lblProgress_->setText(text);
 }
 
 // ---- Construction ----
@@ -510,6 +541,9 @@ void frmIntegrator::display() {
     cmdExecute_->setEnabled(connected && !extracting);
     // Nothing to save before a result is shown, nor while one is being read.
     cmdSave_->setEnabled(!integ_->grid().key.empty() && integ_->grid().rowCount() > 1 && !extracting);
+    if (extracting && !fraProgress_->isVisible()) showProgress(0);
+    fraProgress_->setVisible(extracting);
+    cmdCancel_->setEnabled(extracting && !integ_->cancelling());
     showGrid();
     displaying_ = false;
 }
@@ -525,7 +559,7 @@ void frmIntegrator::showGrid() {
     for (std::size_t c = 0; c < g.colCount(); ++c) {
         int width = msfgResults_->columnWidth(int(c));
         for (std::size_t r = 0; r < rows; ++r) {
-            const std::string& v = g.cells[r][c];
+            const std::string v = g.cell(r, c);
             if (v.size() < 100) width = std::max(width, fm.horizontalAdvance(fromAnsi(v)) + 12);
         }
         msfgResults_->setColumnWidth(int(c), width);
@@ -561,8 +595,14 @@ bool frmIntegrator::confirmClose() {
                             core::vbYesNo | core::vbQuestion, core::kApplicationName) == core::vbYes;
 }
 
+void frmIntegrator::cmdCancel_Click() {
+    integ_->cmdCancel_Click();
+    showProgress(0);
+    cmdCancel_->setEnabled(false);
+}
+
 void frmIntegrator::cmdClose_Click() {
-    if (!confirmClose()) return;
+    if (!integ_->QueryUnload() || !confirmClose()) return;   // a run or an extraction under way stays
     integ_->closeConnection();
     display();
     closeConfirmed_ = true;

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <cstdint>
 #include <memory>
 
 class QAbstractTableModel;
@@ -19,6 +20,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QTabWidget;
 class QTableView;
@@ -53,6 +55,7 @@ public:
     void cmdDisconnect_Click();
     void cmdExecute_Click();
     void cmdSave_Click();
+    void cmdCancel_Click();
     void tmrScheduler_Timer();
 
     // ---- Controls, for tests ----
@@ -65,6 +68,8 @@ public:
     QPushButton* cmdDisconnect() const { return cmdDisconnect_; }
     QPushButton* cmdExecute() const { return cmdExecute_; }
     QPushButton* cmdSave() const { return cmdSave_; }
+    QPushButton* cmdCancel() const { return cmdCancel_; }
+    QLabel* lblProgress() const { return lblProgress_; }
     QLabel* lblEmpty() const { return lblEmpty_; }
     QCheckBox* chkTime() const { return chkTime_; }
     QCheckBox* chkInterval() const { return chkInterval_; }
@@ -105,6 +110,7 @@ private:
     // Shows the integrator's state: the selected row's settings, caption, buttons and grid.
     void display();
     void showGrid();
+    void showProgress(std::uint64_t rows);
     RowSettings* current();
 
     core::Services s_;
@@ -146,6 +152,10 @@ private:
     QTableView* msfgResults_ = nullptr;
     ResultGridModel* gridModel_ = nullptr;
     QPushButton* cmdSave_ = nullptr;
+    QWidget* fraProgress_ = nullptr;
+    QProgressBar* prgExtraction_ = nullptr;
+    QLabel* lblProgress_ = nullptr;
+    QPushButton* cmdCancel_ = nullptr;
     QMenu* mnuPopup_ = nullptr;
     QPushButton* cmdProcess_ = nullptr;
     QPushButton* cmdModify_ = nullptr;

@@ -160,8 +160,14 @@ std::string MapTranslator::runOutbound(const core::Services& s, const MapKey& ke
 
     const std::filesystem::path import = FoldersSetting(s.settings, "Import");
     const std::string base = key.partner + "_" + key.transaction + "_" + key.version + "_";
-    Ref<Recordset> record = core::readRecordLayout(import / (base + "O.ADO"));
-    const std::string data = readWholeFile(import / (base + key.direction + ".IMP"));
+    const std::filesystem::path layoutFile = import / (base + "O.ADO"), dataFile = import / (base + key.direction + ".IMP");
+    // The extraction puts the layout in place after the data: a data file without one was never
+    // finished, and no older layout may be read over it.
+    std::error_code absent;
+    if (!std::filesystem::exists(layoutFile, absent) && std::filesystem::exists(dataFile, absent))
+        return fail("Record Layout Not Found - " + layoutFile.string() + ": extract the data again");
+    Ref<Recordset> record = core::readRecordLayout(layoutFile);
+    const std::string data = readWholeFile(dataFile);
     if (data.empty()) {
         const std::string info = "File length zero, No resutlts available for processing!";
         core::LogHistory(s, "Info", info);

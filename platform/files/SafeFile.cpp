@@ -134,15 +134,41 @@ void SafeFile::flush() {
 void SafeFile::commit(bool replace) {
     if (target_.empty() || path_.empty()) fail("nothing to replace", path_, EINVAL);
     if (fd_ >= 0) flush();
-    struct stat old {};
-    const mode_t mode = replace && ::stat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode) ? old.st_mode & 07777 : 0600;
-    if (::chmod(path_.c_str(), mode) != 0) fail("cannot write the file", path_, errno);
     if (!replace) {
+        if (::chmod(path_.c_str(), 0600) != 0) fail("cannot write the file", path_, errno);
         if (!placeAt(target_)) fail("cannot name the file", target_, EEXIST);
         return;
     }
+    struct stat old {};
+    rename(::stat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode) ? old.st_mode & 07777 : 0600);
+}
+
+void SafeFile::rename(unsigned mode) {
+    if (::chmod(path_.c_str(), mode_t(mode)) != 0) fail("cannot write the file", path_, errno);
     if (::rename(path_.c_str(), target_.c_str()) != 0) fail("cannot name the file", target_, errno);
     placed();
+}
+
+void CommitPair(SafeFile& first, SafeFile& second, const std::function<void(int)>& reached) {
+    for (const SafeFile* f : {&first, &second})
+        if (f->target_.empty() || f->path_.empty()) fail("nothing to replace", f->path_, EINVAL);
+    auto step = [&](int n) {
+        if (reached) reached(n);
+    };
+    if (first.fd_ >= 0) first.flush();
+    if (second.fd_ >= 0) second.flush();
+    step(1);
+    // Without its old partner the old first is refused, never read as the new one's.
+    struct stat old {};
+    const mode_t mode =
+        ::stat(second.target_.c_str(), &old) == 0 && S_ISREG(old.st_mode) ? old.st_mode & 07777 : mode_t(0600);
+    if (::unlink(second.target_.c_str()) != 0 && errno != ENOENT)
+        fail("cannot replace the file", second.target_, errno);
+    syncFolder(folderOf(second.target_));
+    step(2);
+    first.commit();
+    step(3);
+    second.rename(mode);
 }
 
 fs::path SafeFile::placeNew(std::string_view stem, std::string_view extension) {

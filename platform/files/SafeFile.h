@@ -9,6 +9,7 @@
 // report numbered errors translate them at their own edge.
 
 #include <filesystem>
+#include <functional>
 #include <string_view>
 
 namespace vt::files {
@@ -49,13 +50,23 @@ public:
     std::filesystem::path placeNew(std::string_view stem, std::string_view extension);
 
 private:
+    friend void CommitPair(SafeFile&, SafeFile&, const std::function<void(int)>&);
     explicit SafeFile(const std::filesystem::path& folder, const std::filesystem::path& target);
     void flush();
+    void rename(unsigned mode);
     bool placeAt(const std::filesystem::path& target);   // false when the name is taken
     void placed();
     std::filesystem::path folder_, target_, path_;
     int fd_ = -1;
 };
+
+// Replaces two files that are only valid together (a data file and the file describing it) so
+// that a kill at any point leaves the old pair, the new pair, or `first` without its `second`,
+// which readers must refuse: both reach the disk, then the old `second` goes, `first` takes its
+// name, and `second` takes its name last. `second` keeps the mode of the file it replaces.
+// `reached` hears each step done (1 synced, 2 old second removed, 3 first placed), for tests
+// that stop a writer there.
+void CommitPair(SafeFile& first, SafeFile& second, const std::function<void(int)>& reached = {});
 
 // Writes `bytes` as `file`, replacing it whole (see SafeFile).
 void ReplaceFile(const std::filesystem::path& file, std::string_view bytes);

@@ -1,5 +1,6 @@
 #include "platform/odbc/Odbc.h"
 
+#include "platform/odbc/TextForms.h"
 #include "platform/text/Text.h"
 
 #include <sql.h>
@@ -8,9 +9,18 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace vt::odbc {
+
+using detail::generalDate;
+using detail::generalDecimal;
+using detail::generalNumber;
+using detail::hex;
+using detail::isAscii;
+using detail::oneLine;
 
 namespace {
 
@@ -50,7 +60,7 @@ std::string fromDriver(const SQLCHAR* s, SQLSMALLINT length) {
             number = native;
         }
         if (!message.empty()) message += ' ';
-        message += fromDriver(buffer, std::min<SQLSMALLINT>(length, SQL_MAX_MESSAGE_LENGTH));
+        message += oneLine(fromDriver(buffer, std::min<SQLSMALLINT>(length, SQL_MAX_MESSAGE_LENGTH)));
     }
     if (message.empty()) message = std::string(what) + " failed";
     throw Error(number, state, message);
@@ -58,37 +68,6 @@ std::string fromDriver(const SQLCHAR* s, SQLSMALLINT length) {
 
 void check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE handle, std::string_view what) {
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) fail(type, handle, what);
-}
-
-// "0012.500" -> "12.5", "-.50" -> "-0.5", "+3." -> "3": the general form of a decimal.
-std::string generalDecimal(std::string s) {
-    s = text::trim(s);
-    if (s.empty()) return s;
-    std::string sign;
-    if (s[0] == '-' || s[0] == '+') {
-        if (s[0] == '-') sign = "-";
-        s.erase(0, 1);
-    }
-    if (s.find_first_not_of("0123456789.") != std::string::npos) return sign + s;   // exponent, NaN: as given
-    std::size_t point = s.find('.');
-    std::string whole = s.substr(0, point);
-    std::string fraction = point == std::string::npos ? std::string() : s.substr(point + 1);
-    whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size()));
-    while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
-    if (whole.empty()) whole = "0";
-    if (whole == "0" && fraction.empty()) return "0";
-    return sign + whole + (fraction.empty() ? "" : "." + fraction);
-}
-
-std::string hex(const std::string& bytes) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
 }
 
 bool needsBraces(std::string_view v) {
@@ -133,6 +112,17 @@ std::vector<std::string> drivers() {
         out.push_back(fromDriver(description, std::min<SQLSMALLINT>(descriptionLength, 1023)));
     }
     return out;
+}
+
+bool isBraced(std::string_view v) {
+    if (v.size() < 2 || v.front() != '{' || v.back() != '}') return false;
+    const std::string_view inner = v.substr(1, v.size() - 2);
+    for (std::size_t i = 0; i < inner.size(); ++i)
+        if (inner[i] == '}') {
+            if (i + 1 >= inner.size() || inner[i + 1] != '}') return false;
+            ++i;
+        }
+    return true;
 }
 
 std::string attribute(std::string_view key, std::string_view value) {
@@ -201,10 +191,32 @@ std::int64_t adoSizeOf(int t, std::int64_t columnSize) {
 
 // ---- Result ----
 
+namespace {
+
+// Bound buffers: how much of a row block may take, and the widest text value read in place
+// (longer ones are read again in pieces).
+constexpr std::size_t kBlockBytes = 1 << 20;
+constexpr std::size_t kMaxBlockRows = 256;
+constexpr SQLLEN kWidestInPlace = 1024;
+
+struct Binding {
+    SQLSMALLINT cType = SQL_C_CHAR;
+    SQLLEN width = 0;
+    std::vector<char> data;
+    std::vector<SQLLEN> indicator;
+};
+
+}  // namespace
+
 struct Result::Handle {
     SQLHSTMT stmt = SQL_NULL_HSTMT;
-    std::size_t nextColumn = 0;
+    Canceller* canceller = nullptr;
+    std::vector<Binding> bindings;   // empty: values are read with SQLGetData
+    SQLULEN blockRows = 1, fetched = 0, position = 0;
+    std::vector<SQLUSMALLINT> status;
+    bool statusKnown = false;
     ~Handle() {
+        if (canceller) canceller->detach();
         if (stmt) SQLFreeHandle(SQL_HANDLE_STMT, stmt);
     }
 };
@@ -241,76 +253,212 @@ void Result::describe() {
     }
 }
 
-bool Result::fetch() {
-    if (!h_ || columns_.empty()) return false;
-    h_->nextColumn = 0;
-    const SQLRETURN rc = SQLFetch(h_->stmt);
-    if (rc == SQL_NO_DATA) return false;
-    check(rc, SQL_HANDLE_STMT, h_->stmt, "SQLFetch");
-    return true;
+// Binds every column to a buffer so that one call hands over many rows. A text value longer
+// than its buffer is read again in pieces, which needs SQLGetData on bound columns, and inside a
+// block of rows also on any row of the block; drivers without the latter get blocks of one row.
+void Result::bind(unsigned long getData) {
+    if (!(getData & SQL_GD_BOUND) || columns_.empty()) return;
+    std::vector<Binding> bindings(columns_.size());
+    std::size_t rowBytes = 0;
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        const Column& c = columns_[i];
+        Binding& b = bindings[i];
+        switch (c.adoType) {
+        case 2: case 3: case 16: case 20: b.cType = SQL_C_SBIGINT; b.width = sizeof(SQLBIGINT); break;
+        case 4: case 5: b.cType = SQL_C_DOUBLE; b.width = sizeof(double); break;
+        case 11: b.cType = SQL_C_BIT; b.width = 1; break;
+        case 133: case 135: b.cType = SQL_C_TYPE_TIMESTAMP; b.width = sizeof(SQL_TIMESTAMP_STRUCT); break;
+        case 134: b.cType = SQL_C_TYPE_TIME; b.width = sizeof(SQL_TIME_STRUCT); break;
+        case 128: case 204: case 205:
+            b.cType = SQL_C_BINARY;
+            b.width = std::clamp<SQLLEN>(SQLLEN(c.size), 16, kWidestInPlace);
+            break;
+        default: {
+            // Characters of the declared size in UTF-8, or a decimal's digits, sign and point.
+            const SQLLEN characters = c.adoType == 131 ? c.precision + 2 : SQLLEN(c.size);
+            b.cType = SQL_C_CHAR;
+            b.width = std::clamp<SQLLEN>(characters * 4 + 1, 32, kWidestInPlace);
+        }
+        }
+        rowBytes += std::size_t(b.width) + sizeof(SQLLEN);
+    }
+    SQLULEN rows = getData & SQL_GD_BLOCK ? std::clamp<std::size_t>(kBlockBytes / rowBytes, 1, kMaxBlockRows) : 1;
+    SQLHSTMT st = h_->stmt;
+    auto unbind = [&] {
+        SQLFreeStmt(st, SQL_UNBIND);
+        SQLSetStmtAttr(st, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(SQLULEN(1)), 0);
+        SQLSetStmtAttr(st, SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0);
+        SQLSetStmtAttr(st, SQL_ATTR_ROW_STATUS_PTR, nullptr, 0);
+    };
+    if (!SQL_SUCCEEDED(SQLSetStmtAttr(st, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQLULEN(SQL_BIND_BY_COLUMN)), 0)))
+        return;
+    if (!SQL_SUCCEEDED(SQLSetStmtAttr(st, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(rows), 0))) rows = 1;
+    // A driver may take a smaller block than asked.
+    SQLULEN taken = 1;
+    if (SQL_SUCCEEDED(SQLGetStmtAttr(st, SQL_ATTR_ROW_ARRAY_SIZE, &taken, 0, nullptr)) && taken >= 1 && taken <= rows)
+        rows = taken;
+    if (!SQL_SUCCEEDED(SQLSetStmtAttr(st, SQL_ATTR_ROWS_FETCHED_PTR, &h_->fetched, 0))) {
+        unbind();
+        return;
+    }
+    h_->status.assign(rows, SQL_ROW_SUCCESS);
+    h_->statusKnown = SQL_SUCCEEDED(SQLSetStmtAttr(st, SQL_ATTR_ROW_STATUS_PTR, h_->status.data(), 0));
+    for (std::size_t i = 0; i < bindings.size(); ++i) {
+        Binding& b = bindings[i];
+        b.data.resize(std::size_t(b.width) * rows);
+        b.indicator.resize(rows);
+        if (!SQL_SUCCEEDED(SQLBindCol(st, SQLUSMALLINT(i + 1), b.cType, b.data.data(), b.width, b.indicator.data()))) {
+            unbind();
+            return;
+        }
+    }
+    h_->blockRows = rows;
+    h_->bindings = std::move(bindings);
 }
 
-std::optional<std::string> Result::value(std::size_t i) {
-    const SQLUSMALLINT col = SQLUSMALLINT(i + 1);
+std::size_t Result::blockRows() const { return h_ ? std::size_t(h_->blockRows) : 1; }
+
+bool Result::fetch() {
+    if (!h_ || columns_.empty()) return false;
+    Handle& h = *h_;
+    if (!h.bindings.empty() && h.position + 1 < h.fetched) {
+        ++h.position;
+        if (h.canceller && h.canceller->cancelled()) h.canceller->raise();
+        return true;
+    }
+    for (;;) {
+        if (h.canceller) h.canceller->enter();
+        const SQLRETURN rc = SQLFetch(h.stmt);
+        if (h.canceller) h.canceller->leave();
+        if (rc == SQL_NO_DATA) return false;
+        check(rc, SQL_HANDLE_STMT, h.stmt, "SQLFetch");
+        if (h.bindings.empty()) return true;
+        h.position = 0;
+        if (h.statusKnown)
+            for (SQLULEN r = 0; r < h.fetched; ++r)
+                if (h.status[r] == SQL_ROW_ERROR) fail(SQL_HANDLE_STMT, h.stmt, "SQLFetch");
+        if (h.fetched > 0) return true;
+    }
+}
+
+// The rest of a value that did not fit, or all of it without buffers: text, decimals and
+// binaries arrive in pieces of any length.
+bool Result::readPieces(std::size_t i, bool binary, std::string& raw) {
     SQLHSTMT st = h_->stmt;
-    const Column& c = columns_.at(i);
-    SQLLEN indicator = 0;
-    auto get = [&](SQLSMALLINT cType, void* target, SQLLEN length) {
-        check(SQLGetData(st, col, cType, target, length, &indicator), SQL_HANDLE_STMT, st, "SQLGetData");
-        return indicator != SQL_NULL_DATA;
-    };
-    switch (c.adoType) {
-    case 2: case 3: case 16: case 20: {
-        SQLBIGINT v = 0;
-        if (!get(SQL_C_SBIGINT, &v, 0)) return std::nullopt;
-        return std::to_string(v);
-    }
-    case 4: case 5: {
-        double v = 0;
-        if (!get(SQL_C_DOUBLE, &v, 0)) return std::nullopt;
-        return text::formatNumber(v, "");
-    }
-    case 11: {
-        unsigned char v = 0;
-        if (!get(SQL_C_BIT, &v, 0)) return std::nullopt;
-        return std::string(v ? "True" : "False");
-    }
-    case 133: case 134: case 135: {
-        SQL_TIMESTAMP_STRUCT ts{};
-        if (c.adoType == 134) {
-            SQL_TIME_STRUCT t{};
-            if (!get(SQL_C_TYPE_TIME, &t, sizeof t)) return std::nullopt;
-            return text::formatDate(text::DateTime{1899, 12, 30, t.hour, t.minute, t.second}, "");
-        }
-        if (!get(SQL_C_TYPE_TIMESTAMP, &ts, sizeof ts)) return std::nullopt;
-        return text::formatDate(text::DateTime{ts.year, ts.month, ts.day, ts.hour, ts.minute, ts.second}, "");
-    }
-    default:
-        break;
-    }
-    // Text, decimals and binaries arrive in pieces of any length. Drivers hand character data
-    // over as UTF-8 (the ANSI drivers of SQLite and PostgreSQL know no wide characters).
-    const bool binary = c.adoType == 128 || c.adoType == 204 || c.adoType == 205;
+    const SQLUSMALLINT col = SQLUSMALLINT(i + 1);
     const SQLSMALLINT cType = binary ? SQL_C_BINARY : SQL_C_CHAR;
     const std::size_t terminator = binary ? 0 : 1;
-    std::string& raw = buffer_;
     raw.clear();
-    char chunk[256];
+    char chunk[1024];
     for (;;) {
+        SQLLEN indicator = 0;
         const SQLRETURN rc = SQLGetData(st, col, cType, chunk, sizeof chunk, &indicator);
         if (rc == SQL_NO_DATA) break;
         check(rc, SQL_HANDLE_STMT, st, "SQLGetData");
-        if (indicator == SQL_NULL_DATA) return std::nullopt;
+        if (indicator == SQL_NULL_DATA) return false;
         std::size_t got = sizeof chunk - terminator;
         if (indicator != SQL_NO_TOTAL && std::size_t(indicator) < got) got = std::size_t(indicator);
         raw.append(chunk, got);
         if (rc == SQL_SUCCESS) break;
     }
-    if (binary) return hex(raw);
-    if (c.adoType == 131) return generalDecimal(raw);
-    for (unsigned char ch : raw)
-        if (ch >= 0x80) return text::utf8ToAnsi(raw);
-    return raw;
+    return true;
+}
+
+std::optional<std::string> Result::value(std::size_t i) {
+    std::string out;
+    if (!value(i, out)) return std::nullopt;
+    return out;
+}
+
+bool Result::value(std::size_t i, std::string& out) {
+    out.clear();
+    return appendValue(i, out);
+}
+
+bool Result::appendValue(std::size_t i, std::string& to) {
+    std::string& out = scratch_;
+    const Column& c = columns_.at(i);
+    Handle& h = *h_;
+    const bool bound = !h.bindings.empty();
+    SQLLEN indicator = 0;
+    const char* cell = nullptr;
+    if (bound) {
+        const Binding& b = h.bindings[i];
+        indicator = b.indicator[h.position];
+        if (indicator == SQL_NULL_DATA) return false;
+        cell = b.data.data() + std::size_t(b.width) * h.position;
+    }
+    // A fixed-size value, from its buffer or read now into `target`.
+    auto fixed = [&](SQLSMALLINT cType, void* target, SQLLEN length) {
+        if (bound) {
+            std::memcpy(target, cell, std::size_t(length));
+            return true;
+        }
+        check(SQLGetData(h.stmt, SQLUSMALLINT(i + 1), cType, target, length, &indicator), SQL_HANDLE_STMT, h.stmt,
+              "SQLGetData");
+        return indicator != SQL_NULL_DATA;
+    };
+    switch (c.adoType) {
+    case 2: case 3: case 16: case 20: {
+        SQLBIGINT v = 0;
+        if (!fixed(SQL_C_SBIGINT, &v, sizeof v)) return false;
+        to += std::to_string(v);
+        return true;
+    }
+    case 4: case 5: {
+        double v = 0;
+        if (!fixed(SQL_C_DOUBLE, &v, sizeof v)) return false;
+        generalNumber(v, out);
+        to += out;
+        return true;
+    }
+    case 11: {
+        unsigned char v = 0;
+        if (!fixed(SQL_C_BIT, &v, sizeof v)) return false;
+        to += v ? "True" : "False";
+        return true;
+    }
+    case 134: {
+        SQL_TIME_STRUCT t{};
+        if (!fixed(SQL_C_TYPE_TIME, &t, sizeof t)) return false;
+        generalDate(text::DateTime{1899, 12, 30, t.hour, t.minute, t.second}, out);
+        to += out;
+        return true;
+    }
+    case 133: case 135: {
+        SQL_TIMESTAMP_STRUCT ts{};
+        if (!fixed(SQL_C_TYPE_TIMESTAMP, &ts, sizeof ts)) return false;
+        generalDate(text::DateTime{ts.year, ts.month, ts.day, ts.hour, ts.minute, ts.second}, out);
+        to += out;
+        return true;
+    }
+    default:
+        break;
+    }
+    // Drivers hand character data over as UTF-8 (the ANSI drivers of SQLite and PostgreSQL know
+    // no wide characters).
+    const bool binary = c.adoType == 128 || c.adoType == 204 || c.adoType == 205;
+    std::string_view raw;
+    if (bound && indicator != SQL_NO_TOTAL && indicator <= h.bindings[i].width - (binary ? 0 : 1)) {
+        raw = std::string_view(cell, std::size_t(std::max<SQLLEN>(indicator, 0)));
+    } else {
+        // Longer than its buffer, or read without one: inside a block the row is made current first.
+        if (bound && h.blockRows > 1)
+            check(SQLSetPos(h.stmt, SQLSETPOSIROW(h.position + 1), SQL_POSITION, SQL_LOCK_NO_CHANGE), SQL_HANDLE_STMT,
+                  h.stmt, "SQLSetPos");
+        if (!readPieces(i, binary, buffer_)) return false;
+        raw = buffer_;
+    }
+    if (binary) {
+        to += hex(std::string(raw));
+    } else if (c.adoType == 131) {
+        to += generalDecimal(std::string(raw));
+    } else if (isAscii(raw)) {
+        to += raw;
+    } else {
+        to += text::utf8ToAnsi(raw);
+    }
+    return true;
 }
 
 // ---- Connection ----
@@ -319,6 +467,7 @@ struct Connection::Handle {
     Env env;
     SQLHDBC dbc = SQL_NULL_HDBC;
     bool open = false;
+    SQLUINTEGER getData = 0;   // the driver's SQLGetData extensions
     ~Handle() {
         if (open) SQLDisconnect(dbc);
         if (dbc) SQLFreeHandle(SQL_HANDLE_DBC, dbc);
@@ -343,6 +492,8 @@ void Connection::open(std::string_view connectionString, int loginTimeoutSeconds
                          sizeof out, &outLength, SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(rc)) fail(SQL_HANDLE_DBC, h->dbc, "SQLDriverConnect");
     h->open = true;
+    if (!SQL_SUCCEEDED(SQLGetInfo(h->dbc, SQL_GETDATA_EXTENSIONS, &h->getData, sizeof h->getData, nullptr)))
+        h->getData = 0;
     h_ = std::move(h);
 }
 
@@ -358,18 +509,26 @@ std::string Connection::dataSourceName() const {
     return fromDriver(name, std::min<SQLSMALLINT>(length, 511));
 }
 
-Result Connection::execute(std::string_view sql, int queryTimeoutSeconds) {
+Result Connection::execute(std::string_view sql, int queryTimeoutSeconds, Canceller* canceller) {
     if (!isOpen()) throw Error(3704, "08003", "Operation is not allowed when the object is closed.");
     Result r;
     r.h_ = std::make_unique<Result::Handle>();
     check(SQLAllocHandle(SQL_HANDLE_STMT, h_->dbc, &r.h_->stmt), SQL_HANDLE_DBC, h_->dbc, "SQLAllocHandle");
+    if (canceller) {
+        canceller->attach(r.h_->stmt);
+        r.h_->canceller = canceller;
+    }
     SQLSetStmtAttr(r.h_->stmt, SQL_ATTR_QUERY_TIMEOUT,
                    reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(queryTimeoutSeconds)), 0);
     const std::string utf8 = text::ansiToUtf8(sql);
+    SQLHSTMT st = r.h_->stmt;
+    if (canceller) canceller->enter();
     const SQLRETURN rc =
-        SQLExecDirect(r.h_->stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(utf8.c_str())), SQLINTEGER(utf8.size()));
-    check(rc, SQL_HANDLE_STMT, r.h_->stmt, "SQLExecDirect");
+        SQLExecDirect(st, reinterpret_cast<SQLCHAR*>(const_cast<char*>(utf8.c_str())), SQLINTEGER(utf8.size()));
+    if (canceller) canceller->leave();
+    check(rc, SQL_HANDLE_STMT, st, "SQLExecDirect");
     r.describe();
+    r.bind(h_->getData);
     return r;
 }
 

@@ -1,10 +1,14 @@
 #pragma once
 // ODBC over the unixODBC driver manager: the data sources and drivers it knows, connections made
 // from attribute strings with login and query time-outs, statements and their result columns
-// described with ADO type numbers, and row-by-row fetching. Text crosses the boundary as 1252.
+// described with ADO type numbers, and fetching in blocks of rows where the driver allows it.
+// Text crosses the boundary as 1252.
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -14,7 +18,7 @@
 namespace vt::odbc {
 
 // A failure reported by the driver manager or a driver: the native error number of the first
-// diagnostic record, its SQLSTATE and the diagnostic texts joined by blanks.
+// diagnostic record, its SQLSTATE and the diagnostic texts joined by blanks on one line.
 class Error : public std::runtime_error {
 public:
     Error(long number, std::string state, const std::string& text)
@@ -42,6 +46,9 @@ std::vector<std::string> drivers();
 // character that would end or open an attribute (";", "{", "}", "=", blanks at its ends), so a
 // password cannot add attributes. A "}" inside braces is doubled.
 std::string attribute(std::string_view key, std::string_view value);
+// Whether `value` is already a braced attribute value ("{PostgreSQL ANSI}", with any "}" inside
+// doubled), which a connection string takes as it stands.
+bool isBraced(std::string_view value);
 
 inline constexpr int kLoginTimeoutSeconds = 15;
 inline constexpr int kQueryTimeoutSeconds = 30;
@@ -61,6 +68,7 @@ int adoTypeOf(int sqlType);
 std::int64_t adoSizeOf(int sqlType, std::int64_t columnSize);
 
 class Connection;
+class Result;
 
 // A value for one "?" of a prepared statement: of a kind (which also types a Null), text in 1252.
 struct Parameter {
@@ -88,7 +96,36 @@ private:
     std::unique_ptr<Handle> h_;
 };
 
-// The result of one statement. Rows are fetched one at a time; values are read as text.
+// Stops a statement from another thread while a driver call runs: Cancel, and the query time-out
+// for drivers that ignore their own (SQLite's). Once cancelled, the statement's calls fail with
+// SQLSTATE HY008 ("Operation canceled"), or HYT00 ("Query timeout expired") after a time-out.
+// It must outlive the statements it is given to.
+class Canceller {
+public:
+    void cancel();
+    bool cancelled() const;
+    bool timedOut() const;
+    // For a timer that calls it at short intervals, from one thread: cancels the statement once
+    // one driver call has been seen running for longer than `limit`; true when it did so now.
+    bool cancelIfOverdue(std::chrono::steady_clock::duration limit);
+
+private:
+    friend class Connection;
+    friend class Result;
+    void attach(void* statement);
+    void detach();
+    void enter();
+    void leave();
+    [[noreturn]] void raise() const;
+    std::mutex mutex_;   // keeps the statement from going while it is cancelled
+    void* statement_ = nullptr;
+    std::atomic<bool> cancelled_{false}, timedOut_{false};
+    std::atomic<std::uint64_t> calls_{0};   // odd while a driver call runs
+    std::uint64_t seenCall_ = 0;             // the timer's: the call it saw, and since when
+    std::chrono::steady_clock::time_point seenSince_;
+};
+
+// The result of one statement, read a row at a time; values are read as text.
 class Result {
 public:
     Result(Result&&) noexcept;
@@ -106,16 +143,24 @@ public:
     // the general form (no trailing zeros, "." decimal point), dates and times as "m/d/yyyy
     // h:mm:ss AM", truth values "True"/"False". Each column may be read once per row, in order.
     std::optional<std::string> value(std::size_t i);
+    // The same into `out`, reusing its storage; false (and `out` empty) for Null.
+    bool value(std::size_t i, std::string& out);
+    // The same added to the end of `to`; false (and `to` as it was) for Null.
+    bool appendValue(std::size_t i, std::string& to);
+    // Rows the driver hands over per call (1 where it cannot give blocks safely).
+    std::size_t blockRows() const;
 
 private:
     friend class Connection;
     Result() = default;
     void describe();
+    void bind(unsigned long getDataExtensions);
+    bool readPieces(std::size_t i, bool binary, std::string& raw);
     struct Handle;
     std::unique_ptr<Handle> h_;
     std::vector<Column> columns_;
     std::int64_t rowsAffected_ = -1;
-    std::string buffer_;
+    std::string buffer_, scratch_;
 };
 
 class Connection {
@@ -132,8 +177,10 @@ public:
     // The data source's name as the driver reports it ("" when unknown or closed).
     std::string dataSourceName() const;
 
-    // Runs one statement with the query time-out. Throws Error (also when not open).
-    Result execute(std::string_view sql, int queryTimeoutSeconds = kQueryTimeoutSeconds);
+    // Runs one statement with the query time-out. Throws Error (also when not open). A
+    // `canceller` can stop it from another thread (see Canceller).
+    Result execute(std::string_view sql, int queryTimeoutSeconds = kQueryTimeoutSeconds,
+                   Canceller* canceller = nullptr);
     Prepared prepare(std::string_view sql, int queryTimeoutSeconds = kQueryTimeoutSeconds);
 
     // Off: what follows is one transaction, ended by commit or rollback. Throws Error.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace vt::integrator {
 namespace {
 
@@ -17,6 +19,11 @@ struct Extraction : ::testing::Test {
                        "Note VARCHAR(40))");
     }
     void exec(const std::string& sql) { source.execute(sql); }
+    // Records P1 .. Pn with Qty 1 .. n.
+    void numbered(int n) {
+        exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(n) +
+             ") INSERT INTO po (PO, Qty) SELECT 'P' || i, i FROM n");
+    }
     std::string history() { return t.history(); }
 };
 
@@ -31,8 +38,9 @@ TEST_F(Extraction, WritesTheLayoutAndDataFilesAndFillsTheGrid) {
     EXPECT_EQ(t.read(t.import / "ACME_850_004010_O.IMP"),
               "PO1\t3\t7/1/2024\t7\t7\t\r\nX\t\t\t8\t8\ta b  c\r\n");
     ASSERT_EQ(grid.rowCount(), 3u);
-    EXPECT_EQ(grid.cells[0], (std::vector<std::string>{"PO", "Qty", "Due", "_ID1", "_ID2", "Note"}));
-    EXPECT_EQ(grid.cells[2][5], "a b  c");
+    EXPECT_EQ(grid.rowCells(0), (std::vector<std::string>{"PO", "Qty", "Due", "_ID1", "_ID2", "Note"}));
+    EXPECT_EQ(grid.cell(2, 5), "a b  c");
+    EXPECT_TRUE(grid.complete);
     EXPECT_EQ(grid.key, "ACME_850_004010_O");
     EXPECT_EQ(history(), "Warning:Tab or line break replaced by a blank in field Note of ACME_850_004010_O|"
                          "Info:2 records returned from statement.");
@@ -63,8 +71,7 @@ TEST_F(Extraction, NoRecordsNoRowsetAndFailures) {
 }
 
 TEST_F(Extraction, LargeResultsHaveNoRecordCap) {
-    exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 40000) "
-         "INSERT INTO po (PO, Qty) SELECT 'P' || i, i FROM n");
+    numbered(40000);
     ResultGrid grid;
     ASSERT_TRUE(ExtractToImport(t.services, source, "SELECT Qty FROM po", "BIG", grid));
     EXPECT_EQ(grid.rowCount(), 40001u);
@@ -81,8 +88,7 @@ struct YieldingSink : test::RecordingUiSink {
 };
 
 TEST_F(Extraction, NothingTakesTheConnectionAwayWhileAnExtractionReadsIt) {
-    exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1100) "
-         "INSERT INTO po (PO) SELECT 'P' || i FROM n");
+    numbered(1100);
     t.addRow({"ACME", "810", "004010", "O", "CheckInterval = 1, \"Interval\" = 0, " + t.sqliteSettings("SELECT PO FROM po")});
     YieldingSink sink;
     const core::Services s{t.db, sink, t.clock, t.settings};
@@ -92,6 +98,8 @@ TEST_F(Extraction, NothingTakesTheConnectionAwayWhileAnExtractionReadsIt) {
     ASSERT_TRUE(integ.ConnectDataSource(0, s));
     for (int tick = 1; tick < 15; ++tick) integ.Tick(text::DateTime{2024, 3, 4, 9, tick});
     bool heldOn = false;
+    // The statement waits for this lock, so the window's events come while it reads.
+    exec("BEGIN EXCLUSIVE");
     sink.onYield = [&] {
         integ.Tick(text::DateTime{2024, 3, 4, 9, 15});   // due: waits
         integ.cmdProcess_Click();
@@ -99,14 +107,114 @@ TEST_F(Extraction, NothingTakesTheConnectionAwayWhileAnExtractionReadsIt) {
         integ.cmdConnect_Click();
         integ.closeConnection();
         heldOn = integ.extracting() && integ.connected() && !integ.QueryUnload() && integ.queued() == 1 &&
-                 steps.calls.empty();
+                 steps.calls.empty() && IsIntegratorRunning();
+        exec("COMMIT");
     };
     ASSERT_TRUE(integ.ExecuteQuery(0, s, true));
     EXPECT_TRUE(heldOn);
+    EXPECT_FALSE(IsIntegratorRunning());
     EXPECT_EQ(integ.grid().rowCount(), 1101u);
     integ.Disconnect(s);
     integ.Tick(text::DateTime{2024, 3, 4, 9, 16});   // the waiting row runs now
     EXPECT_EQ(steps.calls, (std::vector<std::string>{"outbound ACME_810_004010_O 1"}));
+}
+
+// A statement SQLite would run for ever: the driver takes the time-out and ignores it.
+constexpr const char* kEndless = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) SELECT count(*) FROM n";
+
+TEST_F(Extraction, TheTimeOutAndCancelStopAStatementTheDriverKeepsRunning) {
+    exec("INSERT INTO po (PO) VALUES ('OLD')");
+    ResultGrid grid;
+    ASSERT_TRUE(ExtractToImport(t.services, source, "SELECT PO FROM po", "K", grid));
+    const std::string layout = t.read(t.import / "K.ADO"), data = t.read(t.import / "K.IMP");
+    struct Case {
+        bool cancel;
+        std::string history;
+        std::size_t boxes;
+    };
+    for (const Case& c : {Case{false, "Error:-2147217871 Query timeout expired", 1},
+                          Case{true, "Warning:Extraction of K cancelled after 0 records; its files are unchanged.", 0}}) {
+        t.ui.events.clear();
+        t.db.exec("DELETE FROM History");
+        ExtractionControl control;
+        control.timeoutSeconds = c.cancel ? 600 : 1;
+        int looks = 0;
+        control.progress = [&](std::uint64_t) {
+            ++looks;
+            if (c.cancel) control.cancel = true;
+        };
+        EXPECT_FALSE(ExtractToImport(t.services, source, kEndless, "K", grid, &control));
+        EXPECT_EQ(history(), c.history);
+        EXPECT_EQ(t.ui.eventsStartingWith("box 16").size(), c.boxes);
+        EXPECT_GE(looks, 1);   // the count was shown while the statement ran
+        EXPECT_EQ(t.read(t.import / "K.ADO"), layout);
+        EXPECT_EQ(t.read(t.import / "K.IMP"), data);
+        EXPECT_EQ(grid.cell(1, 0), "OLD");   // the grid keeps the result it showed
+        EXPECT_TRUE(grid.complete);
+    }
+    // The connection goes on serving statements.
+    exec("INSERT INTO po (PO) VALUES ('NEW')");
+    ASSERT_TRUE(ExtractToImport(t.services, source, "SELECT PO FROM po ORDER BY PO", "K", grid));
+    EXPECT_EQ(t.read(t.import / "K.IMP"), "NEW\r\nOLD\r\n");
+}
+
+TEST_F(Extraction, ThePairIsPrivateAndNoLinkAtAnOldTemporaryNameIsFollowed) {
+    namespace fs = std::filesystem;
+    exec("INSERT INTO po (PO) VALUES ('A')");
+    const fs::path victim = t.folder() / "victim.txt";
+    test::writeText(victim, "keep");
+    // The names writers once used for their temporary files, each a link to another file.
+    for (const char* ext : {".ADO", ".IMP"})
+        for (int serial = 1; serial <= 3; ++serial)
+            fs::create_symlink(victim, t.import / ("K" + std::string(ext) + ".tmp" + std::to_string(::getpid()) + "-" +
+                                                   std::to_string(serial)));
+    // A killed write's leftover.
+    test::writeText(t.import / ".vt-write-k1ll3d", "half");
+    ResultGrid grid;
+    ASSERT_TRUE(ExtractToImport(t.services, source, "SELECT PO FROM po", "K", grid));
+    EXPECT_EQ(t.read(victim), "keep");
+    EXPECT_FALSE(fs::exists(t.import / ".vt-write-k1ll3d"));
+    for (const char* name : {"K.ADO", "K.IMP"})
+        EXPECT_EQ(fs::status(t.import / name).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write)
+            << name;
+    // A pair its owner opened to a group stays so.
+    for (const char* name : {"K.ADO", "K.IMP"})
+        fs::permissions(t.import / name, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_TRUE(ExtractToImport(t.services, source, "SELECT PO FROM po", "K", grid));
+    ASSERT_TRUE(SaveResultsToImportFile(t.services, grid));
+    for (const char* name : {"K.ADO", "K.IMP"})
+        EXPECT_EQ(fs::status(t.import / name).permissions() & fs::perms::all,
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read)
+            << name;
+}
+
+TEST_F(Extraction, TheGridIsAViewOverTheDataFileWithEditsAndDeletedRowsBesideIt) {
+    numbered(300);
+    ResultGrid grid;
+    ASSERT_TRUE(ExtractToImport(t.services, source, "SELECT PO, Qty FROM po ORDER BY Qty", "K", grid));
+    ASSERT_EQ(grid.rowCount(), 301u);
+    EXPECT_EQ(grid.rowCells(300), (std::vector<std::string>{"P300", "300"}));
+    EXPECT_EQ(grid.rowCells(65), (std::vector<std::string>{"P65", "65"}));
+    // The file it views may go: the grid holds it open.
+    std::filesystem::remove(t.import / "K.IMP");
+    for (std::size_t r : {3u, 3u, 200u, 1u}) {
+        grid.row = r;
+        ASSERT_TRUE(grid.deleteRow());
+    }
+    grid.row = 2;   // P5 now
+    grid.col = 1;
+    grid.keyPress('0');
+    EXPECT_EQ(grid.rowCount(), 297u);
+    EXPECT_EQ(grid.rowCells(1), (std::vector<std::string>{"P2", "2"}));
+    EXPECT_EQ(grid.rowCells(2), (std::vector<std::string>{"P5", "50"}));
+    EXPECT_EQ(grid.rowCells(198), (std::vector<std::string>{"P201", "201"}));
+    EXPECT_EQ(grid.rowCells(199), (std::vector<std::string>{"P203", "203"}));
+    ASSERT_TRUE(SaveResultsToImportFile(t.services, grid));
+    const std::string saved = t.read(t.import / "K.IMP");
+    EXPECT_EQ(saved.substr(0, 22), "P2\t2\t\r\nP5\t50\t\r\nP6\t6\t\r\n");
+    EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 296);
+    EXPECT_EQ(saved.find("P203\t"), saved.find("P201\t") + 11);   // P202 deleted
+    EXPECT_EQ(t.read(t.import / "K.ADO"), "PO\t200\t20\r\nQty\t3\t4\r\n\r\n");
 }
 
 TEST(ExtractionText, DateParametersFillTheFirstQuestionMarks) {
@@ -123,32 +231,31 @@ TEST(ExtractionText, DateParametersFillTheFirstQuestionMarks) {
 }
 
 TEST(ExtractionGrid, EditingKeysCodesAndDelete) {
-    ResultGrid g;
-    g.cells = {{"A", "B"}, {"10", "x"}, {"", "y"}};
+    ResultGrid g = test::gridOf({{"A", "B"}, {"10", "x"}, {"", "y"}});
     g.row = 1;
     g.col = 0;
     g.keyPress('5');
-    EXPECT_EQ(g.cells[1][0], "105");
+    EXPECT_EQ(g.cell(1, 0), "105");
     for (int c : {13, 10, 27, 3}) g.keyPress(c);   // control characters never enter a cell
-    EXPECT_EQ(g.cells[1][0], "105");
+    EXPECT_EQ(g.cell(1, 0), "105");
     g.keyPress(8);
-    EXPECT_EQ(g.cells[1][0], "10");
+    EXPECT_EQ(g.cell(1, 0), "10");
     g.keyPress(9);
     EXPECT_EQ(g.col, 1u);
     g.keyPress(9);
     EXPECT_EQ((std::pair{g.row, g.col}), (std::pair<std::size_t, std::size_t>{2, 0}));
     g.keyPress(8);   // empty stays empty
-    EXPECT_EQ(g.cells[2][0], "");
+    EXPECT_EQ(g.cell(2, 0), "");
     g.col = 1;
     g.keyPress(9);   // last cell wraps to the header row
     EXPECT_EQ((std::pair{g.row, g.col}), (std::pair<std::size_t, std::size_t>{0, 0}));
     EXPECT_FALSE(g.deleteRow());   // header
     g.row = 2;
     g.setCode("IR");
-    EXPECT_EQ(g.cells[2][0], "IR");
+    EXPECT_EQ(g.cell(2, 0), "IR");
     g.row = 1;
     EXPECT_TRUE(g.deleteRow());
-    EXPECT_EQ(g.cells[1][0], "IR");
+    EXPECT_EQ(g.cell(1, 0), "IR");
     EXPECT_FALSE(g.deleteRow());   // the last record row stays
     EXPECT_EQ(statusCodes().size(), 8u);
     EXPECT_EQ(statusCodes()[7].caption, "Item Rejected");
@@ -185,9 +292,25 @@ protected:
     static void SetUpTestSuite() {
         test::OdbcConfig::instance();
         cluster_ = std::make_unique<test::PostgresCluster>();
-        test::OdbcConfig::instance().addDataSource(
-            "VtPgExtract", "VtPostgreSQL", "Servername=127.0.0.1\nPort=" + std::to_string(cluster_->port()) + "\nDatabase=vt");
+        const std::string server = "Servername=127.0.0.1\nPort=" + std::to_string(cluster_->port()) + "\nDatabase=vt";
+        test::OdbcConfig::instance().addDataSource("VtPgExtract", "VtPostgreSQL", server);
+        // Rows come from a server cursor ten at a time, so a result can fail or be cancelled half read.
+        test::OdbcConfig::instance().addDataSource("VtPgCursor", "VtPostgreSQL", server + "\nUseDeclareFetch=1\nFetch=10");
     }
+    // A connection through the cursor source and an earlier pair "old" under key K.
+    struct CursorRun {
+        IntegratorDb t;
+        odbc::Connection c;
+        ResultGrid grid;
+        std::string layout, data;
+        CursorRun() {
+            c.open("DSN=VtPgCursor;UID=vt;" + odbc::attribute("PWD", test::PostgresCluster::kPassword));
+            EXPECT_TRUE(ExtractToImport(t.services, c, "SELECT 'old' AS a", "K", grid));
+            layout = t.read(t.import / "K.ADO");
+            data = t.read(t.import / "K.IMP");
+            t.db.exec("DELETE FROM History");
+        }
+    };
     static void TearDownTestSuite() {
         cluster_.reset();
         test::OdbcConfig::instance().clearDataSources();
@@ -216,6 +339,83 @@ TEST_F(PostgresExtraction, NumericPrecisionDatesNullsAndAnUpdate) {
     EXPECT_EQ(t.read(t.import / "ACME_810_004010_O.IMP"), "I1\t1234.5\t3/1/2024\r\nI2\t\t\r\n");
     integ.Disconnect(t.services);
     EXPECT_NE(t.history().find("Info:Disconnected from data source - VtPgExtract"), std::string::npos);
+}
+
+TEST_F(PostgresExtraction, AResultThatFailsHalfReadIsShownAsIncompleteAndSavedOnlyWhenConfirmed) {
+    CursorRun run;
+    auto& [t, c, grid, layout, data] = run;
+    // Division by zero at row 1500: the rows of the cursor's earlier pages arrive first.
+    EXPECT_FALSE(ExtractToImport(t.services, c,
+                                 "SELECT i AS n, 'v' || i AS v FROM generate_series(1, 3000) i WHERE 1 / (1500 - i) IS NOT NULL",
+                                 "K", grid));
+    const std::size_t read = grid.recordsRead();
+    ASSERT_GT(read, 0u);
+    ASSERT_LT(read, 1500u);
+    EXPECT_FALSE(grid.complete);
+    EXPECT_EQ(grid.rowCount(), read + 1);
+    EXPECT_EQ(grid.rowCells(read), (std::vector<std::string>{std::to_string(read), "v" + std::to_string(read)}));
+    const std::string h = t.history();
+    EXPECT_EQ(h.rfind("Error:-2147467259 ", 0), 0u) << h;
+    EXPECT_NE(h.find("division by zero"), std::string::npos) << h;
+    EXPECT_NE(h.find("|Warning:Extraction of K stopped after " + std::to_string(read) + " records; its files are unchanged."),
+              std::string::npos) << h;
+    EXPECT_EQ(t.read(t.import / "K.ADO"), layout);
+    EXPECT_EQ(t.read(t.import / "K.IMP"), data);
+
+    // Save asks first, saying the result is incomplete; No keeps the pair.
+    const std::string question = "box 308 Veltrane: The result shown is incomplete: the extraction of K stopped after " +
+                                 std::to_string(read) + " records. Save it as the data of K anyway?";
+    t.ui.boxAnswers = {core::vbNo};
+    EXPECT_FALSE(SaveResultsToImportFile(t.services, grid));
+    EXPECT_EQ(t.ui.events.back(), question);
+    EXPECT_EQ(t.read(t.import / "K.IMP"), data);
+    // Yes writes what is shown, the layout with it.
+    t.ui.boxAnswers = {core::vbYes};
+    ASSERT_TRUE(SaveResultsToImportFile(t.services, grid));
+    EXPECT_EQ(t.ui.events.back(), question);
+    EXPECT_EQ(t.read(t.import / "K.ADO"), "n\t3\t4\r\nv\t201\t8190\r\n\r\n");
+    const std::string saved = t.read(t.import / "K.IMP");
+    EXPECT_EQ(std::size_t(std::count(saved.begin(), saved.end(), '\n')), read);
+    EXPECT_EQ(saved.substr(0, 12), "1\tv1\t\r\n2\tv2\t");
+}
+
+TEST_F(PostgresExtraction, CancelDuringALongExtractionKeepsTheFilesAndShowsWhatWasRead) {
+    CursorRun run;
+    auto& [t, c, grid, layout, data] = run;
+    ExtractionControl control;
+    std::vector<std::uint64_t> counts;
+    control.progress = [&](std::uint64_t rows) {
+        counts.push_back(rows);
+        if (rows >= 30) control.cancel = true;
+    };
+    // About ten rows every 50 ms, for ten minutes.
+    EXPECT_FALSE(ExtractToImport(t.services, c, "SELECT i, pg_sleep(0.005)::text AS s FROM generate_series(1, 120000) i",
+                                 "K", grid, &control));
+    ASSERT_FALSE(counts.empty());
+    EXPECT_TRUE(std::is_sorted(counts.begin(), counts.end()));
+    EXPECT_GE(counts.back(), 30u);
+    const std::size_t read = grid.recordsRead();
+    EXPECT_GE(read, 30u);
+    EXPECT_FALSE(grid.complete);
+    EXPECT_EQ(t.history(), "Warning:Extraction of K cancelled after " + std::to_string(read) +
+                               " records; its files are unchanged.");
+    EXPECT_TRUE(t.ui.eventsStartingWith("box").empty());
+    EXPECT_EQ(t.read(t.import / "K.IMP"), data);
+    EXPECT_TRUE(ExtractToImport(t.services, c, "SELECT 1 AS one", "K", grid));
+}
+
+// A driver's error of several lines is one History row of one line, and one line in its box.
+TEST_F(PostgresExtraction, AMultiLineDriverErrorIsOneHistoryRow) {
+    CursorRun run;
+    auto& [t, c, grid, layout, data] = run;
+    EXPECT_FALSE(ExtractToImport(t.services, c, "SELECT no_such_column\nFROM\n  generate_series(1, 2)", "K", grid));
+    const std::string h = t.history();
+    EXPECT_EQ(h.rfind("Error:-2147467259 ", 0), 0u) << h;
+    EXPECT_NE(h.find("no_such_column"), std::string::npos) << h;
+    EXPECT_EQ(h.find('|'), std::string::npos) << h;
+    EXPECT_EQ(h.find_first_of("\r\n"), std::string::npos) << h;
+    ASSERT_EQ(t.ui.eventsStartingWith("box 16").size(), 1u);
+    EXPECT_EQ(t.ui.eventsStartingWith("box 16")[0].find_first_of("\r\n"), std::string::npos);
 }
 
 }  // namespace

@@ -11,6 +11,9 @@
 #include "tests/support/OdbcFixture.h"
 
 #include <filesystem>
+#include <stdexcept>
+#include <sys/mman.h>
+#include <unistd.h>
 #include <functional>
 #include <fstream>
 #include <map>
@@ -19,6 +22,25 @@
 #include <vector>
 
 namespace vt::test {
+
+// A grid over a data file holding `rows` (the first is the header), as an extraction shows it.
+inline integrator::ResultGrid gridOf(const std::vector<std::vector<std::string>>& rows, bool complete = true) {
+    std::string data;
+    integrator::DataFileView::Index index;
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        const std::size_t start = data.size();
+        for (std::size_t c = 0; c < rows[r].size(); ++c) data += (c ? "\t" : "") + rows[r][c];
+        data += "\r\n";
+        index.addLine(data.size() - start);
+    }
+    const int fd = ::memfd_create("grid", MFD_CLOEXEC);
+    if (fd < 0 || ::write(fd, data.data(), data.size()) != ssize_t(data.size())) throw std::runtime_error("memfd");
+    integrator::ResultGrid g;
+    g.show(rows.at(0), "", integrator::DataFileView::over(fd, std::move(index)), complete);
+    ::close(fd);
+    g.key = "K";
+    return g;
+}
 
 struct FakeSteps : integrator::IntegratorSteps {
     std::vector<std::string> calls;

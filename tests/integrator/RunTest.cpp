@@ -1,4 +1,5 @@
 #include "IntegratorFixture.h"
+#include "platform/files/SafeFile.h"
 
 #include <gtest/gtest.h>
 
@@ -158,7 +159,7 @@ TEST_F(Run, AFailedExtractionFailsTheRunAndSendsNoStaleFiles) {
         db.addRow({"B", "810", "004010", c.direction,
                    c.reachesSource ? db.sqliteSettings(c.sql)
                                    : "ExecuteSQL = 1, Driver = 'NoSuchDriver', Server = 'nowhere'"});
-        writeWholeFile(db.import / (key + ".IMP"), "OLD\r\n");
+        files::ReplaceFile(db.import / (key + ".IMP"), "OLD\r\n");
         test::FakeSteps fake;
         fake.inbox = {db.add("Inbox", Item{})};
         Integrator i(db.services, fake);
@@ -230,6 +231,7 @@ TEST_F(Run, ModifyChecksConflictsAsksAndSavesOrRestores) {
     integ->cmdModify_Click();
     EXPECT_TRUE(integ->editing());
     integ->row(1).setCheckTime(1);
+    integ->row(1).days[Mon] = 1;
     integ->row(1).time = 45000.25;   // 6:00 AM on another day clashes by hour and minute
     integ->cmdModify_Click();
     EXPECT_TRUE(integ->editing());
@@ -245,6 +247,22 @@ TEST_F(Run, ModifyChecksConflictsAsksAndSavesOrRestores) {
     integ->cmdModify_Click();   // Yes
     EXPECT_EQ(t.db.scalarText("SELECT Password FROM Transactions WHERE Partner = 'B'"), "secret");
     EXPECT_EQ(integ->caption(), "Integrator -- B_850_004010_I");
+}
+
+TEST_F(Run, RowsAtTheSameTimeOnDifferentWeekdaysAreBothSaved) {
+    t.addRow({"A", "850", "004010", "I", "CheckTime = 1, \"Time\" = 0.3333333333, Mon = 1"});
+    t.addRow({"B", "850", "004010", "I"});
+    load();
+    integ->select(1);
+    integ->cmdModify_Click();
+    integ->row(1).setCheckTime(1);
+    integ->row(1).time = 45000 + 1.0 / 3;   // 8:00 AM
+    integ->row(1).days[Tue] = 1;
+    t.ui.boxAnswers = {core::vbYes};
+    integ->cmdModify_Click();
+    EXPECT_FALSE(integ->editing());
+    EXPECT_EQ(t.ui.events.back(), "box 36 Veltrane: Save Scheduled Changes?");
+    EXPECT_EQ(t.db.scalarText("SELECT CheckTime || Mon || Tue FROM Transactions WHERE Partner = 'B'"), "101");
 }
 
 TEST_F(Run, ARowDeletedMeanwhileIsReportedWhenShown) {

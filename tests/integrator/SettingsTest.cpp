@@ -68,19 +68,33 @@ TEST(IntegratorSettings, ScheduleDescriptions) {
     EXPECT_EQ(r.checkTime, 0);   // unticking never ticks the other
 }
 
-TEST(IntegratorSettings, ConflictComparesHourAndMinuteOfTimedRowsOnly) {
-    struct Case { double a, b; int bTimed; bool clash; };
-    for (const Case& c : {Case{at(8, 0), at(8, 0), 1, true}, Case{at(8, 0, 0, 45000), at(8, 0, 30, 45123), 1, true},
-                          Case{at(8, 0), at(8, 1), 1, false}, Case{at(8, 0), at(20, 0), 1, false},
-                          Case{at(8, 0), at(8, 0), 0, false}}) {
+// Two rows are one event when the scheduler would start both in the same minute: timed, the
+// same hour and minute, and a weekday ticked on both.
+TEST(IntegratorSettings, ConflictNeedsTheHourMinuteAndAWeekdayOfTwoTimedRows) {
+    struct Case {
+        double a, b;
+        int bTimed;
+        std::vector<Weekday> aDays, bDays;
+        bool clash;
+    };
+    for (const Case& c : {Case{at(8, 0), at(8, 0), 1, {Mon}, {Mon}, true},
+                          Case{at(8, 0, 0, 45000), at(8, 0, 30, 45123), 1, {Mon, Fri}, {Fri}, true},
+                          Case{at(8, 0), at(8, 0), 1, {Mon}, {Tue}, false},
+                          Case{at(8, 0), at(8, 0), 1, {}, {}, false},
+                          Case{at(8, 0), at(8, 1), 1, {Mon}, {Mon}, false},
+                          Case{at(8, 0), at(20, 0), 1, {Mon}, {Mon}, false},
+                          Case{at(8, 0), at(8, 0), 0, {Mon}, {Mon}, false}}) {
         std::vector<RowSettings> rows(3);
         rows[0].setCheckTime(1);
         rows[0].time = c.a;
+        for (Weekday d : c.aDays) rows[0].days[d] = 1;
         rows[2].setCheckTime(c.bTimed);
         rows[2].time = c.b;
+        for (Weekday d : c.bDays) rows[2].days[d] = 1;
         rows[1].time = c.a;   // not timed
+        rows[1].days = rows[0].days;
         const auto clash = TimeConflict(rows);
-        EXPECT_EQ(clash.has_value(), c.clash) << c.a << " " << c.b;
+        EXPECT_EQ(clash.has_value(), c.clash) << c.a << " " << c.b << " " << c.aDays.size() << c.bDays.size();
         if (clash) {
             EXPECT_EQ(*clash, "8:00 AM");
         }
@@ -126,6 +140,13 @@ TEST(IntegratorSettings, ConnectionStrings) {
              Case{"Sales", "", "", "edi", "", "", "DSN=Sales;UID=edi;PWD=;"},
              Case{"", "PostgreSQL", "db1", "edi", "s", "orders", "Driver=PostgreSQL;Server=db1;UID=edi;PWD=s;Database=orders;"},
              Case{"Sales", "X", "Y", "", "a;DSN=Other", "", "DSN=Sales;UID=;PWD={a;DSN=Other};"},
+             // A driver written in braces, as connection strings name drivers, stays as typed.
+             Case{"", "{PostgreSQL ANSI}", "db1", "edi", "", "", "Driver={PostgreSQL ANSI};Server=db1;UID=edi;PWD=;"},
+             Case{"", "{a}}b}", "", "", "", "", "Driver={a}}b};Server=;UID=;PWD=;"},
+             Case{"", "{a}b}", "", "", "", "", "Driver={{a}}b}}};Server=;UID=;PWD=;"},
+             Case{"", "{half", "", "", "", "", "Driver={{half};Server=;UID=;PWD=;"},
+             // Only the driver: a password in braces is a password with braces.
+             Case{"", "", "", "", "{pw}", "", "Driver=;Server=;UID=;PWD={{pw}}};"},
          }) {
         RowSettings r;
         r.dataSourceName = c.dsn;

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -166,6 +167,42 @@ TEST_F(Window, ExtractionFillsTheGridWhichIsEditedAndSaved) {
     w->cmdDisconnect()->click();
     EXPECT_FALSE(w->cmdExecute()->isEnabled());
     EXPECT_NE(t.history().find("Info:Disconnected from data source - VtSQLite3"), std::string::npos);
+}
+
+// The window's events run while an extraction waits on the driver.
+struct PumpingSink : test::RecordingUiSink {
+    void yield() override { QApplication::processEvents(); }
+};
+
+TEST_F(Window, ALongExtractionShowsItsProgressAndCancelStopsIt) {
+    t.addRow({"ACME", "855", "004010", "O",
+              t.sqliteSettings("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) SELECT count(*) FROM n")});
+    PumpingSink sink;
+    const core::Services s{t.db, sink, t.clock, t.settings};
+    w = std::make_unique<frmIntegrator>(s, steps);
+    w->setAttribute(Qt::WA_DeleteOnClose, false);
+    w->Form_Load();
+    w->show();
+    EXPECT_FALSE(w->cmdCancel()->isVisible());
+    w->cmdConnect()->click();
+    bool shown = false, closed = true;
+    QString during;
+    QTimer::singleShot(400, w.get(), [&] {
+        shown = w->cmdCancel()->isVisible() && w->cmdCancel()->isEnabled() && w->lblProgress()->isVisible();
+        during = w->lblProgress()->text();
+        w->close();   // refused while the statement runs
+        closed = !w->isVisible();
+        w->cmdCancel()->click();
+    });
+    w->cmdExecute()->click();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(during, "Running the statement...");
+    EXPECT_FALSE(closed);
+    EXPECT_FALSE(w->cmdCancel()->isVisible());
+    EXPECT_TRUE(w->cmdExecute()->isEnabled());
+    EXPECT_EQ(t.history().substr(t.history().rfind('|') + 1),
+              "Warning:Extraction of ACME_855_004010_O cancelled after 0 records; its files are unchanged.");
+    EXPECT_TRUE(sink.eventsStartingWith("box").empty());
 }
 
 }  // namespace

@@ -159,3 +159,32 @@ TEST_F(SafeFileTest, WriterByNameIsCommittedWithTheOwnersMode) {
 }
 
 }  // namespace
+
+namespace {
+
+// A pair goes in place second-last-first: the steps show the old second gone before the first
+// is renamed, and each file keeps the mode of the one it replaces.
+TEST_F(SafeFileTest, APairReplacesItsSecondLastAndKeepsBothModes) {
+    put(dir / "K.IMP", "old data", 0640);
+    put(dir / "K.ADO", "old layout", 0604);
+    SafeFile data(dir / "K.IMP"), layout(dir / "K.ADO");
+    data.write("new data");
+    layout.write("new layout");
+    std::vector<std::string> seen;
+    vt::files::CommitPair(data, layout, [&](int step) {
+        seen.push_back(std::to_string(step) + (fs::exists(dir / "K.ADO") ? " layout" : "") + " " + read(dir / "K.IMP"));
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{"1 layout old data", "2 old data", "3 new data"}));
+    EXPECT_EQ(read(dir / "K.ADO"), "new layout");
+    EXPECT_EQ(modeOf(dir / "K.IMP"), 0640u);
+    EXPECT_EQ(modeOf(dir / "K.ADO"), 0604u);
+    EXPECT_EQ(names(), (std::vector<std::string>{"K.ADO", "K.IMP"}));
+
+    // A new pair is the owner's alone.
+    SafeFile first(dir / "N.IMP"), second(dir / "N.ADO");
+    vt::files::CommitPair(first, second);
+    EXPECT_EQ(modeOf(dir / "N.IMP"), 0600u);
+    EXPECT_EQ(modeOf(dir / "N.ADO"), 0600u);
+}
+
+}  // namespace
