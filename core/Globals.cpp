@@ -40,7 +40,8 @@ void openApplicationDatabase(db::Database& db, const std::filesystem::path& fold
 }
 
 void compactApplicationDatabase(const std::filesystem::path& folder, const db::ReplaceFile& replace) {
-    db::compact(folder / std::string(kDatabaseFileName), kDatabaseKey, std::string(kCompactFileName), replace);
+    db::compact(folder / std::string(kDatabaseFileName), kDatabaseKey, std::string(kCompactFileName),
+                replace ? replace : db::ReplaceFile(&files::PutInPlace));
 }
 
 void createApplicationDatabase(db::Database& db, const std::filesystem::path& file) {

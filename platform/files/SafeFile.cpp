@@ -215,6 +215,17 @@ void SafeFile::placed() {
     syncFolder(folder_);
 }
 
+void PutInPlace(const fs::path& from, const fs::path& target) {
+    const int fd = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) fail("cannot open the file", from, errno);
+    const bool synced = ::fsync(fd) == 0;
+    const int error = errno;
+    ::close(fd);
+    if (!synced) fail("cannot write the file", from, error);
+    if (::rename(from.c_str(), target.c_str()) != 0) fail("cannot name the file", target, errno);
+    syncFolder(folderOf(target));
+}
+
 void ReplaceFile(const fs::path& file, std::string_view bytes) {
     SafeFile out(file);
     out.write(bytes);

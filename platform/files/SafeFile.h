@@ -68,6 +68,11 @@ private:
 // that stop a writer there.
 void CommitPair(SafeFile& first, SafeFile& second, const std::function<void(int)>& reached = {});
 
+// Puts `from`, a whole file another writer made beside `target` (a database copy), in place of
+// `target` with the same durability: its data reaches the disk before the rename, the folder's
+// entry after. `from` keeps its own mode.
+void PutInPlace(const std::filesystem::path& from, const std::filesystem::path& target);
+
 // Writes `bytes` as `file`, replacing it whole (see SafeFile).
 void ReplaceFile(const std::filesystem::path& file, std::string_view bytes);
 

@@ -158,6 +158,20 @@ TEST_F(SafeFileTest, WriterByNameIsCommittedWithTheOwnersMode) {
     EXPECT_EQ(modeOf(dir / "archive.zip"), 0600u);
 }
 
+// A database copy made by its own writer replaces the database with its own mode; a copy that
+// is not there leaves the database as it was.
+TEST_F(SafeFileTest, AFileMadeElsewhereIsPutInPlaceWithItsMode) {
+    put(dir / "Veltrane.mdb", "old database", 0600);
+    put(dir / "NewVeltrane.mdb", "compacted", 0640);
+    vt::files::PutInPlace(dir / "NewVeltrane.mdb", dir / "Veltrane.mdb");
+    EXPECT_EQ(read(dir / "Veltrane.mdb"), "compacted");
+    EXPECT_EQ(modeOf(dir / "Veltrane.mdb"), 0640u);
+    EXPECT_EQ(names(), std::vector<std::string>{"Veltrane.mdb"});
+
+    EXPECT_THROW(vt::files::PutInPlace(dir / "NewVeltrane.mdb", dir / "Veltrane.mdb"), fs::filesystem_error);
+    EXPECT_EQ(read(dir / "Veltrane.mdb"), "compacted");
+}
+
 }  // namespace
 
 namespace {
