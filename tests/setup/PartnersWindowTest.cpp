@@ -3,6 +3,8 @@
 #include "core/Globals.h"
 #include "folders/InterchangeReader.h"
 #include "platform/automation/ClassRegistry.h"
+#include "setup/Login.h"
+#include "setup/PluginChoice.h"
 #include "setup/frmPartners.h"
 #include "setup/frmStandard.h"
 #include "tests/folders/X12Builder.h"
@@ -219,6 +221,37 @@ TEST_F(PartnersWindow, OnlyTheActiveXHeaderAsksForAPluginLibrary) {
     w.mnuClearActiveX_Click(0);
     EXPECT_EQ(w.transactionList(0)->topLevelItem(0)->text(3), QString());
     EXPECT_EQ(vt::test::rows(db, "Transactions", "ActiveX"), std::vector<std::string>{""});
+}
+
+// After a first start the plug-in choice opens the ActiveX folder the login stored, where the
+// delivered library already is, and choosing it gives the set its class.
+TEST_F(PartnersWindow, AfterAFirstStartThePluginChoiceFindsTheDeliveredLibrary) {
+    const fs::path home = scratch.folder() / "home";
+    ::setenv("VELTRANE_HOME", home.c_str(), 1);
+    struct Unset {
+        ~Unset() { ::unsetenv("VELTRANE_HOME"); }
+    } unset;
+    vt::core::databaseFolder(scratch.settings);   // the data folder, as the start makes it
+    vt::core::installDeliveredPlugin(scratch.settings);
+    ASSERT_TRUE(vt::setup::CompleteLogin(s));
+    const fs::path folder = scratch.settings.get("Folders", "ActiveX");
+    EXPECT_EQ(folder, home / "ActiveX");
+    ASSERT_TRUE(fs::is_regular_file(folder / "Brackwen.so"));
+
+    vt::test::addPartnerRow(db, "Vozezididide");
+    vt::test::addSetRows(db, "Vozezididide", "862", "003020", "I");
+    registry.setPluginFolder([this] { return vt::setup::pluginFolder(scratch.settings); });
+    frmPartners& w = open();
+    w.sstPartner()->setCurrentIndex(2);
+    ASSERT_EQ(w.transactionList(0)->topLevelItemCount(), 1);
+    w.transactionList(0)->setCurrentItem(w.transactionList(0)->topLevelItem(0));
+    ui.fileAnswers = {{folder / "Brackwen.so"}};
+    w.lvw_ColumnClick(0, 3);
+    EXPECT_EQ(ui.eventsStartingWith("open"),
+              std::vector<std::string>{"open : " + folder.string() + " [ActiveX Files(*.so)|*.so]"});
+    EXPECT_EQ(w.transactionList(0)->topLevelItem(0)->text(3), QStringLiteral("Brackwen.Vozezididide_862_003020_I"));
+    EXPECT_EQ(vt::test::rows(db, "Transactions", "ActiveX"),
+              std::vector<std::string>{"Brackwen.Vozezididide_862_003020_I"});
 }
 
 TEST_F(PartnersWindow, ANewPartnerHasUsableEnvelopesAndARefusedNameStaysToBeCorrected) {
