@@ -118,35 +118,44 @@ void checkLocalName(const std::string& name) {
         if (part == "..") fail(75, "The local file name \"" + name + "\" leads out of its folder; nothing was written");
 }
 
+// A URL as a message quotes it: without its password, even when it names no scheme.
+std::string urlForMessage(std::string_view url) {
+    if (url.find("://") != std::string_view::npos) return WithoutPasswords(url);
+    return WithoutPasswords("://" + std::string(url)).substr(3);
+}
+
 }  // namespace
 
 std::string WithoutPasswords(std::string_view text) {
+    // A raw password may hold any character, "/", "#", "?" and blanks included, so it is taken to
+    // run from the colon after the user name to the last "@" before the line or the next address
+    // ends. Blanking a little too much is harmless; a password left half in a message is not.
     std::string out;
     std::size_t at = 0;
     for (;;) {
         const std::size_t scheme = text.find("://", at);
         if (scheme == std::string_view::npos) break;
         const std::size_t start = scheme + 3;
-        std::size_t end = start;
-        while (end < text.size() && std::string_view("/?#\"' \t\r\n<>").find(text[end]) == std::string_view::npos)
-            ++end;
-        const std::string_view authority = text.substr(start, end - start);
-        const std::size_t atSign = authority.rfind('@');
-        const std::size_t colon = atSign == std::string_view::npos ? atSign : authority.substr(0, atSign).find(':');
         out.append(text.substr(at, start - at));
-        if (colon != std::string_view::npos) {
-            out.append(authority.substr(0, colon));
-            out.append(authority.substr(atSign));
-        } else {
-            out.append(authority);
-        }
-        at = end;
+        at = start;
+        const std::size_t userEnd = text.find_first_of(":@/?#\"' \t\r\n<>", start);
+        if (userEnd == std::string_view::npos || text[userEnd] != ':') continue;
+        std::size_t end = std::min(text.find_first_of("\r\n", userEnd), text.find("://", userEnd + 1));
+        if (end == std::string_view::npos) end = text.size();
+        const std::size_t atSign = text.substr(0, end).rfind('@');
+        if (atSign == std::string_view::npos || atSign < userEnd) continue;
+        out.append(text.substr(start, userEnd - start));
+        at = atSign;
     }
     out.append(text.substr(at));
     return out;
 }
 
 bool IsPlainListingName(std::string_view name) {
+    // A script passes a listed name through a blank-split operation: a blank, tab, quote or
+    // control character in it would make a word of its own, possibly a local file name.
+    for (char c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f || c == ' ' || c == '"') return false;
     return !name.empty() && name.find('/') == std::string_view::npos && name.find('\\') == std::string_view::npos &&
            name.find("..") == std::string_view::npos;
 }
@@ -674,7 +683,7 @@ void Inet::setUrl(std::string_view text) {
         ~Free() { curl_url_cleanup(h); }
     } free{h};
     if (curl_url_set(h, CURLUPART_URL, u.c_str(), CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK)
-        fail(err::UrlMalformed, "URL is malformed: " + std::string(text));
+        fail(err::UrlMalformed, "URL is malformed: " + urlForMessage(text));
     auto part = [&](CURLUPart p, unsigned flags = 0) {
         char* s = nullptr;
         std::string out;
@@ -687,10 +696,10 @@ void Inet::setUrl(std::string_view text) {
     // An address without a scheme takes the protocol's, which a request checks.
     const bool ownScheme = text.find("://") != std::string_view::npos;
     if (ownScheme && scheme != "ftp" && scheme != "http" && scheme != "https")
-        fail(err::UrlMalformed, "Only ftp, http and https addresses are taken: " + std::string(text));
+        fail(err::UrlMalformed, "Only ftp, http and https addresses are taken: " + urlForMessage(text));
     if (ownScheme && secureOnly && scheme != "https")
-        fail(err::NoProtocol, "This network sends only over HTTPS: " + std::string(text) + " is refused");
-    if (host.empty()) fail(err::UrlMalformed, "URL is malformed: " + std::string(text));
+        fail(err::NoProtocol, "This network sends only over HTTPS: " + urlForMessage(text) + " is refused");
+    if (host.empty()) fail(err::UrlMalformed, "URL is malformed: " + urlForMessage(text));
     url_ = std::string(text);
     if (scheme == "ftp") protocol = icFTP;
     else if (scheme == "http") protocol = icHTTP;
@@ -791,6 +800,15 @@ void Inet::execute(std::string_view url, std::string_view operation, const Varia
     std::vector<std::string> w = words(operation);
     const std::string op = w.empty() ? std::string() : upper(w[0]);
     auto arg = [&](std::size_t i) -> std::string { return i < w.size() ? w[i] : std::string(); };
+    // A word more than the operation takes is refused, not ignored: a name with a blank would
+    // otherwise leave its last word as the local file name.
+    auto takes = [&](std::size_t least, std::size_t most) {
+        const std::size_t n = w.empty() ? 0 : w.size() - 1;
+        if (n < least)
+            fail(5, "Invalid procedure call or argument: " + op + " needs " + std::to_string(least) + " name(s)");
+        if (n > most)
+            fail(5, "Invalid procedure call or argument: " + op + " takes at most " + std::to_string(most) + " name(s)");
+    };
 
     Request r;
     if (protocol == icHTTP || protocol == icHTTPS) {
@@ -798,6 +816,7 @@ void Inet::execute(std::string_view url, std::string_view operation, const Varia
         r.method = op.empty() ? "GET" : op;
         if (r.method != "GET" && r.method != "HEAD" && r.method != "POST" && r.method != "PUT")
             fail(err::NoProtocol, "Operation not supported over HTTP: " + r.method);
+        takes(0, r.method == "PUT" ? 1 : 0);
         r.data = bytesOf(data);
         if (r.method == "PUT" && !arg(1).empty()) {
             r.upload = arg(1);
@@ -853,61 +872,63 @@ void Inet::execute(std::string_view url, std::string_view operation, const Varia
     r.ftp = true;
     r.ftpRoot = root;
     r.target = dirUrl(ftp_);
-    auto needArgs = [&](std::size_t n) {
-        if (w.size() < n + 1) fail(5, "Invalid procedure call or argument: " + op + " needs " + std::to_string(n) + " name(s)");
-    };
     auto pending = std::optional<FtpSession>();
     if (op.empty()) {
+        takes(0, 0);
         r.target = document.empty() ? dirUrl(ftp_) : full;
     } else if (op == "CD" || op == "CDUP") {
+        if (op == "CD") takes(1, 1);
+        else takes(0, 0);
         FtpSession next = resolve(ftp_, op == "CDUP" ? ".." : arg(1));
-        if (op == "CD") needArgs(1);
         r.target = dirUrl(next);
         r.nobody = true;
         r.result = Request::Result::None;
         pending = next;
     } else if (op == "DIR" || op == "LS") {
+        takes(0, 1);
         r.listOnly = true;
         const std::string a = arg(1);
         if (a.find_first_of("*?[") != std::string::npos) r.pattern = a;
         else if (!a.empty()) r.target = dirUrl(resolve(ftp_, a));
     } else if (op == "GET" || op == "RECV") {
-        needArgs(2);
+        takes(2, 2);
         checkLocalName(arg(2));
         r.target = fileUrl(arg(1));
         r.download = arg(2);
         r.result = Request::Result::File;
     } else if (op == "PUT" || op == "SEND") {
-        needArgs(1);
+        takes(1, 2);
         r.upload = arg(1);
         if (!std::filesystem::is_regular_file(r.upload)) fail(53, "File not found: " + arg(1));
         r.target = fileUrl(w.size() > 2 ? arg(2) : r.upload.filename().string());
         r.result = Request::Result::None;
     } else if (op == "DELETE" || op == "MKDIR" || op == "RMDIR") {
-        needArgs(1);
+        takes(1, 1);
         const char* verb = op == "DELETE" ? "DELE" : op == "MKDIR" ? "MKD" : "RMD";
         r.commands.emplace_back(verb, resolve(ftp_, arg(1)));
         r.target = root;
         r.nobody = true;
         r.result = Request::Result::None;
     } else if (op == "RENAME") {
-        needArgs(2);
+        takes(2, 2);
         r.commands.emplace_back("RNFR", resolve(ftp_, arg(1)));
         r.commands.emplace_back("RNTO", resolve(ftp_, arg(2)));
         r.target = root;
         r.nobody = true;
         r.result = Request::Result::None;
     } else if (op == "SIZE") {
-        needArgs(1);
+        takes(1, 1);
         r.target = fileUrl(arg(1));
         r.nobody = true;
         r.result = Request::Result::Size;
     } else if (op == "PWD") {
+        takes(0, 0);
         r.target = root;
         r.nobody = true;
         r.pwd = ftp_;
         r.result = Request::Result::Pwd;
     } else if (op == "QUIT" || op == "CLOSE") {
+        takes(0, 0);
         // Ends the login: the next request logs in afresh.
         transfer_ = std::make_shared<Transfer>();
         transfer_->emit(icDisconnecting);

@@ -75,7 +75,8 @@ Options options();
 // "ftp://user@host"), for messages and logs.
 std::string WithoutPasswords(std::string_view text);
 
-// Whether a name from an FTP listing may be used as a local file name: no "/", "\" or "..".
+// Whether a name from an FTP listing may be used as a local file name and passed through an
+// operation: no "/", "\", "..", blank, quote or control character.
 bool IsPlainListingName(std::string_view name);
 
 class Transfer;

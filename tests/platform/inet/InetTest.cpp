@@ -177,6 +177,11 @@ TEST_F(InetTest, FailuresAreReportedNotHidden) {
          err::NoProtocol},
         {"unknown FTP operation", [&] { inet->execute(servers->ftp(), "FORMAT C:"); }, err::NoProtocol},
         {"PUT of a missing file", [&] { inet->execute(servers->ftp(), "PUT /no/such/file x"); }, 53},
+        {"GET with a word too many", [&] { inet->execute(servers->ftp(), "GET a.edi x y"); }, 5},
+        {"PUT with a word too many", [&] { inet->execute(servers->ftp(), "PUT /no/such/file x y"); }, 5},
+        {"DELETE of two names", [&] { inet->execute(servers->ftp(), "DELETE a b"); }, 5},
+        {"PWD with a name", [&] { inet->execute(servers->ftp(), "PWD x"); }, 5},
+        {"HTTP GET with a name", [&] { inet->execute(servers->http("/doc.txt"), "GET y"); }, 5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -274,6 +279,9 @@ TEST_F(InetTest, WhatServersSendStaysInItsPlaceAndWithinItsSize) {
     inet->password = "secret";
     const std::string dir = "hostile";
     writeFile(servers->ftpHome() / dir / "plain.edi", "ISA*plain~");
+    // A blank, tab, quote or control character would split the name in a script's operation.
+    for (const char* name : {"a.edi y.edi", "tab\tx.edi", "q\"uote.edi", "esc\x1bx.edi"})
+        writeFile(servers->ftpHome() / dir / name, "ISA*hostile~");
     // The server adds "../../x.edi", "sub/y.edi", "..\\z.edi" and "..": none is a file name.
     EXPECT_EQ(run(servers->ftp("/" + dir + "/"), "DIR"), "plain.edi\r\n");
     try {
@@ -346,6 +354,18 @@ TEST_F(InetTest, WhatServersSendStaysInItsPlaceAndWithinItsSize) {
         EXPECT_EQ(e.description.find("topsecret"), std::string::npos) << e.description;
     }
     EXPECT_EQ(WithoutPasswords("ftp://a:b@h/x, http://h/p@q and u:v@w"), "ftp://a@h/x, http://h/p@q and u:v@w");
+    // A raw password may hold what ends an address elsewhere.
+    for (const char* password : {"p#ss", "p?ss", "pa/ss", "pa ss", "p@ss", "p:ss"}) {
+        SCOPED_TRACE(password);
+        const std::string raw = std::string("x = \"ftp://u:") + password + "@h:21/in\" : y = \"http://h/a@b\"";
+        EXPECT_EQ(WithoutPasswords(raw), "x = \"ftp://u@h:21/in\" : y = \"http://h/a@b\"");
+        try {
+            inet->setUrl(std::string("ftp://u:") + password + "@h/");
+            EXPECT_EQ(inet->password, password);
+        } catch (const automation::Error& e) {
+            EXPECT_EQ(e.description, "URL is malformed: ftp://u@h/");
+        }
+    }
 }
 
 }  // namespace
