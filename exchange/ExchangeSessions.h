@@ -17,9 +17,16 @@
 //
 // Files a session writes are recorded (FileJournal) before they can matter, so that a session
 // killed at any point is completed or undone when the next one starts or the window loads.
+//
+// While a session runs, the database answers a busy lock at once (SQLite's own wait is short, as
+// its busy handler must never run window events); the session asks again in short steps, with
+// window events between them, for at most the usual five seconds per operation, and in all for
+// what follows the script. A cancelled session asks no more. Log rows that cannot wait are kept
+// and written later.
 
 #include "core/Services.h"
 #include "exchange/Connection.h"
+#include "exchange/FileJournal.h"
 #include "exchange/Networks.h"
 #include "exchange/UniqueNames.h"
 #include "exchange/clsExchange.h"
@@ -31,6 +38,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <mutex>
@@ -103,6 +111,8 @@ public:
 struct SessionOptions {
     long scriptTimeoutMs = 60000;   // the script's time, transfer waits and the user's boxes not counted
     std::chrono::milliseconds unattendedBudget{30 * 60 * 1000};   // whole run, when nobody watches
+    // How long one operation, and everything after the script together, waits for a busy database.
+    std::chrono::milliseconds busyPatience{5000};
     // Told each step that changes files or tables ("outbox written", "script ended", "rows
     // moving", "rows moved", "file linked", "file moved", "loading", "loaded"); for tests that
     // stop a process between two steps.
@@ -185,7 +195,11 @@ private:
     void step(std::string_view name);
     void say(const std::string& text);   // txtSession, without passwords
     void record(bool history, std::string_view type, std::string_view description);
-    bool writePending();
+    bool writePending(bool waited);
+    // Runs `work`; while a session runs, a busy database is asked again (see above).
+    void patiently(const std::function<void()>& work);
+    FileJournal fileJournal();
+    static bool busyDatabase(const std::exception_ptr& error);
     void scScript_Error(const vbscript::ScriptError& error);
     bool unattended() const;
     bool cancelled() const { return cancel_.load(); }
@@ -199,6 +213,7 @@ private:
     SessionOptions options_;
     std::atomic<bool> mSessionBusy{false};
     bool scheduled_ = false;
+    bool sending_ = false;
     int runningHash_ = -1;
     std::atomic<bool> cancel_{false};
     mutable std::mutex reasonMutex_;
@@ -210,6 +225,10 @@ private:
     // Why the last WriteOutBoxToFile wrote nothing ("" after a write), and why the last
     // MoveOutToSent moved nothing ("" when it moved, or had nothing to move).
     std::string writeFailure_, moveFailure_;
+    bool outboxWasEmpty_ = false;   // the last WriteOutBoxToFile found no rows
+    bool nothingToSend_ = false;    // this send's script ended at an empty Outbox
+    // When the writes after the script stop waiting for a busy database; unset while it runs.
+    std::optional<std::chrono::steady_clock::time_point> patienceEnds_;
     UniqueNames names_;
     std::int64_t maxBytes_ = 0;
     // The script's time: since the run began, less the user's boxes and transfer waits.

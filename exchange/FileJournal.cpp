@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <fstream>
+#include <type_traits>
 #include <unistd.h>
 
 namespace vt::exchange {
@@ -62,86 +63,125 @@ void EnsureExchangeTables(db::Database& db) {
         "Mark INTEGER NOT NULL DEFAULT 0, Interchange TEXT NOT NULL DEFAULT '', Earlier INTEGER NOT NULL DEFAULT 0)");
 }
 
-FileJournal::FileJournal(db::Database& db) : db_(db) { EnsureExchangeTables(db_); }
+FileJournal::FileJournal(db::Database& db, Attempt attempt) : db_(db), attempt_(std::move(attempt)) {
+    this->attempt([this] { EnsureExchangeTables(db_); });
+}
+
+template <class F>
+auto FileJournal::attempt(F step) -> decltype(step()) {
+    if (!attempt_) return step();
+    if constexpr (std::is_void_v<decltype(step())>) {
+        attempt_(step);
+    } else {
+        std::optional<decltype(step())> result;
+        attempt_([&] { result = step(); });
+        return std::move(*result);
+    }
+}
 
 std::vector<JournalEntry> FileJournal::entries() {
-    std::vector<JournalEntry> out;
-    auto q = db_.prepare(std::string(kColumns) + " ORDER BY Id");
-    while (q.step()) out.push_back(fromRow(q));
-    return out;
+    return attempt([this] {
+        std::vector<JournalEntry> out;
+        auto q = db_.prepare(std::string(kColumns) + " ORDER BY Id");
+        while (q.step()) out.push_back(fromRow(q));
+        return out;
+    });
 }
 
 void FileJournal::remove(std::int64_t id) {
-    auto q = db_.prepare("DELETE FROM ExchangeFiles WHERE Id = ?1");
-    q.bind(1, id);
-    q.run();
+    attempt([&] {
+        auto q = db_.prepare("DELETE FROM ExchangeFiles WHERE Id = ?1");
+        q.bind(1, id);
+        q.run();
+    });
 }
 
 std::int64_t FileJournal::written(const fs::path& file, const std::vector<std::int64_t>& rows, std::int64_t size) {
-    auto q = db_.prepare("INSERT INTO ExchangeFiles (Kind, State, File, Rows, Size) VALUES ('send', 'written', ?1, ?2, ?3)");
-    q.bindAll(file.string(), joinIds(rows), size);
-    q.run();
-    return db_.lastInsertId();
+    return attempt([&] {
+        auto q = db_.prepare("INSERT INTO ExchangeFiles (Kind, State, File, Rows, Size) VALUES ('send', 'written', ?1, ?2, ?3)");
+        q.bindAll(file.string(), joinIds(rows), size);
+        q.run();
+        return db_.lastInsertId();
+    });
 }
 
 void FileJournal::setFile(std::int64_t id, const fs::path& file) {
-    auto q = db_.prepare("UPDATE ExchangeFiles SET File = ?1 WHERE Id = ?2");
-    q.bindAll(file.string(), id);
-    q.run();
+    attempt([&] {
+        auto q = db_.prepare("UPDATE ExchangeFiles SET File = ?1 WHERE Id = ?2");
+        q.bindAll(file.string(), id);
+        q.run();
+    });
 }
 
 std::optional<JournalEntry> FileJournal::writtenFile(const fs::path& file) {
-    auto q = db_.prepare(std::string(kColumns) + " WHERE Kind = 'send' AND State = 'written' AND File = ?1 ORDER BY Id DESC");
-    q.bind(1, file.lexically_normal().string());
-    if (!q.step()) return std::nullopt;
-    return fromRow(q);
+    return attempt([&]() -> std::optional<JournalEntry> {
+        auto q = db_.prepare(std::string(kColumns) +
+                             " WHERE Kind = 'send' AND State = 'written' AND File = ?1 ORDER BY Id DESC");
+        q.bind(1, file.lexically_normal().string());
+        if (!q.step()) return std::nullopt;
+        return fromRow(q);
+    });
 }
 
 std::int64_t FileJournal::moving(std::int64_t id, const fs::path& file, const fs::path& destination) {
-    if (id == 0) {
-        auto q = db_.prepare("INSERT INTO ExchangeFiles (Kind, State, File, Destination) VALUES ('send', 'moving', ?1, ?2)");
-        q.bindAll(file.string(), destination.string());
+    return attempt([&] {
+        if (id == 0) {
+            auto q = db_.prepare("INSERT INTO ExchangeFiles (Kind, State, File, Destination) VALUES ('send', 'moving', ?1, ?2)");
+            q.bindAll(file.string(), destination.string());
+            q.run();
+            return db_.lastInsertId();
+        }
+        auto q = db_.prepare("UPDATE ExchangeFiles SET State = 'moving', Destination = ?1 WHERE Id = ?2");
+        q.bindAll(destination.string(), id);
         q.run();
-        return db_.lastInsertId();
-    }
-    auto q = db_.prepare("UPDATE ExchangeFiles SET State = 'moving', Destination = ?1 WHERE Id = ?2");
-    q.bindAll(destination.string(), id);
-    q.run();
-    return id;
+        return id;
+    });
 }
 
 void FileJournal::setDestination(std::int64_t id, const fs::path& destination) {
-    auto q = db_.prepare("UPDATE ExchangeFiles SET Destination = ?1 WHERE Id = ?2");
-    q.bindAll(destination.string(), id);
-    q.run();
+    attempt([&] {
+        auto q = db_.prepare("UPDATE ExchangeFiles SET Destination = ?1 WHERE Id = ?2");
+        q.bindAll(destination.string(), id);
+        q.run();
+    });
 }
 
 std::int64_t FileJournal::loading(const fs::path& file, const std::string& hash, std::int64_t mark,
                                   const std::string& interchange) {
-    auto q = db_.prepare(
-        "INSERT INTO ExchangeFiles (Kind, State, File, Hash, Mark, Interchange) VALUES ('receive', 'loading', ?1, ?2, ?3, ?4)");
-    q.bindAll(file.string(), hash, mark, interchange);
-    q.run();
-    return db_.lastInsertId();
+    return attempt([&] {
+        auto q = db_.prepare(
+            "INSERT INTO ExchangeFiles (Kind, State, File, Hash, Mark, Interchange) VALUES ('receive', 'loading', ?1, ?2, ?3, ?4)");
+        q.bindAll(file.string(), hash, mark, interchange);
+        q.run();
+        return db_.lastInsertId();
+    });
 }
 
 void FileJournal::loaded(std::int64_t id) {
-    auto q = db_.prepare("UPDATE ExchangeFiles SET State = 'loaded' WHERE Id = ?1");
-    q.bind(1, id);
-    q.run();
+    attempt([&] {
+        auto q = db_.prepare("UPDATE ExchangeFiles SET State = 'loaded' WHERE Id = ?1");
+        q.bind(1, id);
+        q.run();
+    });
 }
 
 std::optional<std::int64_t> FileJournal::earlierLoad(const std::string& hash) {
-    auto q = db_.prepare(
-        "SELECT Id FROM ExchangeFiles WHERE Kind = 'receive' AND State = 'loaded' AND Earlier <> 0 AND Hash = ?1 LIMIT 1");
-    q.bind(1, hash);
-    if (!q.step()) return std::nullopt;
-    return q.int64(0);
+    return attempt([&]() -> std::optional<std::int64_t> {
+        auto q = db_.prepare(
+            "SELECT Id FROM ExchangeFiles WHERE Kind = 'receive' AND State = 'loaded' AND Earlier <> 0 AND Hash = ?1 LIMIT 1");
+        q.bind(1, hash);
+        if (!q.step()) return std::nullopt;
+        return q.int64(0);
+    });
 }
 
-void FileJournal::markEarlier() { db_.exec("UPDATE ExchangeFiles SET Earlier = 1 WHERE Kind = 'receive'"); }
+void FileJournal::markEarlier() {
+    attempt([this] { db_.exec("UPDATE ExchangeFiles SET Earlier = 1 WHERE Kind = 'receive'"); });
+}
 
-void FileJournal::forgetReceives() { db_.exec("DELETE FROM ExchangeFiles WHERE Kind = 'receive'"); }
+void FileJournal::forgetReceives() {
+    attempt([this] { db_.exec("DELETE FROM ExchangeFiles WHERE Kind = 'receive'"); });
+}
 
 // Gives `from` the name `to` without replacing anything there (EEXIST when taken); the file
 // then stands under both names until the caller removes the first. Another file system gets

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,7 +40,9 @@ struct JournalEntry {
 
 class FileJournal {
 public:
-    explicit FileJournal(db::Database& db);
+    // Runs one step of the journal; a session passes one that waits out a busy database.
+    using Attempt = std::function<void(const std::function<void()>& step)>;
+    explicit FileJournal(db::Database& db, Attempt attempt = {});
 
     std::vector<JournalEntry> entries();
     void remove(std::int64_t id);
@@ -64,7 +67,10 @@ public:
     void forgetReceives();
 
 private:
+    template <class F>
+    auto attempt(F step) -> decltype(step());
     db::Database& db_;
+    Attempt attempt_;
 };
 
 }  // namespace vt::exchange

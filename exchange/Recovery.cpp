@@ -26,7 +26,7 @@ bool sameFile(const fs::path& a, const fs::path& b) {
 void ExchangeSessions::recoverInterruptedWork() {
     try {
         for (std::string_view key : {"Outbound", "Inbound", "Sent"}) files::RemoveLeftovers(folder(key));
-        FileJournal journal(s_.db);
+        FileJournal journal = fileJournal();
         for (const JournalEntry& e : journal.entries()) {
             std::error_code ec;
             if (e.kind == "send" && e.state == "written") {
@@ -59,10 +59,12 @@ void ExchangeSessions::recoverInterruptedWork() {
             } else if (e.kind == "receive" && e.state == "loading") {
                 // Killed inside the reader: its transaction either committed (the interchange's
                 // header is there, newer than the mark) or left nothing.
-                auto q = s_.db.prepare("SELECT count(*) FROM ISA WHERE Id > ?1 AND ISA13 = ?2 AND Direction = 'I'");
-                q.bindAll(e.mark, e.interchange);
-                const bool committed = q.step() && q.int64(0) > 0 && !e.interchange.empty();
-                q.reset();
+                bool committed = false;
+                patiently([&] {
+                    auto q = s_.db.prepare("SELECT count(*) FROM ISA WHERE Id > ?1 AND ISA13 = ?2 AND Direction = 'I'");
+                    q.bindAll(e.mark, e.interchange);
+                    committed = q.step() && q.int64(0) > 0 && !e.interchange.empty();
+                });
                 if (committed)
                     journal.loaded(e.id);
                 else
@@ -78,14 +80,19 @@ void ExchangeSessions::recoverInterruptedWork() {
 void ExchangeSessions::dropUnsentFiles() {
     if (writtenThisRun_.empty()) return;
     try {
-        FileJournal journal(s_.db);
+        FileJournal journal = fileJournal();
         for (const JournalEntry& e : journal.entries()) {
             if (e.kind != "send" || e.state != "written" ||
                 std::find(writtenThisRun_.begin(), writtenThisRun_.end(), e.id) == writtenThisRun_.end())
                 continue;
             std::error_code ec;
             fs::remove(e.file, ec);
-            journal.remove(e.id);
+            try {
+                journal.remove(e.id);
+            } catch (...) {
+                // The file is gone: an entry that a busy database keeps is dropped by the next recovery.
+                if (!busyDatabase(std::current_exception())) throw;
+            }
         }
         writtenThisRun_.clear();
     } catch (...) {

@@ -5,6 +5,7 @@
 #include "core/ErrorReporter.h"
 #include "core/RunError.h"
 #include "core/UiSink.h"
+#include "exchange/BusyWait.h"
 #include "exchange/FileJournal.h"
 #include "exchange/ZipArchive.h"
 #include "folders/InterchangeReader.h"
@@ -16,6 +17,7 @@
 
 #include <fstream>
 #include <memory>
+#include <optional>
 
 namespace vt::exchange {
 
@@ -63,16 +65,32 @@ std::string ExchangeSessions::LoadInBox(const std::string& fileName) {
     }
     // A file that a killed receive had loaded already, offered again by the partner's server
     // because the session never came to delete it there, is not filed twice.
-    FileJournal journal(s_.db);
+    FileJournal journal = fileJournal();
     const auto [hash, icn] = fingerprint(fileName);
     if (const auto earlier = journal.earlierLoad(hash)) {
         journal.remove(*earlier);
         LogExchange("Warning", "Loaded already by an interrupted receive: " + fileName);
         return {};
     }
-    const std::int64_t entry = journal.loading(fileName, hash, s_.db.scalarInt("SELECT coalesce(max(Id), 0) FROM ISA"), icn);
+    std::int64_t mark = 0;
+    patiently([&] { mark = s_.db.scalarInt("SELECT coalesce(max(Id), 0) FROM ISA"); });
+    const std::int64_t entry = journal.loading(fileName, hash, mark, icn);
     step("loading");
-    const std::string result = folders::LoadBox(s_, fileName, "I");
+    // In a session the reader starts once the database takes a write, and its transaction waits
+    // on a busy database as one operation does.
+    const bool waitHere = mSessionBusy && !s_.db.inTransaction();
+    if (waitHere) {
+        patiently([this] {
+            s_.db.exec("BEGIN IMMEDIATE");
+            s_.db.exec("ROLLBACK");
+        });
+    }
+    std::string result;
+    {
+        std::optional<BusyWait> wait;
+        if (waitHere) wait.emplace(s_.db, options_.busyPatience.count());
+        result = folders::LoadBox(s_, fileName, "I");
+    }
     if (!result.empty()) {
         journal.remove(entry);
         core::LogHistory(s_, "Error", result);

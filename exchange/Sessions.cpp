@@ -5,6 +5,7 @@
 #include "core/RunError.h"
 #include "core/SessionGuard.h"
 #include "core/UiSink.h"
+#include "exchange/BusyWait.h"
 #include "exchange/ExchangeLog.h"
 #include "exchange/FileJournal.h"
 #include "exchange/ProviderChoice.h"
@@ -120,30 +121,11 @@ private:
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
-// A busy database asked briefly, for rows that can wait for the next chance.
-class ShortBusyWait {
-public:
-    explicit ShortBusyWait(db::Database& db) : db_(db) {
-        try {
-            saved_ = db_.scalarInt("PRAGMA busy_timeout");
-            db_.exec("PRAGMA busy_timeout = 200");
-        } catch (...) {
-            saved_ = -1;
-        }
-    }
-    ~ShortBusyWait() {
-        try {
-            if (saved_ >= 0) db_.exec("PRAGMA busy_timeout = " + std::to_string(saved_));
-        } catch (...) {
-        }
-    }
-    ShortBusyWait(const ShortBusyWait&) = delete;
-    ShortBusyWait& operator=(const ShortBusyWait&) = delete;
-
-private:
-    db::Database& db_;
-    std::int64_t saved_ = -1;
-};
+// While a session runs, SQLite waits this long for a busy lock before the session takes over.
+constexpr int kBusyStepMs = 50;
+// Log rows that waited once are asked this briefly.
+constexpr int kBriefWaitMs = 200;
+constexpr int kSqliteBusy = 5, kSqliteLocked = 6;
 
 }  // namespace
 
@@ -316,7 +298,12 @@ bool ExchangeSessions::run(const NetworkControls& n, bool send, RunMode mode) {
                              core::vbExclamation | core::vbOKOnly);
         return false;
     }
+    // Busy locks are answered quickly from here on; the session waits for them itself.
+    const BusyWait quick(s_.db, kBusyStepMs, true);
     scheduled_ = mode == RunMode::Scheduled;
+    sending_ = send;
+    nothingToSend_ = false;
+    patienceEnds_.reset();
     runningHash_ = n.hash;
     LogExchange("Info", send ? "Running send script" : "Running receive script");
     {
@@ -369,6 +356,7 @@ bool ExchangeSessions::run(const NetworkControls& n, bool send, RunMode mode) {
         if (inet_) inet_->deliverEvents();
         if (cancelled()) throw core::RunError(18, "Session cancelled");
         step("script ended");
+        patienceEnds_ = std::chrono::steady_clock::now() + options_.busyPatience;
         if (send && !MoveOutToSent() && !moveFailure_.empty()) {
             // Logged already; the session says so and does not claim success.
             say(moveFailure_);
@@ -378,6 +366,7 @@ bool ExchangeSessions::run(const NetworkControls& n, bool send, RunMode mode) {
         }
     } catch (...) {
         timing_ = false;
+        if (!patienceEnds_) patienceEnds_ = std::chrono::steady_clock::now() + options_.busyPatience;
         std::string text = core::describeError(std::current_exception()).description;
         {
             std::lock_guard lock(reasonMutex_);
@@ -393,7 +382,7 @@ bool ExchangeSessions::run(const NetworkControls& n, bool send, RunMode mode) {
     // A receive that ended well fetched again whatever an earlier, killed one left on the server.
     if (completed && !send) {
         try {
-            FileJournal(s_.db).forgetReceives();
+            fileJournal().forgetReceives();
         } catch (...) {
         }
     }
@@ -402,6 +391,9 @@ bool ExchangeSessions::run(const NetworkControls& n, bool send, RunMode mode) {
     // Not busy first: the window enables Send, Receive and Modify only for an idle session.
     mSessionBusy = false;
     scheduled_ = false;
+    sending_ = false;
+    nothingToSend_ = false;
+    patienceEnds_.reset();
     view_.setSessionButtonsEnabled(true);
     s_.ui.folderChanged("Exchange");
     return true;
@@ -436,12 +428,13 @@ void ExchangeSessions::LogExchange(std::string_view logType, std::string_view de
 
 void ExchangeSessions::record(bool history, std::string_view type, std::string_view description) {
     const text::DateTime now = s_.clock.now();
+    const bool waiting = !pending_.empty();
     pending_.push_back({history, std::string(type), inet::WithoutPasswords(description),
                         text::formatDate(now, "mm/d/yyyy"), text::formatDate(now, "hh:mm:ss AMPM")});
-    writePending();
+    writePending(waiting);
 }
 
-bool ExchangeSessions::writePending() {
+bool ExchangeSessions::writePending(bool waited) {
     if (flushing_ || pending_.empty()) return pending_.empty();
     flushing_ = true;
     struct Done {
@@ -450,8 +443,8 @@ bool ExchangeSessions::writePending() {
     } done{flushing_};
     // Rows already waiting mean a busy database: it is asked briefly, so the window never waits
     // on it for every row.
-    std::optional<ShortBusyWait> brief;
-    if (pending_.size() > 1) brief.emplace(s_.db);
+    std::optional<BusyWait> brief;
+    if (waited) brief.emplace(s_.db, kBriefWaitMs, true);
     try {
         while (!pending_.empty()) {
             const PendingRow& row = pending_.front();
@@ -473,7 +466,48 @@ bool ExchangeSessions::writePending() {
     }
 }
 
-void ExchangeSessions::flushPendingLog() { writePending(); }
+void ExchangeSessions::flushPendingLog() { writePending(true); }
+
+void ExchangeSessions::patiently(const std::function<void()>& work) {
+    // Outside a session the database's own wait applies; inside a transaction its owner starts
+    // again as a whole.
+    if (!mSessionBusy || s_.db.inTransaction()) {
+        work();
+        return;
+    }
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point until = patienceEnds_ ? *patienceEnds_ : Clock::now() + options_.busyPatience;
+    for (;;) {
+        const Clock::time_point tried = Clock::now();
+        try {
+            work();
+            return;
+        } catch (...) {
+            if (!busyDatabase(std::current_exception()) || cancelled() || Clock::now() >= until) throw;
+        }
+        // A lock refused without a wait is not asked for again at once.
+        if (Clock::now() - tried < std::chrono::milliseconds(kBusyStepMs / 2))
+            std::this_thread::sleep_for(std::chrono::milliseconds(kBusyStepMs / 2));
+        try {
+            s_.ui.yield();
+        } catch (...) {
+        }
+    }
+}
+
+bool ExchangeSessions::busyDatabase(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const db::Error& e) {
+        return e.number() == kSqliteBusy || e.number() == kSqliteLocked;
+    } catch (...) {
+        return false;
+    }
+}
+
+FileJournal ExchangeSessions::fileJournal() {
+    return FileJournal(s_.db, [this](const std::function<void()>& step) { patiently(step); });
+}
 
 void ExchangeSessions::LogSession(std::string& text) {
     for (char& c : text)

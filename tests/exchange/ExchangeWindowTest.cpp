@@ -64,6 +64,19 @@ protected:
         return w;
     }
     bool enabled(const char* name) { return get<QWidget>(name)->isEnabled(); }
+    // Presses Receive; the window's own event loop presses Cancel 300 ms later, as a user would.
+    // Returns how long the session went on after Cancel (max when Cancel never came).
+    std::chrono::steady_clock::duration receiveThenCancel() {
+        using Clock = std::chrono::steady_clock;
+        Clock::time_point pressed{};
+        QTimer::singleShot(300, window.get(), [this, &pressed] {
+            pressed = Clock::now();
+            get<QPushButton>("cmdCancel")->click();
+        });
+        get<QPushButton>("cmdReceive")->click();
+        if (pressed == Clock::time_point{}) return Clock::duration::max();
+        return Clock::now() - pressed;
+    }
     void addNetworkRow(const std::string& name, const std::string& url) {
         auto q = scratch.db.prepare(
             "INSERT INTO Internet (Network, URL, UserName, Password, protocol, AccessType, RemotePort, timeout, "
@@ -324,22 +337,38 @@ TEST_F(ExchangeWindow, CancelEndsAnySessionWithinASecondThroughTheEventLoop) {
         q.run();
         open();
         window->show();
-        using Clock = std::chrono::steady_clock;
-        Clock::time_point pressed{};
-        // The click comes from the window's own event loop, as a user's would.
-        QTimer::singleShot(300, window.get(), [this, &pressed] {
-            pressed = Clock::now();
-            get<QPushButton>("cmdCancel")->click();
-        });
-        get<QPushButton>("cmdReceive")->click();
-        ASSERT_NE(pressed, Clock::time_point{});
-        EXPECT_LT(Clock::now() - pressed, std::chrono::seconds(1));
+        EXPECT_LT(receiveThenCancel(), std::chrono::seconds(1));
         const auto rows = exchangeLog(scratch.db);
         EXPECT_EQ(std::count(rows.begin(), rows.end(), "Error:Session cancelled"), 1);
         EXPECT_EQ(rows.back(), "Error:Session cancelled");
         EXPECT_TRUE(enabled("cmdReceive"));
         window.reset();
     }
+}
+
+TEST_F(ExchangeWindow, CancelEndsASessionThatMeetsABusyDatabase) {
+    addNetworkRow("Alpha1", "ftp://127.0.0.1/");
+    scratch.db.exec("UPDATE Internet SET ReceiveScript = 'LogSession \"ran\"'");
+    open();
+    window->show();
+    // Another program holds the database's write lock; the connection keeps its usual wait.
+    db::Database other;
+    core::openApplicationDatabase(other, scratch.folder());
+    other.exec("BEGIN IMMEDIATE");
+    EXPECT_LT(receiveThenCancel(), std::chrono::seconds(1));
+    EXPECT_TRUE(enabled("cmdReceive"));
+    EXPECT_EQ(scratch.ui.eventsStartingWith("box").size(), 0u);
+    // The log rows wait for the database and are written when it is free.
+    other.exec("ROLLBACK");
+    scratch.ui.boxAnswers = {core::vbYes};
+    EXPECT_TRUE(window->close());
+    const auto rows = exchangeLog(scratch.db);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows.front(), "Info:Running receive script");
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), "Error:Session cancelled"), 1);
+    EXPECT_EQ(rows.back(), "Error:Session cancelled");
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), "Info:ran"), 0);
+    window.reset();
 }
 
 // The window asks through the program's one sink, whose boxes belong to the window in front

@@ -2,6 +2,8 @@
 // hostile archives and listings, size limits, a busy database, new networks, scheduled sends
 // and passwords in addresses, against the loopback servers.
 #include "core/ErrorReporter.h"
+#include "core/RunError.h"
+#include "exchange/ExchangeLog.h"
 #include "exchange/Scheduler.h"
 #include "tests/exchange/CrashScripts.h"
 #include "tests/exchange/LoopbackFixture.h"
@@ -112,6 +114,37 @@ TEST_F(RealUse, NoNameIsGivenTwice) {
     EXPECT_EQ(count("Sent"), 6);
 }
 
+TEST_F(RealUse, ASendNameIsNewAfterARestart) {
+    // The program restarts between two sends of one second, or the clock repeats an hour when
+    // summer time ends (the name has the 12-hour clock); the first move to Sent may fall in the
+    // next second. The partner keeps both files.
+    const std::string send = "CreateOutboundEDI\nInet.Execute Exchange.URL, \"PUT \"\"\" & Exchange.LocaleFile & \"\"\"\"\nWaitForResponse\n";
+    const text::DateTime second{2024, 3, 5, 14, 7, 9};
+    for (const bool laterMove : {false, true}) {
+        SCOPED_TRACE(laterMove ? "moved a second later" : "moved in the same second");
+        for (const fs::path& f : {remote(), sent})
+            for (const auto& name : filesIn(f)) fs::remove(f / name);
+        scratch.clock.set(second);
+        exchange::SessionOptions o;
+        o.onStep = [&](std::string_view step) {
+            if (laterMove && step == "outbox written") scratch.clock.set({2024, 3, 5, 14, 7, 10});
+        };
+        withOptions(o);
+        load(outboundPo(laterMove ? "000000121" : "000000111", laterMove ? "121" : "111").text());
+        EXPECT_TRUE(sessions->RunSendScript(network(send, "FTP", ftpUrl())));
+        EXPECT_EQ(filesIn(sent), std::vector<std::string>{"030524-020709-PM.OC"});
+
+        withOptions({});
+        scratch.clock.set(second);
+        load(outboundPo(laterMove ? "000000122" : "000000112", laterMove ? "122" : "112").text());
+        EXPECT_TRUE(sessions->RunSendScript(network(send, "FTP", ftpUrl())));
+        EXPECT_EQ(filesIn(remote()), (std::vector<std::string>{"030524-020709-PM-2.OC", "030524-020709-PM.OC"}));
+        EXPECT_NE(readAll(remote() / "030524-020709-PM.OC"), readAll(remote() / "030524-020709-PM-2.OC"));
+        EXPECT_EQ(filesIn(sent), (std::vector<std::string>{"030524-020709-PM-2.OC", "030524-020709-PM.OC"}));
+        EXPECT_EQ(count("Outbox"), 0);
+    }
+}
+
 TEST_F(RealUse, AZipWithBadEntriesDeliversItsGoodOnes) {
     makeZip(remote() / "in.zip", {{"good.edi", inboundInterchange("000000801")},
                                   {"../evil.edi", "ISA*evil~"},
@@ -143,6 +176,7 @@ TEST_F(RealUse, AMoveToSentOnABusyDatabaseIsRecorded) {
     db::Database other;
     core::openApplicationDatabase(other, scratch.folder());
     exchange::SessionOptions o;
+    o.busyPatience = std::chrono::milliseconds(500);
     bool locked = false;
     o.onStep = [&other, &locked](std::string_view step) {
         // Another program writing: the database takes no write from this one.
@@ -152,7 +186,6 @@ TEST_F(RealUse, AMoveToSentOnABusyDatabaseIsRecorded) {
         }
     };
     withOptions(o);
-    scratch.db.exec("PRAGMA busy_timeout = 100");
     const std::string send = "CreateOutboundEDI\nInet.Execute Exchange.URL, \"PUT \"\"\" & Exchange.LocaleFile & \"\"\" partner.edi\"\nWaitForResponse\n";
     EXPECT_TRUE(sessions->RunSendScript(network(send, "FTP", ftpUrl())));
     // No box piles up; the session pane says what happened.
@@ -175,6 +208,108 @@ TEST_F(RealUse, AMoveToSentOnABusyDatabaseIsRecorded) {
     EXPECT_TRUE(sessions->RunSendScript(network(send, "FTP", ftpUrl())));
     EXPECT_EQ(readAll(remote() / "partner.edi"), outboundPo().text());
     EXPECT_EQ(count("Sent"), 3);
+}
+
+// The window's event loop as a session sees it: every turn is timed, and a turn can deliver a
+// press of Cancel.
+class TimedSink : public RecordingUiSink {
+public:
+    std::vector<Clock::time_point> turns;
+    std::function<void()> onTurn;
+    void yield() override {
+        RecordingUiSink::yield();
+        turns.push_back(Clock::now());
+        if (onTurn) onTurn();
+    }
+};
+
+TEST_F(RealUse, ABusyDatabaseAfterTheScriptNeverFreezesTheWindow) {
+    load(outboundPo().text());
+    remote();
+    const std::string failure = "The sent interchange was not moved to Sent: database is locked";
+    struct Case {
+        const char* name;
+        std::chrono::milliseconds patience;
+        bool cancel;
+    };
+    const Case cases[] = {{"waited out", std::chrono::milliseconds(1000), false},
+                          {"cancelled", std::chrono::milliseconds(5000), true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        scratch.db.exec("DELETE FROM Exchange");
+        fs::remove(remote() / "partner.edi");
+        TimedSink sink;
+        core::Services services{scratch.db, sink, scratch.clock, scratch.settings};
+        db::Database other;
+        core::openApplicationDatabase(other, scratch.folder());
+        Clock::time_point ended{}, pressed{};
+        exchange::SessionOptions o;
+        o.busyPatience = c.patience;
+        o.onStep = [&](std::string_view step) {
+            // Another program starts writing as the script ends, with the connection's usual wait.
+            if (step == "script ended" && ended == Clock::time_point{}) {
+                other.exec("BEGIN IMMEDIATE");
+                ended = Clock::now();
+            }
+        };
+        exchange::ExchangeSessions session(services, view, o);
+        sink.onTurn = [&] {
+            if (c.cancel && pressed == Clock::time_point{} && ended != Clock::time_point{} &&
+                Clock::now() - ended >= std::chrono::milliseconds(300)) {
+                pressed = Clock::now();
+                session.cancelSession();
+            }
+        };
+        EXPECT_TRUE(session.RunSendScript(network(test::crash::kSend, "FTP", ftpUrl())));
+        const Clock::time_point done = Clock::now();
+        ASSERT_NE(ended, Clock::time_point{});
+
+        // The window had its turns all along, and Cancel ended the session at once.
+        std::vector<Clock::time_point> turns{ended};
+        for (const auto t : sink.turns)
+            if (t > ended) turns.push_back(t);
+        turns.push_back(done);
+        EXPECT_GE(turns.size(), 7u);
+        Clock::duration longest{};
+        for (std::size_t i = 1; i < turns.size(); ++i) longest = std::max(longest, turns[i] - turns[i - 1]);
+        EXPECT_LT(longest, std::chrono::milliseconds(500));
+        if (c.cancel) {
+            ASSERT_NE(pressed, Clock::time_point{});
+            EXPECT_LT(done - pressed, std::chrono::seconds(1));
+        } else {
+            // One wait for everything after the script, not one for each statement.
+            EXPECT_LT(done - ended, c.patience + std::chrono::milliseconds(700));
+        }
+        EXPECT_EQ(scratch.db.scalarInt("PRAGMA busy_timeout"), 5000);
+        EXPECT_EQ(sink.eventsStartingWith("box").size(), 0u);
+
+        // Recorded once, when the database takes it.
+        other.exec("ROLLBACK");
+        session.flushPendingLog();
+        EXPECT_FALSE(session.hasPendingLog());
+        const auto rows = log();
+        EXPECT_EQ(std::count(rows.begin(), rows.end(), "Error:" + failure), 1) << ::testing::PrintToString(rows);
+        EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [](const std::string& r) { return r.rfind("Error:", 0) == 0; }), 1)
+            << ::testing::PrintToString(rows);
+        EXPECT_FALSE(logged("Info:Send script execution complete"));
+        std::vector<std::string> history;
+        for (const auto& h : sink.history) history.push_back(h.type + ":" + h.description);
+        EXPECT_EQ(history, std::vector<std::string>{"Error:" + failure});
+        // The partner has the file; the rows wait in the Outbox, nothing stands in Sent.
+        EXPECT_EQ(readAll(remote() / "partner.edi"), outboundPo().text());
+        EXPECT_EQ(count("Outbox"), 3);
+        EXPECT_EQ(count("Sent"), 0);
+        EXPECT_EQ(filesIn(sent), std::vector<std::string>{});
+        EXPECT_EQ(filesIn(outbound), std::vector<std::string>{});
+    }
+    // The next send finds nothing half done.
+    EXPECT_TRUE(sessions->RunSendScript(network(test::crash::kSend, "FTP", ftpUrl())));
+    EXPECT_EQ(log().back(), "Info:Send script execution complete");
+    EXPECT_EQ(count("Outbox"), 0);
+    EXPECT_EQ(count("Sent"), 3);
+    EXPECT_EQ(filesIn(sent).size(), 1u);
+    EXPECT_EQ(filesIn(outbound), std::vector<std::string>{});
+    EXPECT_EQ(count("ExchangeFiles"), 0);
 }
 
 TEST_F(RealUse, ANewNetworkRunsAndWhatCannotWorkIsNamedAtSave) {
@@ -270,23 +405,69 @@ private:
 
 TEST_F(RealUse, AScheduledSendRunsItsScriptWithAnEmptyOutbox) {
     writeAll(remote() / "status.txt", "ready");
-    exchange::NetworkSettings n;
-    n.network = "Partner2";
-    n.url = ftpUrl();
-    n.userName = "veltrane";
-    n.password = "secret";
-    n.checkInterval = 1;
-    n.interval = 0;
-    n.sendOnly = true;
-    n.sendScript = "Inet.Execute Exchange.URL, \"DIR *.txt\"\nWaitForResponse\nLogSession \"seen \" & Inet.GetChunk(100)\n";
-    exchange::ExchangeScheduler scheduler(scratch.services);
-    SessionRunner runner(*sessions);
-    for (int tick = 1; tick <= 15; ++tick) scheduler.tmrScheduler_Timer({n}, runner);
-    EXPECT_TRUE(logged("Info:seen status.txt  "));
-    EXPECT_EQ(log().back(), "Info:Send script execution complete");
-    std::vector<std::string> history;
-    for (const auto& h : scratch.ui.history) history.push_back(h.description);
-    EXPECT_EQ(history, std::vector<std::string>{"Exchange Scheduled 15 Minute Task Started: Partner2"});
+    const std::string seen = "Inet.Execute Exchange.URL, \"DIR *.txt\"\nWaitForResponse\nLogSession \"seen \" & Inet.GetChunk(100)\n";
+    const std::string noRecord = "Error:" + std::string(core::noCurrentRecordError().what());
+    struct Case {
+        const char* name;
+        std::string script;
+        std::vector<std::string> rows;   // the Exchange log of one period
+    };
+    const Case cases[] = {
+        {"other work", seen, {"Info:seen status.txt  "}},
+        // The usual send script ends where it finds nothing to send, as a complete run.
+        {"the usual send", test::crash::kSend, {noRecord}},
+        {"the usual send with the text",
+         "x = GetOutboundEDI\n"
+         "Inet.Execute Exchange.URL, \"PUT \"\"\" & Exchange.LocaleFile & \"\"\" partner.edi\"\nWaitForResponse\n"
+         "LogSession \"sent \" & Len(x)\n",
+         {noRecord}},
+        {"a send that asks first", "If IsOutboxEmpty Then CreateOutboundEDI\n" + seen, {"Info:seen status.txt  "}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        scratch.db.exec("DELETE FROM Exchange");
+        scratch.ui.history.clear();
+        view.session.clear();
+        exchange::NetworkSettings n;
+        n.network = "Partner2";
+        n.url = ftpUrl();
+        n.userName = "veltrane";
+        n.password = "secret";
+        n.checkInterval = 1;
+        n.interval = 0;
+        n.sendOnly = true;
+        n.sendScript = c.script;
+        exchange::ExchangeScheduler scheduler(scratch.services);
+        SessionRunner runner(*sessions);
+        for (int tick = 1; tick <= 45; ++tick) scheduler.tmrScheduler_Timer({n}, runner);
+        std::vector<std::string> period{"Info:Running send script"};
+        period.insert(period.end(), c.rows.begin(), c.rows.end());
+        period.push_back("Info:Send script execution complete");
+        std::vector<std::string> expected;
+        for (int run = 0; run < 3; ++run) expected.insert(expected.end(), period.begin(), period.end());
+        std::vector<std::string> rows;   // without the transfer control's states
+        for (const std::string& row : log()) {
+            bool state = false;
+            for (int k = 0; k <= 12; ++k) state = state || row == "Info:" + exchange::InetStateText(k);
+            if (!state) rows.push_back(row);
+        }
+        EXPECT_EQ(rows, expected);
+        // History holds the scheduler's line of each period and nothing else.
+        std::vector<std::string> history;
+        for (const auto& h : scratch.ui.history) history.push_back(h.description);
+        EXPECT_EQ(history, std::vector<std::string>(3, "Exchange Scheduled 15 Minute Task Started: Partner2"));
+        EXPECT_EQ(scratch.ui.eventsStartingWith("box").size(), 0u);
+        // Nothing was written, sent or moved.
+        EXPECT_EQ(filesIn(remote()), std::vector<std::string>{"status.txt"});
+        EXPECT_EQ(filesIn(outbound), std::vector<std::string>{});
+        EXPECT_EQ(filesIn(sent), std::vector<std::string>{});
+        EXPECT_EQ(count("Sent"), 0);
+    }
+    // Started by hand, an empty Outbox is refused with its box as before.
+    scratch.db.exec("DELETE FROM Exchange");
+    sessions->cmdSend_Click(network(test::crash::kSend, "FTP", ftpUrl()));
+    EXPECT_EQ(scratch.ui.eventsStartingWith("box"), std::vector<std::string>{"box 48 Veltrane: Outbox Empty"});
+    EXPECT_EQ(log(), std::vector<std::string>{});
 }
 
 TEST_F(RealUse, WhatAServerSendsCannotHurt) {
