@@ -1,4 +1,5 @@
 #include "core/Globals.h"
+#include "platform/files/SafeFile.h"
 #include "platform/settings/Settings.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,10 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -115,6 +119,62 @@ TEST(DeliveredPlugin, InstalledIntoTheActiveXFolderAtFirstStart) {
     ::unsetenv("VELTRANE_HOME");
     ::umask(oldMask);
     fs::remove_all(home);
+}
+
+}  // namespace
+
+namespace {
+
+// Compaction at exit killed at any point: the next start opens the database with every row once,
+// and the next compaction removes what the killed one left.
+TEST(Compaction, KilledAtAnyStepLeavesTheDatabaseWhole) {
+    const fs::path folder = fs::temp_directory_path() / ("vt_core_compact_" + std::to_string(::getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    const fs::path file = folder / std::string(vt::core::kDatabaseFileName);
+    const fs::path staging = folder / std::string(vt::core::kCompactFileName);
+    {
+        vt::db::Database db;
+        vt::core::createApplicationDatabase(db, file);
+        db.exec("CREATE TABLE Rows (Id INTEGER PRIMARY KEY, Text TEXT)");
+        db.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
+                "INSERT INTO Rows (Text) SELECT printf('%0100d', i) FROM n");
+    }
+    auto rowsAndSum = [&] {
+        vt::db::Database db;
+        vt::core::openApplicationDatabase(db, folder);
+        return std::to_string(db.scalarInt("SELECT count(*) FROM Rows")) + "/" +
+               std::to_string(db.scalarInt("SELECT sum(Id) FROM Rows"));
+    };
+    const std::string whole = rowsAndSum();
+
+    enum Step { DuringTheCopy, BeforeTheRename, AfterTheRename };
+    for (Step step : {DuringTheCopy, BeforeTheRename, AfterTheRename}) {
+        SCOPED_TRACE(step);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            vt::core::compactApplicationDatabase(folder, [step](const fs::path& from, const fs::path& to) {
+                if (step == BeforeTheRename) ::raise(SIGKILL);
+                vt::files::PutInPlace(from, to);
+                ::raise(SIGKILL);
+            });
+            ::_exit(0);
+        }
+        if (step == DuringTheCopy) {
+            std::error_code ec;
+            while (!(fs::exists(staging, ec) && fs::file_size(staging, ec) > 4096)) ::usleep(200);
+            ::kill(child, SIGKILL);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status));
+        EXPECT_EQ(rowsAndSum(), whole);
+        vt::core::compactApplicationDatabase(folder);
+        EXPECT_FALSE(fs::exists(staging));
+        EXPECT_EQ(rowsAndSum(), whole);
+    }
+    fs::remove_all(folder);
 }
 
 }  // namespace
