@@ -143,20 +143,21 @@ void SaveTransaction(const core::Services& s, const RowSettings& r) {
     q.run();
 }
 
+bool IsScheduled(const RowSettings& r) {
+    return r.checkInterval == 1 || (r.checkTime == 1 && std::find(r.days.begin(), r.days.end(), 1) != r.days.end());
+}
+
 std::string ScheduleDescription(const RowSettings& r, std::string_view none) {
     static constexpr const char* names[7] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+    if (!IsScheduled(r)) return std::string(none);
     if (r.checkInterval == 1) return std::string(intervalText(r.interval));
     std::string s = "At " + text::formatDate(r.time, "h:mm AM/PM") + " every ";
-    bool anyDay = false;
     for (int d = 0; d < 7; ++d)
         if (r.days[size_t(d)] == 1) {
             s += names[d];
             s += ", ";
-            anyDay = true;
         }
-    s += " of every week";
-    if (r.checkTime == 1 && anyDay) return s;
-    return std::string(none);
+    return s + " of every week";
 }
 
 std::optional<std::string> TimeConflict(const std::vector<RowSettings>& rows) {

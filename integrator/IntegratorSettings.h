@@ -62,6 +62,8 @@ void SaveTransaction(const core::Services& s, const RowSettings& row);
 
 // "At 9:05 AM every Mon, Wed,  of every week", the interval's text, or `none` when nothing is
 // scheduled.
+// Whether the row runs by itself: on an interval, or at a time on at least one ticked day.
+bool IsScheduled(const RowSettings& row);
 std::string ScheduleDescription(const RowSettings& row, std::string_view none = "No Event Scheduled");
 
 // The time text of the first pair of rows scheduled at the same hour and minute of a weekday

@@ -556,14 +556,14 @@ void frmIntegrator::showGrid() {
     // Columns only grow; long values and rows far down do not widen them.
     const QFontMetrics fm(msfgResults_->font());
     const std::size_t rows = std::min<std::size_t>(g.rowCount(), 500);
-    for (std::size_t c = 0; c < g.colCount(); ++c) {
-        int width = msfgResults_->columnWidth(int(c));
-        for (std::size_t r = 0; r < rows; ++r) {
-            const std::string v = g.cell(r, c);
-            if (v.size() < 100) width = std::max(width, fm.horizontalAdvance(fromAnsi(v)) + 12);
-        }
-        msfgResults_->setColumnWidth(int(c), width);
+    std::vector<int> widths(g.colCount());
+    for (std::size_t c = 0; c < widths.size(); ++c) widths[c] = msfgResults_->columnWidth(int(c));
+    for (std::size_t r = 0; r < rows; ++r) {
+        const std::vector<std::string> cells = g.rowCells(r);
+        for (std::size_t c = 0; c < widths.size() && c < cells.size(); ++c)
+            if (cells[c].size() < 100) widths[c] = std::max(widths[c], fm.horizontalAdvance(fromAnsi(cells[c])) + 12);
     }
+    for (std::size_t c = 0; c < widths.size(); ++c) msfgResults_->setColumnWidth(int(c), widths[c]);
     if (g.rowCount() > 1) msfgResults_->setCurrentIndex(gridModel_->index(0, 0));
 }
 
@@ -587,10 +587,7 @@ void frmIntegrator::cmdExecute_Click() {
 void frmIntegrator::cmdSave_Click() { integ_->cmdSave_Click(); }
 
 bool frmIntegrator::confirmClose() {
-    const auto scheduled = [](const RowSettings& r) {
-        return (r.checkTime == 1 && std::find(r.days.begin(), r.days.end(), 1) != r.days.end()) || r.checkInterval == 1;
-    };
-    if (std::none_of(integ_->rows().begin(), integ_->rows().end(), scheduled)) return true;
+    if (std::none_of(integ_->rows().begin(), integ_->rows().end(), IsScheduled)) return true;
     return s_.ui.messageBox("Scheduled runs stop when the Integrator is closed.\r\n\r\nClose the Integrator?",
                             core::vbYesNo | core::vbQuestion, core::kApplicationName) == core::vbYes;
 }
@@ -601,19 +598,14 @@ void frmIntegrator::cmdCancel_Click() {
     cmdCancel_->setEnabled(false);
 }
 
-void frmIntegrator::cmdClose_Click() {
-    if (!integ_->QueryUnload() || !confirmClose()) return;   // a run or an extraction under way stays
-    integ_->closeConnection();
-    display();
-    closeConfirmed_ = true;
-    if (!close()) closeConfirmed_ = false;
-}
+void frmIntegrator::cmdClose_Click() { close(); }   // asks as the close box does
 
 void frmIntegrator::tmrScheduler_Timer() { integ_->Tick(s_.clock.now()); }
 
 void frmIntegrator::closeEvent(QCloseEvent* event) {
     // The close box asks as Close does; the main window closing everything at exit does not.
-    if (!integ_->QueryUnload() || (!closeConfirmed_ && !widgets::ClosingAtExit(this) && !confirmClose())) {
+    // A run or an extraction under way keeps the window.
+    if (!integ_->QueryUnload() || (!widgets::ClosingAtExit(this) && !confirmClose())) {
         event->ignore();
         return;
     }

@@ -138,7 +138,6 @@ private:
     QLineEdit* txtDatabase_ = nullptr;
     QComboBox* cboDriver_ = nullptr;
     QLineEdit* txtServer_ = nullptr;
-    bool closeConfirmed_ = false;   // Close asked already
     QPushButton* cmdConnect_ = nullptr;
     QPushButton* cmdDisconnect_ = nullptr;
     QPlainTextEdit* txtSQL_ = nullptr;

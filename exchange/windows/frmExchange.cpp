@@ -253,11 +253,7 @@ void frmExchange::buildLayout() {
     connect(cmdCancel, &QPushButton::clicked, this, [this] { sessions_->cancelSession(); });
     // Scheduled sessions stop with the window: Close and the close box ask first, the main window
     // closing everything at exit does not.
-    connect(cmdClose, &QPushButton::clicked, this, [this] {
-        if (!confirmClose()) return;
-        closeConfirmed_ = true;
-        if (!close()) closeConfirmed_ = false;
-    });
+    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
 }
 
 QWidget* frmExchange::buildConnectionTab() {
@@ -483,11 +479,10 @@ bool frmExchange::confirmClose() {
 }
 
 void frmExchange::closeEvent(QCloseEvent* event) {
-    if (sessions_->isBusy() || (!closeConfirmed_ && !widgets::ClosingAtExit(this) && !confirmClose())) {
+    if (sessions_->isBusy() || (!widgets::ClosingAtExit(this) && !confirmClose())) {
         event->ignore();
         return;
     }
-    closeConfirmed_ = false;   // the window is shown again later
     tmrScheduler->stop();
     providers_.releaseHeld();
     sessions_->flushPendingLog();

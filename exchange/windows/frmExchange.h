@@ -63,7 +63,6 @@ protected:
 private:
     // True when no network is scheduled, or the user agrees that the scheduled sessions stop.
     bool confirmClose();
-    bool closeConfirmed_ = false;   // Close asked already
     void buildLayout();
     QWidget* buildConnectionTab();
     QWidget* buildSchedulerTab();
