@@ -155,14 +155,15 @@ bool SaveResultsToImportFile(const core::Services& s, const ResultGrid& grid) {
         ImportPair pair(importFile(s, grid.key, ".ADO"), importFile(s, grid.key, ".IMP"));
         pair.writeLayout(grid.layout);
         grid.forEachRecord([&](const std::vector<std::string>& cells) {
+            std::string& out = pair.data();
             for (const std::string& cell : cells) {
-                std::string value = cell;
-                for (char& ch : value)
-                    if (ch == '\t' || ch == '\r' || ch == '\n') ch = ' ';
-                pair.append(value);
-                pair.append("\t");
+                const std::size_t from = out.size();
+                out += cell;
+                BlankLineBreaks(out, from);
+                out += '\t';
             }
-            pair.append("\r\n");
+            out += "\r\n";
+            pair.gathered();
         });
         pair.commit();
         return true;

@@ -6,19 +6,6 @@ namespace vt::integrator {
 
 namespace {
 
-// Characters from `from` on that would break the line format become blanks.
-bool breakLines(std::string& v, std::size_t from) {
-    bool changed = false;
-    for (std::size_t at = from; at < v.size(); ++at) {
-        const char c = v[at];
-        if (c == '\t' || c == '\r' || c == '\n') {
-            v[at] = ' ';
-            changed = true;
-        }
-    }
-    return changed;
-}
-
 // Numbers, dates, truth values and binaries (in hexadecimal) are written here, never with a TAB
 // or a line break; only text from the source can hold one.
 bool isText(int adoType) {
@@ -66,7 +53,7 @@ void ExtractionJob::run() noexcept {
                 if (i) out += '\t';
                 const std::size_t from = out.size();
                 result.appendValue(i, out);   // Null is an empty value
-                if (text[i] && breakLines(out, from)) changed[i] = true;
+                if (text[i] && BlankLineBreaks(out, from)) changed[i] = true;
             }
             out += "\r\n";
             index.addLine(out.size() - start);

@@ -4,6 +4,18 @@
 
 namespace vt::integrator {
 
+bool BlankLineBreaks(std::string& v, std::size_t from) {
+    bool changed = false;
+    for (std::size_t at = from; at < v.size(); ++at) {
+        const char c = v[at];
+        if (c == '\t' || c == '\r' || c == '\n') {
+            v[at] = ' ';
+            changed = true;
+        }
+    }
+    return changed;
+}
+
 namespace {
 
 // The file, once its folder holds no temporary file of a killed write.

@@ -14,6 +14,10 @@
 
 namespace vt::integrator {
 
+// Characters from `from` on that would break the data file's lines (TAB, CR, LF) become blanks.
+// True when one did.
+bool BlankLineBreaks(std::string& value, std::size_t from = 0);
+
 class ImportPair {
 public:
     // Throws std::filesystem::filesystem_error (a missing folder, a target nobody may write).

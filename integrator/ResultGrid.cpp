@@ -66,8 +66,16 @@ std::vector<std::string> ResultGrid::rowCells(std::size_t r) const {
 std::string ResultGrid::cell(std::size_t r, std::size_t c) const {
     if (c >= names_.size()) return {};
     if (r == 0) return names_[c];
-    std::vector<std::string> cells = rowCells(r);
-    return c < cells.size() ? std::move(cells[c]) : std::string();
+    if (r >= rowCount()) return {};
+    const std::size_t line = fileLine(r - 1);
+    if (auto it = edits_.find(line); it != edits_.end()) return it->second[c];
+    // Only the c-th value of the line, as lineCells would give it; painting reads cell by cell.
+    std::string_view rest = data_.line(line);
+    for (std::size_t i = 0; i < c && !rest.empty(); ++i) {
+        const std::size_t tab = rest.find('\t');
+        rest = tab == std::string_view::npos ? std::string_view() : rest.substr(tab + 1);
+    }
+    return std::string(rest.substr(0, rest.find('\t')));
 }
 
 std::string* ResultGrid::editable(std::size_t r, std::size_t c) {
