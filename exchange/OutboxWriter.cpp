@@ -9,6 +9,7 @@
 #include "exchange/FileJournal.h"
 #include "folders/InterchangeReader.h"
 #include "platform/db/Database.h"
+#include "exchange/ZipArchive.h"
 #include "platform/files/SafeFile.h"
 #include "platform/text/Clock.h"
 #include "platform/text/Text.h"
@@ -46,10 +47,6 @@ struct Interchange {
     throw core::RunError(70, "Another interchange file is being read. Try again when it has finished.");
 }
 
-[[noreturn]] void fileError(const fs::path& file, int error) {
-    if (error == ENOSPC || error == EDQUOT) throw core::RunError(61, "Disk full: " + file.string());
-    throw core::RunError(75, "Path/File access error: " + file.string() + ": " + std::strerror(error));
-}
 
 }  // namespace
 
@@ -106,7 +103,6 @@ std::string ExchangeSessions::WriteOutBoxToFile() {
                 const std::string T = partner.empty() ? "" : core::GetSegmentTerminator(s_, partner);
                 if (E.empty() || T.empty()) {
                     const std::string own = isa.text(5), theirs = isa.text(7);
-                    isa.reset();
                     throw core::RunError(3021, "No trading partner with the interchange ids \"" + own + "\" and \"" +
                                                    theirs + "\" has separators: interchange " + ic.icn +
                                                    " was not written");
@@ -121,6 +117,7 @@ std::string ExchangeSessions::WriteOutBoxToFile() {
                         "SELECT GS01, GS02, GS03, GS04, GS05, GS06, GS07, GS08 FROM GS WHERE GS06 = ?1 AND GS02 = ?2 AND "
                         "GS03 = ?3 ORDER BY (Partner = ?4) DESC, (Direction = 'O') DESC, Id DESC");
                     gs.bindAll(g.gcn, g.receiverDivision, g.senderDivision, ic.partner);
+                    const db::ResetAtExit groupDone(gs);
                     std::vector<std::string> segment;
                     while (gs.step()) {
                         const bool own = folders::ConvertGroupDate(gs.text(3)) == g.date &&
@@ -131,7 +128,6 @@ std::string ExchangeSessions::WriteOutBoxToFile() {
                         }
                         if (own) break;
                     }
-                    gs.reset();
                     if (segment.empty())
                         throw core::RunError(3021, "No stored functional group header (GS) for group control number " + g.gcn);
                     out += "GS";
@@ -141,7 +137,6 @@ std::string ExchangeSessions::WriteOutBoxToFile() {
                     out += "GE" + E + std::to_string(g.sets.size()) + E + segment[5] + T;
                 }
                 out += "IEA" + E + std::to_string(ic.groups.size()) + E + isa.text(12) + T;
-                isa.reset();
             }
         });
 
@@ -159,7 +154,7 @@ std::string ExchangeSessions::WriteOutBoxToFile() {
             file.emplace(files::SafeFile::inFolder(outbound));
             file->write(out);
         } catch (const fs::filesystem_error& e) {
-            fileError(outbound / name, e.code().value());
+            throw WriteError(outbound / name, e.code().value());
         }
         FileJournal journal = fileJournal();
         const std::int64_t entry = journal.written((outbound / name).lexically_normal(), ids, std::int64_t(out.size()));
@@ -168,7 +163,7 @@ std::string ExchangeSessions::WriteOutBoxToFile() {
             placed = file->placeNew(fs::path(name).stem().string(), ".OC");
         } catch (const fs::filesystem_error& e) {
             journal.remove(entry);
-            fileError(outbound / name, e.code().value());
+            throw WriteError(outbound / name, e.code().value());
         }
         writtenThisRun_.push_back(entry);
         if (placed.filename() != name) {
@@ -313,7 +308,7 @@ bool ExchangeSessions::MoveOutToSent() {
         s_.ui.folderChanged("Sent");
         step("rows moved");
         for (int error; (error = LinkFile(file, destination)) != 0;) {
-            if (error != EEXIST) fileError(file, error);
+            if (error != EEXIST) throw WriteError(file, error);
             destination = sentFolder / UniqueNames::firstFree(stem, ".OC", sentFolder);
             journal.setDestination(entry, destination);
         }

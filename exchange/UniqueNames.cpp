@@ -32,10 +32,7 @@ std::string UniqueNames::take(std::string_view stem, std::string_view extension,
 }
 
 std::string UniqueNames::firstFree(std::string_view stem, std::string_view extension, const fs::path& folder) {
-    UniqueNames none;
-    std::string candidate(stem);
-    for (int n = 2; none.taken(candidate, extension, {folder}); ++n) candidate = std::string(stem) + "-" + std::to_string(n);
-    return candidate + std::string(extension);
+    return UniqueNames().take(stem, extension, {folder});
 }
 
 void UniqueNames::keep(std::string_view name) { given_.insert(text::toUpper(name)); }

@@ -20,13 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The numbers scripts know: 61 for a full disk, 75 for any other failure to write.
-core::RunError writeError(const fs::path& file, const fs::filesystem_error& e) {
-    const int error = e.code().value();
-    if (error == ENOSPC || error == EDQUOT) return core::RunError(61, "Disk full: " + file.string());
-    return core::RunError(75, "Path/File access error: " + file.string() + ": " + std::strerror(error));
-}
-
 std::string zipErrorText(int code) {
     zip_error_t e;
     zip_error_init_with_code(&e, code);
@@ -54,12 +47,9 @@ std::string unsafeEntry(const std::string& name) {
 
 }  // namespace
 
-void ReplaceFile(const fs::path& file, std::string_view bytes) {
-    try {
-        files::ReplaceFile(file, bytes);
-    } catch (const fs::filesystem_error& e) {
-        throw writeError(file, e);
-    }
+core::RunError WriteError(const fs::path& file, int error) {
+    if (error == ENOSPC || error == EDQUOT) return core::RunError(61, "Disk full: " + file.string());
+    return core::RunError(75, "Path/File access error: " + file.string() + ": " + std::strerror(error));
 }
 
 void ZipFile(const fs::path& file, const fs::path& archive) {
@@ -69,7 +59,7 @@ void ZipFile(const fs::path& file, const fs::path& archive) {
     try {
         temp.emplace(archive);
     } catch (const fs::filesystem_error& e) {
-        throw writeError(archive, e);
+        throw WriteError(archive, e.code().value());
     }
     int code = 0;
     zip_t* z = zip_open(temp->path().c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
@@ -89,7 +79,7 @@ void ZipFile(const fs::path& file, const fs::path& archive) {
     try {
         temp->commit();
     } catch (const fs::filesystem_error& e) {
-        throw writeError(archive, e);
+        throw WriteError(archive, e.code().value());
     }
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // Zip archives for network scripts (libzip): packing one file, unpacking into a folder.
 
+#include "core/RunError.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -28,7 +30,8 @@ struct UnzipResult {
 UnzipResult UnzipInto(const std::filesystem::path& archive, const std::filesystem::path& folder,
                       std::int64_t maxBytes = 0);
 
-// Writes `bytes` as `file` through a temporary file in the same folder, replacing it whole.
-void ReplaceFile(const std::filesystem::path& file, std::string_view bytes);
+// A file that could not be written, as the numbers scripts know it: 61 for a full disk, 75 for
+// any other failure (`error` is the system's).
+core::RunError WriteError(const std::filesystem::path& file, int error);
 
 }  // namespace vt::exchange

@@ -1,5 +1,6 @@
 #include "exchange/ExchangeLog.h"
 #include "exchange/ZipArchive.h"
+#include "platform/files/SafeFile.h"
 #include "tests/exchange/ExchangeFixture.h"
 
 #include <zip.h>
@@ -149,7 +150,7 @@ TEST_F(Session, ZipAndUnzipStayInsideTheInboundFolder) {
     EXPECT_EQ(fs::status(outbound / "out.OC.zip").permissions(), ownerOnly);
     EXPECT_EQ(fs::status(inbound / "out.OC").permissions(), ownerOnly);
     fs::permissions(inbound / "out.OC", ownerOnly | fs::perms::group_read);
-    exchange::ReplaceFile(inbound / "out.OC", "ISA*again~");
+    files::ReplaceFile(inbound / "out.OC", "ISA*again~");
     EXPECT_EQ(readAll(inbound / "out.OC"), "ISA*again~");
     EXPECT_EQ(fs::status(inbound / "out.OC").permissions(), ownerOnly | fs::perms::group_read);
 
