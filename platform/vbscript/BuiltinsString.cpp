@@ -164,7 +164,14 @@ Variant split(Engine&, ArgSpan a) {
 // otherwise it is a type mismatch (Join).
 bool elementText(const Variant& list, std::size_t i, std::string& out, bool nullIsEmpty) {
     if (!list.isArray() || i >= list.arrayValue().size()) return false;
-    const Variant v = list.arrayValue().item(i);   // a copy: a default property may change the array
+    const SafeArray& a = list.arrayValue();
+    if (!a.holdsBytes() && !a.elements()[i].isObject()) {
+        const Variant& v = a.elements()[i];   // no script code runs: read where it lies
+        if (v.isNull() && !nullIsEmpty) raise(automation::err::TypeMismatch);
+        out = toText(v);
+        return true;
+    }
+    const Variant v = a.item(i);   // a copy: a default property may change the array
     if (v.isNull() && !nullIsEmpty) raise(automation::err::TypeMismatch);
     out = toText(v);
     return true;
@@ -173,14 +180,15 @@ bool elementText(const Variant& list, std::size_t i, std::string& out, bool null
 Variant join(Engine&, ArgSpan a) {
     const Variant& given = arg::raw(a, 0);
     // An object stands for its default value, which may be the array.
-    const Variant list = given.isObject() ? defaultValue(given) : given;
+    Variant fromObject;
+    if (given.isObject()) fromObject = defaultValue(given);
+    const Variant& list = given.isObject() ? fromObject : given;   // the caller's array is not copied
     if (list.isNull()) raise(automation::err::InvalidUseOfNull);
     if (!list.isArray() || list.arrayValue().dimensions() > 1) raise(automation::err::TypeMismatch);
     if (isNull(a, 1)) raise(automation::err::InvalidUseOfNull);
     const std::string delim = arg::has(a, 1) ? arg::text(a, 1) : std::string(" ");
-    const Variant& items = given.isObject() ? list : given;
     std::string out, item;
-    for (std::size_t i = 0; elementText(items, i, item, false); ++i) {
+    for (std::size_t i = 0; elementText(list, i, item, false); ++i) {
         if (i) out += delim;
         out += item;
         checkStringLength(out.size());

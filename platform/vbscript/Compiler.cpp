@@ -207,7 +207,6 @@ private:
         code.kind = p.kind;
         code.resultSlot = p.resultSlot;
         code.constValues = p.constValues;
-        code.arrays.clear();
         sc.locals = p.localSlots;
         sc.implicit = p.implicitSlots;
         for (auto it = sc.implicit.begin(); it != sc.implicit.end();) {

@@ -103,7 +103,6 @@ void Engine::executeIn(std::string_view text, Frame& f) {
         f.added->values.push_back(std::make_unique<Variant>());
         slots[std::size_t(a.slot)] = f.added->values.back().get();
     }
-    for (const LocalArray& la : m.arrays) *slots[std::size_t(la.slot)] = makeArray(la.bounds, !la.bounds.empty());
 
     enterCall();
     struct Leave {

@@ -250,9 +250,7 @@ Flow Engine::execForEach(const ForEachStmt& s, Frame& f) {
         if (coll.isArray()) {
             const SafeArray& a = coll.arrayValue();
             if (pos >= a.size()) break;
-            if (a.holdsBytes()) item = Variant(a.bytes()[pos]);
-            else item = a.elements()[pos];
-            ++pos;
+            item = a.item(pos++);
         } else if (!next(item)) {
             break;
         }
