@@ -433,14 +433,15 @@ QString defaultApplication(const char* mimeType) {
 bool frmMain::webBrowserAvailable() {
     if (QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty()) return false;
     if (!qEnvironmentVariableIsEmpty("BROWSER")) return true;
+    // The cheap look for a known browser first; asking xdg-mime starts a process.
+    for (const char* name : {"x-www-browser", "firefox", "firefox-esr", "chromium", "chromium-browser", "google-chrome",
+                             "epiphany", "konqueror", "falkon", "seamonkey"})
+        if (!QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty()) return true;
     for (const char* type : {"text/html", "x-scheme-handler/http"}) {
         const QString desktopFile = defaultApplication(type);
         if (!desktopFile.isEmpty() && !QStandardPaths::locate(QStandardPaths::ApplicationsLocation, desktopFile).isEmpty())
             return true;
     }
-    for (const char* name : {"x-www-browser", "firefox", "firefox-esr", "chromium", "chromium-browser", "google-chrome",
-                             "epiphany", "konqueror", "falkon", "seamonkey"})
-        if (!QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty()) return true;
     return false;
 }
 

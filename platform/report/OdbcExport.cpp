@@ -70,7 +70,7 @@ void exportOdbc(const Report& report, const DataTable* data, const ExportOptions
     std::set<std::string> names;
     for (size_t c = 0; c < t.columns.size(); ++c) {
         const int type = t.columns[c].dataColumn < 0 ? adtype::VarChar : t.columns[c].type;
-        kinds.push_back(type == adtype::Boolean ? odbc::Parameter::Kind::Number : kindOf(type));
+        kinds.push_back(kindOf(type));
         std::string name = t.columns[c].caption;
         for (int n = 2; !names.insert(text::toLower(name)).second; ++n) name = t.columns[c].caption + "_" + std::to_string(n);
         size_t longest = 1;

@@ -672,7 +672,6 @@ int gLastExportFormat = format::PDF;
 }  // namespace
 
 void ReportViewer::setExportFolder(const QString& folder) { gExportFolder = folder; }
-QString ReportViewer::exportFolder() { return gExportFolder; }
 int ReportViewer::lastExportFormat() { return gLastExportFormat; }
 
 std::unique_ptr<QFileDialog> ReportViewer::exportDialog() {

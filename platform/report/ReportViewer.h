@@ -98,7 +98,6 @@ public:
     // The export dialog starts in this folder (for every viewer) with the format of the last
     // export done from a viewer selected (PDF before the first).
     static void setExportFolder(const QString& folder);
-    static QString exportFolder();
     static int lastExportFormat();
     // The export dialog as it opens.
     std::unique_ptr<QFileDialog> exportDialog();
