@@ -47,14 +47,10 @@ bool IsIntegratorRunning();
 
 // A UiSink for runs nobody watches: forwards everything, answers no box (a question gets its
 // negative answer, and its text goes to History, typed by the box's icon).
-class UnattendedSink final : public core::UiSink {
+class UnattendedSink final : public core::ForwardingSink {
 public:
-    explicit UnattendedSink(core::UiSink& inner, const core::Services* log = nullptr) : inner_(inner), log_(log) {}
+    explicit UnattendedSink(core::UiSink& inner, const core::Services* log = nullptr) : ForwardingSink(inner), log_(log) {}
     void setLog(const core::Services* log) { log_ = log; }
-    void status(int panel, std::string_view text) override { inner_.status(panel, text); }
-    void progress(int value, int max) override { inner_.progress(value, max); }
-    void clearProgress() override { inner_.clearProgress(); }
-    void yield() override { inner_.yield(); }
     int messageBox(std::string_view text, int style, std::string_view title) override;
     std::optional<std::string> inputBox(std::string_view, std::string_view, std::string_view) override {
         return std::nullopt;
@@ -66,15 +62,9 @@ public:
                                                  bool) override {
         return {};
     }
-    void folderChanged(std::string_view table) override { inner_.folderChanged(table); }
-    int appendHistoryItem(const core::HistoryItem& item) override { return inner_.appendHistoryItem(item); }
-    void setFolderNodeText(std::string_view table, std::string_view text) override {
-        inner_.setFolderNodeText(table, text);
-    }
     bool unattended() const override { return true; }
 
 private:
-    core::UiSink& inner_;
     const core::Services* log_;
 };
 

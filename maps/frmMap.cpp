@@ -459,43 +459,20 @@ namespace {
 
 // Passes everything on to the program's sink and keeps what a test run reported: its last
 // status text and how many "Error" rows it logged.
-class RunWatch final : public core::UiSink {
+class RunWatch final : public core::ForwardingSink {
 public:
-    explicit RunWatch(core::UiSink& to) : to_(to) {}
+    explicit RunWatch(core::UiSink& to) : ForwardingSink(to) {}
     std::string lastText;
     int errors = 0;
 
     void status(int panel, std::string_view text) override {
         if (panel == 1) lastText.assign(text);
-        to_.status(panel, text);
+        inner_.status(panel, text);
     }
-    void progress(int value, int max) override { to_.progress(value, max); }
-    void clearProgress() override { to_.clearProgress(); }
-    void yield() override { to_.yield(); }
-    int messageBox(std::string_view text, int style, std::string_view title) override {
-        return to_.messageBox(text, style, title);
-    }
-    std::optional<std::string> inputBox(std::string_view prompt, std::string_view title,
-                                        std::string_view defaultText) override {
-        return to_.inputBox(prompt, title, defaultText);
-    }
-    std::optional<std::filesystem::path> chooseFolder(std::string_view title, const std::filesystem::path& start) override {
-        return to_.chooseFolder(title, start);
-    }
-    std::vector<std::filesystem::path> openFiles(std::string_view title, std::string_view filter,
-                                                 const std::filesystem::path& folder, bool multiSelect) override {
-        return to_.openFiles(title, filter, folder, multiSelect);
-    }
-    void folderChanged(std::string_view table) override { to_.folderChanged(table); }
     int appendHistoryItem(const core::HistoryItem& item) override {
         if (item.icon == "Error") ++errors;
-        return to_.appendHistoryItem(item);
+        return inner_.appendHistoryItem(item);
     }
-    void setFolderNodeText(std::string_view table, std::string_view text) override { to_.setFolderNodeText(table, text); }
-    bool unattended() const override { return to_.unattended(); }
-
-private:
-    core::UiSink& to_;
 };
 
 }  // namespace

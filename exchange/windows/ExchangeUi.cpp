@@ -4,7 +4,7 @@
 
 namespace vt::exchange {
 
-ExchangeUi::ExchangeUi(core::UiSink& inner) : inner_(inner) { lastYield_.start(); }
+ExchangeUi::ExchangeUi(core::UiSink& inner) : ForwardingSink(inner) { lastYield_.start(); }
 
 void ExchangeUi::yield() {
     if (lastYield_.elapsed() < 50) return;
