@@ -9,6 +9,7 @@
 #include "core/Savepoint.h"
 #include "folders/OutputFile.h"
 #include "maps/MapTranslator.h"
+#include "maps/RecordLayoutFile.h"
 #include "platform/automation/ClassRegistry.h"
 #include "platform/automation/Recordset.h"
 #include "platform/db/Database.h"
@@ -54,6 +55,18 @@ void showCritical(const core::Services& s, const std::string& text) {
 std::optional<folders::SelectionKind> uniqueKind(const core::Services& s, const folders::FolderSelection& list) {
     if (!list.anySelected()) return std::nullopt;
     return folders::UniqueSelection(s, list);
+}
+
+// The selection's records through its map. The translation logs a missing record layout file
+// without its name: a person who started the command is shown which file it is.
+automation::Ref<automation::Recordset> translated(const core::Services& s, const folders::FolderSelection& list,
+                                                  const folders::SelectionKind& kind, bool unattended) {
+    auto record = maps::TranslateAll(s, list, maps::MapKeyOf(kind), false, true);
+    if (!record && boxesAllowed(s, unattended)) {
+        const fs::path layout = maps::RecordLayoutPath(s.settings, maps::MapKeyOf(kind));
+        if (!fileExists(layout)) showCritical(s, "53 File not found: " + layout.string());
+    }
+    return record;
 }
 
 std::shared_ptr<report::ReportDocument> openTemplate(const fs::path& path) {
@@ -151,7 +164,7 @@ bool ExportReport(const core::Services& s, ReportHost& host, const folders::Fold
     try {
         const auto kind = uniqueKind(s, list);
         if (!kind) return false;
-        auto record = maps::TranslateAll(s, list, maps::MapKeyOf(*kind), false, true);
+        auto record = translated(s, list, *kind, unattended);
         if (!record) return false;
 
         const fs::path path = ReportTemplatePath(s.settings, TemplateKind::Export, kind->key());
@@ -177,7 +190,7 @@ bool PrintReport(const core::Services& s, ReportHost& host, const folders::Folde
     try {
         const auto kind = uniqueKind(s, list);
         if (!kind) return false;
-        auto record = maps::TranslateAll(s, list, maps::MapKeyOf(*kind), false, true);
+        auto record = translated(s, list, *kind, unattended);
         // A failed translation has been logged; an empty one prints nothing.
         if (!record || record->recordCount() == 0) return false;
 
@@ -201,7 +214,7 @@ bool ViewReport(const core::Services& s, ReportHost& host, const folders::Folder
     try {
         const auto kind = uniqueKind(s, list);
         if (!kind) return false;
-        auto record = maps::TranslateAll(s, list, maps::MapKeyOf(*kind), false, true);
+        auto record = translated(s, list, *kind, false);
         if (!record) return false;
 
         const fs::path path = ReportTemplatePath(s.settings, TemplateKind::Viewer, kind->key());
@@ -240,7 +253,8 @@ bool DesignReport(const core::Services& s, ReportHost& host, const folders::Fold
 }
 
 bool ActiveX(const core::Services& s, ReportHost& host, automation::ClassRegistry& registry,
-             const folders::FolderSelection& list, const folders::FolderSelection& recycled, int mode) {
+             const folders::FolderSelection& list, const folders::FolderSelection& recycled, int mode,
+             bool unattended) {
     using automation::Recordset;
     using automation::Variant;
     try {
@@ -253,7 +267,7 @@ bool ActiveX(const core::Services& s, ReportHost& host, automation::ClassRegistr
         if (!plugin) throw core::RunError(429, "ActiveX component can't create object: '" + className + "'");
 
         const maps::MapKey key = maps::MapKeyOf(*kind);
-        automation::Ref<Recordset> newData = maps::TranslateAll(s, list, key, false, true);
+        automation::Ref<Recordset> newData = translated(s, list, *kind, unattended);
         if (!newData || newData->recordCount() == 0) return false;
         automation::Ref<Recordset> oldData;
         if (kind->transaction == "862") {

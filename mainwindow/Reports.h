@@ -77,8 +77,9 @@ enum PluginMode : int { kPluginView = 0, kPluginPrint = 1, kPluginExport = 2 };
 // subfolder of Reports) is laid over the record set argument 0 then holds, and is viewed (0),
 // printed (1), exported (2) or left (any other mode). True only when the plug-in answered True
 // and the report step ran. Errors go to the error reporter; an empty translation or a plug-in
-// answering False ends silently.
+// answering False ends silently. `unattended`: no box, as for the other report commands.
 bool ActiveX(const core::Services& s, ReportHost& host, automation::ClassRegistry& registry,
-             const folders::FolderSelection& list, const folders::FolderSelection& recycled, int mode);
+             const folders::FolderSelection& list, const folders::FolderSelection& recycled, int mode,
+             bool unattended = false);
 
 }  // namespace vt::mainwindow

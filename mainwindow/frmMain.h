@@ -283,9 +283,6 @@ private:
     void setFolderIcon(int image);
     void logCommand(std::string_view history);
     void restoreSortMarks();
-    // A report command a person started: a record layout file that is missing is boxed with its
-    // path (the translation itself only logs "53 File not found").
-    void reportCommand(const Folder& f, const std::function<void()>& run);
 
     // Layout helpers.
     int px(double twips) const;

@@ -26,7 +26,7 @@ bool MainWindowSteps::acknowledge(const core::Services& s) { return folders::Gen
 // Unattended: no box, failures go to History.
 bool MainWindowSteps::runPlugin(const core::Services& s, int mode) {
     return ActiveX(s, main_.reportHost(), setup::pluginRegistry(s.settings), inbox_, main_.folderSelection("Recycled"),
-                   mode);
+                   mode, true);
 }
 bool MainWindowSteps::printReport(const core::Services& s) { return PrintReport(s, main_.reportHost(), inbox_, true); }
 bool MainWindowSteps::exportReport(const core::Services& s) { return ExportReport(s, main_.reportHost(), inbox_, true); }

@@ -44,46 +44,16 @@ bool frmMain::ActiveX(std::string_view table, int mode) {
                                folderSelection("Recycled"), mode);
 }
 
-namespace {
-
-// The record layout file of the selection's first item; empty when there is none.
-std::filesystem::path layoutFileOf(const Settings& settings, const folders::FolderSelection& selection) {
-    const std::vector<std::int64_t> ids = selection.selectedIds();
-    if (ids.empty()) return {};
-    try {
-        auto q = core::gConnection().prepare("SELECT Partner, \"Transaction\", Version, Direction FROM \"" +
-                                             std::string(folders::itemTable(selection.table)) + "\" WHERE Id = ?1");
-        q.bind(1, ids.front());
-        if (!q.step()) return {};
-        return maps::RecordLayoutPath(settings, maps::MapKey{q.text(0), q.text(1), q.text(2), q.text(3)});
-    } catch (...) {
-        return {};   // a key that names no file has had its own report
-    }
-}
-
-}  // namespace
-
-void frmMain::reportCommand(const Folder& f, const std::function<void()>& run) {
-    const int errorsBefore = errorsLogged_;
-    run();
-    if (errorsLogged_ == errorsBefore) return;
-    // The translation logs a missing layout file without its name, and shows nothing.
-    const std::filesystem::path layout = layoutFileOf(settings_, folderSelection(f.table));
-    std::error_code ec;
-    if (!layout.empty() && !std::filesystem::exists(layout, ec))
-        messageBox("53 File not found: " + layout.string(), core::vbCritical | core::vbOKOnly, core::kApplicationName);
-}
-
 void frmMain::cmdExport() {
-    if (Folder* f = selectedFolder(false)) reportCommand(*f, [&] { ExportReport(f->table, false); });
+    if (Folder* f = selectedFolder(false)) ExportReport(f->table, false);
 }
 
 void frmMain::cmdPrint() {
-    if (Folder* f = selectedFolder(false)) reportCommand(*f, [&] { PrintReport(f->table, false); });
+    if (Folder* f = selectedFolder(false)) PrintReport(f->table, false);
 }
 
 void frmMain::cmdReportViewer() {
-    if (Folder* f = selectedFolder(false)) reportCommand(*f, [&] { ViewReport(f->table); });
+    if (Folder* f = selectedFolder(false)) ViewReport(f->table);
 }
 
 void frmMain::cmdDesignReport() {
@@ -100,7 +70,7 @@ void frmMain::cmdDesignActiveX() {
 }
 
 void frmMain::cmdActiveX() {
-    if (Folder* f = selectedFolder(false)) reportCommand(*f, [&] { ActiveX(f->table, kPluginView); });
+    if (Folder* f = selectedFolder(false)) ActiveX(f->table, kPluginView);
 }
 
 }  // namespace vt::mainwindow
