@@ -1,5 +1,6 @@
 #include "exchange/FileJournal.h"
 
+#include "exchange/UniqueNames.h"
 #include "platform/files/SafeFile.h"
 #include "platform/text/Text.h"
 
@@ -181,6 +182,17 @@ void FileJournal::markEarlier() {
 
 void FileJournal::forgetReceives() {
     attempt([this] { db_.exec("DELETE FROM ExchangeFiles WHERE Kind = 'receive'"); });
+}
+
+int FileJournal::linkUnder(std::int64_t id, const fs::path& file, fs::path& destination, const std::string& stem) {
+    const fs::path folder = destination.parent_path();
+    const std::string extension = destination.extension().string();
+    for (;;) {
+        const int error = LinkFile(file, destination);
+        if (error != EEXIST) return error;
+        destination = folder / UniqueNames::firstFree(stem, extension, folder);
+        setDestination(id, destination);
+    }
 }
 
 // Gives `from` the name `to` without replacing anything there (EEXIST when taken); the file

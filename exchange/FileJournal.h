@@ -55,6 +55,10 @@ public:
     // Inside the caller's transaction: the entry becomes 'moving' (one is made when `id` is 0).
     std::int64_t moving(std::int64_t id, const std::filesystem::path& file, const std::filesystem::path& destination);
     void setDestination(std::int64_t id, const std::filesystem::path& destination);
+    // Gives `file` the name `destination` as well (LinkFile), or, when that is taken, the first
+    // free <stem>-n of its folder, noted in entry `id`; 0, or the error number.
+    int linkUnder(std::int64_t id, const std::filesystem::path& file, std::filesystem::path& destination,
+                  const std::string& stem);
 
     // ---- Receive ----
     std::int64_t loading(const std::filesystem::path& file, const std::string& hash, std::int64_t mark,

@@ -307,11 +307,7 @@ bool ExchangeSessions::MoveOutToSent() {
         s_.ui.folderChanged("Outbox");
         s_.ui.folderChanged("Sent");
         step("rows moved");
-        for (int error; (error = LinkFile(file, destination)) != 0;) {
-            if (error != EEXIST) throw WriteError(file, error);
-            destination = sentFolder / UniqueNames::firstFree(stem, ".OC", sentFolder);
-            journal.setDestination(entry, destination);
-        }
+        if (const int error = journal.linkUnder(entry, file, destination, stem)) throw WriteError(file, error);
         step("file linked");
         ::unlink(file.c_str());
         step("file moved");

@@ -42,15 +42,10 @@ void ExchangeSessions::recoverInterruptedWork() {
                 // Killed after its rows went to Sent: the file follows them.
                 fs::path destination = e.destination;
                 if (fs::exists(e.file, ec)) {
-                    if (!sameFile(e.file, destination)) {
-                        const fs::path sent = destination.parent_path();
-                        for (int error; (error = LinkFile(e.file, destination)) != 0;) {
-                            if (error != EEXIST) throw fs::filesystem_error("cannot move", e.file, destination,
-                                                                            std::error_code(error, std::generic_category()));
-                            destination = sent / UniqueNames::firstFree(destination.stem().string(), ".OC", sent);
-                            journal.setDestination(e.id, destination);
-                        }
-                    }
+                    if (!sameFile(e.file, destination))
+                        if (const int error = journal.linkUnder(e.id, e.file, destination, destination.stem().string()))
+                            throw fs::filesystem_error("cannot move", e.file, destination,
+                                                       std::error_code(error, std::generic_category()));
                     fs::remove(e.file);
                     LogExchange("Warning", "An interrupted send's move to Sent was completed: " +
                                                destination.filename().string());
