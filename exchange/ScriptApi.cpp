@@ -5,7 +5,6 @@
 #include "core/ErrorReporter.h"
 #include "core/RunError.h"
 #include "core/UiSink.h"
-#include "exchange/BusyWait.h"
 #include "exchange/FileJournal.h"
 #include "exchange/ZipArchive.h"
 #include "folders/InterchangeReader.h"
@@ -87,7 +86,7 @@ std::string ExchangeSessions::LoadInBox(const std::string& fileName) {
     }
     std::string result;
     {
-        std::optional<BusyWait> wait;
+        std::optional<db::BusyWait> wait;
         if (waitHere) wait.emplace(s_.db, options_.busyPatience.count());
         result = folders::LoadBox(s_, fileName, "I");
     }

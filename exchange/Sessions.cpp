@@ -5,7 +5,6 @@
 #include "core/RunError.h"
 #include "core/SessionGuard.h"
 #include "core/UiSink.h"
-#include "exchange/BusyWait.h"
 #include "exchange/ExchangeLog.h"
 #include "exchange/FileJournal.h"
 #include "exchange/ProviderChoice.h"
@@ -125,7 +124,6 @@ private:
 constexpr int kBusyStepMs = 50;
 // Log rows that waited once are asked this briefly.
 constexpr int kBriefWaitMs = 200;
-constexpr int kSqliteBusy = 5, kSqliteLocked = 6;
 
 }  // namespace
 
@@ -299,7 +297,7 @@ bool ExchangeSessions::run(const NetworkControls& n, bool send, RunMode mode) {
         return false;
     }
     // Busy locks are answered quickly from here on; the session waits for them itself.
-    const BusyWait quick(s_.db, kBusyStepMs, true);
+    const db::BusyWait quick(s_.db, kBusyStepMs, true);
     scheduled_ = mode == RunMode::Scheduled;
     sending_ = send;
     nothingToSend_ = false;
@@ -443,7 +441,7 @@ bool ExchangeSessions::writePending(bool waited) {
     } done{flushing_};
     // Rows already waiting mean a busy database: it is asked briefly, so the window never waits
     // on it for every row.
-    std::optional<BusyWait> brief;
+    std::optional<db::BusyWait> brief;
     if (waited) brief.emplace(s_.db, kBriefWaitMs, true);
     try {
         while (!pending_.empty()) {
@@ -499,7 +497,7 @@ bool ExchangeSessions::busyDatabase(const std::exception_ptr& error) {
     try {
         std::rethrow_exception(error);
     } catch (const db::Error& e) {
-        return e.number() == kSqliteBusy || e.number() == kSqliteLocked;
+        return e.number() == db::kBusy || e.number() == db::kLocked;
     } catch (...) {
         return false;
     }

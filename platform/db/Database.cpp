@@ -327,6 +327,24 @@ std::string cipherVersion(Database& db) { return db.scalarText("PRAGMA cipher_ve
 
 // ---- Compaction ----
 
+BusyWait::BusyWait(Database& db, std::int64_t ms, bool onlyShorter) : db_(db) {
+    try {
+        const std::int64_t current = db_.scalarInt("PRAGMA busy_timeout");
+        if (current != ms && (!onlyShorter || current > ms)) {
+            db_.exec("PRAGMA busy_timeout = " + std::to_string(ms));
+            saved_ = current;
+        }
+    } catch (...) {
+    }
+}
+
+BusyWait::~BusyWait() {
+    try {
+        if (saved_ >= 0) db_.exec("PRAGMA busy_timeout = " + std::to_string(saved_));
+    } catch (...) {
+    }
+}
+
 namespace {
 
 std::vector<std::pair<std::string, std::int64_t>> tableCounts(Database& db) {

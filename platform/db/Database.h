@@ -31,6 +31,8 @@ enum : int {
     kNotOpen = 3704,          // operation on a closed connection
     kWrongKeyOrFormat = 26,   // SQLITE_NOTADB: wrong key, not a database, or not SQLCipher
     kNoCipher = 9001,         // the linked engine has no encryption
+    kBusy = 5,                // SQLITE_BUSY: another connection holds the lock
+    kLocked = 6,              // SQLITE_LOCKED: a conflict inside this connection
 };
 
 using Value = std::variant<std::monostate, std::int64_t, double, std::string>;
@@ -103,6 +105,23 @@ public:
     ResetAtExit& operator=(const ResetAtExit&) = delete;
 private:
     Statement& st_;
+};
+
+class Database;
+
+// How long the connection waits inside the engine for a busy lock, set for a scope and restored
+// after it.
+class BusyWait {
+public:
+    // Sets the wait to `ms`; with `onlyShorter`, only when that shortens it.
+    BusyWait(Database& db, std::int64_t ms, bool onlyShorter = false);
+    ~BusyWait();
+    BusyWait(const BusyWait&) = delete;
+    BusyWait& operator=(const BusyWait&) = delete;
+
+private:
+    Database& db_;
+    std::int64_t saved_ = -1;
 };
 
 class Database {
