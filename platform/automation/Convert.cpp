@@ -187,6 +187,11 @@ bool toBool(const Variant& v) {
 }
 
 std::uint8_t toByte(const Variant& v) { return std::uint8_t(integral(v, 0, 255)); }
+
+std::uint8_t toByteBits(const Variant& v) {
+    if (v.type() == VarType::Boolean) return v.boolValue() ? 255 : 0;
+    return toByte(v);
+}
 std::int16_t toInt16(const Variant& v) { return std::int16_t(integral(v, -32768, 32767)); }
 std::int32_t toInt32(const Variant& v) { return std::int32_t(integral(v, INT32_MIN, INT32_MAX)); }
 

@@ -182,9 +182,7 @@ void SafeArray::setItem(std::size_t pos, Variant value) {
         return;
     }
     if (value.isObject() || value.isArray()) raise(err::TypeMismatch);
-    // As CByte: True is 255 (its bits), not the -1 that overflows.
-    const std::uint8_t b = value.type() == VarType::Boolean ? (value.boolValue() ? 255 : 0) : toByte(value);
-    writableBytes()[pos] = b;
+    writableBytes()[pos] = toByteBits(value);
 }
 
 std::span<const std::uint8_t> SafeArray::bytes() const noexcept {

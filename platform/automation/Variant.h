@@ -410,6 +410,8 @@ Variant defaultValue(const Variant& v);
 
 bool toBool(const Variant& v);
 std::uint8_t toByte(const Variant& v);
+// As CByte: True is all bits set (255), not the -1 that would overflow.
+std::uint8_t toByteBits(const Variant& v);
 std::int16_t toInt16(const Variant& v);
 std::int32_t toInt32(const Variant& v);
 float toSingle(const Variant& v);

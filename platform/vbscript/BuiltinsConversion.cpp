@@ -10,12 +10,7 @@ using namespace automation;
 
 const Variant& one(ArgSpan a) { return *a[0]; }
 
-// True is all bits set: 255.
-Variant cbyte(Engine&, ArgSpan a) {
-    const Variant v = arg::value(a, 0);
-    if (v.type() == VarType::Boolean) return Variant(std::uint8_t(v.boolValue() ? 255 : 0));
-    return Variant(toByte(v));
-}
+Variant cbyte(Engine&, ArgSpan a) { return Variant(toByteBits(arg::value(a, 0))); }
 
 // Text that is no date but a number stands for that serial date ("1" is 12/31/1899).
 Variant cdate(Engine&, ArgSpan a) {
