@@ -29,19 +29,19 @@ EditResult MapPanels::chooseMap(const MapKey& key) {
 
 EditResult MapPanels::askToSave() { return question().value_or(EditResult{}); }
 
+int MapPanels::ask(const char* what, int buttons) {
+    if (s_.ui.unattended()) return core::vbYes;
+    return s_.ui.messageBox(std::string(what) + "\rSave Changes?", buttons | core::vbQuestion, core::kApplicationName);
+}
+
 std::optional<EditResult> MapPanels::question() {
     if (!hasMap_) return std::nullopt;
-    auto ask = [&](const char* what) {
-        return s_.ui.unattended() ||
-               s_.ui.messageBox(std::string(what) + "\rSave Changes?", core::vbYesNo | core::vbQuestion,
-                                core::kApplicationName) == core::vbYes;
-    };
     if (segmentDirty_) {
-        if (ask("Segment Properties")) return saveSegment(panelKey_);
+        if (ask("Segment Properties", core::vbYesNo) == core::vbYes) return saveSegment(panelKey_);
         segmentDirty_ = false;
     }
     if (elementDirty_) {
-        if (ask("Element Properties")) return saveElement(panelKey_);
+        if (ask("Element Properties", core::vbYesNo) == core::vbYes) return saveElement(panelKey_);
         elementDirty_ = false;
     }
     return std::nullopt;
@@ -49,19 +49,14 @@ std::optional<EditResult> MapPanels::question() {
 
 bool MapPanels::askBeforeClosing() {
     if (!hasMap_) return true;
-    auto answer = [&](const char* what) {
-        if (s_.ui.unattended()) return int(core::vbYes);
-        return s_.ui.messageBox(std::string(what) + "\rSave Changes?", core::vbYesNoCancel | core::vbQuestion,
-                                core::kApplicationName);
-    };
     if (segmentDirty_) {
-        const int a = answer("Segment Properties");
+        const int a = ask("Segment Properties", core::vbYesNoCancel);
         if (a == core::vbCancel) return false;
         if (a == core::vbYes && !saveSegment(panelKey_).changed) return false;
         segmentDirty_ = false;
     }
     if (elementDirty_) {
-        const int a = answer("Element Properties");
+        const int a = ask("Element Properties", core::vbYesNoCancel);
         if (a == core::vbCancel) return false;
         if (a == core::vbYes && !saveElement(panelKey_).changed) return false;
         elementDirty_ = false;

@@ -81,6 +81,8 @@ public:
 private:
     // The save question; a value when it was answered Yes (the save's result).
     std::optional<EditResult> question();
+    // "<what>\rSave Changes?" with `buttons`; unattended runs answer Yes.
+    int ask(const char* what, int buttons);
 
     const core::Services& s_;
     MapKey map_;
