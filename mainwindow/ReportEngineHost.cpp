@@ -9,14 +9,8 @@ void EngineReportHost::exportReport(report::ReportDocument& doc) { report::expor
 void EngineReportHost::printReport(report::ReportDocument& doc, int copies) {
     report::PrintOptions options;
     options.copies = copies;
-    options.printerName = printerName_;
-    options.outputFile = outputFile_;
+    if (target_) target_(options);
     report::printOut(doc, options);
-}
-
-void EngineReportHost::setPrinter(std::string printerName, std::string outputFile) {
-    printerName_ = std::move(printerName);
-    outputFile_ = std::move(outputFile);
 }
 
 void EngineReportHost::viewReport(std::shared_ptr<report::ReportDocument> doc) {

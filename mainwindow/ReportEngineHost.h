@@ -8,25 +8,31 @@
 #include <functional>
 #include <string>
 
+namespace vt::report {
+struct PrintOptions;
+}
+
 namespace vt::mainwindow {
 
 class EngineReportHost : public ReportHost {
 public:
     using Show = std::function<void(std::shared_ptr<report::ReportDocument>)>;
 
+    // Fills in where prints go (a printer by name, "" the default one, or a PDF file).
+    using Target = std::function<void(report::PrintOptions&)>;
+
     EngineReportHost() = default;
-    EngineReportHost(Show view, Show design) : view_(std::move(view)), design_(std::move(design)) {}
+    EngineReportHost(Show view, Show design, Target target = {})
+        : view_(std::move(view)), design_(std::move(design)), target_(std::move(target)) {}
 
     void exportReport(report::ReportDocument& doc) override;
     void printReport(report::ReportDocument& doc, int copies) override;
     void viewReport(std::shared_ptr<report::ReportDocument> doc) override;
     void designReport(std::shared_ptr<report::ReportDocument> doc) override;
-    // Where prints go from now on: a printer by name ("" the default one), or a PDF file.
-    void setPrinter(std::string printerName, std::string outputFile);
 
 private:
     Show view_, design_;
-    std::string printerName_, outputFile_;
+    Target target_;
 };
 
 }  // namespace vt::mainwindow

@@ -4,7 +4,6 @@
 
 #include "core/ErrorReporter.h"
 #include "mainwindow/FolderModel.h"
-#include "mainwindow/ReportEngineHost.h"
 #include "folders/OpenInterchange.h"
 #include "mainwindow/frmMainIcons.h"
 #include "platform/settings/Settings.h"
@@ -375,8 +374,6 @@ void frmMain::mnuPrintSetup_Click() {
         const std::optional<PrinterChoice> choice = showPrinterSetup(printer_);
         if (!choice) return;
         printer_ = *choice;
-        if (auto* engine = dynamic_cast<EngineReportHost*>(&reportHost()))
-            engine->setPrinter(printer_.printerName, printer_.outputFile);
     } catch (...) {
         core::ReportError(services_);
     }

@@ -5,6 +5,7 @@
 // Before any Qt header: the automation runtime uses names Qt defines as macros.
 #include "mainwindow/ReportEngineHost.h"
 #include "platform/report/Document.h"
+#include "platform/report/Engine.h"
 
 #include "core/Globals.h"
 #include "folders/Selection.h"
@@ -23,7 +24,11 @@ ReportHost& frmMain::reportHost() {
     if (!reportHost_)
         reportHost_ = std::make_unique<EngineReportHost>(
             [this](std::shared_ptr<report::ReportDocument> doc) { setup::frmReport::Show(settings_, std::move(doc)); },
-            [](std::shared_ptr<report::ReportDocument> doc) { setup::frmDesign::Show(std::move(doc)); });
+            [](std::shared_ptr<report::ReportDocument> doc) { setup::frmDesign::Show(std::move(doc)); },
+            [this](report::PrintOptions& o) {   // the choice of Print Setup
+                o.printerName = printer_.printerName;
+                o.outputFile = printer_.outputFile;
+            });
     return *reportHost_;
 }
 
