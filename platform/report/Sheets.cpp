@@ -66,6 +66,14 @@ std::optional<double> spreadsheetSerial(double oleDate) {
     return std::nullopt;
 }
 
+// The number a sheet's cell holds for a value: a date's day number, a number itself; none for a
+// date without a day number or any other value, which go in as text.
+std::optional<double> sheetNumber(const Variant& v) {
+    if (v.type() == VarType::Date) return spreadsheetSerial(v.dateValue().value);
+    if (v.hasNumericType()) return automation::toDouble(v);
+    return std::nullopt;
+}
+
 enum class DateShape { Date, DateTime, Time };
 DateShape dateShape(double oleDate) {
     const double seconds = std::round((oleDate - std::floor(oleDate)) * 86400);
@@ -307,9 +315,7 @@ std::string writeXls(const ExportTable& t, bool v8, bool extended) {
             }
             case VarType::Date:
             default:
-                if (v.type() == VarType::Date && !spreadsheetSerial(v.dateValue().value)) {
-                    label(r + 1, c, kXfDefault, t.text(c, r));
-                } else if (v.type() == VarType::Date || v.hasNumericType()) {
+                if (const auto number = sheetNumber(v)) {
                     Bytes d;
                     d.u16(unsigned(r + 1));
                     d.u16(unsigned(c));
@@ -320,7 +326,7 @@ std::string writeXls(const ExportTable& t, bool v8, bool extended) {
                     }
                     if (v.type() != VarType::Date && xf == kXfDate) xf = kXfDefault;
                     d.u16(xf);
-                    d.f64(v.type() == VarType::Date ? *spreadsheetSerial(v.dateValue().value) : automation::toDouble(v));
+                    d.f64(*number);
                     record(s, 0x0203, d);
                 } else {
                     label(r + 1, c, kXfDefault, t.text(c, r));
@@ -452,12 +458,12 @@ std::string writeLotus(const ExportTable& t, bool wk1) {
             const Variant v = t.value(c, r);
             if (v.isNull() || v.isEmpty()) continue;
             const bool date = v.type() == VarType::Date;
-            if ((date && spreadsheetSerial(v.dateValue().value)) || v.hasNumericType()) {
+            if (const auto number = sheetNumber(v)) {
                 Bytes d;
                 d.u8(!date ? kGeneral : dateShape(v.dateValue().value) == DateShape::Time ? kTime : kDate);
                 d.u16(unsigned(c));
                 d.u16(unsigned(r + 1));
-                d.f64(date ? *spreadsheetSerial(v.dateValue().value) : automation::toDouble(v));
+                d.f64(*number);
                 record(out, 0x000E, d);
             } else {
                 label(r + 1, c, t.text(c, r));
@@ -530,10 +536,10 @@ std::string writeWk3(const ExportTable& t) {
             unsigned format = kGeneral;
             const bool date = v.type() == VarType::Date;
             if (v.isNull() || v.isEmpty()) {
-            } else if ((date && spreadsheetSerial(v.dateValue().value)) || v.hasNumericType()) {
+            } else if (const auto number = sheetNumber(v)) {
                 Bytes d;
                 cellHead(d, r + 1, c);
-                extendedReal(d, date ? *spreadsheetSerial(v.dateValue().value) : automation::toDouble(v));
+                extendedReal(d, *number);
                 record(out, 0x0017, d);
                 if (date) {
                     format = dateShape(v.dateValue().value) == DateShape::Time ? kTime : kDate;
