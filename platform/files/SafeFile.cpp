@@ -55,6 +55,12 @@ void syncFolder(const fs::path& folder) {
     ::close(fd);
 }
 
+// The mode a file replacing `target` takes: the one its owner gave the file there, else 0600.
+mode_t keptMode(const fs::path& target) {
+    struct stat old {};
+    return ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode) ? old.st_mode & 07777 : mode_t(0600);
+}
+
 }  // namespace
 
 bool IsPlainNamePart(std::string_view part) {
@@ -139,8 +145,7 @@ void SafeFile::commit(bool replace) {
         if (!placeAt(target_)) fail("cannot name the file", target_, EEXIST);
         return;
     }
-    struct stat old {};
-    rename(::stat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode) ? old.st_mode & 07777 : 0600);
+    rename(keptMode(target_));
 }
 
 void SafeFile::rename(unsigned mode) {
@@ -159,9 +164,7 @@ void CommitPair(SafeFile& first, SafeFile& second, const std::function<void(int)
     if (second.fd_ >= 0) second.flush();
     step(1);
     // Without its old partner the old first is refused, never read as the new one's.
-    struct stat old {};
-    const mode_t mode =
-        ::stat(second.target_.c_str(), &old) == 0 && S_ISREG(old.st_mode) ? old.st_mode & 07777 : mode_t(0600);
+    const mode_t mode = keptMode(second.target_);
     if (::unlink(second.target_.c_str()) != 0 && errno != ENOENT)
         fail("cannot replace the file", second.target_, errno);
     syncFolder(folderOf(second.target_));
