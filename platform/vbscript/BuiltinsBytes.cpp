@@ -186,9 +186,7 @@ int hexAt(const std::string& s, std::size_t i, int digits) {
 }
 
 Variant unescape(Engine&, ArgSpan a) {
-    const Variant v = arg::value(a, 0);
-    if (v.isNull()) return v;
-    const std::string s = toString(v);
+    const std::string s = arg::text(a, 0);   // Null is error 94, as for Escape
     std::string out;
     out.reserve(s.size());
     for (std::size_t i = 0; i < s.size(); ++i) {

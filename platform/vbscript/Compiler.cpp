@@ -426,7 +426,7 @@ private:
         case ExprKind::New: {
             auto& n = static_cast<NewExpr&>(e);
             n.symbol = &symbols_.intern(n.className);
-            n.explicitMode = unit_.explicitMode;
+            n.explicitMode = unit_.explicitMode && !declaredHere(lowerName(n.className), sc);
             break;
         }
         }
@@ -448,6 +448,13 @@ private:
         const auto& first = static_cast<const IdentExpr&>(*e);
         if (first.hasArgs || lowerName(first.name) != lowerName(target.name)) return;
         a.appendParts.assign(parts.rbegin(), parts.rend());
+    }
+
+    // A name the procedure, its class or the unit declares as something other than a global.
+    bool declaredHere(const std::string& k, const Scope& sc) const {
+        if (!sc.topLevel && (sc.locals.count(k) || k == sc.resultName || sc.proc->constValues.count(k) || sc.redimmed.count(k)))
+            return true;
+        return (sc.cls && sc.cls->memberIndex.count(k)) || unitConsts_.count(k);
     }
 
     void resolveName(IdentExpr& id, Scope& sc) {

@@ -33,17 +33,9 @@ struct Indices {
     std::span<const std::int32_t> span() const { return {v, n}; }
 };
 
-bool isLiteral(const Expr& e) {
-    switch (e.kind) {
-    case ExprKind::Literal: return true;
-    case ExprKind::Ident: return static_cast<const IdentExpr&>(e).ref.kind == NameKind::Constant;
-    case ExprKind::Unary: {
-        const auto& u = static_cast<const UnaryExpr&>(e);
-        return u.op != UnaryOp::Not && isLiteral(*u.operand);
-    }
-    default: return false;
-    }
-}
+// Only a value written out in the script keeps its kind in a comparison: a sign before it or a
+// constant standing for it makes a value like any other ("abc" = -5 is False, not error 13).
+bool isLiteral(const Expr& e) { return e.kind == ExprKind::Literal; }
 
 // The object expression's name for "Object required: 'x'".
 std::string describe(const MemberExpr& m) {
@@ -377,10 +369,17 @@ Variant Engine::evalBinary(const BinaryExpr& b, Frame& f) {
 }
 
 Variant Engine::evalNew(const NewExpr& n) {
-    const Symbol& s = *n.symbol;
+    Symbol& s = *n.symbol;
     if (s.kind != Symbol::Kind::Class) {
         if (text::toLower(n.className) == "regexp") return Variant(automation::makeRef<RegExp>());
-        raiseRuntime(n.explicitMode ? err::VariableUndefined : err::ClassNotDefined, n.className);
+        // Under Option Explicit a name nothing declares is an undefined variable; a name that
+        // stands for something else (a variable, a function) is no class.
+        bool undefined = n.explicitMode && s.kind == Symbol::Kind::None;
+        if (undefined) {
+            resolveFallback(s);
+            undefined = s.fallback == Symbol::Fallback::None;
+        }
+        raiseRuntime(undefined ? err::VariableUndefined : err::ClassNotDefined, n.className);
     }
     return newObject(s.cls);
 }
@@ -703,7 +702,7 @@ Variant Engine::invokeMember(ScriptObject& o, const ClassMember& m, InvokeKind k
             ab.addValue(std::move(value));
             hostInvoke(*target.object(), "", kind, ab.span());
         } else {
-            raiseRuntime(automation::err::TypeMismatch, m.name);
+            raiseRuntime(automation::err::NoSuchMember, m.name);   // as o.count(0) read
         }
         return {};
     }
@@ -768,6 +767,9 @@ void Engine::assignToValue(Variant& base, const ArgList& args, Variant value, bo
 
 void Engine::assign(const Expr& target, Variant value, bool isSet, Frame& f) {
     const InvokeKind kind = isSet ? InvokeKind::PropertySet : InvokeKind::PropertyLet;
+    // Me, a literal or a sum: nothing to assign to, whatever the value (Me = Nothing too).
+    if (target.kind != ExprKind::Ident && target.kind != ExprKind::Member && target.kind != ExprKind::Index)
+        raiseRuntime(err::IllegalAssignment);
     if (isSet) {
         if (!value.isObject()) {
             std::string name = target.kind == ExprKind::Ident ? static_cast<const IdentExpr&>(target).name : "";
@@ -843,7 +845,7 @@ void Engine::assign(const Expr& target, Variant value, bool isSet, Frame& f) {
         return;
     }
     default:
-        raiseRuntime(err::IllegalAssignment);
+        break;   // refused above
     }
 }
 

@@ -267,10 +267,7 @@ Flow Engine::execForEach(const ForEachStmt& s, Frame& f) {
 }
 
 bool Engine::caseMatches(const Variant& test, const SelectStmt::Item& item, Frame& f) {
-    auto literal = [](const Expr& e) {
-        return e.kind == ExprKind::Literal ||
-               (e.kind == ExprKind::Ident && static_cast<const IdentExpr&>(e).ref.kind == NameKind::Constant);
-    };
+    auto literal = [](const Expr& e) { return e.kind == ExprKind::Literal; };
     try {
         const Variant a = eval(*item.a, f);
         switch (item.kind) {
@@ -431,12 +428,18 @@ void Engine::execErase(const EraseStmt& s, Frame& f) {
     if (s.count != 1) raiseRuntime(automation::err::WrongArgumentCount, "Erase");
     ArrayLocks locks;
     Variant* var = nullptr;
-    if (s.var->kind == ExprKind::Ident && !static_cast<const IdentExpr&>(*s.var).hasArgs)
-        var = variableSlot(static_cast<const IdentExpr&>(*s.var), f, 0);
-    else if (s.var->kind == ExprKind::Ident || s.var->kind == ExprKind::Index)
+    if (s.var->kind == ExprKind::Ident && !static_cast<const IdentExpr&>(*s.var).hasArgs) {
+        const auto& id = static_cast<const IdentExpr&>(*s.var);
+        const NameRef& r = id.ref;
+        var = variableSlot(id, f, 0);
+        if (!var && r.kind == NameKind::Global && r.symbol->kind == Symbol::Kind::None &&
+            r.symbol->fallback == Symbol::Fallback::None && undeclared(r, f))
+            raiseRuntime(err::VariableUndefined, id.name);
+    } else if (s.var->kind == ExprKind::Ident || s.var->kind == ExprKind::Index) {
         var = lvalue(*s.var, f, locks);
-    else if (eval(*s.var, f).isArray())
-        return;   // a copy of an array: nothing to erase
+    } else {
+        eval(*s.var, f);   // a value, "(a)" too: no variable to erase
+    }
     if (!var || !var->isArray()) automation::raise(automation::err::TypeMismatch);
     SafeArray& a = var->arrayValue();
     if (a.locked()) automation::raise(automation::err::ArrayLocked);

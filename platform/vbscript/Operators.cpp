@@ -488,12 +488,18 @@ std::optional<int> order(const Variant& a0, const Variant& b0, bool aLiteral, bo
         const bool numberLiteral = textLeft ? bLiteral : aLiteral;
         if (numberLike(number.type())) {
             int c;   // the text against the number
-            const bool asText = !numberLiteral || number.type() == VarType::Boolean || number.type() == VarType::Date;
+            const bool asText = !numberLiteral || number.type() == VarType::Boolean;
             if (textLiteral && asText) {
                 // A number meeting a text literal, or two literals of which the other is a
-                // Boolean or a date: compared as text ("True" = True).
+                // Boolean: compared as text ("True" = True).
                 c = automation::compareStrings(text.stringValue(), automation::toString(number));
                 c = c < 0 ? -1 : c > 0 ? 1 : 0;
+            } else if (textLiteral && number.type() == VarType::Date) {
+                // Two literals, the other a date: the text must be a date (or a day number) too.
+                auto d = automation::parseDate(text.stringValue());
+                if (!d) d = automation::parseNumber(text.stringValue());
+                if (!d) mismatch();
+                c = *automation::compare(Variant(automation::Date{*d}), number);
             } else if (textLiteral) {
                 // Two literals, the other a number: the text must be one too ("42" = 42).
                 const auto d = automation::parseNumber(text.stringValue());

@@ -348,10 +348,11 @@ private:
     void parseSet(Block& out) {
         const Pos p = here();
         advance();
-        // "Set ((obj)) = x" sets obj.
-        ExprPtr target = cur().type == Tok::LParen ? parsePostfix(parsePrimary(), kNone, nullptr) : parseChain(kNone, nullptr);
+        // "Set ((obj)) = x" sets obj; "Set (1) = x" compiles and fails when run.
+        const bool parenthesized = cur().type == Tok::LParen;
+        ExprPtr target = parenthesized ? parsePostfix(parsePrimary(), kNone, nullptr) : parseChain(kNone, nullptr);
         while (target->kind == ExprKind::Paren) target = std::move(static_cast<ParenExpr&>(*target).inner);
-        if (!isAssignable(*target)) fail(err::ExpectedIdentifier);
+        if (!parenthesized && !isAssignable(*target)) fail(err::ExpectedIdentifier);
         expect(Tok::Eq, err::ExpectedAssign);
         auto st = std::make_unique<AssignStmt>(p);
         st->target = std::move(target);

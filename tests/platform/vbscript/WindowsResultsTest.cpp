@@ -56,9 +56,15 @@ TEST(WindowsResults, ComparisonOfTwoLiterals) {
         {"Print \"true\" = True, \"\" = False", "False False"},
         // Only literals: a variable holding the text keeps the earlier rules.
         {"s = \"abc\" : Print s = 5, s > 5", "False True"},
+        // A sign before a number, or a constant, makes no literal: nothing to convert.
+        {"Const K = 5 : Print \"abc\" = -5, \"abc\" = K, -5 < \"abc\", \"abc\" = vbTab", "False False True False"},
+        {"Const K = 5 : s = \"5\" : Print s = K, s = 5", "False True"},
+        {"Const K = 5 : s = \"5\" : Select Case s : Case K : Print \"K\" : Case 5 : Print \"5\" : End Select", "5"},
+        {"Print \"1/15/2024\" = #1/15/2024#, #1/15/2024# < \"1/16/2024\"", "True True"},
     });
     expectErrors({
         {"x = \"abc\" = 5", 13, 1, 0},
+        {"x = \"abc\" = #1/15/2024#", 13, 1, 0},
         {"x = 5 < \"\"", 13, 1, 0},
         {"x = Array(1) = Null", 13, 1, 0},
         {"a = Array(1) : x = IsNull(Null <> a)", 13, 1, 15},
@@ -79,6 +85,7 @@ TEST(WindowsResults, NullAndArgumentChecks) {
     expectErrors({
         {"x = InStrRev(\"abcd\", Null)", 94, 1, 0},
         {"x = Escape(Null)", 94, 1, 0},
+        {"x = Unescape(Null)", 94, 1, 0},
         {"x = TimeValue(Null)", 94, 1, 0},
         {"x = Mid(\"abc\", 0, Null)", 94, 1, 0},
         {"x = Join(Array(1, Null))", 13, 1, 0},
@@ -118,11 +125,15 @@ TEST(WindowsResults, SyntaxWindowsAccepts) {
         {"Print IsEmpty(arr), IsArray(arr)\nDim arr(3)\nPrint IsArray(arr), UBound(arr)", "True False|True 3"},
         {"Sub Q : Print IsArray(arr) : End Sub\nQ\nPublic arr(2)\nQ", "False|True"},
         {"For i = 1 To 2 : Dim t(3) : t(i) = i : Next : Print t(1), t(2)", "1 2"},
+        // Compiled, and refused when run.
+        {"On Error Resume Next\nSet (1) = Nothing\nPrint Err.Number", "501"},
     });
     expectErrors({
         {"Class C\nFunction Value : Value = 1 : End Function\nSub T : Me = Value() : End Sub\nEnd Class\n"
          "Set o = New C : o.T",
          501, 3, 8},
+        {"Class C\nSub T : Me = Nothing : End Sub\nEnd Class\nSet o = New C : o.T", 501, 2, 8},
+        {"Set (1) = Nothing", 501, 1, 0},
         {"x = Array(1) : Call Erase(x, x)", 450, 1, 15},
         {"Call Erase()", 1010, 1, 10},
         {"Class C\nProperty Let P(v) : End Property\nSub P : End Sub\nEnd Class", 1041, 3, 0},
@@ -173,9 +184,16 @@ TEST(WindowsResults, RunTimeErrorNumbers) {
     expectErrors({
         {"Class C : Public n : End Class\nSet o = New C : o.n = 5 : x = o.n(0)", 438, 2, 26},
         {"Class C : Public n : End Class\nSet o = New C : o.n = 5 : x = o.n()", 5, 2, 26},
+        {"Class C : Public n : End Class\nSet o = New C : o.n = 5 : o.n(0) = 5", 438, 2, 26},
         {"x = Array(Nothing) : x(0)(0) = 5", 13, 1, 21},
         {"Option Explicit\nDim o : Set o = New NoSuchClass", 500, 2, 8},
         {"Set o = New NoSuchClass", 506, 1, 0},
+        // A name that stands for a variable is defined, and no class.
+        {"Option Explicit\nDim v, o : Set o = New v", 506, 2, 11},
+        {"Option Explicit\nSub P : Dim v, o : Set o = New v : End Sub\nP", 506, 2, 19},
+        {"Option Explicit\nErase nosuch", 500, 2, 0},
+        {"x = Array(1) : Erase(x)", 13, 1, 15},
+        {"x = Array(1) : y = Erase(x)", 13, 1, 15},
         {"ExecuteGlobal \"Const K = 1\" : ExecuteGlobal \"Const K = 1\"", 1041, 1, 30},
         {"Const K = 1 : ExecuteGlobal \"Sub K : End Sub\"", 1041, 1, 14},
     });
