@@ -17,7 +17,7 @@ constexpr std::string_view kDatabaseKey = "quintabrel7";
 void copyDelivered(const std::filesystem::path& delivered, const std::filesystem::path& target, bool replace = true) {
     try {
         files::SafeFile copy(target);
-        std::filesystem::copy_file(delivered, copy.path(), std::filesystem::copy_options::overwrite_existing);
+        copy.writeFrom(delivered);
         copy.commit(replace);
     } catch (const std::filesystem::filesystem_error&) {
     }
