@@ -303,6 +303,7 @@ bool ExchangeSessions::MoveOutToSent() {
             entry = journal.moving(written ? written->id : 0, file, destination);
             step("rows moving");
             tx.commit();
+            step("rows committed");
         });
         s_.ui.folderChanged("Outbox");
         s_.ui.folderChanged("Sent");

@@ -85,8 +85,8 @@ protected:
 
 TEST_F(Crash, ASendKilledAtAnyStepIsCompletedOrUndone) {
     const std::string interchange = outboundPo().text();
-    for (const std::string step : {"outbox written", "script ended", "rows moving", "rows moved", "file linked",
-                                   "file moved", "none"}) {
+    for (const std::string step : {"outbox written", "script ended", "rows moving", "rows committed", "rows moved",
+                                   "file linked", "file moved", "none"}) {
         SCOPED_TRACE(step);
         scratch.db.exec("DELETE FROM Outbox; DELETE FROM Sent; DELETE FROM Exchange");
         for (const fs::path& f : {crash::outbound(data()), crash::sent(data())})
@@ -122,7 +122,7 @@ TEST_F(Crash, ASendKilledAtAnyStepIsCompletedOrUndone) {
 TEST_F(Crash, AReceiveKilledAtAnyStepFilesEachInterchangeOnce) {
     const std::string a = X12().isa("000000611", "PARTNERID", "OWNID").gs("611").po().ge().iea().text();
     const std::string b = X12().isa("000000612", "PARTNERID", "OWNID").gs("612").po().ge().iea().text();
-    for (const std::string step : {"loading", "inside load", "loaded", "script ended", "none"}) {
+    for (const std::string step : {"loading", "inside load", "load committed", "loaded", "script ended", "none"}) {
         SCOPED_TRACE(step);
         scratch.db.exec("DELETE FROM Inbox; DELETE FROM ISA; DELETE FROM Exchange");
         for (const auto& name : filesIn(crash::inbound(data()))) fs::remove(crash::inbound(data()) / name);
