@@ -14,6 +14,25 @@
 
 namespace vt::core {
 
+namespace {
+
+// "<what> <file>: <why>" (or "<what> <file> to <other>: <why>") from the library's
+// "filesystem error: <what>: <why> [<file>] [<other>]"; any other form stays as it is.
+std::string fileErrorText(const std::filesystem::filesystem_error& e) {
+    const std::string text = e.what();
+    constexpr std::string_view prefix = "filesystem error: ";
+    const std::string why = ": " + e.code().message();
+    const std::size_t end = text.find(why, prefix.size());
+    if (text.rfind(prefix, 0) != 0 || end == std::string::npos || end == prefix.size()) return text;
+    std::string out = text.substr(prefix.size(), end - prefix.size());
+    if (out[0] >= 'a' && out[0] <= 'z') out[0] = char(out[0] - 'a' + 'A');
+    if (!e.path1().empty()) out += " " + e.path1().string();
+    if (!e.path2().empty()) out += " to " + e.path2().string();
+    return out + why;
+}
+
+}  // namespace
+
 ErrorInfo describeError(std::exception_ptr error) {
     try {
         if (error) std::rethrow_exception(error);
@@ -28,7 +47,7 @@ ErrorInfo describeError(std::exception_ptr error) {
         return {7, "Out of memory"};
     } catch (const std::filesystem::filesystem_error& e) {
         const bool missing = e.code() == std::errc::no_such_file_or_directory;
-        return {missing ? 53L : 75L, e.what()};
+        return {missing ? 53L : 75L, fileErrorText(e)};
     } catch (const std::exception& e) {
         return {51, e.what()};
     } catch (...) {

@@ -17,7 +17,7 @@ constexpr std::string_view kDatabaseKey = "quintabrel7";
 void copyDelivered(const std::filesystem::path& delivered, const std::filesystem::path& target, bool replace = true) {
     try {
         files::SafeFile copy(target);
-        std::filesystem::copy_file(delivered, copy.path(), std::filesystem::copy_options::overwrite_existing);
+        copy.writeFrom(delivered);
         copy.commit(replace);
     } catch (const std::filesystem::filesystem_error&) {
     }
@@ -39,9 +39,17 @@ void openApplicationDatabase(db::Database& db, const std::filesystem::path& fold
     db.open(folder / std::string(kDatabaseFileName), kDatabaseKey);
 }
 
-void compactApplicationDatabase(const std::filesystem::path& folder, const db::ReplaceFile& replace) {
+void compactApplicationDatabase(const std::filesystem::path& folder,
+                                const std::function<void(std::string_view step)>& reached) {
+    auto step = [&](std::string_view name) {
+        if (reached) reached(name);
+    };
     db::compact(folder / std::string(kDatabaseFileName), kDatabaseKey, std::string(kCompactFileName),
-                replace ? replace : db::ReplaceFile(&files::PutInPlace));
+                [&](const std::filesystem::path& from, const std::filesystem::path& to) {
+                    step("copied");
+                    files::PutInPlace(from, to);
+                    step("renamed");
+                });
 }
 
 void createApplicationDatabase(db::Database& db, const std::filesystem::path& file) {

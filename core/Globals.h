@@ -5,6 +5,7 @@
 #include "platform/db/Database.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -28,9 +29,11 @@ extern bool gSilent;            // the translator logs script errors instead of 
 
 // Opens `db` on "<folder>/Veltrane.mdb" with the application's key.
 void openApplicationDatabase(db::Database& db, const std::filesystem::path& folder);
-// Compacts "<folder>/Veltrane.mdb" through "NewVeltrane.mdb" in the same folder.
+// Compacts "<folder>/Veltrane.mdb" through "NewVeltrane.mdb" in the same folder. `reached` hears
+// "copied" once the copy is whole and checked, and "renamed" once it has taken the database's
+// name, for tests that stop the process there.
 void compactApplicationDatabase(const std::filesystem::path& folder,
-                                const db::ReplaceFile& replace = {});
+                                const std::function<void(std::string_view step)>& reached = {});
 // Creates an empty keyed database file (the build step and tests fill it).
 void createApplicationDatabase(db::Database& db, const std::filesystem::path& file);
 

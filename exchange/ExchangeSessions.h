@@ -114,8 +114,8 @@ struct SessionOptions {
     // How long one operation, and everything after the script together, waits for a busy database.
     std::chrono::milliseconds busyPatience{5000};
     // Told each step that changes files or tables ("outbox written", "script ended", "rows
-    // moving", "rows moved", "file linked", "file moved", "loading", "loaded"); for tests that
-    // stop a process between two steps.
+    // moving", "rows committed", "rows moved", "file linked", "file moved", "loading", "load
+    // committed", "loaded"); for tests that stop a process between two steps.
     std::function<void(std::string_view step)> onStep;
 };
 

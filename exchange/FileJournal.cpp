@@ -5,7 +5,6 @@
 #include "platform/text/Text.h"
 
 #include <cerrno>
-#include <fstream>
 #include <type_traits>
 #include <unistd.h>
 
@@ -206,10 +205,7 @@ int LinkFile(const fs::path& from, const fs::path& to) {
     if (fs::exists(to, ec)) return EEXIST;
     try {
         files::SafeFile copy(to);
-        std::ifstream in(from, std::ios::binary);
-        if (!in) return ENOENT;
-        char buffer[65536];
-        while (in.read(buffer, sizeof buffer) || in.gcount() > 0) copy.write(std::string_view(buffer, std::size_t(in.gcount())));
+        copy.writeFrom(from);
         copy.commit(false);
         return 0;
     } catch (const fs::filesystem_error& e) {

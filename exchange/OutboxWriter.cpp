@@ -154,7 +154,7 @@ std::string ExchangeSessions::WriteOutBoxToFile() {
             file.emplace(files::SafeFile::inFolder(outbound));
             file->write(out);
         } catch (const fs::filesystem_error& e) {
-            throw WriteError(outbound / name, e.code().value());
+            throw WriteError(outbound / name, e.code());
         }
         FileJournal journal = fileJournal();
         const std::int64_t entry = journal.written((outbound / name).lexically_normal(), ids, std::int64_t(out.size()));
@@ -163,7 +163,7 @@ std::string ExchangeSessions::WriteOutBoxToFile() {
             placed = file->placeNew(fs::path(name).stem().string(), ".OC");
         } catch (const fs::filesystem_error& e) {
             journal.remove(entry);
-            throw WriteError(outbound / name, e.code().value());
+            throw WriteError(outbound / name, e.code());
         }
         writtenThisRun_.push_back(entry);
         if (placed.filename() != name) {
@@ -303,6 +303,7 @@ bool ExchangeSessions::MoveOutToSent() {
             entry = journal.moving(written ? written->id : 0, file, destination);
             step("rows moving");
             tx.commit();
+            step("rows committed");
         });
         s_.ui.folderChanged("Outbox");
         s_.ui.folderChanged("Sent");

@@ -25,7 +25,8 @@ bool sameFile(const fs::path& a, const fs::path& b) {
 
 void ExchangeSessions::recoverInterruptedWork() {
     try {
-        for (std::string_view key : {"Outbound", "Inbound", "Sent"}) files::RemoveLeftovers(folder(key));
+        // Extractions write folders of their own below Inbound.
+        for (std::string_view key : {"Outbound", "Inbound", "Sent"}) files::RemoveLeftovers(folder(key), true);
         FileJournal journal = fileJournal();
         for (const JournalEntry& e : journal.entries()) {
             std::error_code ec;

@@ -96,6 +96,7 @@ std::string ExchangeSessions::LoadInBox(const std::string& fileName) {
         LogExchange("Error", result);
         return result;
     }
+    step("load committed");
     journal.loaded(entry);
     step("loaded");
     return result;

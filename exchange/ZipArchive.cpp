@@ -47,9 +47,14 @@ std::string unsafeEntry(const std::string& name) {
 
 }  // namespace
 
+core::RunError WriteError(const fs::path& file, const std::error_code& error) {
+    if (error == std::errc::no_space_on_device || error.value() == EDQUOT)
+        return core::RunError(61, "Disk full: " + file.string());
+    return core::RunError(75, "Path/File access error: " + file.string() + ": " + error.message());
+}
+
 core::RunError WriteError(const fs::path& file, int error) {
-    if (error == ENOSPC || error == EDQUOT) return core::RunError(61, "Disk full: " + file.string());
-    return core::RunError(75, "Path/File access error: " + file.string() + ": " + std::strerror(error));
+    return WriteError(file, std::error_code(error, std::generic_category()));
 }
 
 void ZipFile(const fs::path& file, const fs::path& archive) {
@@ -59,27 +64,50 @@ void ZipFile(const fs::path& file, const fs::path& archive) {
     try {
         temp.emplace(archive);
     } catch (const fs::filesystem_error& e) {
-        throw WriteError(archive, e.code().value());
+        throw WriteError(archive, e.code());
     }
-    int code = 0;
-    zip_t* z = zip_open(temp->path().c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
-    if (!z) throw core::RunError(75, "Cannot create the archive " + archive.string() + ": " + zipErrorText(code));
+    // Made in memory and written through the safe writer's descriptor: the library would write
+    // by name, where anyone who can write the folder could have put something else.
+    zip_error_t error;
+    zip_error_init(&error);
+    struct Source {
+        zip_source_t* s;
+        ~Source() {
+            if (s) zip_source_free(s);
+        }
+    } buffer{zip_source_buffer_create(nullptr, 0, 0, &error)};
+    auto failure = [&](const std::string& what, const std::string& why) {
+        zip_error_fini(&error);
+        return core::RunError(75, what + ": " + why);
+    };
+    if (!buffer.s) throw failure("Cannot create the archive " + archive.string(), zip_error_strerror(&error));
+    zip_t* z = zip_open_from_source(buffer.s, ZIP_TRUNCATE, &error);
+    if (!z) throw failure("Cannot create the archive " + archive.string(), zip_error_strerror(&error));
+    zip_source_keep(buffer.s);   // outlives the archive, which writes into it at its close
     zip_source_t* source = zip_source_file(z, file.c_str(), 0, -1);
     if (!source || zip_file_add(z, file.filename().c_str(), source, ZIP_FL_ENC_UTF_8) < 0) {
         const std::string why = zip_strerror(z);
         if (source) zip_source_free(source);
         zip_discard(z);
-        throw core::RunError(75, "Cannot add " + file.string() + " to the archive: " + why);
+        throw failure("Cannot add " + file.string() + " to the archive", why);
     }
     if (zip_close(z) != 0) {
         const std::string why = zip_strerror(z);
         zip_discard(z);
-        throw core::RunError(75, "Cannot write the archive " + archive.string() + ": " + why);
+        throw failure("Cannot write the archive " + archive.string(), why);
     }
+    zip_error_fini(&error);
     try {
+        if (zip_source_open(buffer.s) < 0)
+            throw core::RunError(75, "Cannot write the archive " + archive.string() + ": " +
+                                         zip_error_strerror(zip_source_error(buffer.s)));
+        char bytes[65536];
+        zip_int64_t n;
+        while ((n = zip_source_read(buffer.s, bytes, sizeof bytes)) > 0) temp->write(std::string_view(bytes, std::size_t(n)));
+        zip_source_close(buffer.s);
         temp->commit();
     } catch (const fs::filesystem_error& e) {
-        throw WriteError(archive, e.code().value());
+        throw WriteError(archive, e.code());
     }
 }
 
@@ -200,7 +228,7 @@ UnzipResult UnzipInto(const fs::path& archive, const fs::path& folder, std::int6
             total += size;
             ++result.written;
         } catch (const fs::filesystem_error& e) {
-            refuse("cannot be written: " + std::string(std::strerror(e.code().value())));
+            refuse("cannot be written: " + e.code().message());
         } catch (const std::exception& e) {
             refuse(std::string("cannot be written: ") + e.what());
         }

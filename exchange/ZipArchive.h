@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace vt::exchange {
@@ -33,5 +34,7 @@ UnzipResult UnzipInto(const std::filesystem::path& archive, const std::filesyste
 // A file that could not be written, as the numbers scripts know it: 61 for a full disk, 75 for
 // any other failure (`error` is the system's).
 core::RunError WriteError(const std::filesystem::path& file, int error);
+// The same for an error of the safe writer, whose message may be its own reason.
+core::RunError WriteError(const std::filesystem::path& file, const std::error_code& error);
 
 }  // namespace vt::exchange

@@ -46,6 +46,30 @@ std::string untrusted(const std::filesystem::path& file) {
     }
 }
 
+// The same for the library that `file` names, and for every link on the way to it: a link is
+// judged as the user's own or root's, standing in a folder nobody else could change.
+std::string untrustedThroughLinks(const std::filesystem::path& file) {
+    const uid_t me = ::geteuid();
+    std::filesystem::path p = std::filesystem::absolute(file);
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(p.c_str(), &st) != 0) return p.string() + ": " + std::strerror(errno);
+        std::error_code ec;
+        if (!S_ISLNK(st.st_mode)) {
+            const std::filesystem::path full = std::filesystem::canonical(p, ec);
+            return ec ? p.string() + ": " + ec.message() : untrusted(full);
+        }
+        if (st.st_uid != me && st.st_uid != 0) return p.string() + " belongs to another user";
+        const std::filesystem::path folder = std::filesystem::canonical(p.parent_path(), ec);
+        if (ec) return p.parent_path().string() + ": " + ec.message();
+        if (std::string why = untrusted(folder); !why.empty()) return why;
+        const std::filesystem::path next = std::filesystem::read_symlink(p, ec);
+        if (ec) return p.string() + ": " + ec.message();
+        p = next.is_absolute() ? next : folder / next;
+    }
+    return file.string() + ": " + std::strerror(ELOOP);
+}
+
 bool sameFolder(const std::filesystem::path& a, const std::filesystem::path& b) {
     std::error_code ec;
     return !a.empty() && !b.empty() && std::filesystem::equivalent(a, b, ec);
@@ -103,8 +127,9 @@ ClassRegistry::Library& ClassRegistry::load(const std::filesystem::path& file, s
     if (ec) cannotCreate(progId, ec.message());
     const std::string key = full.string();
     if (auto it = libraries_.find(key); it != libraries_.end()) return *it->second;
-    // Checked before its code runs: loading runs the library's initialisers.
-    if (std::string why = untrusted(full); !why.empty()) refuse(full, progId, why);
+    // Checked before its code runs: loading runs the library's initialisers. Refused under the
+    // name it was found by, a link in the ActiveX folder included.
+    if (std::string why = untrustedThroughLinks(file); !why.empty()) refuse(file, progId, why);
 
     void* handle = dlopen(key.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {

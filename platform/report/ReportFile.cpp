@@ -479,8 +479,10 @@ std::string readFile(const fs::path& file) {
     return s.str();
 }
 
-void cannotWrite(const fs::path& file, int err) {
-    throw ReportError("Cannot write \"" + file.string() + "\": " + std::strerror(err));
+void cannotWrite(const fs::path& file, int err) { cannotWrite(file, std::error_code(err, std::generic_category())); }
+
+void cannotWrite(const fs::path& file, const std::error_code& error) {
+    throw ReportError("Cannot write \"" + file.string() + "\": " + error.message());
 }
 
 void writeFileAtomic(const fs::path& file, std::string_view bytes) {

@@ -40,6 +40,7 @@ void saveReport(const Report& report, const std::filesystem::path& file);
 std::string readFile(const std::filesystem::path& file);
 void writeFileAtomic(const std::filesystem::path& file, std::string_view bytes);
 [[noreturn]] void cannotWrite(const std::filesystem::path& file, int error);
+[[noreturn]] void cannotWrite(const std::filesystem::path& file, const std::error_code& error);
 
 // Runs `write` (which uses the safe writer for `file`) and reports its failure as cannotWrite.
 template <class Write>
@@ -47,7 +48,7 @@ void writingFile(const std::filesystem::path& file, Write&& write) {
     try {
         write();
     } catch (const std::filesystem::filesystem_error& e) {
-        cannotWrite(file, e.code().value());
+        cannotWrite(file, e.code());
     }
 }
 

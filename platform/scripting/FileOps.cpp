@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vt::scripting {
@@ -99,16 +100,18 @@ bool within(const fs::path& folder, const fs::path& p) {
 void placeCopy(const fs::path& source, const fs::path& target, bool replace) {
     try {
         files::SafeFile temp(target);
-        std::error_code ec;
-        fs::copy_file(source, temp.path(), fs::copy_options::overwrite_existing, ec);
-        if (ec) raiseFor(ec, fserr::FileNotFound);
-        std::error_code timeError;
-        const auto when = fs::last_write_time(source, timeError);
-        if (!timeError) fs::last_write_time(temp.path(), when, timeError);
-        temp.commit(replace);
+        struct stat from {};
+        if (::stat(source.c_str(), &from) != 0) raiseFor(lastError(), fserr::FileNotFound);
+        try {
+            temp.writeFrom(source);
+        } catch (const fs::filesystem_error& e) {
+            raiseFor(e.code(), fserr::FileNotFound);
+        }
+        const struct timespec times[2] = {{0, UTIME_OMIT}, from.st_mtim};
+        ::futimens(temp.fd(), times);
         // A copy has its source's permissions, as the copy of a file always had.
-        const fs::perms perms = fs::status(source, timeError).permissions();
-        if (!timeError) fs::permissions(target, perms, timeError);
+        temp.setMode(from.st_mode & 07777);
+        temp.commit(replace);
     } catch (const fs::filesystem_error& e) {
         raiseFor(e.code(), fserr::PathNotFound);
     }

@@ -198,6 +198,26 @@ TEST(DescribeError, MapsTheKindsOfFailure) {
     EXPECT_EQ(of([] { throw std::bad_alloc(); }).number, 7);
     EXPECT_EQ(of([] { throw std::runtime_error("odd"); }).description, "odd");
     EXPECT_EQ(of([] { throw 42; }).number, 51);
+    // A file error names what failed, the file and why, in that order.
+    namespace fs = std::filesystem;
+    const auto missing = std::make_error_code(std::errc::no_such_file_or_directory);
+    const auto denied = std::make_error_code(std::errc::permission_denied);
+    const struct {
+        fs::filesystem_error error;
+        long number;
+        const char* text;
+    } files[] = {
+        {fs::filesystem_error("cannot replace the file", "/in/a.edi", denied), 75,
+         "Cannot replace the file /in/a.edi: Permission denied"},
+        {fs::filesystem_error("cannot move", "/out/a.OC", "/sent/A.OC", missing), 53,
+         "Cannot move /out/a.OC to /sent/A.OC: No such file or directory"},
+        {fs::filesystem_error("cannot rename", denied), 75, "Cannot rename: Permission denied"},
+    };
+    for (const auto& f : files) {
+        const vt::core::ErrorInfo info = of([&] { throw f.error; });
+        EXPECT_EQ(info.number, f.number) << f.text;
+        EXPECT_EQ(info.description, f.text);
+    }
 }
 
 }  // namespace

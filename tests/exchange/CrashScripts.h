@@ -5,6 +5,7 @@
 #include "exchange/ExchangeSessions.h"
 
 #include <filesystem>
+#include <sys/resource.h>
 #include <string>
 
 namespace vt::test::crash {
@@ -36,6 +37,11 @@ inline const char* const kReceive =
 
 // A download that never ends (the URL is the HTTP server's).
 inline const char* const kDownload = "SaveChunk Exchange.URL & \"/trickle\", GetInboundPath & \"slow.edi\"\n";
+
+// Unpacks the archive the URL names into the Inbound folder.
+inline const char* const kUnzip = "Exchange.LocaleFile = Exchange.URL\nUnZip\n";
+// What an extraction may write before the step "extracting" kills it: past the database's size.
+inline constexpr rlim_t kExtractedBytes = 4 << 20;
 
 inline exchange::NetworkControls network(const std::string& url, const std::string& protocol, const std::string& script) {
     exchange::NetworkControls n;

@@ -1,12 +1,14 @@
 // exchange_crash_step DATA MODE URL STEP: runs one session over the database and folders of DATA
-// and kills itself with SIGKILL when the session reaches STEP. MODE is send, receive or download.
-// STEP "inside load" is the reader's open transaction; "writing" is a download half-way in its
-// temporary file. Exits 0 when the session ended without reaching STEP.
+// and kills itself with SIGKILL when the session reaches STEP. MODE is send, receive, download or
+// unzip (URL is then the archive). STEP "inside load" is the reader's open transaction; "writing"
+// is a download half-way in its temporary file; "extracting" is an extraction that has written
+// kExtractedBytes of an entry. Exits 0 when the session ended without reaching STEP.
 #include "core/Globals.h"
 #include "tests/exchange/CrashScripts.h"
 #include "tests/exchange/ExchangeFixture.h"
 
 #include <csignal>
+#include <sys/resource.h>
 #include <iostream>
 
 using namespace vt;
@@ -41,11 +43,17 @@ private:
 
 int main(int argc, char** argv) {
     if (argc != 5) {
-        std::cerr << "usage: exchange_crash_step DATA send|receive|download URL STEP\n";
+        std::cerr << "usage: exchange_crash_step DATA send|receive|download|unzip URL STEP\n";
         return 2;
     }
     const std::filesystem::path data = argv[1];
     const std::string mode = argv[2], url = argv[3], step = argv[4];
+    if (step == "extracting") {
+        // The write that would pass the limit kills the process, mid-file.
+        const rlimit limit{test::crash::kExtractedBytes, test::crash::kExtractedBytes};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, [](int) { std::raise(SIGKILL); });
+    }
     db::Database db;
     core::openApplicationDatabase(db, data);
     KillingSink ui(db, step, test::crash::inbound(data));
@@ -65,6 +73,8 @@ int main(int argc, char** argv) {
         sessions.RunSendScript(test::crash::network(url, "FTP", test::crash::kSend));
     else if (mode == "receive")
         sessions.RunReceiveScript(test::crash::network(url, "FTP", test::crash::kReceive));
+    else if (mode == "unzip")
+        sessions.RunReceiveScript(test::crash::network(url, "FTP", test::crash::kUnzip));
     else
         sessions.RunReceiveScript(test::crash::network(url, "HTTP", test::crash::kDownload));
     return 0;

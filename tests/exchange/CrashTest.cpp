@@ -2,11 +2,13 @@
 // it) leaves a state that the next session completes or undoes: the tables agree with the
 // folders and the partner's server, and a re-sent interchange keeps its control numbers.
 #include "exchange/FileJournal.h"
+#include "platform/files/SafeFile.h"
 #include "tests/exchange/CrashScripts.h"
 #include "tests/exchange/ExchangeFixture.h"
 #include "tests/support/LoopbackServers.h"
 
 #include <csignal>
+#include <zip.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -83,8 +85,8 @@ protected:
 
 TEST_F(Crash, ASendKilledAtAnyStepIsCompletedOrUndone) {
     const std::string interchange = outboundPo().text();
-    for (const std::string step : {"outbox written", "script ended", "rows moving", "rows moved", "file linked",
-                                   "file moved", "none"}) {
+    for (const std::string step : {"outbox written", "script ended", "rows moving", "rows committed", "rows moved",
+                                   "file linked", "file moved", "none"}) {
         SCOPED_TRACE(step);
         scratch.db.exec("DELETE FROM Outbox; DELETE FROM Sent; DELETE FROM Exchange");
         for (const fs::path& f : {crash::outbound(data()), crash::sent(data())})
@@ -120,7 +122,7 @@ TEST_F(Crash, ASendKilledAtAnyStepIsCompletedOrUndone) {
 TEST_F(Crash, AReceiveKilledAtAnyStepFilesEachInterchangeOnce) {
     const std::string a = X12().isa("000000611", "PARTNERID", "OWNID").gs("611").po().ge().iea().text();
     const std::string b = X12().isa("000000612", "PARTNERID", "OWNID").gs("612").po().ge().iea().text();
-    for (const std::string step : {"loading", "inside load", "loaded", "script ended", "none"}) {
+    for (const std::string step : {"loading", "inside load", "load committed", "loaded", "script ended", "none"}) {
         SCOPED_TRACE(step);
         scratch.db.exec("DELETE FROM Inbox; DELETE FROM ISA; DELETE FROM Exchange");
         for (const auto& name : filesIn(crash::inbound(data()))) fs::remove(crash::inbound(data()) / name);
@@ -139,6 +141,30 @@ TEST_F(Crash, AReceiveKilledAtAnyStepFilesEachInterchangeOnce) {
         EXPECT_EQ(filesIn(crash::inbound(data())), (std::vector<std::string>{"a.edi", "b.edi"}));
         EXPECT_EQ(exchange::FileJournal(scratch.db).entries().size(), 0u);
     }
+}
+
+// An extraction killed while it writes an entry into a folder of its own leaves a temporary file
+// there, which the next start removes; a file received under a temporary file's name stays.
+TEST_F(Crash, AnUnzipKilledWhileWritingLeavesNothingTheNextStartKeeps) {
+    const fs::path inbound = crash::inbound(data());
+    const fs::path archive = data() / "in.zip";
+    const std::string received = std::string(files::kTemporaryPrefix) + "AbCdEfGhIjKl";
+    const std::string small = "ISA*received~", large(2 * crash::kExtractedBytes, 'x');
+    int code = 0;
+    zip_t* z = zip_open(archive.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    ASSERT_NE(z, nullptr);
+    for (const auto& [name, bytes] : {std::pair{received, &small}, std::pair{std::string("sub/x.edi"), &large}})
+        ASSERT_GE(zip_file_add(z, name.c_str(), zip_source_buffer(z, bytes->data(), bytes->size(), 0), 0), 0);
+    ASSERT_EQ(zip_close(z), 0);
+
+    EXPECT_TRUE(killedAt(scratch.db, data(), "unzip", archive.string(), "extracting"));
+    ASSERT_EQ(filesIn(inbound / "sub").size(), 1u);
+    EXPECT_EQ(filesIn(inbound / "sub")[0].rfind(files::kTemporaryPrefix, 0), 0u);
+
+    exchange::ExchangeSessions next(scratch.services, view, {});
+    next.recoverInterruptedWork();
+    EXPECT_EQ(filesIn(inbound / "sub"), std::vector<std::string>{});
+    EXPECT_EQ(readAll(inbound / received), small);
 }
 
 TEST_F(Crash, ADownloadKilledHalfWayLeavesNoFile) {

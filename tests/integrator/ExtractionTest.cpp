@@ -1,8 +1,13 @@
 #include "IntegratorFixture.h"
+#include "platform/files/SafeFile.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace vt::integrator {
 namespace {
@@ -169,11 +174,24 @@ TEST_F(Extraction, ThePairIsPrivateAndNoLinkAtAnOldTemporaryNameIsFollowed) {
             fs::create_symlink(victim, t.import / ("K" + std::string(ext) + ".tmp" + std::to_string(::getpid()) + "-" +
                                                    std::to_string(serial)));
     // A killed write's leftover.
-    test::writeText(t.import / ".vt-write-k1ll3d", "half");
+    const pid_t killed = ::fork();
+    if (killed == 0) {
+        files::SafeFile half(t.import / "K.IMP");
+        half.write("half");
+        ::raise(SIGKILL);
+    }
+    ASSERT_EQ(::waitpid(killed, nullptr, 0), killed);
+    auto temporaries = [&] {
+        int n = 0;
+        for (const auto& e : fs::directory_iterator(t.import))
+            n += e.path().filename().string().rfind(files::kTemporaryPrefix, 0) == 0;
+        return n;
+    };
+    ASSERT_EQ(temporaries(), 1);
     ResultGrid grid;
     ASSERT_TRUE(ExtractToImport(t.services, source, "SELECT PO FROM po", "K", grid));
     EXPECT_EQ(t.read(victim), "keep");
-    EXPECT_FALSE(fs::exists(t.import / ".vt-write-k1ll3d"));
+    EXPECT_EQ(temporaries(), 0);
     for (const char* name : {"K.ADO", "K.IMP"})
         EXPECT_EQ(fs::status(t.import / name).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write)
             << name;
@@ -186,6 +204,28 @@ TEST_F(Extraction, ThePairIsPrivateAndNoLinkAtAnOldTemporaryNameIsFollowed) {
         EXPECT_EQ(fs::status(t.import / name).permissions() & fs::perms::all,
                   fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read)
             << name;
+}
+
+// Another user's link at the layout's name, in an Import folder others can write, is refused by
+// name before either file is touched; the file it names stays as it was.
+TEST_F(Extraction, ALinkAnotherUserPutAtThePairsNameIsNotWrittenThrough) {
+    namespace fs = std::filesystem;
+    if (::geteuid() != 0) GTEST_SKIP() << "a link of another user can be made here only by root";
+    exec("INSERT INTO po (PO) VALUES ('A')");
+    const fs::path victim = t.folder() / "victim.txt";
+    test::writeText(victim, "keep");
+    ASSERT_EQ(::chmod(t.import.c_str(), 01777), 0);
+    fs::create_symlink(victim, t.import / "K.ADO");
+    ASSERT_EQ(::lchown((t.import / "K.ADO").c_str(), 65534, 65534), 0);
+    ResultGrid grid;
+    EXPECT_FALSE(ExtractToImport(t.services, source, "SELECT PO FROM po", "K", grid));
+    EXPECT_EQ(t.read(victim), "keep");
+    EXPECT_TRUE(fs::is_symlink(t.import / "K.ADO"));
+    EXPECT_FALSE(fs::exists(t.import / "K.IMP"));
+    EXPECT_NE(history().find("Error:75 Not written through the link " + (t.import / "K.ADO").string() +
+                             ": it is a link another user made, in a folder other users can write"),
+              std::string::npos)
+        << history();
 }
 
 TEST_F(Extraction, TheGridIsAViewOverTheDataFileWithEditsAndDeletedRowsBesideIt) {

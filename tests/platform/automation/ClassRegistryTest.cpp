@@ -200,48 +200,68 @@ TEST_F(TrustedFolders, LibrariesLoadFromTheActiveXFolderElseTheProgramsOwn) {
 }
 
 // Whatever another user could have put there is refused before its code runs, with the reason.
+// A library reached through links (ActiveX/X.so to hop/X.so to lib/X.so) is judged on every link
+// and where they lead, and refused under the name it was found by.
 TEST_F(TrustedFolders, AFileOrFolderOthersCanWriteOrOwnIsNeverLoaded) {
     const bool root = ::geteuid() == 0;
     struct Case {
         const char* library;
+        bool linked;
         const char* changed;   // relative to the scratch folder; "" for the library itself
         unsigned mode;         // 0: unchanged
         bool otherOwner;       // given to another user (only when run as root)
         const char* why;
     } cases[] = {
-        {"WorldWritable", "", 0757, false, "can be written by other users"},
-        {"GroupWritable", "", 0775, false, "can be written by other users"},
-        {"FolderWritable", "data/ActiveX", 0777, false, "can be written by other users"},
-        {"FolderSticky", "data/ActiveX", 01777, false, "can be written by other users"},
-        {"AboveWritable", "data", 0777, false, "can be written by other users"},
-        {"ForeignFile", "", 0, true, "belongs to another user"},
-        {"ForeignFolder", "data/ActiveX", 0, true, "belongs to another user"},
-        {"ForeignAbove", "data", 0, true, "belongs to another user"},
+        {"WorldWritable", false, "", 0757, false, "can be written by other users"},
+        {"GroupWritable", false, "", 0775, false, "can be written by other users"},
+        {"FolderWritable", false, "data/ActiveX", 0777, false, "can be written by other users"},
+        {"FolderSticky", false, "data/ActiveX", 01777, false, "can be written by other users"},
+        {"AboveWritable", false, "data", 0777, false, "can be written by other users"},
+        {"ForeignFile", false, "", 0, true, "belongs to another user"},
+        {"ForeignFolder", false, "data/ActiveX", 0, true, "belongs to another user"},
+        {"ForeignAbove", false, "data", 0, true, "belongs to another user"},
+        {"LinkedWritable", true, "", 0757, false, "can be written by other users"},
+        {"LinkedFolderWritable", true, "lib", 0775, false, "can be written by other users"},
+        {"LinkedThroughWritable", true, "hop", 0777, false, "can be written by other users"},
+        {"LinkedForeign", true, "", 0, true, "belongs to another user"},
+        {"LinkedForeignFolder", true, "lib", 0, true, "belongs to another user"},
+        {"LinkOfAnother", true, "hop/LinkOfAnother.so", 0, true, "belongs to another user"},
+    };
+    auto placeLinked = [&](const std::string& library) {
+        for (const char* f : {"lib", "hop"}) fs::create_directories(scratch / f);
+        const fs::path real = place(scratch / "lib", library), hop = scratch / "hop" / (library + ".so");
+        fs::create_symlink(real, hop);
+        fs::create_symlink(hop, folder / (library + ".so"));
+        return real;
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.library);
         if (c.otherOwner && !root) continue;
-        const fs::path file = place(folder, c.library);
-        const fs::path changed = *c.changed ? scratch / c.changed : file;
+        const fs::path file = folder / (std::string(c.library) + ".so");
+        const fs::path real = c.linked ? placeLinked(c.library) : place(folder, c.library);
+        const fs::path changed = *c.changed ? scratch / c.changed : real;
         if (c.mode) ASSERT_EQ(::chmod(changed.c_str(), c.mode), 0);
-        if (c.otherOwner) ASSERT_EQ(::chown(changed.c_str(), 65534, 65534), 0);
+        if (c.otherOwner) ASSERT_EQ(::lchown(changed.c_str(), 65534, 65534), 0);
         refusals.clear();
 
         const std::string text = failure(std::string(c.library) + ".Echo");
         EXPECT_EQ(text.rfind(std::string("429 ActiveX component can't create object: '") + c.library + ".Echo' (", 0), 0u) << text;
         EXPECT_NE(text.find(changed.string() + " " + c.why), std::string::npos) << text;
-        EXPECT_FALSE(loaded(file));
+        EXPECT_FALSE(loaded(real));
         ASSERT_EQ(refusals.size(), 1u);
         EXPECT_EQ(refusals[0], file.string() + " was not loaded: " + changed.string() + " " + c.why);
 
-        if (c.otherOwner) ASSERT_EQ(::chown(changed.c_str(), ::geteuid(), ::getegid()), 0);
-        ASSERT_EQ(::chmod(changed.c_str(), 0755), 0);
+        if (c.otherOwner) ASSERT_EQ(::lchown(changed.c_str(), ::geteuid(), ::getegid()), 0);
+        if (!fs::is_symlink(changed)) ASSERT_EQ(::chmod(changed.c_str(), 0755), 0);
         fs::remove(file);
+        for (const char* f : {"lib", "hop"}) fs::remove_all(scratch / f);
     }
-    // Once the folders are the user's own again, the same library loads.
+    // Once the folders are the user's own again, the same library loads, also through links.
     refusals.clear();
     place(folder, "Trusted");
     EXPECT_EQ(failure("Trusted.Echo"), "created");
+    placeLinked("LinkedTrusted");
+    EXPECT_EQ(failure("LinkedTrusted.Echo"), "created");
     EXPECT_TRUE(refusals.empty());
 }
 

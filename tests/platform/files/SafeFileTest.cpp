@@ -8,10 +8,12 @@
 
 #include <csignal>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -136,26 +138,179 @@ TEST_F(SafeFileTest, NewNamesAreNeverTakenTwice) {
         EXPECT_THROW(vt::files::WriteNewFile(dir, bad, ".OC", "x"), fs::filesystem_error) << bad;
 }
 
-TEST_F(SafeFileTest, LeftoversOfAKilledWriteAreRemovedButNotALiveOne) {
-    put(dir / ".vt-write-AbC123", "half a file", 0600);
-    put(dir / "keep.OC", "kept", 0600);
-    SafeFile live(dir / "live.OC");
-    live.write("still being written");
-    EXPECT_EQ(vt::files::RemoveLeftovers(dir), 1);
-    EXPECT_TRUE(fs::exists(live.path()));
-    live.commit();
-    EXPECT_EQ(names(), (std::vector<std::string>{"keep.OC", "live.OC"}));
+// A writer in a child process: it writes into `folder` and then, as `end` says, is killed there
+// ("kill"), or waits for a byte on `go` and puts the file in place as "live.OC" ("wait"). It
+// sends a byte on `ready` once it has written. Returns its pid.
+pid_t childWriter(const fs::path& folder, const std::string& end, int ready, int go) {
+    const pid_t pid = ::fork();
+    if (pid != 0) return pid;
+    SafeFile out(folder / "live.OC");
+    out.write("written by another process");
+    char c = 1;
+    if (::write(ready, &c, 1) != 1) ::_exit(3);
+    if (end == "kill") ::raise(SIGKILL);
+    if (::read(go, &c, 1) != 1) ::_exit(4);
+    try {
+        out.commit();
+    } catch (...) {
+        ::_exit(1);
+    }
+    ::_exit(0);
 }
 
-TEST_F(SafeFileTest, WriterByNameIsCommittedWithTheOwnersMode) {
-    // Libraries that write by name (PDF, zip) may put a file of their own at the temporary path.
-    SafeFile out(dir / "archive.zip");
-    const fs::path temp = out.path();
-    fs::remove(temp);
-    put(temp, "written by name", 0666);
-    out.commit();
-    EXPECT_EQ(read(dir / "archive.zip"), "written by name");
-    EXPECT_EQ(modeOf(dir / "archive.zip"), 0600u);
+// Only a temporary file no writer holds is removed: not one another process is writing, not one
+// this process is writing, and never a file that took its name, whatever that name is.
+TEST_F(SafeFileTest, LeftoversOfAKilledWriteAreRemovedButNotALiveOneNorAPlacedOne) {
+    fs::create_directory(dir / "sub");
+    int ready[2], go[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(go), 0);
+    char c = 0;
+    int status = 0;
+    for (const fs::path& folder : {dir, dir / "sub"}) {
+        const pid_t killed = childWriter(folder, "kill", ready[1], go[0]);
+        ASSERT_EQ(::read(ready[0], &c, 1), 1);
+        ASSERT_EQ(::waitpid(killed, &status, 0), killed);
+    }
+    const pid_t other = childWriter(dir, "wait", ready[1], go[0]);
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    SafeFile live(dir / "mine.OC");
+    live.write("still being written");
+    // Received or copied under a temporary file's name: a file like any other.
+    const std::string received = std::string(vt::files::kTemporaryPrefix) + "AbCdEfGhIjKl";
+    vt::files::ReplaceFile(dir / received, "received");
+    put(dir / (std::string(vt::files::kTemporaryPrefix) + "x.edi"), "received too", 0600);
+
+    auto temporaries = [](const fs::path& folder) {
+        int n = 0;
+        for (const auto& e : fs::directory_iterator(folder))
+            n += e.path().filename().string().rfind(vt::files::kTemporaryPrefix, 0) == 0;
+        return n;
+    };
+    EXPECT_EQ(temporaries(dir), 5);
+    EXPECT_EQ(vt::files::RemoveLeftovers(dir), 1);
+    EXPECT_EQ(temporaries(dir / "sub"), 1);
+    EXPECT_EQ(vt::files::RemoveLeftovers(dir, true), 1);
+    EXPECT_EQ(temporaries(dir / "sub"), 0);
+
+    ASSERT_EQ(::write(go[1], &c, 1), 1);
+    ASSERT_EQ(::waitpid(other, &status, 0), other);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(read(dir / "live.OC"), "written by another process");
+    live.commit();
+    EXPECT_EQ(read(dir / "mine.OC"), "still being written");
+    EXPECT_EQ(read(dir / received), "received");
+    EXPECT_EQ(vt::files::RemoveLeftovers(dir, true), 0);
+    EXPECT_EQ(names(), (std::vector<std::string>{".vt-write-AbCdEfGhIjKl", ".vt-write-x.edi", "live.OC", "mine.OC", "sub"}));
+    for (int fd : {ready[0], ready[1], go[0], go[1]}) ::close(fd);
+}
+
+// Another user who can write the folder swaps the temporary name for a link between the last
+// write and the rename: nothing lands on the file the link names, and the save either puts the
+// data written at its name or fails.
+TEST_F(SafeFileTest, AfterTheLastWriteOnlyTheFinalNameActsOnAPath) {
+    enum Place { Replace, NewName, NewNumbered, Pair };
+    for (Place place : {Replace, NewName, NewNumbered, Pair})
+        for (bool movedAside : {true, false}) {
+            SCOPED_TRACE(std::to_string(place) + (movedAside ? " moved aside" : " removed"));
+            fs::remove_all(dir);
+            fs::create_directories(dir / "home");
+            put(dir / "home" / "private.key", "KEY", 0600);
+            put(dir / "out.txt", "old", 0644);
+            put(dir / "out.ADO", "old layout", 0644);
+            std::optional<SafeFile> file, layout;
+            if (place == NewNumbered)
+                file.emplace(SafeFile::inFolder(dir));
+            else
+                file.emplace(dir / (place == NewName ? "new.txt" : "out.txt"));
+            if (place == Pair) layout.emplace(dir / "out.ADO");
+            for (std::optional<SafeFile>* f : {&file, &layout}) {
+                if (!*f) continue;
+                (*f)->write("new data");
+                const fs::path temp = (*f)->path();
+                if (movedAside)
+                    fs::rename(temp, dir / ("aside-" + temp.filename().string()));
+                else
+                    fs::remove(temp);
+                fs::create_symlink(dir / "home" / "private.key", temp);
+            }
+            fs::path placedAt = dir / (place == NewName ? "new.txt" : "out.txt");
+            bool saved = true;
+            try {
+                if (place == Replace) file->commit();
+                if (place == NewName) file->commit(false);
+                if (place == NewNumbered) placedAt = file->placeNew("out", ".txt");
+                if (place == Pair) vt::files::CommitPair(*file, *layout);
+            } catch (const fs::filesystem_error& e) {
+                saved = false;
+                EXPECT_NE(std::string(e.what()).find("replaced by another file"), std::string::npos) << e.what();
+            }
+            EXPECT_EQ(read(dir / "home" / "private.key"), "KEY");
+            EXPECT_EQ(modeOf(dir / "home" / "private.key"), 0600u);
+            if (saved) {
+                EXPECT_FALSE(fs::is_symlink(placedAt)) << placedAt;
+                EXPECT_EQ(read(placedAt), "new data");
+            } else if (place == Replace || place == Pair) {
+                EXPECT_EQ(read(dir / "out.txt"), "old");
+                EXPECT_EQ(read(dir / "out.ADO"), "old layout");
+            }
+            // A new name is never the old file's.
+            if (place == NewNumbered) {
+                EXPECT_EQ(read(dir / "out.txt"), "old");
+            }
+        }
+}
+
+// A link at the target is followed where nobody else could have put it: the user's own, or one
+// in a folder no other user can write. Another user's link in a shared folder is refused by name.
+TEST_F(SafeFileTest, AnotherUsersLinkInASharedFolderIsNotWrittenThrough) {
+    if (::geteuid() != 0) GTEST_SKIP() << "a link of another user can be made here only by root";
+    const uid_t nobody = 65534;
+    const struct {
+        const char* name;
+        mode_t folderMode;
+        bool othersLink;
+        bool followed;
+    } cases[] = {
+        {"sticky", 01777, true, false},
+        {"group", 0775, true, false},
+        {"private", 0755, true, true},
+        {"sticky-own", 01777, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path shared = dir / c.name;
+        fs::create_directory(shared);
+        ASSERT_EQ(::chmod(shared.c_str(), c.folderMode), 0);
+        const fs::path notes = dir / (std::string(c.name) + "-notes.txt");
+        put(notes, "notes", 0600);
+        for (const char* target : {"report.txt", "K.ADO"}) {
+            const fs::path link = shared / target;
+            fs::create_symlink(notes, link);
+            if (c.othersLink) ASSERT_EQ(::lchown(link.c_str(), nobody, nobody), 0);
+        }
+        try {
+            vt::files::ReplaceFile(shared / "report.txt", "exported");
+            EXPECT_TRUE(c.followed);
+            EXPECT_EQ(read(notes), "exported");
+        } catch (const fs::filesystem_error& e) {
+            EXPECT_FALSE(c.followed) << e.what();
+            EXPECT_EQ(e.code(), std::errc::permission_denied);
+            EXPECT_EQ(e.path1(), shared / "report.txt");
+            EXPECT_EQ(e.code().message(), "it is a link another user made, in a folder other users can write");
+            EXPECT_EQ(read(notes), "notes");
+            EXPECT_EQ(modeOf(notes), 0600u);
+        }
+        EXPECT_TRUE(fs::is_symlink(shared / "report.txt"));
+        // A pair whose layout is such a link is refused before anything is removed.
+        if (!c.followed) {
+            put(shared / "K.IMP", "old data", 0644);
+            SafeFile data(shared / "K.IMP");
+            EXPECT_THROW(SafeFile(shared / "K.ADO"), fs::filesystem_error);
+            EXPECT_TRUE(fs::is_symlink(shared / "K.ADO"));
+            EXPECT_EQ(read(notes), "notes");
+        }
+    }
 }
 
 // A database copy made by its own writer replaces the database with its own mode; a copy that
