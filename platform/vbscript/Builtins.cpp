@@ -4,12 +4,8 @@
 
 namespace vt::vbscript {
 
-void BuiltinTable::add(std::string_view name, int minArgs, int maxArgs, BuiltinFn fn) {
-    functions_[lowerName(name)] = Builtin{std::string(name), minArgs, maxArgs, fn};
-}
-
-void BuiltinTable::addStatement(std::string_view name, int minArgs, int maxArgs, BuiltinFn fn) {
-    functions_[lowerName(name)] = Builtin{std::string(name), minArgs, maxArgs, fn, true};
+void BuiltinTable::add(std::string_view name, int minArgs, int maxArgs, BuiltinFn fn, Builtin::Use use) {
+    functions_[lowerName(name)] = Builtin{std::string(name), minArgs, maxArgs, fn, use};
 }
 
 void BuiltinTable::addConstant(std::string_view name, Variant value) { constants_[lowerName(name)] = std::move(value); }

@@ -5,6 +5,7 @@
 
 #include "platform/automation/Object.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -19,17 +20,21 @@ using automation::Variant;
 using BuiltinFn = Variant (*)(Engine& engine, ArgSpan args);
 
 struct Builtin {
+    enum Use : std::uint8_t {
+        Anywhere,
+        StatementOnly,   // gives no value: in an expression it is a type mismatch
+        ValueOnly,       // as a statement it is error 458
+    };
     std::string name;   // spelling for error reports
     int minArgs = 0;
     int maxArgs = 0;
     BuiltinFn fn = nullptr;
-    bool statementOnly = false;   // gives no value: in an expression it is a type mismatch
+    Use use = Anywhere;
 };
 
 class BuiltinTable {
 public:
-    void add(std::string_view name, int minArgs, int maxArgs, BuiltinFn fn);
-    void addStatement(std::string_view name, int minArgs, int maxArgs, BuiltinFn fn);
+    void add(std::string_view name, int minArgs, int maxArgs, BuiltinFn fn, Builtin::Use use = Builtin::Anywhere);
     void addConstant(std::string_view name, Variant value);
     const Builtin* find(std::string_view lowerName) const;
     const Variant* findConstant(std::string_view lowerName) const;

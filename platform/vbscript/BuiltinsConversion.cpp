@@ -1,5 +1,6 @@
 // CBool, CByte, CCur, CDate, CDbl, CInt, CLng, CSng, CStr: VBScript's rounding (half to even),
-// Overflow (6), Type mismatch (13) and Invalid use of Null (94). Hex and Oct.
+// Overflow (6), Type mismatch (13) and Invalid use of Null (94). Hex and Oct. The numeric and date
+// conversions give a value only: as a statement they are error 458.
 
 #include "Builtins.h"
 
@@ -46,13 +47,13 @@ Variant radix(ArgSpan a, int bitsPerDigit) {
 
 void addConversionBuiltins(BuiltinTable& t) {
     t.add("CBool", 1, 1, [](Engine&, ArgSpan a) { return Variant(toBool(one(a))); });
-    t.add("CByte", 1, 1, cbyte);
-    t.add("CCur", 1, 1, [](Engine&, ArgSpan a) { return Variant(toCurrency(one(a))); });
-    t.add("CDate", 1, 1, cdate);
-    t.add("CDbl", 1, 1, [](Engine&, ArgSpan a) { return Variant(toDouble(one(a))); });
-    t.add("CInt", 1, 1, [](Engine&, ArgSpan a) { return Variant(toInt16(one(a))); });
-    t.add("CLng", 1, 1, [](Engine&, ArgSpan a) { return Variant(toInt32(one(a))); });
-    t.add("CSng", 1, 1, [](Engine&, ArgSpan a) { return Variant(toSingle(one(a))); });
+    t.add("CByte", 1, 1, cbyte, Builtin::ValueOnly);
+    t.add("CCur", 1, 1, [](Engine&, ArgSpan a) { return Variant(toCurrency(one(a))); }, Builtin::ValueOnly);
+    t.add("CDate", 1, 1, cdate, Builtin::ValueOnly);
+    t.add("CDbl", 1, 1, [](Engine&, ArgSpan a) { return Variant(toDouble(one(a))); }, Builtin::ValueOnly);
+    t.add("CInt", 1, 1, [](Engine&, ArgSpan a) { return Variant(toInt16(one(a))); }, Builtin::ValueOnly);
+    t.add("CLng", 1, 1, [](Engine&, ArgSpan a) { return Variant(toInt32(one(a))); }, Builtin::ValueOnly);
+    t.add("CSng", 1, 1, [](Engine&, ArgSpan a) { return Variant(toSingle(one(a))); }, Builtin::ValueOnly);
     t.add("CStr", 1, 1, [](Engine&, ArgSpan a) { return Variant(toString(one(a))); });
     t.add("Hex", 1, 1, [](Engine&, ArgSpan a) { return radix(a, 4); });
     t.add("Oct", 1, 1, [](Engine&, ArgSpan a) { return radix(a, 3); });

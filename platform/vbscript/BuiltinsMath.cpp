@@ -179,7 +179,7 @@ void addMathBuiltins(BuiltinTable& t) {
     t.add("Fix", 1, 1, fixOf);
     t.add("Int", 1, 1, intOf);
     t.add("Log", 1, 1, logOf);
-    t.addStatement("Randomize", 0, 1, randomize);
+    t.add("Randomize", 0, 1, randomize, Builtin::StatementOnly);
     t.add("RGB", 3, 3, rgb);
     t.add("Rnd", 0, 1, rnd);
     t.add("Round", 1, 2, roundOf);

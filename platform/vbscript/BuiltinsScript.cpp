@@ -21,10 +21,12 @@ std::string codeOf(ArgSpan a) {
     return v.stringValue();
 }
 
-// Eval also takes a number, Boolean or date, read as its text (Eval(42) is 42).
+// Eval also takes a number, Boolean or date, read as its text (Eval(42) is 42); Null and Empty
+// are their own values.
 Variant evalOf(Engine& e, ArgSpan a) {
     const Variant v = arg::value(a, 0);
-    const bool plainValue = !v.isEmpty() && !v.isNull() && !v.isArray() && !v.isObject();
+    if (v.isNull() || v.isEmpty()) return v;
+    const bool plainValue = !v.isArray() && !v.isObject();
     const std::string code = plainValue ? toString(v) : codeOf(a);
     return e.evalIn(code, e.callerFrame());
 }

@@ -38,7 +38,8 @@ Variant inStrRev(Engine&, ArgSpan a) {
     if (start == 0 || start < -1) invalidCall();
     const int mode = arg::compareMode(a, 3);
     if (isNull(a, 1)) raise(automation::err::InvalidUseOfNull);
-    if (isNull(a, 0)) return Variant::null();
+    // A Null text gives Null only without a start to measure against it.
+    if (isNull(a, 0) && !arg::has(a, 2)) return Variant::null();
     const std::string s = arg::text(a, 0), what = arg::text(a, 1);
     if (start == -1) start = std::int64_t(s.size());
     if (s.empty() || std::size_t(start) > s.size()) return Variant(std::int32_t(0));

@@ -158,6 +158,7 @@ private:
             ClassMember& m = c.members[std::size_t(idx)];
             if (m.field >= 0) redefined(p->pos);
             // A Property Get and a Sub or Function of the same name: the property takes the name.
+            // So does a Property Let after the Sub or Function (before it, it is a redefinition).
             switch (p->kind) {
             case ProcKind::Sub:
             case ProcKind::Function:
@@ -170,8 +171,9 @@ private:
                 m.method.reset();
                 break;
             case ProcKind::PropertyLet:
-                if (m.method || m.let) redefined(p->pos);
+                if (m.let) redefined(p->pos);
                 m.let = p;
+                m.method.reset();
                 break;
             case ProcKind::PropertySet:
                 if (m.method || m.set) redefined(p->pos);

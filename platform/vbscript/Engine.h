@@ -335,7 +335,7 @@ private:
     Variant valueWithArgs(const Variant& v, const IdentExpr& id, Frame& f, bool statement);
     Variant applyArgs(const Variant& v, const ArgList& args, Frame& f, std::string_view detail);
     Variant applyArgValues(const Variant& v, ArgSpan args, std::string_view detail);
-    Variant callBuiltin(const Builtin& b, const ArgList& args, Frame& f, std::string_view name);
+    Variant callBuiltin(const Builtin& b, const ArgList& args, Frame& f, std::string_view name, bool statement);
     Variant invokeOn(const Variant& target, const MemberExpr& m, InvokeKind kind, ArgSpan args, Frame& f);
     Variant hostInvoke(automation::Object& o, std::string_view name, InvokeKind kind, ArgSpan args);
     const Variant& withObject(const MemberExpr& m, Frame& f);

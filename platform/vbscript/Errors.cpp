@@ -85,7 +85,7 @@ std::int32_t scriptErrorNumber(std::int32_t hresult) noexcept {
     case 0x80020005u: return automation::err::TypeMismatch;          // DISP_E_TYPEMISMATCH
     case 0x80020006u: return automation::err::NoSuchMember;          // DISP_E_UNKNOWNNAME
     case 0x80020007u: return 446;                                    // DISP_E_NONAMEDARGS
-    case 0x80020008u: return 458;                                    // DISP_E_BADVARTYPE
+    case 0x80020008u: return err::BadVariableType;                   // DISP_E_BADVARTYPE
     case 0x8002000Au: return automation::err::Overflow;              // DISP_E_OVERFLOW
     case 0x8002000Bu: return automation::err::SubscriptOutOfRange;   // DISP_E_BADINDEX
     case 0x8002000Cu: return 447;                                    // DISP_E_UNKNOWNLCID

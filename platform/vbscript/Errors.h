@@ -22,6 +22,7 @@ inline constexpr std::int32_t VariableUndefined = 500;
 inline constexpr std::int32_t IllegalAssignment = 501;
 inline constexpr std::int32_t UnqualifiedReference = 505;
 inline constexpr std::int32_t ClassNotDefined = 506;
+inline constexpr std::int32_t BadVariableType = 458;
 
 // Compile errors.
 inline constexpr std::int32_t SyntaxError = 1002;

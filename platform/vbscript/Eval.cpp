@@ -369,9 +369,10 @@ Variant Engine::evalBinary(const BinaryExpr& b, Frame& f) {
 }
 
 Variant Engine::evalNew(const NewExpr& n) {
+    // The built-in RegExp, even where the script declares a class of that name.
+    if (text::equalsNoCase(n.className, "RegExp")) return Variant(automation::makeRef<RegExp>());
     Symbol& s = *n.symbol;
     if (s.kind != Symbol::Kind::Class) {
-        if (text::toLower(n.className) == "regexp") return Variant(automation::makeRef<RegExp>());
         // Under Option Explicit a name nothing declares is an undefined variable; a name that
         // stands for something else (a variable, a function) is no class.
         bool undefined = n.explicitMode && s.kind == Symbol::Kind::None;
@@ -436,8 +437,9 @@ Variant Engine::evalGlobal(const IdentExpr& id, Frame& f, bool statement) {
     resolveFallback(s);
     switch (s.fallback) {
     case Symbol::Fallback::Builtin:
-        if (s.builtin->statementOnly && !statement) raiseRuntime(automation::err::TypeMismatch, id.name);
-        return callBuiltin(*s.builtin, id.args, f, id.name);
+        if (s.builtin->use == Builtin::StatementOnly && !statement)
+            raiseRuntime(automation::err::TypeMismatch, id.name);
+        return callBuiltin(*s.builtin, id.args, f, id.name, statement);
     case Symbol::Fallback::Constant:
         if (!id.args.empty() || statement) raiseRuntime(automation::err::TypeMismatch, id.name);
         return *s.builtinConstant;
@@ -522,11 +524,13 @@ Variant Engine::applyArgValues(const Variant& v, ArgSpan args, std::string_view 
     raiseRuntime(automation::err::TypeMismatch, detail);
 }
 
-Variant Engine::callBuiltin(const Builtin& b, const ArgList& args, Frame& f, std::string_view name) {
+Variant Engine::callBuiltin(const Builtin& b, const ArgList& args, Frame& f, std::string_view name, bool statement) {
     const int n = int(args.size());
     if (n < b.minArgs || n > b.maxArgs) raiseRuntime(automation::err::WrongArgumentCount, name);
     ArgBuffer ab;
     buildArgs(args, f, ab, true);
+    // The conversions as a statement (Call CInt(x)): the arguments are read, the call refused.
+    if (statement && b.use == Builtin::ValueOnly) raiseRuntime(err::BadVariableType, name);
     callerFrame_ = &f;
     try {
         return b.fn(*this, ab.span());
@@ -587,11 +591,11 @@ Variant Engine::invokeOn(const Variant& target, const MemberExpr& m, InvokeKind 
             m.cachedClass = &c;
             m.cachedMember = std::int32_t(member - c.members.data());
         }
-        // o.count(): empty parentheses after a field holding a plain value.
-        if (member->field >= 0 && m.hasArgs && m.args.empty() && kind == kGet) {
-            const Variant& fv = so->fields[std::size_t(member->field)];
-            if (!fv.isArray() && !fv.isObject()) raiseRuntime(automation::err::InvalidCall, describeMember(m));
-        }
+        // o.count(): empty parentheses after a field, also one holding an array (a Property Get
+        // called so returns its value).
+        if (member->field >= 0 && m.hasArgs && m.args.empty() && kind == kGet &&
+            !so->fields[std::size_t(member->field)].isObject())
+            raiseRuntime(automation::err::InvalidCall, describeMember(m));
         return invokeMember(*so, *member, kind, args, so == f.me);
     }
     const bool assigning =

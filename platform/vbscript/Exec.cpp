@@ -331,17 +331,21 @@ Flow Engine::execWith(const WithStmt& s, Frame& f) {
 
 void Engine::execReDim(const ReDimStmt& s, Frame& f) {
     for (const ReDimStmt::Item& item : s.items) {
+        if (!variableSlot(*item.var, f, 2)) raiseRuntime(err::IllegalAssignment, item.var->name);
+        // The bounds are checked before the array: a bound that is no number (13) or below -1 (5)
+        // comes before a fixed array's error 10.
+        std::vector<std::int32_t> upper;
+        for (const ExprPtr& b : item.bounds) {
+            upper.push_back(index(eval(*b, f)));
+            if (upper.back() < -1) raiseRuntime(automation::err::InvalidCall);
+        }
+        // Evaluating the bounds may have moved the variable (a new implicit one).
         Variant* var = variableSlot(*item.var, f, 2);
-        if (!var) raiseRuntime(err::IllegalAssignment, item.var->name);
         if (var->isArray() && (var->arrayValue().fixedSize || var->arrayValue().locked()))
             automation::raise(automation::err::ArrayLocked);
-        std::vector<std::int32_t> upper;
-        for (const ExprPtr& b : item.bounds) upper.push_back(index(eval(*b, f)));
         const std::size_t total = checkedElementCount(upper);
         std::vector<automation::ArrayBound> bounds;
         for (const std::int32_t ub : upper) bounds.push_back({0, std::max(0, ub + 1)});
-        // Evaluating the bounds may have moved the variable (a new implicit one).
-        var = variableSlot(*item.var, f, 2);
         if (s.preserve && var->isArray()) {
             SafeArray& a = var->arrayValue();
             // Elements a smaller size drops go only once the array has its new size: a

@@ -139,7 +139,8 @@ public:
                 out.push_back(std::move(t));
                 continue;
             }
-            if (isDigit(c) || (c == '.' && pos_ + 1 < s_.size() && isDigit(s_[pos_ + 1]) && !afterName(out))) {
+            // ".5" is a number even right after a name: "obj.Check.5" is a member and a number.
+            if (isDigit(c) || (c == '.' && pos_ + 1 < s_.size() && isDigit(s_[pos_ + 1]))) {
                 number(t);
                 out.push_back(std::move(t));
                 continue;
@@ -232,11 +233,6 @@ private:
             return true;
         }
         return false;
-    }
-
-    static bool afterName(const std::vector<Token>& out) {
-        // "a.5" is not a thing; a dot right after a name or ")" is member access.
-        return !out.empty() && (out.back().type == Tok::Ident || out.back().type == Tok::RParen);
     }
 
     void skipComment() {
@@ -346,6 +342,8 @@ private:
             if (v > 0xFFFFFFFFull) throw CompileError(err::SyntaxError, line_, col);
             ++pos_;
         }
+        // An octal literal running into an 8 or a 9 ("&19") is malformed, not two numbers.
+        if (radix == 8 && pos_ < s_.size() && isDigit(s_[pos_])) throw CompileError(err::SyntaxError, line_, col);
         const bool longSuffix = accept('&');
         std::int64_t value;
         if (!longSuffix && v <= 0xFFFF) value = std::int16_t(std::uint16_t(v));

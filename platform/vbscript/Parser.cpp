@@ -74,9 +74,10 @@ private:
         advance();
         return n;
     }
-    // After a dot every word names a member, keywords included.
+    // After a dot every word names a member, keywords included. A dot without one is "Expected
+    // identifier" also where the text ends there ("obj.Check ." in Execute too).
     std::string expectMemberName() {
-        if (cur().type != Tok::Ident) fail(err::ExpectedIdentifier);
+        if (cur().type != Tok::Ident) throw CompileError(err::ExpectedIdentifier, cur().line, cur().column);
         std::string n = cur().text;
         advance();
         return n;
@@ -872,7 +873,11 @@ private:
         const Pos p = here();
         advance();
         auto st = std::make_unique<EraseStmt>(p);
-        if (!cur().isName() && cur().type != Tok::LParen) fail(err::ExpectedIdentifier);
+        // "Erase 5" compiles; erasing what is no variable fails when run.
+        const Tok t = cur().type;
+        if (!cur().isName() && t != Tok::LParen && t != Tok::Number && t != Tok::String && t != Tok::Date &&
+            t != Tok::Minus && t != Tok::Plus)
+            fail(err::ExpectedIdentifier);
         st->var = parseExpr();
         while (accept(Tok::Comma)) {
             parseExpr();
@@ -987,7 +992,9 @@ private:
                 return std::make_unique<NewExpr>(p, expectName());
             }
             default:
-                if (!t.isName()) fail(err::ExpectedExpression);
+                // A reserved word where a value belongs stops the compiler as a symbol would
+                // (Eval("Dim v") is a syntax error).
+                if (!t.isName()) throw CompileError(err::ExpectedExpression, t.line, t.column, true);
                 advance();
                 return std::make_unique<IdentExpr>(p, t.text);
             }
@@ -999,8 +1006,9 @@ private:
     ExprPtr parsePostfix(ExprPtr e, std::size_t stopAt, std::size_t* lastParen) {
         for (;;) {
             if (i_ == stopAt) break;
-            // "Print .x" passes the With member .x: a blank before the dot ends the chain.
-            if (cur().type == Tok::Dot && !(cur().spaceBefore && !cur().joined)) {
+            // "Print .x" passes the With member .x: a blank before the dot ends the chain, unless
+            // no name follows the dot to make such a member.
+            if (cur().type == Tok::Dot && !(cur().spaceBefore && !cur().joined && peek().type == Tok::Ident)) {
                 const Pos p = here();
                 advance();
                 e = std::make_unique<MemberExpr>(p, std::move(e), expectMemberName());

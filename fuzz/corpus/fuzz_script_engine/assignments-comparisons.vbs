@@ -10,4 +10,4 @@ x = Array(1) : Erase (x) : Erase o.n : ReDim Preserve x("x")
 b = ("abc" = -5) Or ("abc" = K) Or ("abc" = #1/15/2024#) Or ("1/15/2024" = #1/15/2024#)
 Select Case "5" : Case K : b = 1 : Case 5 : b = 2 : End Select
 u = Unescape(Null) : Dim v : Set w = New v
-x = o.n.5
+Execute "x = o.n.5"

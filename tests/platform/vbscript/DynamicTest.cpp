@@ -85,7 +85,6 @@ TEST(Dynamic, Errors) {
         {"y = 1\nExecute \"a = 1\" & vbCrLf & \"b = 1 / 0\"", 11, 2, 0, "Division by zero"},
         {"x = Eval(\"Nope(1)\")", 13, 1, 0},
         {"Option Explicit\nDim a : a = Eval(\"b\")", 500, 2, 8},
-        {"x = Eval(Null)", 13, 1, 0},
         {"Execute", 450, 1, 0},
     });
     Harness h;

@@ -187,7 +187,6 @@ TEST(Statements, Arrays) {
         {"x = Array(1, 2) : Erase x(0)", 13, 1, 18},
         {"Dim a(1), b(1) : Erase a, b", 450, 1, 17, "Wrong number of arguments or invalid property assignment: 'Erase'"},
         {"Erase", 1010, 1, 5},
-        {"Erase 5", 1010, 1, 6},
         {"x = Array(Array(1, 2))\nFunction F : x = 0 : F = 1 : End Function\nx(0)(F()) = 5", 10, 2, 13},
     });
 }

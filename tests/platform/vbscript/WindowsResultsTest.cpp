@@ -74,6 +74,7 @@ TEST(WindowsResults, ComparisonOfTwoLiterals) {
 TEST(WindowsResults, NullAndArgumentChecks) {
     expectOutputs({
         {"Print Eval(42), TypeName(Eval(42)), Eval(True), Eval(1.5) * 2", "42 Integer True 3"},
+        {"Print TypeName(Eval(Null)), TypeName(Eval(Empty))", "Null Empty"},
         {"Set r = New RegExp : r.Pattern = \"a\" : r.Global = True : Print r.Replace(\"xaxa\", True), r.Replace(\"a\", False)",
          "x-1x-1 0"},
         {"Randomize(0) : Call Randomize(1) : Print \"ran\"", "ran"},
@@ -84,6 +85,8 @@ TEST(WindowsResults, NullAndArgumentChecks) {
     });
     expectErrors({
         {"x = InStrRev(\"abcd\", Null)", 94, 1, 0},
+        // A Null text gives Null only without a start.
+        {"x = InStrRev(Null, \"a\", 2, 0)", 94, 1, 0},
         {"x = Escape(Null)", 94, 1, 0},
         {"x = Unescape(Null)", 94, 1, 0},
         {"x = TimeValue(Null)", 94, 1, 0},
@@ -117,9 +120,15 @@ TEST(WindowsResults, SyntaxWindowsAccepts) {
          "prop"},
         {"Dim erase : erase = 1 : Print erase + 1", "2"},
         {"Dim x(1) : x(0) = 5 : Call Erase(x) : Print IsEmpty(x(0)), UBound(x)", "True 1"},
+        // New RegExp is the built-in object, even beside a class of that name.
         {"Class RegExp : Public Pattern : Function Test(s) : Test = \"mine\" : End Function : End Class\n"
          "Set r = New RegExp : Print TypeName(r), r.Test(\"x\"), TypeName(CreateObject(\"VBScript.RegExp\"))",
-         "RegExp mine IRegExp2"},
+         "IRegExp2 True IRegExp2"},
+        // A Property Let after a Sub of its name takes the name (before it, 1041 below): the Sub is gone.
+        {"Class C\nPublic Sub l : Print \"sub\" : End Sub\n"
+         "Public Property Let l(v) : Print \"let\" & v : End Property\nEnd Class\n"
+         "Set o = New C : o.l = 5\nOn Error Resume Next : o.l : Print Err.Number",
+         "let5|450"},
         {"Sub P : Dim x : x = 5 : Execute \"Dim x\" : Print x : End Sub\nP", "5"},
         // A global array is made when its Dim runs; before that the variable is Empty.
         {"Print IsEmpty(arr), IsArray(arr)\nDim arr(3)\nPrint IsArray(arr), UBound(arr)", "True False|True 3"},
@@ -160,6 +169,9 @@ TEST(WindowsResults, CompileErrorNumbersFromExecute) {
              // Stopped by an operator or the end of the text: a plain syntax error.
              Case{"x = = 1", "1002"},
              Case{"If", "1002"},
+             // A number after a member; a dot with no member after it.
+             Case{"x = obj.Check.5", "1025"},
+             Case{"obj.Check .", "1010"},
          }) {
         SCOPED_TRACE(c.code);
         std::string quoted;
@@ -170,12 +182,25 @@ TEST(WindowsResults, CompileErrorNumbersFromExecute) {
     }
     expectOutputs({
         {"On Error Resume Next\nx = Eval(\"1 2\") : Print Err.Number, Err.Description", "1025 Expected end of statement"},
+        // An octal literal running into a 9; a reserved word where the value belongs.
+        {"On Error Resume Next\nx = Eval(\"&19\") : Print Err.Number, Err.Source", "1002 VBScript compilation error"},
+        {"On Error Resume Next\nx = Eval(\"Dim v\") : Print Err.Number", "1002"},
+        {"On Error Resume Next\nx = Eval(\"obj.Check .\") : Print Err.Number", "1010"},
+    });
+    expectErrors({
+        {"x = obj.Check.5", 1025, 1, 13},
+        {"obj.Check .", 1010, 1, 11},
+        {"x = &19", 1002, 1, 4},
     });
 }
 
 TEST(WindowsResults, RunTimeErrorNumbers) {
     expectOutputs({
-        {"Class C : Public n : End Class\nSet o = New C : o.n = Array(1, 2) : Print o.n(1), UBound(o.n())", "2 1"},
+        {"Class C : Public n : End Class\nSet o = New C : o.n = Array(1, 2) : Print o.n(1)", "2"},
+        // A Property Get called with empty parentheses returns its array, a field so read is error 5.
+        {"Class C : Property Get n : n = Array(1, 2) : End Property : End Class\n"
+         "Set o = New C : Print o.n(1), UBound(o.n())",
+         "2 1"},
         {"Dim z : z = 2 : ExecuteGlobal \"Dim z\" : Print z", "2"},
         {"On Error Resume Next\nDim arr(3) : ExecuteGlobal \"Dim arr(5)\" : Print Err.Number, UBound(arr)", "13 3"},
         {"On Error Resume Next\nConst K = 1 : ExecuteGlobal \"Const K = 2\" : Print Err.Number, K", "1041 1"},
@@ -184,6 +209,7 @@ TEST(WindowsResults, RunTimeErrorNumbers) {
     expectErrors({
         {"Class C : Public n : End Class\nSet o = New C : o.n = 5 : x = o.n(0)", 438, 2, 26},
         {"Class C : Public n : End Class\nSet o = New C : o.n = 5 : x = o.n()", 5, 2, 26},
+        {"Class C : Public n : End Class\nSet o = New C : o.n = Array(1, 2) : x = o.n()", 5, 2, 36},
         {"Class C : Public n : End Class\nSet o = New C : o.n = 5 : o.n(0) = 5", 438, 2, 26},
         {"x = Array(Nothing) : x(0)(0) = 5", 13, 1, 21},
         {"Option Explicit\nDim o : Set o = New NoSuchClass", 500, 2, 8},
@@ -194,6 +220,18 @@ TEST(WindowsResults, RunTimeErrorNumbers) {
         {"Option Explicit\nErase nosuch", 500, 2, 0},
         {"x = Array(1) : Erase(x)", 13, 1, 15},
         {"x = Array(1) : y = Erase(x)", 13, 1, 15},
+        {"Erase 5", 13, 1, 0},
+        // The bounds come before the fixed array's error 10.
+        {"Dim a(2) : ReDim Preserve a(\"abc\")", 13, 1, 11},
+        {"Dim a(2) : ReDim Preserve a(-5)", 5, 1, 11},
+        // The numeric and date conversions give a value only.
+        {"x = 1 : Call CInt(x)", 458, 1, 8},
+        {"Call CByte(1)", 458, 1, 0},
+        {"CCur 1", 458, 1, 0},
+        {"Call CDate(1)", 458, 1, 0},
+        {"CDbl(1)", 458, 1, 0},
+        {"Call CLng(1)", 458, 1, 0},
+        {"Call CSng(1)", 458, 1, 0},
         {"ExecuteGlobal \"Const K = 1\" : ExecuteGlobal \"Const K = 1\"", 1041, 1, 30},
         {"Const K = 1 : ExecuteGlobal \"Sub K : End Sub\"", 1041, 1, 14},
     });
