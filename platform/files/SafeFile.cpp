@@ -73,8 +73,10 @@ SafeFile::SafeFile(const fs::path& target) : SafeFile(folderOf(resolved(target))
 SafeFile SafeFile::inFolder(const fs::path& folder) { return SafeFile(folder.empty() ? fs::path(".") : folder, {}); }
 
 SafeFile::SafeFile(const fs::path& folder, const fs::path& target) : folder_(folder), target_(target) {
-    std::error_code ec;
-    if (!fs::is_directory(folder_, ec)) fail("the folder does not exist", folder_, ENOENT);
+    // The system's own reason: a folder that is missing, or a file where the folder should be.
+    struct stat where {};
+    if (::stat(folder_.c_str(), &where) != 0) fail("the folder does not exist", folder_, errno);
+    if (!S_ISDIR(where.st_mode)) fail("the folder is not a folder", folder_, ENOTDIR);
     if (!target_.empty()) {
         struct stat st {};
         if (::stat(target_.c_str(), &st) == 0) {

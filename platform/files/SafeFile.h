@@ -25,7 +25,8 @@ class SafeFile {
 public:
     // A file that will replace `target`. A symbolic link there is followed: the file it names is
     // written. A target that is a folder or that nobody may write is refused before anything is
-    // written (EISDIR, EACCES); a missing folder is ENOENT.
+    // written (EISDIR, EACCES); a missing folder is ENOENT, a file where the folder should be
+    // ENOTDIR.
     explicit SafeFile(const std::filesystem::path& target);
     // A file that will get a new name in `folder` (placeNew).
     static SafeFile inFolder(const std::filesystem::path& folder);

@@ -302,6 +302,17 @@ TEST(Export, AReadOnlyFileIsRefusedAndALinkWritesTheFileItNames) {
     EXPECT_EQ(std::filesystem::status(dir / "locked.csv").permissions() & std::filesystem::perms::owner_write,
               std::filesystem::perms::none);
 
+    // A target whose folder is a file, or is missing.
+    for (const auto& [target, err] : {std::pair{dir / "locked.csv" / "out.csv", ENOTDIR},
+                                      std::pair{dir / "none" / "out.csv", ENOENT}}) {
+        try {
+            exportData(r, data.get(), kRun, o, target);
+            ADD_FAILURE() << target;
+        } catch (const ReportError& e) {
+            EXPECT_EQ(std::string(e.what()), "Cannot write \"" + target.string() + "\": " + std::strerror(err));
+        }
+    }
+
     std::filesystem::create_directory(dir / "real");
     { std::ofstream(dir / "real" / "out.csv") << "old"; }
     std::filesystem::create_symlink(dir / "real" / "out.csv", dir / "link.csv");
@@ -388,6 +399,23 @@ TEST(Export, SpreadsheetDatesAreTheDaysAndTimesTheReadersShow) {
         EXPECT_EQ(back.at(file), "When\n1900/01/01\n1900/02/28\n1900/03/01\n2024/03/15\n2024/03/15 14:30:05\n18:00:00\n"
                                  "12/31/1899\n")
             << file;
+}
+
+
+// Labels of Release 3 sheets keep tabs, line breaks and other control characters.
+TEST(Export, Wk3LabelsKeepTabsAndLineBreaks) {
+    TempDir dir;
+    Report r;
+    auto data = std::make_shared<DataTable>();
+    data->columns = {{"Note", adtype::VarChar, 40}};
+    for (const char* text : {"tab\there", "two\r\nlines", "lf\nonly", "bell\x07" "x"})
+        data->rows.push_back({Variant(text)});
+    ExportOptions o;
+    o.formatType = format::WK3;
+    exportData(r, data.get(), kRun, o, dir / "controls.wk3");
+    const auto back = readBack(dir.path());
+    if (back.at("controls.wk3") == "SKIP\n") GTEST_SKIP() << "gnumeric is not installed";
+    EXPECT_EQ(back.at("controls.wk3"), "Note\ntab\there\ntwo\\r\\nlines\nlf\\nonly\nbell\x07x\n");
 }
 
 
