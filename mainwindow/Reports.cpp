@@ -8,12 +8,14 @@
 #include "core/UiSink.h"
 #include "core/Savepoint.h"
 #include "folders/OutputFile.h"
+#include "maps/MapReport.h"
 #include "maps/MapTranslator.h"
 #include "maps/RecordLayoutFile.h"
 #include "platform/automation/ClassRegistry.h"
 #include "platform/automation/Recordset.h"
 #include "platform/db/Database.h"
 #include "platform/report/Document.h"
+#include "platform/report/ReportFile.h"
 #include "platform/settings/Settings.h"
 #include "setup/SetupSettings.h"
 
@@ -71,6 +73,42 @@ automation::Ref<automation::Recordset> translated(const core::Services& s, const
 
 std::shared_ptr<report::ReportDocument> openTemplate(const fs::path& path) {
     return report::ReportDocument::open(path, 1);
+}
+
+// A person whose set has no export template yet may have it made, so a first export is possible:
+// from the set's viewer report, else from its map's field definitions.
+enum class Offer { Made, Declined, Impossible };
+Offer offerExportTemplate(const core::Services& s, const folders::SelectionKind& kind, const fs::path& path) {
+    const fs::path viewer = report::findReportFile(ReportTemplatePath(s.settings, TemplateKind::Viewer, kind.key()));
+    const bool fromViewer = fileExists(viewer);
+    const maps::MapKey map = maps::MapKeyOf(kind);
+    bool fromMap = false;
+    if (!fromViewer) {
+        try {
+            fromMap = maps::MapHasReportFields(s, map);
+        } catch (...) {
+            // No map to make it from: the template stays missing.
+        }
+    }
+    if (!fromViewer && !fromMap) return Offer::Impossible;
+    const std::string source = fromViewer ? "the viewer report " + viewer.string() : "the map's field definitions";
+    if (s.ui.messageBox("Export Report Not Found: " + path.string() + "\r\n\r\nCreate it from " + source + "?",
+                        core::vbYesNo | core::vbQuestion, core::kApplicationName) != core::vbYes)
+        return Offer::Declined;
+    fs::create_directories(path.parent_path());
+    if (fromViewer) {
+        report::Report r = report::loadReport(viewer);
+        // The definition file the viewer report names stands beside it.
+        if (!r.dataDefinition.empty() && fs::path(r.dataDefinition).is_relative()) {
+            const fs::path named = (viewer.parent_path() / r.dataDefinition).lexically_relative(path.parent_path());
+            if (!named.empty()) r.dataDefinition = named.generic_string();
+        }
+        report::saveReport(r, path);
+    } else {
+        maps::WriteStarterReport(s, map, path);
+    }
+    core::LogHistory(s, "Info", "Export Report Created: " + path.string());
+    return Offer::Made;
 }
 
 // The ODBC export goes into the data source the set's Integrator row names, as a table named by
@@ -169,9 +207,13 @@ bool ExportReport(const core::Services& s, ReportHost& host, const folders::Fold
 
         const fs::path path = ReportTemplatePath(s.settings, TemplateKind::Export, kind->key());
         if (!fileExists(path)) {
-            if (boxesAllowed(s, unattended)) showCritical(s, "Export Report Not Found: " + path.string());
-            core::LogHistory(s, "Error", "Export Report Not Found " + path.string());
-            return false;
+            const bool asked = boxesAllowed(s, unattended);
+            const Offer offer = asked ? offerExportTemplate(s, *kind, path) : Offer::Impossible;
+            if (offer != Offer::Made) {
+                if (asked && offer == Offer::Impossible) showCritical(s, "Export Report Not Found: " + path.string());
+                core::LogHistory(s, "Error", "Export Report Not Found " + path.string());
+                return false;
+            }
         }
         auto doc = openTemplate(path);
         doc->setDataSource(record);
@@ -239,9 +281,14 @@ bool DesignReport(const core::Services& s, ReportHost& host, const folders::Fold
         const fs::path path = ReportTemplatePath(s.settings, kind, selection->key());
         if (!fileExists(path)) {
             const std::string text = std::string(templateName(kind)) + " Report Not Found: " + path.string();
-            if (!s.ui.unattended()) showCritical(s, text);
-            core::LogHistory(s, "Error", text);
-            return false;
+            const bool asked = !s.ui.unattended();
+            const Offer offer =
+                asked && kind == TemplateKind::Export ? offerExportTemplate(s, *selection, path) : Offer::Impossible;
+            if (offer != Offer::Made) {
+                if (asked && offer == Offer::Impossible) showCritical(s, text);
+                core::LogHistory(s, "Error", text);
+                return false;
+            }
         }
         host.designReport(openTemplate(path));
         s.ui.yield();

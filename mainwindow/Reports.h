@@ -52,10 +52,13 @@ std::optional<int> GetExportFormat(const core::Services& s, std::string_view par
                                    std::string_view version, std::string_view direction);
 
 // Translates the selection (marking its rows "Opened", "Exported" once the file is written) and
-// exports it through the export template. A missing template: a critical box "Export Report Not
-// Found: <path>" unless unattended (argument or sink), always History "Error" "Export Report Not
-// Found <path>". Other failures go to the error reporter (no box when the sink is unattended).
-// True when the file was written.
+// exports it through the export template. A missing template, when a person asked (neither the
+// argument nor the sink is unattended): a Yes/No box offers to make it from the set's viewer
+// report, else from its map's field definitions (History "Info" "Export Report Created: <path>"),
+// and the export goes on; with nothing to make it from, a critical box "Export Report Not Found:
+// <path>". Unattended, or No: History "Error" "Export Report Not Found <path>" and nothing made.
+// Other failures go to the error reporter (no box when the sink is unattended). True when the
+// file was written.
 bool ExportReport(const core::Services& s, ReportHost& host, const folders::FolderSelection& list, bool unattended);
 // Translates the selection and prints one copy through the viewer template; an empty record set
 // prints nothing. A missing template: box "Veiwer Report Not Found: <path>" unless unattended,
@@ -64,7 +67,8 @@ bool PrintReport(const core::Services& s, ReportHost& host, const folders::Folde
 // Translates the selection and shows it in the viewer; a missing template is logged only.
 bool ViewReport(const core::Services& s, ReportHost& host, const folders::FolderSelection& list);
 // Opens the selection's template of that kind in the designer; nothing is translated. A missing
-// template: box and History "<Viewer|Export|ActiveX> Report Not Found: <path>".
+// template: box and History "<Viewer|Export|ActiveX> Report Not Found: <path>"; a missing export
+// template is offered as ExportReport offers it, and the one made is opened.
 bool DesignReport(const core::Services& s, ReportHost& host, const folders::FolderSelection& list, TemplateKind kind);
 
 // What the plug-in runner does with the plug-in's report when the plug-in answers True.

@@ -28,6 +28,18 @@ std::optional<std::filesystem::path> existingReport(const std::filesystem::path&
     return std::nullopt;
 }
 
+// The starter report of the fields as `file`, with the title block; it names its definition file
+// from its own folder.
+void writeStarter(const core::Services& s, const MapKey& key, automation::Recordset& fields,
+                  const std::filesystem::path& fieldDefs, const std::filesystem::path& file) {
+    report::createReportOnRuntimeDS(fields, file, fieldDefs, true, false);
+    auto doc = report::ReportDocument::open(file, 1, &s.clock);
+    AddMapTitleBlock(doc->report(), key);
+    const std::filesystem::path named = fieldDefs.lexically_relative(file.parent_path());
+    doc->report().dataDefinition = (named.empty() ? fieldDefs.filename() : named).generic_string();
+    doc->save(file, 2048);
+}
+
 }  // namespace
 
 std::filesystem::path ReportsFolder(const Settings& settings) { return FoldersSetting(settings, "Reports"); }
@@ -76,17 +88,26 @@ bool CreateMapReport(const core::Services& s, const MapKey& key) {
         report::createFieldDefFile(*fields, fieldDefs, true);
         if (existingReport(folder, name)) return true;
 
-        const std::filesystem::path file = folder / (name + ".RPT");
-        report::createReportOnRuntimeDS(*fields, file, fieldDefs, true, false);
-        auto doc = report::ReportDocument::open(file, 1, &s.clock);
-        AddMapTitleBlock(doc->report(), key);
-        doc->save(file, 2048);
+        writeStarter(s, key, *fields, fieldDefs, folder / (name + ".RPT"));
         report::createFieldDefFile(*fields, fieldDefs, true);
         return true;
     } catch (...) {
         core::ReportError(s);
         return false;
     }
+}
+
+bool MapHasReportFields(const core::Services& s, const MapKey& key) {
+    return MapReportFields(LoadMap(s.db, key))->fieldCount() > 0;
+}
+
+void WriteStarterReport(const core::Services& s, const MapKey& key, const std::filesystem::path& file) {
+    for (const std::string* part : {&key.partner, &key.transaction, &key.version, &key.direction})
+        if (!folders::IsPlainNamePart(*part)) throw core::invalidCallError();
+    auto fields = MapReportFields(LoadMap(s.db, key));
+    const std::filesystem::path fieldDefs = ReportsFolder(s.settings) / (key.text() + ".ttx");
+    report::createFieldDefFile(*fields, fieldDefs, true);
+    writeStarter(s, key, *fields, fieldDefs, file);
 }
 
 db::Statement GuidelineQuery(db::Database& db, const MapKey& key) {

@@ -41,6 +41,12 @@ bool CreateMapReport(const core::Services& s, const MapKey& key);
 // The starter report's title block in its first section: the title across the page, the
 // direction caption under it, the data time and "page N of M".
 void AddMapTitleBlock(report::Report& report, const MapKey& key);
+// Whether the map has a field a report can show (an element of a type the report files take).
+bool MapHasReportFields(const core::Services& s, const MapKey& key);
+// Writes a starter report of the map, made as CreateMapReport makes its own, as `file` (a
+// template of another kind, asked for by a person); the ".ttx" is written again first, and the
+// report names it from where it stands. Throws on failure.
+void WriteStarterReport(const core::Services& s, const MapKey& key, const std::filesystem::path& file);
 
 // The guideline rows of a map's partner, transaction and version (both directions), with the
 // twenty columns the template binds to: Partner, Version, Transactions, Description, Segment,

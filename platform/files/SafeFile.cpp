@@ -134,7 +134,8 @@ void syncFolder(int dirFd, const fs::path& folder) {
 
 int openFolder(const fs::path& folder) {
     const int fd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) fail("the folder does not exist", folder, errno == ENOTDIR ? ENOENT : errno);
+    // The system's own reason: a folder that is missing, or a file where the folder should be.
+    if (fd < 0) fail(errno == ENOTDIR ? "the folder is not a folder" : "the folder does not exist", folder, errno);
     return fd;
 }
 

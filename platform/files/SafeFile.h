@@ -34,7 +34,8 @@ public:
     // is written, only when the link is the user's own or no other user can write the folder it
     // stands in; another user's link in a shared folder is refused (EACCES, with the reason). A
     // target that is a folder or that nobody may write is refused before anything is written
-    // (EISDIR, EACCES); a missing folder is ENOENT.
+    // (EISDIR, EACCES); a missing folder is ENOENT, a file where the folder should be
+    // ENOTDIR.
     explicit SafeFile(const std::filesystem::path& target);
     // A file that will get a new name in `folder` (placeNew).
     static SafeFile inFolder(const std::filesystem::path& folder);

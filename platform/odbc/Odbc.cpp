@@ -549,6 +549,47 @@ void Connection::rollback() {
     SQLEndTran(SQL_HANDLE_DBC, h_->dbc, SQL_ROLLBACK);
 }
 
+std::vector<TypeInfo> Connection::types(int sqlType) {
+    if (!isOpen()) throw Error(3704, "08003", "Operation is not allowed when the object is closed.");
+    struct Stmt {
+        SQLHSTMT h = SQL_NULL_HSTMT;
+        ~Stmt() {
+            if (h) SQLFreeHandle(SQL_HANDLE_STMT, h);
+        }
+    } st;
+    check(SQLAllocHandle(SQL_HANDLE_STMT, h_->dbc, &st.h), SQL_HANDLE_DBC, h_->dbc, "SQLAllocHandle");
+    check(SQLGetTypeInfo(st.h, SQLSMALLINT(sqlType)), SQL_HANDLE_STMT, st.h, "SQLGetTypeInfo");
+    std::vector<TypeInfo> out;
+    auto text = [&](SQLUSMALLINT col, std::string& to) {
+        SQLCHAR buf[256];
+        SQLLEN indicator = 0;
+        to.clear();
+        if (SQL_SUCCEEDED(SQLGetData(st.h, col, SQL_C_CHAR, buf, sizeof buf, &indicator)) && indicator != SQL_NULL_DATA)
+            to = fromDriver(buf, SQLSMALLINT(std::clamp<SQLLEN>(indicator, 0, sizeof buf - 1)));
+    };
+    auto number = [&](SQLUSMALLINT col, std::int64_t none) -> std::int64_t {
+        SQLBIGINT v = 0;
+        SQLLEN indicator = 0;
+        if (!SQL_SUCCEEDED(SQLGetData(st.h, col, SQL_C_SBIGINT, &v, sizeof v, &indicator)) || indicator == SQL_NULL_DATA)
+            return none;
+        return v;
+    };
+    for (;;) {
+        const SQLRETURN rc = SQLFetch(st.h);
+        if (rc == SQL_NO_DATA) break;
+        check(rc, SQL_HANDLE_STMT, st.h, "SQLFetch");
+        TypeInfo t;
+        text(1, t.name);
+        t.sqlType = int(number(2, 0));
+        t.columnSize = number(3, 0);
+        text(6, t.createParams);
+        t.maximumScale = int(std::clamp<std::int64_t>(number(15, -1), -1, INT_MAX));
+        // Drivers list the types near to the one asked for as well.
+        if (t.sqlType == sqlType && !t.name.empty()) out.push_back(std::move(t));
+    }
+    return out;
+}
+
 // ---- Prepared ----
 
 struct Prepared::Handle {
@@ -592,6 +633,13 @@ void Prepared::run(const std::vector<Parameter>& values) {
             numbers[i] = v.number;
             lengths[i] = v.null ? SQL_NULL_DATA : 0;
             rc = SQLBindParameter(h_->stmt, n, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 15, 0, &numbers[i], 0, &lengths[i]);
+            break;
+        case Parameter::Kind::Exact:
+            texts[i] = v.text;
+            lengths[i] = v.null ? SQL_NULL_DATA : SQLLEN(texts[i].size());
+            rc = SQLBindParameter(h_->stmt, n, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_NUMERIC,
+                                  SQLULEN(std::max(1, v.precision)), SQLSMALLINT(v.scale), texts[i].data(),
+                                  SQLLEN(texts[i].size()), &lengths[i]);
             break;
         case Parameter::Kind::Timestamp:
             stamps[i] = {SQLSMALLINT(v.year), SQLUSMALLINT(v.month), SQLUSMALLINT(v.day), SQLUSMALLINT(v.hour),

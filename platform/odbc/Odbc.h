@@ -71,13 +71,31 @@ class Connection;
 class Result;
 
 // A value for one "?" of a prepared statement: of a kind (which also types a Null), text in 1252.
+// An exact number is its decimal text ("-199877.39") with the precision and scale it is sent as,
+// so no digit passes through a floating number.
 struct Parameter {
-    enum class Kind { Text, Number, Timestamp };
+    enum class Kind { Text, Number, Timestamp, Exact };
     Kind kind = Kind::Text;
     bool null = false;
     std::string text;
     double number = 0;
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    int precision = 0, scale = 0;
+};
+
+// SQL type numbers asked for by callers that cannot include the driver manager's headers.
+namespace sqltype {
+inline constexpr int Numeric = 2;
+inline constexpr int Decimal = 3;
+}  // namespace sqltype
+
+// One data type of a data source as SQLGetTypeInfo lists it.
+struct TypeInfo {
+    std::string name;            // as used in CREATE TABLE
+    int sqlType = 0;
+    std::int64_t columnSize = 0; // the largest precision (0 when not given)
+    std::string createParams;    // "precision,scale", "length", ... ("" for none)
+    int maximumScale = -1;       // -1 when not given
 };
 
 // A statement prepared once and run with new values each time (many inserts).
@@ -182,6 +200,8 @@ public:
     Result execute(std::string_view sql, int queryTimeoutSeconds = kQueryTimeoutSeconds,
                    Canceller* canceller = nullptr);
     Prepared prepare(std::string_view sql, int queryTimeoutSeconds = kQueryTimeoutSeconds);
+    // The data source's types of SQL type `sqlType`, best match first. Throws Error.
+    std::vector<TypeInfo> types(int sqlType);
 
     // Off: what follows is one transaction, ended by commit or rollback. Throws Error.
     void setAutoCommit(bool on);

@@ -122,15 +122,16 @@ std::string recordStyle(const detail::ExportTable& t) {
 
 // ---- Text on a character grid, from the laid-out pages ----
 
-// Whether an item shows a number, which is never cut to its width.
-bool showsNumber(const PlacedItem& it, const DataTable* data) {
+// Whether an item shows a number, a date, a date-time or a time: a value that is never cut to
+// its width, since a cut one can read as another valid value.
+bool keptWhole(const PlacedItem& it, const DataTable* data) {
     const ReportObject& o = *it.object;
-    if (o.kind == ObjectKind::Special)
-        return o.special == SpecialKind::RecordNumber || o.special == SpecialKind::PageNumber ||
-               o.special == SpecialKind::TotalPages;
+    if (o.kind == ObjectKind::Special) return o.special != SpecialKind::PageNofM;
     if (o.kind != ObjectKind::Field || !data || it.row < 0) return false;
     const int col = data->find(o.field);
-    return col >= 0 && data->rows[size_t(it.row)][size_t(col)].hasNumericType();
+    if (col < 0) return false;
+    const Variant& v = data->rows[size_t(it.row)][size_t(col)];
+    return v.hasNumericType() || v.type() == VarType::Date;
 }
 
 // One item's text on one line of the grid: its column, the cells it was given and the text.
@@ -139,17 +140,24 @@ struct GridPiece {
     std::string text;
 };
 
-// The pieces of a line from left to right; a number wider than its cells pushes what follows
-// it on the line to the right.
+// The pieces of a line from left to right; a value wider than its cells pushes what follows it
+// on the line to the right, and keeps a blank before it.
 std::string gridLine(std::vector<GridPiece>& pieces) {
     std::stable_sort(pieces.begin(), pieces.end(), [](const GridPiece& a, const GridPiece& b) { return a.at < b.at; });
     std::string line;
-    size_t pushed = 0;
+    size_t pushed = 0, clearFrom = 0;
     for (const GridPiece& p : pieces) {
-        const size_t at = p.at + pushed;
+        size_t at = p.at + pushed;
+        if (at < clearFrom) {
+            pushed += clearFrom - at;
+            at = clearFrom;
+        }
         if (line.size() < at + p.text.size()) line.resize(at + p.text.size(), ' ');
         line.replace(at, p.text.size(), p.text);
-        if (p.text.size() > p.cells) pushed += p.text.size() - p.cells;
+        if (p.text.size() > p.cells) {
+            pushed += p.text.size() - p.cells;
+            clearFrom = at + p.text.size() + 1;
+        }
     }
     return text::rtrim(line);
 }
@@ -173,7 +181,7 @@ std::string gridText(const Report& report, const DataTable* data, const RunInfo&
             const int col = std::max(0, (it.x - r.page.marginLeft) / kCellW);
             const size_t cols = size_t(std::max(1, it.width / kCellW));
             const int rows = std::max(1, it.height / kCellH);
-            const bool number = showsNumber(it, data);
+            const bool whole = keptWhole(it, data);
             // Wrap into the object's rows as the layout measured it.
             std::vector<std::string> wrapped;
             size_t pos = 0;
@@ -183,7 +191,7 @@ std::string gridText(const Report& report, const DataTable* data, const RunInfo&
                 if (eol == std::string::npos) eol = s.size();
                 std::string_view part(s.data() + pos, eol - pos);
                 if (!part.empty() && part.back() == '\r') part.remove_suffix(1);
-                if (number) {
+                if (whole) {
                     wrapped.emplace_back(part);
                 } else {
                     do {

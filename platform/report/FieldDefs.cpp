@@ -104,6 +104,7 @@ std::vector<Column> readFieldDefFile(const fs::path& file) {
         const std::string_view word = line.substr(t1 + 1, t2 - t1 - 1);
         c.type = fieldTypeFromWord(word);
         if (c.name.empty()) fail("a field needs a name");
+        if (std::string problem = tooLong("A field name", c.name, kMaxNameLength); !problem.empty()) fail(problem);
         if (c.type < 0) fail("unknown field type \"" + std::string(word) + "\"");
         std::string_view size = line.substr(t2 + 1);
         if (auto t3 = size.find('\t'); t3 != std::string_view::npos) size = size.substr(0, t3);

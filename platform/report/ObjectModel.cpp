@@ -22,6 +22,13 @@ auto guarded(F&& f) -> decltype(f()) {
 
 Variant none() { return Variant(); }
 
+// A name, text or picture a template could not hold is refused (5, invalid procedure call).
+std::string bounded(const Variant& v, std::size_t most, const char* source = "TextObject") {
+    std::string s = toString(v);
+    if (s.size() > most) raise(5, source);
+    return s;
+}
+
 class FontObj final : public Dispatch<FontObj> {
 public:
     FontObj(DocPtr d, int s, size_t o) : doc(std::move(d)), section(s), object(o) {}
@@ -30,7 +37,9 @@ public:
         static const Members<FontObj> m = [] {
             Members<FontObj> t("Font");
             t.get("Name", [](FontObj& f, Args&) { return Variant(f.font().name); })
-                .let("Name", [](FontObj& f, Args&, const Variant& v) { f.font().name = toString(v); })
+                .let("Name", [](FontObj& f, Args&, const Variant& v) {
+                    f.font().name = bounded(v, kMaxNameLength, "Font");
+                })
                 .get("Size", [](FontObj& f, Args&) { return Variant(f.font().size); })
                 .let("Size", [](FontObj& f, Args&, const Variant& v) {
                     const double s = toDouble(v);
@@ -84,12 +93,14 @@ public:
             color("TextColor", &ReportObject::color);
             color("BorderColor", &ReportObject::borderColor);
             t.get("Text", [](ItemObj& i, Args&) { return Variant(i.obj().text); })
-                .let("Text", [](ItemObj& i, Args&, const Variant& v) { i.obj().text = toString(v); })
+                .let("Text", [](ItemObj& i, Args&, const Variant& v) { i.obj().text = bounded(v, kMaxTextLength); })
                 .get("Name", [](ItemObj& i, Args&) { return Variant(i.obj().name); })
-                .let("Name", [](ItemObj& i, Args&, const Variant& v) { i.obj().name = toString(v); })
+                .let("Name", [](ItemObj& i, Args&, const Variant& v) { i.obj().name = bounded(v, kMaxNameLength); })
                 .get("Field", [](ItemObj& i, Args&) { return Variant(i.obj().field); })
                 .get("Format", [](ItemObj& i, Args&) { return Variant(i.obj().format); })
-                .let("Format", [](ItemObj& i, Args&, const Variant& v) { i.obj().format = toString(v); })
+                .let("Format", [](ItemObj& i, Args&, const Variant& v) {
+                    i.obj().format = bounded(v, kMaxPictureLength);
+                })
                 .get("CanGrow", [](ItemObj& i, Args&) { return Variant(i.obj().canGrow); })
                 .let("CanGrow", [](ItemObj& i, Args&, const Variant& v) { i.obj().canGrow = toBool(v); })
                 // 0 left, 1 centre, 2 right.
@@ -250,7 +261,9 @@ const Members<ReportHandle>& ReportHandle::members() {
             .get("ExportOptions", [](ReportHandle& r, Args&) { return Variant(makeRef<ExportOptionsObj>(r.doc_)); })
             .get("Sections", [](ReportHandle& r, Args&) { return Variant(makeRef<SectionsObj>(r.doc_)); })
             .get("ReportTitle", [](ReportHandle& r, Args&) { return Variant(r.doc_->report().title); })
-            .let("ReportTitle", [](ReportHandle& r, Args&, const Variant& v) { r.doc_->report().title = toString(v); })
+            .let("ReportTitle", [](ReportHandle& r, Args&, const Variant& v) {
+                r.doc_->report().title = bounded(v, kMaxTextLength, "Report");
+            })
             .method("Export", {0, 1}, [](ReportHandle& r, Args& a) {
                 if (a.boolean(0, true)) noPrompt();
                 guarded([&] {

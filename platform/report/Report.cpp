@@ -14,6 +14,12 @@ bool isSpecialKind(int n) noexcept {
     return false;
 }
 
+std::string tooLong(std::string_view what, std::string_view value, std::size_t most) {
+    if (value.size() <= most) return {};
+    return std::string(what) + " must be at most " + std::to_string(most) + " characters long, not " +
+           std::to_string(value.size());
+}
+
 std::string_view sectionKindName(SectionKind kind) {
     switch (kind) {
     case SectionKind::ReportHeader: return "ReportHeader";
@@ -58,7 +64,19 @@ const Section& Report::section(SectionKind kind, int group) const {
     return const_cast<Report*>(this)->section(kind, group);
 }
 
+namespace {
+void requirePosition(int left, int top) {
+    if (left < -kMaxTwips || left > kMaxTwips || top < -kMaxTwips || top > kMaxTwips)
+        throw ReportError("An object's position must be from " + std::to_string(-kMaxTwips) + " to " +
+                          std::to_string(kMaxTwips) + " twips");
+}
+void requireLength(std::string_view what, std::string_view value, std::size_t most) {
+    if (std::string problem = tooLong(what, value, most); !problem.empty()) throw ReportError(problem);
+}
+}  // namespace
+
 int Report::addGroup(std::string field, bool descending) {
+    requireLength("A group's field name", field, kMaxNameLength);
     groups_.push_back({std::move(field), descending});
     const int level = int(groups_.size());
     // The innermost header goes just before the details, its footer just after them.
@@ -76,16 +94,9 @@ int Report::addGroup(std::string field, bool descending) {
     return level;
 }
 
-namespace {
-void requirePosition(int left, int top) {
-    if (left < -kMaxTwips || left > kMaxTwips || top < -kMaxTwips || top > kMaxTwips)
-        throw ReportError("An object's position must be from " + std::to_string(-kMaxTwips) + " to " +
-                          std::to_string(kMaxTwips) + " twips");
-}
-}  // namespace
-
 ReportObject& Report::addTextObject(int number, std::string text, int left, int top) {
     requirePosition(left, top);
+    requireLength("A text object's text", text, kMaxTextLength);
     ReportObject o;
     o.kind = ObjectKind::Text;
     o.text = std::move(text);
@@ -96,6 +107,7 @@ ReportObject& Report::addTextObject(int number, std::string text, int left, int 
 
 ReportObject& Report::addFieldObject(int number, std::string field, int left, int top) {
     requirePosition(left, top);
+    requireLength("A field name", field, kMaxNameLength);
     ReportObject o;
     o.kind = ObjectKind::Field;
     o.field = std::move(field);

@@ -27,6 +27,14 @@ inline constexpr int kMaxLineWidth = 1440;
 // What one object shows at most, in characters: a longer value is cut there on the page (the
 // record-based exports write it whole), so one field cannot make a page take long to lay out.
 inline constexpr std::size_t kMaxShownText = 32767;
+// The longest texts a template holds, so that no name, text or picture makes every record of an
+// export or every value's formatting costly: names (of objects, fields, groups, fonts and the
+// field-definition file) and Format pictures, and a text object's text or the title.
+inline constexpr std::size_t kMaxNameLength = 255;
+inline constexpr std::size_t kMaxPictureLength = 255;
+inline constexpr std::size_t kMaxTextLength = kMaxShownText;
+// "<what> must be at most <most> characters long, not <length>" when `value` is longer, else "".
+std::string tooLong(std::string_view what, std::string_view value, std::size_t most);
 
 struct Font {
     std::string name = "Arial";

@@ -244,10 +244,12 @@ ReportDesigner::ReportDesigner(QWidget* parent) : QWidget(parent) {
     sectionLabel_ = new QLabel(properties_);
     form->addRow(QStringLiteral("Section:"), sectionLabel_);
     name_ = new QLineEdit(properties_);
+    name_->setMaxLength(int(kMaxNameLength));
     form->addRow(QStringLiteral("&Name:"), named(name_, "name"));
     content_ = new QLineEdit(properties_);
     form->addRow(QStringLiteral("&Content:"), named(content_, "content"));
     format_ = new QLineEdit(properties_);
+    format_->setMaxLength(int(kMaxPictureLength));
     format_->setPlaceholderText(QStringLiteral("General"));
     format_->setToolTip(QStringLiteral("A Format picture such as #,##0.00 or mm/dd/yyyy"));
     form->addRow(QStringLiteral("F&ormat:"), named(format_, "format"));
@@ -516,7 +518,7 @@ void ReportDesigner::applyPanel() {
     o->width = std::max(kMinSize, width_->value());
     o->height = height_->value();
     if (o->kind == ObjectKind::Text) o->text = text::toAnsi(content_->text());
-    if (o->kind == ObjectKind::Field) o->field = text::toAnsi(content_->text());
+    if (o->kind == ObjectKind::Field) o->field = text::toAnsi(content_->text().left(int(kMaxNameLength)));
     if (fontSize_->isEnabled()) {
         o->font.name = text::toAnsi(fontName_->currentText());
         // The box shows whole points: a size it rounded stays as it was until it is changed.
@@ -593,7 +595,7 @@ std::optional<std::string> ReportDesigner::askContent(ObjectKind kind) {
                               ? QInputDialog::getText(this, title, label, QLineEdit::Normal, {}, &ok)
                               : QInputDialog::getItem(this, title, label, fields, 0, true, &ok);
     if (!ok || value.isEmpty()) return std::nullopt;
-    return text::toAnsi(value);
+    return text::toAnsi(value.left(int(kind == ObjectKind::Field ? kMaxNameLength : kMaxTextLength)));
 }
 
 std::optional<std::string> ReportDesigner::askGroupField() {
@@ -605,7 +607,7 @@ std::optional<std::string> ReportDesigner::askGroupField() {
                                     &ok)
             : QInputDialog::getItem(this, QStringLiteral("Group By"), QStringLiteral("Field name:"), fields, 0, true, &ok);
     if (!ok || value.isEmpty()) return std::nullopt;
-    return text::toAnsi(value);
+    return text::toAnsi(value.left(int(kMaxNameLength)));
 }
 
 void ReportDesigner::addFromToolbar(ObjectKind kind) {

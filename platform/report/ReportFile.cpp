@@ -205,6 +205,12 @@ public:
         return v;
     }
 
+    // The value of an attribute that holds a name, a text or a picture, refused past `most`.
+    const std::string& bounded(const Token& t, std::size_t most) const {
+        if (std::string problem = tooLong(t.key, t.value, most); !problem.empty()) fail(problem);
+        return t.value;
+    }
+
     void needValue(const Token& t) const {
         if (!t.hasValue) fail("\"" + t.key + "\" needs a value");
     }
@@ -276,15 +282,18 @@ ReportObject parseObject(const LineParser& p, ObjectKind kind, const std::vector
             continue;
         }
         p.needValue(t);
-        if (k == "Name") o.name = t.value;
+        if (k == "Name") o.name = p.bounded(t, kMaxNameLength);
         else if (k == "Left") o.left = p.ranged(t, -kMaxTwips, kMaxTwips);
         else if (k == "Top") o.top = p.ranged(t, -kMaxTwips, kMaxTwips);
         else if (k == "Width") o.width = p.ranged(t, 0, kMaxTwips);
         else if (k == "Height") o.height = p.ranged(t, 0, kMaxTwips);
         else if (k == "Color") o.color = p.color(t);
         else if (k == "LineWidth") o.lineWidth = p.ranged(t, 0, kMaxLineWidth);
-        else if (k == "Text" && kind == ObjectKind::Text) o.text = t.value;
-        else if (k == "Field" && kind == ObjectKind::Field) { o.field = t.value; haveField = true; }
+        else if (k == "Text" && kind == ObjectKind::Text) o.text = p.bounded(t, kMaxTextLength);
+        else if (k == "Field" && kind == ObjectKind::Field) {
+            o.field = p.bounded(t, kMaxNameLength);
+            haveField = true;
+        }
         else if (k == "Kind" && kind == ObjectKind::Special) {
             bool found = false;
             for (auto& e : kSpecialNames)
@@ -292,8 +301,9 @@ ReportObject parseObject(const LineParser& p, ObjectKind kind, const std::vector
             if (!found) p.fail("unknown special field kind \"" + t.value + "\"");
             haveKind = true;
         }
-        else if (k == "Format" && (kind == ObjectKind::Field || kind == ObjectKind::Special)) o.format = t.value;
-        else if (k == "Font") { onlyTextual(); o.font.name = t.value; }
+        else if (k == "Format" && (kind == ObjectKind::Field || kind == ObjectKind::Special))
+            o.format = p.bounded(t, kMaxPictureLength);
+        else if (k == "Font") { onlyTextual(); o.font.name = p.bounded(t, kMaxNameLength); }
         else if (k == "Size") { onlyTextual(); o.font.size = p.real(t); }
         else if (k == "Align") {
             onlyTextual();
@@ -382,12 +392,12 @@ Report parseReport(std::string_view text, std::string_view source) {
             if (sawSection) p.fail("Title must come before the sections");
             if (tokens.size() != 2 || tokens[1].key != "Text" || !tokens[1].hasValue)
                 p.fail("Title needs Text=\"...\"");
-            r.title = tokens[1].value;
+            r.title = p.bounded(tokens[1], kMaxTextLength);
         } else if (word == "Data") {
             if (sawSection) p.fail("Data must come before the sections");
             if (tokens.size() != 2 || tokens[1].key != "File" || !tokens[1].hasValue)
                 p.fail("Data needs File=\"...\"");
-            r.dataDefinition = tokens[1].value;
+            r.dataDefinition = p.bounded(tokens[1], kMaxNameLength);
         } else if (word == "Page") {
             if (sawSection) p.fail("Page must come before the sections");
             for (size_t i = 1; i < tokens.size(); ++i) {
@@ -411,7 +421,7 @@ Report parseReport(std::string_view text, std::string_view source) {
             bool descending = false, haveField = false;
             for (size_t i = 1; i < tokens.size(); ++i) {
                 p.needValue(tokens[i]);
-                if (tokens[i].key == "Field") { field = tokens[i].value; haveField = true; }
+                if (tokens[i].key == "Field") { field = p.bounded(tokens[i], kMaxNameLength); haveField = true; }
                 else if (tokens[i].key == "Order") descending = orderDescending(p, tokens[i]);
                 else p.fail(word + " has no attribute \"" + tokens[i].key + "\"");
             }

@@ -516,10 +516,18 @@ std::string writeWk3(const ExportTable& t) {
         Bytes d;
         cellHead(d, row, col);
         d.u8('\'');
-        std::string s = toCp850(text.substr(0, 511));
-        // Bytes below 0x20 switch character groups in these labels.
-        for (char& c : s)
-            if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+        // Bytes below 0x20 switch character groups in these labels, except the tab and the line
+        // breaks, which stand for themselves; other control characters are group 0x0F, the
+        // character plus 0x20.
+        std::string s;
+        for (char c : toCp850(text.substr(0, 511))) {
+            if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n' || c == '\r') {
+                s += c;
+            } else {
+                s += '\x0F';
+                s += char(c + 0x20);
+            }
+        }
         d.raw(s);
         d.u8(0);
         record(out, 0x0016, d);

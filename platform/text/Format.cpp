@@ -61,9 +61,11 @@ struct DateTok {
     std::string text;
 };
 
-size_t runLength(std::string_view s, size_t i, char letter) {
+// How many of `letter` start at s[i], counted up to `most` only: a token takes at most four, and
+// counting a whole long run at each of its tokens would cost the square of its length.
+size_t runLength(std::string_view s, size_t i, char letter, size_t most = 4) {
     size_t n = 0;
-    while (i + n < s.size() && lower(s[i + n]) == letter) ++n;
+    while (n < most && i + n < s.size() && lower(s[i + n]) == letter) ++n;
     return n;
 }
 

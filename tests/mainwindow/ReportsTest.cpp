@@ -11,6 +11,7 @@
 #include "mainwindow/ReportEngineHost.h"
 #include "platform/automation/ClassRegistry.h"
 #include "platform/report/Document.h"
+#include "platform/report/ReportFile.h"
 
 #include <gtest/gtest.h>
 
@@ -130,6 +131,9 @@ std::map<std::string, std::string> readBack(const fs::path& folder) {
     return out;
 }
 
+// The export template a person is offered to have made, answered No here.
+const std::string kOffer = "\r\n\r\nCreate it from the map's field definitions?";
+
 TEST(Reports, MissingTemplatesAreBoxedUnlessUnattendedAndAlwaysLogged) {
     struct Case {
         const char* name;
@@ -138,11 +142,12 @@ TEST(Reports, MissingTemplatesAreBoxedUnlessUnattendedAndAlwaysLogged) {
         std::string box;       // "" = no box
         std::string history;   // the last History row
         bool translated;
+        std::string offer = "";   // the question after the path; "" for a critical box
     };
     using namespace mainwindow;
     const Case cases[] = {
         {"export", [](Env& e) { return ExportReport(e.d.services, e.host, e.inbox(), false); }, TemplateKind::Export,
-         "Export Report Not Found: ", "Error:Export Report Not Found ", true},
+         "Export Report Not Found: ", "Error:Export Report Not Found ", true, kOffer},
         {"export unattended", [](Env& e) { return ExportReport(e.d.services, e.host, e.inbox(), true); },
          TemplateKind::Export, "", "Error:Export Report Not Found ", true},
         {"export, sink unattended",
@@ -160,7 +165,7 @@ TEST(Reports, MissingTemplatesAreBoxedUnlessUnattendedAndAlwaysLogged) {
         {"design viewer", [](Env& e) { return DesignReport(e.d.services, e.host, e.inbox(), TemplateKind::Viewer); },
          TemplateKind::Viewer, "Viewer Report Not Found: ", "Error:Viewer Report Not Found: ", false},
         {"design export", [](Env& e) { return DesignReport(e.d.services, e.host, e.inbox(), TemplateKind::Export); },
-         TemplateKind::Export, "Export Report Not Found: ", "Error:Export Report Not Found: ", false},
+         TemplateKind::Export, "Export Report Not Found: ", "Error:Export Report Not Found: ", false, kOffer},
         {"design plug-in",
          [](Env& e) { return DesignReport(e.d.services, e.host, e.inbox(), TemplateKind::ActiveX); },
          TemplateKind::ActiveX, "ActiveX Report Not Found: ", "Error:ActiveX Report Not Found: ", false},
@@ -169,15 +174,81 @@ TEST(Reports, MissingTemplatesAreBoxedUnlessUnattendedAndAlwaysLogged) {
         SCOPED_TRACE(c.name);
         Env e;
         e.d.addSet(set850());
+        e.d.ui.boxAnswers = {core::vbNo};
         EXPECT_FALSE(c.run(e));
         const std::string path = e.templatePath(c.kind).string();
+        const std::string style = c.offer.empty() ? "16" : "36";
         EXPECT_EQ(e.d.boxes(), c.box.empty() ? std::vector<std::string>{}
-                                             : std::vector<std::string>{"box 16 Veltrane: " + c.box + path});
+                                             : std::vector<std::string>{"box " + style + " Veltrane: " + c.box + path +
+                                                                        c.offer});
+        EXPECT_FALSE(fs::exists(path));
         const std::string summary = "Info:" + kKey + " Translated: 1 Errors: 0|";
         EXPECT_EQ(e.d.history(), (c.translated ? summary : "") + c.history + path);
         // Nothing was exported, so nothing is marked so.
         EXPECT_EQ(e.d.column("Inbox", "Status"), c.translated ? "Opened" : "Closed");
         EXPECT_TRUE(e.host.calls.empty());
+    }
+}
+
+// A person's export, or design of the export template, with the template missing: Yes makes it
+// from the set's viewer report, else from the map's field definitions, and the command goes on;
+// with neither there is nothing to offer and the critical box stays.
+TEST(Reports, AMissingExportTemplateIsMadeWhenAPersonSaysYes) {
+    using namespace mainwindow;
+    struct Case {
+        const char* name;
+        bool viewer;    // the set has a viewer report
+        bool design;    // Tools > Designer > Export Report, else File > Export
+        bool map = true;
+    } cases[] = {
+        {"export from the viewer report", true, false},
+        {"export from the map", false, false},
+        {"design from the viewer report", true, true},
+        {"design from the map", false, true},
+        {"design with nothing to make it from", false, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Env e;
+        e.d.addSet(set850());
+        const fs::path viewer = e.templatePath(TemplateKind::Viewer), made = e.templatePath(TemplateKind::Export);
+        fs::remove_all(made.parent_path());   // a fresh Reports folder has no Export folder
+        if (c.viewer) {
+            report::Report r;
+            r.title = "Viewer";
+            r.dataDefinition = kKey + ".ttx";
+            r.addFieldObject(3, "1BEG03", 0, 0);
+            report::ReportDocument(r).save(viewer);
+        }
+        if (!c.map) e.d.db.exec("DELETE FROM Element");
+        const bool done = c.design ? DesignReport(e.d.services, e.host, e.inbox(), TemplateKind::Export)
+                                   : ExportReport(e.d.services, e.host, e.inbox(), false);
+        const std::string translated = c.design ? "" : "Info:" + kKey + " Translated: 1 Errors: 0|";
+        if (!c.map) {
+            EXPECT_FALSE(done);
+            EXPECT_EQ(e.d.boxes(), std::vector<std::string>{"box 16 Veltrane: Export Report Not Found: " + made.string()});
+            EXPECT_EQ(e.d.history(), "Error:Export Report Not Found: " + made.string());
+            EXPECT_FALSE(fs::exists(made));
+            continue;
+        }
+        EXPECT_TRUE(done);
+        const std::string source = c.viewer ? "the viewer report " + viewer.string() : "the map's field definitions";
+        EXPECT_EQ(e.d.boxes(), std::vector<std::string>{"box 36 Veltrane: Export Report Not Found: " + made.string() +
+                                                        "\r\n\r\nCreate it from " + source + "?"});
+        EXPECT_EQ(e.d.history(), translated + "Info:Export Report Created: " + made.string());
+        ASSERT_TRUE(fs::exists(made));
+        const report::Report r = report::loadReport(made);
+        // The definition file the template names is found from where the template stands.
+        EXPECT_EQ(r.dataDefinition, "../" + kKey + ".ttx");
+        if (c.viewer) {
+            EXPECT_EQ(r.title, "Viewer");
+        } else {
+            EXPECT_TRUE(fs::exists(e.reports / (kKey + ".ttx")));
+            EXPECT_EQ(r.section(1).objects.front().text, "ACME_850_004010");   // the map's title block
+        }
+        EXPECT_EQ(e.host.calls, std::vector<std::string>{c.design ? "design Export/" + kKey + ".RPT 0"
+                                                                  : "export " + kKey + ".CSV 2"});
+        EXPECT_EQ(e.d.column("Inbox", "Status"), c.design ? "Closed" : "Exported");
     }
 }
 

@@ -95,6 +95,7 @@ TEST_F(SafeFileTest, RefusalsBeforeAnythingIsWritten) {
         int error;
     } cases[] = {
         {dir / "missing" / "x.OC", ENOENT},
+        {dir / "locked.csv" / "x.OC", ENOTDIR},
         {dir / "locked.csv", EACCES},
         {dir / "folder", EISDIR},
     };

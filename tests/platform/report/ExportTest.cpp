@@ -302,6 +302,17 @@ TEST(Export, AReadOnlyFileIsRefusedAndALinkWritesTheFileItNames) {
     EXPECT_EQ(std::filesystem::status(dir / "locked.csv").permissions() & std::filesystem::perms::owner_write,
               std::filesystem::perms::none);
 
+    // A target whose folder is a file, or is missing.
+    for (const auto& [target, err] : {std::pair{dir / "locked.csv" / "out.csv", ENOTDIR},
+                                      std::pair{dir / "none" / "out.csv", ENOENT}}) {
+        try {
+            exportData(r, data.get(), kRun, o, target);
+            ADD_FAILURE() << target;
+        } catch (const ReportError& e) {
+            EXPECT_EQ(std::string(e.what()), "Cannot write \"" + target.string() + "\": " + std::strerror(err));
+        }
+    }
+
     std::filesystem::create_directory(dir / "real");
     { std::ofstream(dir / "real" / "out.csv") << "old"; }
     std::filesystem::create_symlink(dir / "real" / "out.csv", dir / "link.csv");
@@ -311,26 +322,37 @@ TEST(Export, AReadOnlyFileIsRefusedAndALinkWritesTheFileItNames) {
 }
 
 
-// A number wider than its field is printed whole and pushes the rest of its line to the right;
-// a text is still cut to its field.
-TEST(Export, TextExportsNeverCutANumber) {
+// A number, a date, a date-time or a time wider than its field is printed whole and pushes the
+// rest of its line to the right, keeping a blank before it; a text is still cut to its field.
+TEST(Export, TextExportsNeverCutANumberOrADate) {
     TempDir dir;
     Report r;
-    struct Col { const char* field; int left, width; Align align; const char* format; };
-    const Col cols[] = {{"ID", 0, 480, Align::Right, ""}, {"Qty", 600, 600, Align::Right, ""},
-                        {"Amount", 1320, 960, Align::Right, "#,##0.00"}, {"Name", 2400, 720, Align::Left, ""}};
+    struct Col { const char* field; int type; int left, width; Align align; const char* format; };
+    // The date field is one character narrower than its values and the date-time field follows
+    // it with one cell between them; the time field's neighbour touches it.
+    const Col cols[] = {{"ID", adtype::Integer, 0, 480, Align::Right, ""},
+                        {"Qty", adtype::Integer, 600, 600, Align::Right, ""},
+                        {"Amount", adtype::Double, 1320, 960, Align::Right, "#,##0.00"},
+                        {"Name", adtype::VarChar, 2400, 720, Align::Left, ""},
+                        {"Shipped", adtype::Date, 3240, 1080, Align::Left, "yyyy-mm-dd"},
+                        {"Stamp", adtype::Date, 4440, 1200, Align::Left, ""},
+                        {"At", adtype::DBTime, 5760, 480, Align::Left, "hh:mm:ss"},
+                        {"Note", adtype::VarChar, 6240, 480, Align::Left, ""}};
+    auto data = std::make_shared<DataTable>();
     for (const Col& c : cols) {
         auto& f = r.addFieldObject(3, c.field, c.left, 0);
         f.width = c.width;
         f.align = c.align;
         f.format = c.format;
+        data->columns.push_back({c.field, c.type, 8});
     }
-    auto data = std::make_shared<DataTable>();
-    data->columns = {{"ID", adtype::Integer, 4}, {"Qty", adtype::Integer, 4}, {"Amount", adtype::Double, 8},
-                     {"Name", adtype::VarChar, 20}};
+    // 36760 is 2000-08-22, 44854 is 2022-10-20.
+    const double stamp = 44854 + (16 * 3600 + 5 * 60 + 6) / 86400.0, at = (9 * 3600 + 8 * 60 + 7) / 86400.0;
     data->rows.push_back({Variant(std::int32_t(10000)), Variant(std::int32_t(-8914)), Variant(-199877.39),
-                          Variant("Longername")});
-    data->rows.push_back({Variant(std::int32_t(7)), Variant(std::int32_t(12)), Variant(1.5), Variant("Bo")});
+                          Variant("Longername"), Variant(automation::Date{36760}), Variant(automation::Date{stamp}),
+                          Variant(automation::Date{at}), Variant("Textual")});
+    data->rows.push_back({Variant(std::int32_t(7)), Variant(std::int32_t(12)), Variant(1.5), Variant("Bo"),
+                          Variant::null(), Variant::null(), Variant::null(), Variant("T")});
     for (int number : {format::Text, format::PaginatedText}) {
         ExportOptions o;
         o.formatType = number;
@@ -338,7 +360,8 @@ TEST(Export, TextExportsNeverCutANumber) {
     }
     const auto back = readBack(dir.path());
     // Under the empty page header.
-    const std::string lines = "\n10000 -8914 -199,877.39 Longer\n   7    12     1.50 Bo\n";
+    const std::string lines = "\n10000 -8914 -199,877.39 Longer 2000-08-22 10/20/2022 4:05:06 PM 09:08:07 Text\n"
+                              "   7    12     1.50 Bo" + std::string(30, ' ') + "T\n";
     EXPECT_EQ(back.at("plain.txt"), lines);
     EXPECT_EQ(back.at("paged.txt"), lines);
 }
@@ -376,6 +399,23 @@ TEST(Export, SpreadsheetDatesAreTheDaysAndTimesTheReadersShow) {
         EXPECT_EQ(back.at(file), "When\n1900/01/01\n1900/02/28\n1900/03/01\n2024/03/15\n2024/03/15 14:30:05\n18:00:00\n"
                                  "12/31/1899\n")
             << file;
+}
+
+
+// Labels of Release 3 sheets keep tabs, line breaks and other control characters.
+TEST(Export, Wk3LabelsKeepTabsAndLineBreaks) {
+    TempDir dir;
+    Report r;
+    auto data = std::make_shared<DataTable>();
+    data->columns = {{"Note", adtype::VarChar, 40}};
+    for (const char* text : {"tab\there", "two\r\nlines", "lf\nonly", "bell\x07" "x"})
+        data->rows.push_back({Variant(text)});
+    ExportOptions o;
+    o.formatType = format::WK3;
+    exportData(r, data.get(), kRun, o, dir / "controls.wk3");
+    const auto back = readBack(dir.path());
+    if (back.at("controls.wk3") == "SKIP\n") GTEST_SKIP() << "gnumeric is not installed";
+    EXPECT_EQ(back.at("controls.wk3"), "Note\ntab\there\ntwo\\r\\nlines\nlf\\nonly\nbell\x07x\n");
 }
 
 

@@ -43,6 +43,8 @@ TEST(FieldDefs, WrittenFromARecordSetAndReadBack) {
         {"A\tString\t3\r\nB\tWhat\t3\r\n", "line 2: unknown field type \"What\""},
         {"A\tString\tx\r\n", "line 1: the size \"x\""},
         {"\tString\t3\r\n", "line 1: a field needs a name"},
+        {"A\tString\t3\r\n" + std::string(256, 'n') + "\tString\t3\r\n",
+         "line 2: A field name must be at most 255 characters long, not 256"},
     };
     for (auto& b : bad) {
         writeFileAtomic(dir / "B.ttx", b.text);

@@ -43,6 +43,15 @@ TEST(ObjectModel, ScriptsOpenEditBindExportAndSaveReports) {
     call(section, "AddSpecialField", {Variant(17), Variant(2000), Variant(900)});
     EXPECT_EQ(errorNumber([&] { call(section, "AddSpecialField", {Variant(99), Variant(0), Variant(0)}); }),
               kReportEngineError);
+    // Names, texts and pictures past what a template holds.
+    const std::string longName(kMaxNameLength + 1, 'n'), longText(kMaxTextLength + 1, 't');
+    EXPECT_EQ(errorNumber([&] { call(section, "AddFieldObject", {Variant(longName), Variant(0), Variant(0)}); }),
+              kReportEngineError);
+    EXPECT_EQ(errorNumber([&] { letProperty(caption, "Text", Variant(longText)); }), 5);
+    EXPECT_EQ(errorNumber([&] { letProperty(caption, "Name", Variant(longName)); }), 5);
+    EXPECT_EQ(errorNumber([&] { letProperty(caption, "Format", Variant(longName)); }), 5);
+    EXPECT_EQ(errorNumber([&] { letProperty(getProperty(caption, "Font"), "Name", Variant(longName)); }), 5);
+    EXPECT_EQ(errorNumber([&] { letProperty(rpt, "ReportTitle", Variant(longText)); }), 5);
     call(rpt, "SaveAs", {Variant((dir / "S.RPT").string()), Variant(2048)});
 
     const Report saved = loadReport(dir / "S.RPT");

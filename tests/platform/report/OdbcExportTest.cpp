@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <limits>
 
 namespace vt::report::test {
 namespace {
@@ -124,6 +125,95 @@ TEST(OdbcExport, RecordsGoIntoANewPostgresTableOrNoneAtAll) {
             << e.what();
     }
     EXPECT_EQ(run(psql + "\"SELECT count(*) FROM pg_tables WHERE tablename = 'Refused'\""), "count\n0\n(1 row)\n");
+}
+
+// Amounts (currency, to the widest the type holds), 28-digit decimals and wide whole numbers: the
+// sums each database makes of them are the sums of the values bound, and an amount is found by
+// its literal.
+struct ExactData {
+    std::shared_ptr<DataTable> data;
+    std::string amountSum, wideSum, bigSum;
+};
+
+std::string scaledText(__int128 v, int scale) {
+    const bool negative = v < 0;
+    unsigned __int128 m = negative ? -(unsigned __int128)v : (unsigned __int128)v;
+    std::string digits;
+    do {
+        digits.insert(digits.begin(), char('0' + int(m % 10)));
+        m /= 10;
+    } while (m);
+    if (scale) {
+        if (digits.size() <= size_t(scale)) digits.insert(0, size_t(scale) + 1 - digits.size(), '0');
+        digits.insert(digits.size() - size_t(scale), ".");
+        while (digits.back() == '0') digits.pop_back();
+        if (digits.back() == '.') digits.pop_back();
+    }
+    return (negative ? "-" : "") + digits;
+}
+
+ExactData exactRecords() {
+    ExactData e;
+    e.data = std::make_shared<DataTable>();
+    e.data->columns = {{"Amount", adtype::Currency, 8}, {"Wide", adtype::Numeric, 29}, {"Big", adtype::BigInt, 8}};
+    const std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    // Whole-cent amounts up to 200,000.00 either way, the first being -199877.39; then the
+    // widest currency values there are.
+    std::vector<std::int64_t> amounts{-1998773900};
+    std::uint64_t seed = 41;
+    for (int i = 1; i < 10000; ++i) {
+        seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+        amounts.push_back((std::int64_t(seed >> 33) % 40000001 - 20000000) * 100);
+    }
+    amounts.insert(amounts.end(), {kMax, -kMax - 1, 1, kMax});
+    // As wide as the PostgreSQL driver says its numeric type is (28 digits, 6 decimals).
+    const char* wide[] = {"7922816251426433759354.395033", "-7922816251426433759354.395032", "0.000001"};
+    __int128 amountSum = 0, bigSum = 0;
+    for (size_t i = 0; i < amounts.size(); ++i) {
+        const std::int64_t big = i == 0 ? kMax : i == 1 ? -kMax : std::int64_t(i) * 1000003;
+        amountSum += amounts[i];
+        bigSum += big;
+        e.data->rows.push_back({Variant(automation::Currency{amounts[i]}),
+                                i < 3 ? Variant(*automation::Decimal::parse(wide[i])) : Variant::null(),
+                                Variant(automation::Decimal::fromInt64(big))});
+    }
+    e.amountSum = scaledText(amountSum, 4);
+    e.wideSum = "0.000002";
+    e.bigSum = scaledText(bigSum, 0);
+    return e;
+}
+
+TEST(OdbcExport, AmountsAndDecimalsAreExactInEveryDatabase) {
+    const ExactData e = exactRecords();
+    const std::string found = "1";   // rows whose amount is -199877.39
+    {
+        TempDir dir;
+        OdbcConfig::instance().addDataSource("VtExactLite", "VtSQLite3", "Database=" + (dir / "exact.db").string());
+        exportData(Report{}, e.data.get(), kRun, odbcOptions("VtExactLite", "Exact"), {});
+        // SQLite has no exact numeric type: the digits are kept as text, which its decimal
+        // functions add exactly.
+        EXPECT_EQ(run("sqlite3 -separator '|' '" + (dir / "exact.db").string() +
+                      "' 'SELECT decimal_sum(\"Amount\"), decimal_sum(\"Wide\"), decimal_sum(\"Big\"), "
+                      "count(*) FILTER (WHERE \"Amount\" = -199877.39), typeof(max(\"Amount\")) FROM \"Exact\"'"),
+                  e.amountSum + "|" + e.wideSum + "|" + e.bigSum + "|" + found + "|text\n");
+    }
+    OdbcConfig::instance();
+    PostgresCluster cluster;
+    OdbcConfig::instance().addDataSource("VtExactPg", "VtPostgreSQL",
+                                         "Servername=127.0.0.1\nPort=" + std::to_string(cluster.port()) + "\nDatabase=vt");
+    ExportOptions o = odbcOptions("VtExactPg", "Exact");
+    o.odbcUser = PostgresCluster::kUser;
+    o.odbcPassword = PostgresCluster::kPassword;
+    exportData(Report{}, e.data.get(), kRun, o, {});
+    const std::string psql = "PGPASSWORD='" + std::string(PostgresCluster::kPassword) + "' " +
+                             findPostgresBin("psql").string() + " -X -q -A -t -F '|' -h 127.0.0.1 -p " +
+                             std::to_string(cluster.port()) + " -U vt -d vt -c ";
+    EXPECT_EQ(run(psql + "'SELECT trim_scale(sum(\"Amount\")), trim_scale(sum(\"Wide\")), sum(\"Big\"), "
+                         "count(*) FILTER (WHERE \"Amount\" = -199877.39), "
+                         "format_type(atttypid, atttypmod) FROM \"Exact\", pg_attribute "
+                         "WHERE attrelid = '\"'\"'\"Exact\"'\"'\"'::regclass AND attname = '\"'\"'Amount'\"'\"' "
+                         "GROUP BY 5'"),
+              e.amountSum + "|" + e.wideSum + "|" + e.bigSum + "|" + found + "|numeric(19,4)\n");
 }
 
 }  // namespace

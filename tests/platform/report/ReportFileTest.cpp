@@ -1,7 +1,12 @@
 #include "Fixture.h"
+#include "platform/report/DataTable.h"
+#include "platform/report/Export.h"
 #include "platform/report/ReportFile.h"
+#include "tests/support/Limited.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 namespace vt::report::test {
 namespace {
@@ -155,6 +160,65 @@ TEST(ReportFile, MissingFileAndUnknownSectionsAreErrors) {
     EXPECT_THROW(r.section(6), ReportError);
     EXPECT_THROW(r.addSpecialField(1, 99, 0, 0), ReportError);
     EXPECT_NO_THROW(r.addSpecialField(1, 17, 0, 0));
+}
+
+// A template with one name, text or picture of 10 MB is refused at load with its file and line;
+// one at its bound loads and 400 records export with output that the bound keeps small. Each
+// runs in a child under a time limit, its peak memory checked: an unbounded name written into
+// every record took gigabytes.
+TEST(ReportFile, HostileTemplatesAreRefusedAtEveryBound) {
+    TempDir dir;
+    struct Case {
+        std::string attribute;
+        std::string lines;   // "%" stands for the value
+        size_t most;
+        int line;
+    } cases[] = {
+        {"Text", "Title Text=\"%\"\r\n", kMaxTextLength, 2},
+        {"File", "Data File=\"%\"\r\n", kMaxNameLength, 2},
+        {"Field", "Group Field=\"%\"\r\n", kMaxNameLength, 2},
+        {"Field", "Sort Field=\"%\"\r\n", kMaxNameLength, 2},
+        {"Field", "Section Details\r\n  Field Field=\"%\"\r\n", kMaxNameLength, 3},
+        {"Name", "Section Details\r\n  Field Field=\"Qty\" Name=\"%\"\r\n", kMaxNameLength, 3},
+        {"Format", "Section Details\r\n  Field Field=\"Qty\" Format=\"%\"\r\n", kMaxPictureLength, 3},
+        {"Text", "Section Details\r\n  Text Text=\"%\"\r\n", kMaxTextLength, 3},
+        {"Font", "Section Details\r\n  Text Text=\"t\" Font=\"%\"\r\n", kMaxNameLength, 3},
+    };
+    auto data = std::make_shared<DataTable>();
+    data->columns = {{"Qty", adtype::Integer, 4}};
+    for (int i = 0; i < 400; ++i) data->rows.push_back({Variant(std::int32_t(i))});
+    const RunInfo run{{2024, 5, 6, 14, 30, 0}, {2024, 5, 6, 9, 5, 7}};
+    int n = 0;
+    for (const Case& c : cases) {
+        for (const size_t length : {size_t(10) << 20, c.most}) {
+            SCOPED_TRACE(c.lines + " with " + std::to_string(length) + " characters");
+            std::string text = "REPORT 1\r\n" + c.lines + "End\r\n";
+            // A picture of zeros, a name or text of letters.
+            text.replace(text.find('%'), 1, std::string(length, c.attribute == "Format" ? '0' : 'n'));
+            const std::string name = "H" + std::to_string(++n) + ".RPT";
+            std::ofstream(dir / name, std::ios::binary) << text;
+            const auto child = vt::test::runLimited(60, 2048, [&] {
+                const Report r = loadReport(dir / name);
+                size_t bytes = 0;
+                for (int number : {format::XML, format::RecordStyle, format::Text}) {
+                    ExportOptions o;
+                    o.formatType = number;
+                    bytes += exportBytes(r, data.get(), run, o).size();
+                }
+                return "exported " + std::to_string(bytes);
+            });
+            EXPECT_TRUE(child.finished);
+            EXPECT_LT(child.peakMiB, 1024);
+            if (length > c.most) {
+                EXPECT_EQ(child.out, "exception: " + name + " line " + std::to_string(c.line) + ": " + c.attribute +
+                                         " must be at most " + std::to_string(c.most) + " characters long, not " +
+                                         std::to_string(length));
+            } else {
+                ASSERT_EQ(child.out.rfind("exported ", 0), 0u) << child.out;
+                EXPECT_LT(std::stoul(child.out.substr(9)), 400 * (2 * kMaxNameLength + 200) + 2 * kMaxTextLength);
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "platform/text/Text.h"
+#include "tests/support/Limited.h"
 
 #include <gtest/gtest.h>
 
@@ -113,6 +114,33 @@ TEST(Format, NumberPictures) {
         {0.1 + 0.2, "", "0.3"},
     };
     for (const auto& c : cases) EXPECT_EQ(formatNumber(c.value, c.picture), c.expected) << c.value << " " << c.picture;
+}
+
+// Pictures of 256 KB that repeat what a picture holds: each value takes time and memory in
+// proportion to the picture (a cost that grew with its square took minutes here), and what it
+// gives is a few characters a picture character at most.
+TEST(Format, AHugePictureCostsInProportionToItsLength) {
+    constexpr size_t kLength = 1 << 18;
+    auto repeated = [](std::string_view unit) {
+        std::string out;
+        while (out.size() < kLength) out += unit;
+        return out;
+    };
+    const std::string_view units[] = {"d", "m", "y", "h", "n", "s", "w", "q", "0", "#", "%", ",", "x", ";",
+                                      "\"a\"", "\\x", "h:m", "AM/PM", "A/P", "0.0", "0E+0", "#,##0.00"};
+    const auto run = vt::test::runLimited(30, 2048, [&] {
+        std::string sizes;
+        for (std::string_view unit : units) {
+            const std::string picture = repeated(unit);
+            const size_t most = 4 * picture.size() + 64;
+            for (size_t n : {formatDate(45366.75, picture).size(), formatNumber(-1234.5678, picture).size()})
+                if (n > most) sizes += std::string(unit) + " gave " + std::to_string(n) + " characters\n";
+        }
+        return sizes;
+    });
+    EXPECT_TRUE(run.finished) << "a picture took longer than the limit";
+    EXPECT_EQ(run.out, "");
+    EXPECT_LT(run.peakMiB, 1024);
 }
 
 }  // namespace
