@@ -1,5 +1,8 @@
+#include "platform/settings/IniText.h"
 #include "platform/settings/Settings.h"
 
+#include <QSettings>
+#include <QStringList>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,6 +14,7 @@
 #include <stdexcept>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -152,6 +156,87 @@ TEST(Settings, HandEditedLinesAreIgnoredAndTheFileIsSavedWhole) {
         EXPECT_EQ(vt::FileSettings(ini).get("Filter", "Time"), "False");
         fs::remove_all(dir);
     }
+}
+
+// What another INI reader makes of a file the store wrote (a copy, which no store of this process
+// has read).
+std::string readByQSettings(const fs::path& file, const char* key) {
+    static int copies = 0;
+    const fs::path copy = file.parent_path() / ("copy" + std::to_string(++copies) + ".ini");
+    fs::copy_file(file, copy, fs::copy_options::overwrite_existing);
+    const QVariant v = QSettings(QString::fromStdString(copy.string()), QSettings::IniFormat).value(QString::fromLatin1(key));
+    fs::remove(copy);
+    return v.isValid() ? v.toString().toStdString() : "<none>";
+}
+
+// A line of a hand-edited file only ever costs itself: a double quote or a trailing backslash in a
+// comment, in a line without "=" or in a value does not swallow the settings after it, and a
+// save keeps every one of them.
+TEST(Settings, NoEditedLineMakesTheSettingsAfterItVanish) {
+    const char* lines[] = {
+        "# the \"shared folder",
+        "; \"",
+        "a line with one \" quote",
+        "# C:\\old\\",
+        "Note=5\" disk",
+    };
+    for (const char* line : lines) {
+        SCOPED_TRACE(line);
+        fs::path dir = tempDir("quote");
+        fs::path ini = dir / "Veltrane.conf";
+        std::ofstream(ini) << "[Folders]\nExport=/data/out\n" << line << "\nInbound=/data/in\n[Account]\nUserName=ren\n";
+        {
+            vt::FileSettings s(ini);
+            EXPECT_EQ(s.get("Folders", "Inbound"), "/data/in");
+            EXPECT_EQ(s.get("Account", "UserName"), "ren");
+            s.set("Filter", "Partner", "True");
+            EXPECT_NO_THROW(s.flush());
+        }
+        vt::FileSettings again(ini);
+        for (auto [section, key, value] : {std::tuple{"Folders", "Export", "/data/out"}, {"Folders", "Inbound", "/data/in"},
+                                           {"Account", "UserName", "ren"}, {"Filter", "Partner", "True"}}) {
+            EXPECT_EQ(again.get(section, key), value);
+            EXPECT_EQ(readByQSettings(ini, (std::string(section) + "/" + key).c_str()), value);
+        }
+        fs::remove_all(dir);
+    }
+}
+
+// Values the store writes read back the same, in the store and in another INI reader.
+TEST(Settings, AwkwardValuesReadBackAlike) {
+    const char* values[] = {"a;b", "a,b", "x=y", " lead", "trail ", "\"quoted\"", "5\" disk", "C:\\edi\\in\\",
+                            "@at", "@@", "line\r\nbreak\ttab", "Ren\xE9 \x80", "#hash", "[x]", "\x01" "1"};
+    fs::path dir = tempDir("awkward");
+    fs::path ini = dir / "Veltrane.conf";
+    {
+        vt::FileSettings s(ini);
+        for (std::size_t i = 0; i < std::size(values); ++i) s.set("Values", "v" + std::to_string(i), values[i]);
+        s.set("General", "Name", "in a section called General");
+        s.set("Odd [Section]", "Key with = and ; #", "x");
+        EXPECT_NO_THROW(s.flush());
+    }
+    vt::FileSettings again(ini);
+    for (std::size_t i = 0; i < std::size(values); ++i) {
+        SCOPED_TRACE(i);
+        const std::string key = "v" + std::to_string(i);
+        EXPECT_EQ(again.get("Values", key), values[i]);
+        EXPECT_EQ(readByQSettings(ini, ("Values/" + key).c_str()),
+                  QString::fromLatin1(values[i]).replace(QChar(0x80), QChar(0x20AC)).toStdString());
+    }
+    EXPECT_EQ(again.get("General", "Name"), "in a section called General");
+    EXPECT_EQ(again.get("Odd [Section]", "Key with = and ; #"), "x");
+    EXPECT_EQ(readByQSettings(ini, "General/Name"), "in a section called General");
+    fs::remove_all(dir);
+}
+
+// A save never writes a file that would read back without one of its settings: the writer checks
+// its text and refuses, naming the setting.
+TEST(Settings, AWriteThatWouldLoseASettingIsRefused) {
+    vt::ini::Entries entries{{"Folders/Inbound", QStringLiteral("/data/in")}, {"Main/Left", QStringLiteral("120")}};
+    EXPECT_EQ(vt::ini::lostSetting(entries, vt::ini::write(entries)), QString());
+    EXPECT_EQ(vt::ini::lostSetting(entries, "[Folders]\nInbound=/data/in\n"), QStringLiteral("Main/Left"));
+    entries.insert("Filter/List", QStringList{"a", "b"});   // no text value: the INI text cannot hold it as it is
+    EXPECT_EQ(vt::ini::lostSetting(entries, vt::ini::write(entries)), QStringLiteral("Filter/List"));
 }
 
 TEST(Settings, DataRootFollowsXdg) {
