@@ -217,8 +217,8 @@ void escapeValue(const QString& value, QByteArray& out) {
             out += char(u);
             break;
         default:
-            if (u < 0x20) {
-                hexEscape(u);
+            if (u < 0x20 || u == 0xFEFF) {
+                hexEscape(u);   // a reader may drop a byte-order mark it meets
             } else if (u < 0x80) {
                 out += char(u);
             } else if (QChar::isHighSurrogate(u) && i + 1 < s.size() && s[i + 1].isLowSurrogate()) {
