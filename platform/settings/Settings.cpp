@@ -65,14 +65,40 @@ std::filesystem::path envPath(const char* name) {
     return (v && *v == '/') ? std::filesystem::path(v) : std::filesystem::path();
 }
 
-// The home folder, or the error that says why there is none: without one the data and settings
-// would land where other users can reach them.
+// The home folder, or the reason there is none to use: without one the data and settings would
+// land where other users can reach them, and a folder from the user database that is missing or
+// not the user's to write in is no better.
+struct Home {
+    std::filesystem::path folder;
+    std::string problem;
+};
+
+Home findHome() {
+    if (auto p = envPath("HOME"); !p.empty()) return {p, {}};
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? std::size_t(size) : 16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    while (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == ERANGE && buffer.size() < (1u << 20))
+        buffer.resize(buffer.size() * 2);
+    const std::string again = ". Set HOME and start Veltrane again.";
+    if (!found || !found->pw_dir || found->pw_dir[0] != '/')
+        return {{}, "Veltrane cannot find your home folder: HOME is not set and the user database names none for you" + again};
+    const std::filesystem::path folder = found->pw_dir;
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folder, ec))
+        return {{}, "Veltrane cannot use your home folder: HOME is not set and the folder the user database names for "
+                    "you, " + folder.string() + ", does not exist" + again};
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        return {{}, "Veltrane cannot use your home folder: HOME is not set and you cannot write in the folder the user "
+                    "database names for you, " + folder.string() + again};
+    return {folder, {}};
+}
+
 std::filesystem::path knownHomeFolder() {
-    std::filesystem::path home = homeFolder();
-    if (home.empty())
-        throw std::runtime_error("Veltrane cannot find your home folder: HOME is not set and the user database "
-                                 "names none for you. Set HOME and start Veltrane again.");
-    return home;
+    Home home = findHome();
+    if (home.folder.empty()) throw std::runtime_error(home.problem);
+    return home.folder;
 }
 
 }  // namespace
@@ -197,17 +223,7 @@ std::filesystem::path FileSettings::fileName() const { return d_->qs.fileName().
 
 // ---- Folders ----
 
-std::filesystem::path homeFolder() {
-    if (auto p = envPath("HOME"); !p.empty()) return p;
-    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::vector<char> buffer(size > 0 ? std::size_t(size) : 16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    while (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == ERANGE && buffer.size() < (1u << 20))
-        buffer.resize(buffer.size() * 2);
-    if (found && found->pw_dir && found->pw_dir[0] == '/') return found->pw_dir;
-    return {};
-}
+std::filesystem::path homeFolder() { return findHome().folder; }
 
 std::filesystem::path dataRoot() {
     if (auto p = envPath("VELTRANE_HOME"); !p.empty()) return p;

@@ -62,8 +62,8 @@ private:
 };
 
 // ---- Folders ----
-// The user's home folder: $HOME, else the one the user database gives; empty when neither
-// names an absolute folder.
+// The user's home folder: $HOME, else the one the user database gives when it exists and the
+// user can write in it; empty otherwise.
 std::filesystem::path homeFolder();
 // The per-user data root: $VELTRANE_HOME, else $XDG_DATA_HOME/Veltrane, else
 // ~/.local/share/Veltrane. Stands in for "the program's own folder" as a default. Without a
