@@ -25,9 +25,15 @@ std::optional<long> number(const std::string& box, const std::string& text, long
     return n;
 }
 
+// "" for an address without one; what stands before a "://" that is no scheme (a password
+// holding "://") is not quoted as one.
 std::string schemeOf(const std::string& url) {
     const std::size_t at = url.find("://");
-    return at == std::string::npos ? std::string() : text::toLower(text::trim(url.substr(0, at)));
+    if (at == std::string::npos) return {};
+    const std::string scheme = text::toLower(text::trim(url.substr(0, at)));
+    const bool valid = !scheme.empty() && scheme[0] >= 'a' && scheme[0] <= 'z' &&
+                       scheme.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789+-.") == std::string::npos;
+    return valid ? scheme : std::string();
 }
 
 }  // namespace

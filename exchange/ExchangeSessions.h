@@ -193,7 +193,10 @@ private:
     void onScriptCheck();
     std::chrono::steady_clock::duration scriptTimeUsed(std::chrono::steady_clock::time_point now) const;
     void step(std::string_view name);
-    void say(const std::string& text);   // txtSession, without passwords
+    // Every message of a session reaches the session text (say) or the Exchange log and History
+    // (record) through these two, which take its passwords out (redact).
+    std::string redact(std::string_view text) const;
+    void say(const std::string& text);
     void record(bool history, std::string_view type, std::string_view description);
     bool writePending(bool waited);
     // Runs `work`; while a session runs, a busy database is asked again (see above).
@@ -236,6 +239,7 @@ private:
     std::chrono::steady_clock::duration dialogTime_{}, networkWaitAtStart_{};
     bool timing_ = false;
     std::vector<PendingRow> pending_;
+    std::vector<std::string> runSecrets_;   // the running network's password and its URL's
     std::vector<std::int64_t> writtenThisRun_;   // journal entries of the Outbox files this run wrote
     bool flushing_ = false;
 };

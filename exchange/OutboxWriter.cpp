@@ -198,7 +198,7 @@ std::string ExchangeSessions::GetOutboundEDI() {
         const std::string& file = exchange().LocaleFile;
         // A failed write was logged already; there is nothing to read, but the session is told.
         if (file.empty() || file.back() == '/') {
-            if (!writeFailure_.empty()) view_.appendSessionText(writeFailure_ + "\r\n");
+            if (!writeFailure_.empty()) say(writeFailure_);
             return {};
         }
         std::ifstream in(file, std::ios::binary);

@@ -58,7 +58,7 @@ std::string ExchangeSessions::LoadInBox(const std::string& fileName) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(fileName, ec)) {
         const std::string result = "File not found: " + fileName;
-        core::LogHistory(s_, "Error", result);
+        record(true, "Error", result);
         LogExchange("Error", result);
         return result;
     }
@@ -92,7 +92,7 @@ std::string ExchangeSessions::LoadInBox(const std::string& fileName) {
     }
     if (!result.empty()) {
         journal.remove(entry);
-        core::LogHistory(s_, "Error", result);
+        record(true, "Error", result);
         LogExchange("Error", result);
         return result;
     }

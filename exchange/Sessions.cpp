@@ -303,6 +303,7 @@ bool ExchangeSessions::run(const NetworkControls& n, bool send, RunMode mode) {
     nothingToSend_ = false;
     patienceEnds_.reset();
     runningHash_ = n.hash;
+    runSecrets_ = {n.password, inet::UrlPassword(n.url)};
     LogExchange("Info", send ? "Running send script" : "Running receive script");
     {
         std::lock_guard lock(reasonMutex_);
@@ -397,23 +398,37 @@ bool ExchangeSessions::run(const NetworkControls& n, bool send, RunMode mode) {
     return true;
 }
 
-void ExchangeSessions::say(const std::string& text) { view_.appendSessionText(inet::WithoutPasswords(text) + "\r\n"); }
+std::string ExchangeSessions::redact(std::string_view text) const {
+    // Whatever form an address takes, the passwords of this run are known: the network's, its
+    // URL's, and those a script gave the objects since.
+    std::vector<std::string> secrets = runSecrets_;
+    if (exchange_) {
+        secrets.push_back(exchange_->Password);
+        secrets.push_back(inet::UrlPassword(exchange_->URL));
+    }
+    if (inet_) {
+        secrets.push_back(inet_->password);
+        secrets.push_back(inet::UrlPassword(inet_->url()));
+    }
+    return inet::WithoutPasswords(text, secrets);
+}
+
+void ExchangeSessions::say(const std::string& text) { view_.appendSessionText(redact(text) + "\r\n"); }
 
 void ExchangeSessions::scScript_Error(const vbscript::ScriptError& error) {
     // A stopped session is reported once, by the run, with the reason it stopped.
     if (cancelled()) return;
-    vbscript::ScriptError e = error;
-    e.description = inet::WithoutPasswords(e.description);
-    e.lineText = inet::WithoutPasswords(e.lineText);
+    const vbscript::ScriptError& e = error;
     if (core::gSilent || unattended()) {
-        core::LogHistory(s_, "Error", "Description: " + e.description);
-        core::LogHistory(s_, "Error", "Script Text: " + e.lineText);
-        core::LogHistory(s_, "Error", "Error Number: " + std::to_string(e.number));
-        core::LogHistory(s_, "Error", "Line Number: " + std::to_string(e.line));
-        core::LogHistory(s_, "Error", "Column Number: " + std::to_string(e.column));
+        record(true, "Error", "Description: " + e.description);
+        record(true, "Error", "Script Text: " + e.lineText);
+        record(true, "Error", "Error Number: " + std::to_string(e.number));
+        record(true, "Error", "Line Number: " + std::to_string(e.line));
+        record(true, "Error", "Column Number: " + std::to_string(e.column));
         return;
     }
-    const std::string text = "Description:   " + e.description + "\r\n" + "Script Text:   " + e.lineText + "\r\n" +
+    const std::string text = "Description:   " + redact(e.description) + "\r\n" +
+                             "Script Text:   " + redact(e.lineText) + "\r\n" +
                              "Error Number:  " + std::to_string(e.number) + "\r\n" +
                              "Line Number:   " + std::to_string(e.line) + "\r\n" +
                              "Column Number: " + std::to_string(e.column);
@@ -427,7 +442,7 @@ void ExchangeSessions::LogExchange(std::string_view logType, std::string_view de
 void ExchangeSessions::record(bool history, std::string_view type, std::string_view description) {
     const text::DateTime now = s_.clock.now();
     const bool waiting = !pending_.empty();
-    pending_.push_back({history, std::string(type), inet::WithoutPasswords(description),
+    pending_.push_back({history, std::string(type), redact(description),
                         text::formatDate(now, "mm/d/yyyy"), text::formatDate(now, "hh:mm:ss AMPM")});
     writePending(waiting);
 }
@@ -556,7 +571,7 @@ std::string ExchangeSessions::SendAS2(int index) {
         const std::string text = e.number < 0 ? "Signing error found : " + std::to_string(e.number)
                                               : "Signing failed: " + e.description;
         if (unattended())
-            core::LogHistory(s_, "Error", text);
+            record(true, "Error", text);
         else
             s_.ui.messageBox(text, core::vbOKOnly, core::kApplicationName);
         return {};

@@ -1,5 +1,7 @@
-// The interchange reader on a scratch database. After every input: no transaction left open, no
-// read still flagged, and an input that was refused left no row behind.
+// The interchange reader on a copy of the delivered database, whose transaction-set table is
+// filled, so inputs get past their first ST: sets are stored and their SE, GE and IEA checked.
+// After every input: no transaction left open, no read still flagged, and an input that was
+// refused left no row behind.
 
 #include "FuzzCheck.h"
 #include "folders/InterchangeReader.h"
@@ -8,6 +10,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -27,10 +30,21 @@ std::vector<std::int64_t> rowCounts(vt::db::Database& db) {
     return counts;
 }
 
+std::unique_ptr<vt::test::ScratchDatabase> freshDatabase() {
+    auto db = std::make_unique<vt::test::ScratchDatabase>(VT_DELIVERED_DB);
+    db->ui.isUnattended = true;
+    return db;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     setenv("VELTRANE_SOURCE_DIR", VT_SOURCE_DIR, 0);
+    // A valid interchange of two sets is taken whole: inputs reach everything after the first ST.
+    auto s = freshDatabase();
+    const auto valid = std::filesystem::path(VT_SOURCE_DIR) / "fuzz" / "corpus" / "fuzz_interchange_reader" / "po-two-sets";
+    VT_FUZZ_CHECK(vt::folders::LoadBox(s->services, valid, "I").empty(), "a valid interchange is refused");
+    VT_FUZZ_CHECK(s->db.scalarInt("SELECT count(*) FROM Inbox") == 2, "a valid interchange's sets are not stored");
     return 0;
 }
 
@@ -39,8 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static int accepted = 0;
     if (!gDb || accepted >= 200) {
         gDb.reset();
-        gDb = std::make_unique<vt::test::ScratchDatabase>();
-        gDb->ui.isUnattended = true;
+        gDb = freshDatabase();
         accepted = 0;
     }
     auto& s = *gDb;

@@ -72,8 +72,12 @@ void setOptions(const Options& options);
 Options options();
 
 // `text` with the password of every URL in it removed ("ftp://user:pw@host" becomes
-// "ftp://user@host"), for messages and logs.
+// "ftp://user@host", as does "user:pw@host"), for messages and logs.
 std::string WithoutPasswords(std::string_view text);
+// The same, and each of `secrets` (also as a URL writes it) shown as "***" wherever it stands.
+std::string WithoutPasswords(std::string_view text, const std::vector<std::string>& secrets);
+// The password of one URL as typed ("" when it has none), in whatever form the URL comes.
+std::string UrlPassword(std::string_view url);
 
 // Whether a name from an FTP listing may be used as a local file name and passed through an
 // operation: no "/", "\", "..", blank, quote or control character.

@@ -1,5 +1,6 @@
 #include "Settings.h"
 
+#include "IniText.h"
 #include "platform/text/AnsiQt.h"
 
 #include <QFile>
@@ -35,20 +36,69 @@ QString groupKey(QSettings& qs, std::string_view section, std::string_view key) 
     return group + QLatin1Char('/') + k;
 }
 
+// The setting the last write of this thread refused to lose; empty when none.
+QString& refusedLoss() {
+    thread_local QString setting;
+    return setting;
+}
+
+bool readIni(QIODevice& device, QSettings::SettingsMap& map) {
+    map = ini::read(device.readAll());
+    return true;
+}
+
+bool writeIni(QIODevice& device, const QSettings::SettingsMap& map) {
+    const QByteArray text = ini::write(map);
+    refusedLoss() = ini::lostSetting(map, text);
+    return refusedLoss().isEmpty() && device.write(text) == text.size();
+}
+
+// INI text as QSettings writes it, read by our own reader (IniText.h).
+QSettings::Format iniFormat() {
+    static const QSettings::Format format = QSettings::registerFormat(QStringLiteral("conf"), readIni, writeIni);
+    return format;
+}
+
 // A folder named by the environment; a relative one names no folder.
 std::filesystem::path envPath(const char* name) {
     const char* v = std::getenv(name);
     return (v && *v == '/') ? std::filesystem::path(v) : std::filesystem::path();
 }
 
-// The home folder, or the error that says why there is none: without one the data and settings
-// would land where other users can reach them.
+// The home folder, or the reason there is none to use: without one the data and settings would
+// land where other users can reach them, and a folder from the user database that is missing or
+// not the user's to write in is no better.
+struct Home {
+    std::filesystem::path folder;
+    std::string problem;
+};
+
+Home findHome() {
+    if (auto p = envPath("HOME"); !p.empty()) return {p, {}};
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? std::size_t(size) : 16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    while (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == ERANGE && buffer.size() < (1u << 20))
+        buffer.resize(buffer.size() * 2);
+    const std::string again = ". Set HOME and start Veltrane again.";
+    if (!found || !found->pw_dir || found->pw_dir[0] != '/')
+        return {{}, "Veltrane cannot find your home folder: HOME is not set and the user database names none for you" + again};
+    const std::filesystem::path folder = found->pw_dir;
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folder, ec))
+        return {{}, "Veltrane cannot use your home folder: HOME is not set and the folder the user database names for "
+                    "you, " + folder.string() + ", does not exist" + again};
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        return {{}, "Veltrane cannot use your home folder: HOME is not set and you cannot write in the folder the user "
+                    "database names for you, " + folder.string() + again};
+    return {folder, {}};
+}
+
 std::filesystem::path knownHomeFolder() {
-    std::filesystem::path home = homeFolder();
-    if (home.empty())
-        throw std::runtime_error("Veltrane cannot find your home folder: HOME is not set and the user database "
-                                 "names none for you. Set HOME and start Veltrane again.");
-    return home;
+    Home home = findHome();
+    if (home.folder.empty()) throw std::runtime_error(home.problem);
+    return home.folder;
 }
 
 }  // namespace
@@ -85,9 +135,8 @@ bool MemorySettings::contains(std::string_view section, std::string_view key) co
 // ---- FileSettings ----
 
 struct FileSettings::Impl {
-    explicit Impl(const QString& file) : qs((makePrivate(file), file), QSettings::IniFormat) {}
+    explicit Impl(const QString& file) : qs((makePrivate(file), file), iniFormat()) {}
     QSettings qs;
-    bool failed = false;   // the last flush could not write the file
     // The settings hold folders, partner names and logins: the folder is the owner's alone, and
     // the file exists at 0600 before the first save, whose temporary file takes its mode.
     static void makePrivate(const QString& file) {
@@ -157,39 +206,24 @@ bool FileSettings::contains(std::string_view section, std::string_view key) cons
 void FileSettings::sync() { d_->protect(); }
 
 void FileSettings::flush() {
-    // The store keeps its first error for good: after a failure a fresh one, which still holds
-    // the values not yet written, tries again.
-    if (d_->failed) d_ = std::make_unique<Impl>(d_->qs.fileName());
+    // A store keeps its first error for good; a fresh one, which shares the values still to be
+    // written and writes them as it starts, tells whether this write went through.
+    refusedLoss().clear();
+    d_ = std::make_unique<Impl>(d_->qs.fileName());
     d_->protect();
-    // A line the reader cannot use (a "#" comment, a line without "=") is left out of the file,
-    // which is then written whole; the store reports it as its status, though, and keeps that
-    // first remark, so a write that failed after it would go unseen. A fresh store, which
-    // shares the values still to be written, tells whether they were.
-    for (int again = 0; again < 2 && d_->qs.status() == QSettings::FormatError; ++again) {
-        d_ = std::make_unique<Impl>(d_->qs.fileName());
-        d_->protect();
-    }
-    d_->failed = d_->qs.status() != QSettings::NoError;
-    if (d_->failed)
-        throw std::runtime_error("The settings file " + QFile::encodeName(d_->qs.fileName()).toStdString() +
-                                 " could not be written");
+    if (d_->qs.status() == QSettings::NoError) return;
+    const std::string file = QFile::encodeName(d_->qs.fileName()).toStdString();
+    if (!refusedLoss().isEmpty())
+        throw std::runtime_error("The settings file " + file + " was not saved: it would have lost the setting " +
+                                 text::toAnsi(refusedLoss()));
+    throw std::runtime_error("The settings file " + file + " could not be written");
 }
 
 std::filesystem::path FileSettings::fileName() const { return d_->qs.fileName().toStdString(); }
 
 // ---- Folders ----
 
-std::filesystem::path homeFolder() {
-    if (auto p = envPath("HOME"); !p.empty()) return p;
-    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::vector<char> buffer(size > 0 ? std::size_t(size) : 16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    while (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == ERANGE && buffer.size() < (1u << 20))
-        buffer.resize(buffer.size() * 2);
-    if (found && found->pw_dir && found->pw_dir[0] == '/') return found->pw_dir;
-    return {};
-}
+std::filesystem::path homeFolder() { return findHome().folder; }
 
 std::filesystem::path dataRoot() {
     if (auto p = envPath("VELTRANE_HOME"); !p.empty()) return p;

@@ -19,8 +19,9 @@ public:
     virtual void remove(std::string_view section, std::string_view key) = 0;
     virtual void removeSection(std::string_view section) = 0;
     virtual bool contains(std::string_view section, std::string_view key) const = 0;
-    // Makes sure every value set so far is in the store. Throws std::runtime_error when the store
-    // could not be written; the values stay set for this run and a later flush writes them.
+    // Makes sure every value set so far is in the store. Throws std::runtime_error, saying why,
+    // when the store could not be written or would have lost a setting it holds; the values stay
+    // set for this run and a later flush writes them.
     virtual void flush() {}
 };
 
@@ -62,8 +63,8 @@ private:
 };
 
 // ---- Folders ----
-// The user's home folder: $HOME, else the one the user database gives; empty when neither
-// names an absolute folder.
+// The user's home folder: $HOME, else the one the user database gives when it exists and the
+// user can write in it; empty otherwise.
 std::filesystem::path homeFolder();
 // The per-user data root: $VELTRANE_HOME, else $XDG_DATA_HOME/Veltrane, else
 // ~/.local/share/Veltrane. Stands in for "the program's own folder" as a default. Without a

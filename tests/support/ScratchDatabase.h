@@ -32,12 +32,20 @@ inline std::string schemaSql() {
 
 class ScratchDatabase {
 public:
-    ScratchDatabase() {
+    ScratchDatabase() : ScratchDatabase(std::filesystem::path()) {}
+    // A copy of `delivered`, the delivered database with its seed rows, as a first start finds it;
+    // with none, the schema alone.
+    explicit ScratchDatabase(const std::filesystem::path& delivered) {
         static int serial = 0;
         folder_ = std::filesystem::temp_directory_path() /
                   ("vt_scratch_" + std::to_string(::getpid()) + "_" + std::to_string(++serial));
         std::filesystem::remove_all(folder_);
         std::filesystem::create_directories(folder_);
+        if (!delivered.empty()) {
+            std::filesystem::copy_file(delivered, folder_ / std::string(core::kDatabaseFileName));
+            core::openApplicationDatabase(db, folder_);
+            return;
+        }
         core::createApplicationDatabase(db, folder_ / std::string(core::kDatabaseFileName));
         db.exec(schemaSql());
     }

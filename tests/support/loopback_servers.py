@@ -136,6 +136,8 @@ authorizer = DummyAuthorizer()
 authorizer.add_user("veltrane", "secret", ftp_root, perm="elradfmwMT")
 FTPHandler.authorizer = authorizer
 FTPHandler.banner = "loopback test server"
+# A refused login is answered at once: tests of wrong passwords need not wait.
+FTPHandler.auth_failed_timeout = 0.05
 ftp = FTPServer(("127.0.0.1", 0), FTPHandler)
 threading.Thread(target=ftp.serve_forever, kwargs={"timeout": 0.2}, daemon=True).start()
 

@@ -353,7 +353,7 @@ TEST_F(InetTest, WhatServersSendStaysInItsPlaceAndWithinItsSize) {
     } catch (const automation::Error& e) {
         EXPECT_EQ(e.description.find("topsecret"), std::string::npos) << e.description;
     }
-    EXPECT_EQ(WithoutPasswords("ftp://a:b@h/x, http://h/p@q and u:v@w"), "ftp://a@h/x, http://h/p@q and u:v@w");
+    EXPECT_EQ(WithoutPasswords("ftp://a:b@h/x, http://h/p@q and u:v@w"), "ftp://a@h/x, http://h/p@q and u@w");
     // A raw password may hold what ends an address elsewhere.
     for (const char* password : {"p#ss", "p?ss", "pa/ss", "pa ss", "p@ss", "p:ss"}) {
         SCOPED_TRACE(password);
@@ -366,6 +366,38 @@ TEST_F(InetTest, WhatServersSendStaysInItsPlaceAndWithinItsSize) {
             EXPECT_EQ(e.description, "URL is malformed: ftp://u@h/");
         }
     }
+}
+
+// Every form of address the program takes loses its password in a message, and a message
+// without one keeps its words.
+TEST(WithoutPasswords, EveryFormOfAddress) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"FTP receive from partner1:secret@host:2221", "FTP receive from partner1@host:2221"},
+        {"URL is malformed: ftp://me@corp.com:Secret123@host/", "URL is malformed: ftp://me@corp.com@host/"},
+        {"URL is malformed: me@corp.com:Secret123@host/in", "URL is malformed: me@corp.com@host/in"},
+        {"URL is malformed: ftp://me:pa://ss@host/", "URL is malformed: ftp://me@host/"},
+        {"URL is malformed: partner1:pa://ss@host", "URL is malformed: partner1@host"},
+        {"answered 404 for http://u:a#b?c/d e@127.0.0.1:80/x; nothing", "answered 404 for http://u@127.0.0.1:80/x; nothing"},
+        {"from partner1:p#s?s/w d@h:21 failed", "from partner1@h:21 failed"},
+        {"from \"u:p@ss@h\" and \"v:q@h2\"", "from \"u@h\" and \"v@h2\""},
+        {"ftp://:secret@h/", "ftp://@h/"},
+        // Words that only look a little like an address stay.
+        {"Description: Type mismatch: 'x' at 12:30 by admin@corp.com", nullptr},
+        {"ftp://host:21/in/a@b.edi and http://h:8080/x?y=z", nullptr},
+        {"http://[::1]:8080/x mail@host", nullptr},
+        {"Error Number: 35752", nullptr},
+    };
+    for (const auto& [text, shown] : cases) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(WithoutPasswords(text), shown ? shown : text);
+    }
+    // A password the caller knows is hidden wherever it stands, also as a URL writes it; a short
+    // one only where it stands alone.
+    EXPECT_EQ(WithoutPasswords("sent p@ss w0rd, p%40ss%20w0rd", {"p@ss w0rd"}), "sent ***, ***");
+    EXPECT_EQ(WithoutPasswords("abc: in abcd", {"abc"}), "***: in abcd");
+    EXPECT_EQ(UrlPassword("me@corp.com:Sec@ret 1@host:21/in"), "Sec@ret 1");
+    EXPECT_EQ(UrlPassword("partner1: secret@host"), " secret");
+    EXPECT_EQ(UrlPassword("ftp://host:21/in@x"), "");
 }
 
 }  // namespace

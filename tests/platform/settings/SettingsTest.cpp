@@ -1,5 +1,8 @@
+#include "platform/settings/IniText.h"
 #include "platform/settings/Settings.h"
 
+#include <QSettings>
+#include <QStringList>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -109,14 +112,31 @@ TEST(Settings, AFailedWriteIsReportedByFlush) {
     fs::remove_all(dir);
 }
 
+// What another INI reader makes of a file the store wrote (a copy, which no store of this process
+// has read).
+std::string readByQSettings(const fs::path& file, const char* key) {
+    static int copies = 0;
+    const fs::path copy = file.parent_path() / ("copy" + std::to_string(++copies) + ".ini");
+    fs::copy_file(file, copy, fs::copy_options::overwrite_existing);
+    const QVariant v = QSettings(QString::fromStdString(copy.string()), QSettings::IniFormat).value(QString::fromLatin1(key));
+    fs::remove(copy);
+    return v.isValid() ? v.toString().toStdString() : "<none>";
+}
+
 // A file the user edited by hand: lines the reader cannot use are left out, every setting in it is
-// read, and a save writes the whole file and says so. A write that fails after such a line is
-// still reported.
+// read, and a save writes the whole file and says so. A line only ever costs itself: a double
+// quote or a trailing backslash in a comment, in a line without "=" or in a value does not
+// swallow the settings after it. A write that fails after such a line is still reported.
 TEST(Settings, HandEditedLinesAreIgnoredAndTheFileIsSavedWhole) {
     const char* cases[] = {
         "# folders set by hand\n[Folders]\nInbound=/data/in\n[Account]\nUserName=ren\n",
         "[Folders]\nInbound=/data/in\njust some words\n[Account]\nUserName=ren\n",
         "[Folders]\n# the inbound folder\nInbound=/data/in\n\n[Account]\nno equals here\nUserName=ren\n# end\n",
+        "[Folders]\n# the \"shared folder\nInbound=/data/in\n[Account]\nUserName=ren\n",
+        "[Folders]\n; \"\nInbound=/data/in\n[Account]\nUserName=ren\n",
+        "[Folders]\na line with one \" quote\nInbound=/data/in\n[Account]\nUserName=ren\n",
+        "[Folders]\n# C:\\old\\\nInbound=/data/in\n[Account]\nUserName=ren\n",
+        "[Folders]\nNote=5\" disk\nInbound=/data/in\n[Account]\nUserName=ren\n",
     };
     for (const char* text : cases) {
         SCOPED_TRACE(text);
@@ -138,6 +158,8 @@ TEST(Settings, HandEditedLinesAreIgnoredAndTheFileIsSavedWhole) {
         EXPECT_EQ(again.get("Account", "UserName"), "ren");
         EXPECT_EQ(again.get("Filter", "Partner"), "True");
         EXPECT_EQ(again.get("Viewer", "HelpButton"), "0");
+        EXPECT_EQ(readByQSettings(ini, "Folders/Inbound"), "/data/in");
+        EXPECT_EQ(readByQSettings(ini, "Account/UserName"), "ren");
 
         std::ofstream(ini, std::ios::app) << "# edited again\n";
         vt::FileSettings blocked(ini);
@@ -152,6 +174,43 @@ TEST(Settings, HandEditedLinesAreIgnoredAndTheFileIsSavedWhole) {
         EXPECT_EQ(vt::FileSettings(ini).get("Filter", "Time"), "False");
         fs::remove_all(dir);
     }
+}
+
+// Values the store writes read back the same, in the store and in another INI reader.
+TEST(Settings, AwkwardValuesReadBackAlike) {
+    const char* values[] = {"a;b", "a,b", "x=y", " lead", "trail ", "\"quoted\"", "5\" disk", "C:\\edi\\in\\",
+                            "@at", "@@", "line\r\nbreak\ttab", "Ren\xE9 \x80", "#hash", "[x]", "\x01" "1"};
+    fs::path dir = tempDir("awkward");
+    fs::path ini = dir / "Veltrane.conf";
+    {
+        vt::FileSettings s(ini);
+        for (std::size_t i = 0; i < std::size(values); ++i) s.set("Values", "v" + std::to_string(i), values[i]);
+        s.set("General", "Name", "in a section called General");
+        s.set("Odd [Section]", "Key with = and ; #", "x");
+        EXPECT_NO_THROW(s.flush());
+    }
+    vt::FileSettings again(ini);
+    for (std::size_t i = 0; i < std::size(values); ++i) {
+        SCOPED_TRACE(i);
+        const std::string key = "v" + std::to_string(i);
+        EXPECT_EQ(again.get("Values", key), values[i]);
+        EXPECT_EQ(readByQSettings(ini, ("Values/" + key).c_str()),
+                  QString::fromLatin1(values[i]).replace(QChar(0x80), QChar(0x20AC)).toStdString());
+    }
+    EXPECT_EQ(again.get("General", "Name"), "in a section called General");
+    EXPECT_EQ(again.get("Odd [Section]", "Key with = and ; #"), "x");
+    EXPECT_EQ(readByQSettings(ini, "General/Name"), "in a section called General");
+    fs::remove_all(dir);
+}
+
+// A save never writes a file that would read back without one of its settings: the writer checks
+// its text and refuses, naming the setting.
+TEST(Settings, AWriteThatWouldLoseASettingIsRefused) {
+    vt::ini::Entries entries{{"Folders/Inbound", QStringLiteral("/data/in")}, {"Main/Left", QStringLiteral("120")}};
+    EXPECT_EQ(vt::ini::lostSetting(entries, vt::ini::write(entries)), QString());
+    EXPECT_EQ(vt::ini::lostSetting(entries, "[Folders]\nInbound=/data/in\n"), QStringLiteral("Main/Left"));
+    entries.insert("Filter/List", QStringList{"a", "b"});   // no text value: the INI text cannot hold it as it is
+    EXPECT_EQ(vt::ini::lostSetting(entries, vt::ini::write(entries)), QStringLiteral("Filter/List"));
 }
 
 TEST(Settings, DataRootFollowsXdg) {
