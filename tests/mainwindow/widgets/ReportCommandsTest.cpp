@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -36,21 +37,23 @@ void saveTemplate(const fs::path& file, std::initializer_list<const char*> field
 
 class ReportCommands : public MainWindow {
 protected:
+    const fs::path activeX = home.path / "ActiveX", reports = home.path / "Reports";
     // An 850 of two PO1 lines in the Inbox, its map, record layout and viewer template; selected.
-    void startWithASelectedOrder() {
-        const fs::path activeX = home.path / "ActiveX", reports = home.path / "Reports";
+    // `more` writes further rows before the window loads.
+    void startWithASelectedOrder(const std::function<void(db::Database&)>& more = {}) {
         fs::create_directories(activeX);
         fs::create_directories(reports);
         settings.set("Folders", "ActiveX", activeX.string());
         settings.set("Folders", "Reports", reports.string());
         saveTemplate(reports / "ACME_850_004010_I.RPT", {"1BEG03", "7PO101", "7PO102"});
-        before([](db::Database& db) {
+        before([&](db::Database& db) {
             maps::Map map = map850();
             maps::SaveMap(db, map);
             auto q = db.prepare("INSERT INTO Inbox (Partner, \"Transaction\", Version, Direction, Status, TSet) VALUES "
                                 "('ACME', '850', '004010', 'I', 'Closed', ?1)");
             q.bind(1, set850());
             q.run();
+            if (more) more(db);
         });
         start();
         maps::WriteRecordLayout(main->services(), k850);
@@ -107,29 +110,15 @@ TEST_F(ReportCommands, PrintGoesWherePrintSetupSaid) {
     EXPECT_NE(text.find("PO-1", first + 1), std::string::npos) << text;
 }
 
-TEST_F(MainWindow, ViewerAndPluginCommandsShowTheirReportsInTheOneViewerWindow) {
-    const fs::path activeX = home.path / "ActiveX", reports = home.path / "Reports";
+TEST_F(ReportCommands, ViewerAndPluginCommandsShowTheirReportsInTheOneViewerWindow) {
     fs::create_directories(activeX);
     fs::create_directories(reports / "ActiveX");
     fs::copy_file(fs::path(VT_REPORT_PLUGIN_FOLDER) / "VtReportPlugin.so", activeX / "VtReportPlugin.so");
-    settings.set("Folders", "ActiveX", activeX.string());
-    settings.set("Folders", "Reports", reports.string());
-    saveTemplate(reports / "ACME_850_004010_I.RPT", {"1BEG03", "7PO101", "7PO102"});
     saveTemplate(reports / "ActiveX" / "ACME_850_004010_I.RPT", {"Key", "Rows", "Previous"});
-    before([](db::Database& db) {
-        maps::Map map = map850();
-        maps::SaveMap(db, map);
-        db.exec("INSERT INTO Partner (Partner, Segment, element, Sub) VALUES ('ACME', 126, 42, 62)");
+    startWithASelectedOrder([](db::Database& db) {
         db.exec("INSERT INTO Transactions (Partner, \"Transaction\", Version, Direction, ActiveX) VALUES ('ACME', "
                 "'850', '004010', 'I', 'VtReportPlugin.Replace')");
-        auto q = db.prepare("INSERT INTO Inbox (Partner, \"Transaction\", Version, Direction, Status, TSet) VALUES "
-                            "('ACME', '850', '004010', 'I', 'Closed', ?1)");
-        q.bind(1, set850());
-        q.run();
     });
-    start();
-    maps::WriteRecordLayout(main->services(), k850);
-    click("Inbox");
     folders::FolderSelection inbox = main->folderSelection("Inbox");
     ASSERT_EQ(inbox.ids.size(), 1u);
     inbox.selected = {true};
