@@ -112,7 +112,8 @@ std::string PointToHistory(std::string_view text, int errors) {
     if (errors <= 0) return std::string(text);
     std::string pointer = errors == 1 ? "1 error logged" : std::to_string(errors) + " errors logged";
     pointer += ": see the History folder";
-    return text.empty() ? pointer : std::string(text) + "  -  " + pointer;
+    // First, so that a narrow window or a long text never cuts it off.
+    return text.empty() ? pointer : pointer + "  -  " + std::string(text);
 }
 
 void ShowNotice(const Services& s, std::string_view text, int style) {

@@ -33,7 +33,7 @@ void LogHistory(const Services& s, std::string_view logType, std::string_view de
 void ShowNotice(const Services& s, std::string_view text, int style);
 
 // A status text with a pointer to the History folder when `errors` "Error" rows were logged
-// meanwhile ("<text>  -  2 errors logged: see the History folder"); the text itself otherwise.
+// meanwhile ("2 errors logged: see the History folder  -  <text>"); the text itself otherwise.
 std::string PointToHistory(std::string_view text, int errors);
 
 }  // namespace vt::core

@@ -159,7 +159,7 @@ public:
     std::string WriteOutBoxToFile();
     void LogSession(std::string& text);
     void LogExchange(std::string_view logType, std::string_view description);
-    // "" when loaded (or nothing to do); otherwise the reader's refusal, also logged.
+    // "" when loaded; otherwise why not (the reader's refusal, or no file received), also logged.
     std::string LoadInBox(const std::string& fileName);
     std::string GenerateFileName();
     std::string GetOutboundPath();
@@ -216,7 +216,6 @@ private:
     SessionOptions options_;
     std::atomic<bool> mSessionBusy{false};
     bool scheduled_ = false;
-    bool sending_ = false;
     int runningHash_ = -1;
     std::atomic<bool> cancel_{false};
     mutable std::mutex reasonMutex_;
@@ -229,7 +228,6 @@ private:
     // MoveOutToSent moved nothing ("" when it moved, or had nothing to move).
     std::string writeFailure_, moveFailure_;
     bool outboxWasEmpty_ = false;   // the last WriteOutBoxToFile found no rows
-    bool nothingToSend_ = false;    // this send's script ended at an empty Outbox
     // When the writes after the script stop waiting for a busy database; unset while it runs.
     std::optional<std::chrono::steady_clock::time_point> patienceEnds_;
     UniqueNames names_;

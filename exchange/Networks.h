@@ -98,7 +98,7 @@ private:
     std::vector<NetworkSettings> networks_;
     int selected_ = -1;
     bool editing_ = false;
-    std::string caption_ = " Exchange";
+    std::string caption_ = "Exchange";
 };
 
 }  // namespace vt::exchange

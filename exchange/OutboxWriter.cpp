@@ -181,20 +181,17 @@ std::string ExchangeSessions::WriteOutBoxToFile() {
 
 void ExchangeSessions::CreateOutboundEDI() {
     const std::string name = WriteOutBoxToFile();
-    exchange().LocaleFile = name;
-    exchange().LocaleFile = GetOutboundPath() + name;
-    // A send that finds nothing to send has done its work: its script ends here, quietly, and the
-    // run is complete (a scheduled send of an empty Outbox is no failure).
-    if (name.empty() && outboxWasEmpty_ && sending_ && mSessionBusy) {
-        nothingToSend_ = true;
-        scScript_.endRun();
+    // An empty Outbox names no file, so nothing is moved to Sent; what else to do is the script's.
+    if (name.empty() && outboxWasEmpty_) {
+        exchange().LocaleFile.clear();
+        return;
     }
+    exchange().LocaleFile = GetOutboundPath() + name;
 }
 
 std::string ExchangeSessions::GetOutboundEDI() {
     try {
         CreateOutboundEDI();
-        if (nothingToSend_) return {};
         const std::string& file = exchange().LocaleFile;
         // A failed write was logged already; there is nothing to read, but the session is told.
         if (file.empty() || file.back() == '/') {

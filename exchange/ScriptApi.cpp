@@ -54,7 +54,16 @@ std::pair<std::string, std::string> fingerprint(const std::string& file) {
 }  // namespace
 
 std::string ExchangeSessions::LoadInBox(const std::string& fileName) {
-    if (exchange().LocaleFile.empty() || cancelled()) return {};
+    if (cancelled()) return {};
+    if (exchange().LocaleFile.empty()) {
+        // Nothing is loaded while no file was received, but a script that forgot to say which
+        // file it received learns why its file is not in the Inbox, and leaves it on the server.
+        const std::string result = "Not loaded into the Inbox: " + fileName +
+                                   " (Exchange.LocaleFile is empty: nothing was received in this run)";
+        LogExchange("Warning", result);
+        say(result);
+        return result;
+    }
     std::error_code ec;
     if (!std::filesystem::is_regular_file(fileName, ec)) {
         const std::string result = "File not found: " + fileName;

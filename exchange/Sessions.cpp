@@ -299,8 +299,6 @@ bool ExchangeSessions::run(const NetworkControls& n, bool send, RunMode mode) {
     // Busy locks are answered quickly from here on; the session waits for them itself.
     const db::BusyWait quick(s_.db, kBusyStepMs, true);
     scheduled_ = mode == RunMode::Scheduled;
-    sending_ = send;
-    nothingToSend_ = false;
     patienceEnds_.reset();
     runningHash_ = n.hash;
     runSecrets_ = {n.password, inet::UrlPassword(n.url)};
@@ -390,8 +388,6 @@ bool ExchangeSessions::run(const NetworkControls& n, bool send, RunMode mode) {
     // Not busy first: the window enables Send, Receive and Modify only for an idle session.
     mSessionBusy = false;
     scheduled_ = false;
-    sending_ = false;
-    nothingToSend_ = false;
     patienceEnds_.reset();
     view_.setSessionButtonsEnabled(true);
     s_.ui.folderChanged("Exchange");

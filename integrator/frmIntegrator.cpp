@@ -5,6 +5,7 @@
 #include "core/UiSink.h"
 #include "platform/text/AnsiQt.h"
 #include "platform/text/Clock.h"
+#include "platform/widgets/AccessKeys.h"
 #include "platform/widgets/ProgramExit.h"
 #include "platform/widgets/TabFocus.h"
 
@@ -384,6 +385,7 @@ QWidget* frmIntegrator::buildResults() {
             gridModel_->cellChanged(at.row(), at.column());
         });
     }
+    widgets::GiveAccessKeys(mnuPopup_);
     connect(msfgResults_, &QTableView::customContextMenuRequested, this, [this](const QPoint& at) {
         const QModelIndex cell = msfgResults_->indexAt(at);
         if (cell.isValid()) msfgResults_->setCurrentIndex(cell);

@@ -310,6 +310,11 @@ bool ActiveX(const core::Services& s, ReportHost& host, automation::ClassRegistr
 
         const std::string className =
             core::GetTransactionActiveX(s, kind->partner, kind->transaction, kind->version, kind->direction, false);
+        // A set without a chosen plug-in is named with the place to choose one.
+        if (className.empty())
+            throw core::RunError(429, "No plug-in is chosen for " + kind->partner + " " + kind->transaction + " " +
+                                          kind->version + " " + kind->direction +
+                                          ": choose one in Setup > Partners, on the Transactions tab (column ActiveX).");
         const automation::ObjectRef plugin = registry.create(className);
         if (!plugin) throw core::RunError(429, "ActiveX component can't create object: '" + className + "'");
 

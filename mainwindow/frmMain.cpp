@@ -15,6 +15,7 @@
 #include "platform/settings/Settings.h"
 #include "platform/text/AnsiQt.h"
 #include "platform/text/Text.h"
+#include "platform/widgets/BoxTitle.h"
 #include "platform/widgets/ProgramExit.h"
 #include "platform/widgets/SelectionFocus.h"
 
@@ -132,7 +133,7 @@ bool frmMain::Form_Load() {
         }
         setBarDragging(picVSplit_, false);
         setBarDragging(picHSplit_, false);
-        mnuRefresh_->setText(QStringLiteral("Refresh          F5"));
+        mnuRefresh_->setText(QStringLiteral("&Refresh          F5"));
         for (const Folder& f : folders_) RefreshBox(f.table);
         tabPreview_->hide();
         SetCommandState(false);
@@ -181,7 +182,11 @@ void frmMain::endProgram() {
 
 void frmMain::mnuExit_Click() {
     core::LogHistory(services_, "Info", "Selected [File] - [Exit]");
-    if (messageBox("Exit Veltrane?", core::vbYesNo | core::vbQuestion, kTitle) == core::vbYes) close();
+    if (messageBox("Exit Veltrane?", core::vbYesNo | core::vbQuestion, kTitle) != core::vbYes) return;
+    // The question is answered: the window is painted where it stood before the unload's work
+    // begins, so it does not stay on screen until the compaction note comes.
+    repaint();
+    close();
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
@@ -392,6 +397,7 @@ int frmMain::messageBox(std::string_view text, int style, std::string_view title
     box.setStandardButtons(all);
     const size_t defaultIndex = std::min(size_t((style >> 8) & 3), buttons.size() - 1);
     box.setDefaultButton(buttons[defaultIndex].button);
+    widgets::FitTitle(box);
     // Escape answers Cancel where there is one, else the only or last button; Yes/No has none.
     NoEscapeAnswer noEscape;
     if ((style & 7) == core::vbYesNo)

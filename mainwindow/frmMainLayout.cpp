@@ -105,7 +105,8 @@ QTreeView* makeList(QWidget* parent, const std::string& table, FolderModel* mode
     view->setIconSize(QSize(16, 16));
     view->setTextElideMode(Qt::ElideRight);
     QHeaderView* header = view->header();
-    header->setStretchLastSection(false);
+    // The last column takes whatever width the list has left, in every folder.
+    header->setStretchLastSection(true);
     header->setSectionsMovable(false);
     header->setMinimumSectionSize(0);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);

@@ -8,6 +8,7 @@
 #include "mainwindow/frmMainIcons.h"
 #include "platform/settings/Settings.h"
 #include "platform/text/AnsiQt.h"
+#include "platform/widgets/AccessKeys.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -105,16 +106,16 @@ void frmMain::buildMenus() {
     file->addSeparator();
     addCommand(file, "mnuExport", "&Export", "Ctrl+E", "Selected [File] - [Export]", [this] { cmdExport(); });
     file->addSeparator();
-    addCommand(file, "mnuPrint", "Print...", nullptr, "Selected [Print] - [Report]", [this] { cmdPrint(); });
+    addCommand(file, "mnuPrint", "&Print...", nullptr, "Selected [Print] - [Report]", [this] { cmdPrint(); });
     addCommand(file, "mnuPrintSetup", "Print Set&up...", nullptr, nullptr, [this] { mnuPrintSetup_Click(); });
     file->addSeparator();
-    addCommand(file, "mnuProperties", "Properties...", "Ctrl+P", "Selected [File] - [Properties]", [this] { cmdProperties(); });
+    addCommand(file, "mnuProperties", "P&roperties...", "Ctrl+P", "Selected [File] - [Properties]", [this] { cmdProperties(); });
     file->addSeparator();
     addCommand(file, "mnuExit", "E&xit", "Ctrl+X", nullptr, [this] { mnuExit_Click(); });
 
     QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
     edit->setObjectName(QStringLiteral("mnuEdit"));
-    addCommand(edit, "mnuSelectionFilter", "Selection &Filter", nullptr, "Selected [Edit] - [Selection Filter]",
+    addCommand(edit, "mnuSelectionFilter", "&Selection Filter", nullptr, "Selected [Edit] - [Selection Filter]",
                [this] { cmdSelectionFilter(); });
     addCommand(edit, "mnuSelectAll", "Select &All", "Ctrl+A", "Selected [Edit] - [Select All]", [this] { cmdSelectAll(); });
     edit->addSeparator();
@@ -125,13 +126,13 @@ void frmMain::buildMenus() {
     edit->addSeparator();
     addCommand(edit, "mnuDelete", "&Delete", "Shift+Del", "Selected [Edit] - [Delete]", [this] { cmdDelete(); });
     edit->addSeparator();
-    addCommand(edit, "mnuMarkAsClosed", "Mark as Closed", nullptr, "Selected [Edit] - [Mark As Closed]",
+    addCommand(edit, "mnuMarkAsClosed", "&Mark as Closed", nullptr, "Selected [Edit] - [Mark As Closed]",
                [this] { cmdMarkAsClosed(); });
 
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
     view->setObjectName(QStringLiteral("mnuView"));
-    mnuFolderBar_ = addCommand(view, "mnuFolderBar", "Folder Bar", nullptr, nullptr, [this] { mnuFolderBar_Click(); });
-    mnuStatusBar_ = addCommand(view, "mnuStatusBar", "Status Bar", nullptr, nullptr, [this] { mnuStatusBar_Click(); });
+    mnuFolderBar_ = addCommand(view, "mnuFolderBar", "&Folder Bar", nullptr, nullptr, [this] { mnuFolderBar_Click(); });
+    mnuStatusBar_ = addCommand(view, "mnuStatusBar", "&Status Bar", nullptr, nullptr, [this] { mnuStatusBar_Click(); });
     mnuEditData_->setCheckable(true);
     for (QAction* a : {mnuFolderBar_, mnuStatusBar_, mnuEditData_}) {
         a->setCheckable(true);
@@ -145,11 +146,11 @@ void frmMain::buildMenus() {
         });
     }
     view->addSeparator();
-    mnuSortBy_ = submenu(view, "mnuSortBy", "Sort By");
-    QMenu* order = submenu(view, "mnuSortOrder", "Sort Order");
-    mnuAscending_ = addCommand(order, "mnuAscending", "Ascending", nullptr, "Selected [View] - [Sort Order] - [Ascending]",
+    mnuSortBy_ = submenu(view, "mnuSortBy", "Sort &By");
+    QMenu* order = submenu(view, "mnuSortOrder", "Sort &Order");
+    mnuAscending_ = addCommand(order, "mnuAscending", "&Ascending", nullptr, "Selected [View] - [Sort Order] - [Ascending]",
                                [this] { cmdSortAscending(); restoreSortMarks(); });
-    mnuDescending_ = addCommand(order, "mnuDescending", "Descending", nullptr,
+    mnuDescending_ = addCommand(order, "mnuDescending", "&Descending", nullptr,
                                 "Selected [View] - [Sort Order] - [Descending]",
                                 [this] { cmdSortDescending(); restoreSortMarks(); });
     mnuAscending_->setCheckable(true);
@@ -160,11 +161,11 @@ void frmMain::buildMenus() {
                                 [this] { cmdSortByColumn(0); restoreSortMarks(); });
     first->setCheckable(true);
     mnuSortByColumn_.push_back(first);
-    addCommand(view, "mnuColumns", "Columns...", nullptr, "Selected [View] - [Columns]", [this] { cmdColumns(); });
+    addCommand(view, "mnuColumns", "&Columns...", nullptr, "Selected [View] - [Columns]", [this] { cmdColumns(); });
     view->addSeparator();
-    addCommand(view, "mnuReportViewer", "Report Viewer...", nullptr, "Selected [View] - [Report]", [this] { cmdReportViewer(); });
+    addCommand(view, "mnuReportViewer", "Report &Viewer...", nullptr, "Selected [View] - [Report]", [this] { cmdReportViewer(); });
     view->addSeparator();
-    mnuRefresh_ = addCommand(view, "mnuRefresh", "Refresh", nullptr, nullptr, [this] { mnuRefresh_Click(); });
+    mnuRefresh_ = addCommand(view, "mnuRefresh", "&Refresh", nullptr, nullptr, [this] { mnuRefresh_Click(); });
 
     QMenu* setup = bar->addMenu(QStringLiteral("&Setup"));
     setup->setObjectName(QStringLiteral("mnuSetup"));
@@ -172,17 +173,17 @@ void frmMain::buildMenus() {
     setup->addSeparator();
     addCommand(setup, "mnuMap", "&Map Designer...", nullptr, "Selected [Setup] - [Map Designer]", [this] { showMapDesigner(); });
     setup->addSeparator();
-    addCommand(setup, "mnuOptions", "O&ptions...", nullptr, "Selected [Setup] - [Options]", [this] { showOptions(); });
+    addCommand(setup, "mnuOptions", "&Options...", nullptr, "Selected [Setup] - [Options]", [this] { showOptions(); });
     setup->addSeparator();
-    addCommand(setup, "mnuAccount", "Account...", nullptr, "Selected [Setup] - [Account]", [this] { showAccount(); });
+    addCommand(setup, "mnuAccount", "&Account...", nullptr, "Selected [Setup] - [Account]", [this] { showAccount(); });
 
     QMenu* tools = bar->addMenu(QStringLiteral("&Tools"));
     tools->setObjectName(QStringLiteral("mnuTools"));
-    addCommand(tools, "mnuExchange", "Exchange...", nullptr, "Selected [Tools] - [Exchange]", [this] { showExchange(); });
+    addCommand(tools, "mnuExchange", "&Exchange...", nullptr, "Selected [Tools] - [Exchange]", [this] { showExchange(); });
     tools->addSeparator();
-    addCommand(tools, "mnuActiveX", "ActiveX", nullptr, "Selected [ActiveX]", [this] { cmdActiveX(); });
+    addCommand(tools, "mnuActiveX", "&ActiveX", nullptr, "Selected [ActiveX]", [this] { cmdActiveX(); });
     tools->addSeparator();
-    addCommand(tools, "mnuGenerateAcknowledgement", "Generate Acknowledgement", nullptr,
+    addCommand(tools, "mnuGenerateAcknowledgement", "&Generate Acknowledgement", nullptr,
                "Selected [Tools] - [Generate Acknowledgement]", [this] { cmdGenerateAcknowledgement(); });
     tools->addSeparator();
     addCommand(tools, "mnuIntegrator", "&Integrator...", nullptr, "Selected [Tools] - [Integrator]", [this] { showIntegrator(); });
@@ -190,16 +191,16 @@ void frmMain::buildMenus() {
     addCommand(tools, "mnuValidate", "&Validate", "Ctrl+V", "Selected [Tools] - [Validate]", [this] { cmdValidate(); });
     tools->addSeparator();
     QMenu* designer = submenu(tools, "mnuDesigner", "&Designer");
-    addCommand(designer, "mnuDesignReport", "Viewer Report...", nullptr, "Selected [Tools] - [Designer] - [Viewer Report]",
+    addCommand(designer, "mnuDesignReport", "&Viewer Report...", nullptr, "Selected [Tools] - [Designer] - [Viewer Report]",
                [this] { cmdDesignReport(); });
-    addCommand(designer, "mnuDesignExport", "Export Report...", nullptr, "Selected [Tools] - [Designer] - [Export Report]",
+    addCommand(designer, "mnuDesignExport", "&Export Report...", nullptr, "Selected [Tools] - [Designer] - [Export Report]",
                [this] { cmdDesignExport(); });
-    addCommand(designer, "mnuDesignActiveX", "ActiveX Report...", nullptr,
+    addCommand(designer, "mnuDesignActiveX", "&ActiveX Report...", nullptr,
                "Selected [Tools] - [Designer] - [ActiveX Report]", [this] { cmdDesignActiveX(); });
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
-    addCommand(help, "mnuHelpContents", "Contents...", "F1", nullptr, [this] { mnuHelpContents_Click(); });
+    addCommand(help, "mnuHelpContents", "&Contents...", "F1", nullptr, [this] { mnuHelpContents_Click(); });
     help->addSeparator();
     addCommand(help, "mnuAbout", "&About Veltrane...", nullptr, nullptr, [this] { showAbout(); });
 }
@@ -238,7 +239,7 @@ void frmMain::buildToolbar() {
     };
 
     QAction* openButton = button("Open", "Open", 1);
-    dropDown(openButton, {{"Inbound...", "Inbound"}, {"Outbound...", "Outbound"}});
+    dropDown(openButton, {{"&Inbound...", "Inbound"}, {"&Outbound...", "Outbound"}});
     tbrToolbar_->addSeparator();
     button("Options", "Options", 2);
     button("Partners", "Partners", 3);
@@ -250,7 +251,8 @@ void frmMain::buildToolbar() {
     tbrSeparatorAfterDelete_->setObjectName(QStringLiteral("tbrSeparatorAfterDelete"));
     button("Viewer", "Report Viewer", 6);
     QAction* designerButton = button("Designer", "Report Designer", 7);
-    dropDown(designerButton, {{"Viewer Report...", "Viewer"}, {"Export Report...", "Export"}, {"ActiveX Report...", "ActiveX"}});
+    dropDown(designerButton,
+             {{"&Viewer Report...", "Viewer"}, {"&Export Report...", "Export"}, {"&ActiveX Report...", "ActiveX"}});
     tbrToolbar_->addSeparator();
     button("Find", "Find", 8);
 }
@@ -265,23 +267,23 @@ void frmMain::buildPopup() {
         connect(a, &QAction::triggered, this, [this, t] { runCommand(t); });
         return a;
     };
-    forward("mnuPopupSelectionFilter", "Selection Filter", "mnuSelectionFilter");
-    forward("mnuPopupSelectAll", "Select All", "mnuSelectAll");
+    forward("mnuPopupSelectionFilter", "&Selection Filter", "mnuSelectionFilter");
+    forward("mnuPopupSelectAll", "Select &All", "mnuSelectAll");
     mnuPopup_->addSeparator();
-    forward("mnuPopupReportViewer", "Report Viewer...", "mnuReportViewer");
+    forward("mnuPopupReportViewer", "&Report Viewer...", "mnuReportViewer");
     mnuPopup_->addSeparator();
-    forward("mnuPopupProperties", "Properties", "mnuProperties");
+    forward("mnuPopupProperties", "&Properties", "mnuProperties");
     mnuPopup_->addSeparator();
-    forward("mnuPopupValidate", "Validate", "mnuValidate");
+    forward("mnuPopupValidate", "&Validate", "mnuValidate");
     mnuPopup_->addSeparator();
-    forward("mnuPopUpRefresh", "Refresh", "mnuRefresh");
+    forward("mnuPopUpRefresh", "Re&fresh", "mnuRefresh");
     mnuPopup_->addSeparator();
-    QMenu* moveTo = mnuPopup_->addMenu(QStringLiteral("Move To"));
+    QMenu* moveTo = mnuPopup_->addMenu(QStringLiteral("&Move To"));
     moveTo->setObjectName(QStringLiteral("mnuMoveToMenu"));
     moveTo->menuAction()->setObjectName(QStringLiteral("mnuMoveTo"));
     // The moves write their own History rows.
-    mnuOutbox_ = addCommand(moveTo, "mnuOutbox", "Outbox", nullptr, nullptr, [this] { cmdMoveToOutbox(); });
-    mnuSent_ = addCommand(moveTo, "mnuSent", "Sent", nullptr, nullptr, [this] { cmdMoveToSent(); });
+    mnuOutbox_ = addCommand(moveTo, "mnuOutbox", "&Outbox", nullptr, nullptr, [this] { cmdMoveToOutbox(); });
+    mnuSent_ = addCommand(moveTo, "mnuSent", "&Sent", nullptr, nullptr, [this] { cmdMoveToSent(); });
 }
 
 // ---- Command state ----
@@ -340,6 +342,7 @@ void frmMain::BuildSortMenu(Folder& f) {
         entry->setChecked(int(i) == f.model->sortKey());
     }
     if (columns.empty()) mnuSortByColumn_[0]->setChecked(false);
+    widgets::GiveAccessKeys(mnuSortBy_);
     // The acknowledgement column shows its own image, never an arrow.
     const int first = f.model->ackFirst() ? 1 : 0;
     if (first == 1 && f.view->header()->sortIndicatorSection() == 0) ShowHeaderIcon(f.table, 0, 0, false);

@@ -79,6 +79,18 @@ void tryStep(F&& step) {
     }
 }
 
+// The last column takes the list's free width again once widths were set. The header never
+// stretches its last column below the width it was given, so that width is first made small: one
+// stored on a wider screen then gives way instead of running behind a sideways scroll bar.
+void fillWithLastColumn(QHeaderView* header) {
+    header->setStretchLastSection(false);
+    if (const int n = header->count(); n > 0) {
+        const int last = header->logicalIndex(n - 1);
+        header->resizeSection(last, std::min(header->sectionSize(last), header->defaultSectionSize()));
+    }
+    header->setStretchLastSection(true);
+}
+
 }  // namespace
 
 // ---- Columns ----
@@ -92,7 +104,7 @@ void frmMain::createLogColumns(std::string_view table) {
     f->model->setColumns(std::move(cols));
     for (int i = 0; i < 6; ++i) f->view->header()->resizeSection(i, px(columns[i].second));
     // The description is what a log row says: it takes whatever width the list has left.
-    f->view->header()->setStretchLastSection(true);
+    fillWithLastColumn(f->view->header());
 }
 
 void frmMain::CreateColumns(std::string_view table) {
@@ -107,6 +119,7 @@ void frmMain::CreateColumns(std::string_view table) {
         f->model->setSort(0, f->model->sortOrder());
         for (size_t i = 0; i < widths.size(); ++i) f->view->header()->resizeSection(int(i), px(widths[i]));
         widthFix(*f, true);
+        fillWithLastColumn(f->view->header());
     };
     try {
         const int defaultWidth = int(text::roundHalfEven(folderBarWidth_ / 12.0));
@@ -166,6 +179,7 @@ void frmMain::ListViewLayout(std::string_view action, std::string_view table) {
         f->model->setSort(sortKey, sortOrder);
         // The icon column keeps the one width the list events give it, from the start on.
         widthFix(*f, true);
+        fillWithLastColumn(header);
     }
 }
 

@@ -83,8 +83,8 @@ QWidget* frmPartners::buildTransactionTab(int tab) {
     connect(t.list, &QTreeWidget::customContextMenuRequested, this, [this, tab](const QPoint& at) {
         if (!tabs_[tab].list->itemAt(at)) return;
         QMenu menu(this);
-        menu.addAction(QStringLiteral("Choose ActiveX..."), this, [this, tab] { lvw_ColumnClick(tab, 3); });
-        QAction* clear = menu.addAction(QStringLiteral("Clear ActiveX..."), this, [this, tab] { mnuClearActiveX_Click(tab); });
+        menu.addAction(QStringLiteral("C&hoose ActiveX..."), this, [this, tab] { lvw_ColumnClick(tab, 3); });
+        QAction* clear = menu.addAction(QStringLiteral("C&lear ActiveX..."), this, [this, tab] { mnuClearActiveX_Click(tab); });
         QTreeWidgetItem* item = tabs_[tab].list->currentItem();
         clear->setEnabled(item && !item->text(3).isEmpty());
         menu.exec(tabs_[tab].list->viewport()->mapToGlobal(at));

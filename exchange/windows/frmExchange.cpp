@@ -94,7 +94,7 @@ frmExchange::frmExchange(const core::Services& services, QWidget* parent)
       editor_(s_),
       scheduler_(s_) {
     setObjectName(QStringLiteral("frmExchange"));
-    setWindowTitle(QStringLiteral(" Exchange"));
+    setWindowTitle(QStringLiteral("Exchange"));
     sessions_ = std::make_unique<ExchangeSessions>(s_, *this);
     // Transfer events arrive on a worker thread; they are told on this one.
     QPointer<frmExchange> self(this);

@@ -58,7 +58,7 @@ void frmExchange::refreshList() {
     } else {
         // The last network is gone: nothing of it stays on the tabs or in the caption.
         applySettings(NetworkSettings{});
-        setWindowTitle(QStringLiteral(" Exchange"));
+        setWindowTitle(QStringLiteral("Exchange"));
     }
     EnableNetworkControls(false);
 }

@@ -38,6 +38,27 @@ constexpr int kGutter = 110;   // pixels left of the page for the section names
 constexpr int kHandle = 7;     // pixels of the resize handle
 }  // namespace
 
+Report withFieldNamesWhole(Report report) {
+    constexpr double kSmallest = 6;   // points: still readable on the canvas
+    for (int n = 1; n <= report.sectionCount(); ++n)
+        for (ReportObject& o : report.section(n).objects) {
+            if (o.kind != ObjectKind::Field) continue;
+            const QString name = QLatin1Char('{') + text::fromAnsi(o.field) + QLatin1Char('}');
+            // Font pixels are twips here, as on the page. Glyphs do not scale evenly, so the size
+            // is brought down in steps until the name fits.
+            for (;;) {
+                const double wide = QFontMetricsF(qtFont(o.font)).horizontalAdvance(name);
+                if (wide <= o.width) break;
+                if (o.font.size <= kSmallest) {
+                    o.width = int(std::ceil(wide));
+                    break;
+                }
+                o.font.size = std::max(kSmallest, std::min(o.font.size - 0.25, o.font.size * o.width / wide));
+            }
+        }
+    return report;
+}
+
 // The template drawn as its sections, with the section names beside them and the selected
 // object framed with a resize handle at its bottom-right corner.
 class DesignCanvas : public QWidget {
@@ -57,7 +78,7 @@ public:
         // Every section is shown at least one name high, so that the names of empty sections
         // stand beside their own bands instead of crowding under the last one.
         const Report& r = d_->doc_->report();
-        shown_ = r;
+        shown_ = withFieldNamesWhole(r);
         const int band = int(std::ceil((QFontMetricsF(labelFont()).height() + 3) / scale()));
         for (int i = 1; i <= shown_.sectionCount(); ++i)
             shown_.section(i).height = std::max(r.section(i).height, band);

@@ -32,6 +32,10 @@ namespace vt::report {
 
 class DesignCanvas;
 
+// The template as the designer draws it: a field box too narrow for its name in braces shows the
+// name whole, in a smaller font (down to 6 points) and only then wider than the box.
+Report withFieldNamesWhole(Report report);
+
 class ReportDesigner : public QWidget {
     Q_OBJECT
 public:

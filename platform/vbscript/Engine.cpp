@@ -118,7 +118,6 @@ void Engine::startRun() {
     excluded_ = {};
     timedOut_ = false;
     aborted_ = false;
-    endRequested_ = false;
     // The first checks come soon, so that a run whose first statements are slow is seen early.
     interval_ = 1;
     ticks_ = 1;
@@ -153,16 +152,9 @@ void Engine::abort(ScriptAbort::Reason why) {
     throw ScriptAbort(why);
 }
 
-void Engine::endRun() noexcept {
-    if (runDepth_ == 0) return;
-    endRequested_ = true;
-    ticks_ = 0;
-}
-
 void Engine::checkBudget() {
     const int most = std::max(1, limits.checkInterval);
     if (aborted_ && runDepth_ > 0) abort(abortReason_);
-    if (endRequested_ && runDepth_ > 0) abort(ScriptAbort::Ended);
     if (onCheck && runDepth_ > 0) {
         HostCall hc(*this);
         onCheck();
@@ -298,8 +290,6 @@ auto Engine::guarded(const SourceText* src, F&& f) -> decltype(f()) {
     } catch (const ScriptException&) {
         throw;
     } catch (const ScriptAbort& a) {
-        // Ended by the host: as if the script had run to its end.
-        if (a.reason == ScriptAbort::Ended) return decltype(f())();
         failAbort(a);
     } catch (const CompileError& ce) {
         failCompile(ce, *src);
@@ -587,7 +577,6 @@ void ScriptControl::setTimeout(long milliseconds) { engine_->timeoutMs = millise
 long ScriptControl::timeout() const { return engine_->timeoutMs; }
 void ScriptControl::setTimeoutHandler(std::function<void()> handler) { engine_->onTimeout = std::move(handler); }
 void ScriptControl::setCancelFlag(const std::atomic<bool>* flag) { engine_->cancelFlag = flag; }
-void ScriptControl::endRun() { engine_->endRun(); }
 void ScriptControl::setCheckHook(std::function<void()> hook) { engine_->onCheck = std::move(hook); }
 void ScriptControl::setErrorHandler(std::function<void(const ScriptError&)> handler) { engine_->onError = std::move(handler); }
 void ScriptControl::setUi(ScriptUi ui) { engine_->ui = std::move(ui); }

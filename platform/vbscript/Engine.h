@@ -177,7 +177,6 @@ public:
     Variant eval(std::string_view text);
     Variant run(std::string_view name, std::span<Variant> args);
     const ScriptError& lastError() const noexcept { return lastError_; }
-    void endRun() noexcept;
 
     long timeoutMs = 60000;
     std::function<void()> onTimeout;
@@ -396,7 +395,6 @@ private:
     int callDepth_ = 0;
     bool timedOut_ = false;
     bool aborted_ = false;   // the run was stopped (time-out, cancel, memory): no more script code
-    bool endRequested_ = false;   // the host ended the run: it stops at the next check
     ScriptAbort::Reason abortReason_ = ScriptAbort::Timeout;
     bool closing_ = false;   // reset is dropping what is left: no Terminate runs
     std::chrono::steady_clock::time_point runStart_{};

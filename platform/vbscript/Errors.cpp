@@ -121,7 +121,6 @@ const char* ScriptAbort::what() const noexcept {
     switch (reason) {
     case Timeout: return "Script timed out";
     case Cancelled: return "Script cancelled";
-    case Ended: return "Script ended";
     default: return "Out of memory";
     }
 }

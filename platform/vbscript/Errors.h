@@ -149,11 +149,11 @@ std::size_t checkedElementCount(const Bounds& upperBounds) {
     return n;
 }
 
-// The run was stopped by the time-out, the cancel flag or the memory limit, or ended by the host.
-// Not a run-time error: On Error does not catch it.
+// The run was stopped by the time-out, the cancel flag or the memory limit. Not a run-time
+// error: On Error does not catch it.
 class ScriptAbort : public std::exception {
 public:
-    enum Reason { Timeout, Cancelled, OutOfMemory, Ended };
+    enum Reason { Timeout, Cancelled, OutOfMemory };
     explicit ScriptAbort(Reason r) : reason(r) {}
     const char* what() const noexcept override;
     Reason reason;

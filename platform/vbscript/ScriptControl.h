@@ -126,11 +126,6 @@ public:
     void setTimeoutHandler(std::function<void()> handler);
     // When the flag becomes true the run stops ("Script cancelled") at the next check.
     void setCancelFlag(const std::atomic<bool>* flag);
-    // Ends the running script before its next statement as if it had run to its end: the host
-    // call returns normally, with no error and no error event (objects dropped on the way run
-    // no Terminate). For a member of a host object that finds the script has nothing more to
-    // do; outside a run it does nothing.
-    void endRun();
     // Called at the time-out and cancel checks of a run (see ScriptLimits::checkInterval), before
     // the cancel flag is read: a host may let window events run there, so that a script that never
     // calls the host leaves the window alive and can be cancelled. Its time is not counted.

@@ -15,12 +15,15 @@ inline std::filesystem::path outbound(const std::filesystem::path& data) { retur
 inline std::filesystem::path inbound(const std::filesystem::path& data) { return data / "Inbound"; }
 inline std::filesystem::path sent(const std::filesystem::path& data) { return data / "Sent"; }
 
-// Sends the Outbox as "partner.edi" into the URL's folder.
+// Sends the Outbox as "partner.edi" into the URL's folder, when it holds rows (IsOutboxEmpty
+// answers True then).
 inline const char* const kSend =
-    "CreateOutboundEDI\n"
-    "Inet.Execute Exchange.URL, \"PUT \"\"\" & Exchange.LocaleFile & \"\"\" partner.edi\"\n"
-    "WaitForResponse\n"
-    "If Inet.ResponseCode <> 226 Then Err.Raise 5, , \"upload failed: \" & Inet.ResponseInfo\n";
+    "If IsOutboxEmpty Then\n"
+    "  CreateOutboundEDI\n"
+    "  Inet.Execute Exchange.URL, \"PUT \"\"\" & Exchange.LocaleFile & \"\"\" partner.edi\"\n"
+    "  WaitForResponse\n"
+    "  If Inet.ResponseCode <> 226 Then Err.Raise 5, , \"upload failed: \" & Inet.ResponseInfo\n"
+    "End If\n";
 
 // Fetches every .edi of the URL's folder, loads it and deletes it there once it is loaded.
 inline const char* const kReceive =

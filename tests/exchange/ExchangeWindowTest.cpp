@@ -98,7 +98,7 @@ protected:
 
 TEST_F(ExchangeWindow, EmptyTableLeavesOnlyAddEnabled) {
     open();
-    EXPECT_EQ(window->windowTitle(), " Exchange");
+    EXPECT_EQ(window->windowTitle(), "Exchange");
     QTabWidget* tabs = get<QTabWidget>("sstInternet");
     QStringList captions;
     for (int i = 0; i < tabs->count(); ++i) captions << tabs->tabText(i);
@@ -122,7 +122,7 @@ TEST_F(ExchangeWindow, DeletingTheLastNetworkLeavesNothingOfItShown) {
     scratch.ui.boxAnswers = {core::vbYes};
     get<QPushButton>("cmdDeleteNetwork")->click();
     EXPECT_EQ(get<QTreeWidget>("lvwNetworks")->topLevelItemCount(), 0);
-    EXPECT_EQ(window->windowTitle(), " Exchange");
+    EXPECT_EQ(window->windowTitle(), "Exchange");
     for (const char* name : {"txtURL", "txtUserName", "txtPassword", "mebRemotePort", "txtOrganizationName"})
         EXPECT_EQ(get<QLineEdit>(name)->text(), "") << name;
     EXPECT_EQ(get<QPlainTextEdit>("txtSend")->toPlainText(), "");

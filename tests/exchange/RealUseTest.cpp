@@ -408,6 +408,7 @@ TEST_F(RealUse, AScheduledSendRunsItsScriptWithAnEmptyOutbox) {
     writeAll(remote() / "status.txt", "ready");
     const std::string seen = "Inet.Execute Exchange.URL, \"DIR *.txt\"\nWaitForResponse\nLogSession \"seen \" & Inet.GetChunk(100)\n";
     const std::string noRecord = "Error:" + std::string(core::noCurrentRecordError().what());
+    const std::string noFile = "LogSession \"file [\" & Exchange.LocaleFile & \"]\"\n";
     struct Case {
         const char* name;
         std::string script;
@@ -415,14 +416,13 @@ TEST_F(RealUse, AScheduledSendRunsItsScriptWithAnEmptyOutbox) {
     };
     const Case cases[] = {
         {"other work", seen, {"Info:seen status.txt  "}},
-        // The usual send script ends where it finds nothing to send, as a complete run.
-        {"the usual send", test::crash::kSend, {noRecord}},
-        {"the usual send with the text",
-         "x = GetOutboundEDI\n"
-         "Inet.Execute Exchange.URL, \"PUT \"\"\" & Exchange.LocaleFile & \"\"\" partner.edi\"\nWaitForResponse\n"
-         "LogSession \"sent \" & Len(x)\n",
-         {noRecord}},
-        {"a send that asks first", "If IsOutboxEmpty Then CreateOutboundEDI\n" + seen, {"Info:seen status.txt  "}},
+        // The usual send asks first and does nothing more.
+        {"the usual send", test::crash::kSend, {}},
+        // A send that does not ask gets its one row, no file, and goes on with the rest.
+        {"a send, then a listing", "CreateOutboundEDI\n" + noFile + seen,
+         {noRecord, "Info:file []", "Info:seen status.txt  "}},
+        {"the text, then a listing", "x = GetOutboundEDI\nLogSession \"text \" & Len(x)\n" + noFile + seen,
+         {noRecord, "Info:text 0", "Info:file []", "Info:seen status.txt  "}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -469,6 +469,28 @@ TEST_F(RealUse, AScheduledSendRunsItsScriptWithAnEmptyOutbox) {
     sessions->cmdSend_Click(network(test::crash::kSend, "FTP", ftpUrl()));
     EXPECT_EQ(scratch.ui.eventsStartingWith("box"), std::vector<std::string>{"box 48 Veltrane: Outbox Empty"});
     EXPECT_EQ(log(), std::vector<std::string>{});
+}
+
+TEST_F(RealUse, AReceiveThatNamesNoReceivedFileSaysWhyNothingWasLoaded) {
+    // The file is fetched, but Exchange.LocaleFile is never set: nothing is loaded, the Exchange
+    // log and the session say so, and the partner's file stays on the server.
+    writeAll(remote() / "order.edi", inboundInterchange("000000961"));
+    const std::string receive =
+        "f = GetInboundPath & \"order.edi\"\n"
+        "Inet.Execute Exchange.URL, \"GET order.edi \"\"\" & f & \"\"\"\"\n"
+        "WaitForResponse\n"
+        "LoadInBox f\n"
+        "If LoadInBox(f) = \"\" Then Inet.Execute , \"DELETE order.edi\" : WaitForResponse\n";
+    EXPECT_TRUE(sessions->RunReceiveScript(network(receive, "FTP", ftpUrl())));
+    const std::string why = "Not loaded into the Inbox: " + (inbound / "order.edi").string() +
+                            " (Exchange.LocaleFile is empty: nothing was received in this run)";
+    const auto rows = log();
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), "Warning:" + why), 2) << ::testing::PrintToString(rows);
+    EXPECT_EQ(rows.back(), "Info:Receive script execution complete");
+    EXPECT_NE(view.session.find(why + "\r\n"), std::string::npos) << view.session;
+    EXPECT_EQ(count("Inbox"), 0);
+    EXPECT_EQ(filesIn(inbound), std::vector<std::string>{"order.edi"});
+    EXPECT_EQ(filesIn(remote()), std::vector<std::string>{"order.edi"});
 }
 
 TEST_F(RealUse, WhatAServerSendsCannotHurt) {

@@ -484,8 +484,10 @@ TEST(PluginRunner, FalseErrorsAndMissingPiecesEndWithFalse) {
     const Case cases[] = {
         {"declined", "VtReportPlugin.Decline", nullptr, true, 1, "", "Info:ACME_850_004010_I Translated: 1"},
         {"raises", "VtReportPlugin.Failing", nullptr, true, 1, "ActiveX Failed", "Error:1001 ActiveX Failed"},
-        {"no class name", "", nullptr, true, 0, "ActiveX component can't create object: ''",
-         "Error:429 ActiveX component can't create object: ''"},
+        {"no class name", "", nullptr, true, 0,
+         "No plug-in is chosen for ACME 850 004010 I: choose one in Setup > Partners, on the Transactions tab "
+         "(column ActiveX).",
+         "Error:429 No plug-in is chosen for ACME 850 004010 I: choose one in Setup > Partners"},
         {"no such class", "VtReportPlugin.Nope", nullptr, true, 0, "ActiveX component can't create object",
          "Error:429 ActiveX component can't create object"},
         {"empty translation", "VtReportPlugin.Replace", "ST*850*0001~SE*2*0001~", true, 0, "",

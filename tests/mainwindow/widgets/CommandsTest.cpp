@@ -216,8 +216,8 @@ TEST_F(Commands, PopupEntriesRunTheMenuCommandsAndMoveToWritesNoneOfItsOwn) {
     };
     QStringList entries;
     for (QAction* a : main->popupMenu()->actions()) entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    EXPECT_EQ(entries.join(','), QStringLiteral("Selection Filter,Select All,-,Report Viewer...,-,Properties,-,"
-                                                "Validate,-,Refresh,-,Move To"));
+    EXPECT_EQ(entries.join(','), QStringLiteral("&Selection Filter,Select &All,-,&Report Viewer...,-,&Properties,-,"
+                                                "&Validate,-,Re&fresh,-,&Move To"));
     // The pop-up's forwarding entries run the menu command even when its menu entry is off.
     main->commandAction("mnuProperties")->setEnabled(false);
     for (const CommandCase& c : cases) {
@@ -270,21 +270,21 @@ TEST_F(Commands, MenusShowTheirCaptionsShortcutsAndSeparators) {
     QStringList bar;
     for (QAction* a : main->menuBar()->actions()) bar << a->text();
     EXPECT_EQ(bar.join('|'), QStringLiteral("&File|&Edit|&View|&Setup|&Tools|&Help"));
-    EXPECT_EQ(describe("mnuFile"), QStringLiteral("&Open|-|&Export\tCtrl+E|-|Print...|Print Set&up...|-|"
-                                                  "Properties...\tCtrl+P|-|E&xit\tCtrl+X"));
+    EXPECT_EQ(describe("mnuFile"), QStringLiteral("&Open|-|&Export\tCtrl+E|-|&Print...|Print Set&up...|-|"
+                                                  "P&roperties...\tCtrl+P|-|E&xit\tCtrl+X"));
     EXPECT_EQ(describe("mnuOpenMenu"), QStringLiteral("&Inbound...|&Outbound..."));
-    EXPECT_EQ(describe("mnuEdit"), QStringLiteral("Selection &Filter|Select &All\tCtrl+A|-|&Edit Data|-|&Find...\tCtrl+F|-|"
-                                                  "&Delete\tShift+Del|-|Mark as Closed"));
-    EXPECT_EQ(describe("mnuView"), QStringLiteral("Folder Bar|Status Bar|-|Sort By|Sort Order|Columns...|-|"
-                                                  "Report Viewer...|-|Refresh          F5"));
-    EXPECT_EQ(describe("mnuSortOrderMenu"), QStringLiteral("Ascending|Descending"));
-    EXPECT_EQ(describe("mnuSetup"), QStringLiteral("&Partners...\tCtrl+T|-|&Map Designer...|-|O&ptions...|-|Account..."));
-    EXPECT_EQ(describe("mnuTools"), QStringLiteral("Exchange...|-|ActiveX|-|Generate Acknowledgement|-|&Integrator...|-|"
+    EXPECT_EQ(describe("mnuEdit"), QStringLiteral("&Selection Filter|Select &All\tCtrl+A|-|&Edit Data|-|&Find...\tCtrl+F|-|"
+                                                  "&Delete\tShift+Del|-|&Mark as Closed"));
+    EXPECT_EQ(describe("mnuView"), QStringLiteral("&Folder Bar|&Status Bar|-|Sort &By|Sort &Order|&Columns...|-|"
+                                                  "Report &Viewer...|-|&Refresh          F5"));
+    EXPECT_EQ(describe("mnuSortOrderMenu"), QStringLiteral("&Ascending|&Descending"));
+    EXPECT_EQ(describe("mnuSetup"), QStringLiteral("&Partners...\tCtrl+T|-|&Map Designer...|-|&Options...|-|&Account..."));
+    EXPECT_EQ(describe("mnuTools"), QStringLiteral("&Exchange...|-|&ActiveX|-|&Generate Acknowledgement|-|&Integrator...|-|"
                                                    "&Validate\tCtrl+V|-|&Designer"));
-    EXPECT_EQ(describe("mnuDesignerMenu"), QStringLiteral("Viewer Report...|Export Report...|ActiveX Report..."));
-    EXPECT_EQ(describe("mnuHelp"), QStringLiteral("Contents...\tF1|-|&About Veltrane..."));
-    // Sort By lists the columns of the list refreshed last (Exchange, at load).
-    EXPECT_EQ(describe("mnuSortByMenu"), QStringLiteral("Type|Index|Date|Time|User|Description"));
+    EXPECT_EQ(describe("mnuDesignerMenu"), QStringLiteral("&Viewer Report...|&Export Report...|&ActiveX Report..."));
+    EXPECT_EQ(describe("mnuHelp"), QStringLiteral("&Contents...\tF1|-|&About Veltrane..."));
+    // Sort By lists the columns of the list refreshed last (Exchange, at load), each with its key.
+    EXPECT_EQ(describe("mnuSortByMenu"), QStringLiteral("&Type|&Index|&Date|Ti&me|&User|D&escription"));
     EXPECT_TRUE(main->commandAction("mnuSortByColumn")->isChecked());
     EXPECT_TRUE(main->commandAction("mnuAscending")->isChecked());
 }

@@ -85,10 +85,13 @@ public:
     // With realHelp the window's own help runs, the desktop answering hasBrowser.
     bool realHelp = false;
     bool hasBrowser = true;
-    // The printer setup's answer: a choice, or nothing (cancelled).
+    // The printer setup's answer: a choice, or nothing (cancelled); with realPrinterDialog the
+    // window's own dialog comes up (through execDialog, where onDialog plays the user).
     std::optional<PrinterChoice> printerAnswer;
-    std::optional<PrinterChoice> showPrinterSetup(const PrinterChoice&) override {
+    bool realPrinterDialog = false;
+    std::optional<PrinterChoice> showPrinterSetup(const PrinterChoice& current) override {
         dialogs.push_back("printer");
+        if (realPrinterDialog) return frmMain::showPrinterSetup(current);
         return printerAnswer;
     }
     // The window's own dialog, shown through execDialog.

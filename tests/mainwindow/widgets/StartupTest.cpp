@@ -129,7 +129,7 @@ TEST_F(MainWindow, LoadFillsAllSixListsAndShowsTheWelcomePane) {
     for (const char* t : {"Inbox", "Outbox", "Sent", "Recycled", "History", "Exchange"})
         EXPECT_TRUE(main->folderList(t)->isHidden()) << t;
     EXPECT_FALSE(enabled("mnuProperties"));
-    EXPECT_EQ(main->commandAction("mnuRefresh")->text(), QStringLiteral("Refresh          F5"));
+    EXPECT_EQ(main->commandAction("mnuRefresh")->text(), QStringLiteral("&Refresh          F5"));
     EXPECT_TRUE(main->boxes.empty());
 
     // Later changes reach the lists through the sink.

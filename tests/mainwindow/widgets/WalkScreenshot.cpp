@@ -1,7 +1,9 @@
-// A new user's walk through the windows, pictured step by step with the real boxes and dialogs:
+// A new user's walk through the windows, pictured step by step with the real boxes and dialogs,
+// from the main window's first-start size (three quarters of the screen):
 //   xvfb-run -a -s "-screen 0 1280x800x24" env QT_QPA_PLATFORM=xcb vt_walk_screenshot <folder>
-// Each picture is the whole screen, so where a window opens shows as well. Built with the tests,
-// never run by them.
+// (a window manager started on that display shows the title bars too; QT_SCALE_FACTOR=2 on a
+// 2560x1600 screen shows the same walk at twice the scale). Each picture is the whole screen, so
+// where a window opens shows as well. Built with the tests, never run by them.
 
 #include "core/Globals.h"
 #include "folders/OpenInterchange.h"
@@ -9,6 +11,8 @@
 #include "maps/ScriptEditor.h"
 #include "maps/frmMap.h"
 #include "mainwindow/frmMain.h"
+#include "platform/report/Document.h"
+#include "platform/report/FieldDefs.h"
 #include "platform/settings/Settings.h"
 #include "platform/text/Clock.h"
 #include "tests/folders/X12Builder.h"
@@ -16,6 +20,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
@@ -56,12 +62,13 @@ void shoot(const char* name) {
 // Pictures the next modal window once it is up, then lets `answer` close it.
 void onNextModal(const char* name, std::function<void(QWidget*)> answer) {
     QTimer::singleShot(300, [name, answer] {
+        // Looked for once the picture is taken: a slow command brings its box up only then.
+        shoot(name);
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal) {
             for (QWidget* w : QApplication::topLevelWidgets())
                 if (w->isVisible() && (qobject_cast<QDialog*>(w))) modal = w;
         }
-        shoot(name);
         if (modal) answer(modal);
     });
 }
@@ -105,10 +112,6 @@ int main(int argc, char** argv) {
         fs::create_directories(home / f);
         settings.set("Folders", f, (home / f).string());
     }
-    settings.set("Main", "Left", "1500");
-    settings.set("Main", "Top", "900");
-    settings.set("Main", "Width", "15000");
-    settings.set("Main", "Height", "10000");
     vt::SystemClock clock;
     vt::mainwindow::frmMain main(settings, clock);
     if (!main.Form_Load()) return 1;
@@ -130,6 +133,32 @@ int main(int argc, char** argv) {
     shoot("01-validate-status");
     main.folderTree()->setCurrentItem(main.folderNode("History"));
     shoot("02-history-columns");
+    main.lvw_ColumnClick("History", 1);
+    shoot("02b-history-sorted-by-index");
+    main.folderTree()->setCurrentItem(main.folderNode("Inbox"));
+    shoot("02c-inbox-columns");
+    // The menus with their access keys.
+    for (const char* menu : {"mnuFile", "mnuEdit", "mnuView", "mnuSetup", "mnuTools"}) {
+        QMenu* m = main.findChild<QMenu*>(QString::fromLatin1(menu));
+        const QRect at = main.menuBar()->actionGeometry(m->menuAction());
+        m->popup(main.menuBar()->mapToGlobal(at.bottomLeft()));
+        shoot((std::string("02d-menu-") + menu).c_str());
+        m->hide();
+    }
+    // Tools > ActiveX with no plug-in chosen for the set.
+    onNextModal("02e-activex-without-plugin", [](QWidget* box) { press(box, QMessageBox::Ok); });
+    main.runCommand("mnuActiveX");
+    // The designer over a starter report whose field boxes are narrower than their names.
+    const vt::report::Report starter = vt::report::starterReport(
+        {{"1BEG0301", vt::automation::adtype::VarChar, 2}, {"1BEG0302", vt::automation::adtype::VarChar, 2},
+         {"1XX0101", vt::automation::adtype::VarChar, 3}, {"7PO10201", vt::automation::adtype::Integer, 0}},
+        "ACME 850");
+    fs::create_directories(home / "Reports");
+    vt::report::ReportDocument(starter).save(home / "Reports" / "ACMESUPPLYVTHQ_850_004010_I.RPT");
+    main.runCommand("mnuDesignReport");
+    shoot("02f-report-designer-fields");
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("frmDesign") && w->isVisible()) w->hide();
     main.folderTree()->setCurrentItem(main.folderNode("Exchange"));
     shoot("03-exchange-columns");
     main.folderTree()->setCurrentItem(main.folderNode("Inbox"));
@@ -154,6 +183,9 @@ int main(int argc, char** argv) {
     shoot("08-exchange-opened");
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == QLatin1String("frmExchange") && w->isVisible()) {
+            // Send with an empty Outbox.
+            onNextModal("08b-outbox-empty", [](QWidget* box) { press(box, QMessageBox::Ok); });
+            w->findChild<QPushButton*>(QStringLiteral("cmdSend"))->click();
             onNextModal("09-exchange-close-question", [](QWidget* box) { press(box, QMessageBox::Yes); });
             w->findChild<QPushButton*>(QStringLiteral("cmdClose"))->click();
         }

@@ -65,10 +65,6 @@ public:
                 if (h.flag) h.flag->store(true);
                 return Variant();
             });
-            t.method("Finish", {}, [](Host& h, Args&) {
-                if (h.control) h.control->endRun();
-                return Variant(std::string("finished"));
-            });
             return t;
         }();
         return m;
@@ -77,7 +73,6 @@ public:
     std::vector<std::string> log;
     FakeTime* time = nullptr;
     std::atomic<bool>* flag = nullptr;
-    ScriptControl* control = nullptr;
 };
 
 Ref<automation::Recordset> makeRecord() {
@@ -365,38 +360,6 @@ TEST(Host, CancelFlagStopsARun) {
         EXPECT_EQ(e.error.description, "Script cancelled");
     }
     EXPECT_EQ(sc.eval("n"), Variant(std::int16_t(3)));
-}
-
-TEST(Host, AHostMemberCanEndTheRunQuietly) {
-    ScriptControl sc;
-    auto host = automation::makeRef<Host>();
-    host->control = &sc;
-    int errors = 0;
-    sc.setErrorHandler([&](const ScriptError&) { ++errors; });
-    sc.addObject("Form", Variant(host), true);
-    // The statement that called it completes; nothing after it runs, in a procedure or a loop,
-    // with or without On Error.
-    const char* scripts[] = {
-        "a = Finish : b = 1\nc = 1",
-        "On Error Resume Next\nDim a, b\nSub S : a = Finish : b = 1 : End Sub\nS\nc = 1",
-        "Do : a = Finish : b = 1 : Loop\nc = 1",
-        "If IsEmpty(a) Then a = Finish : Err.Raise 5 : b = 1\nc = 1",
-    };
-    for (const char* script : scripts) {
-        SCOPED_TRACE(script);
-        sc.reset();
-        sc.addObject("Form", Variant(host), true);
-        EXPECT_NO_THROW(sc.addCode(script));
-        EXPECT_EQ(sc.error().number, 0);
-        EXPECT_EQ(sc.eval("c"), Variant());
-        EXPECT_EQ(sc.eval("b"), Variant());
-        EXPECT_EQ(sc.eval("a"), Variant(std::string("finished")));
-    }
-    EXPECT_EQ(errors, 0);
-    // The next run is whole again, and outside a run it does nothing.
-    sc.endRun();
-    EXPECT_NO_THROW(sc.addCode("d = 1\ne = 2"));
-    EXPECT_EQ(sc.eval("e"), Variant(std::int16_t(2)));
 }
 
 TEST(Host, ScriptObjectsAreLateBoundObjects) {

@@ -6,7 +6,9 @@
 // Before any Qt header: the automation runtime uses names Qt defines as macros.
 #include "platform/automation/Recordset.h"
 #include "platform/report/Document.h"
+#include "platform/report/Engine.h"
 #include "platform/report/Export.h"
+#include "platform/report/FieldDefs.h"
 #include "platform/report/ReportDesigner.h"
 #include "platform/report/ReportViewer.h"
 
@@ -20,6 +22,7 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFontMetricsF>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -543,6 +546,42 @@ TEST_F(ReportWindows, EverySectionOfTheDesignerCanBePickedByItsNameEvenAnEmptyOn
         if (d->selection().section > 0) picked.insert(d->selection().section);
     }
     EXPECT_EQ(int(picked.size()), doc->report().sectionCount());
+}
+
+}  // namespace
+
+namespace {
+
+// A starter report's field boxes are as wide as the field's size; the designer shows each field's
+// name whole in its box anyway, in a smaller font where it must, never larger than the report's.
+TEST(ReportDesignerView, FieldBoxesShowTheirNameWhole) {
+    application();
+    using automation::adtype::Integer;
+    using automation::adtype::VarChar;
+    const std::vector<report::Column> fields = {
+        {"1XX0101", VarChar, 2}, {"1BEG0301", VarChar, 22}, {"2PO10201", Integer, 0}, {"Qty", Integer, 0},
+        {"3CTT01WWWWWWWWWW", VarChar, 1}};
+    const report::Report starter = report::starterReport(fields, "Items");
+    const report::Report shown = report::withFieldNamesWhole(starter);
+    int fieldsSeen = 0;
+    for (int n = 1; n <= starter.sectionCount(); ++n)
+        for (size_t i = 0; i < starter.section(n).objects.size(); ++i) {
+            const report::ReportObject& before = starter.section(n).objects[i];
+            const report::ReportObject& after = shown.section(n).objects[i];
+            if (before.kind != report::ObjectKind::Field) {
+                EXPECT_EQ(after.width, before.width);
+                continue;
+            }
+            ++fieldsSeen;
+            SCOPED_TRACE(before.field);
+            const QString name = QStringLiteral("{%1}").arg(QString::fromStdString(before.field));
+            EXPECT_LE(QFontMetricsF(report::qtFont(after.font)).horizontalAdvance(name), after.width);
+            EXPECT_LE(after.font.size, before.font.size);
+            EXPECT_GE(after.width, before.width);
+            // The box grows only when the smallest font is not enough.
+            if (after.width > before.width) EXPECT_LE(after.font.size, 6.0);
+        }
+    EXPECT_EQ(fieldsSeen, 5);
 }
 
 }  // namespace
