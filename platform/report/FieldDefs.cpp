@@ -116,6 +116,18 @@ std::vector<Column> readFieldDefFile(const fs::path& file) {
     return out;
 }
 
+namespace {
+
+// Room for a field's name in the bold 10-point caption, in twips: a little more than the widest
+// glyphs of the usual sans fonts take, so the caption prints whole.
+int captionWidth(std::string_view name) {
+    int width = 60;
+    for (const char c : name) width += c == 'M' || c == 'W' || c == 'm' || c == 'w' ? 190 : 150;
+    return width;
+}
+
+}  // namespace
+
 Report starterReport(const std::vector<Column>& fields, std::string title) {
     Report r;
     r.title = std::move(title);
@@ -127,7 +139,7 @@ Report starterReport(const std::vector<Column>& fields, std::string title) {
         const bool text = automation::isTextType(f.type);
         const int chars = text ? std::clamp(std::max<int>(f.size, int(f.name.size())), 4, 40)
                                : std::max<int>(10, int(f.name.size()));
-        const int width = std::min(chars * 120, contentWidth);
+        const int width = std::min(std::max(chars * 120, captionWidth(f.name)), contentWidth);
         if (left > 0 && left + width > contentWidth) {
             left = 0;
             top += kRow;

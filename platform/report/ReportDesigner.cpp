@@ -493,6 +493,12 @@ void ReportDesigner::refreshPanel() {
     } else {
         sectionLabel_->clear();
     }
+    // With nothing selected the panel shows no values rather than made-up ones.
+    for (QSpinBox* b : {left_, top_, width_, height_, fontSize_}) {
+        const int lowest = b == fontSize_ ? 1 : 0;
+        b->setSpecialValueText(o ? QString() : QStringLiteral(" "));
+        b->setMinimum(o ? lowest : lowest - 1);
+    }
     if (o) {
         name_->setText(text::fromAnsi(o->name));
         left_->setValue(o->left);
@@ -521,9 +527,12 @@ void ReportDesigner::refreshPanel() {
         showColor(o->color);
     } else {
         for (QLineEdit* e : {name_, content_, format_}) e->clear();
-        for (QSpinBox* b : {left_, top_, width_, height_}) b->setValue(0);
+        for (QSpinBox* b : {left_, top_, width_, height_, fontSize_}) b->setValue(b->minimum());
         for (QCheckBox* b : {bold_, italic_, underline_, canGrow_}) b->setChecked(false);
-        showColor(0);
+        fontName_->setCurrentIndex(-1);
+        align_->setCurrentIndex(-1);
+        color_->setIcon(QIcon());
+        color_->setText(QString());
     }
     updating_ = false;
 }

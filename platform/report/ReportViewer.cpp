@@ -201,11 +201,18 @@ ReportViewer::ReportViewer(QWidget* parent) : QFrame(parent) {
 
     popup_ = new QMenu(this);
     popup_->setObjectName(QStringLiteral("popupMenu"));
-    for (const char* name : {"refresh", "print", "export", "findNext", "closeView"}) popup_->addAction(action(name));
+    // The pop-up shares its first entries with the toolbar, whose buttons keep their plain text.
+    for (const auto& [name, caption] : {std::pair{"refresh", "&Refresh"}, {"print", "&Print"}, {"export", "&Export"},
+                                        {"findNext", "Find &Next"}, {"closeView", "&Close View"}}) {
+        QAction* a = action(name);
+        a->setIconText(a->text());
+        a->setText(QString::fromLatin1(caption));
+        popup_->addAction(a);
+    }
     popup_->addSeparator();
-    popup_->addAction(QStringLiteral("Zoom 100%"), this, [this] { setZoomLevel(100); });
-    popup_->addAction(QStringLiteral("Zoom In"), this, [this] { setZoomLevel(zoom_ * 3 / 2); });
-    popup_->addAction(QStringLiteral("Zoom Out"), this, [this] { setZoomLevel(zoom_ * 2 / 3); });
+    popup_->addAction(QStringLiteral("Zoom &100%"), this, [this] { setZoomLevel(100); });
+    popup_->addAction(QStringLiteral("Zoom &In"), this, [this] { setZoomLevel(zoom_ * 3 / 2); });
+    popup_->addAction(QStringLiteral("Zoom &Out"), this, [this] { setZoomLevel(zoom_ * 2 / 3); });
     updateNavigation();
 }
 

@@ -1,6 +1,7 @@
 #include "Fixture.h"
 #include "tests/support/FullDisk.h"
 #include "platform/report/Engine.h"
+#include "platform/report/FieldDefs.h"
 #include "platform/report/ReportFile.h"
 
 #include <QFontMetricsF>
@@ -322,6 +323,26 @@ TEST_F(Render, DrawsAPageOnTheScreenAtAZoom) {
     };
     EXPECT_TRUE(inked(36, 56));
     EXPECT_FALSE(inked(760, 792));
+}
+
+// A starter report prints every caption whole, whatever the field's own size: the bold caption
+// is measured with the font the page is drawn with.
+TEST_F(Render, AStarterReportsCaptionsFitTheirBoxes) {
+    std::vector<Column> fields;
+    for (const char* name : {"1BEG0301", "1BEG0302", "1XX0101", "7PO10201", "2MWMW0101", "ID"})
+        fields.push_back({name, adtype::VarChar, 2});
+    fields.push_back({"1DTM0201", adtype::Date, 8});
+    fields.push_back({"WWWWWWWW", adtype::Double, 8});
+    const Report r = starterReport(fields, "Captions");
+    int captions = 0;
+    for (const ReportObject& o : r.section(SectionKind::PageHeader).objects) {
+        ASSERT_EQ(o.kind, ObjectKind::Text);
+        ++captions;
+        // The page is laid out in twips: a font of n points is 20n twips high.
+        EXPECT_LE(QFontMetricsF(qtFont(o.font)).horizontalAdvance(QString::fromLatin1(o.text.c_str())), o.width)
+            << o.text;
+    }
+    EXPECT_EQ(captions, int(fields.size()));
 }
 
 }  // namespace

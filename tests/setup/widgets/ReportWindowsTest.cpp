@@ -13,6 +13,7 @@
 #include "platform/report/ReportViewer.h"
 
 #include "platform/settings/Settings.h"
+#include "platform/widgets/AccessKeys.h"
 #include "setup/frmDesign.h"
 #include "setup/frmReport.h"
 #include "tests/mainwindow/widgets/MainWindowFixture.h"
@@ -24,6 +25,7 @@
 #include <QFileDialog>
 #include <QFontMetricsF>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
@@ -34,6 +36,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -165,6 +168,24 @@ TEST_F(ReportWindows, AViewerWithoutAReportSaysSoReadably) {
     EXPECT_GT(page->width(), QFontMetrics(page->font()).horizontalAdvance(QStringLiteral("No report")));
     EXPECT_GT(page->height(), 2 * QFontMetrics(page->font()).height());
     EXPECT_EQ(w.crxViewer()->progressControl()->text(), QStringLiteral("0 records"));
+}
+
+// The viewer's pop-up reaches each entry with a key of its own, and the toolbar buttons it shares
+// entries with keep their plain captions.
+TEST_F(ReportWindows, TheViewersPopUpHasAnAccessKeyForEachEntry) {
+    report::ReportViewer v;
+    QStringList keys;
+    for (QAction* a : v.popupMenu()->actions()) {
+        if (a->isSeparator()) continue;
+        const QChar key = widgets::AccessKey(a->text());
+        EXPECT_FALSE(key.isNull()) << a->text().toStdString();
+        EXPECT_FALSE(keys.contains(key)) << a->text().toStdString();
+        keys << key;
+    }
+    EXPECT_EQ(keys.size(), 8);
+    auto* print = v.findChild<QToolBar*>(QStringLiteral("toolbar"))->widgetForAction(v.action("print"));
+    ASSERT_NE(print, nullptr);
+    EXPECT_EQ(qobject_cast<QToolButton*>(print)->text(), QStringLiteral("Print"));
 }
 
 TEST_F(ReportWindows, ZoomReturnsTo100AndTheViewerFillsTheWindow) {
