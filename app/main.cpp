@@ -10,6 +10,7 @@
 #include "platform/automation/ClassRegistry.h"
 #include "platform/settings/Settings.h"
 #include "platform/text/Clock.h"
+#include "platform/widgets/BoxTitle.h"
 #include "setup/SingleInstance.h"
 #include "setup/frmLogin.h"
 #include "setup/frmSplash.h"
@@ -79,7 +80,7 @@ int main(int argc, char** argv) {
         // A box on a platform nobody sees would only hang the start.
         const QString platform = QGuiApplication::platformName();
         if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal"))
-            QMessageBox::critical(nullptr, QStringLiteral("Veltrane"), QString::fromLocal8Bit(refusal.c_str()));
+            vt::widgets::ShowBox(nullptr, QMessageBox::Critical, QStringLiteral("Veltrane"), QString::fromLocal8Bit(refusal.c_str()));
         return 1;
     }
     // Scripts create the cryptography classes by name.

@@ -3,6 +3,7 @@
 
 #include "setup/frmDesign.h"
 
+#include "platform/widgets/BoxTitle.h"
 #include "platform/widgets/WindowPlacement.h"
 #include "setup/frmReport.h"
 
@@ -59,8 +60,8 @@ void frmDesign::resizeEvent(QResizeEvent*) { Form_Resize(); }
 int frmDesign::askSave() {
     const auto& doc = crxDesigner_->reportObject();
     const QString name = doc ? QString::fromStdString(doc->path().filename().string()) : QString();
-    return QMessageBox::question(this, windowTitle(), QStringLiteral("Save the changes to %1?").arg(name),
-                                 QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    return widgets::ShowBox(this, QMessageBox::Question, windowTitle(), QStringLiteral("Save the changes to %1?").arg(name),
+                            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
 }
 
 void frmDesign::closeEvent(QCloseEvent* event) {

@@ -1,6 +1,7 @@
 #include "setup/frmSplash.h"
 
 #include "platform/text/AnsiQt.h"
+#include "platform/widgets/BoxTitle.h"
 #include "setup/SingleInstance.h"
 #include "setup/VersionInfo.h"
 
@@ -72,8 +73,7 @@ bool frmSplash::Form_Load(InstanceLock& lock) {
 }
 
 void frmSplash::alreadyOpen(std::string_view text) {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Veltrane"), text::fromAnsi(text), QMessageBox::Ok);
-    box.exec();
+    widgets::ShowBox(nullptr, QMessageBox::Warning, QStringLiteral("Veltrane"), text::fromAnsi(text));
 }
 
 void frmSplash::Activate(int waitMs) {

@@ -10,6 +10,7 @@
 #include "platform/text/AnsiQt.h"
 #include "platform/text/Clock.h"
 #include "platform/text/Text.h"
+#include "platform/widgets/BoxTitle.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -249,8 +250,7 @@ void frmExchange::lvwCertificate_DblClick() {
                                      dateText(c.notBefore()), dateText(c.notAfter()),
                                      c.privateKey() ? QStringLiteral("present") : QStringLiteral("none"), thumbprint,
                                      QString::fromStdString(c.file().string()));
-    QMessageBox box(QMessageBox::Information, QStringLiteral("Certificate"), details, QMessageBox::Ok, this);
-    box.exec();
+    widgets::ShowBox(this, QMessageBox::Information, QStringLiteral("Certificate"), details);
 }
 
 std::optional<SigningChoice> frmExchange::signingChoice(int index) const {

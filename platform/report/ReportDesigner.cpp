@@ -4,6 +4,7 @@
 #include "FieldDefs.h"
 #include "ReportViewer.h"
 #include "platform/text/AnsiQt.h"
+#include "platform/widgets/BoxTitle.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -453,7 +454,7 @@ bool ReportDesigner::saveAs(const std::filesystem::path& file) {
     try {
         doc_->save(file);
     } catch (const std::exception& e) {
-        QMessageBox::critical(this, QStringLiteral("Report Designer"), QString::fromStdString(e.what()));
+        widgets::ShowBox(this, QMessageBox::Critical, QStringLiteral("Report Designer"), QString::fromStdString(e.what()));
         return false;
     }
     modified_ = false;

@@ -3,6 +3,7 @@
 #include "Binding.h"
 #include "Engine.h"
 #include "platform/text/AnsiQt.h"
+#include "platform/widgets/BoxTitle.h"
 
 #include <QAction>
 #include <QApplication>
@@ -726,7 +727,7 @@ void ReportViewer::exportWithDialog() {
         exportReport(copy);
         gLastExportFormat = number;
     } catch (const std::exception& e) {
-        QMessageBox::critical(this, QStringLiteral("Export"), QString::fromStdString(e.what()));
+        widgets::ShowBox(this, QMessageBox::Critical, QStringLiteral("Export"), QString::fromStdString(e.what()));
     }
 }
 
@@ -744,7 +745,7 @@ void ReportViewer::printWithDialog() {
     try {
         printOut(*doc_, options);
     } catch (const std::exception& e) {
-        QMessageBox::critical(this, QStringLiteral("Print"), QString::fromStdString(e.what()));
+        widgets::ShowBox(this, QMessageBox::Critical, QStringLiteral("Print"), QString::fromStdString(e.what()));
     }
 }
 
@@ -767,7 +768,7 @@ void ReportViewer::searchExpert() {
     const QString value = QInputDialog::getText(this, QStringLiteral("Search Expert"),
                                                 QStringLiteral("Find in %1:").arg(field), QLineEdit::Normal, {}, &ok);
     if (ok && !value.isEmpty() && !findNext(value, field))
-        QMessageBox::information(this, QStringLiteral("Search Expert"), QStringLiteral("No more matches."));
+        widgets::ShowBox(this, QMessageBox::Information, QStringLiteral("Search Expert"), QStringLiteral("No more matches."));
 }
 
 void ReportViewer::selectExpert() {
@@ -784,7 +785,7 @@ void ReportViewer::selectExpert() {
 }
 
 void ReportViewer::showHelp() {
-    QMessageBox::information(this, QStringLiteral("Report Viewer"),
+    widgets::ShowBox(this, QMessageBox::Information, QStringLiteral("Report Viewer"),
                              QStringLiteral("Page Up / Page Down: previous and next page\n"
                                             "Home / End (or Ctrl+Home / Ctrl+End): first and last page\n"
                                             "Ctrl+F: find text, F3: find next\n"
