@@ -17,6 +17,7 @@
 // can make a download land outside the folder the script named.
 
 #include "platform/automation/Object.h"
+#include "platform/inet/Passwords.h"
 
 #include <atomic>
 #include <chrono>
@@ -71,13 +72,6 @@ struct Options {
 void setOptions(const Options& options);
 Options options();
 
-// `text` with the password of every URL in it removed ("ftp://user:pw@host" becomes
-// "ftp://user@host", as does "user:pw@host"), for messages and logs.
-std::string WithoutPasswords(std::string_view text);
-// The same, and each of `secrets` (also as a URL writes it) shown as "***" wherever it stands.
-std::string WithoutPasswords(std::string_view text, const std::vector<std::string>& secrets);
-// The password of one URL as typed ("" when it has none), in whatever form the URL comes.
-std::string UrlPassword(std::string_view url);
 
 // Whether a name from an FTP listing may be used as a local file name and passed through an
 // operation: no "/", "\", "..", blank, quote or control character.
